@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppWindows.h"
+
+#include "TForm1.h"
+#include "TForm6.h"
+#include "analyzer/Tunit8.h"
+#include "captions/TForm2.h"
+#include "captions/TfrmMemoBlk.h"
+#include "catalog/TForm3.h"
+#include "handheld/TForm4.h"
+#include "link/TForm5.h"
+#include "logbook/TMainForm.h"
+#include "workspace/TForm7.h"
+
+namespace winorbis {
+
+template <typename W, typename... Args> std::unique_ptr<W> AppWindows::make(Args&&... args) {
+    auto window = std::make_unique<W>(std::forward<Args>(args)...);
+    order_ << QString::fromLatin1(W::staticMetaObject.className()).section("::", -1);
+    return window;
+}
+
+AppWindows::AppWindows(const AppServices& services)
+    : form1_(make<TForm1>(services))
+    , form5_(make<TForm5>())
+    , form2_(make<TForm2>())
+    , form6_(make<TForm6>())
+    , memoBlk_(make<TfrmMemoBlk>())
+    , form3_(make<TForm3>())
+    , mainForm_(make<TMainForm>())
+    , form4_(make<TForm4>())
+    , form7_(make<TForm7>())
+    , unit8_(make<Tunit8>()) {
+    // Only the main window's closing ends the program.
+    for (QWidget* window : all()) {
+        if (window != form1_.get())
+            window->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+}
+
+AppWindows::~AppWindows() {
+    // The other windows go first; the main window's destruction writes the settings last.
+    unit8_.reset();
+    form7_.reset();
+    form4_.reset();
+    mainForm_.reset();
+    form3_.reset();
+    memoBlk_.reset();
+    form6_.reset();
+    form2_.reset();
+    form5_.reset();
+    form1_.reset();
+}
+
+QList<QWidget*> AppWindows::all() const {
+    return {form1_.get(), form5_.get(),    form2_.get(), form6_.get(), memoBlk_.get(),
+            form3_.get(), mainForm_.get(), form4_.get(), form7_.get(), unit8_.get()};
+}
+
+} // namespace winorbis

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandLine.h"
+
+namespace winorbis {
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    CommandLine line;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            line.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            line.version = true;
+        } else if (arg == QLatin1String("--folder")) {
+            if (i + 1 >= arguments.size()) {
+                line.error = QStringLiteral("--folder needs a directory");
+                return line;
+            }
+            line.folder = arguments[++i];
+        } else if (arg.startsWith(QLatin1String("--folder="))) {
+            line.folder = arg.mid(9);
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            // Qt's own options (-platform, -style ...) are taken by QApplication before this.
+            line.error = QStringLiteral("unknown option %1").arg(arg);
+            return line;
+        } else {
+            line.error = QStringLiteral("unexpected argument %1").arg(arg);
+            return line;
+        }
+    }
+    if (line.folder.isEmpty() && arguments.contains(QLatin1String("--folder=")))
+        line.error = QStringLiteral("--folder needs a directory");
+    return line;
+}
+
+QString CommandLine::helpText() {
+    return QStringLiteral(
+        "Usage: winorbis [OPTION]...\n"
+        "Control panel and picture store of the Orbis 70p SSTV scan converter.\n"
+        "\n"
+        "  --folder DIR   use DIR as the program folder (default: the current directory);\n"
+        "                 it holds COM.DAT and the picture folders\n"
+        "  --version      print the version and exit\n"
+        "  --help         print this help and exit\n");
+}
+
+} // namespace winorbis

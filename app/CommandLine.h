@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace winorbis {
+
+// The program's command line: winorbis [--folder DIR] [--help] [--version].
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    QString folder; // empty: the current directory
+    QString error;  // a usage error, empty when the line was understood
+
+    // arguments without the program name.
+    static CommandLine parse(const QStringList& arguments);
+    static QString helpText();
+};
+
+} // namespace winorbis

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TForm1.h"
+
+#include "ui_TForm1.h"
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFontDatabase>
+
+namespace winorbis {
+
+namespace {
+
+QString folderOf(const AppServices& services) {
+    return services.folder.isEmpty() ? QDir::currentPath() : services.folder;
+}
+
+} // namespace
+
+TForm1::TForm1(const AppServices& services, QWidget* parent)
+    : QMainWindow(parent)
+    , ui_(std::make_unique<Ui::TForm1>())
+    , dialogs_(services.dialogs)
+    , clock_(services.clock)
+    , folder_(folderOf(services))
+    , store_(folder_, dialogs_) {
+    ui_->setupUi(this);
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+QString TForm1::defaultCaptionFace() const {
+    // The second entry of the sorted list of screen fonts, as the font window lists them.
+    const QStringList families = QFontDatabase::families();
+    if (families.size() > 1)
+        return families[1];
+    return families.isEmpty() ? QStringLiteral("Arial") : families.first();
+}
+
+void TForm1::FormCreate() {
+    // 1. The caption-placement state starts cleared; the caption part joins here.
+    settings_.reserved = 0;
+
+    // 2. The program folder was taken when the window was made (the current directory, or the
+    //    folder of --folder). Missing picture folders are made now, so that no received or stored
+    //    picture is lost for want of a folder.
+    const QStringList missing = folder_.createMissingFolders();
+    for (const QString& name : missing)
+        qWarning("cannot create the folder %s", qPrintable(folder_.path(name)));
+
+    // 3. The TX, RX and scratch pictures: the picture workspace joins here.
+
+    // 4. Settings.
+    settings_.speedSelector = 2;
+    portNumber_ = store_.ReadSettings(settings_, defaultCaptionFace());
+
+    // 5. OpenConverterPort and 6. IdentifyConverter: the converter link joins here.
+    // 7. The hidden TX-mode item of LastStatus: the receive monitor joins here.
+    // 8. The mini picture slots join here.
+    // 9. Current picture file and TX picture name "$$$": the picture workspace joins here.
+    // 10. The MyCall button's caption, 11. the eight standard-text buttons, 13. the font size and
+    //     text turn fields with the placement font, and 14. the "Shadow" and "Italic" boxes: the
+    //     caption part joins here.
+    // 12. The start-up pictures and the font example: the picture workspace joins here.
+    // 15. The RX button's caption "RX" and 16. LinkState 1 with the receive monitor: the receive
+    //     monitor joins here.
+    // 17. LoadPicClick: the picture workspace joins here.
+}
+
+bool TForm1::exitSteps() {
+    dialogs_.beep(0);
+    SaveEndPicClick();
+    if (terminating_)
+        return true;
+    return dialogs_.askYesNo(QStringLiteral("WinOrbis 70p close?"));
+}
+
+void TForm1::ExitClick() {
+    if (exitSteps())
+        close();
+}
+
+void TForm1::SaveEndPicClick() {
+    // Saving the TX picture as "\start.bmp": the picture workspace joins here.
+}
+
+void TForm1::FormDestroy() {
+    // 1. The exit command's steps; the answer to its question changes nothing here.
+    exitSteps();
+    // 2. The help viewer: the program opens the manual in the desktop's viewer, which it does not
+    //    own, so there is nothing to close.
+    // 3. LinkState 0 ends the receive monitor: the receive monitor joins here.
+    // 4. The three working pictures are freed with the window.
+    // 5. Settings.
+    store_.WriteSettings(settings_);
+}
+
+void TForm1::Terminate() {
+    if (terminating_)
+        return;
+    terminating_ = true;
+    // The receive monitor is told to stop here once it exists.
+    SaveEndPicClick();
+    store_.WriteSettings(settings_);
+    // Ends the main event loop and every nested one (an open message box among them); the
+    // destruction then repeats the writes with whatever the unwinding commands left.
+    QCoreApplication::exit(0);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    // The program runs until the main window closes, whatever other window is still open.
+    QCoreApplication::quit();
+}
+
+} // namespace winorbis

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The winorbis program: the application object, its ten windows and the message loop.
+#include "app/AppInfo.h"
+#include "app/AppWindows.h"
+#include "app/CommandLine.h"
+#include "app/TForm1.h"
+#include "platform/Clock.h"
+#include "platform/QtDialogs.h"
+#include "platform/TerminationWatcher.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace winorbis;
+
+namespace {
+
+// The arguments after the program name; once QApplication has run, without Qt's own options.
+QStringList programArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Help and version need no display, so they are answered before the application starts.
+    const QStringList early = programArguments(argc, argv);
+    if (early.contains(QLatin1String("--help")) || early.contains(QLatin1String("-h"))) {
+        std::fputs(qPrintable(CommandLine::helpText()), stdout);
+        return 0;
+    }
+    if (early.contains(QLatin1String("--version"))) {
+        std::printf("%s\n", qPrintable(kApplicationTitle));
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    const CommandLine line = CommandLine::parse(programArguments(argc, argv));
+    if (!line.error.isEmpty()) {
+        std::fprintf(stderr, "winorbis: %s\n%s", qPrintable(line.error),
+                     qPrintable(CommandLine::helpText()));
+        return 2;
+    }
+    if (!line.folder.isEmpty()) {
+        // The program folder is the current directory, so that relative names (the manual)
+        // resolve there as well.
+        if (!QFileInfo(line.folder).isDir() || !QDir::setCurrent(line.folder)) {
+            std::fprintf(stderr, "winorbis: %s is not a folder\n", qPrintable(line.folder));
+            return 2;
+        }
+    }
+
+    SystemClock clock;
+    QtDialogs dialogs;
+    TerminationWatcher termination;
+    AppWindows windows(AppServices{dialogs, clock, QDir::currentPath()});
+    dialogs.setParent(&windows.main());
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &windows.main(),
+                     [&windows](int) { windows.main().Terminate(); });
+    windows.main().show();
+    return QApplication::exec();
+}

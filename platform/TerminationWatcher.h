@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace winorbis {
+
+// Turns SIGTERM and SIGINT (the desktop session ending, Ctrl+C in a terminal) into a signal on the
+// user-interface thread, so that the program can end in order. It also fires inside the nested
+// event loop of an open message box. One watcher per process.
+class TerminationWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit TerminationWatcher(QObject* parent = nullptr);
+    ~TerminationWatcher() override;
+
+signals:
+    void terminationRequested(int signalNumber);
+
+private:
+    void readSignal();
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+} // namespace winorbis

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "VirtualClock.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace winorbis::test {
+
+struct VirtualClock::Entry {
+    std::function<void()> onTick;
+    bool active = false;
+    int interval = 0;
+    std::int64_t due = 0;
+};
+
+class VirtualTimer final : public ClockTimer {
+public:
+    VirtualTimer(VirtualClock& clock, std::function<void()> onTick)
+        : clock_(clock) {
+        entry_.onTick = std::move(onTick);
+        std::lock_guard lock(clock_.mutex_);
+        clock_.timers_.push_back(&entry_);
+    }
+    ~VirtualTimer() override {
+        std::lock_guard lock(clock_.mutex_);
+        std::erase(clock_.timers_, &entry_);
+    }
+    void start(int intervalMs) override {
+        std::lock_guard lock(clock_.mutex_);
+        entry_.active = true;
+        entry_.interval = std::max(intervalMs, 0);
+        entry_.due = clock_.nowMs() + entry_.interval;
+    }
+    void stop() override {
+        std::lock_guard lock(clock_.mutex_);
+        entry_.active = false;
+    }
+    bool isActive() const override {
+        std::lock_guard lock(clock_.mutex_);
+        return entry_.active;
+    }
+    int interval() const override {
+        std::lock_guard lock(clock_.mutex_);
+        return entry_.interval;
+    }
+
+private:
+    VirtualClock& clock_;
+    VirtualClock::Entry entry_;
+};
+
+VirtualClock::VirtualClock() = default;
+VirtualClock::~VirtualClock() = default;
+
+void VirtualClock::sleep(int ms) {
+    if (ms > 0)
+        now_ += ms;
+}
+
+std::unique_ptr<ClockTimer> VirtualClock::createTimer(std::function<void()> onTick) {
+    return std::make_unique<VirtualTimer>(*this, std::move(onTick));
+}
+
+void VirtualClock::advance(std::int64_t ms) {
+    const std::int64_t target = now_.load() + std::max<std::int64_t>(ms, 0);
+    for (;;) {
+        std::function<void()> tick;
+        {
+            std::lock_guard lock(mutex_);
+            Entry* next = nullptr;
+            for (Entry* entry : timers_) {
+                if (entry->active && entry->due <= target && (!next || entry->due < next->due))
+                    next = entry;
+            }
+            if (!next)
+                break;
+            now_ = std::max(now_.load(), next->due);
+            // A zero interval fires once per advance step, as a window timer would per loop.
+            next->due += std::max(next->interval, 1);
+            tick = next->onTick;
+        }
+        tick();
+    }
+    now_ = std::max(now_.load(), target);
+}
+
+} // namespace winorbis::test
