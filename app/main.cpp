@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 
 using namespace winorbis;
 
@@ -59,11 +60,26 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     QtDialogs dialogs;
+    // SIGTERM and SIGINT end the program in order at any time, also while a message box of the
+    // start-up is open: the start-up then finishes without waiting for answers, and the program
+    // ends as soon as the windows exist.
     TerminationWatcher termination;
-    AppWindows windows(AppServices{dialogs, clock, QDir::currentPath()});
-    dialogs.setParent(&windows.main());
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &windows.main(),
-                     [&windows](int) { windows.main().Terminate(); });
-    windows.main().show();
+    std::unique_ptr<AppWindows> windows;
+    bool terminationPending = false;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&](int) {
+        if (windows) {
+            windows->main().Terminate();
+        } else {
+            terminationPending = true;
+            QCoreApplication::exit(0);
+        }
+    });
+    windows = std::make_unique<AppWindows>(AppServices{dialogs, clock, QDir::currentPath()});
+    if (terminationPending) {
+        windows->main().Terminate();
+        return 0;
+    }
+    dialogs.setParent(&windows->main());
+    windows->main().show();
     return QApplication::exec();
 }

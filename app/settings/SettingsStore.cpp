@@ -3,10 +3,10 @@
 
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace winorbis {
 
@@ -55,17 +55,9 @@ int SettingsStore::ReadSettings(Settings& settings, const QString& defaultFace) 
 
 bool SettingsStore::WriteSettings(const Settings& settings) {
     const QString path = filePath();
-    QSaveFile file(path);
-    QString error;
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = SettingsCodec::serialize(settings);
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-        error = file.errorString();
-        file.cancelWriting();
-    } else {
-        error = file.errorString();
-    }
+    const QString error = replaceFileContents(path, SettingsCodec::serialize(settings));
+    if (error.isEmpty())
+        return true;
     dialogs_.error(QStringLiteral("The settings file %1 could not be written: %2")
                        .arg(QFileInfo(path).absoluteFilePath(), error));
     return false;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 namespace winorbis::test {
 

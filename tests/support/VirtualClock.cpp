@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "VirtualClock.h"
+#include "support/VirtualClock.h"
 
 #include <algorithm>
 #include <limits>
@@ -75,8 +75,10 @@ void VirtualClock::advance(std::int64_t ms) {
             if (!next)
                 break;
             now_ = std::max(now_.load(), next->due);
-            // A zero interval fires once per advance step, as a window timer would per loop.
-            next->due += std::max(next->interval, 1);
+            // Ticks missed while the time jumped are dropped, as a window timer drops them; a
+            // zero interval fires once per millisecond.
+            const int step = std::max(next->interval, 1);
+            next->due = std::max(next->due + step, now_.load() + (next->due < now_ ? step : 0));
             tick = next->onTick;
         }
         tick();

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program started in a folder and ended by SIGTERM, as a desktop that logs out ends it.
+#include "app/settings/Settings.h"
+#include "app/settings/SettingsCodec.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+void startProgram(QProcess& process, const QString& folder) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(WINORBIS_BINARY, {"--folder", folder});
+    ASSERT_TRUE(process.waitForStarted(10000));
+}
+
+void endWithSigterm(QProcess& process) {
+    process.terminate(); // SIGTERM
+    ASSERT_TRUE(process.waitForFinished(15000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+} // namespace
+
+TEST(ProgramProcess, AFirstStartEndedBySigtermLeavesFoldersAndSettings) {
+    QTemporaryDir dir;
+    QProcess program;
+    startProgram(program, dir.path());
+    const QString comDat = dir.path() + "/COM.DAT";
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(comDat); }, 15000));
+    QThread::msleep(300);
+    endWithSigterm(program);
+
+    const QByteArray bytes = readAll(comDat);
+    EXPECT_EQ(bytes.count("\r\n"), 585);
+    const auto read = SettingsCodec::parse(bytes, Settings::defaults(QString()));
+    EXPECT_TRUE(read.problems.isEmpty());
+    EXPECT_EQ(read.settings.callsign, "ID");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 22);
+}
+
+TEST(ProgramProcess, ACutSettingsFileIsKeptAsBadAndCompletedWhileTheMessageIsOpen) {
+    QTemporaryDir dir;
+    const QString comDat = dir.path() + "/COM.DAT";
+    Settings settings = Settings::defaults("Some Face");
+    settings.callsign = "PA0XYZ";
+    settings.portNumber = 3;
+    const QList<QByteArray> full = SettingsCodec::serialize(settings).split('\n');
+    QByteArray cut;
+    for (int i = 0; i < 300; ++i)
+        cut += full[i] + '\n';
+    {
+        QFile file(comDat);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(cut);
+    }
+
+    QProcess program;
+    startProgram(program, dir.path());
+    // The bad copy is made before the message box opens; the program then waits in that box.
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(comDat + ".bad"); }, 15000));
+    QThread::msleep(500);
+    ASSERT_EQ(program.state(), QProcess::Running);
+    endWithSigterm(program);
+
+    EXPECT_EQ(readAll(comDat + ".bad"), cut);
+    const QByteArray rewritten = readAll(comDat);
+    EXPECT_EQ(rewritten.count("\r\n"), 585);
+    EXPECT_TRUE(rewritten.startsWith(cut));
+}

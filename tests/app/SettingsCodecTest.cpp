@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/settings/SettingsCodec.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+
+namespace {
+
+const QString kFace = QStringLiteral("DejaVu Sans Mono");
+
+QStringList linesOf(const QByteArray& bytes) {
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+    QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    lines.removeLast();
+    return lines;
+}
+
+QByteArray join(const QStringList& lines) {
+    if (lines.isEmpty())
+        return {};
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+}
+
+// The first-start file, line by line, as the settings table gives it.
+QStringList expectedDefaultLines() {
+    const QStringList block = {"27", "0", "0", "700", "0", kFace, "255", "0"};
+    QStringList lines = {"2", "1", "0"};
+    lines << block << "N0CALL"
+          << "1"
+          << "1"
+          << "ID"
+          << "595"
+          << "1";
+    for (int i = 1; i <= 8; ++i)
+        lines << block << QStringLiteral("Message%1").arg(i);
+    lines << "1"
+          << "1"
+          << "0";
+    for (int i = 0; i < 16; ++i)
+        lines << QStringLiteral("RxPic%1").arg(i);
+    for (int i = 0; i < 5; ++i)
+        lines << "Comment";
+    for (int i = 1; i <= 18; ++i)
+        lines << QStringLiteral("IMAGE%1").arg(i);
+    for (int i = 0; i < 450; ++i)
+        lines << QString();
+    lines << "1"
+          << "1"
+          << "60"
+          << "0";
+    return lines;
+}
+
+Settings sampleSettings() {
+    auto* rng = QRandomGenerator::global();
+    auto text = [rng](int n) {
+        QString t;
+        for (int i = 0; i < n; ++i)
+            t += QChar(u"ABCÄÖÜßé €xyz0123-_ "[rng->bounded(21)]);
+        return t;
+    };
+    auto block = [&](FontBlock& f, bool withText) {
+        f.height = -int(rng->bounded(100));
+        f.width = int(rng->bounded(20));
+        f.escapement = int(rng->bounded(3600));
+        f.weight = rng->bounded(2) ? 700 : 400;
+        f.italic = int(rng->bounded(2));
+        f.faceName = text(1 + int(rng->bounded(30)));
+        f.textColour = TColor(rng->generate() & 0xFFFFFF);
+        f.shadowColour = TColor(0x80000000u | rng->bounded(25));
+        if (withText)
+            f.text = text(int(rng->bounded(20)));
+    };
+    Settings s;
+    s.speedSelector = 1;
+    s.portNumber = 4;
+    s.reserved = 77;
+    block(s.callsignFont, false);
+    s.shadowOn = 0;
+    s.fontIndex = 12;
+    s.callsign = "DL1XYZ/P";
+    s.report = "5 9 5";
+    s.contestNumber = 9999;
+    for (FontBlock& f : s.standardTexts)
+        block(f, true);
+    s.receiveCounter = 16;
+    s.txCatalogCounter = 5;
+    s.catalogPage = 17;
+    for (QString& n : s.slotNames)
+        n = text(10);
+    for (QString& n : s.txNames)
+        n = text(8);
+    for (QString& n : s.pageNames)
+        n = text(12);
+    for (auto& page : s.positionNames)
+        for (QString& n : page)
+            n = text(int(rng->bounded(15)));
+    s.saveAuto = false;
+    s.picTx = false;
+    s.beaconInterval = 3600;
+    s.model = 1;
+    return s;
+}
+
+} // namespace
+
+TEST(SettingsFile, FirstStartWritesEveryLineOfTheTable) {
+    const QStringList lines = linesOf(SettingsCodec::serialize(Settings::defaults(kFace)));
+    ASSERT_EQ(lines.size(), 585);
+    const QStringList expected = expectedDefaultLines();
+    ASSERT_EQ(expected.size(), 585);
+    for (int i = 0; i < 585; ++i)
+        EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
+}
+
+TEST(SettingsFile, EveryValueSurvivesARoundTrip) {
+    for (int round = 0; round < 20; ++round) {
+        Settings written = sampleSettings();
+        const QByteArray bytes = SettingsCodec::serialize(written);
+        ASSERT_EQ(linesOf(bytes).size(), 585);
+        const auto result = SettingsCodec::parse(bytes, Settings::defaults(kFace));
+        EXPECT_TRUE(result.problems.isEmpty());
+        written.callsignFont.charSet = 1; // set by every read
+        EXPECT_TRUE(result.settings == written) << "round " << round;
+        EXPECT_EQ(SettingsCodec::serialize(result.settings), bytes);
+    }
+}
+
+TEST(SettingsFile, TheCallsignBlockTextIsWrittenAsN0CALLAndSkipped) {
+    QStringList lines = expectedDefaultLines();
+    lines[11] = "DL0ABC";
+    const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    EXPECT_TRUE(result.problems.isEmpty());
+    EXPECT_EQ(result.settings.callsignFont.text, QString());
+    EXPECT_EQ(linesOf(SettingsCodec::serialize(result.settings))[11], "N0CALL");
+}
+
+TEST(SettingsFile, FaceNamesAreCutTo31Characters) {
+    QStringList lines = expectedDefaultLines();
+    const QString longFace = QString(40, 'F');
+    lines[8] = longFace;
+    lines[17 + 5] = longFace; // face name of the first standard text
+    const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    EXPECT_EQ(result.settings.callsignFont.faceName, QString(31, 'F'));
+    EXPECT_EQ(result.settings.standardTexts[0].faceName, QString(31, 'F'));
+}
+
+TEST(SettingsFile, ReadsPortSpeedFlagsAndAnEmptyBeaconInterval) {
+    QStringList lines = expectedDefaultLines();
+    lines[0] = "1";
+    lines[1] = "3";
+    lines[581] = "0";
+    lines[582] = "7"; // anything but 1 clears the box
+    lines[583] = "";
+    const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    EXPECT_TRUE(result.problems.isEmpty());
+    EXPECT_EQ(result.settings.speedSelector, 1);
+    EXPECT_EQ(result.settings.portNumber, 3);
+    EXPECT_FALSE(result.settings.saveAuto);
+    EXPECT_FALSE(result.settings.picTx);
+    EXPECT_EQ(result.settings.beaconInterval, 60);
+    EXPECT_EQ(result.settings.callsignFont.charSet, 1);
+}
+
+TEST(SettingsFile, ReadsFilesOfExistingInstallations) {
+    // Windows Latin text, system colours written as negative numbers, blanks around a number,
+    // and no line end after the last line.
+    QStringList lines = expectedDefaultLines();
+    lines[14] = QString::fromUtf8("DJ1ÄÖ");
+    lines[10] = "-2147483633";
+    lines[16] = " 42 ";
+    QByteArray bytes;
+    for (int i = 0; i < lines.size(); ++i) {
+        bytes += lines[i].toLatin1();
+        if (i + 1 < lines.size())
+            bytes += "\r\n";
+    }
+    const auto result = SettingsCodec::parse(bytes, Settings::defaults(kFace));
+    EXPECT_TRUE(result.problems.isEmpty());
+    EXPECT_EQ(result.settings.callsign, QString::fromUtf8("DJ1ÄÖ"));
+    EXPECT_EQ(result.settings.callsignFont.shadowColour, colours::clBtnFace);
+    EXPECT_EQ(result.settings.contestNumber, 42);
+    EXPECT_EQ(result.settings.model, 0);
+    EXPECT_EQ(linesOf(SettingsCodec::serialize(result.settings))[10], "-2147483633");
+}
+
+TEST(SettingsFile, AFileCutAfterAnyLineKeepsWhatItHolds) {
+    const Settings full = sampleSettings();
+    const QStringList all = linesOf(SettingsCodec::serialize(full));
+    const Settings defaults = Settings::defaults(kFace);
+    const QStringList defaultLines = linesOf(SettingsCodec::serialize(defaults));
+    for (int cut = 0; cut < 585; ++cut) {
+        const auto result = SettingsCodec::parse(join(all.mid(0, cut)), defaults);
+        ASSERT_FALSE(result.problems.isEmpty()) << "cut after " << cut;
+        EXPECT_EQ(result.problems.first().line, cut + 1);
+        EXPECT_TRUE(result.problems.first().missing);
+        const QStringList read = linesOf(SettingsCodec::serialize(result.settings));
+        ASSERT_EQ(read.size(), 585);
+        for (int i = 0; i < 585; ++i) {
+            const QString& expected = i == 11   ? QStringLiteral("N0CALL")
+                                      : i < cut ? all[i]
+                                                : defaultLines[i];
+            ASSERT_EQ(read[i], expected) << "cut after " << cut << ", line " << i + 1;
+        }
+    }
+}
+
+TEST(SettingsFile, GarbageInANumberLineKeepsThatDefaultOnly) {
+    QStringList lines = linesOf(SettingsCodec::serialize(sampleSettings()));
+    lines[6] = "7OO";            // the callsign font's weight
+    lines[89] = "";              // the receive counter
+    lines[9] = "99999999999999"; // a colour beyond 32 bits
+    const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    ASSERT_EQ(result.problems.size(), 3);
+    EXPECT_EQ(result.problems[0].line, 7);
+    EXPECT_EQ(result.problems[0].text, "7OO");
+    EXPECT_EQ(result.problems[1].line, 10);
+    EXPECT_EQ(result.problems[2].line, 90);
+    EXPECT_FALSE(result.problems[2].missing);
+    EXPECT_EQ(result.settings.callsignFont.weight, 700);
+    EXPECT_EQ(result.settings.callsignFont.textColour, colours::clRed);
+    EXPECT_EQ(result.settings.receiveCounter, 1);
+    // The neighbours are read as they stand.
+    EXPECT_EQ(result.settings.portNumber, 4);
+    EXPECT_EQ(result.settings.txCatalogCounter, 5);
+    EXPECT_EQ(result.settings.model, 1);
+}
+
+TEST(SettingsFile, LineBreaksInsideATextNeverShiftTheLines) {
+    Settings s = Settings::defaults(kFace);
+    s.standardTexts[2].text = "two\r\nlines";
+    s.callsign = "X\nY";
+    const QByteArray bytes = SettingsCodec::serialize(s);
+    EXPECT_EQ(linesOf(bytes).size(), 585);
+    const auto result = SettingsCodec::parse(bytes, Settings::defaults(kFace));
+    EXPECT_TRUE(result.problems.isEmpty());
+    EXPECT_EQ(result.settings.callsign, "X Y");
+}

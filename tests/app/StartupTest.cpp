@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/AppInfo.h"
+#include "app/AppWindows.h"
+#include "app/TForm1.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+int lineCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return int(file.readAll().count("\r\n"));
+}
+
+QByteArray lineOf(const QString& path, int number) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().split('\n').value(number - 1).trimmed();
+}
+
+struct StartupFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VirtualClock clock;
+    AppServices services() { return AppServices{dialogs, clock, dir.path()}; }
+};
+
+} // namespace
+
+TEST_F(StartupFixture, TheTenWindowsAreCreatedInOrderWithTheirCaptionsAndHidden) {
+    AppWindows windows(services());
+    EXPECT_EQ(windows.creationOrder(),
+              QStringList({"TForm1", "TForm5", "TForm2", "TForm6", "TfrmMemoBlk", "TForm3",
+                           "TMainForm", "TForm4", "TForm7", "Tunit8"}));
+    const QStringList captions = {kMainCaption,
+                                  "Orbis 70 p + Beacon Setup",
+                                  "Font",
+                                  "Info",
+                                  "Standard Text",
+                                  "Catalog",
+                                  "SSTV Logbuch",
+                                  "VC-H1 Setting",
+                                  "Printer Preview",
+                                  "Spectrum Analyzer"};
+    const QList<QWidget*> all = windows.all();
+    ASSERT_EQ(all.size(), 10);
+    for (int i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i]->windowTitle(), captions[i]);
+        EXPECT_FALSE(all[i]->isVisible()) << captions[i].toStdString();
+        EXPECT_EQ(all[i]->testAttribute(Qt::WA_QuitOnClose), i == 0);
+    }
+    EXPECT_EQ(all[0]->size(), QSize(1024, 702));
+    EXPECT_EQ(all[5]->size(), QSize(1019, 713));
+    EXPECT_EQ(all[8]->size(), QSize(325, 257));
+    EXPECT_EQ(all[9]->size(), QSize(365, 107));
+}
+
+TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePictureFolders) {
+    {
+        AppWindows windows(services());
+        EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
+        EXPECT_EQ(windows.main().settings().callsign, "ID");
+        EXPECT_EQ(windows.main().PortNumber(), 1);
+    }
+    const QStringList folders = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    EXPECT_EQ(folders.size(), 22);
+    EXPECT_TRUE(folders.contains("Kleinbilder"));
+    EXPECT_TRUE(folders.contains("im17"));
+    EXPECT_EQ(dialogs.count("error"), 0);
+}
+
+TEST_F(StartupFixture, TheDestructionAsksTheExitQuestionAndWritesTheSettings) {
+    {
+        AppWindows windows(services());
+        windows.main().settings().callsign = "G4ABC";
+        dialogs.clear();
+        dialogs.answerYesNo(false); // the answer changes nothing here
+    }
+    EXPECT_EQ(dialogs.texts(), QStringList{"WinOrbis 70p close?"});
+    EXPECT_EQ(dialogs.shown().first().what, "beep");
+    EXPECT_EQ(dialogs.shown().first().text, "0");
+    EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 15), "G4ABC");
+}
+
+TEST_F(StartupFixture, ExitAnsweredNoLeavesTheProgramRunning) {
+    AppWindows windows(services());
+    windows.main().show();
+    dialogs.clear();
+    dialogs.answerYesNo(false);
+    windows.main().ExitClick();
+    EXPECT_TRUE(windows.main().isVisible());
+    EXPECT_EQ(dialogs.texts(), QStringList{"WinOrbis 70p close?"});
+
+    dialogs.answerYesNo(true);
+    windows.main().ExitClick();
+    EXPECT_FALSE(windows.main().isVisible());
+}
+
+TEST_F(StartupFixture, TerminationWritesTheSettingsWithoutAQuestion) {
+    AppWindows windows(services());
+    windows.main().settings().callsign = "K1ABC";
+    dialogs.clear();
+    windows.main().Terminate();
+    EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 15), "K1ABC");
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+}
