@@ -3,8 +3,12 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace winorbis {
 
+class BytePort;
 class Clock;
 class Dialogs;
 
@@ -15,6 +19,11 @@ struct AppServices {
     Dialogs& dialogs;
     Clock& clock;
     QString folder; // empty: the current directory when the main window is created
+    // The converter's device for this run instead of the settings' COM port (--port, and the
+    // built-in simulated converter of --simulate).
+    QString portDevice = {};
+    // When set, the converter is reached through this port instead of a serial device.
+    std::function<std::unique_ptr<BytePort>()> portFactory = {};
 };
 
 } // namespace winorbis

@@ -19,6 +19,16 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             line.folder = arguments[++i];
         } else if (arg.startsWith(QLatin1String("--folder="))) {
             line.folder = arg.mid(9);
+        } else if (arg == QLatin1String("--port")) {
+            if (i + 1 >= arguments.size()) {
+                line.error = QStringLiteral("--port needs a device");
+                return line;
+            }
+            line.port = arguments[++i];
+        } else if (arg.startsWith(QLatin1String("--port="))) {
+            line.port = arg.mid(7);
+        } else if (arg == QLatin1String("--simulate")) {
+            line.simulate = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             // Qt's own options (-platform, -style ...) are taken by QApplication before this.
             line.error = QStringLiteral("unknown option %1").arg(arg);
@@ -30,6 +40,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     if (line.folder.isEmpty() && arguments.contains(QLatin1String("--folder=")))
         line.error = QStringLiteral("--folder needs a directory");
+    if (line.port.isEmpty() && arguments.contains(QLatin1String("--port=")))
+        line.error = QStringLiteral("--port needs a device");
+    if (line.simulate && !line.port.isEmpty())
+        line.error = QStringLiteral("--port and --simulate exclude each other");
     return line;
 }
 
@@ -40,6 +54,9 @@ QString CommandLine::helpText() {
         "\n"
         "  --folder DIR   use DIR as the program folder (default: the current directory);\n"
         "                 it holds COM.DAT and the picture folders\n"
+        "  --port DEVICE  open DEVICE as the converter's port for this run, instead of the\n"
+        "                 COM port of the settings (mapped to devices in ports.conf)\n"
+        "  --simulate     run on the built-in simulated converter\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n");
 }

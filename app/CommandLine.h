@@ -6,12 +6,15 @@
 
 namespace winorbis {
 
-// The program's command line: winorbis [--folder DIR] [--help] [--version].
+// The program's command line: winorbis [--folder DIR] [--port DEVICE | --simulate] [--help]
+// [--version].
 struct CommandLine {
     bool help = false;
     bool version = false;
     QString folder; // empty: the current directory
-    QString error;  // a usage error, empty when the line was understood
+    QString port;   // the converter's device for this run
+    bool simulate = false;
+    QString error; // a usage error, empty when the line was understood
 
     // arguments without the program name.
     static CommandLine parse(const QStringList& arguments);

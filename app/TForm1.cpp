@@ -3,6 +3,7 @@
 
 #include "ui_TForm1.h"
 
+#include "link/PortMap.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
@@ -27,7 +28,10 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , dialogs_(services.dialogs)
     , clock_(services.clock)
     , folder_(folderOf(services))
-    , store_(folder_, dialogs_) {
+    , store_(folder_, dialogs_)
+    , link_(dialogs_, clock_)
+    , portDevice_(services.portDevice)
+    , portFactory_(services.portFactory) {
     ui_->setupUi(this);
     FormCreate();
 }
@@ -61,7 +65,18 @@ void TForm1::FormCreate() {
     settings_.speedSelector = 2;
     portNumber_ = store_.ReadSettings(settings_, defaultCaptionFace());
 
-    // 5. OpenConverterPort and 6. IdentifyConverter: the converter link joins here.
+    // 5. The converter's port: the device of the settings' COM number (ports.conf), or the one
+    //    given for this run. The result changes nothing: a port that failed answers nothing.
+    if (portFactory_) {
+        link_.attachPort(portFactory_());
+    } else {
+        PortMap::createIfMissing(folder_);
+        const QString device =
+            portDevice_.isEmpty() ? PortMap::load(folder_).device(portNumber_) : portDevice_;
+        link_.OpenConverterPort(settings_.speedSelector, device);
+    }
+    // 6. Identify the converter; the answer is LastStatus.
+    link_.IdentifyConverter();
     // 7. The hidden TX-mode item of LastStatus: the receive monitor joins here.
     // 8. The mini picture slots join here.
     // 9. Current picture file and TX picture name "$$$": the picture workspace joins here.
@@ -96,7 +111,8 @@ void TForm1::FormDestroy() {
     exitSteps();
     // 2. The help viewer: the program opens the manual in the desktop's viewer, which it does not
     //    own, so there is nothing to close.
-    // 3. LinkState 0 ends the receive monitor: the receive monitor joins here.
+    // 3. LinkState 0 ends the receive monitor, which is not waited for.
+    link_.LinkState = 0;
     // 4. The three working pictures are freed with the window.
     // 5. Settings.
     store_.WriteSettings(settings_);
@@ -106,7 +122,7 @@ void TForm1::Terminate() {
     if (terminating_)
         return;
     terminating_ = true;
-    // The receive monitor is told to stop here once it exists.
+    link_.LinkState = 0;
     SaveEndPicClick();
     store_.WriteSettings(settings_);
     // Ends the main event loop and every nested one (an open message box among them); the

@@ -4,6 +4,7 @@
 #include "AppServices.h"
 #include "app/settings/Settings.h"
 #include "app/settings/SettingsStore.h"
+#include "link/ConverterLink.h"
 #include "platform/ProgramFolder.h"
 
 #include <QMainWindow>
@@ -29,6 +30,7 @@ public:
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
     int PortNumber() const { return portNumber_; }
+    ConverterLink& link() { return link_; }
 
     // "Exit": beep, save the TX picture as "\start.bmp", and ask whether to close.
     void ExitClick();
@@ -55,6 +57,9 @@ private:
     ProgramFolder folder_;
     Settings settings_;
     SettingsStore store_;
+    ConverterLink link_;
+    QString portDevice_;
+    std::function<std::unique_ptr<BytePort>()> portFactory_;
     int portNumber_ = 1;
     bool terminating_ = false;
 };

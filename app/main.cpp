@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/QtDialogs.h"
 #include "platform/TerminationWatcher.h"
+#include "tools/simulator/ConverterSimulator.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,6 +59,23 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The built-in simulated converter: a pseudo-terminal that the program opens as its port.
+    std::unique_ptr<ConverterSimulator> simulator;
+    QString portDevice = line.port;
+    if (line.simulate) {
+        ConverterSimulator::Options options;
+        options.log = [](const QString& text) {
+            std::fprintf(stderr, "simulated Orbis 70p: %s\n", qPrintable(text));
+        };
+        simulator = std::make_unique<ConverterSimulator>(options);
+        QString error;
+        if (!simulator->openPseudoTerminal(&portDevice, &error)) {
+            std::fprintf(stderr, "winorbis: cannot start the simulated converter: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+    }
+
     SystemClock clock;
     QtDialogs dialogs;
     // SIGTERM and SIGINT end the program in order at any time, also while a message box of the
@@ -74,7 +92,8 @@ int main(int argc, char** argv) {
             QCoreApplication::exit(0);
         }
     });
-    windows = std::make_unique<AppWindows>(AppServices{dialogs, clock, QDir::currentPath()});
+    windows =
+        std::make_unique<AppWindows>(AppServices{dialogs, clock, QDir::currentPath(), portDevice});
     if (terminationPending) {
         windows->main().Terminate();
         return 0;

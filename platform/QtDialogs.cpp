@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace winorbis {
 
 namespace {
@@ -72,6 +74,8 @@ QWidget* QtDialogs::owner() const {
 }
 
 void QtDialogs::message(const QString& text, Kind kind) {
+    // Also on standard error, for stations that run without anyone watching the screen.
+    std::fprintf(stderr, "winorbis: %s\n", qPrintable(text));
     onUiThread([&] {
         QMessageBox box(iconOf(kind), QApplication::applicationName(), text, QMessageBox::Ok,
                         owner());

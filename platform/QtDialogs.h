@@ -7,7 +7,8 @@ class QWidget;
 
 namespace winorbis {
 
-// Dialogs with Qt's message boxes and standard dialogs, shown on the user-interface thread.
+// Dialogs with Qt's message boxes and standard dialogs, shown on the user-interface thread; every
+// message also goes to standard error.
 class QtDialogs final : public Dialogs {
 public:
     // Boxes are shown over the active window, or over parent when none is active.

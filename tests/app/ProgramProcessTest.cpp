@@ -36,8 +36,8 @@ void startProgram(QProcess& process, const QString& folder) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(WINORBIS_BINARY, {"--folder", folder});
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(WINORBIS_BINARY, {"--folder", folder, "--simulate"});
     ASSERT_TRUE(process.waitForStarted(10000));
 }
 
@@ -58,6 +58,11 @@ TEST(ProgramProcess, AFirstStartEndedBySigtermLeavesFoldersAndSettings) {
     ASSERT_TRUE(waitFor([&] { return QFile::exists(comDat); }, 15000));
     QThread::msleep(300);
     endWithSigterm(program);
+
+    // The simulated converter was identified, and nothing went wrong on the way.
+    const QByteArray diagnostics = program.readAllStandardError();
+    EXPECT_TRUE(diagnostics.contains("simulated Orbis 70p: identify")) << diagnostics.data();
+    EXPECT_FALSE(diagnostics.contains("winorbis: ")) << diagnostics.data();
 
     const QByteArray bytes = readAll(comDat);
     EXPECT_EQ(bytes.count("\r\n"), 585);
@@ -92,6 +97,7 @@ TEST(ProgramProcess, ACutSettingsFileIsKeptAsBadAndCompletedWhileTheMessageIsOpe
     endWithSigterm(program);
 
     EXPECT_EQ(readAll(comDat + ".bad"), cut);
+    EXPECT_TRUE(program.readAllStandardError().contains("line 301 and those after it are missing"));
     const QByteArray rewritten = readAll(comDat);
     EXPECT_EQ(rewritten.count("\r\n"), 585);
     EXPECT_TRUE(rewritten.startsWith(cut));

@@ -2,6 +2,8 @@
 #include "app/AppInfo.h"
 #include "app/AppWindows.h"
 #include "app/TForm1.h"
+#include "link/ConverterLink.h"
+#include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
 
@@ -34,7 +36,17 @@ struct StartupFixture : ::testing::Test {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     VirtualClock clock;
-    AppServices services() { return AppServices{dialogs, clock, dir.path()}; }
+    MemoryPort* converter = nullptr; // owned by the main window's link
+    AppServices services() {
+        AppServices s{dialogs, clock, dir.path()};
+        s.portFactory = [this] {
+            auto port = std::make_unique<MemoryPort>(clock);
+            port->setResponder(converterAnswers(76));
+            converter = port.get();
+            return port;
+        };
+        return s;
+    }
 };
 
 } // namespace
@@ -73,6 +85,11 @@ TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePic
         EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
         EXPECT_EQ(windows.main().settings().callsign, "ID");
         EXPECT_EQ(windows.main().PortNumber(), 1);
+        // The converter was identified: one stray byte read, 16 written, the answer read.
+        ASSERT_NE(converter, nullptr);
+        EXPECT_EQ(converter->written(), QByteArray(1, 16));
+        EXPECT_EQ(windows.main().link().LastStatus, 76);
+        EXPECT_EQ(converter->pending(), 0);
     }
     const QStringList folders = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     EXPECT_EQ(folders.size(), 22);
@@ -115,4 +132,28 @@ TEST_F(StartupFixture, TerminationWritesTheSettingsWithoutAQuestion) {
     windows.main().Terminate();
     EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 15), "K1ABC");
     EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+TEST_F(StartupFixture, ASilentConverterIsReportedAndTheStartGoesOn) {
+    AppServices s = services();
+    s.portFactory = [this] { return std::make_unique<MemoryPort>(clock); };
+    AppWindows windows(s);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"No connection to Orbis 70p. Control please the interface (Setup) and "
+                          "the jumper in the Orbis 70p."});
+    EXPECT_EQ(windows.main().link().LastStatus, 0);
+    EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
+}
+
+TEST_F(StartupFixture, APortThatCannotBeOpenedShowsNoResponseThenNoConnection) {
+    AppServices s{dialogs, clock, dir.path()};
+    s.portDevice = dir.path() + "/no-such-device";
+    AppWindows windows(s);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList({"No response from the interface",
+                           "No connection to Orbis 70p. Control please the interface (Setup) and "
+                           "the jumper in the Orbis 70p."}));
+    // The identify's reads waited out their time-outs: one stray read and twenty more.
+    EXPECT_EQ(clock.elapsedMs(), 21 * 20);
+    EXPECT_TRUE(QFile::exists(dir.path() + "/ports.conf"));
 }

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+
+namespace winorbis {
+
+// The converter's serial line as the link code sees it: single-byte writes and reads that end by
+// the converter time-outs. A read of n bytes returns as soon as n bytes have arrived, when more
+// than 5 ms pass between two bytes, or at the latest 10 + 10 x n ms after it began, with whatever
+// has arrived (possibly nothing). One thread may read while another writes.
+class BytePort {
+public:
+    virtual ~BytePort() = default;
+
+    // Reads up to count bytes into buffer; returns how many arrived.
+    virtual int read(std::uint8_t* buffer, int count) = 0;
+    // Writes one byte (one write call); false when it could not be written within 20 ms.
+    virtual bool writeByte(std::uint8_t byte) = 0;
+    // Drops everything received and not yet read.
+    virtual void discardInput() = 0;
+    // Waits until every written byte has left (before a short-lived tool closes the port).
+    virtual void drain() {}
+
+    // Reads one byte; false when none came within the time-out.
+    bool readByte(std::uint8_t& byte) { return read(&byte, 1) == 1; }
+};
+
+// The time-outs of every read, in milliseconds.
+namespace porttimeouts {
+inline constexpr int kInterval = 5;
+inline constexpr int kTotalConstant = 10;
+inline constexpr int kTotalPerByte = 10;
+inline constexpr int kWriteTotal = 20; // one byte: 10 + 10 x 1
+constexpr int totalMs(int count) {
+    return kTotalConstant + kTotalPerByte * count;
+}
+} // namespace porttimeouts
+
+} // namespace winorbis

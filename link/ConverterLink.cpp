@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ConverterLink.h"
+
+#include "LinkTexts.h"
+#include "ModeTable.h"
+#include "SerialPort.h"
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <cstdio>
+
+namespace winorbis {
+
+namespace {
+
+constexpr int kIdentifyReads = 20;
+constexpr int kIdentifyTrailer = 5;
+constexpr int kCommandAckReads = 2000;
+constexpr int kLineAckReads = 100;
+constexpr unsigned kBeepHand = 2;
+
+} // namespace
+
+ConverterLink::ConverterLink(Dialogs& dialogs, Clock& clock)
+    : dialogs_(dialogs)
+    , clock_(clock)
+    , port_(std::make_unique<SerialPort>(clock)) {
+    serial_ = static_cast<SerialPort*>(port_.get());
+}
+
+ConverterLink::~ConverterLink() = default;
+
+bool ConverterLink::OpenConverterPort(int speedSelector, const QString& device) {
+    auto serial = std::make_unique<SerialPort>(clock_);
+    serial->setGoneHandler([name = device] {
+        std::fprintf(stderr, "winorbis: the serial device %s has gone\n", qPrintable(name));
+    });
+    serial_ = serial.get();
+    const bool opened = serial->open(device);
+    const bool configured = opened && serial->configure(speedSelector);
+    port_ = std::move(serial);
+    if (!configured) {
+        std::fprintf(stderr, "winorbis: cannot use the serial device %s: %s\n",
+                     qPrintable(device.isEmpty() ? QStringLiteral("(none)") : device),
+                     qPrintable(serial_->lastError()));
+        dialogs_.message(linktext::kNoInterface);
+        return false;
+    }
+    port_->discardInput();
+    return true;
+}
+
+void ConverterLink::attachPort(std::unique_ptr<BytePort> port) {
+    port_ = std::move(port);
+    serial_ = dynamic_cast<SerialPort*>(port_.get());
+}
+
+std::uint8_t ConverterLink::IdentifyConverter() {
+    std::uint8_t byte = 0;
+    port_->readByte(byte); // a stray byte out of the way
+    port_->writeByte(command::kIdentify);
+    for (int i = 0; i < kIdentifyReads; ++i) {
+        byte = 0;
+        port_->readByte(byte);
+        LastStatus = byte;
+        if (byte != 0) {
+            std::uint8_t trailer[kIdentifyTrailer];
+            port_->read(trailer, kIdentifyTrailer);
+            return byte;
+        }
+    }
+    dialogs_.beep(kBeepHand);
+    dialogs_.message(linktext::kNoConnection);
+    return 0;
+}
+
+bool ConverterLink::SendCommandAwaitAck(std::uint8_t command) {
+    port_->writeByte(command);
+    for (int i = 0; i < kCommandAckReads; ++i) {
+        std::uint8_t byte = 0;
+        if (port_->readByte(byte) && byte == kAcknowledge)
+            return true;
+    }
+    dialogs_.message(linktext::kCommunicationCom);
+    return false;
+}
+
+bool ConverterLink::AwaitLineAck() {
+    // The hundredth read ends the wait whatever it brings.
+    for (int i = 1; i < kLineAckReads; ++i) {
+        std::uint8_t byte = 0;
+        if (port_->readByte(byte) && byte == kAcknowledge) {
+            port_->readByte(byte);
+            return true;
+        }
+    }
+    std::uint8_t last = 0;
+    port_->readByte(last);
+    dialogs_.message(linktext::kCommunicationAck);
+    return false;
+}
+
+void ConverterLink::SendCommandByte(std::uint8_t command) {
+    port_->writeByte(command);
+}
+
+} // namespace winorbis

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SerialPort.h"
+
+#include "platform/Clock.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace winorbis {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+timespec toTimespec(SteadyClock::duration d) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    return timespec{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
+}
+
+// USB serial adapters otherwise hold received bytes back for up to 16 ms.
+void askForLowLatency(int fd) {
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+}
+
+} // namespace
+
+SerialPort::SerialPort(Clock& clock)
+    : clock_(clock) {}
+
+SerialPort::~SerialPort() {
+    close();
+}
+
+void SerialPort::close() {
+    if (fd_ >= 0) {
+        ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+bool SerialPort::open(const QString& device) {
+    close();
+    device_ = device;
+    lastError_.clear();
+    gone_ = false;
+    if (device.isEmpty()) {
+        lastError_ = QStringLiteral("no device");
+        return false;
+    }
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = systemError(errno);
+        return false;
+    }
+    // Not shared: another program holding the device (or its lock) makes it busy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = systemError(errno == EWOULDBLOCK ? EBUSY : errno);
+        ::close(fd);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    fd_ = fd;
+    return true;
+}
+
+bool SerialPort::configure(int speedSelector) {
+    if (fd_ < 0) {
+        if (lastError_.isEmpty())
+            lastError_ = systemError(EBADF);
+        return false;
+    }
+    if (speedSelector != 1 && speedSelector != 2) {
+        lastError_ = QStringLiteral("line speed %1 is unknown").arg(speedSelector);
+        return false;
+    }
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) {
+        lastError_ = systemError(errno);
+        return false;
+    }
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    const speed_t speed = speedSelector == 1 ? B1200 : B115200;
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        lastError_ = systemError(errno);
+        return false;
+    }
+    askForLowLatency(fd_);
+    baud_ = speedSelector == 1 ? 1200 : 115200;
+    return true;
+}
+
+void SerialPort::markGone() {
+    if (!gone_.exchange(true) && goneHandler_)
+        goneHandler_();
+}
+
+int SerialPort::read(std::uint8_t* buffer, int count) {
+    if (count <= 0 || !buffer)
+        return 0;
+    const auto start = SteadyClock::now();
+    const auto deadline = start + std::chrono::milliseconds(porttimeouts::totalMs(count));
+    if (fd_ < 0 || gone_) {
+        clock_.sleep(porttimeouts::totalMs(count));
+        return 0;
+    }
+
+    int got = 0;
+    SteadyClock::time_point lastByte;
+    while (got < count) {
+        auto limit = deadline;
+        if (got > 0)
+            limit = std::min(limit, lastByte + std::chrono::milliseconds(porttimeouts::kInterval));
+        const auto now = SteadyClock::now();
+        if (now >= limit)
+            break;
+        pollfd p{fd_, POLLIN, 0};
+        const timespec wait = toTimespec(limit - now);
+        const int ready = ::ppoll(&p, 1, &wait, nullptr);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            markGone();
+            break;
+        }
+        if (ready == 0)
+            continue; // the loop ends by its limit
+        if (p.revents & POLLIN) {
+            const ssize_t n = ::read(fd_, buffer + got, std::size_t(count - got));
+            if (n > 0) {
+                got += int(n);
+                lastByte = SteadyClock::now();
+                continue;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            markGone(); // 0 or an error after readiness: the device has gone
+            break;
+        }
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            markGone();
+            break;
+        }
+    }
+    if (gone_ && got == 0) {
+        // Never return early from a dead device: the reader would spin.
+        const auto left = deadline - SteadyClock::now();
+        if (left > SteadyClock::duration::zero())
+            clock_.sleep(int(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+    }
+    return got;
+}
+
+bool SerialPort::writeByte(std::uint8_t byte) {
+    if (fd_ < 0 || gone_)
+        return false;
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(porttimeouts::kWriteTotal);
+    for (;;) {
+        const ssize_t n = ::write(fd_, &byte, 1);
+        if (n == 1)
+            return true;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
+            if (errno == EIO || errno == ENXIO || errno == ENODEV)
+                markGone();
+            return false;
+        }
+        const auto now = SteadyClock::now();
+        if (now >= deadline)
+            return false;
+        pollfd p{fd_, POLLOUT, 0};
+        const timespec wait = toTimespec(deadline - now);
+        ::ppoll(&p, 1, &wait, nullptr);
+    }
+}
+
+void SerialPort::discardInput() {
+    if (fd_ >= 0)
+        ::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialPort::drain() {
+    if (fd_ >= 0 && !gone_)
+        ::tcdrain(fd_);
+}
+
+} // namespace winorbis

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "BytePort.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace winorbis {
+
+class Clock;
+
+// A serial device (built-in port, USB adapter or pseudo-terminal) opened for the converter: raw,
+// 8 data bits, no parity, one stop bit, no flow control, at 1200 or 115200 baud; the read time-outs
+// of BytePort built with ppoll() on the monotonic clock. The device is held exclusively while open.
+//
+// A device that disappears (USB adapter unplugged, the other end of a pseudo-terminal closed) is
+// reported once through the gone handler; from then on, like a port that never opened, every read
+// waits out its time-out and brings nothing, so no reader ever spins.
+class SerialPort final : public BytePort {
+public:
+    // clock: for the waits of a port that is not usable.
+    explicit SerialPort(Clock& clock);
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the device for reading and writing, exclusively. False when it is missing or busy;
+    // the port then stays unusable.
+    bool open(const QString& device);
+    // Sets the line: speedSelector 1 = 1200 baud, 2 = 115200 baud, raw 8N1, no flow control; asks
+    // the driver for low latency where it supports it. Any other selector configures nothing and
+    // fails, as does a device that is not a terminal. False on failure.
+    bool configure(int speedSelector);
+
+    bool isOpen() const { return fd_ >= 0; }
+    bool isGone() const { return gone_.load(); }
+    const QString& device() const { return device_; }
+    // The system's reason of the last failed open or configure.
+    const QString& lastError() const { return lastError_; }
+    // Called once, on the thread that noticed it, when the device disappears.
+    void setGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
+    // The line speed set by configure(), 0 before.
+    int baudRate() const { return baud_; }
+
+    int read(std::uint8_t* buffer, int count) override;
+    bool writeByte(std::uint8_t byte) override;
+    void discardInput() override;
+    void drain() override;
+
+private:
+    void markGone();
+    void close();
+
+    Clock& clock_;
+    int fd_ = -1;
+    QString device_;
+    QString lastError_;
+    int baud_ = 0;
+    std::atomic<bool> gone_{false};
+    std::function<void()> goneHandler_;
+};
+
+} // namespace winorbis

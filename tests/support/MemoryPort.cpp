@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/MemoryPort.h"
+
+#include "support/VirtualClock.h"
+
+namespace winorbis::test {
+
+int MemoryPort::read(std::uint8_t* buffer, int count) {
+    int got = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ++reads_;
+        if (!incoming_.empty() && incoming_.front().emptyReadsBefore > 0) {
+            --incoming_.front().emptyReadsBefore;
+        } else {
+            while (got < count && !incoming_.empty() && incoming_.front().emptyReadsBefore == 0) {
+                Chunk& chunk = incoming_.front();
+                const int take = std::min<int>(count - got, int(chunk.bytes.size()));
+                std::copy_n(reinterpret_cast<const std::uint8_t*>(chunk.bytes.constData()), take,
+                            buffer + got);
+                chunk.bytes.remove(0, take);
+                got += take;
+                if (chunk.bytes.isEmpty())
+                    incoming_.pop_front();
+            }
+        }
+        if (got == 0)
+            ++emptyReads_;
+    }
+    if (got == 0)
+        clock_.sleep(porttimeouts::totalMs(count));
+    else if (got < count)
+        clock_.sleep(porttimeouts::kInterval);
+    return got;
+}
+
+bool MemoryPort::writeByte(std::uint8_t byte) {
+    std::function<void(std::uint8_t, MemoryPort&)> responder;
+    {
+        std::lock_guard lock(mutex_);
+        if (!writable_)
+            return false;
+        written_.append(char(byte));
+        responder = responder_;
+    }
+    if (responder)
+        responder(byte, *this);
+    return true;
+}
+
+void MemoryPort::discardInput() {
+    std::lock_guard lock(mutex_);
+    ++discards_;
+    while (!incoming_.empty() && incoming_.front().emptyReadsBefore == 0)
+        incoming_.pop_front();
+}
+
+void MemoryPort::arriveAfterEmptyReads(int reads, const QByteArray& bytes) {
+    std::lock_guard lock(mutex_);
+    if (!bytes.isEmpty())
+        incoming_.push_back({reads, bytes});
+}
+
+void MemoryPort::setResponder(std::function<void(std::uint8_t, MemoryPort&)> responder) {
+    std::lock_guard lock(mutex_);
+    responder_ = std::move(responder);
+}
+
+void MemoryPort::setWritable(bool writable) {
+    std::lock_guard lock(mutex_);
+    writable_ = writable;
+}
+
+QByteArray MemoryPort::written() const {
+    std::lock_guard lock(mutex_);
+    return written_;
+}
+
+int MemoryPort::reads() const {
+    std::lock_guard lock(mutex_);
+    return reads_;
+}
+
+int MemoryPort::emptyReads() const {
+    std::lock_guard lock(mutex_);
+    return emptyReads_;
+}
+
+int MemoryPort::discards() const {
+    std::lock_guard lock(mutex_);
+    return discards_;
+}
+
+int MemoryPort::pending() const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const Chunk& chunk : incoming_)
+        n += int(chunk.bytes.size());
+    return n;
+}
+
+std::function<void(std::uint8_t, MemoryPort&)> converterAnswers(std::uint8_t answer) {
+    return [answer](std::uint8_t byte, MemoryPort& port) {
+        if (byte == 16)
+            port.arrive(QByteArray(1, char(answer)) + QByteArray("ORB70"));
+        else if (byte == 1 || byte == 8)
+            port.arrive(QByteArray(1, char(128)));
+    };
+}
+
+} // namespace winorbis::test

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orbis-sim: the simulated Orbis 70p on a pseudo-terminal or a serial device. It prints what it
+// does and takes commands on standard input to script receptions and faults.
+#include "link/ModeTable.h"
+#include "tools/simulator/ConverterSimulator.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace winorbis;
+
+namespace {
+
+const char* kUsage =
+    "Usage: orbis-sim [--device DEV] [--speed 1|2] [--identify N] [--paced]\n"
+    "Simulates an Orbis 70p SSTV converter. Without --device it opens a pseudo-terminal and\n"
+    "prints its name; start winorbis or orbisctl with --port NAME.\n"
+    "\n"
+    "Commands on standard input:\n"
+    "  receive MODE [PICTURE]  a reception in MODE (R36 R72 M1 M2 S1 S2), the picture (BMP or\n"
+    "                          JPEG; default: the camera) lands in the memory\n"
+    "  status N                send status byte N (68 and 72 carry no mode)\n"
+    "  identify N              answer identify with byte N (0: no answer)\n"
+    "  silent on|off           answer nothing at all\n"
+    "  drop L                  do not send fetch line L (1..256)\n"
+    "  garbage N               send N meaningless bytes before every answer\n"
+    "  close-after N           close the line after N lines of a transfer\n"
+    "  save MEMORY FILE        write memory 1 or 2 as a picture file\n"
+    "  quit\n";
+
+void runCommand(ConverterSimulator& sim, const QString& line) {
+    const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return;
+    const QString verb = words[0].toLower();
+    const QString arg = words.value(1);
+    bool ok = true;
+    if (verb == "receive") {
+        const auto id = modeByName(arg);
+        if (!id) {
+            std::fprintf(stderr, "unknown mode %s\n", qPrintable(arg));
+            return;
+        }
+        QImage picture = words.size() > 2 ? QImage(words[2]) : ConverterSimulator::cameraPicture(7);
+        if (picture.isNull()) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(words[2]));
+            return;
+        }
+        sim.receive(mode(*id).statusByte, picture);
+    } else if (verb == "status") {
+        sim.sendStatus(std::uint8_t(arg.toInt(&ok)));
+    } else if (verb == "identify") {
+        sim.setIdentifyAnswer(std::uint8_t(arg.toInt(&ok)));
+    } else if (verb == "silent") {
+        sim.setSilent(arg == "on");
+    } else if (verb == "drop") {
+        sim.dropFetchLine(arg.toInt(&ok));
+    } else if (verb == "garbage") {
+        sim.setGarbageBeforeAnswers(arg.toInt(&ok));
+    } else if (verb == "close-after") {
+        sim.closeAfterLines(arg.toInt(&ok));
+    } else if (verb == "save") {
+        ok = sim.memoryPicture(arg.toInt()).save(words.value(2));
+    } else if (verb == "quit" || verb == "exit") {
+        QCoreApplication::quit();
+    } else {
+        std::fputs(kUsage, stderr);
+    }
+    if (!ok)
+        std::fprintf(stderr, "not understood: %s\n", qPrintable(line));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString device;
+    int speed = 2;
+    ConverterSimulator::Options options;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--device" && i + 1 < args.size()) {
+            device = args[++i];
+        } else if (a == "--speed" && i + 1 < args.size()) {
+            speed = args[++i].toInt();
+        } else if (a == "--identify" && i + 1 < args.size()) {
+            options.identifyAnswer = std::uint8_t(args[++i].toInt());
+        } else if (a == "--paced") {
+            options.paced = true;
+        } else {
+            std::fputs(kUsage, a == "--help" ? stdout : stderr);
+            return a == "--help" ? 0 : 2;
+        }
+    }
+    options.baud = speed == 1 ? 1200 : 115200;
+    options.log = [](const QString& text) {
+        std::fprintf(stdout, "orbis-sim: %s\n", qPrintable(text));
+        std::fflush(stdout);
+    };
+
+    ConverterSimulator sim(options);
+    QString error;
+    QString path = device;
+    const bool opened = device.isEmpty() ? sim.openPseudoTerminal(&path, &error)
+                                         : sim.openDevice(device, speed, &error);
+    if (!opened) {
+        std::fprintf(stderr, "orbis-sim: cannot open the line: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[4096];
+        const ssize_t n = ::read(0, buffer, sizeof buffer);
+        if (n <= 0) {
+            input.setEnabled(false); // end of input: go on serving until killed
+            return;
+        }
+        pending.append(buffer, n);
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            runCommand(sim, QString::fromLocal8Bit(pending.left(end)).trimmed());
+            pending.remove(0, end + 1);
+        }
+    });
+    return app.exec();
+}

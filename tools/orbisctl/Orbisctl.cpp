@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Orbisctl.h"
+
+#include "app/settings/SettingsCodec.h"
+#include "link/ConverterLink.h"
+#include "link/ModeTable.h"
+#include "link/PortMap.h"
+#include "platform/ConsoleDialogs.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <optional>
+
+namespace winorbis {
+
+namespace {
+
+struct Request {
+    QString device;
+    int com = 0;
+    int speed = 0;
+    QString folder;
+    QStringList command;
+};
+
+// The port and line speed of the settings in the program folder; nothing is written there.
+std::pair<int, int> settingsPort(const ProgramFolder& folder) {
+    QFile file(folder.path(u"\\COM.DAT"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {1, 2};
+    const auto read = SettingsCodec::parse(file.readAll(), Settings::defaults(QString()));
+    return {read.settings.portNumber, read.settings.speedSelector};
+}
+
+std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why) {
+    const QString verb = command.value(0);
+    if ((verb == "send" || verb == "freerun") && command.size() == 2) {
+        const auto id = modeByName(command[1]);
+        if (!id) {
+            why = QStringLiteral("unknown mode %1 (R36 R72 M1 M2 S1 S2)").arg(command[1]);
+            return std::nullopt;
+        }
+        return verb == "send" ? mode(*id).txByte : mode(*id).freeRunByte;
+    }
+    if (verb == "digitize" && command.size() == 1)
+        return command::kDigitize;
+    if (verb == "memory" && command.size() == 2 && (command[1] == "1" || command[1] == "2"))
+        return command[1] == "1" ? command::kMemory1 : command::kMemory2;
+    if (verb == "stop" && command.size() == 1)
+        return command::kBeginTransfer;
+    why = QStringLiteral("unknown command: %1").arg(command.join(' '));
+    return std::nullopt;
+}
+
+int usage(std::FILE* err, const QString& why) {
+    std::fprintf(err, "orbisctl: %s\n\n%s", qPrintable(why), qPrintable(orbisctlHelp()));
+    return 2;
+}
+
+} // namespace
+
+QString orbisctlHelp() {
+    return QStringLiteral(
+        "Usage: orbisctl [--port DEVICE | --com N] [--speed 1|2] [--folder DIR] COMMAND\n"
+        "Drives an Orbis 70p SSTV converter from the command line.\n"
+        "\n"
+        "  --port DEVICE   the converter's serial device (/dev/ttyUSB0, a pseudo-terminal)\n"
+        "  --com N         port number 1..4 as mapped in the program folder's ports.conf\n"
+        "  --speed 1|2     1200 or 115200 baud\n"
+        "  --folder DIR    the program folder (default: the current directory); without\n"
+        "                  --port or --com its settings give port and speed\n"
+        "\n"
+        "Commands:\n"
+        "  identify        print the converter's identify answer in decimal\n"
+        "  send MODE       transmit the memory picture; MODE: R36 R72 M1 M2 S1 S2\n"
+        "  freerun MODE    free-run reception in MODE\n"
+        "  digitize        digitize the video input\n"
+        "  memory 1|2      switch to converter memory 1 or 2\n"
+        "  stop            stop a running reception\n"
+        "\n"
+        "Exit status: 0 success, 1 failure, 2 usage error.\n");
+}
+
+int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std::FILE* err) {
+    Request request;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (a == "--help" || a == "-h") {
+            std::fputs(qPrintable(orbisctlHelp()), out);
+            return 0;
+        } else if (a == "--port" && hasValue) {
+            request.device = arguments[++i];
+        } else if (a == "--com" && hasValue) {
+            bool ok = false;
+            request.com = arguments[++i].toInt(&ok);
+            if (!ok || request.com < 1 || request.com > PortMap::kPortCount)
+                return usage(err, QStringLiteral("--com takes 1 to 4"));
+        } else if (a == "--speed" && hasValue) {
+            request.speed = arguments[++i].toInt();
+            if (request.speed != 1 && request.speed != 2)
+                return usage(err, QStringLiteral("--speed takes 1 or 2"));
+        } else if (a == "--folder" && hasValue) {
+            request.folder = arguments[++i];
+        } else if (a.startsWith("--")) {
+            return usage(err, QStringLiteral("unknown or incomplete option %1").arg(a));
+        } else {
+            request.command = arguments.mid(i);
+            break;
+        }
+    }
+    if (request.command.isEmpty())
+        return usage(err, QStringLiteral("no command"));
+    if (!request.device.isEmpty() && request.com != 0)
+        return usage(err, QStringLiteral("--port and --com exclude each other"));
+
+    const bool identify = request.command == QStringList{"identify"};
+    QString why;
+    std::optional<std::uint8_t> byte;
+    if (!identify) {
+        byte = commandByte(request.command, why);
+        if (!byte)
+            return usage(err, why);
+    }
+
+    const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
+    const auto [settingsCom, settingsSpeed] = settingsPort(folder);
+    QString device = request.device;
+    if (device.isEmpty())
+        device = PortMap::load(folder).device(request.com != 0 ? request.com : settingsCom);
+    const int speed = request.speed != 0 ? request.speed : settingsSpeed;
+
+    ConsoleDialogs dialogs(err);
+    ConverterLink link(dialogs, clock);
+    if (!link.OpenConverterPort(speed, device))
+        return 1;
+    if (identify) {
+        const std::uint8_t answer = link.IdentifyConverter();
+        if (answer == 0)
+            return 1;
+        std::fprintf(out, "%u\n", unsigned(answer));
+        return 0;
+    }
+    link.SendCommandByte(*byte);
+    link.port().drain();
+    return 0;
+}
+
+} // namespace winorbis

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace winorbis {
+
+// A stand-in for the Orbis 70p on a pseudo-terminal (or a serial device wired to the program's
+// port). It speaks the converter's bytes as far as the program relies on them: identify, the
+// acknowledged transfer commands, uploaded and fetched picture lines, two picture memories,
+// digitising a camera picture, transmit and free-run commands, and receptions scripted by a test
+// or an operator. Faults can be injected: silence, a dropped line, garbage bytes, the line closing
+// in the middle of a transfer. Every step is reported through the log handler.
+class ConverterSimulator {
+public:
+    struct Options {
+        std::uint8_t identifyAnswer = 76;
+        // Sends at the pace of the real line (10 bits per byte) instead of at once.
+        bool paced = false;
+        int baud = 115200;
+        std::function<void(const QString&)> log;
+    };
+
+    explicit ConverterSimulator(Options options);
+    ConverterSimulator()
+        : ConverterSimulator(Options{}) {}
+    ~ConverterSimulator();
+    ConverterSimulator(const ConverterSimulator&) = delete;
+    ConverterSimulator& operator=(const ConverterSimulator&) = delete;
+
+    // Opens a pseudo-terminal, already raw; the program opens devicePath. Starts serving.
+    bool openPseudoTerminal(QString* devicePath, QString* error);
+    // Serves on a serial device at 1200 (speedSelector 1) or 115200 baud (2).
+    bool openDevice(const QString& device, int speedSelector, QString* error);
+    // Stops serving and closes the line.
+    void stop();
+    bool isRunning() const { return running_.load(); }
+
+    // Faults and answers.
+    void setIdentifyAnswer(std::uint8_t byte);
+    void setSilent(bool silent);
+    // The fetch line L (1..256) of the next fetches is not sent.
+    void dropFetchLine(int line);
+    // Sends count bytes that mean nothing before each acknowledge and each answer.
+    void setGarbageBeforeAnswers(int count);
+    // Closes the line after count lines of a transfer (upload or fetch); 0 never.
+    void closeAfterLines(int count);
+    // Sends bytes at once, as a disturbed line would.
+    void injectBytes(const QByteArray& bytes);
+
+    // A reception off the air: the picture (scaled into 420 x 256) lands in the active memory,
+    // then the converter sends the status byte.
+    void receive(std::uint8_t statusByte, const QImage& picture);
+    // Sends a status byte alone (68 and 72 carry no mode).
+    void sendStatus(std::uint8_t statusByte);
+
+    // What the converter holds and has seen.
+    int activeMemory() const; // 1 or 2
+    QByteArray memoryLine(int memory, int line) const;
+    QImage memoryPicture(int memory) const;
+    // Every byte the program wrote, in order.
+    QByteArray received() const;
+    // One line per command understood: "identify", "transmit Martin 2", "free run M1", ...
+    QStringList events() const;
+    // Waits until events() holds at least count lines or timeoutMs passes; true when it does.
+    bool waitForEvents(int count, int timeoutMs) const;
+
+    // The picture the camera input shows; each digitise moves its marker.
+    static QImage cameraPicture(int frameNumber);
+
+private:
+    enum class Phase { Command, LineData };
+    using Line = QByteArray;
+
+    bool startServing(int fd, int slaveFd);
+    void serve();
+    void handleByte(std::uint8_t byte);
+    void answer(const QByteArray& bytes);
+    void writeRaw(const QByteArray& bytes);
+    void countTransferLine();
+    void event(const QString& text);
+    void log(const QString& text) const;
+    void closeLine();
+    void storePicture(int memory, const QImage& picture);
+
+    Options options_;
+    int fd_ = -1;
+    int slaveFd_ = -1;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::mutex writeMutex_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::array<std::vector<Line>, 2> memory_;
+    int active_ = 0;
+    int transferLine_ = 0;
+    int transferredLines_ = 0;
+    Phase phase_ = Phase::Command;
+    QByteArray lineBuffer_;
+    std::int64_t lineStartedMs_ = 0;
+    int cameraFrame_ = 0;
+    std::uint8_t identifyAnswer_;
+    bool silent_ = false;
+    std::vector<int> droppedLines_;
+    int garbage_ = 0;
+    int closeAfter_ = 0;
+    QByteArray received_;
+    QStringList events_;
+};
+
+} // namespace winorbis
