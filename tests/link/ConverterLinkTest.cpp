@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/ConverterLink.h"
+#include "support/MemoryPort.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+const QString kNoConnection =
+    "No connection to Orbis 70p. Control please the interface (Setup) and the jumper in the "
+    "Orbis 70p.";
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
+struct LinkFixture : ::testing::Test {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link{dialogs, clock};
+    MemoryPort* port = nullptr;
+
+    void SetUp() override {
+        auto memory = std::make_unique<MemoryPort>(clock);
+        port = memory.get();
+        link.attachPort(std::move(memory));
+    }
+};
+
+} // namespace
+
+TEST_F(LinkFixture, IdentifyDropsAStrayByteWritesSixteenAndEatsTheFiveAfterTheAnswer) {
+    port->arrive(bytes({172})); // a stray status byte from before
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 16)
+            p.arrive(bytes({76, 1, 2, 3, 4, 5, 99}));
+    });
+    EXPECT_EQ(link.IdentifyConverter(), 76);
+    EXPECT_EQ(port->written(), bytes({16}));
+    EXPECT_EQ(link.LastStatus, 76);
+    EXPECT_EQ(port->pending(), 1); // only the five were eaten
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(LinkFixture, IdentifyAcceptsAnAnswerAfterEmptyReadsAndZeroBytes) {
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 16) {
+            p.arriveAfterEmptyReads(3, bytes({0, 0}));
+            p.arrive(bytes({194, 9, 9, 9, 9, 9}));
+        }
+    });
+    EXPECT_EQ(link.IdentifyConverter(), 194);
+    // The stray read and three empty ones waited 20 ms each.
+    EXPECT_EQ(clock.elapsedMs(), 4 * 20);
+    EXPECT_EQ(port->pending(), 0);
+    EXPECT_EQ(link.LastStatus, 194);
+}
+
+TEST_F(LinkFixture, IdentifyGivesUpAfterTwentyReadsWithABeepAndTheMessage) {
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 16)
+            p.arrive(QByteArray(19, '\0')); // nineteen zero bytes, then nothing
+    });
+    link.LastStatus = 55;
+    EXPECT_EQ(link.IdentifyConverter(), 0);
+    EXPECT_EQ(link.LastStatus, 0);
+    EXPECT_EQ(port->reads(), 21);
+    EXPECT_EQ(clock.elapsedMs(), 2 * 20); // the stray read and the twentieth
+    const auto shown = dialogs.shown();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].what, "beep");
+    EXPECT_EQ(shown[0].text, "2");
+    EXPECT_EQ(shown[1].what, "message");
+    EXPECT_EQ(shown[1].text, kNoConnection);
+}
+
+TEST_F(LinkFixture, ASilentConverterCostsAboutHalfASecond) {
+    EXPECT_EQ(link.IdentifyConverter(), 0);
+    EXPECT_EQ(clock.elapsedMs(), 21 * 20);
+    EXPECT_EQ(dialogs.texts(), QStringList{kNoConnection});
+}
+
+TEST_F(LinkFixture, ACommandAcknowledgeSkipsOtherBytesBeforeThe128) {
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 8)
+            p.arrive(bytes({12, 0, 255, 128, 7}));
+    });
+    EXPECT_TRUE(link.SendCommandAwaitAck(8));
+    EXPECT_EQ(port->written(), bytes({8}));
+    EXPECT_EQ(port->pending(), 1); // nothing after the 128 is taken
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(LinkFixture, ACommandAcknowledgeMayComeLateWithinTwoThousandReads) {
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 1)
+            p.arriveAfterEmptyReads(1999, bytes({128}));
+    });
+    EXPECT_TRUE(link.SendCommandAwaitAck(1));
+    EXPECT_EQ(port->reads(), 2000);
+}
+
+TEST_F(LinkFixture, NoCommandAcknowledgeAfterTwoThousandReadsIsACommunicationError) {
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 1)
+            p.arriveAfterEmptyReads(2000, bytes({128}));
+    });
+    EXPECT_FALSE(link.SendCommandAwaitAck(1));
+    EXPECT_EQ(port->reads(), 2000);
+    EXPECT_EQ(clock.elapsedMs(), 2000 * 20); // about 40 s for the converter to answer
+    EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
+}
+
+TEST_F(LinkFixture, ALineAcknowledgeEatsExactlyOneByteAfterThe128) {
+    for (int after : {0, 128, 255}) {
+        port->arrive(bytes({3, 128, after, 44}));
+        EXPECT_TRUE(link.AwaitLineAck());
+        EXPECT_EQ(port->pending(), 1) << after;
+        std::uint8_t rest = 0;
+        port->readByte(rest);
+        EXPECT_EQ(rest, 44);
+    }
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(LinkFixture, ALineAcknowledgeOnTheNinetyNinthReadCountsButNotOnTheHundredth) {
+    port->arriveAfterEmptyReads(98, bytes({128, 0}));
+    EXPECT_TRUE(link.AwaitLineAck());
+    EXPECT_EQ(port->reads(), 100); // 99 and the byte after the acknowledge
+
+    VirtualClock otherClock;
+    ScriptedDialogs otherDialogs;
+    ConverterLink late(otherDialogs, otherClock);
+    auto memory = std::make_unique<MemoryPort>(otherClock);
+    MemoryPort* latePort = memory.get();
+    late.attachPort(std::move(memory));
+    latePort->arriveAfterEmptyReads(99, bytes({128, 0}));
+    EXPECT_FALSE(late.AwaitLineAck());
+    EXPECT_EQ(latePort->reads(), 100);
+    EXPECT_EQ(otherDialogs.texts(), QStringList{"Communication error[ack]"});
+    EXPECT_EQ(otherClock.elapsedMs(), 99 * 20); // about 2 s
+}
+
+TEST_F(LinkFixture, APlainCommandByteIsWrittenAloneWithoutReading) {
+    link.SendCommandByte(48);
+    EXPECT_EQ(port->written(), bytes({48}));
+    EXPECT_EQ(port->reads(), 0);
+    port->setWritable(false);
+    link.SendCommandByte(62); // a write that fails is not examined
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST(ConverterLinkOpen, UnknownSpeedSelectorsAndMissingDevicesFailWithNoResponse) {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link(dialogs, clock);
+    EXPECT_FALSE(link.OpenConverterPort(2, QString()));            // port number 0 or 5
+    EXPECT_FALSE(link.OpenConverterPort(2, "/nonexistent/ttyS9")); // missing device
+    EXPECT_EQ(dialogs.texts(),
+              QStringList({"No response from the interface", "No response from the interface"}));
+    // Reads on the unusable port bring nothing and take their time instead of failing at once.
+    std::uint8_t buffer[10];
+    EXPECT_EQ(link.port().read(buffer, 10), 0);
+    EXPECT_EQ(clock.elapsedMs(), 110);
+    EXPECT_FALSE(link.port().writeByte(16));
+}

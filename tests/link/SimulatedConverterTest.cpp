@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The link's exchanges end to end: the program's serial code against the simulated converter
+// over a pseudo-terminal.
+#include "link/ConverterLink.h"
+#include "link/ModeTable.h"
+#include "link/PixelCodec.h"
+#include "link/SerialPort.h"
+#include "platform/Clock.h"
+#include "support/ScriptedDialogs.h"
+#include "tools/simulator/ConverterSimulator.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using winorbis::test::ScriptedDialogs;
+
+namespace {
+
+struct SimulatorFixture : ::testing::Test {
+    ConverterSimulator sim;
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link{dialogs, clock};
+    QString device;
+
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+        ASSERT_TRUE(link.OpenConverterPort(2, device));
+    }
+};
+
+} // namespace
+
+TEST_F(SimulatorFixture, IdentifyGetsTheAnswerAndNothingIsLeftOver) {
+    sim.setIdentifyAnswer(194);
+    EXPECT_EQ(link.IdentifyConverter(), 194);
+    EXPECT_EQ(link.LastStatus, 194);
+    std::uint8_t byte;
+    EXPECT_FALSE(link.port().readByte(byte)); // the five after the answer were eaten
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(SimulatorFixture, ASilentConverterFailsIdentifyAfterAboutHalfASecond) {
+    sim.setSilent(true);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(link.IdentifyConverter(), 0);
+    EXPECT_GE(timer.elapsed(), 400);
+    EXPECT_EQ(dialogs.count("beep"), 1);
+    EXPECT_EQ(dialogs.texts().size(), 1);
+}
+
+TEST_F(SimulatorFixture, AnUploadedLineIsAcknowledgedAndStored) {
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kLineFollows));
+    for (char c : pixelcodec::headerLine())
+        link.SendCommandByte(std::uint8_t(c));
+    ASSERT_TRUE(link.AwaitLineAck());
+    EXPECT_EQ(sim.memoryLine(1, 0), pixelcodec::headerLine());
+    std::uint8_t byte;
+    EXPECT_FALSE(link.port().readByte(byte)); // exactly one byte followed the acknowledge
+}
+
+TEST_F(SimulatorFixture, GarbageBeforeTheAcknowledgesIsSkipped) {
+    sim.setGarbageBeforeAnswers(7);
+    EXPECT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    EXPECT_EQ(link.IdentifyConverter(), 0x55); // garbage is no help to identify
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(SimulatorFixture, FetchedLinesComeAs841Bytes) {
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    link.SendCommandByte(command::kNextLine);
+    std::uint8_t line[pixelcodec::kFetchLineBytes];
+    int got = 0;
+    while (got < pixelcodec::kFetchLineBytes) {
+        const int n = link.port().read(line + got, pixelcodec::kFetchLineBytes - got);
+        ASSERT_GT(n, 0);
+        got += n;
+    }
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(line), pixelcodec::kLineBytes),
+              sim.memoryLine(1, 0));
+}
+
+TEST_F(SimulatorFixture, PlainCommandsReachTheConverterAsSingleBytes) {
+    link.SendCommandByte(mode(ModeId::M2).txByte);
+    link.SendCommandByte(mode(ModeId::S1).freeRunByte);
+    link.SendCommandByte(command::kMemory2);
+    link.SendCommandByte(command::kDigitize);
+    ASSERT_TRUE(sim.waitForEvents(4, 2000));
+    EXPECT_EQ(sim.events(), QStringList({"transmit Martin 2", "free run S1", "memory 2",
+                                         "digitize into memory 2"}));
+    EXPECT_EQ(sim.received(), QByteArray("\x30\x3c\x21\x24"));
+    EXPECT_EQ(sim.activeMemory(), 2);
+}
+
+TEST_F(SimulatorFixture, AReceptionSendsItsStatusByteAndFillsTheMemory) {
+    QImage red(420, 256, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    sim.receive(mode(ModeId::M1).statusByte, red);
+    std::uint8_t byte = 0;
+    ASSERT_TRUE(link.port().readByte(byte));
+    EXPECT_EQ(byte, 172);
+    EXPECT_EQ(sim.memoryPicture(1).pixel(100, 100), qRgb(252, 0, 0));
+}
+
+TEST_F(SimulatorFixture, ALineClosedInTheMiddleOfATransferLeavesReadsEmptyWithoutHanging) {
+    sim.closeAfterLines(2);
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    std::uint8_t buffer[pixelcodec::kFetchLineBytes];
+    for (int i = 0; i < 2; ++i) {
+        link.SendCommandByte(command::kNextLine);
+        int got = 0;
+        while (got < pixelcodec::kFetchLineBytes) {
+            const int n = link.port().read(buffer + got, pixelcodec::kFetchLineBytes - got);
+            if (n == 0)
+                break;
+            got += n;
+        }
+    }
+    ASSERT_TRUE(sim.waitForEvents(4, 2000));
+    link.SendCommandByte(command::kNextLine);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(link.port().read(buffer, 10), 0);
+    EXPECT_GE(timer.elapsed(), 100); // waited its time-out instead of spinning
+    ASSERT_NE(link.serialPort(), nullptr);
+    EXPECT_TRUE(link.serialPort()->isGone());
+    EXPECT_EQ(link.IdentifyConverter(), 0);
+}
+
+TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
+    ConverterSimulator sim;
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    {
+        ConverterLink link(dialogs, clock);
+        ASSERT_TRUE(link.OpenConverterPort(1, device));
+        EXPECT_EQ(link.serialPort()->baudRate(), 1200);
+    }
+    {
+        ConverterLink link(dialogs, clock);
+        EXPECT_FALSE(link.OpenConverterPort(3, device));
+        EXPECT_EQ(dialogs.texts(), QStringList{"No response from the interface"});
+    }
+}
