@@ -8,7 +8,7 @@
 
 namespace winorbis::blocks {
 
-// The arithmetic of the segmented progress bar (Part 9.2), free of any window: how many block
+// The arithmetic of the segmented progress bar, free of any window: how many block
 // places fit, how many are reached, where a block lies and which colour zone it belongs to.
 // Blocks are separated by gaps of kGap pixels.
 inline constexpr int kGap = 2;

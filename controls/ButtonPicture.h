@@ -11,7 +11,7 @@ class QPainter;
 
 namespace winorbis {
 
-// Draws the flying button's up and down pictures (Part 9.1) with the colours already resolved,
+// Draws the flying button's up and down pictures with the colours already resolved,
 // and works out where the caption goes. Free of any window, so the pictures can be checked pixel
 // by pixel.
 struct ButtonLook {

@@ -9,7 +9,7 @@
 
 namespace winorbis {
 
-// The flying button (Part 9.1): the program's push button, a caption on a coloured face with
+// The flying button: the program's push button, a caption on a coloured face with
 // rounded corners. Up, the face stands at the top left over a grey drop shadow; a press with any
 // mouse button moves the face onto the shadow's place and the release moves it back. Every
 // property setter paints at once; every paint centres the caption anew and writes the position to

@@ -9,7 +9,7 @@
 
 namespace winorbis {
 
-// The segmented progress bar (Part 9.2): blocks with 2-pixel gaps, drawn as filled rectangles in
+// The segmented progress bar: blocks with 2-pixel gaps, drawn as filled rectangles in
 // up to three colour zones or as copies of a block picture, lying horizontally or vertically and
 // filling from either end; the places not yet reached can show a disabled colour or picture. The
 // blocks are drawn into the off-screen bitmap (the bar's inner area) and reach the screen in one
@@ -54,7 +54,7 @@ public:
     static constexpr int kDefaultWidth = 100;
     static constexpr int kDefaultHeight = 17;
 
-    // A new bar: 100 x 17 with the initial values of Part 9.2 and three empty bitmaps.
+    // A new bar: 100 x 17 with its initial values and three empty bitmaps.
     explicit TNewProgressBar(QWidget* parent = nullptr);
 
     bool AutoSize() const { return autoSize_; }

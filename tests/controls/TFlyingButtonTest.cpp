@@ -278,7 +278,7 @@ TEST_F(FlyingButton, RightDoubleClickRaisesNoDoubleClick) {
     EXPECT_EQ(log, (QStringList{"down2:0", "up2:1", "down2:0", "up2:1"}));
 }
 
-// The main window's buttons as Part 9.1's table configures them, drawn up and down side by side.
+// The main window's buttons as the main window configures them, drawn up and down side by side.
 TEST(FlyingButtonConfigurations, MainWindowButtonsUpAndDown) {
     struct Config {
         const char* text;
