@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandGate.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <condition_variable>
+#include <memory>
+
+namespace winorbis {
+
+CommandGate::CommandGate(QObject* parent)
+    : QObject(parent) {}
+
+CommandGate::~CommandGate() {
+    shut();
+}
+
+CommandGate::Operation::Operation(CommandGate& gate)
+    : gate_(gate) {
+    ++gate_.depth_;
+}
+
+CommandGate::Operation::~Operation() {
+    if (--gate_.depth_ == 0)
+        gate_.runDeferred();
+}
+
+void CommandGate::whenIdle(std::function<void()> fn) {
+    deferred_.push_back(std::move(fn));
+    if (!busy())
+        runDeferred();
+}
+
+void CommandGate::runDeferred() {
+    if (running_)
+        return; // the outer loop picks it up
+    running_ = true;
+    while (!busy() && !deferred_.empty()) {
+        auto fn = std::move(deferred_.front());
+        deferred_.pop_front();
+        fn();
+    }
+    running_ = false;
+}
+
+void CommandGate::post(std::function<void()> fn) {
+    {
+        std::lock_guard lock(shutMutex_);
+        if (shut_)
+            return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, fn = std::move(fn)]() mutable { whenIdle(std::move(fn)); },
+        Qt::QueuedConnection);
+}
+
+void CommandGate::call(std::function<void()> fn) {
+    if (QThread::currentThread() == thread()) {
+        whenIdle(std::move(fn));
+        return;
+    }
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    auto finish = [done] {
+        std::lock_guard lock(done->mutex);
+        done->done = true;
+        done->cv.notify_all();
+    };
+    // The guard marks the call done also when the function is dropped unrun.
+    auto guard = std::shared_ptr<void>(nullptr, [finish](void*) { finish(); });
+    post([fn = std::move(fn), guard]() mutable { fn(); });
+    guard.reset();
+    std::unique_lock lock(done->mutex);
+    done->cv.wait(lock, [&] {
+        if (done->done)
+            return true;
+        std::lock_guard shutLock(shutMutex_);
+        return shut_;
+    });
+}
+
+void CommandGate::shut() {
+    {
+        std::lock_guard lock(shutMutex_);
+        shut_ = true;
+    }
+    deferred_.clear();
+}
+
+} // namespace winorbis

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+#include <deque>
+#include <functional>
+#include <mutex>
+
+namespace winorbis {
+
+// Lets one converter operation run at a time on the user-interface thread. While an operation
+// runs (a transfer, the waits of a transmit), the window keeps painting, but whatever would start
+// another converter command (a timer tick, the receive monitor's window changes) is deferred
+// until the operation has ended, in the order it came.
+class CommandGate : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandGate(QObject* parent = nullptr);
+    ~CommandGate() override;
+
+    // Marks a converter operation for its lifetime; operations may nest.
+    class Operation {
+    public:
+        explicit Operation(CommandGate& gate);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+    private:
+        CommandGate& gate_;
+    };
+
+    bool busy() const { return depth_ > 0; }
+
+    // On the user-interface thread: runs fn at once when no operation runs, otherwise when the
+    // running one has ended.
+    void whenIdle(std::function<void()> fn);
+
+    // From any thread: runs fn on the user-interface thread, when idle, after everything posted
+    // before it. post() returns at once; call() waits until fn has run, or until the gate is shut.
+    void post(std::function<void()> fn);
+    void call(std::function<void()> fn);
+
+    // Drops everything not yet run and makes every later post or call return at once (the
+    // program is ending).
+    void shut();
+
+private:
+    void runDeferred();
+
+    int depth_ = 0;
+    std::deque<std::function<void()>> deferred_;
+    bool running_ = false;
+    std::mutex shutMutex_;
+    bool shut_ = false;
+};
+
+} // namespace winorbis

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PictureTransfer.h"
+
+#include "ConverterLink.h"
+#include "LinkTexts.h"
+#include "ModeTable.h"
+#include "PixelCodec.h"
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QImage>
+
+#include <array>
+
+namespace winorbis {
+
+namespace pc = pixelcodec;
+
+namespace {
+
+// The converter's first 10 pixels of a line fall left of the picture.
+constexpr int kFetchOffset = 10;
+
+bool writeLine(ConverterLink& link, const QByteArray& line) {
+    for (char byte : line)
+        link.SendCommandByte(std::uint8_t(byte));
+    return link.AwaitLineAck();
+}
+
+// Draws a decoded converter line into a row of the picture.
+void drawLine(QImage& picture, int row, const std::array<QRgb, pc::kFrameWidth>& pixels) {
+    if (row < 0 || row >= picture.height())
+        return;
+    const int width = std::min(picture.width(), pc::kFrameWidth - kFetchOffset);
+    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
+        for (int x = 0; x < width; ++x)
+            line[x] = pixels[std::size_t(x + kFetchOffset)] | 0xFF000000u;
+    } else if (picture.format() == QImage::Format_RGB888) {
+        uchar* line = picture.scanLine(row);
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = pixels[std::size_t(x + kFetchOffset)];
+            line[3 * x] = uchar(qRed(p));
+            line[3 * x + 1] = uchar(qGreen(p));
+            line[3 * x + 2] = uchar(qBlue(p));
+        }
+    } else {
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, row, pixels[std::size_t(x + kFetchOffset)]);
+    }
+}
+
+} // namespace
+
+void PictureTransfer::setPosition(int position) {
+    if (progress_)
+        progress_(position, kProgressMaximum);
+}
+
+bool PictureTransfer::UploadPicture(const QImage& picture) {
+    std::uint8_t stray = 0;
+    link_.port().readByte(stray);
+    setPosition(0);
+    if (!link_.SendCommandAwaitAck(command::kBeginTransfer) ||
+        !link_.SendCommandAwaitAck(command::kLineFollows))
+        return false;
+    if (!writeLine(link_, pc::headerLine()))
+        return false;
+    clock_.keepPainting();
+    // Row 0 is never sent: the converter's line 0 is the header line.
+    for (int row = 1; row < pc::kFrameLines; ++row) {
+        if (!link_.SendCommandAwaitAck(command::kLineFollows))
+            return false;
+        if (!writeLine(link_, pc::encodeImageRow(picture, row)))
+            return false;
+        setPosition(row);
+        clock_.keepPainting();
+    }
+    setPosition(kProgressMaximum);
+    return true;
+}
+
+bool PictureTransfer::FetchPicture(QImage& picture, const RowDone& rowDone) {
+    setPosition(0);
+    std::uint8_t stray = 0;
+    link_.port().readByte(stray);
+    if (!link_.SendCommandAwaitAck(command::kBeginTransfer))
+        return false;
+
+    std::array<std::uint8_t, pc::kFetchLineBytes> line{};
+    std::array<std::uint8_t, pc::kLineBytes> previous{}; // black before the first line
+    for (int number = 1; number <= pc::kFrameLines; ++number) {
+        link_.SendCommandByte(command::kNextLine);
+        int got = 0;
+        bool complete = true;
+        while (got < pc::kFetchLineBytes) {
+            const int n = link_.port().read(line.data() + got, pc::kFetchLineBytes - got);
+            if (n > 0) {
+                got += n;
+                continue;
+            }
+            if (link_.IdentifyConverter() == 0) {
+                link_.dialogs().message(linktext::kCommunicationData);
+                return false;
+            }
+            complete = false; // the converter is there: take the previous line instead
+            break;
+        }
+        if (complete)
+            std::copy_n(line.begin(), pc::kLineBytes, previous.begin());
+        drawLine(picture, number - 1, pc::decodeLine(previous.data()));
+        if (rowDone)
+            rowDone(number - 1);
+        setPosition(number);
+        clock_.keepPainting();
+    }
+    setPosition(kProgressMaximum);
+    return true;
+}
+
+} // namespace winorbis

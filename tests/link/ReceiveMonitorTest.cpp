@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The receive monitor on scripted bytes and virtual time; this test's thread plays the
+// user-interface thread.
+#include "link/CommandGate.h"
+#include "link/ConverterLink.h"
+#include "link/TRecThread.h"
+#include "support/MemoryPort.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+const QString kReady = " Ready for Receive ";
+
+class RecordingHost final : public MonitorHost {
+public:
+    explicit RecordingHost(ConverterLink& link)
+        : link_(link) {}
+    void announce(std::uint8_t status) override {
+        calls << QStringLiteral("announce %1").arg(status);
+        link_.LastStatus = status;
+    }
+    void startReceiveTimer(int ms) override {
+        calls << QStringLiteral("start timer %1").arg(ms);
+        timerRunning = true;
+    }
+    void stopReceiveTimer() override {
+        calls << "stop timer";
+        timerRunning = false;
+    }
+    void setStatusText(const QString& text) override { calls << "status " + text; }
+    void setLoadButtonEnabled(bool on) override { calls << (on ? "load on" : "load off"); }
+    void setRxStopColour(std::uint32_t colour) override {
+        calls << QStringLiteral("rxstop %1").arg(colour);
+    }
+    void selectRepeaterItem(int item) override { calls << QStringLiteral("item %1").arg(item); }
+    int repeaterItemToSend() override {
+        calls << "repeater?";
+        return repeaterItem;
+    }
+    void removeFrames() override { calls << "remove frames"; }
+
+    QStringList calls;
+    bool timerRunning = false;
+    int repeaterItem = -1;
+
+private:
+    ConverterLink& link_;
+};
+
+struct MonitorFixture : ::testing::Test {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link{dialogs, clock};
+    MemoryPort* port = nullptr;
+    CommandGate gate;
+    RecordingHost host{link};
+    std::unique_ptr<TRecThread> monitor;
+
+    void SetUp() override {
+        auto memory = std::make_unique<MemoryPort>(clock);
+        port = memory.get();
+        link.attachPort(std::move(memory));
+        link.LinkState = 1;
+        monitor = std::make_unique<TRecThread>(link, gate, host, clock);
+        monitor->start();
+    }
+    void TearDown() override {
+        link.LinkState = 0;
+        gate.shut();
+        monitor.reset();
+    }
+    // Runs the user-interface side until the condition holds (at most 5 s of real time).
+    bool pumpUntil(const std::function<bool()>& condition) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > 5000)
+                return false;
+            QCoreApplication::processEvents();
+            QThread::usleep(200);
+        }
+        QCoreApplication::processEvents();
+        return true;
+    }
+    void endWait() {
+        link.LinkState = 1; // what the end-of-reception timer and the receive stop do
+        monitor->wake();
+    }
+};
+
+} // namespace
+
+TEST_F(MonitorFixture, AStatusByteAnnouncesTheModeAndStartsTheTimerWithItsTime) {
+    port->arrive(QByteArray(1, char(172)));
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    EXPECT_EQ(host.calls,
+              QStringList({"load off", "rxstop 65280", "announce 172",
+                           "status  Mode Martin 1, stopped use the Button \" RX Stop \" ", "item 2",
+                           "start timer 115000"}));
+    EXPECT_EQ(link.LinkState, 10);
+    EXPECT_EQ(link.LastStatus, 172);
+}
+
+TEST_F(MonitorFixture, TheEndOfTheWaitReportsReadyAndTheRepeaterSendsAfterASecond) {
+    host.repeaterItem = 2;
+    port->arrive(QByteArray(1, char(40)));
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    host.calls.clear();
+    const auto before = clock.elapsedMs();
+    endWait();
+    ASSERT_TRUE(pumpUntil([&] { return port->written().size() == 1; }));
+    EXPECT_EQ(host.calls,
+              QStringList({"stop timer", "load on", "rxstop 255", "status " + kReady, "repeater?",
+                           "remove frames",
+                           "status  Senden in Martin 1, stopped the transfer with the \" RX \" "
+                           "Button on the remote maintenance"}));
+    EXPECT_EQ(port->written(), QByteArray(1, char(56)));
+    EXPECT_GE(clock.elapsedMs() - before, 1000);
+    EXPECT_TRUE(pumpUntil([&] { return link.LinkState == 1; }));
+}
+
+TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongWithoutModeTextOrRepeaterItem) {
+    for (int status : {68, 72}) {
+        host.calls.clear();
+        port->arrive(QByteArray(1, char(status)));
+        ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+        EXPECT_EQ(
+            host.calls,
+            QStringList({"load off", "rxstop 65280", QStringLiteral("announce %1").arg(status),
+                         QStringLiteral("start timer %1").arg(status == 68 ? 1000000 : 1040000)}));
+        endWait();
+        ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("repeater?"); }));
+    }
+    // With the repeater on but no reception in a mode yet, nothing is sent.
+    EXPECT_TRUE(port->written().isEmpty());
+}
+
+TEST_F(MonitorFixture, OtherBytesWhileMonitoringAreDropped) {
+    port->arrive(QByteArray("\x80\x00\x63\x04\xff", 5));
+    ASSERT_TRUE(pumpUntil([&] { return port->pending() == 0; }));
+    QThread::msleep(20);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_EQ(link.LinkState, 1);
+}
+
+TEST_F(MonitorFixture, ClosingDuringAWaitEndsTheMonitorWithoutRepeater) {
+    host.repeaterItem = 0;
+    port->arrive(QByteArray(1, char(136)));
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    host.calls.clear();
+    link.LinkState = 0;
+    monitor->wake();
+    ASSERT_TRUE(pumpUntil([&] { return monitor->hasEnded(); }));
+    EXPECT_EQ(link.LinkState, 73);
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_TRUE(port->written().isEmpty());
+}
+
+TEST_F(MonitorFixture, AHeldMonitorLeavesThePortAloneUntilReleased) {
+    monitor->hold();
+    port->arrive(QByteArray(1, char(12)));
+    QThread::msleep(50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(port->pending(), 1);
+    monitor->hold(); // holds are not counted
+    monitor->release();
+    EXPECT_FALSE(monitor->isHeld());
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    EXPECT_TRUE(host.calls.contains("start timer 73000"));
+}
+
+TEST_F(MonitorFixture, HoldingDoesNotWaitForAMonitorThatWaitsForTheWindow) {
+    port->arrive(QByteArray(1, char(60)));
+    // The monitor now waits for the announce call; this thread does not run it yet.
+    ASSERT_TRUE(pumpUntil([&] { return link.LinkState == 5; }) || link.LinkState == 5);
+    QElapsedTimer timer;
+    timer.start();
+    monitor->hold();
+    EXPECT_LT(timer.elapsed(), 1000);
+    // Once the window has run its calls the held monitor stops before the port and the timer.
+    QThread::msleep(20);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(host.timerRunning);
+    monitor->release();
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    EXPECT_TRUE(host.calls.contains("start timer 111000"));
+}
+
+TEST_F(MonitorFixture, WindowCallsWaitWhileAConverterOperationRuns) {
+    port->arrive(QByteArray(1, char(184)));
+    {
+        CommandGate::Operation operation(gate);
+        QThread::msleep(50);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(host.calls.isEmpty()); // deferred until the operation has ended
+    }
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    EXPECT_EQ(host.calls.first(), "load off");
+}
