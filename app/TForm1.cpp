@@ -31,8 +31,10 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , store_(folder_, dialogs_)
     , link_(dialogs_, clock_)
     , portDevice_(services.portDevice)
-    , portFactory_(services.portFactory) {
+    , portFactory_(services.portFactory)
+    , transfer_(link_, clock_) {
     ui_->setupUi(this);
+    connectControls();
     FormCreate();
 }
 
@@ -59,11 +61,17 @@ void TForm1::FormCreate() {
     for (const QString& name : missing)
         qWarning("cannot create the folder %s", qPrintable(folder_.path(name)));
 
-    // 3. The TX, RX and scratch pictures: the picture workspace joins here.
+    // 3. The TX, RX and scratch pictures, 410 x 256 with the grey ramp until the start-up pictures
+    //    are loaded.
+    pictures_.tx = WorkingPictures::defaultGradient();
+    pictures_.rx = WorkingPictures::defaultGradient();
+    pictures_.scratch = QImage(410, 256, QImage::Format_RGB888);
 
     // 4. Settings.
     settings_.speedSelector = 2;
     portNumber_ = store_.ReadSettings(settings_, defaultCaptionFace());
+    // The option boxes kept in the settings; a change runs the box's handler.
+    ui_->CheckBox2->setChecked(settings_.saveAuto);
 
     // 5. The converter's port: the device of the settings' COM number (ports.conf), or the one
     //    given for this run. The result changes nothing: a port that failed answers nothing.
@@ -77,15 +85,22 @@ void TForm1::FormCreate() {
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
-    // 7. The hidden TX-mode item of LastStatus: the receive monitor joins here.
+    // 7. The hidden TX-mode item of LastStatus.
+    selectTxModeItem(link_.LastStatus);
     // 8. The mini picture slots join here.
-    // 9. Current picture file and TX picture name "$$$": the picture workspace joins here.
+    // 9. Current picture file and TX picture name "$$$".
+    pictures_.currentFile = WorkingPictures::kNone;
+    pictures_.txName = WorkingPictures::kNone;
     // 10. The MyCall button's caption, 11. the eight standard-text buttons, 13. the font size and
     //     text turn fields with the placement font, and 14. the "Shadow" and "Italic" boxes: the
     //     caption part joins here.
     // 12. The start-up pictures and the font example: the picture workspace joins here.
-    // 15. The RX button's caption "RX" and 16. LinkState 1 with the receive monitor: the receive
-    //     monitor joins here.
+    // 15. The hidden "Hand RX" button's caption "RX": the caption part's layout joins here.
+    // 16. LinkState 1, and the receive monitor, running at once.
+    link_.LinkState = 1;
+    MonitorHost& host = *this;
+    monitor_ = std::make_unique<TRecThread>(link_, gate_, host, clock_);
+    monitor_->start();
     // 17. LoadPicClick: the picture workspace joins here.
 }
 
@@ -111,8 +126,9 @@ void TForm1::FormDestroy() {
     exitSteps();
     // 2. The help viewer: the program opens the manual in the desktop's viewer, which it does not
     //    own, so there is nothing to close.
-    // 3. LinkState 0 ends the receive monitor, which is not waited for.
-    link_.LinkState = 0;
+    // 3. LinkState 0 ends the receive monitor. It leaves its loop within one port read; it is
+    //    waited for only so long, so that nothing it uses goes away under it.
+    stopMonitor();
     // 4. The three working pictures are freed with the window.
     // 5. Settings.
     store_.WriteSettings(settings_);
@@ -122,12 +138,21 @@ void TForm1::Terminate() {
     if (terminating_)
         return;
     terminating_ = true;
-    link_.LinkState = 0;
+    stopMonitor();
     SaveEndPicClick();
     store_.WriteSettings(settings_);
     // Ends the main event loop and every nested one (an open message box among them); the
     // destruction then repeats the writes with whatever the unwinding commands left.
     QCoreApplication::exit(0);
+}
+
+void TForm1::stopMonitor() {
+    link_.LinkState = 0;
+    gate_.shut();
+    if (monitor_) {
+        monitor_->wake();
+        monitor_.reset();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -4,8 +4,12 @@
 #include "AppServices.h"
 #include "app/settings/Settings.h"
 #include "app/settings/SettingsStore.h"
+#include "link/CommandGate.h"
 #include "link/ConverterLink.h"
+#include "link/PictureTransfer.h"
+#include "link/TRecThread.h"
 #include "platform/ProgramFolder.h"
+#include "workspace/WorkingPictures.h"
 
 #include <QMainWindow>
 
@@ -20,7 +24,7 @@ namespace winorbis {
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
 // the whole run and wires the main window's controls to the subsystems.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private MonitorHost {
     Q_OBJECT
 public:
     explicit TForm1(const AppServices& services, QWidget* parent = nullptr);
@@ -31,6 +35,20 @@ public:
     const Settings& settings() const { return settings_; }
     int PortNumber() const { return portNumber_; }
     ConverterLink& link() { return link_; }
+    WorkingPictures& pictures() { return pictures_; }
+    TRecThread* monitor() { return monitor_.get(); }
+    QString statusText() const;
+    void setStatusText(const QString& text) override;
+
+    // The converter commands of the main window.
+    void ToOrbisClick();
+    void FromOrbisClick();
+    void RXSTOPClick();
+    void Timer2Timer();
+    void Ein2Click();
+    void Aus2Click();
+    void CheckBox2Click();
+    bool repeaterOn() const;
 
     // "Exit": beep, save the TX picture as "\start.bmp", and ask whether to close.
     void ExitClick();
@@ -50,6 +68,22 @@ private:
     // without asking).
     bool exitSteps();
     QString defaultCaptionFace() const;
+    void connectControls();
+    void stopMonitor();
+    // The hidden TX-mode item that belongs to a status byte.
+    void selectTxModeItem(std::uint8_t status);
+    // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
+    void storeReceivedPicture();
+    void removeFrames() override;
+
+    // MonitorHost: the window changes the receive monitor asks for.
+    void announce(std::uint8_t status) override;
+    void startReceiveTimer(int intervalMs) override;
+    void stopReceiveTimer() override;
+    void setLoadButtonEnabled(bool enabled) override;
+    void setRxStopColour(std::uint32_t colour) override;
+    void selectRepeaterItem(int item) override;
+    int repeaterItemToSend() override;
 
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;
@@ -60,6 +94,11 @@ private:
     ConverterLink link_;
     QString portDevice_;
     std::function<std::unique_ptr<BytePort>()> portFactory_;
+    WorkingPictures pictures_;
+    CommandGate gate_;
+    PictureTransfer transfer_;
+    std::unique_ptr<ClockTimer> timer2_;
+    std::unique_ptr<TRecThread> monitor_;
     int portNumber_ = 1;
     bool terminating_ = false;
 };

@@ -84,6 +84,49 @@ void CommandGate::call(std::function<void()> fn) {
     });
 }
 
+namespace {
+
+class GatedTimer final : public ClockTimer {
+public:
+    GatedTimer(CommandGate& gate, Clock& clock, std::function<void()> onTick)
+        : gate_(gate)
+        , onTick_(std::move(onTick))
+        , alive_(std::make_shared<bool>(true)) {
+        inner_ = clock.createTimer([this] { tick(); });
+    }
+    ~GatedTimer() override { *alive_ = false; }
+    void start(int intervalMs) override { inner_->start(intervalMs); }
+    void stop() override { inner_->stop(); }
+    bool isActive() const override { return inner_->isActive(); }
+    int interval() const override { return inner_->interval(); }
+
+private:
+    void tick() {
+        if (pending_)
+            return;
+        pending_ = true;
+        gate_.whenIdle([this, alive = alive_] {
+            if (!*alive)
+                return;
+            pending_ = false;
+            if (inner_->isActive())
+                onTick_();
+        });
+    }
+
+    CommandGate& gate_;
+    std::function<void()> onTick_;
+    std::unique_ptr<ClockTimer> inner_;
+    std::shared_ptr<bool> alive_;
+    bool pending_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<ClockTimer> CommandGate::gatedTimer(Clock& clock, std::function<void()> onTick) {
+    return std::make_unique<GatedTimer>(*this, clock, std::move(onTick));
+}
+
 void CommandGate::shut() {
     {
         std::lock_guard lock(shutMutex_);

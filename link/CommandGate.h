@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/Clock.h"
+
 #include <QObject>
 
 #include <deque>
@@ -41,6 +43,11 @@ public:
     // before it. post() returns at once; call() waits until fn has run, or until the gate is shut.
     void post(std::function<void()> fn);
     void call(std::function<void()> fn);
+
+    // A window timer whose ticks wait while a converter operation runs: a tick that comes during
+    // one runs when it has ended, several such ticks run once, and a tick is dropped when the
+    // timer was stopped meanwhile (as a stopped window timer's pending tick is).
+    std::unique_ptr<ClockTimer> gatedTimer(Clock& clock, std::function<void()> onTick);
 
     // Drops everything not yet run and makes every later post or call return at once (the
     // program is ending).

@@ -4,6 +4,7 @@
 #include "controls/TNewProgressBar.h"
 
 #include "ControlsTestSupport.h"
+#include "tests/support/MemoryPort.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/VirtualClock.h"
 
@@ -19,7 +20,9 @@ class MainWindowControls : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        form = std::make_unique<TForm1>(AppServices{dialogs, clock, folder.path()});
+        AppServices services{dialogs, clock, folder.path()};
+        services.portFactory = [this] { return std::make_unique<MemoryPort>(clock); };
+        form = std::make_unique<TForm1>(services);
         bar = form->findChild<Bar*>(QStringLiteral("ProgressBar1"));
         ASSERT_NE(bar, nullptr);
     }
@@ -32,7 +35,9 @@ protected:
 };
 
 TEST_F(MainWindowControls, ProgressBar1IsConfiguredAsTheLayoutSays) {
-    EXPECT_EQ(bar->geometry(), QRect(537, 83, 10, 235)); // AutoSize fitted nothing
+    // Upright between the TX and RX windows of the picture panel; AutoSize fitted nothing.
+    EXPECT_EQ(bar->geometry(), QRect(465, 43, 10, 235));
+    EXPECT_EQ(bar->mapTo(form->centralWidget(), QPoint(0, 0)), QPoint(537, 83));
     EXPECT_TRUE(bar->AutoSize());
     EXPECT_EQ(bar->Style(), Bar::pbRectangle);
     EXPECT_EQ(bar->Color(), colours::clSilver);

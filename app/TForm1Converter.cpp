@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's converter commands: transfers by hand and at the end of a reception, the
+// receive stop, the repeater switch, and the window changes the receive monitor asks for.
+#include "TForm1.h"
+
+#include "ui_TForm1.h"
+
+#include "link/LinkTexts.h"
+#include "link/ModeTable.h"
+#include "platform/Dialogs.h"
+
+#include <QButtonGroup>
+#include <QDateTime>
+#include <QStatusBar>
+
+namespace winorbis {
+
+namespace {
+
+const QString kRepeaterNote = QStringLiteral("Repeater Function is switched on.");
+const QString kUploadStatus = QStringLiteral("Load picture from PC to Orbis 70");
+const QString kFetchStatus = QStringLiteral("Load picture from Orbis 70 to PC");
+const QString kReceiveStopped = QStringLiteral("Receive stopped, ready for receive");
+const QString kRxStopText = QStringLiteral("RX Stop");
+const QString kLoadingText = QStringLiteral("Lade");
+constexpr unsigned kBeepHand = 2;
+
+// The hidden TX-mode selector's items, by the status byte that selects them.
+int txModeItemFor(std::uint8_t status) {
+    switch (status) {
+    case 76:
+        return 1; // "M2"
+    case 194:
+        return 2; // "S1"
+    case 196:
+        return 3; // "R36"
+    default:
+        return 0; // "M1"
+    }
+}
+
+} // namespace
+
+void TForm1::connectControls() {
+    ui_->PaintBox1->setPicture(&pictures_.tx);
+    ui_->PaintBox1->setFit(PaintBox::Fit::OneToOne);
+    ui_->PaintBox1->setBackground(QColor(128, 128, 128));
+    ui_->PaintBox2->setPicture(&pictures_.rx);
+    ui_->PaintBox2->setFit(PaintBox::Fit::Scaled);
+    ui_->PaintBox2->setBackground(colours::clAqua.toQColor());
+
+    auto* repeaterItems = new QButtonGroup(this);
+    const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
+                                        ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
+                                        ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
+    for (int i = 0; i < items.size(); ++i)
+        repeaterItems->addButton(items[i], i);
+
+    timer2_ = gate_.gatedTimer(clock_, [this] { Timer2Timer(); });
+
+    connect(ui_->ToOrbis, &TFlyingButton::OnClick, this, &TForm1::ToOrbisClick);
+    connect(ui_->PCOrbis701, &QAction::triggered, this, &TForm1::ToOrbisClick);
+    connect(ui_->FromOrbis, &TFlyingButton::OnClick, this, &TForm1::FromOrbisClick);
+    connect(ui_->Orbis70PC1, &QAction::triggered, this, &TForm1::FromOrbisClick);
+    connect(ui_->RXSTOP, &TFlyingButton::OnClick, this, &TForm1::RXSTOPClick);
+    connect(ui_->RXStop1, &QAction::triggered, this, &TForm1::RXSTOPClick);
+    connect(ui_->Ein2, &QAction::triggered, this, &TForm1::Ein2Click);
+    connect(ui_->Aus2, &QAction::triggered, this, &TForm1::Aus2Click);
+    connect(ui_->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
+    connect(ui_->Beenden1, &QAction::triggered, this, &TForm1::ExitClick);
+}
+
+QString TForm1::statusText() const {
+    return ui_->StatusBar1->currentMessage();
+}
+
+void TForm1::setStatusText(const QString& text) {
+    ui_->StatusBar1->showMessage(text);
+}
+
+void TForm1::removeFrames() {
+    // Erasing a pending caption frame and picture-in-picture frame: the caption part joins here.
+}
+
+bool TForm1::repeaterOn() const {
+    return ui_->Ein2->isChecked();
+}
+
+void TForm1::Ein2Click() {
+    ui_->Ein2->setChecked(true);
+    ui_->Aus2->setChecked(false);
+    ui_->Label27->setVisible(true);
+}
+
+void TForm1::Aus2Click() {
+    ui_->Aus2->setChecked(true);
+    ui_->Ein2->setChecked(false);
+    ui_->Label27->setVisible(false);
+}
+
+void TForm1::CheckBox2Click() {
+    const bool checked = ui_->CheckBox2->isChecked();
+    settings_.saveAuto = checked;
+    ui_->FromOrbis->setEnabled(!checked);
+    QPalette palette = ui_->CheckBox2->palette();
+    palette.setColor(QPalette::WindowText, (checked ? colours::clLime : colours::clRed).toQColor());
+    ui_->CheckBox2->setPalette(palette);
+}
+
+void TForm1::selectTxModeItem(std::uint8_t status) {
+    // The selector is hidden and only shows the converter's kind of answer; choosing an item
+    // leaves LastStatus alone, so every reception waits its mode's time.
+    const QList<QRadioButton*> items = {ui_->ColFast, ui_->ColStand,     ui_->BWFast,
+                                        ui_->BWStand, ui_->RadioButton1, ui_->RadioButton2};
+    items[txModeItemFor(status)]->setChecked(true);
+}
+
+void TForm1::ToOrbisClick() {
+    if (gate_.busy())
+        return;
+    CommandGate::Operation operation(gate_);
+    setStatusText(kUploadStatus);
+    monitor_->hold();
+    transfer_.UploadPicture(pictures_.tx);
+    monitor_->release();
+}
+
+void TForm1::FromOrbisClick() {
+    if (gate_.busy())
+        return;
+    CommandGate::Operation operation(gate_);
+    ui_->PaintBox2->setVisible(false);
+    if (repeaterOn()) {
+        dialogs_.beep(kBeepHand);
+        dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
+    }
+    ui_->SpeedButton15->setEnabled(true);
+    ui_->PaintBox2->setVisible(true);
+    removeFrames();
+    setStatusText(kFetchStatus);
+    monitor_->hold();
+    ui_->FromOrbis->setEnabled(true);
+    transfer_.FetchPicture(pictures_.rx, [this](int) { ui_->PaintBox2->update(); });
+    // What has arrived is stored also when the fetch stopped early.
+    storeReceivedPicture();
+    monitor_->release();
+    ui_->FromOrbis->setEnabled(true);
+    setStatusText(QStringLiteral(" "));
+}
+
+void TForm1::RXSTOPClick() {
+    removeFrames();
+    setStatusText(kReceiveStopped);
+    link_.SendCommandByte(command::kBeginTransfer);
+    ui_->SpeedButton4->setEnabled(true);
+    link_.LinkState = 1;
+    if (monitor_)
+        monitor_->wake();
+}
+
+void TForm1::Timer2Timer() {
+    if (monitor_)
+        monitor_->release();
+    ui_->RXSTOP->setText(kLoadingText);
+    link_.LinkState = 1;
+    if (monitor_)
+        monitor_->wake();
+    if (ui_->CheckBox2->isChecked())
+        FromOrbisClick();
+}
+
+void TForm1::announce(std::uint8_t status) {
+    link_.LastStatus = status;
+    selectTxModeItem(status);
+}
+
+void TForm1::startReceiveTimer(int intervalMs) {
+    timer2_->start(intervalMs);
+}
+
+void TForm1::stopReceiveTimer() {
+    timer2_->stop();
+}
+
+void TForm1::setLoadButtonEnabled(bool enabled) {
+    ui_->SpeedButton4->setEnabled(enabled);
+}
+
+void TForm1::setRxStopColour(std::uint32_t colour) {
+    ui_->RXSTOP->setText(kRxStopText);
+    ui_->RXSTOP->setFaceColor(TColor(colour));
+}
+
+void TForm1::selectRepeaterItem(int item) {
+    const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
+                                        ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
+                                        ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
+    if (item >= 0 && item < items.size())
+        items[item]->setChecked(true);
+}
+
+int TForm1::repeaterItemToSend() {
+    if (!repeaterOn())
+        return -1;
+    const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
+                                        ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
+                                        ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i]->isChecked())
+            return i;
+    }
+    return -1;
+}
+
+void TForm1::storeReceivedPicture() {
+    // The picture files join here with the picture workspace.
+}
+
+} // namespace winorbis

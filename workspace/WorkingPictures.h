@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace winorbis {
+
+// The three pictures the main window works on, and the names that travel with them. The TX
+// picture is what goes into the converter, the RX picture what came from it; the scratch picture
+// takes files and clipboard contents before they are scaled into the TX picture. "$$$" means no
+// file or no name.
+struct WorkingPictures {
+    static inline const QString kNone = QStringLiteral("$$$");
+
+    QImage tx;
+    QImage rx;
+    QImage scratch;
+    QString currentFile = kNone;
+    QString txName = kNone;
+    QString draggedName = kNone;
+
+    // The start-up picture: 410 x 256, 24 bits, every pixel grey x * 255 / 419.
+    static QImage defaultGradient();
+};
+
+} // namespace winorbis
