@@ -4,9 +4,6 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <condition_variable>
-#include <memory>
-
 namespace winorbis {
 
 CommandGate::CommandGate(QObject* parent)
@@ -46,8 +43,8 @@ void CommandGate::runDeferred() {
 
 void CommandGate::post(std::function<void()> fn) {
     {
-        std::lock_guard lock(shutMutex_);
-        if (shut_)
+        std::lock_guard lock(calls_->mutex);
+        if (calls_->shut)
             return;
     }
     QMetaObject::invokeMethod(
@@ -60,28 +57,27 @@ void CommandGate::call(std::function<void()> fn) {
         whenIdle(std::move(fn));
         return;
     }
-    struct Done {
-        std::mutex mutex;
-        std::condition_variable cv;
-        bool done = false;
-    };
-    auto done = std::make_shared<Done>();
-    auto finish = [done] {
-        std::lock_guard lock(done->mutex);
-        done->done = true;
-        done->cv.notify_all();
-    };
-    // The guard marks the call done also when the function is dropped unrun.
-    auto guard = std::shared_ptr<void>(nullptr, [finish](void*) { finish(); });
+    auto done = std::make_shared<bool>(false);
+    // The guard marks the call done when the function has run, and also when it is dropped
+    // unrun (the gate shut, or gone with calls still queued).
+    auto guard = std::shared_ptr<void>(nullptr, [done, state = calls_](void*) {
+        std::lock_guard lock(state->mutex);
+        *done = true;
+        state->changed.notify_all();
+    });
     post([fn = std::move(fn), guard]() mutable { fn(); });
     guard.reset();
-    std::unique_lock lock(done->mutex);
-    done->cv.wait(lock, [&] {
-        if (done->done)
-            return true;
-        std::lock_guard shutLock(shutMutex_);
-        return shut_;
-    });
+    std::unique_lock lock(calls_->mutex);
+    calls_->changed.wait(lock, [&] { return *done || calls_->shut; });
+}
+
+void CommandGate::shut() {
+    {
+        std::lock_guard lock(calls_->mutex);
+        calls_->shut = true;
+    }
+    calls_->changed.notify_all();
+    deferred_.clear();
 }
 
 namespace {
@@ -125,14 +121,6 @@ private:
 
 std::unique_ptr<ClockTimer> CommandGate::gatedTimer(Clock& clock, std::function<void()> onTick) {
     return std::make_unique<GatedTimer>(*this, clock, std::move(onTick));
-}
-
-void CommandGate::shut() {
-    {
-        std::lock_guard lock(shutMutex_);
-        shut_ = true;
-    }
-    deferred_.clear();
 }
 
 } // namespace winorbis

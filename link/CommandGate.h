@@ -5,8 +5,10 @@
 
 #include <QObject>
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace winorbis {
@@ -56,11 +58,17 @@ public:
 private:
     void runDeferred();
 
+    // Shared with the calls in flight, which may end after the gate.
+    struct CallState {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool shut = false;
+    };
+
     int depth_ = 0;
     std::deque<std::function<void()>> deferred_;
     bool running_ = false;
-    std::mutex shutMutex_;
-    bool shut_ = false;
+    std::shared_ptr<CallState> calls_ = std::make_shared<CallState>();
 };
 
 } // namespace winorbis

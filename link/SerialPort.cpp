@@ -127,7 +127,9 @@ int SerialPort::read(std::uint8_t* buffer, int count) {
     const auto start = SteadyClock::now();
     const auto deadline = start + std::chrono::milliseconds(porttimeouts::totalMs(count));
     if (fd_ < 0 || gone_) {
-        clock_.sleep(porttimeouts::totalMs(count));
+        // Nothing will come: the read costs what an empty single-byte read costs, so a reader
+        // that loops never spins and a long read does not stall for nothing.
+        clock_.sleep(porttimeouts::totalMs(1));
         return 0;
     }
 
@@ -169,8 +171,10 @@ int SerialPort::read(std::uint8_t* buffer, int count) {
         }
     }
     if (gone_ && got == 0) {
-        // Never return early from a dead device: the reader would spin.
-        const auto left = deadline - SteadyClock::now();
+        // Never return at once from a dead device: the reader would spin.
+        const auto left =
+            std::min(deadline, start + std::chrono::milliseconds(porttimeouts::totalMs(1))) -
+            SteadyClock::now();
         if (left > SteadyClock::duration::zero())
             clock_.sleep(int(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
     }

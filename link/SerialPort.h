@@ -18,7 +18,7 @@ class Clock;
 //
 // A device that disappears (USB adapter unplugged, the other end of a pseudo-terminal closed) is
 // reported once through the gone handler; from then on, like a port that never opened, every read
-// waits out its time-out and brings nothing, so no reader ever spins.
+// brings nothing after the time-out of a single-byte read, so no reader ever spins.
 class SerialPort final : public BytePort {
 public:
     // clock: for the waits of a port that is not usable.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WorkingPictures.h"
 
+#include <QPainter>
+
 namespace winorbis {
 
 QImage WorkingPictures::defaultGradient() {
@@ -13,6 +15,16 @@ QImage WorkingPictures::defaultGradient() {
         }
     }
     return picture;
+}
+
+QImage WorkingPictures::scaledInto(const QImage& source, QSize size) {
+    QImage target(size, QImage::Format_RGB888);
+    target.fill(Qt::white);
+    if (!source.isNull()) {
+        QPainter painter(&target);
+        painter.drawImage(QRect(QPoint(0, 0), size), source);
+    }
+    return target;
 }
 
 } // namespace winorbis

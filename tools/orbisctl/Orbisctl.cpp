@@ -4,9 +4,13 @@
 #include "app/settings/SettingsCodec.h"
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
+#include "link/PictureTransfer.h"
 #include "link/PortMap.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
+#include "tools/orbisctl/PictureFile.h"
+#include "tools/orbisctl/Watch.h"
+#include "workspace/WorkingPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +83,14 @@ QString orbisctlHelp() {
         "  digitize        digitize the video input\n"
         "  memory 1|2      switch to converter memory 1 or 2\n"
         "  stop            stop a running reception\n"
+        "  upload PICTURE  load a BMP or JPEG picture (scaled into 410 x 256) into the converter\n"
+        "  fetch OUT       fetch the converter's picture and write its 410 x 256 part (converter\n"
+        "                  pixels 10 .. 419) as OUT, BMP or JPEG by the name's extension\n"
+        "  watch [--save DIR] [--count N]\n"
+        "                  follow the converter's receptions: one line per status byte, e.g.\n"
+        "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
+        "                  reception time has run out and write it as DIR/ddmmyy_hhnnss.jpg; end\n"
+        "                  after N receptions or on Ctrl+C\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
 }
@@ -116,10 +128,38 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (!request.device.isEmpty() && request.com != 0)
         return usage(err, QStringLiteral("--port and --com exclude each other"));
 
+    const QString verb = request.command.first();
     const bool identify = request.command == QStringList{"identify"};
+    const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;
     std::optional<std::uint8_t> byte;
-    if (!identify) {
+    QImage uploadPicture;
+    WatchOptions watch;
+    if (isTransfer) {
+        if (request.command.size() != 2)
+            return usage(err, QStringLiteral("%1 needs one file name").arg(verb));
+        if (verb == "upload") {
+            uploadPicture = loadTxPictureFile(request.command[1], &why);
+            if (uploadPicture.isNull()) {
+                std::fprintf(err, "orbisctl: %s\n", qPrintable(why));
+                return 1;
+            }
+        }
+    } else if (verb == "watch") {
+        for (int i = 1; i < request.command.size(); ++i) {
+            const QString& option = request.command[i];
+            if (option == "--save" && i + 1 < request.command.size()) {
+                watch.saveFolder = request.command[++i];
+            } else if (option == "--count" && i + 1 < request.command.size()) {
+                bool ok = false;
+                watch.count = request.command[++i].toInt(&ok);
+                if (!ok || watch.count < 1)
+                    return usage(err, QStringLiteral("--count takes a number from 1 on"));
+            } else {
+                return usage(err, QStringLiteral("unknown watch option %1").arg(option));
+            }
+        }
+    } else if (!identify) {
         byte = commandByte(request.command, why);
         if (!byte)
             return usage(err, why);
@@ -143,6 +183,24 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         std::fprintf(out, "%u\n", unsigned(answer));
         return 0;
     }
+    if (verb == "upload") {
+        PictureTransfer transfer(link, clock);
+        return transfer.UploadPicture(uploadPicture) ? 0 : 1;
+    }
+    if (verb == "fetch") {
+        PictureTransfer transfer(link, clock);
+        QImage picture = WorkingPictures::defaultGradient();
+        if (!transfer.FetchPicture(picture))
+            return 1;
+        const QString error = savePictureFile(picture, request.command[1]);
+        if (!error.isEmpty()) {
+            std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+    if (verb == "watch")
+        return runWatch(link, clock, watch, out, err);
     link.SendCommandByte(*byte);
     link.port().drain();
     return 0;

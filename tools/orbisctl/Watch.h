@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+
+namespace winorbis {
+
+class Clock;
+class ConverterLink;
+
+// orbisctl watch: follows the converter's status bytes as the program's receive monitor does and
+// prints one line per announced reception ("172 Martin 1 115000", "68 - 1000000"). With a save
+// folder it fetches each picture when its reception time has run out and writes it there as
+// ddmmyy_hhnnss.jpg. Ends after count announcements (0: never) or on SIGINT or SIGTERM.
+struct WatchOptions {
+    QString saveFolder;
+    int count = 0;
+};
+
+int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std::FILE* out,
+             std::FILE* err);
+
+} // namespace winorbis
