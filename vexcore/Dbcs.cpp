@@ -24,10 +24,10 @@ int codePageOfCharset(const char* charset) {
         int codePage;
     };
     static constexpr Alias aliases[] = {
-        {"SHIFTJIS", 932}, {"SJIS", 932},      {"CP932", 932},     {"WINDOWS31J", 932},
-        {"MSKANJI", 932},  {"GBK", 936},       {"CP936", 936},     {"GB2312", 936},
-        {"EUCCN", 936},    {"GB18030", 936},   {"EUCKR", 949},     {"UHC", 949},
-        {"CP949", 949},    {"BIG5", 950},      {"CP950", 950},     {"BIG5HKSCS", 950},
+        {"SHIFTJIS", 932}, {"SJIS", 932},    {"CP932", 932}, {"WINDOWS31J", 932},
+        {"MSKANJI", 932},  {"GBK", 936},     {"CP936", 936}, {"GB2312", 936},
+        {"EUCCN", 936},    {"GB18030", 936}, {"EUCKR", 949}, {"UHC", 949},
+        {"CP949", 949},    {"BIG5", 950},    {"CP950", 950}, {"BIG5HKSCS", 950},
     };
     for (const Alias& alias : aliases) {
         if (name == alias.name)

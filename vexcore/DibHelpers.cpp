@@ -3,7 +3,9 @@
 // detection, and mirroring of scan lines of 24, 8, 4 and 1 bits per pixel.
 #include "vexcore/vexcore.h"
 
-#include "vexcore/Gdi.h"
+#include "vexcore/Palette.h"
+
+#include <algorithm>
 
 #include <cstring>
 #include <new>
@@ -13,8 +15,7 @@ using namespace winorbis::vex;
 
 namespace {
 
-template <typename T>
-T readField(const void* header, std::size_t offset) {
+template <typename T> T readField(const void* header, std::size_t offset) {
     T value;
     std::memcpy(&value, static_cast<const BYTE*>(header) + offset, sizeof value);
     return value;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Palettes, bitmaps and device contexts over Qt images and painters, and DrawBitmap.
+// Bitmaps and device contexts over Qt images and painters, and DrawBitmap.
 #include "vexcore/Gdi.h"
 
 #include <QTransform>
@@ -9,11 +9,6 @@
 
 namespace winorbis::vex {
 
-HandleTable<Palette>& palettes() {
-    static HandleTable<Palette> table;
-    return table;
-}
-
 HandleTable<Bitmap>& bitmaps() {
     static HandleTable<Bitmap> table;
     return table;
@@ -22,12 +17,6 @@ HandleTable<Bitmap>& bitmaps() {
 HandleTable<DeviceContext>& deviceContexts() {
     static HandleTable<DeviceContext> table;
     return table;
-}
-
-HPALETTE createPalette(std::vector<PALETTEENTRY> entries) {
-    auto palette = std::make_unique<Palette>();
-    palette->entries = std::move(entries);
-    return toHandle<HPALETTE>(palettes().add(std::move(palette)));
 }
 
 QColor toQColor(COLORREF colour) {
@@ -63,22 +52,6 @@ bool validSize(int width, int height) {
 }
 
 } // namespace
-
-UINT VexGetPaletteEntries(HPALETTE handle, UINT start, UINT count, PALETTEENTRY* entries) {
-    UINT result = 0;
-    palettes().with(handle, [&](Palette& palette) {
-        const auto size = static_cast<UINT>(palette.entries.size());
-        if (entries == nullptr) {
-            result = size;
-            return;
-        }
-        if (start >= size)
-            return;
-        result = std::min(count, size - start);
-        std::memcpy(entries, palette.entries.data() + start, result * sizeof(PALETTEENTRY));
-    });
-    return result;
-}
 
 HBITMAP VexCreateBitmap(int width, int height, const COLORREF* pixels) {
     if (!validSize(width, height))

@@ -4,6 +4,7 @@
 #include "vexcore/vexcore.h"
 
 #include "vexcore/HandleTable.h"
+#include "vexcore/Palette.h"
 
 #include <QColor>
 #include <QImage>
@@ -13,11 +14,6 @@
 #include <vector>
 
 namespace winorbis::vex {
-
-// A logical palette: the entries it was made from.
-struct Palette {
-    std::vector<PALETTEENTRY> entries;
-};
 
 // A device-dependent bitmap: pixels as a 32-bit RGB image.
 struct Bitmap {
@@ -34,11 +30,8 @@ struct DeviceContext {
     COLORREF bkColor = 0xFFFFFF;
 };
 
-HandleTable<Palette>& palettes();
 HandleTable<Bitmap>& bitmaps();
 HandleTable<DeviceContext>& deviceContexts();
-
-HPALETTE createPalette(std::vector<PALETTEENTRY> entries);
 
 QColor toQColor(COLORREF colour);
 COLORREF fromQColor(const QColor& colour);

@@ -14,8 +14,7 @@ std::uintptr_t nextHandleValue();
 
 // The live objects of one kind, found by handle. Safe to use from several threads; an object that
 // one thread deletes while another uses it is the caller's fault, as with the system's handles.
-template <typename T>
-class HandleTable {
+template <typename T> class HandleTable {
 public:
     std::uintptr_t add(std::unique_ptr<T> object) {
         const std::uintptr_t handle = nextHandleValue();
@@ -32,8 +31,7 @@ public:
     }
 
     // Runs f(object) under the table's lock; false for an unknown handle.
-    template <typename F>
-    bool with(const void* handle, F&& f) {
+    template <typename F> bool with(const void* handle, F&& f) {
         std::lock_guard lock(mutex_);
         const auto it = objects_.find(reinterpret_cast<std::uintptr_t>(handle));
         if (it == objects_.end())
@@ -58,8 +56,7 @@ private:
     std::unordered_map<std::uintptr_t, std::unique_ptr<T>> objects_;
 };
 
-template <typename Handle>
-Handle toHandle(std::uintptr_t value) {
+template <typename Handle> Handle toHandle(std::uintptr_t value) {
     return reinterpret_cast<Handle>(value);
 }
 

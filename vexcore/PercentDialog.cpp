@@ -123,8 +123,7 @@ void PercentBar::paintEvent(QPaintEvent* /*event*/) {
     const QString label = text();
     const QFontMetrics metrics(font());
     const int top = (height - metrics.height()) / 2;
-    const QPoint baseline(width / 2 - metrics.horizontalAdvance(label) / 2,
-                          top + metrics.ascent());
+    const QPoint baseline(width / 2 - metrics.horizontalAdvance(label) / 2, top + metrics.ascent());
 
     auto drawPart = [&](const QRect& part, COLORREF fore, COLORREF back) {
         if (part.isEmpty())
@@ -168,10 +167,13 @@ PercentDialog::PercentDialog()
     connect(cancel_, &QPushButton::clicked, this, [this] { command(IDCANCEL); });
 
     setFixedSize(units.x(128), units.y(52));
+    // Centred with its frame, which is known once the platform window exists.
+    create();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect desktop = screen->geometry();
-        move(desktop.x() + (desktop.width() - width()) / 2,
-             desktop.y() + (desktop.height() - height()) / 2);
+        const QSize frame = frameGeometry().size();
+        move(desktop.x() + (desktop.width() - frame.width()) / 2,
+             desktop.y() + (desktop.height() - frame.height()) / 2);
     }
 }
 
