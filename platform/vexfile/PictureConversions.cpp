@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/vexfile/PictureConversions.h"
+
+#include "platform/vexfile/vexfile.h"
+
+#include <QFile>
+
+namespace winorbis::PictureConversions {
+
+namespace {
+
+constexpr char kNoOption[] = "";
+constexpr int kJpegQuality = 50;
+
+// An image of the picture library, released with VexelMemFree when it goes.
+class Image {
+public:
+    explicit Image(HGLOBAL handle)
+        : handle_(handle) {}
+    ~Image() {
+        if (handle_ != nullptr)
+            VexelMemFree(handle_);
+    }
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    HGLOBAL get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HGLOBAL handle_;
+};
+
+} // namespace
+
+QString jpegToBmp(const ProgramFolder& folder, const QString& jpegPath) {
+    const Image image(
+        VexelJpegFileLoad(QFile::encodeName(jpegPath).constData(), kNoOption, kNoOption, 0));
+    if (!image)
+        return {};
+    const QString target = folder.path(kTempBmpName);
+    // A BMP that could not be written must not be loaded: the file may still hold the picture
+    // of an earlier conversion.
+    if (VexelBmpFileSave(QFile::encodeName(target).constData(), image.get(), kNoOption, kNoOption,
+                         0) == 0)
+        return {};
+    return target;
+}
+
+bool bmpToJpeg(const QString& jpegPath, const QString& bmpPath) {
+    const Image image(VexelFileLoad(QFile::encodeName(bmpPath).constData(), kNoOption, kNoOption));
+    if (!image)
+        return false;
+    return VexelJpegFileSave(QFile::encodeName(jpegPath).constData(), image.get(), kNoOption,
+                             kNoOption, kJpegQuality, 0) != 0;
+}
+
+QString lastError() {
+    return QString::fromUtf8(VexelFileLastError());
+}
+
+} // namespace winorbis::PictureConversions
