@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest
     pxlib-dev
     fonts-dejavu-core
+    clang libclang-rt-14-dev locales
 )
 
 missing=()
