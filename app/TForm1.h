@@ -38,6 +38,8 @@ public:
     WorkingPictures& pictures() { return pictures_; }
     TRecThread* monitor() { return monitor_.get(); }
     QString statusText() const;
+    // True while the end-of-reception timer (Timer2) runs.
+    bool receiveTimerRunning() const { return timer2_ && timer2_->isActive(); }
     void setStatusText(const QString& text) override;
 
     // The converter commands of the main window.

@@ -8,6 +8,7 @@
 #include "link/LinkTexts.h"
 #include "link/ModeTable.h"
 #include "platform/Dialogs.h"
+#include "workspace/ReceivedPictureStore.h"
 
 #include <QButtonGroup>
 #include <QDateTime>
@@ -213,7 +214,13 @@ int TForm1::repeaterItemToSend() {
 }
 
 void TForm1::storeReceivedPicture() {
-    // The picture files join here with the picture workspace.
+    const ReceivedPictureStore store(folder_);
+    const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
+                                    QDateTime::currentDateTime());
+    pictures_.draggedName = result.name;
+    // Showing the new picture in its mini slot: the mini slots join here.
+    for (const QString& error : result.errors)
+        dialogs_.error(error);
 }
 
 } // namespace winorbis

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Receptions and transfers in the main window, against a converter in memory on virtual time and
+// against the simulated converter over a pseudo-terminal.
+#include "app/TForm1.h"
+#include "controls/TFlyingButton.h"
+#include "link/PixelCodec.h"
+#include "support/MemoryConverter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+#include "tools/simulator/ConverterSimulator.h"
+#include "workspace/PaintBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+namespace pc = winorbis::pixelcodec;
+
+namespace {
+
+const QString kReady = " Ready for Receive ";
+
+QImage randomFrame(quint32 seed) {
+    QRandomGenerator rng(seed);
+    QImage picture(420, 256, QImage::Format_RGB888);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 420; ++x)
+            picture.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+    return picture;
+}
+
+bool pumpUntil(const std::function<bool()>& condition, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents();
+        QThread::usleep(200);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+struct MainWindowFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VirtualClock clock;
+    MemoryPort* port = nullptr;
+    std::unique_ptr<MemoryConverter> converter;
+    std::unique_ptr<TForm1> form;
+
+    void start() {
+        AppServices services{dialogs, clock, dir.path()};
+        services.portFactory = [this] {
+            auto memory = std::make_unique<MemoryPort>(clock);
+            port = memory.get();
+            converter = std::make_unique<MemoryConverter>(*memory);
+            return memory;
+        };
+        form = std::make_unique<TForm1>(services);
+        dialogs.clear();
+    }
+    void TearDown() override { form.reset(); }
+
+    template <typename T> T* control(const char* name) {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList files(const QString& sub) const {
+        return QDir(dir.path() + sub).entryList(QDir::Files);
+    }
+    // A reception in Martin 1 announced by the converter, up to the running end-of-reception
+    // timer.
+    void announceMartin1() {
+        port->arrive(QByteArray(1, char(172)));
+        ASSERT_TRUE(pumpUntil([&] { return form->link().LinkState == 10; }));
+        ASSERT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
+        EXPECT_TRUE(form->statusText().startsWith(" Mode Martin 1"));
+    }
+    void endOfReception() { clock.advance(115000); }
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAutoSave) {
+    start();
+    const QImage frame = randomFrame(21);
+    converter->fill(frame);
+    announceMartin1();
+    EXPECT_EQ(control<TFlyingButton>("RXSTOP")->FaceColor(), colours::clLime);
+    EXPECT_FALSE(control<QWidget>("SpeedButton4")->isEnabled());
+
+    endOfReception();
+    // The fetch ran: 1, then 4 for each of the 256 lines.
+    EXPECT_TRUE(port->written().endsWith(QByteArray("\x01", 1) + QByteArray(256, '\x04')));
+    EXPECT_FALSE(control<PaintBox>("PaintBox2")->isHidden());
+    const auto decoded =
+        pc::decodeLine(reinterpret_cast<const std::uint8_t*>(converter->memory[100].constData()));
+    EXPECT_EQ(form->pictures().rx.pixel(0, 100), decoded[10] | 0xFF000000u);
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+    ASSERT_EQ(files("/AutoSpeichern").size(), 1);
+    const QString stamp = form->settings().slotNames[0];
+    EXPECT_EQ(files("/AutoSpeichern").first(), stamp + ".jpg");
+    EXPECT_EQ(form->pictures().draggedName, stamp);
+    EXPECT_EQ(form->settings().receiveCounter, 2);
+
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == kReady; }));
+    EXPECT_EQ(control<TFlyingButton>("RXSTOP")->FaceColor(), colours::clRed);
+    EXPECT_EQ(control<TFlyingButton>("RXSTOP")->Text(), "RX Stop");
+    EXPECT_TRUE(control<QWidget>("SpeedButton4")->isEnabled());
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+}
+
+TEST_F(MainWindowFixture, WithoutSavePicAutoNothingIsFetchedButTheRepeaterSends) {
+    start();
+    control<QCheckBox>("CheckBox2")->setChecked(false);
+    EXPECT_TRUE(control<QWidget>("FromOrbis")->isEnabled());
+    form->Ein2Click();
+    EXPECT_FALSE(control<QWidget>("Label27")->isHidden());
+    announceMartin1();
+    const qsizetype before = port->written().size();
+    endOfReception();
+    EXPECT_EQ(control<TFlyingButton>("RXSTOP")->Text(), "Lade");
+    ASSERT_TRUE(pumpUntil([&] { return port->written().size() > before; }));
+    EXPECT_EQ(port->written().mid(before), QByteArray(1, char(56)));
+    EXPECT_TRUE(pumpUntil([&] {
+        return form->statusText() == " Senden in Martin 1, stopped the transfer with the \" RX \" "
+                                     "Button on the remote maintenance";
+    }));
+    EXPECT_TRUE(files("/Kleinbilder").isEmpty());
+}
+
+TEST_F(MainWindowFixture, TheReceiveStopEndsAWaitWithoutAFetch) {
+    start();
+    announceMartin1();
+    const qsizetype before = port->written().size();
+    form->RXSTOPClick();
+    EXPECT_EQ(form->statusText(), "Receive stopped, ready for receive");
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == kReady; }));
+    endOfReception(); // the timer was stopped: nothing happens any more
+    QCoreApplication::processEvents();
+    EXPECT_EQ(port->written().mid(before), QByteArray(1, '\x01'));
+    EXPECT_TRUE(files("/Kleinbilder").isEmpty());
+}
+
+TEST_F(MainWindowFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
+    start();
+    form->Ein2Click();
+    converter->fill(randomFrame(22));
+    form->FromOrbisClick();
+    const auto shown = dialogs.shown();
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_EQ(shown[0].what, "beep");
+    EXPECT_EQ(shown[1].text, "Repeater Function is switched on.");
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+    EXPECT_EQ(form->statusText(), " ");
+    EXPECT_FALSE(form->monitor()->isHeld());
+}
+
+TEST_F(MainWindowFixture, PcToOrbisUploadsTheTxPicture) {
+    start();
+    form->ToOrbisClick();
+    EXPECT_EQ(form->statusText(), "Load picture from PC to Orbis 70");
+    EXPECT_EQ(converter->uploadedLines(), 256);
+    EXPECT_EQ(converter->memory[0], pc::headerLine());
+    EXPECT_EQ(converter->memory[128], pc::encodeImageRow(form->pictures().tx, 128));
+    EXPECT_FALSE(form->monitor()->isHeld());
+}
+
+TEST_F(MainWindowFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
+    start();
+    converter->fill(randomFrame(23));
+    converter->silentFromFetchLine = 100;
+    form->FromOrbisClick();
+    EXPECT_EQ(dialogs.texts().last(), "Communication error[data]");
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+    EXPECT_EQ(files("/AutoSpeichern").size(), 1);
+    EXPECT_EQ(form->statusText(), " ");
+}
+
+TEST_F(MainWindowFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromTheStart) {
+    start();
+    EXPECT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_FALSE(control<QWidget>("FromOrbis")->isEnabled());
+    // The menu item still fetches.
+    converter->fill(randomFrame(24));
+    control<QAction>("Orbis70PC1")->trigger();
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+}
+
+TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) {
+    ConverterSimulator sim;
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VirtualClock clock; // the reception time passes in virtual time; the line is real
+    AppServices services{dialogs, clock, dir.path()};
+    services.portDevice = device;
+    TForm1 form(services);
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(form.link().LastStatus, 76);
+
+    QImage frame(420, 256, QImage::Format_RGB888);
+    frame.fill(qRgb(255, 0, 0));
+    sim.receive(60, frame);
+    ASSERT_TRUE(pumpUntil([&] { return form.link().LinkState == 10; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
+    EXPECT_TRUE(form.statusText().startsWith(" Mode Scottie 1"));
+    clock.advance(111000);
+    EXPECT_EQ(form.pictures().rx.pixel(200, 100), qRgb(252, 0, 0));
+    EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"));
+    EXPECT_EQ(QDir(dir.path() + "/AutoSpeichern").entryList(QDir::Files).size(), 1);
+    ASSERT_TRUE(pumpUntil([&] { return form.statusText() == kReady; }));
+
+    // The line closes in the middle of the next fetch.
+    frame.fill(qRgb(0, 0, 255));
+    sim.receive(172, frame);
+    ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
+    sim.closeAfterLines(60);
+    clock.advance(115000);
+    EXPECT_EQ(dialogs.texts().last(), "Communication error[data]");
+    EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild2.bmp"));
+    const QImage partial(dir.path() + "/Kleinbilder/Bild2.bmp");
+    EXPECT_EQ(partial.pixel(200, 10), qRgb(0, 0, 252) | 0xFF000000u);
+    EXPECT_EQ(partial.pixel(200, 100), qRgb(252, 0, 0) | 0xFF000000u); // the earlier picture
+    // The program goes on: the receive stop still works on the dead line.
+    form.RXSTOPClick();
+    EXPECT_EQ(form.statusText(), "Receive stopped, ready for receive");
+}

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "workspace/ReceivedPictureStore.h"
+#include "app/settings/Settings.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+
+namespace {
+
+struct StoreFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ProgramFolder folder{dir.path()};
+    ReceivedPictureStore store{folder};
+    Settings settings = Settings::defaults("Face");
+    QImage picture{410, 256, QImage::Format_RGB888};
+    const QDateTime when{QDate(2026, 12, 6), QTime(18, 45, 1)};
+
+    void SetUp() override {
+        folder.createMissingFolders();
+        picture.fill(qRgb(200, 30, 60));
+    }
+};
+
+} // namespace
+
+TEST_F(StoreFixture, APictureGoesIntoTheNextSlotUnderItsTimeStamp) {
+    settings.receiveCounter = 3;
+    const auto result = store.store(picture, settings, true, when);
+    EXPECT_TRUE(result.errors.isEmpty()) << result.errors.join(' ').toStdString();
+    EXPECT_EQ(result.name, "061226_184501");
+    EXPECT_EQ(result.slotFile, dir.path() + "/Kleinbilder/Bild3.bmp");
+    EXPECT_EQ(QImage(result.slotFile).pixel(5, 5), qRgb(200, 30, 60));
+    EXPECT_EQ(settings.slotNames[2], "061226_184501");
+    EXPECT_EQ(settings.receiveCounter, 4);
+    EXPECT_EQ(result.jpegFile, dir.path() + "/AutoSpeichern/061226_184501.jpg");
+    EXPECT_EQ(QImageReader(result.jpegFile).format(), "jpeg");
+}
+
+TEST_F(StoreFixture, WithoutAutomaticSavingNoJpegIsWritten) {
+    const auto result = store.store(picture, settings, false, when);
+    EXPECT_TRUE(result.jpegFile.isEmpty());
+    EXPECT_TRUE(QDir(dir.path() + "/AutoSpeichern").isEmpty());
+    EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"));
+}
+
+TEST_F(StoreFixture, TheCounterRunsFromOneToSixteenAndBack) {
+    settings.receiveCounter = 16;
+    store.store(picture, settings, false, when);
+    EXPECT_EQ(settings.receiveCounter, 1);
+    EXPECT_EQ(settings.slotNames[15], "061226_184501");
+    // 0 (a fresh settings file) and 17 (after the RX catalog store) fill no slot.
+    const Settings before = settings;
+    for (int counter : {0, 17}) {
+        settings.receiveCounter = counter;
+        const auto result = store.store(picture, settings, false, when);
+        EXPECT_TRUE(
+            QFile::exists(dir.path() + QStringLiteral("/Kleinbilder/Bild%1.bmp").arg(counter)));
+        EXPECT_EQ(settings.receiveCounter, 1);
+        EXPECT_EQ(settings.slotNames, before.slotNames);
+        EXPECT_EQ(result.slot, counter);
+    }
+}
+
+TEST_F(StoreFixture, TheJpegCopyIsWrittenEvenWhenTheSlotFileCannotBe) {
+    ASSERT_TRUE(QDir(dir.path() + "/Kleinbilder").removeRecursively());
+    QFile blocker(dir.path() + "/Kleinbilder"); // a file where the folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const auto result = store.store(picture, settings, true, when);
+    ASSERT_EQ(result.errors.size(), 1);
+    EXPECT_TRUE(result.errors[0].contains("Bild1.bmp")) << result.errors[0].toStdString();
+    EXPECT_FALSE(result.jpegFile.isEmpty());
+    const QImage copy(result.jpegFile);
+    ASSERT_FALSE(copy.isNull());
+    EXPECT_NEAR(qRed(copy.pixel(100, 100)), 200, 12);
+    EXPECT_EQ(settings.receiveCounter, 2); // the counter moves on all the same
+}
+
+TEST_F(StoreFixture, AFailedJpegCopyIsReportedAndTheSlotFileStays) {
+    ASSERT_TRUE(QDir(dir.path() + "/AutoSpeichern").removeRecursively());
+    QFile blocker(dir.path() + "/AutoSpeichern");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const auto result = store.store(picture, settings, true, when);
+    EXPECT_EQ(result.errors.size(), 1);
+    EXPECT_TRUE(result.jpegFile.isEmpty());
+    EXPECT_TRUE(QFile::exists(result.slotFile));
+}

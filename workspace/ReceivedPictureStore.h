@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace winorbis {
+
+class ProgramFolder;
+struct Settings;
+
+// Stores a picture fetched from the converter: named by its time stamp, written as the mini slot
+// file of the receive counter, and, with automatic saving, copied as a JPEG into
+// "\AutoSpeichern\". A received picture is never lost: the JPEG copy is written even when the
+// slot file cannot be, and every failure is reported while the other steps still run.
+class ReceivedPictureStore {
+public:
+    struct Result {
+        QString name;     // the time stamp "ddmmyy_hhnnss"
+        int slot = 0;     // the receive counter the picture was stored under
+        QString slotFile; // native path of the slot file
+        QString jpegFile; // native path of the JPEG copy, empty without automatic saving
+        QStringList errors;
+    };
+
+    explicit ReceivedPictureStore(const ProgramFolder& folder)
+        : folder_(folder) {}
+
+    // Stores the picture under the settings' receive counter N: "\Kleinbilder\Bild" N ".bmp",
+    // slot N's name (for N = 1..16), the counter advanced (from 16 on back to 1), and with
+    // saveAuto the copy "\AutoSpeichern\" stamp ".jpg" of quality 50.
+    Result store(const QImage& picture, Settings& settings, bool saveAuto,
+                 const QDateTime& when) const;
+
+private:
+    const ProgramFolder& folder_;
+};
+
+} // namespace winorbis
