@@ -28,27 +28,18 @@ bool writeLine(ConverterLink& link, const QByteArray& line) {
     return link.AwaitLineAck();
 }
 
-// Draws a decoded converter line into a row of the picture.
-void drawLine(QImage& picture, int row, const std::array<QRgb, pc::kFrameWidth>& pixels) {
+// Draws a converter line block into a row of the picture.
+void drawLine(QImage& picture, int row, const std::uint8_t* block) {
     if (row < 0 || row >= picture.height())
         return;
     const int width = std::min(picture.width(), pc::kFrameWidth - kFetchOffset);
-    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
-        for (int x = 0; x < width; ++x)
-            line[x] = pixels[std::size_t(x + kFetchOffset)] | 0xFF000000u;
-    } else if (picture.format() == QImage::Format_RGB888) {
-        uchar* line = picture.scanLine(row);
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = pixels[std::size_t(x + kFetchOffset)];
-            line[3 * x] = uchar(qRed(p));
-            line[3 * x + 1] = uchar(qGreen(p));
-            line[3 * x + 2] = uchar(qBlue(p));
-        }
-    } else {
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, row, pixels[std::size_t(x + kFetchOffset)]);
+    if (picture.format() == QImage::Format_RGB888) {
+        pc::decodeLineRgb888(block, kFetchOffset, width, picture.scanLine(row));
+        return;
     }
+    const auto pixels = pc::decodeLine(block);
+    for (int x = 0; x < width; ++x)
+        picture.setPixel(x, row, pixels[std::size_t(x + kFetchOffset)]);
 }
 
 } // namespace
@@ -109,7 +100,7 @@ bool PictureTransfer::FetchPicture(QImage& picture, const RowDone& rowDone) {
         }
         if (complete)
             std::copy_n(line.begin(), pc::kLineBytes, previous.begin());
-        drawLine(picture, number - 1, pc::decodeLine(previous.data()));
+        drawLine(picture, number - 1, previous.data());
         if (rowDone)
             rowDone(number - 1);
         setPosition(number);

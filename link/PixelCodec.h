@@ -34,6 +34,8 @@ QByteArray encodeLine(const std::array<QRgb, kFrameWidth>& pixels);
 QByteArray encodeImageRow(const QImage& image, int row);
 // The 420 pixels of an 840-byte line block.
 std::array<QRgb, kFrameWidth> decodeLine(const std::uint8_t* line);
+// Pixels first .. first + count - 1 of a line block as red, green, blue bytes into out.
+void decodeLineRgb888(const std::uint8_t* line, int first, int count, std::uint8_t* out);
 
 // The grey staircase that begins every upload: eight steps with RY = BY = 0.
 const QByteArray& headerLine();

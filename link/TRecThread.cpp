@@ -95,6 +95,9 @@ void TRecThread::sleepUnlessStopped(int ms) {
 }
 
 void TRecThread::setPriority(bool timeCritical) {
+    if (timeCritical == timeCritical_)
+        return;
+    timeCritical_ = timeCritical;
     // Best effort: raising needs the right to, lowering back always works.
     const pid_t tid = pid_t(::syscall(SYS_gettid));
     ::setpriority(PRIO_PROCESS, id_t(tid), timeCritical ? -15 : 0);

@@ -88,6 +88,7 @@ private:
     bool reading_ = false;
     bool ended_ = false;
     std::uint8_t monitorByte_ = 0;
+    bool timeCritical_ = false; // the monitor thread's own
 };
 
 } // namespace winorbis

@@ -10,6 +10,7 @@ packages=(
     pxlib-dev
     fonts-dejavu-core
     clang libclang-rt-14-dev locales
+    libbenchmark-dev
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace winorbis {
@@ -174,7 +175,7 @@ void ConverterSimulator::closeLine() {
 }
 
 void ConverterSimulator::serve() {
-    std::uint8_t buffer[1024];
+    std::uint8_t buffer[64];
     while (!stopRequested_) {
         int fd;
         {
@@ -211,6 +212,11 @@ void ConverterSimulator::serve() {
         }
         for (ssize_t i = 0; i < n && running_; ++i)
             handleByte(buffer[i]);
+        if (options_.paced) {
+            // The line brings bytes in no faster than its baud rate either; the sender's
+            // buffer fills and holds it back.
+            pace(inputFree_, n);
+        }
     }
     running_ = false;
 }
@@ -338,9 +344,22 @@ void ConverterSimulator::answer(const QByteArray& bytes) {
     writeRaw(bytes);
 }
 
+std::chrono::steady_clock::duration ConverterSimulator::lineTime(qsizetype bytes) const {
+    const double seconds = double(bytes) * 10.0 / std::max(options_.baud, 1);
+    return duration_cast<steady_clock::duration>(duration<double>(seconds));
+}
+
+void ConverterSimulator::pace(steady_clock::time_point& lineFree, qsizetype bytes) const {
+    // An absolute schedule: sleeping late once does not make every later byte late.
+    const auto now = steady_clock::now();
+    if (now > lineFree + milliseconds(2))
+        lineFree = now; // the line was idle
+    lineFree += lineTime(bytes);
+    std::this_thread::sleep_until(lineFree);
+}
+
 void ConverterSimulator::writeRaw(const QByteArray& bytes) {
     std::lock_guard lock(writeMutex_);
-    const double byteMicros = 10.0 * 1e6 / std::max(options_.baud, 1);
     qsizetype done = 0;
     while (done < bytes.size() && fd_ >= 0 && !stopRequested_) {
         const qsizetype chunk =
@@ -349,7 +368,7 @@ void ConverterSimulator::writeRaw(const QByteArray& bytes) {
         if (n > 0) {
             done += n;
             if (options_.paced)
-                ::usleep(useconds_t(double(n) * byteMicros));
+                pace(outputFree_, n);
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             pollfd p{fd_, POLLOUT, 0};
             ::poll(&p, 1, 50);

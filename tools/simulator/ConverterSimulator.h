@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -27,7 +28,8 @@ class ConverterSimulator {
 public:
     struct Options {
         std::uint8_t identifyAnswer = 76;
-        // Sends at the pace of the real line (10 bits per byte) instead of at once.
+        // Sends and takes bytes at the pace of the real line (10 bits per byte) instead of at
+        // once.
         bool paced = false;
         int baud = 115200;
         std::function<void(const QString&)> log;
@@ -89,6 +91,9 @@ private:
     void handleByte(std::uint8_t byte);
     void answer(const QByteArray& bytes);
     void writeRaw(const QByteArray& bytes);
+    std::chrono::steady_clock::duration lineTime(qsizetype bytes) const;
+    // Sleeps until the bytes have passed the line after the ones before them.
+    void pace(std::chrono::steady_clock::time_point& lineFree, qsizetype bytes) const;
     void countTransferLine();
     void event(const QString& text);
     void log(const QString& text) const;
@@ -102,6 +107,8 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};
     std::mutex writeMutex_;
+    std::chrono::steady_clock::time_point outputFree_{};
+    std::chrono::steady_clock::time_point inputFree_{};
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
