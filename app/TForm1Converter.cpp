@@ -58,6 +58,11 @@ void TForm1::connectControls() {
         repeaterItems->addButton(items[i], i);
 
     timer2_ = gate_.gatedTimer(clock_, [this] { Timer2Timer(); });
+    transfer_.setProgress([this](int position, int maximum) {
+        if (ui_->ProgressBar1->Max() != maximum)
+            ui_->ProgressBar1->setMax(maximum);
+        ui_->ProgressBar1->setPosition(position);
+    });
 
     connect(ui_->ToOrbis, &TFlyingButton::OnClick, this, &TForm1::ToOrbisClick);
     connect(ui_->PCOrbis701, &QAction::triggered, this, &TForm1::ToOrbisClick);

@@ -3,6 +3,7 @@
 // against the simulated converter over a pseudo-terminal.
 #include "app/TForm1.h"
 #include "controls/TFlyingButton.h"
+#include "controls/TNewProgressBar.h"
 #include "link/PixelCodec.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
@@ -168,7 +169,10 @@ TEST_F(MainWindowFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
 
 TEST_F(MainWindowFixture, PcToOrbisUploadsTheTxPicture) {
     start();
+    auto* bar = control<TNewProgressBar>("ProgressBar1");
     form->ToOrbisClick();
+    EXPECT_EQ(bar->Max(), 280);
+    EXPECT_EQ(bar->Position(), 280);
     EXPECT_EQ(form->statusText(), "Load picture from PC to Orbis 70");
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(converter->memory[0], pc::headerLine());
@@ -181,6 +185,8 @@ TEST_F(MainWindowFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePic
     converter->fill(randomFrame(23));
     converter->silentFromFetchLine = 100;
     form->FromOrbisClick();
+    // The progress bar stays where the fetch stopped.
+    EXPECT_EQ(control<TNewProgressBar>("ProgressBar1")->Position(), 99);
     EXPECT_EQ(dialogs.texts().last(), "Communication error[data]");
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
     EXPECT_EQ(files("/AutoSpeichern").size(), 1);
