@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ModeTable.h"
+
+#include <QString>
+
+class QImage;
+
+namespace winorbis {
+
+class Clock;
+class CommandGate;
+class ConverterLink;
+class PictureTransfer;
+
+// What the transmit, capture and memory commands need from the main window.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    // Erases a pending caption frame and picture-in-picture frame.
+    virtual void removeFrames() = 0;
+    virtual void setStatusText(const QString& text) = 0;
+    virtual void holdMonitor() = 0;
+    virtual void releaseMonitor() = 0;
+    virtual const QImage& txPicture() const = 0;
+    // Plays the confirmation sound "\ok.wav" of the program folder.
+    virtual void playConfirmation() = 0;
+};
+
+// The operator's one-byte converter commands: transmit in a mode (after uploading the TX picture
+// or digitizing the camera when asked), digitize at once or by self-timer, switch memories, start
+// free-run reception. Every command first removes pending frames; the bytes are written without
+// awaiting an answer while the receive monitor keeps reading, and only the upload holds it. The
+// waits keep the window painting and let no other converter command start.
+class TransmitCommands {
+public:
+    static constexpr int kDigitizePauseMs = 200;
+    static constexpr int kDigitizeSettleMs = 14000;
+    static constexpr int kSelfTimerSeconds = 10;
+
+    TransmitCommands(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate,
+                     Clock& clock, CommandHost& host)
+        : link_(link)
+        , transfer_(transfer)
+        , gate_(gate)
+        , clock_(clock)
+        , host_(host) {}
+
+    // The transmit sequence: with picTx the TX picture is uploaded first, with acqTx the camera
+    // is digitized (36, 36 200 ms apart, then 14 s), then the mode's TX byte.
+    void transmit(ModeId mode, bool picTx, bool acqTx);
+    void digitize();
+    void selfTimer2s();
+    void selfTimer10s();
+    // Memory 1 or 2.
+    void memory(int number);
+    void freeRun(ModeId mode);
+
+private:
+    // The two digitize bytes 200 ms apart, frames removed between them.
+    void digitizeTwice();
+    void send(std::uint8_t byte);
+
+    ConverterLink& link_;
+    PictureTransfer& transfer_;
+    CommandGate& gate_;
+    Clock& clock_;
+    CommandHost& host_;
+};
+
+} // namespace winorbis

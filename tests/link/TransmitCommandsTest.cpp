@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/TransmitCommands.h"
+#include "link/CommandGate.h"
+#include "link/ConverterLink.h"
+#include "link/PictureTransfer.h"
+#include "link/PixelCodec.h"
+#include "support/MemoryConverter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+#include "tools/simulator/ConverterSimulator.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+class RecordingHost final : public CommandHost {
+public:
+    void removeFrames() override { events << "frames"; }
+    void setStatusText(const QString& text) override { events << "status " + text; }
+    void holdMonitor() override { events << "hold"; }
+    void releaseMonitor() override { events << "release"; }
+    const QImage& txPicture() const override { return picture; }
+    void playConfirmation() override { events << "sound"; }
+
+    QStringList events;
+    QImage picture = QImage(410, 256, QImage::Format_RGB888);
+};
+
+struct CommandsFixture : ::testing::Test {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link{dialogs, clock};
+    MemoryPort* port = nullptr;
+    std::unique_ptr<MemoryConverter> converter;
+    PictureTransfer transfer{link, clock};
+    CommandGate gate;
+    RecordingHost host;
+    TransmitCommands commands{link, transfer, gate, clock, host};
+    // Each plain command byte with the virtual time it was written at.
+    std::vector<std::pair<int, std::int64_t>> timed;
+
+    void SetUp() override {
+        auto memory = std::make_unique<MemoryPort>(clock);
+        port = memory.get();
+        link.attachPort(std::move(memory));
+        converter = std::make_unique<MemoryConverter>(*port);
+        host.picture.fill(Qt::white);
+    }
+    // Records the command bytes outside transfers.
+    void recordTimes() {
+        port->setResponder([this](std::uint8_t byte, MemoryPort&) {
+            timed.emplace_back(byte, clock.elapsedMs());
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(CommandsFixture, WithNeitherOptionATransmitWritesOnlyTheModesByte) {
+    for (const Mode& m : modeTable()) {
+        port->setResponder({});
+        const qsizetype before = port->written().size();
+        host.events.clear();
+        commands.transmit(*modeByName(m.shortName), false, false);
+        EXPECT_EQ(port->written().mid(before), QByteArray(1, char(m.txByte)));
+        EXPECT_EQ(host.events, QStringList({"frames", "frames", "status " + m.transmitText}));
+    }
+}
+
+TEST_F(CommandsFixture, PicTxUploadsWithTheMonitorHeldBeforeTheTxByte) {
+    commands.transmit(ModeId::S2, true, false);
+    EXPECT_EQ(converter->uploadedLines(), 256);
+    EXPECT_EQ(
+        host.events.mid(0, 4),
+        QStringList({"frames", "status Load picture from PC to Orbis 70", "hold", "release"}));
+    EXPECT_EQ(port->written().back(), char(54));
+    EXPECT_EQ(port->written().front(), char(1));
+}
+
+TEST_F(CommandsFixture, AFailedUploadDoesNotStopTheSending) {
+    converter->ackBeginTransfer = false;
+    commands.transmit(ModeId::R36, true, false);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
+    EXPECT_EQ(port->written(), QByteArray("\x01\x3E", 2));
+}
+
+TEST_F(CommandsFixture, AcqTxDigitizesTwiceThenWaitsFourteenSecondsBeforeTheTxByte) {
+    recordTimes();
+    commands.transmit(ModeId::M1, false, true);
+    const std::vector<std::pair<int, std::int64_t>> expected = {{36, 0}, {36, 200}, {56, 14200}};
+    EXPECT_EQ(timed, expected);
+    EXPECT_TRUE(host.events.contains("status Picture digitize"));
+    EXPECT_EQ(
+        host.events.last(),
+        "status Send in Martin 1, stopped the transfer with the \" RX \" Button on the remote "
+        "maintenance");
+}
+
+TEST_F(CommandsFixture, TheTenSecondSelfTimerCountsDownDigitizesAndSounds) {
+    recordTimes();
+    commands.selfTimer10s();
+    QStringList countdown;
+    for (const QString& e : host.events)
+        if (e.startsWith("status Self - timer "))
+            countdown << e.mid(7);
+    EXPECT_EQ(countdown, QStringList({"Self - timer 1s", "Self - timer 2s", "Self - timer 3s",
+                                      "Self - timer 4s", "Self - timer 5s", "Self - timer 6s",
+                                      "Self - timer 7s", "Self - timer 8s", "Self - timer 9s",
+                                      "Self - timer 10s"}));
+    const std::vector<std::pair<int, std::int64_t>> expected = {{36, 10000}, {36, 10200}};
+    EXPECT_EQ(timed, expected);
+    EXPECT_EQ(host.events.last(), "sound");
+}
+
+TEST_F(CommandsFixture, DigitizeSelfTimerMemoryAndFreeRunWriteTheirBytes) {
+    recordTimes();
+    commands.digitize();
+    commands.selfTimer2s();
+    commands.memory(1);
+    commands.memory(2);
+    commands.freeRun(ModeId::R72);
+    const std::vector<std::pair<int, std::int64_t>> expected = {{36, 0},   {36, 0},   {36, 200},
+                                                                {32, 200}, {33, 200}, {57, 200}};
+    EXPECT_EQ(timed, expected);
+    EXPECT_TRUE(host.events.contains("status Self - timer after 2s"));
+    EXPECT_TRUE(host.events.contains("status Orbis 70 - Memory 2"));
+    EXPECT_EQ(host.events.last(),
+              "status Free Run Mode R72, stopped use the Button \" RX Stop \" ");
+}
+
+TEST_F(CommandsFixture, NoCommandStartsWhileAnotherConverterOperationRuns) {
+    CommandGate::Operation operation(gate);
+    commands.transmit(ModeId::M2, false, false);
+    commands.digitize();
+    commands.memory(1);
+    commands.freeRun(ModeId::S1);
+    commands.selfTimer10s();
+    EXPECT_TRUE(port->written().isEmpty());
+}
+
+TEST(TransmitEndToEnd, EveryModeAndOptionSendsItsBytesToTheSimulatedConverter) {
+    ConverterSimulator sim;
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    VirtualClock clock; // the 14 s digitize wait passes in virtual time; the line is real
+    ScriptedDialogs dialogs;
+    ConverterLink link(dialogs, clock);
+    ASSERT_TRUE(link.OpenConverterPort(2, device));
+    PictureTransfer transfer(link, clock);
+    CommandGate gate;
+    RecordingHost host;
+    host.picture.fill(Qt::black);
+    TransmitCommands commands(link, transfer, gate, clock, host);
+
+    QByteArray expected;
+    int events = 0;
+    for (const Mode& m : modeTable()) {
+        const ModeId id = *modeByName(m.shortName);
+        commands.transmit(id, false, false);
+        expected += char(m.txByte);
+        commands.transmit(id, false, true);
+        expected += QByteArray("\x24\x24", 2) + char(m.txByte);
+        events += 4;
+    }
+    commands.transmit(ModeId::M2, true, false);
+    expected += QByteArray("\x01\x08", 2) + pixelcodec::headerLine();
+    for (int row = 1; row < 256; ++row)
+        expected += '\x08' + pixelcodec::encodeImageRow(host.picture, row);
+    expected += char(48);
+    events += 1 + 256 + 1;
+    ASSERT_TRUE(sim.waitForEvents(events, 5000));
+    EXPECT_EQ(sim.received(), expected);
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    EXPECT_EQ(sim.events().last(), "transmit Martin 2");
+}
