@@ -32,9 +32,11 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , link_(dialogs_, clock_)
     , portDevice_(services.portDevice)
     , portFactory_(services.portFactory)
-    , transfer_(link_, clock_) {
+    , transfer_(link_, clock_)
+    , commands_(link_, transfer_, gate_, clock_, *this) {
     ui_->setupUi(this);
     connectControls();
+    connectCommands();
     FormCreate();
 }
 
@@ -72,6 +74,7 @@ void TForm1::FormCreate() {
     portNumber_ = store_.ReadSettings(settings_, defaultCaptionFace());
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
+    ui_->CheckBox3->setChecked(settings_.picTx);
 
     // 5. The converter's port: the device of the settings' COM number (ports.conf), or the one
     //    given for this run. The result changes nothing: a port that failed answers nothing.

@@ -8,12 +8,16 @@
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
+#include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
 #include "workspace/WorkingPictures.h"
 
+#include <QHash>
 #include <QMainWindow>
 
 #include <memory>
+
+class QSoundEffect;
 
 namespace Ui {
 class TForm1;
@@ -24,7 +28,7 @@ namespace winorbis {
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
 // the whole run and wires the main window's controls to the subsystems.
-class TForm1 : public QMainWindow, private MonitorHost {
+class TForm1 : public QMainWindow, private MonitorHost, private CommandHost {
     Q_OBJECT
 public:
     explicit TForm1(const AppServices& services, QWidget* parent = nullptr);
@@ -52,6 +56,28 @@ public:
     void CheckBox2Click();
     bool repeaterOn() const;
 
+    // Transmit, capture and memory commands.
+    void R36TxClick() { transmitClick(ModeId::R36); }
+    void R72TxClick() { transmitClick(ModeId::R72); }
+    void M1TxClick() { transmitClick(ModeId::M1); }
+    void M2TxClick() { transmitClick(ModeId::M2); }
+    void S1TxClick() { transmitClick(ModeId::S1); }
+    void S2TxClick() { transmitClick(ModeId::S2); }
+    void R36RxClick() { commands_.freeRun(ModeId::R36); }
+    void R72RxClick() { commands_.freeRun(ModeId::R72); }
+    void M1RxClick() { commands_.freeRun(ModeId::M1); }
+    void M2RxClick() { commands_.freeRun(ModeId::M2); }
+    void S1RxClick() { commands_.freeRun(ModeId::S1); }
+    void S2RxClick() { commands_.freeRun(ModeId::S2); }
+    void ACQClick() { commands_.digitize(); }
+    void SpeedButton8Click() { commands_.selfTimer2s(); }
+    void ACQ10Click() { commands_.selfTimer10s(); }
+    void Page1Click() { commands_.memory(1); }
+    void SpeedButton12Click() { commands_.memory(2); }
+    void CheckBox3Click();
+    void ACQandTXClick();
+    void CheckBox4Click();
+
     // "Exit": beep, save the TX picture as "\start.bmp", and ask whether to close.
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
@@ -77,6 +103,15 @@ private:
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
     void storeReceivedPicture();
     void removeFrames() override;
+    void transmitClick(ModeId mode);
+    void connectCommands();
+
+    // CommandHost: what the transmit and capture commands need.
+    void holdMonitor() override;
+    void releaseMonitor() override;
+    const QImage& txPicture() const override { return pictures_.tx; }
+    void playConfirmation() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // MonitorHost: the window changes the receive monitor asks for.
     void announce(std::uint8_t status) override;
@@ -99,6 +134,10 @@ private:
     WorkingPictures pictures_;
     CommandGate gate_;
     PictureTransfer transfer_;
+    TransmitCommands commands_;
+    QSoundEffect* mediaPlayer1_ = nullptr;
+    // The status text each control shows while the mouse moves over it.
+    QHash<QObject*, QString> mouseMoveTexts_;
     std::unique_ptr<ClockTimer> timer2_;
     std::unique_ptr<TRecThread> monitor_;
     int portNumber_ = 1;

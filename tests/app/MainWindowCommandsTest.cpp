@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's transmit and capture controls and option boxes, against a converter in memory.
+#include "app/TForm1.h"
+#include "controls/TFlyingButton.h"
+#include "support/MemoryConverter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+struct CommandsWindowFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VirtualClock clock;
+    MemoryPort* port = nullptr;
+    std::unique_ptr<MemoryConverter> converter;
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override {
+        AppServices services{dialogs, clock, dir.path()};
+        services.portFactory = [this] {
+            auto memory = std::make_unique<MemoryPort>(clock);
+            port = memory.get();
+            converter = std::make_unique<MemoryConverter>(*memory);
+            return memory;
+        };
+        form = std::make_unique<TForm1>(services);
+        form->show();
+        dialogs.clear();
+    }
+    template <typename T> T* control(const char* name) {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QByteArray sentSince(qsizetype before) const { return port->written().mid(before); }
+};
+
+} // namespace
+
+TEST_F(CommandsWindowFixture, PicTxAndAcqTxExcludeEachOtherAndPicTxIsKept) {
+    auto* picTx = control<QCheckBox>("CheckBox3");
+    auto* acqTx = control<QCheckBox>("ACQandTX");
+    EXPECT_TRUE(picTx->isChecked()); // from the settings of a first start
+    EXPECT_FALSE(acqTx->isChecked());
+    acqTx->click();
+    EXPECT_TRUE(acqTx->isChecked());
+    EXPECT_FALSE(picTx->isChecked());
+    picTx->click();
+    EXPECT_TRUE(picTx->isChecked());
+    EXPECT_FALSE(acqTx->isChecked());
+    picTx->click(); // clearing changes nothing else
+    EXPECT_FALSE(picTx->isChecked());
+    EXPECT_FALSE(acqTx->isChecked());
+    form.reset();
+    QFile comDat(dir.path() + "/COM.DAT");
+    ASSERT_TRUE(comDat.open(QIODevice::ReadOnly));
+    EXPECT_EQ(comDat.readAll().split('\n').value(582).trimmed(), "0");
+}
+
+TEST_F(CommandsWindowFixture, TheModeButtonsTransmitAfterTheUploadWhenPicTxIsChecked) {
+    QTest::mouseClick(control<TFlyingButton>("FlyingButton4"), Qt::LeftButton);
+    EXPECT_EQ(converter->uploadedLines(), 256);
+    EXPECT_EQ(port->written().back(), char(48));
+    EXPECT_EQ(form->statusText(), "Send in Martin 2, stopped the transfer with the \" RX \" "
+                                  "Button on the remote maintenance");
+
+    control<QCheckBox>("CheckBox3")->click(); // neither box: the byte alone
+    const qsizetype before = port->written().size();
+    QTest::mouseClick(control<TFlyingButton>("FlyingButton1"), Qt::LeftButton);
+    EXPECT_EQ(sentSince(before), QByteArray(1, char(62)));
+}
+
+TEST_F(CommandsWindowFixture, AcqTxSendsTwoDigitizeBytesAndWaitsFourteenSeconds) {
+    control<QCheckBox>("ACQandTX")->click();
+    const qsizetype before = port->written().size();
+    const auto start = clock.elapsedMs();
+    QTest::mouseClick(control<TFlyingButton>("FlyingButton6"), Qt::LeftButton);
+    EXPECT_EQ(sentSince(before), QByteArray("\x24\x24\x36", 3));
+    EXPECT_GE(clock.elapsedMs() - start, 14200);
+}
+
+TEST_F(CommandsWindowFixture, TheFreeRunMemoryAndDigitizeControlsWriteTheirBytes) {
+    const qsizetype before = port->written().size();
+    QTest::mouseClick(control<TFlyingButton>("FlyingButton9"), Qt::LeftButton);
+    EXPECT_EQ(form->statusText(), "Free Run Mode M1, stopped use the Button \" RX Stop \"");
+    control<QToolButton>("SpeedButton7")->click();
+    control<QToolButton>("SpeedButton8")->click();
+    control<QToolButton>("SpeedButton16")->click();
+    control<QAction>("Selbstauslser2s1")->trigger();
+    EXPECT_EQ(sentSince(before), QByteArray("\x3A\x20\x21\x24\x24\x24", 6));
+}
+
+TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerWithoutOkWavShowsTheError) {
+    control<QAction>("VerzgerterAuslser10s1")->trigger();
+    EXPECT_TRUE(port->written().endsWith("\x24\x24"));
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts().first().contains("ok.wav"));
+}
+
+TEST_F(CommandsWindowFixture, MovingTheMouseOverAControlShowsItsStatusText) {
+    auto move = [&](const char* name) {
+        QWidget* w = control<QWidget>(name);
+        QMouseEvent event(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &event);
+        return form->statusText();
+    };
+    EXPECT_EQ(move("SpeedButton16"), "Digitize ");
+    EXPECT_EQ(move("SpeedButton18"), "Self - timer after 10s");
+    EXPECT_EQ(move("ACQandTX"), "Digitize and send in the selected TX Mode");
+    EXPECT_EQ(move("CheckBox2"), "The Picture is download automatical from Orbis 70");
+}
+
+TEST_F(CommandsWindowFixture, TheMenuKeysAreThoseOfTheCommands) {
+    const std::pair<const char*, const char*> keys[] = {
+        {"Digitalisieren1", "F2"}, {"Selbstauslser2s1", "F3"}, {"VerzgerterAuslser10s1", "F4"},
+        {"Bildspeicher11", "F6"},  {"Bildspeicher21", "F7"},   {"PCOrbis701", "F10"},
+        {"Orbis70PC1", "F11"},     {"RXStop1", "F12"}};
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(control<QAction>(name)->shortcut(), QKeySequence(QString::fromLatin1(key)))
+            << name;
+}
