@@ -11,10 +11,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QLayout>
+#include <QStatusBar>
 
 namespace winorbis {
 
 namespace {
+
+const QSize kClientSize(1024, 702);
 
 QString folderOf(const AppServices& services) {
     return services.folder.isEmpty() ? QDir::currentPath() : services.folder;
@@ -35,6 +39,10 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , transfer_(link_, clock_)
     , commands_(link_, transfer_, gate_, clock_, *this) {
     ui_->setupUi(this);
+    // The client area below the menu bar is 1024 x 702, the status line included.
+    ui_->centralwidget->setFixedSize(kClientSize.width(),
+                                     kClientSize.height() - ui_->StatusBar1->sizeHint().height());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
     FormCreate();

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -73,7 +74,11 @@ TEST_F(StartupFixture, TheTenWindowsAreCreatedInOrderWithTheirCaptionsAndHidden)
         EXPECT_FALSE(all[i]->isVisible()) << captions[i].toStdString();
         EXPECT_EQ(all[i]->testAttribute(Qt::WA_QuitOnClose), i == 0);
     }
-    EXPECT_EQ(all[0]->size(), QSize(1024, 702));
+    // The main window's client area below its menu bar.
+    auto& main = windows.main();
+    main.show();
+    EXPECT_EQ(main.size() - QSize(0, main.menuBar()->height()), QSize(1024, 702));
+    main.hide();
     EXPECT_EQ(all[5]->size(), QSize(1019, 713));
     EXPECT_EQ(all[8]->size(), QSize(325, 257));
     EXPECT_EQ(all[9]->size(), QSize(365, 107));
