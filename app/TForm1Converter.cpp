@@ -16,14 +16,10 @@
 
 namespace winorbis {
 
+using namespace linktext;
+
 namespace {
 
-const QString kRepeaterNote = QStringLiteral("Repeater Function is switched on.");
-const QString kUploadStatus = QStringLiteral("Load picture from PC to Orbis 70");
-const QString kFetchStatus = QStringLiteral("Load picture from Orbis 70 to PC");
-const QString kReceiveStopped = QStringLiteral("Receive stopped, ready for receive");
-const QString kRxStopText = QStringLiteral("RX Stop");
-const QString kLoadingText = QStringLiteral("Lade");
 constexpr unsigned kBeepHand = 2;
 
 // The hidden TX-mode selector's items, by the status byte that selects them.

@@ -104,43 +104,26 @@ void TFlyingButton::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
 }
 
 void TFlyingButton::mousePressEvent(QMouseEvent* event) {
-    // Qt grabs the mouse for the pressed widget, so the release comes here even outside.
-    pressDelivered_ = true;
-    if (event->button() == Qt::LeftButton)
-        clicking_ = true;
+    clicks_.press(event->button());
     mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void TFlyingButton::mouseReleaseEvent(QMouseEvent* event) {
-    pressDelivered_ = false;
     const QPoint at = event->position().toPoint();
     // The click comes first, while the button is still drawn down.
-    if (event->button() == Qt::LeftButton && clicking_) {
-        clicking_ = false;
-        if (rect().contains(at))
-            emit OnClick();
-    }
+    if (clicks_.release(event->button(), rect().contains(at)))
+        emit OnClick();
     emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
     setButtonState(stUp);
     Paint();
 }
 
 void TFlyingButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    const bool left = event->button() == Qt::LeftButton;
-    if (pressDelivered_) {
-        // The second press already came as a press: it counts as the double click, not as the
-        // start of a further click.
-        if (left) {
-            clicking_ = false;
-            emit OnDblClick();
-        }
-        return;
-    }
-    // The second press arrives only as a double click: the double-click event, then the mouse-down
-    // handling, with no click to follow on its release.
-    pressDelivered_ = true;
-    if (left)
+    const ClickTracker::DoubleClick twice = clicks_.doubleClick(event->button());
+    if (twice.report)
         emit OnDblClick();
+    if (!twice.press)
+        return;
     mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 

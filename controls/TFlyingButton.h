@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ClickTracker.h"
+
 #include "platform/Colour.h"
 
 #include <QImage>
@@ -90,9 +92,8 @@ private:
     TButtonType buttonType_ = btRahmen;
 
     QImage canvas_;
-    bool canvasFresh_ = false;    // the canvas was just drawn for a synchronous repaint
-    bool clicking_ = false;       // a left press on the control awaits its release
-    bool pressDelivered_ = false; // the press of the current click arrived as a press event
+    bool canvasFresh_ = false; // the canvas was just drawn for a synchronous repaint
+    ClickTracker clicks_;
 };
 
 } // namespace winorbis

@@ -305,9 +305,7 @@ void TNewProgressBar::paintEvent(QPaintEvent*) {
 }
 
 void TNewProgressBar::mousePressEvent(QMouseEvent* event) {
-    pressDelivered_ = true;
-    if (event->button() == Qt::LeftButton)
-        clicking_ = true;
+    clicks_.press(event->button());
     const QPoint at = event->position().toPoint();
     emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
 }
@@ -318,28 +316,18 @@ void TNewProgressBar::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TNewProgressBar::mouseReleaseEvent(QMouseEvent* event) {
-    pressDelivered_ = false;
     const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && clicking_) {
-        clicking_ = false;
-        if (rect().contains(at))
-            emit OnClick();
-    }
+    if (clicks_.release(event->button(), rect().contains(at)))
+        emit OnClick();
     emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
 }
 
 void TNewProgressBar::mouseDoubleClickEvent(QMouseEvent* event) {
-    const bool left = event->button() == Qt::LeftButton;
-    if (pressDelivered_) {
-        if (left) {
-            clicking_ = false;
-            emit OnDblClick();
-        }
-        return;
-    }
-    pressDelivered_ = true;
-    if (left)
+    const ClickTracker::DoubleClick twice = clicks_.doubleClick(event->button());
+    if (twice.report)
         emit OnDblClick();
+    if (!twice.press)
+        return;
     const QPoint at = event->position().toPoint();
     emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
 }

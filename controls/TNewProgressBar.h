@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ClickTracker.h"
+
 #include "platform/Colour.h"
 
 #include <QImage>
@@ -176,8 +178,7 @@ private:
     int max_ = 10;
 
     bool blocksFresh_ = false; // the blocks were just drawn for a synchronous repaint
-    bool clicking_ = false;    // a left press on the control awaits its release
-    bool pressDelivered_ = false;
+    ClickTracker clicks_;
 };
 
 } // namespace winorbis

@@ -3,6 +3,7 @@
 
 #include "CommandGate.h"
 #include "ConverterLink.h"
+#include "LinkTexts.h"
 #include "ModeTable.h"
 
 #include "platform/Clock.h"
@@ -23,7 +24,6 @@ constexpr int kWaiting = 10;
 constexpr int kEnded = 73;
 constexpr int kRepeaterDelayMs = 1000;
 constexpr int kSleepSliceMs = 50;
-const QString kReadyForReceive = QStringLiteral(" Ready for Receive ");
 
 // The monitor's state for a byte read while monitoring; 1 for any byte that is no status.
 int stateFor(std::uint8_t byte) {
@@ -187,7 +187,7 @@ void TRecThread::waitPass() {
     gate_.call([this] { host_.stopReceiveTimer(); });
     gate_.post([this] { host_.setLoadButtonEnabled(true); });
     gate_.post([this] { host_.setRxStopColour(colours::clRed.value()); });
-    gate_.post([this] { host_.setStatusText(kReadyForReceive); });
+    gate_.post([this] { host_.setStatusText(linktext::kReadyForReceive); });
     int expected = link_.LinkState;
     if (expected == kStopped || !link_.LinkState.compare_exchange_strong(expected, kMonitoring))
         return;

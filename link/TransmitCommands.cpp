@@ -3,21 +3,14 @@
 
 #include "CommandGate.h"
 #include "ConverterLink.h"
+#include "LinkTexts.h"
 #include "PictureTransfer.h"
 
 #include "platform/Clock.h"
 
 namespace winorbis {
 
-namespace {
-
-const QString kUploadStatus = QStringLiteral("Load picture from PC to Orbis 70");
-const QString kDigitizeStatus = QStringLiteral("Picture digitize");
-const QString kSelfTimer2Status = QStringLiteral("Self - timer after 2s");
-const QString kMemory1Status = QStringLiteral("Orbis 70 - Memory 1");
-const QString kMemory2Status = QStringLiteral("Orbis 70 - Memory 2");
-
-} // namespace
+using namespace linktext;
 
 void TransmitCommands::send(std::uint8_t byte) {
     link_.SendCommandByte(byte);

@@ -7,6 +7,7 @@
 #include "link/PixelCodec.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPictures.h"
 #include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "workspace/PaintBox.h"
@@ -29,15 +30,6 @@ namespace pc = winorbis::pixelcodec;
 namespace {
 
 const QString kReady = " Ready for Receive ";
-
-QImage randomFrame(quint32 seed) {
-    QRandomGenerator rng(seed);
-    QImage picture(420, 256, QImage::Format_RGB888);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 420; ++x)
-            picture.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
-    return picture;
-}
 
 bool pumpUntil(const std::function<bool()>& condition, int ms = 5000) {
     QElapsedTimer timer;
@@ -94,7 +86,7 @@ struct MainWindowFixture : ::testing::Test {
 
 TEST_F(MainWindowFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAutoSave) {
     start();
-    const QImage frame = randomFrame(21);
+    const QImage frame = randomPicture(420, 256, 21);
     converter->fill(frame);
     announceMartin1();
     EXPECT_EQ(control<TFlyingButton>("RXSTOP")->FaceColor(), colours::clLime);
@@ -156,7 +148,7 @@ TEST_F(MainWindowFixture, TheReceiveStopEndsAWaitWithoutAFetch) {
 TEST_F(MainWindowFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     start();
     form->Ein2Click();
-    converter->fill(randomFrame(22));
+    converter->fill(randomPicture(420, 256, 22));
     form->FromOrbisClick();
     const auto shown = dialogs.shown();
     ASSERT_GE(shown.size(), 2);
@@ -182,7 +174,7 @@ TEST_F(MainWindowFixture, PcToOrbisUploadsTheTxPicture) {
 
 TEST_F(MainWindowFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
     start();
-    converter->fill(randomFrame(23));
+    converter->fill(randomPicture(420, 256, 23));
     converter->silentFromFetchLine = 100;
     form->FromOrbisClick();
     // The progress bar stays where the fetch stopped.
@@ -198,7 +190,7 @@ TEST_F(MainWindowFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromTh
     EXPECT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
     EXPECT_FALSE(control<QWidget>("FromOrbis")->isEnabled());
     // The menu item still fetches.
-    converter->fill(randomFrame(24));
+    converter->fill(randomPicture(420, 256, 24));
     control<QAction>("Orbis70PC1")->trigger();
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
 }

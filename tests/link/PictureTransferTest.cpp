@@ -4,6 +4,7 @@
 #include "link/PixelCodec.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPictures.h"
 #include "support/VirtualClock.h"
 
 #include <QImage>
@@ -16,15 +17,6 @@ using namespace winorbis::test;
 namespace pc = winorbis::pixelcodec;
 
 namespace {
-
-QImage randomPicture(int width, int height, quint32 seed) {
-    QRandomGenerator rng(seed);
-    QImage picture(width, height, QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
-    return picture;
-}
 
 struct TransferFixture : ::testing::Test {
     VirtualClock clock;

@@ -34,8 +34,7 @@ int MemoryPort::read(std::uint8_t* buffer, int count) {
         clock_.sleep(porttimeouts::totalMs(count));
         // A monitor thread polling an empty line must not take a whole core from the test.
         std::this_thread::sleep_for(std::chrono::microseconds(50));
-    }
-    else if (got < count)
+    } else if (got < count)
         clock_.sleep(porttimeouts::kInterval);
     return got;
 }

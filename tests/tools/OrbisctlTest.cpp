@@ -5,6 +5,7 @@
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "platform/Clock.h"
+#include "support/TestPictures.h"
 #include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
 
@@ -21,6 +22,7 @@
 #include <cstdlib>
 
 using namespace winorbis;
+using winorbis::test::randomPicture;
 
 namespace {
 
@@ -145,19 +147,6 @@ TEST(Orbisctl, AMissingDeviceFailsWithNoResponse) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "No response from the interface\n");
 }
-
-namespace {
-
-QImage randomPicture(int width, int height, quint32 seed) {
-    QRandomGenerator rng(seed);
-    QImage picture(width, height, QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
-    return picture;
-}
-
-} // namespace
 
 TEST_F(OrbisctlFixture, UploadWritesTheHeaderAndRowsOneTo255WithTheirExchanges) {
     QTemporaryDir dir;
