@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's transmit and capture controls and option boxes, against a converter in memory.
+#include "MainWindowFixture.h"
+
 #include "app/TForm1.h"
 #include "controls/TFlyingButton.h"
 #include "support/MemoryConverter.h"
@@ -21,30 +23,11 @@ using namespace winorbis::test;
 
 namespace {
 
-struct CommandsWindowFixture : ::testing::Test {
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    VirtualClock clock;
-    MemoryPort* port = nullptr;
-    std::unique_ptr<MemoryConverter> converter;
-    std::unique_ptr<TForm1> form;
-
+struct CommandsWindowFixture : MainWindowFixture {
     void SetUp() override {
-        AppServices services{dialogs, clock, dir.path()};
-        services.portFactory = [this] {
-            auto memory = std::make_unique<MemoryPort>(clock);
-            port = memory.get();
-            converter = std::make_unique<MemoryConverter>(*memory);
-            return memory;
-        };
-        form = std::make_unique<TForm1>(services);
+        start();
         form->show();
-        dialogs.clear();
     }
-    template <typename T> T* control(const char* name) {
-        return form->findChild<T*>(QString::fromLatin1(name));
-    }
-    QByteArray sentSince(qsizetype before) const { return port->written().mid(before); }
 };
 
 } // namespace

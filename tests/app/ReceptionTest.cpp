@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Receptions and transfers in the main window, against a converter in memory on virtual time and
 // against the simulated converter over a pseudo-terminal.
+#include "MainWindowFixture.h"
+
 #include "app/TForm1.h"
 #include "controls/TFlyingButton.h"
 #include "controls/TNewProgressBar.h"
@@ -31,46 +33,7 @@ namespace {
 
 const QString kReady = " Ready for Receive ";
 
-bool pumpUntil(const std::function<bool()>& condition, int ms = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents();
-        QThread::usleep(200);
-    }
-    QCoreApplication::processEvents();
-    return true;
-}
-
-struct MainWindowFixture : ::testing::Test {
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    VirtualClock clock;
-    MemoryPort* port = nullptr;
-    std::unique_ptr<MemoryConverter> converter;
-    std::unique_ptr<TForm1> form;
-
-    void start() {
-        AppServices services{dialogs, clock, dir.path()};
-        services.portFactory = [this] {
-            auto memory = std::make_unique<MemoryPort>(clock);
-            port = memory.get();
-            converter = std::make_unique<MemoryConverter>(*memory);
-            return memory;
-        };
-        form = std::make_unique<TForm1>(services);
-        dialogs.clear();
-    }
-    void TearDown() override { form.reset(); }
-
-    template <typename T> T* control(const char* name) {
-        return form->findChild<T*>(QString::fromLatin1(name));
-    }
-    QStringList files(const QString& sub) const {
-        return QDir(dir.path() + sub).entryList(QDir::Files);
-    }
+struct ReceptionFixture : MainWindowFixture {
     // A reception in Martin 1 announced by the converter, up to the running end-of-reception
     // timer.
     void announceMartin1() {
@@ -84,7 +47,7 @@ struct MainWindowFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(MainWindowFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAutoSave) {
+TEST_F(ReceptionFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAutoSave) {
     start();
     const QImage frame = randomPicture(420, 256, 21);
     converter->fill(frame);
@@ -113,7 +76,7 @@ TEST_F(MainWindowFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAut
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
 }
 
-TEST_F(MainWindowFixture, WithoutSavePicAutoNothingIsFetchedButTheRepeaterSends) {
+TEST_F(ReceptionFixture, WithoutSavePicAutoNothingIsFetchedButTheRepeaterSends) {
     start();
     control<QCheckBox>("CheckBox2")->setChecked(false);
     EXPECT_TRUE(control<QWidget>("FromOrbis")->isEnabled());
@@ -132,7 +95,7 @@ TEST_F(MainWindowFixture, WithoutSavePicAutoNothingIsFetchedButTheRepeaterSends)
     EXPECT_TRUE(files("/Kleinbilder").isEmpty());
 }
 
-TEST_F(MainWindowFixture, TheReceiveStopEndsAWaitWithoutAFetch) {
+TEST_F(ReceptionFixture, TheReceiveStopEndsAWaitWithoutAFetch) {
     start();
     announceMartin1();
     const qsizetype before = port->written().size();
@@ -145,7 +108,7 @@ TEST_F(MainWindowFixture, TheReceiveStopEndsAWaitWithoutAFetch) {
     EXPECT_TRUE(files("/Kleinbilder").isEmpty());
 }
 
-TEST_F(MainWindowFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
+TEST_F(ReceptionFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     start();
     form->Ein2Click();
     converter->fill(randomPicture(420, 256, 22));
@@ -159,7 +122,7 @@ TEST_F(MainWindowFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     EXPECT_FALSE(form->monitor()->isHeld());
 }
 
-TEST_F(MainWindowFixture, PcToOrbisUploadsTheTxPicture) {
+TEST_F(ReceptionFixture, PcToOrbisUploadsTheTxPicture) {
     start();
     auto* bar = control<TNewProgressBar>("ProgressBar1");
     form->ToOrbisClick();
@@ -172,7 +135,7 @@ TEST_F(MainWindowFixture, PcToOrbisUploadsTheTxPicture) {
     EXPECT_FALSE(form->monitor()->isHeld());
 }
 
-TEST_F(MainWindowFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
+TEST_F(ReceptionFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
     start();
     converter->fill(randomPicture(420, 256, 23));
     converter->silentFromFetchLine = 100;
@@ -185,7 +148,7 @@ TEST_F(MainWindowFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePic
     EXPECT_EQ(form->statusText(), " ");
 }
 
-TEST_F(MainWindowFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromTheStart) {
+TEST_F(ReceptionFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromTheStart) {
     start();
     EXPECT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
     EXPECT_FALSE(control<QWidget>("FromOrbis")->isEnabled());

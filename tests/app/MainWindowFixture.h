@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/TForm1.h"
+#include "support/MemoryConverter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace winorbis::test {
+
+// Runs the user-interface side until the condition holds (at most ms of real time).
+bool pumpUntil(const std::function<bool()>& condition, int ms = 5000);
+
+// The main window in a temporary program folder, with scripted dialogs, virtual time and a
+// converter in memory behind its port.
+struct MainWindowFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VirtualClock clock;
+    MemoryPort* port = nullptr;
+    std::unique_ptr<MemoryConverter> converter;
+    std::unique_ptr<TForm1> form;
+
+    // Creates the main window; its start-up messages are cleared.
+    void start();
+    void TearDown() override { form.reset(); }
+
+    template <typename T> T* control(const char* name) {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList files(const QString& sub) const {
+        return QDir(dir.path() + sub).entryList(QDir::Files);
+    }
+    QByteArray sentSince(qsizetype before) const { return port->written().mid(before); }
+};
+
+} // namespace winorbis::test
