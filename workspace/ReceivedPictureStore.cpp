@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReceivedPictureStore.h"
 
+#include "BmpFiles.h"
+#include "PictureTexts.h"
 #include "WorkingPictures.h"
 
 #include "app/settings/Settings.h"
@@ -12,15 +14,6 @@
 
 namespace winorbis {
 
-namespace {
-
-QString writeError(const QString& path) {
-    return QStringLiteral("The picture %1 could not be written.")
-        .arg(QDir::toNativeSeparators(path));
-}
-
-} // namespace
-
 ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, Settings& settings,
                                                          bool saveAuto,
                                                          const QDateTime& when) const {
@@ -28,9 +21,10 @@ ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, 
     result.name = WorkingPictures::timeStamp(when);
     result.slot = settings.receiveCounter;
     result.slotFile = folder_.path(QStringLiteral("\\Kleinbilder\\Bild%1.bmp").arg(result.slot));
-    const bool slotWritten = picture.save(result.slotFile, "BMP");
+    QString error;
+    const bool slotWritten = BmpFiles::write(picture, result.slotFile, &error);
     if (!slotWritten)
-        result.errors << writeError(result.slotFile);
+        result.errors << error;
     if (result.slot >= 1 && result.slot <= kSlotCount)
         settings.slotNames[std::size_t(result.slot - 1)] = result.name;
     settings.receiveCounter = result.slot >= kSlotCount ? 1 : result.slot + 1;
@@ -43,7 +37,8 @@ ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, 
     if (!slotWritten) {
         // The copy comes from the picture itself when the slot file could not be written.
         if (!fallback.open() || !picture.save(fallback.fileName(), "BMP")) {
-            result.errors << writeError(result.jpegFile);
+            result.errors << PictureTexts::cannotWrite(QDir::toNativeSeparators(result.jpegFile),
+                                                       fallback.errorString());
             result.jpegFile.clear();
             return result;
         }

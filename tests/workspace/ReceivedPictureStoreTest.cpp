@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/ReceivedPictureStore.h"
+#include "PictureTestSupport.h"
 #include "app/settings/Settings.h"
 #include "platform/ProgramFolder.h"
 
@@ -92,4 +93,19 @@ TEST_F(StoreFixture, AFailedJpegCopyIsReportedAndTheSlotFileStays) {
     EXPECT_EQ(result.errors.size(), 1);
     EXPECT_TRUE(result.jpegFile.isEmpty());
     EXPECT_TRUE(QFile::exists(result.slotFile));
+}
+
+TEST_F(StoreFixture, ASlotFileThatCannotBeReplacedStaysWhole) {
+    const QString slotFile = dir.path() + "/Kleinbilder/Bild1.bmp";
+    ASSERT_TRUE(test::writeAll(slotFile, "the old slot picture"));
+    ReceivedPictureStore::Result result;
+    {
+        const test::FileSizeLimit limit(1000);
+        result = store.store(picture, settings, false, when);
+    }
+    ASSERT_EQ(result.errors.size(), 1);
+    EXPECT_TRUE(result.errors[0].contains("Bild1.bmp\" cannot be written"))
+        << result.errors[0].toStdString();
+    EXPECT_EQ(test::readAll(slotFile), "the old slot picture");
+    EXPECT_EQ(QDir(dir.path() + "/Kleinbilder").entryList(QDir::Files), QStringList{"Bild1.bmp"});
 }

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "workspace/StartupPictures.h"
+#include "workspace/WorkingPictures.h"
+
+#include "PictureTestSupport.h"
+#include "platform/ProgramFolder.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+// The headers every start-up picture shares, apart from size and dimensions.
+void expectHeaders(const QByteArray& bytes, int fileSize, int width, int height) {
+    ASSERT_EQ(bytes.size(), fileSize);
+    EXPECT_EQ(bytes.left(2), "BM");
+    EXPECT_EQ(field(bytes, 2, 4), quint32(fileSize));
+    EXPECT_EQ(field(bytes, 6, 2), 0u); // reserved
+    EXPECT_EQ(field(bytes, 8, 2), 0u);
+    EXPECT_EQ(field(bytes, 10, 4), 54u); // pixel offset
+    EXPECT_EQ(field(bytes, 14, 4), 40u); // information header size
+    EXPECT_EQ(field(bytes, 18, 4), quint32(width));
+    EXPECT_EQ(field(bytes, 22, 4), quint32(height)); // positive: rows bottom-up
+    EXPECT_EQ(field(bytes, 26, 2), 1u);              // planes
+    EXPECT_EQ(field(bytes, 28, 2), 24u);             // bits per pixel
+    for (int at = 30; at < 54; at += 4)
+        EXPECT_EQ(field(bytes, at, 4), 0u) << "offset " << at; // compression .. colours important
+}
+
+struct StartupFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ProgramFolder folder{dir.path()};
+    ScriptedDialogs dialogs;
+    StartupPictures startup{folder, dialogs};
+    WorkingPictures pictures;
+};
+
+} // namespace
+
+TEST(StartupPictureBytes, TheDefaultPictureIsTheGreyRampByteForByte) {
+    const QByteArray bytes = StartupPictures::defaultPictureBytes();
+    expectHeaders(bytes, 315446, 410, 256);
+    ASSERT_EQ(bytes.size(), StartupPictures::kDefaultFileSize);
+    const QByteArray firstRow = bytes.mid(54, 1232);
+    for (int row = 0; row < 256; ++row)
+        ASSERT_EQ(bytes.mid(54 + row * 1232, 1232), firstRow) << "row " << row;
+    const auto pixel = [&](int x) { return QByteArray(firstRow.constData() + 3 * x, 3); };
+    EXPECT_EQ(pixel(0), QByteArray(3, char(0)));
+    EXPECT_EQ(pixel(1), QByteArray(3, char(0))); // 255 / 419
+    EXPECT_EQ(pixel(2), QByteArray(3, char(1))); // 510 / 419
+    EXPECT_EQ(pixel(209), QByteArray(3, char(127)));
+    EXPECT_EQ(pixel(409), QByteArray(3, char(248)));
+    EXPECT_EQ(firstRow.mid(1230), QByteArray(2, '\0')); // padding to 1232 bytes
+
+    const QImage decoded = QImage::fromData(bytes, "BMP");
+    EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB888), WorkingPictures::defaultGradient());
+}
+
+TEST(StartupPictureBytes, TheEmptySlotPictureIsGrey160) {
+    const QByteArray bytes = StartupPictures::grayPictureBytes();
+    expectHeaders(bytes, 14454, 80, 60);
+    ASSERT_EQ(bytes.size(), StartupPictures::kGrayFileSize);
+    EXPECT_EQ(bytes.mid(54), QByteArray(60 * 240, char(160))); // 240-byte rows need no padding
+    const QImage decoded = QImage::fromData(bytes, "BMP");
+    EXPECT_EQ(decoded.size(), QSize(80, 60));
+    EXPECT_EQ(decoded.pixel(79, 59), qRgb(160, 160, 160));
+}
+
+TEST_F(StartupFixture, StartUpWritesBothFilesAndLoadsTheRampIntoTxAndRx) {
+    // Old files in another letter case, one of them cut short, are replaced where they are.
+    ASSERT_TRUE(writeAll(dir.path() + "/defalt.bmp", "BM cut"));
+    ASSERT_TRUE(writeAll(dir.path() + "/GRAY.bmp", QByteArray(100, 'x')));
+    pictures.tx = solid(420, 256, qRgb(1, 2, 3));
+
+    startup.run(pictures);
+
+    EXPECT_EQ(dialogs.count("error"), 0) << dialogs.texts().join('\n').toStdString();
+    QStringList names = QDir(dir.path()).entryList(QDir::Files);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"GRAY.bmp", "defalt.bmp"})); // no temporary files left
+    EXPECT_EQ(readAll(dir.path() + "/defalt.bmp"), StartupPictures::defaultPictureBytes());
+    EXPECT_EQ(readAll(dir.path() + "/GRAY.bmp"), StartupPictures::grayPictureBytes());
+    EXPECT_EQ(pictures.tx, WorkingPictures::defaultGradient());
+    EXPECT_EQ(pictures.rx, WorkingPictures::defaultGradient());
+    EXPECT_EQ(pictures.tx.format(), QImage::Format_RGB888);
+}
+
+TEST_F(StartupFixture, AFolderThatCannotBeWrittenShowsErrorsAndStillStartsFromTheRamp) {
+    // An old, different "\DEFALT.BMP" that cannot be replaced is not taken for the ramp.
+    ASSERT_TRUE(solid(410, 256, qRgb(255, 0, 0)).save(dir.path() + "/DEFALT.BMP", "BMP"));
+    const QByteArray old = readAll(dir.path() + "/DEFALT.BMP");
+    {
+        const FileSizeLimit limit(1000);
+        startup.run(pictures);
+    }
+    ASSERT_EQ(dialogs.count("error"), 2);
+    EXPECT_TRUE(dialogs.texts()[0].contains("DEFALT.BMP\" cannot be written"))
+        << dialogs.texts()[0].toStdString();
+    EXPECT_TRUE(dialogs.texts()[1].contains("Gray.BMP\" cannot be written"));
+    EXPECT_EQ(readAll(dir.path() + "/DEFALT.BMP"), old);
+    EXPECT_EQ(pictures.tx, WorkingPictures::defaultGradient());
+    EXPECT_EQ(pictures.rx, WorkingPictures::defaultGradient());
+}
+
+TEST_F(StartupFixture, AMissingProgramFolderNeverLeavesThePicturesEmpty) {
+    const ProgramFolder gone(dir.path() + "/nowhere");
+    const StartupPictures nowhere(gone, dialogs);
+    nowhere.run(pictures);
+    EXPECT_EQ(dialogs.count("error"), 2);
+    EXPECT_EQ(pictures.tx.size(), QSize(410, 256));
+    EXPECT_EQ(pictures.rx.size(), QSize(410, 256));
+}

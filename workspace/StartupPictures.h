@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace winorbis {
+
+class Dialogs;
+class ProgramFolder;
+struct WorkingPictures;
+
+// The two pictures the program writes itself at every start: the grey ramp "\DEFALT.BMP" that
+// the TX and RX pictures start from, and "\Gray.BMP" that an empty mini slot shows. Both are
+// built byte for byte (BMP file header, 40-byte information header, 24-bit rows bottom-up, each
+// padded to four bytes) and replace the old files as one step.
+class StartupPictures {
+public:
+    static inline const QString kDefaultName = QStringLiteral("\\DEFALT.BMP");
+    static inline const QString kGrayName = QStringLiteral("\\Gray.BMP");
+    static constexpr int kDefaultFileSize = 315446; // 54 + 1232 * 256
+    static constexpr int kGrayFileSize = 14454;     // 54 + 240 * 60
+
+    // 410 x 256, every pixel grey x * 255 / 419.
+    static QByteArray defaultPictureBytes();
+    // 80 x 60, every byte 160.
+    static QByteArray grayPictureBytes();
+
+    StartupPictures(const ProgramFolder& folder, Dialogs& dialogs)
+        : folder_(folder)
+        , dialogs_(dialogs) {}
+
+    // Writes "\DEFALT.BMP"; a failure is shown in the standard error box and the old file stays.
+    bool writeDefaultPicture() const;
+    // Loads "\DEFALT.BMP" into the TX and the RX picture. When the file cannot be read (or was not
+    // written this time, so it may be an old one) the error is shown and both pictures get the
+    // ramp from memory, so they are always 410 x 256 afterwards.
+    void loadDefaultPicture(WorkingPictures& pictures, bool written = true) const;
+    // Writes "\Gray.BMP"; a failure is shown in the standard error box and the old file stays.
+    bool writeGrayPicture() const;
+
+    // The three steps in the order of the start-up.
+    void run(WorkingPictures& pictures) const;
+
+private:
+    const ProgramFolder& folder_;
+    Dialogs& dialogs_;
+};
+
+} // namespace winorbis
