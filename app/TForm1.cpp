@@ -6,6 +6,7 @@
 #include "link/PortMap.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "workspace/StartupPictures.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -36,6 +37,7 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , link_(dialogs_, clock_)
     , portDevice_(services.portDevice)
     , portFactory_(services.portFactory)
+    , pictureFiles_(folder_, dialogs_, pictures_, settings_)
     , transfer_(link_, clock_)
     , commands_(link_, transfer_, gate_, clock_, *this) {
     ui_->setupUi(this);
@@ -45,6 +47,7 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
+    connectPictures();
     FormCreate();
 }
 
@@ -105,14 +108,22 @@ void TForm1::FormCreate() {
     // 10. The MyCall button's caption, 11. the eight standard-text buttons, 13. the font size and
     //     text turn fields with the placement font, and 14. the "Shadow" and "Italic" boxes: the
     //     caption part joins here.
-    // 12. The start-up pictures and the font example: the picture workspace joins here.
+    // 12. The start-up pictures: "\DEFALT.BMP" written and loaded into the TX and RX pictures
+    //     (the font example of the caption part joins between the two), then "\Gray.BMP".
+    {
+        const StartupPictures startup(folder_, dialogs_);
+        const bool written = startup.writeDefaultPicture();
+        startup.loadDefaultPicture(pictures_, written);
+        startup.writeGrayPicture();
+    }
     // 15. The hidden "Hand RX" button's caption "RX": the caption part's layout joins here.
     // 16. LinkState 1, and the receive monitor, running at once.
     link_.LinkState = 1;
     MonitorHost& host = *this;
     monitor_ = std::make_unique<TRecThread>(link_, gate_, host, clock_);
     monitor_->start();
-    // 17. LoadPicClick: the picture workspace joins here.
+    // 17. The TX picture of the last run.
+    LoadPicClick();
 }
 
 bool TForm1::exitSteps() {
@@ -129,7 +140,8 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::SaveEndPicClick() {
-    // Saving the TX picture as "\start.bmp": the picture workspace joins here.
+    removeFrames();
+    pictureFiles_.saveStartPicture();
 }
 
 void TForm1::FormDestroy() {

@@ -10,12 +10,15 @@
 #include "link/TRecThread.h"
 #include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
+#include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPoint>
 
 #include <memory>
+#include <optional>
 
 class QSoundEffect;
 
@@ -78,6 +81,15 @@ public:
     void ACQandTXClick();
     void CheckBox4Click();
 
+    // The TX and RX pictures and their files.
+    void BildladenTxClick();
+    void BildspeichernTxClick();
+    void BildspeichernunterTxClick();
+    void BildspeichernRxClick();
+    void BildspeichernunterRxClick();
+    void FlyingButton23Click();
+    void LoadPicClick();
+
     // "Exit": beep, save the TX picture as "\start.bmp", and ask whether to close.
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
@@ -105,6 +117,10 @@ private:
     void removeFrames() override;
     void transmitClick(ModeId mode);
     void connectCommands();
+    void connectPictures();
+    // Shows the TX picture 1:1 in the TX window, painting only while there is a current file.
+    void showTxPicture();
+    void PaintBox1Click();
 
     // CommandHost: what the transmit and capture commands need.
     void holdMonitor() override;
@@ -132,6 +148,9 @@ private:
     QString portDevice_;
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
+    PictureFiles pictureFiles_;
+    // Where a press on the TX window began, for the click that reloads the last file.
+    std::optional<QPoint> txWindowPress_;
     CommandGate gate_;
     PictureTransfer transfer_;
     TransmitCommands commands_;

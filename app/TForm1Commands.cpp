@@ -73,6 +73,19 @@ void TForm1::connectCommands() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->PaintBox1) {
+        // A plain click on the TX window: press and release at the same point.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            txWindowPress_ = mouse->position().toPoint();
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   mouse->button() == Qt::LeftButton) {
+            const bool plain = txWindowPress_ && *txWindowPress_ == mouse->position().toPoint();
+            txWindowPress_.reset();
+            if (plain)
+                PaintBox1Click();
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         const auto text = mouseMoveTexts_.constFind(watched);
         if (text != mouseMoveTexts_.cend())

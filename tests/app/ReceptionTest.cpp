@@ -163,6 +163,7 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     QString device, error;
     ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
     QTemporaryDir dir;
+    ASSERT_TRUE(WorkingPictures::defaultGradient().save(dir.path() + "/start.bmp"));
     ScriptedDialogs dialogs;
     VirtualClock clock; // the reception time passes in virtual time; the line is real
     AppServices services{dialogs, clock, dir.path()};

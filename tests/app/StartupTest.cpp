@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenuBar>
 #include <QTemporaryDir>
 
@@ -35,6 +36,12 @@ QByteArray lineOf(const QString& path, int number) {
 
 struct StartupFixture : ::testing::Test {
     QTemporaryDir dir;
+    // The TX picture of an earlier run, as every start but the first finds it.
+    void SetUp() override {
+        QImage start(410, 256, QImage::Format_RGB888);
+        start.fill(Qt::darkCyan);
+        ASSERT_TRUE(start.save(dir.path() + "/start.bmp"));
+    }
     ScriptedDialogs dialogs;
     VirtualClock clock;
     MemoryPort* converter = nullptr; // owned by the main window's link
@@ -85,6 +92,7 @@ TEST_F(StartupFixture, TheTenWindowsAreCreatedInOrderWithTheirCaptionsAndHidden)
 }
 
 TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePictureFolders) {
+    QFile::remove(dir.path() + "/start.bmp");
     {
         AppWindows windows(services());
         EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
@@ -100,7 +108,13 @@ TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePic
     EXPECT_EQ(folders.size(), 22);
     EXPECT_TRUE(folders.contains("Kleinbilder"));
     EXPECT_TRUE(folders.contains("im17"));
-    EXPECT_EQ(dialogs.count("error"), 0);
+    // Without a TX picture of an earlier run the start-up load says so, and the TX picture keeps
+    // the grey ramp; at the end of the run it is saved for the next.
+    ASSERT_EQ(dialogs.count("error"), 1);
+    EXPECT_TRUE(dialogs.texts().first().contains("start.bmp"));
+    EXPECT_TRUE(QFile::exists(dir.path() + "/start.bmp"));
+    EXPECT_EQ(QFile(dir.path() + "/DEFALT.BMP").size(), 315446);
+    EXPECT_EQ(QFile(dir.path() + "/Gray.BMP").size(), 14454);
 }
 
 TEST_F(StartupFixture, TheDestructionAsksTheExitQuestionAndWritesTheSettings) {

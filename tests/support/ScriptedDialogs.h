@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "support/QtPrinters.h"
 
 #include <QStringList>
 
