@@ -8,9 +8,9 @@
 #include "captions/TfrmMemoBlk.h"
 #include "catalog/TForm3.h"
 #include "handheld/TForm4.h"
-#include "link/TForm5.h"
+#include "link/ui/TForm5.h"
 #include "logbook/TMainForm.h"
-#include "workspace/TForm7.h"
+#include "workspace/ui/TForm7.h"
 
 namespace winorbis {
 

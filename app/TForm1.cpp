@@ -3,7 +3,7 @@
 
 #include "ui_TForm1.h"
 
-#include "link/PortMap.h"
+#include "settings/PortMap.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "workspace/StartupPictures.h"

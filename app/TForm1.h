@@ -2,8 +2,8 @@
 #pragma once
 
 #include "AppServices.h"
-#include "app/settings/Settings.h"
-#include "app/settings/SettingsStore.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"

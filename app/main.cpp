@@ -5,7 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/TForm1.h"
 #include "platform/Clock.h"
-#include "platform/QtDialogs.h"
+#include "platform/ui/QtDialogs.h"
 #include "platform/TerminationWatcher.h"
 #include "tools/simulator/ConverterSimulator.h"
 

@@ -5,7 +5,7 @@
 #include "PictureTexts.h"
 #include "WorkingPictures.h"
 
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/vexfile/PictureConversions.h"

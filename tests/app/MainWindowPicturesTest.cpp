@@ -2,7 +2,7 @@
 // The main window's TX and RX picture commands with real files in a temporary program folder.
 #include "MainWindowFixture.h"
 
-#include "workspace/PaintBox.h"
+#include "workspace/ui/PaintBox.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program started in a folder and ended by SIGTERM, as a desktop that logs out ends it.
-#include "app/settings/Settings.h"
-#include "app/settings/SettingsCodec.h"
+#include "settings/Settings.h"
+#include "settings/SettingsCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>

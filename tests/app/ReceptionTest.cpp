@@ -12,7 +12,7 @@
 #include "support/TestPictures.h"
 #include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
-#include "workspace/PaintBox.h"
+#include "workspace/ui/PaintBox.h"
 
 #include <QAction>
 #include <QCheckBox>

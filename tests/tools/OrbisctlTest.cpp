@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbisctl against the simulated converter on a pseudo-terminal.
 #include "tools/orbisctl/Orbisctl.h"
-#include "app/settings/SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "platform/Clock.h"

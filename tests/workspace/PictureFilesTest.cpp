@@ -3,7 +3,7 @@
 #include "workspace/WorkingPictures.h"
 
 #include "PictureTestSupport.h"
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 

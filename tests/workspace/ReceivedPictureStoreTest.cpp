@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/ReceivedPictureStore.h"
 #include "PictureTestSupport.h"
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 #include "platform/ProgramFolder.h"
 
 #include <QDir>

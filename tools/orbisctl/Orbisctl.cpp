@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Orbisctl.h"
 
-#include "app/settings/SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
-#include "link/PortMap.h"
+#include "settings/PortMap.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "tools/orbisctl/PictureFile.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 class QWidget;
 

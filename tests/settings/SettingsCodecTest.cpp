@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/settings/SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 
 #include <QRandomGenerator>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "platform/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/PortMap.h"
+#include "settings/PortMap.h"
 #include "platform/ProgramFolder.h"
 
 #include <QFile>
