@@ -25,9 +25,11 @@ HANDLE toHandle(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
 }
 
+// The descriptor of a handle this library may have handed out; -1 for any other, the client's
+// standard input, output and error among them.
 int toDescriptor(HANDLE handle) {
     const auto value = reinterpret_cast<intptr_t>(handle);
-    if (value < 0 || value > std::numeric_limits<int>::max())
+    if (value < kFirstHandle || value > std::numeric_limits<int>::max())
         return -1;
     return static_cast<int>(value);
 }

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 static int failures = 0;
@@ -51,6 +52,20 @@ static void files(void) {
     CHECK(DataFileExist(name) == 1);
     CHECK(DataFileDelete(name) != 0);
     CHECK(DataFileDelete(name) == 0);
+}
+
+/* The client's standard streams are never library handles: NULL, 1 and 2 are refused, and the
+ * streams stay open and untouched. */
+static void standardStreams(void) {
+    char byte = 0;
+    CHECK(DataFileClose(NULL) == 0);
+    CHECK(DataFileClose((HANDLE)2) == 0);
+    CHECK(__hwrite((HANDLE)1, "leak", 4) == 0);
+    CHECK(__hwrite((HANDLE)2, "leak", 4) == 0);
+    CHECK(__hread(NULL, &byte, 1) == 0);
+    CHECK(DataFileSize((HANDLE)1) == 0);
+    CHECK(fcntl(0, F_GETFD) != -1); /* standard input is still open */
+    CHECK(fcntl(2, F_GETFD) != -1);
 }
 
 static void bitmaps(void) {
@@ -174,6 +189,7 @@ static void dialogs(void) {
 
 int main(void) {
     files();
+    standardStreams();
     bitmaps();
     memory();
     strings();
