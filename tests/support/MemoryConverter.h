@@ -2,41 +2,59 @@
 #pragma once
 
 #include "support/MemoryPort.h"
+#include "tools/simulator/ConverterModel.h"
 
 #include <QByteArray>
 #include <QImage>
 
+#include <map>
 #include <set>
-#include <vector>
 
 namespace winorbis::test {
 
-// A converter behind a MemoryPort, for transfers on virtual time: identify, acknowledges, uploaded
-// lines stored, fetched lines served from its memory; with faults that a test switches on.
+// The converter model behind a MemoryPort, for exchanges on virtual time: every byte the link
+// writes goes to the model, and what the model answers arrives at the port at once. A test
+// switches faults on through the fields below, which are the model's own.
 class MemoryConverter {
 public:
     explicit MemoryConverter(MemoryPort& port);
-
-    std::uint8_t identifyAnswer = 76;
-    bool silent = false;
-    bool ackBeginTransfer = true;
-    int noLineFollowsAckFrom = -1;   // no acknowledge to 8 from this upload line (0 = header)
-    int noLineAckFrom = -1;          // no line acknowledge from this upload line
-    std::set<int> droppedFetchLines; // fetch lines 1..256 never sent
-    int silentFromFetchLine = -1;    // from this fetch line on the converter says nothing at all
-
-    // The frame: 256 lines of 840 bytes.
-    std::vector<QByteArray> memory;
-    void fill(const QImage& picture);
-    int uploadedLines() const { return uploaded_; }
+    MemoryConverter(const MemoryConverter&) = delete;
+    MemoryConverter& operator=(const MemoryConverter&) = delete;
 
 private:
-    void onByte(std::uint8_t byte, MemoryPort& port);
+    ConverterModel model_;
 
-    int transferLine_ = 0;
-    int uploaded_ = 0;
-    int expectingData_ = 0;
-    QByteArray lineData_;
+public:
+    // The lines of the active memory, read-only: memory[line] for line 0 .. 255.
+    class Lines {
+    public:
+        explicit Lines(const ConverterModel& model)
+            : model_(model) {}
+        const QByteArray& operator[](std::size_t line) const {
+            return model_.memoryLine(model_.activeMemory(), int(line));
+        }
+
+    private:
+        const ConverterModel& model_;
+    };
+
+    std::uint8_t& identifyAnswer = model_.behaviour.identifyAnswer;
+    bool& silent = model_.behaviour.silent;
+    bool& ackBeginTransfer = model_.behaviour.ackBeginTransfer;
+    int& noLineFollowsAckFrom = model_.behaviour.noLineFollowsAckFrom; // 0 = the header line
+    int& noLineAckFrom = model_.behaviour.noLineAckFrom;
+    std::set<int>& droppedFetchLines = model_.behaviour.droppedFetchLines; // fetch lines 1..256
+    std::map<int, int>& cutFetchLines = model_.behaviour.cutFetchLines;    // line -> bytes sent
+    int& silentFromFetchLine = model_.behaviour.silentFromFetchLine;
+    int& garbageBeforeAnswers = model_.behaviour.garbageBeforeAnswers;
+    int& closeAfterLines = model_.behaviour.closeAfterLines; // then every write fails
+
+    // Both memories start cleared (all bytes 0).
+    const Lines memory{model_};
+    // Encodes the picture into the active memory.
+    void fill(const QImage& picture);
+    int uploadedLines() const { return model_.uploadedLines(); }
+    ConverterModel& model() { return model_; }
 };
 
 } // namespace winorbis::test

@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterSimulator.h"
 
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
-
 #include <QFile>
-#include <QPainter>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 namespace winorbis {
@@ -22,16 +17,9 @@ namespace winorbis {
 namespace {
 
 using namespace std::chrono;
-namespace pc = pixelcodec;
 
-// The bytes that follow the identify answer; the program eats them unread.
-const QByteArray kIdentifyTrailer("ORB70", 5);
 // A line the program started but did not finish is given up after this pause.
-constexpr int kLinePauseMs = 1000;
-
-std::int64_t nowMs() {
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
+constexpr milliseconds kLinePause{1000};
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -49,54 +37,15 @@ bool makeRaw(int fd, speed_t speed) {
     return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-QString describe(std::uint8_t byte) {
-    return QStringLiteral("%1 (0x%2)").arg(byte).arg(byte, 2, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 ConverterSimulator::ConverterSimulator(Options options)
-    : options_(std::move(options))
-    , identifyAnswer_(options_.identifyAnswer) {
-    const QImage camera = cameraPicture(0);
-    storePicture(0, camera);
-    storePicture(1, camera);
+    : options_(std::move(options)) {
+    model_.behaviour.identifyAnswer = options_.identifyAnswer;
 }
 
 ConverterSimulator::~ConverterSimulator() {
     stop();
-}
-
-QImage ConverterSimulator::cameraPicture(int frameNumber) {
-    QImage picture(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
-    QPainter painter(&picture);
-    // Colour bars over the upper two thirds, a grey ramp below, a marker that moves per frame.
-    const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
-                           Qt::magenta, Qt::red,    Qt::blue, Qt::black};
-    const int barWidth = pc::kFrameWidth / 8;
-    for (int i = 0; i < 8; ++i)
-        painter.fillRect(i * barWidth, 0, i == 7 ? pc::kFrameWidth - 7 * barWidth : barWidth, 170,
-                         bars[i]);
-    for (int x = 0; x < pc::kFrameWidth; ++x) {
-        const int grey = x * 255 / (pc::kFrameWidth - 1);
-        painter.fillRect(x, 170, 1, 86, QColor(grey, grey, grey));
-    }
-    const int markerX = 10 + (frameNumber * 37) % (pc::kFrameWidth - 60);
-    painter.fillRect(markerX, 190, 40, 40, QColor(255, 128, 0));
-    painter.end();
-    return picture;
-}
-
-void ConverterSimulator::storePicture(int memory, const QImage& picture) {
-    const QImage frame = picture.width() == pc::kFrameWidth && picture.height() == pc::kFrameLines
-                             ? picture
-                             : picture.scaled(pc::kFrameWidth, pc::kFrameLines,
-                                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    std::vector<Line> lines;
-    lines.reserve(pc::kFrameLines);
-    for (int row = 0; row < pc::kFrameLines; ++row)
-        lines.push_back(pc::encodeImageRow(frame, row));
-    memory_[std::size_t(memory)] = std::move(lines);
 }
 
 bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error) {
@@ -161,10 +110,17 @@ void ConverterSimulator::stop() {
     stopRequested_ = true;
     if (thread_.joinable())
         thread_.join();
-    closeLine();
+    shutLine();
 }
 
 void ConverterSimulator::closeLine() {
+    if (!running_)
+        return;
+    log(QStringLiteral("line closed"));
+    stop();
+}
+
+void ConverterSimulator::shutLine() {
     std::lock_guard lock(writeMutex_);
     if (fd_ >= 0)
         ::close(fd_);
@@ -186,18 +142,17 @@ void ConverterSimulator::serve() {
             break;
         pollfd p{fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, 50);
-        if (ready < 0 && errno != EINTR)
+        if (ready < 0 && errno != EINTR) {
+            error(QStringLiteral("the line failed: %1").arg(systemError()));
             break;
+        }
+        ConverterModel::Output givenUp;
         {
             std::lock_guard lock(mutex_);
-            if (phase_ == Phase::LineData && nowMs() - lineStartedMs_ > kLinePauseMs) {
-                log(QStringLiteral("line %1 broke off after %2 bytes; given up")
-                        .arg(transferLine_)
-                        .arg(lineBuffer_.size()));
-                phase_ = Phase::Command;
-                lineBuffer_.clear();
-            }
+            if (model_.awaitingLineData() && steady_clock::now() - lastByte_ > kLinePause)
+                givenUp = model_.giveUpLine();
         }
+        carryOut(givenUp);
         if (ready <= 0 || !(p.revents & POLLIN)) {
             if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
                 ::usleep(50000); // no peer on the line yet
@@ -210,8 +165,16 @@ void ConverterSimulator::serve() {
             ::usleep(50000); // EIO: nobody has the other end open
             continue;
         }
-        for (ssize_t i = 0; i < n && running_; ++i)
-            handleByte(buffer[i]);
+        for (ssize_t i = 0; i < n && !stopRequested_; ++i) {
+            ConverterModel::Output out;
+            {
+                std::lock_guard lock(mutex_);
+                lastByte_ = steady_clock::now();
+                out = model_.feed(buffer[i]);
+                changed_.notify_all();
+            }
+            carryOut(out);
+        }
         if (options_.paced) {
             // The line brings bytes in no faster than its baud rate either; the sender's
             // buffer fills and holds it back.
@@ -221,127 +184,15 @@ void ConverterSimulator::serve() {
     running_ = false;
 }
 
-void ConverterSimulator::handleByte(std::uint8_t byte) {
-    std::unique_lock lock(mutex_);
-    received_.append(char(byte));
-    if (phase_ == Phase::LineData) {
-        lineBuffer_.append(char(byte));
-        lineStartedMs_ = nowMs();
-        if (lineBuffer_.size() < pc::kLineBytes)
-            return;
-        auto& memory = memory_[std::size_t(active_)];
-        if (transferLine_ < pc::kFrameLines)
-            memory[std::size_t(transferLine_)] = lineBuffer_;
-        const int line = transferLine_++;
-        lineBuffer_.clear();
-        phase_ = Phase::Command;
-        event(QStringLiteral("line %1 received").arg(line));
-        const bool silent = silent_;
-        lock.unlock();
-        if (!silent)
-            answer(QByteArray(1, char(kAcknowledge)).append('\0'));
-        countTransferLine();
-        return;
-    }
-
-    if (silent_) {
-        log(QStringLiteral("byte %1 unanswered (silent)").arg(describe(byte)));
-        return;
-    }
-    switch (byte) {
-    case command::kIdentify: {
-        event(QStringLiteral("identify"));
-        const QByteArray reply = QByteArray(1, char(identifyAnswer_)) + kIdentifyTrailer;
-        lock.unlock();
-        answer(reply);
-        return;
-    }
-    case command::kBeginTransfer:
-        transferLine_ = 0;
-        transferredLines_ = 0;
-        event(QStringLiteral("begin transfer / stop reception"));
-        lock.unlock();
-        answer(QByteArray(1, char(kAcknowledge)));
-        return;
-    case command::kLineFollows:
-        phase_ = Phase::LineData;
-        lineStartedMs_ = nowMs();
-        lineBuffer_.clear();
-        lock.unlock();
-        answer(QByteArray(1, char(kAcknowledge)));
-        return;
-    case command::kNextLine: {
-        const int line = transferLine_++;
-        const int requested = line + 1;
-        if (std::find(droppedLines_.begin(), droppedLines_.end(), requested) !=
-            droppedLines_.end()) {
-            event(QStringLiteral("line %1 dropped").arg(requested));
-            lock.unlock();
-            countTransferLine();
-            return;
-        }
-        QByteArray reply = line < pc::kFrameLines ? memory_[std::size_t(active_)][std::size_t(line)]
-                                                  : QByteArray(pc::kLineBytes, '\0');
-        reply.append('\0');
-        event(QStringLiteral("line %1 sent").arg(requested));
-        lock.unlock();
-        answer(reply);
-        countTransferLine();
-        return;
-    }
-    case command::kMemory1:
-    case command::kMemory2:
-        active_ = byte == command::kMemory1 ? 0 : 1;
-        event(QStringLiteral("memory %1").arg(active_ + 1));
-        return;
-    case command::kDigitize:
-        ++cameraFrame_;
-        storePicture(active_, cameraPicture(cameraFrame_));
-        event(QStringLiteral("digitize into memory %1").arg(active_ + 1));
-        return;
-    default:
-        break;
-    }
-    for (const Mode& m : modeTable()) {
-        if (byte == m.txByte) {
-            event(QStringLiteral("transmit %1").arg(m.displayName));
-            return;
-        }
-        if (byte == m.freeRunByte) {
-            event(QStringLiteral("free run %1").arg(m.shortName));
-            return;
-        }
-    }
-    event(QStringLiteral("unknown byte %1").arg(describe(byte)));
-}
-
-void ConverterSimulator::countTransferLine() {
-    {
-        std::lock_guard lock(mutex_);
-        ++transferredLines_;
-        if (closeAfter_ <= 0 || transferredLines_ < closeAfter_)
-            return;
-        event(QStringLiteral("line closed in the middle of the transfer"));
-    }
-    {
+void ConverterSimulator::carryOut(const ConverterModel::Output& out) {
+    for (const QString& line : out.log)
+        log(line);
+    if (!out.bytes.isEmpty())
+        writeRaw(out.bytes);
+    if (out.closeLine) {
         stopRequested_ = true;
-        closeLine();
+        shutLine();
     }
-}
-
-void ConverterSimulator::answer(const QByteArray& bytes) {
-    int garbage;
-    {
-        std::lock_guard lock(mutex_);
-        garbage = garbage_;
-    }
-    if (garbage > 0) {
-        QByteArray noise;
-        for (int i = 0; i < garbage; ++i)
-            noise.append(char(0x55 + i % 7)); // never 128, never a status byte
-        writeRaw(noise);
-    }
-    writeRaw(bytes);
 }
 
 std::chrono::steady_clock::duration ConverterSimulator::lineTime(qsizetype bytes) const {
@@ -373,16 +224,12 @@ void ConverterSimulator::writeRaw(const QByteArray& bytes) {
             pollfd p{fd_, POLLOUT, 0};
             ::poll(&p, 1, 50);
         } else {
+            error(QStringLiteral("cannot send %1 bytes: %2")
+                      .arg(bytes.size() - done)
+                      .arg(systemError()));
             break;
         }
     }
-}
-
-// Called with mutex_ held.
-void ConverterSimulator::event(const QString& text) {
-    events_.append(text);
-    changed_.notify_all();
-    log(text);
 }
 
 void ConverterSimulator::log(const QString& text) const {
@@ -390,29 +237,46 @@ void ConverterSimulator::log(const QString& text) const {
         options_.log(text);
 }
 
+void ConverterSimulator::error(const QString& text) const {
+    if (options_.error)
+        options_.error(text);
+    else
+        log(text);
+}
+
 void ConverterSimulator::setIdentifyAnswer(std::uint8_t byte) {
     std::lock_guard lock(mutex_);
-    identifyAnswer_ = byte;
+    model_.behaviour.identifyAnswer = byte;
 }
 
 void ConverterSimulator::setSilent(bool silent) {
     std::lock_guard lock(mutex_);
-    silent_ = silent;
+    model_.behaviour.silent = silent;
+}
+
+bool ConverterSimulator::isSilent() const {
+    std::lock_guard lock(mutex_);
+    return model_.behaviour.silent;
 }
 
 void ConverterSimulator::dropFetchLine(int line) {
     std::lock_guard lock(mutex_);
-    droppedLines_.push_back(line);
+    model_.behaviour.droppedFetchLines.insert(line);
+}
+
+void ConverterSimulator::cutFetchLine(int line, int count) {
+    std::lock_guard lock(mutex_);
+    model_.behaviour.cutFetchLines[line] = count;
 }
 
 void ConverterSimulator::setGarbageBeforeAnswers(int count) {
     std::lock_guard lock(mutex_);
-    garbage_ = std::max(count, 0);
+    model_.behaviour.garbageBeforeAnswers = std::max(count, 0);
 }
 
 void ConverterSimulator::closeAfterLines(int count) {
     std::lock_guard lock(mutex_);
-    closeAfter_ = std::max(count, 0);
+    model_.behaviour.closeAfterLines = std::max(count, 0);
 }
 
 void ConverterSimulator::injectBytes(const QByteArray& bytes) {
@@ -421,62 +285,54 @@ void ConverterSimulator::injectBytes(const QByteArray& bytes) {
 }
 
 void ConverterSimulator::receive(std::uint8_t statusByte, const QImage& picture) {
+    ConverterModel::Output out;
     {
         std::lock_guard lock(mutex_);
-        storePicture(active_, picture);
-        event(QStringLiteral("reception, status %1").arg(describe(statusByte)));
+        out = model_.receive(statusByte, picture);
+        changed_.notify_all();
     }
-    writeRaw(QByteArray(1, char(statusByte)));
+    carryOut(out);
 }
 
 void ConverterSimulator::sendStatus(std::uint8_t statusByte) {
+    ConverterModel::Output out;
     {
         std::lock_guard lock(mutex_);
-        event(QStringLiteral("status %1").arg(describe(statusByte)));
+        out = model_.sendStatus(statusByte);
+        changed_.notify_all();
     }
-    writeRaw(QByteArray(1, char(statusByte)));
+    carryOut(out);
 }
 
 int ConverterSimulator::activeMemory() const {
     std::lock_guard lock(mutex_);
-    return active_ + 1;
+    return model_.activeMemory();
 }
 
 QByteArray ConverterSimulator::memoryLine(int memory, int line) const {
     std::lock_guard lock(mutex_);
-    if (memory < 1 || memory > 2 || line < 0 || line >= pc::kFrameLines)
-        return {};
-    return memory_[std::size_t(memory - 1)][std::size_t(line)];
+    return model_.memoryLine(memory, line);
 }
 
 QImage ConverterSimulator::memoryPicture(int memory) const {
-    QImage picture(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
-    for (int line = 0; line < pc::kFrameLines; ++line) {
-        const QByteArray bytes = memoryLine(memory, line);
-        if (bytes.size() != pc::kLineBytes)
-            return {};
-        const auto pixels =
-            pc::decodeLine(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
-        for (int x = 0; x < pc::kFrameWidth; ++x)
-            picture.setPixel(x, line, pixels[std::size_t(x)]);
-    }
-    return picture;
+    std::lock_guard lock(mutex_);
+    return model_.memoryPicture(memory);
 }
 
 QByteArray ConverterSimulator::received() const {
     std::lock_guard lock(mutex_);
-    return received_;
+    return model_.received();
 }
 
 QStringList ConverterSimulator::events() const {
     std::lock_guard lock(mutex_);
-    return events_;
+    return model_.events();
 }
 
 bool ConverterSimulator::waitForEvents(int count, int timeoutMs) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, milliseconds(timeoutMs),
-                             [&] { return events_.size() >= count; });
+                             [&] { return model_.events().size() >= count; });
 }
 
 } // namespace winorbis

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConverterModel.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,16 +15,14 @@
 #include <functional>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace winorbis {
 
 // A stand-in for the Orbis 70p on a pseudo-terminal (or a serial device wired to the program's
-// port). It speaks the converter's bytes as far as the program relies on them: identify, the
-// acknowledged transfer commands, uploaded and fetched picture lines, two picture memories,
-// digitising a camera picture, transmit and free-run commands, and receptions scripted by a test
-// or an operator. Faults can be injected: silence, a dropped line, garbage bytes, the line closing
-// in the middle of a transfer. Every step is reported through the log handler.
+// port). It owns the line: a thread reads what the program writes, feeds it to the converter
+// model (ConverterModel, which decides every answer) and writes the answers back, at once or at
+// the pace of the real line; it closes the line when the model says so. Receptions and faults are
+// scripted by a test or an operator from any thread; every step goes to the log handler.
 class ConverterSimulator {
 public:
     struct Options {
@@ -32,7 +31,10 @@ public:
         // once.
         bool paced = false;
         int baud = 115200;
+        // Every step: each command and each line of a transfer.
         std::function<void(const QString&)> log;
+        // Failures of the line itself.
+        std::function<void(const QString&)> error;
     };
 
     explicit ConverterSimulator(Options options);
@@ -48,13 +50,18 @@ public:
     bool openDevice(const QString& device, int speedSelector, QString* error);
     // Stops serving and closes the line.
     void stop();
+    // Closes the line as a device that goes away would: the program's reads find it gone.
+    void closeLine();
     bool isRunning() const { return running_.load(); }
 
     // Faults and answers.
     void setIdentifyAnswer(std::uint8_t byte);
     void setSilent(bool silent);
+    bool isSilent() const;
     // The fetch line L (1..256) of the next fetches is not sent.
     void dropFetchLine(int line);
+    // Only the first count bytes of fetch line L (1..256) are sent; the converter stays there.
+    void cutFetchLine(int line, int count);
     // Sends count bytes that mean nothing before each acknowledge and each answer.
     void setGarbageBeforeAnswers(int count);
     // Closes the line after count lines of a transfer (upload or fetch); 0 never.
@@ -80,25 +87,22 @@ public:
     bool waitForEvents(int count, int timeoutMs) const;
 
     // The picture the camera input shows; each digitise moves its marker.
-    static QImage cameraPicture(int frameNumber);
+    static QImage cameraPicture(int frameNumber) {
+        return ConverterModel::cameraPicture(frameNumber);
+    }
 
 private:
-    enum class Phase { Command, LineData };
-    using Line = QByteArray;
-
     bool startServing(int fd, int slaveFd);
     void serve();
-    void handleByte(std::uint8_t byte);
-    void answer(const QByteArray& bytes);
+    // Carries out what the model decided: log, bytes, closing the line.
+    void carryOut(const ConverterModel::Output& out);
     void writeRaw(const QByteArray& bytes);
     std::chrono::steady_clock::duration lineTime(qsizetype bytes) const;
     // Sleeps until the bytes have passed the line after the ones before them.
     void pace(std::chrono::steady_clock::time_point& lineFree, qsizetype bytes) const;
-    void countTransferLine();
-    void event(const QString& text);
     void log(const QString& text) const;
-    void closeLine();
-    void storePicture(int memory, const QImage& picture);
+    void error(const QString& text) const;
+    void shutLine();
 
     Options options_;
     int fd_ = -1;
@@ -109,24 +113,11 @@ private:
     std::mutex writeMutex_;
     std::chrono::steady_clock::time_point outputFree_{};
     std::chrono::steady_clock::time_point inputFree_{};
+    std::chrono::steady_clock::time_point lastByte_{};
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    std::array<std::vector<Line>, 2> memory_;
-    int active_ = 0;
-    int transferLine_ = 0;
-    int transferredLines_ = 0;
-    Phase phase_ = Phase::Command;
-    QByteArray lineBuffer_;
-    std::int64_t lineStartedMs_ = 0;
-    int cameraFrame_ = 0;
-    std::uint8_t identifyAnswer_;
-    bool silent_ = false;
-    std::vector<int> droppedLines_;
-    int garbage_ = 0;
-    int closeAfter_ = 0;
-    QByteArray received_;
-    QStringList events_;
+    ConverterModel model_;
 };
 
 } // namespace winorbis

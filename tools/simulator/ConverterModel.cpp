@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ConverterModel.h"
+
+#include "link/ModeTable.h"
+#include "link/PixelCodec.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace winorbis {
+
+namespace {
+
+namespace pc = pixelcodec;
+
+// The bytes that follow the identify answer; the program eats them unread.
+const QByteArray kIdentifyTrailer("ORB70", 5);
+// The byte after each fetched line block; the program drops it. Not zero, so that a reader that
+// took it for picture data would be seen.
+constexpr char kFetchTrailer = '\x5A';
+const QByteArray kLineAck("\x80\x00", 2);
+
+QString describe(std::uint8_t byte) {
+    return QStringLiteral("%1 (0x%2)").arg(byte).arg(byte, 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+ConverterModel::ConverterModel() {
+    const QImage camera = cameraPicture(0);
+    storePicture(1, camera);
+    storePicture(2, camera);
+}
+
+QImage ConverterModel::cameraPicture(int frameNumber) {
+    QImage picture(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    // Colour bars over the upper two thirds, a grey ramp below, a marker that moves per frame.
+    const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
+                           Qt::magenta, Qt::red,    Qt::blue, Qt::black};
+    const int barWidth = pc::kFrameWidth / 8;
+    for (int i = 0; i < 8; ++i)
+        painter.fillRect(i * barWidth, 0, i == 7 ? pc::kFrameWidth - 7 * barWidth : barWidth, 170,
+                         bars[i]);
+    for (int x = 0; x < pc::kFrameWidth; ++x) {
+        const int grey = x * 255 / (pc::kFrameWidth - 1);
+        painter.fillRect(x, 170, 1, 86, QColor(grey, grey, grey));
+    }
+    const int markerX = 10 + (frameNumber * 37) % (pc::kFrameWidth - 60);
+    painter.fillRect(markerX, 190, 40, 40, QColor(255, 128, 0));
+    painter.end();
+    return picture;
+}
+
+void ConverterModel::storePicture(int memory, const QImage& picture) {
+    if (memory < 1 || memory > 2)
+        return;
+    const QImage frame = picture.width() == pc::kFrameWidth && picture.height() == pc::kFrameLines
+                             ? picture
+                             : picture.scaled(pc::kFrameWidth, pc::kFrameLines,
+                                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    std::vector<QByteArray> lines;
+    lines.reserve(pc::kFrameLines);
+    for (int row = 0; row < pc::kFrameLines; ++row)
+        lines.push_back(pc::encodeImageRow(frame, row));
+    memory_[std::size_t(memory - 1)] = std::move(lines);
+}
+
+const QByteArray& ConverterModel::memoryLine(int memory, int line) const {
+    static const QByteArray none;
+    if (memory < 1 || memory > 2 || line < 0 || line >= pc::kFrameLines)
+        return none;
+    return memory_[std::size_t(memory - 1)][std::size_t(line)];
+}
+
+void ConverterModel::setMemoryLine(int memory, int line, const QByteArray& bytes) {
+    if (memory < 1 || memory > 2 || line < 0 || line >= pc::kFrameLines)
+        return;
+    memory_[std::size_t(memory - 1)][std::size_t(line)] = bytes;
+}
+
+QImage ConverterModel::memoryPicture(int memory) const {
+    if (memory < 1 || memory > 2)
+        return {};
+    QImage picture(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
+    for (int line = 0; line < pc::kFrameLines; ++line) {
+        const QByteArray& bytes = memoryLine(memory, line);
+        if (bytes.size() != pc::kLineBytes)
+            return {};
+        const auto pixels =
+            pc::decodeLine(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        for (int x = 0; x < pc::kFrameWidth; ++x)
+            picture.setPixel(x, line, pixels[std::size_t(x)]);
+    }
+    return picture;
+}
+
+ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
+    Output out;
+    received_.append(char(byte));
+    if (expectingData_ > 0) {
+        lineData(out, byte);
+        return out;
+    }
+    if (behaviour.silent) {
+        out.log << QStringLiteral("byte %1 unanswered (silent)").arg(describe(byte));
+        return out;
+    }
+    switch (byte) {
+    case command::kIdentify:
+        event(out, QStringLiteral("identify"));
+        answer(out, QByteArray(1, char(behaviour.identifyAnswer)) + kIdentifyTrailer);
+        return out;
+    case command::kBeginTransfer:
+        transferLine_ = 0;
+        transferredLines_ = 0;
+        event(out, QStringLiteral("begin transfer / stop reception"));
+        if (behaviour.ackBeginTransfer)
+            answer(out, QByteArray(1, char(kAcknowledge)));
+        return out;
+    case command::kLineFollows:
+        if (behaviour.noLineFollowsAckFrom >= 0 &&
+            transferLine_ >= behaviour.noLineFollowsAckFrom) {
+            out.log << QStringLiteral("line %1 announced; not acknowledged").arg(transferLine_);
+            return out;
+        }
+        expectingData_ = pc::kLineBytes;
+        lineBuffer_.clear();
+        answer(out, QByteArray(1, char(kAcknowledge)));
+        return out;
+    case command::kNextLine:
+        fetchLine(out);
+        return out;
+    case command::kMemory1:
+    case command::kMemory2:
+        active_ = byte == command::kMemory1 ? 0 : 1;
+        event(out, QStringLiteral("memory %1").arg(active_ + 1));
+        return out;
+    case command::kDigitize:
+        ++cameraFrame_;
+        storePicture(activeMemory(), cameraPicture(cameraFrame_));
+        event(out, QStringLiteral("digitize into memory %1").arg(activeMemory()));
+        return out;
+    default:
+        break;
+    }
+    for (const Mode& m : modeTable()) {
+        if (byte == m.txByte) {
+            event(out, QStringLiteral("transmit %1").arg(m.displayName));
+            return out;
+        }
+        if (byte == m.freeRunByte) {
+            event(out, QStringLiteral("free run %1").arg(m.shortName));
+            return out;
+        }
+    }
+    event(out, QStringLiteral("unknown byte %1").arg(describe(byte)));
+    return out;
+}
+
+void ConverterModel::lineData(Output& out, std::uint8_t byte) {
+    lineBuffer_.append(char(byte));
+    if (--expectingData_ > 0)
+        return;
+    const int line = transferLine_++;
+    if (line < pc::kFrameLines)
+        memory_[std::size_t(active_)][std::size_t(line)] = lineBuffer_;
+    lineBuffer_.clear();
+    ++uploaded_;
+    event(out, QStringLiteral("line %1 received").arg(line));
+    if (!behaviour.silent && (behaviour.noLineAckFrom < 0 || line < behaviour.noLineAckFrom))
+        answer(out, kLineAck);
+    countTransferLine(out);
+}
+
+void ConverterModel::fetchLine(Output& out) {
+    const int line = transferLine_++;
+    const int number = line + 1; // the PC counts fetch lines from 1
+    if (behaviour.silentFromFetchLine > 0 && number >= behaviour.silentFromFetchLine) {
+        behaviour.silent = true;
+        event(out, QStringLiteral("silent from line %1").arg(number));
+        return;
+    }
+    if (behaviour.droppedFetchLines.count(number)) {
+        event(out, QStringLiteral("line %1 dropped").arg(number));
+        countTransferLine(out);
+        return;
+    }
+    QByteArray reply = line < pc::kFrameLines ? memory_[std::size_t(active_)][std::size_t(line)]
+                                              : QByteArray(pc::kLineBytes, '\0');
+    reply.append(kFetchTrailer);
+    const auto cut = behaviour.cutFetchLines.find(number);
+    if (cut != behaviour.cutFetchLines.end() && cut->second < reply.size()) {
+        reply.truncate(std::max(cut->second, 0));
+        event(out, QStringLiteral("line %1 cut after %2 bytes").arg(number).arg(reply.size()));
+    } else {
+        event(out, QStringLiteral("line %1 sent").arg(number));
+    }
+    answer(out, reply);
+    countTransferLine(out);
+}
+
+void ConverterModel::countTransferLine(Output& out) {
+    ++transferredLines_;
+    if (behaviour.closeAfterLines <= 0 || transferredLines_ < behaviour.closeAfterLines ||
+        out.closeLine)
+        return;
+    event(out, QStringLiteral("line closed in the middle of the transfer"));
+    out.closeLine = true;
+}
+
+ConverterModel::Output ConverterModel::giveUpLine() {
+    Output out;
+    if (expectingData_ <= 0)
+        return out;
+    out.log << QStringLiteral("line %1 broke off after %2 bytes; given up")
+                   .arg(transferLine_)
+                   .arg(lineBuffer_.size());
+    expectingData_ = 0;
+    lineBuffer_.clear();
+    return out;
+}
+
+ConverterModel::Output ConverterModel::receive(std::uint8_t statusByte, const QImage& picture) {
+    Output out;
+    storePicture(activeMemory(), picture);
+    event(out, QStringLiteral("reception, status %1").arg(describe(statusByte)));
+    out.bytes.append(char(statusByte));
+    return out;
+}
+
+ConverterModel::Output ConverterModel::sendStatus(std::uint8_t statusByte) {
+    Output out;
+    event(out, QStringLiteral("status %1").arg(describe(statusByte)));
+    out.bytes.append(char(statusByte));
+    return out;
+}
+
+void ConverterModel::event(Output& out, const QString& text) {
+    events_.append(text);
+    out.log << text;
+}
+
+void ConverterModel::answer(Output& out, const QByteArray& bytes) const {
+    for (int i = 0; i < behaviour.garbageBeforeAnswers; ++i)
+        out.bytes.append(char(0x55 + i % 7)); // never 128, never a status byte
+    out.bytes.append(bytes);
+}
+
+} // namespace winorbis
