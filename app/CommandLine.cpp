@@ -29,6 +29,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             line.port = arg.mid(7);
         } else if (arg == QLatin1String("--simulate")) {
             line.simulate = true;
+        } else if (arg == QLatin1String("--verbose")) {
+            line.verbose = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             // Qt's own options (-platform, -style ...) are taken by QApplication before this.
             line.error = QStringLiteral("unknown option %1").arg(arg);
@@ -57,6 +59,8 @@ QString CommandLine::helpText() {
         "  --port DEVICE  open DEVICE as the converter's port for this run, instead of the\n"
         "                 COM port of the settings (mapped to devices in ports.conf)\n"
         "  --simulate     run on the built-in simulated converter\n"
+        "  --verbose      with --simulate, log every step of the simulated converter (each\n"
+        "                 command and each line of a transfer) on standard error\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n");
 }

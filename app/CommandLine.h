@@ -6,15 +6,16 @@
 
 namespace winorbis {
 
-// The program's command line: winorbis [--folder DIR] [--port DEVICE | --simulate] [--help]
-// [--version].
+// The program's command line: winorbis [--folder DIR] [--port DEVICE | --simulate] [--verbose]
+// [--help] [--version].
 struct CommandLine {
     bool help = false;
     bool version = false;
     QString folder; // empty: the current directory
     QString port;   // the converter's device for this run
     bool simulate = false;
-    QString error; // a usage error, empty when the line was understood
+    bool verbose = false; // every step of the simulated converter on standard error
+    QString error;        // a usage error, empty when the line was understood
 
     // arguments without the program name.
     static CommandLine parse(const QStringList& arguments);

@@ -5,13 +5,15 @@
 #include "app/CommandLine.h"
 #include "app/TForm1.h"
 #include "platform/Clock.h"
-#include "platform/ui/QtDialogs.h"
 #include "platform/TerminationWatcher.h"
+#include "platform/ui/QtDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
+#include "tools/simulator/ui/SimulatorMenu.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenuBar>
 
 #include <cstdio>
 #include <memory>
@@ -64,9 +66,13 @@ int main(int argc, char** argv) {
     QString portDevice = line.port;
     if (line.simulate) {
         ConverterSimulator::Options options;
-        options.log = [](const QString& text) {
+        const auto print = [](const QString& text) {
             std::fprintf(stderr, "simulated Orbis 70p: %s\n", qPrintable(text));
         };
+        // Every line of a transfer is a step: about 256 per picture, so only when asked for.
+        if (line.verbose)
+            options.log = print;
+        options.error = print;
         simulator = std::make_unique<ConverterSimulator>(options);
         QString error;
         if (!simulator->openPseudoTerminal(&portDevice, &error)) {
@@ -99,6 +105,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     dialogs.setParent(&windows->main());
+    if (simulator)
+        windows->main().menuBar()->addMenu(
+            new SimulatorMenu(*simulator, dialogs, windows->main().menuBar()));
     windows->main().show();
     return QApplication::exec();
 }

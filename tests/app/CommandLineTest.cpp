@@ -13,6 +13,16 @@ TEST(CommandLine, UnderstandsTheProgramsOptions) {
     EXPECT_EQ(CommandLine::parse({"--folder=/srv/orbis"}).folder, "/srv/orbis");
 }
 
+TEST(CommandLine, TheSimulatorsStepsAreLoggedOnlyWithVerbose) {
+    EXPECT_FALSE(CommandLine::parse({"--simulate"}).verbose);
+    const CommandLine line = CommandLine::parse({"--verbose", "--simulate"});
+    EXPECT_TRUE(line.error.isEmpty());
+    EXPECT_TRUE(line.simulate);
+    EXPECT_TRUE(line.verbose);
+    EXPECT_FALSE(CommandLine::parse({"--verbose=1"}).error.isEmpty());
+    EXPECT_TRUE(CommandLine::helpText().contains("--verbose"));
+}
+
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_FALSE(CommandLine::parse({"--folder"}).error.isEmpty());
     EXPECT_FALSE(CommandLine::parse({"--folder="}).error.isEmpty());
