@@ -149,3 +149,43 @@ TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
         EXPECT_EQ(dialogs.texts(), QStringList{"No response from the interface"});
     }
 }
+
+TEST(PacedConverter, At1200BaudUploadedLinesAreAcknowledgedAndFetchedLinesArriveWhole) {
+    // The line's real pace: 840 bytes take 7 s each way, so only a few lines are moved.
+    ConverterSimulator sim(ConverterSimulator::Options{.paced = true, .baud = 1200});
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link(dialogs, clock);
+    ASSERT_TRUE(link.OpenConverterPort(1, device));
+    QElapsedTimer timer;
+    timer.start();
+
+    const QByteArray lines[] = {pixelcodec::headerLine(), QByteArray(pixelcodec::kLineBytes, 'u')};
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    for (const QByteArray& line : lines) {
+        ASSERT_TRUE(link.SendCommandAwaitAck(command::kLineFollows));
+        for (char c : line)
+            link.SendCommandByte(std::uint8_t(c));
+        ASSERT_TRUE(link.AwaitLineAck()) << dialogs.texts().join('\n').toStdString();
+    }
+    EXPECT_EQ(sim.memoryLine(1, 0), lines[0]);
+    EXPECT_EQ(sim.memoryLine(1, 1), lines[1]);
+    // Two lines cannot have passed a 1200-baud line in less than 2 x 7 s.
+    EXPECT_GE(timer.elapsed(), 13000);
+
+    ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
+    link.SendCommandByte(command::kNextLine);
+    std::uint8_t fetched[pixelcodec::kFetchLineBytes];
+    int got = 0;
+    while (got < pixelcodec::kFetchLineBytes) {
+        const int n = link.port().read(fetched + got, pixelcodec::kFetchLineBytes - got);
+        ASSERT_GT(n, 0) << "after " << got << " bytes";
+        got += n;
+    }
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(fetched), pixelcodec::kLineBytes), lines[0]);
+    std::uint8_t byte;
+    EXPECT_FALSE(link.port().readByte(byte));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}

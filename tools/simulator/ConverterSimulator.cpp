@@ -211,10 +211,13 @@ void ConverterSimulator::pace(steady_clock::time_point& lineFree, qsizetype byte
 
 void ConverterSimulator::writeRaw(const QByteArray& bytes) {
     std::lock_guard lock(writeMutex_);
+    // Paced, the bytes go out in pieces of at most 2 ms of line time, so that the gaps stay below
+    // the reader's time-outs as on a real line (at 1200 baud one byte every 8.3 ms).
+    const qsizetype piece = std::clamp(options_.baud / 5000, 1, 16);
     qsizetype done = 0;
     while (done < bytes.size() && fd_ >= 0 && !stopRequested_) {
         const qsizetype chunk =
-            options_.paced ? std::min<qsizetype>(16, bytes.size() - done) : bytes.size() - done;
+            options_.paced ? std::min(piece, bytes.size() - done) : bytes.size() - done;
         const ssize_t n = ::write(fd_, bytes.constData() + done, std::size_t(chunk));
         if (n > 0) {
             done += n;

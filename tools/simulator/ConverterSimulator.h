@@ -32,9 +32,9 @@ public:
         bool paced = false;
         int baud = 115200;
         // Every step: each command and each line of a transfer.
-        std::function<void(const QString&)> log;
+        std::function<void(const QString&)> log = {};
         // Failures of the line itself.
-        std::function<void(const QString&)> error;
+        std::function<void(const QString&)> error = {};
     };
 
     explicit ConverterSimulator(Options options);
