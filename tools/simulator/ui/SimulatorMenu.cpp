@@ -60,7 +60,6 @@ SimulatorMenu::SimulatorMenu(ConverterSimulator& simulator, Dialogs& dialogs, QW
     lineActions_ << close;
 
     connect(this, &QMenu::aboutToShow, this, &SimulatorMenu::refresh);
-    refresh();
 }
 
 QImage SimulatorMenu::nextTestPicture() {
