@@ -28,8 +28,10 @@ const char* kUsage =
     "  identify N              answer identify with byte N (0: no answer)\n"
     "  silent on|off           answer nothing at all\n"
     "  drop L                  do not send fetch line L (1..256)\n"
+    "  cut L N                 send only the first N bytes of fetch line L (1..256)\n"
     "  garbage N               send N meaningless bytes before every answer\n"
     "  close-after N           close the line after N lines of a transfer\n"
+    "  close                   close the line now\n"
     "  save MEMORY FILE        write memory 1 or 2 as a picture file\n"
     "  quit\n";
 
@@ -60,6 +62,12 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
         sim.setSilent(arg == "on");
     } else if (verb == "drop") {
         sim.dropFetchLine(arg.toInt(&ok));
+    } else if (verb == "cut") {
+        bool countOk = false;
+        sim.cutFetchLine(arg.toInt(&ok), words.value(2).toInt(&countOk));
+        ok = ok && countOk;
+    } else if (verb == "close") {
+        sim.closeLine();
     } else if (verb == "garbage") {
         sim.setGarbageBeforeAnswers(arg.toInt(&ok));
     } else if (verb == "close-after") {
