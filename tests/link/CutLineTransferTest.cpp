@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A fetched line that stops part way, through the real transfer code on virtual time.
+// A fetched line that stops halfway, through the real transfer code on virtual time.
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/PixelCodec.h"

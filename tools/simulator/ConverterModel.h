@@ -63,7 +63,8 @@ public:
     Output feed(std::uint8_t byte);
     // True while the bytes of an uploaded line are expected.
     bool awaitingLineData() const { return expectingData_ > 0; }
-    // The PC stopped in the middle of a line: the part is dropped, bytes are commands again.
+    // The PC stopped in the middle of a line: its bytes so far are dropped, bytes are commands
+    // again.
     Output giveUpLine();
 
     // A reception off the air: the picture (scaled into 420 x 256) lands in the active memory and
