@@ -16,6 +16,9 @@ namespace {
 class QtClockTimer final : public ClockTimer {
 public:
     explicit QtClockTimer(std::function<void()> onTick) {
+        // Qt's default coarse timers may fire 5 % early: the end of a reception would then cut
+        // off the last lines the converter is still receiving.
+        timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [tick = std::move(onTick)] { tick(); });
     }
     void start(int intervalMs) override { timer_.start(intervalMs); }
@@ -44,21 +47,42 @@ void SystemClock::sleep(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void SystemClock::waitPainting(int ms) {
+bool SystemClock::waitPainting(int ms) {
+    if (ending())
+        return false;
     if (ms <= 0)
-        return;
+        return true;
     if (!onEventThread()) {
         sleep(ms);
-        return;
+        return !ending();
     }
     QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setSingleShot(true);
+    bool ranOut = false;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        ranOut = true;
+        loop.quit();
+    });
+    timer.start(ms);
+    waits_.push_back(&loop);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+    std::erase(waits_, &loop);
+    // A loop ended by anything but its timer was ended by the program's end (QCoreApplication's
+    // exit ends every loop).
+    return ranOut && !ending();
 }
 
-void SystemClock::keepPainting() {
+bool SystemClock::keepPainting() {
     if (onEventThread())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return !ending();
+}
+
+void SystemClock::interruptWaits() {
+    for (QEventLoop* loop : waits_)
+        loop->quit();
 }
 
 std::unique_ptr<ClockTimer> SystemClock::createTimer(std::function<void()> onTick) {

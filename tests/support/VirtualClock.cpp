@@ -52,6 +52,13 @@ private:
 VirtualClock::VirtualClock() = default;
 VirtualClock::~VirtualClock() = default;
 
+bool VirtualClock::waitPainting(int ms) {
+    if (ending())
+        return false;
+    advance(ms, [this] { return ending(); });
+    return !ending();
+}
+
 void VirtualClock::sleep(int ms) {
     if (ms > 0)
         now_ += ms;
@@ -62,8 +69,12 @@ std::unique_ptr<ClockTimer> VirtualClock::createTimer(std::function<void()> onTi
 }
 
 void VirtualClock::advance(std::int64_t ms) {
+    advance(ms, [] { return false; });
+}
+
+void VirtualClock::advance(std::int64_t ms, const std::function<bool()>& stop) {
     const std::int64_t target = now_.load() + std::max<std::int64_t>(ms, 0);
-    for (;;) {
+    while (!stop()) {
         std::function<void()> tick;
         {
             std::lock_guard lock(mutex_);
@@ -83,7 +94,8 @@ void VirtualClock::advance(std::int64_t ms) {
         }
         tick();
     }
-    now_ = std::max(now_.load(), target);
+    if (!stop())
+        now_ = std::max(now_.load(), target);
 }
 
 } // namespace winorbis::test

@@ -20,13 +20,20 @@ public:
     // Moves the time forward without firing timers (worker threads, port reads).
     void sleep(int ms) override;
     // Advances the time, firing every timer that falls due on the way.
-    void waitPainting(int ms) override { advance(ms); }
-    void keepPainting() override { ++keepPaintingCalls_; }
+    // Advances the time, firing every timer that falls due on the way; a timer that ends the
+    // program's waits (endWaits) cuts the wait short there.
+    bool waitPainting(int ms) override;
+    bool keepPainting() override {
+        ++keepPaintingCalls_;
+        return !ending();
+    }
     std::unique_ptr<ClockTimer> createTimer(std::function<void()> onTick) override;
 
     // Moves the time forward by ms and fires the timers due on the way, in time order; each fires
     // with the clock set to its own due time.
     void advance(std::int64_t ms);
+    // The same, stopping at the first timer after which stop() holds.
+    void advance(std::int64_t ms, const std::function<bool()>& stop);
     // Time spent in sleeps and waits since the clock was made.
     std::int64_t elapsedMs() const { return now_.load() - kOrigin; }
     int keepPaintingCalls() const { return keepPaintingCalls_.load(); }
