@@ -19,19 +19,6 @@ using namespace winorbis;
 
 namespace {
 
-class IdleHost final : public MonitorHost {
-public:
-    void announce(std::uint8_t) override {}
-    void startReceiveTimer(int) override {}
-    void stopReceiveTimer() override {}
-    void setStatusText(const QString&) override {}
-    void setLoadButtonEnabled(bool) override {}
-    void setRxStopColour(std::uint32_t) override {}
-    void selectRepeaterItem(int) override {}
-    int repeaterItemToSend() override { return -1; }
-    void removeFrames() override {}
-};
-
 double processSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -57,8 +44,7 @@ int main(int argc, char** argv) {
     if (!link.OpenConverterPort(2, device))
         return 1;
     CommandGate gate;
-    IdleHost host;
-    link.LinkState = 1;
+    SilentMonitorHost host;
     TRecThread monitor(link, gate, host, clock);
 
     const double cpu0 = processSeconds();
@@ -68,8 +54,7 @@ int main(int argc, char** argv) {
     const double cpu = processSeconds() - cpu0;
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    link.LinkState = 0;
-    monitor.wake();
+    monitor.stop();
     std::printf("idle monitor: %.4f s processor in %.1f s, %.3f %% of one core\n", cpu, wall,
                 100.0 * cpu / wall);
     ::close(master);

@@ -4,6 +4,7 @@
 // time the moved bytes take on the line).
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
+#include "link/TRecThread.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
@@ -52,9 +53,9 @@ Figures run(bool paced) {
 
     const double cpu0 = processSeconds();
     const auto t0 = std::chrono::steady_clock::now();
-    const bool uploaded = transfer.UploadPicture(picture);
+    const bool uploaded = transfer.UploadPicture(picture, MonitorHold(nullptr));
     const auto t1 = std::chrono::steady_clock::now();
-    const bool fetched = transfer.FetchPicture(rx);
+    const bool fetched = transfer.FetchPicture(rx, MonitorHold(nullptr));
     const auto t2 = std::chrono::steady_clock::now();
     f.cpu = processSeconds() - cpu0;
     f.uploadWall = std::chrono::duration<double>(t1 - t0).count();

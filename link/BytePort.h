@@ -8,7 +8,8 @@ namespace winorbis {
 // The converter's serial line as the link code sees it: single-byte writes and reads that end by
 // the converter time-outs. A read of n bytes returns as soon as n bytes have arrived, when more
 // than 5 ms pass between two bytes, or at the latest 10 + 10 x n ms after it began, with whatever
-// has arrived (possibly nothing). One thread may read while another writes.
+// has arrived (possibly nothing). One thread may read while another writes (ConverterLink.h
+// states the threading rules).
 class BytePort {
 public:
     virtual ~BytePort() = default;
@@ -19,8 +20,20 @@ public:
     virtual bool writeByte(std::uint8_t byte) = 0;
     // Drops everything received and not yet read.
     virtual void discardInput() = 0;
-    // Waits until every written byte has left (before a short-lived tool closes the port).
+    // Waits until every written byte has left the line: before an answer is awaited, and before a
+    // short-lived tool closes the port.
     virtual void drain() {}
+
+    // What ended waitForInput().
+    enum class Wait { Input, Woken, Quiet };
+    // For an idle reader: waits without a time-out until a byte can be read (Input) or wakeFd
+    // becomes readable (Woken). A port that is not usable waits on wakeFd alone, at most 1 s
+    // (Quiet when nothing came). A port that cannot wait returns Input at once; the reader then
+    // reads with the usual time-out.
+    virtual Wait waitForInput(int wakeFd) {
+        (void)wakeFd;
+        return Wait::Input;
+    }
 
     // Reads one byte; false when none came within the time-out.
     bool readByte(std::uint8_t& byte) { return read(&byte, 1) == 1; }

@@ -29,11 +29,16 @@ void CommandGate::whenIdle(std::function<void()> fn) {
         runDeferred();
 }
 
+bool CommandGate::isShut() const {
+    std::lock_guard lock(calls_->mutex);
+    return calls_->shut;
+}
+
 void CommandGate::runDeferred() {
     if (running_)
         return; // the outer loop picks it up
     running_ = true;
-    while (!busy() && !deferred_.empty()) {
+    while (!busy() && !deferred_.empty() && !isShut()) {
         auto fn = std::move(deferred_.front());
         deferred_.pop_front();
         fn();
@@ -47,8 +52,14 @@ void CommandGate::post(std::function<void()> fn) {
         if (calls_->shut)
             return;
     }
+    // The gate is checked again when the call runs: work queued before the gate was shut must
+    // not run after it (the monitor it came from may be gone).
     QMetaObject::invokeMethod(
-        this, [this, fn = std::move(fn)]() mutable { whenIdle(std::move(fn)); },
+        this,
+        [this, fn = std::move(fn)]() mutable {
+            if (!isShut())
+                whenIdle(std::move(fn));
+        },
         Qt::QueuedConnection);
 }
 

@@ -16,7 +16,7 @@ namespace winorbis {
 // Lets one converter operation run at a time on the user-interface thread. While an operation
 // runs (a transfer, the waits of a transmit), the window keeps painting, but whatever would start
 // another converter command (a timer tick, the receive monitor's window changes) is deferred
-// until the operation has ended, in the order it came.
+// until the operation has ended, in the order it came. (Threading rules: ConverterLink.h.)
 class CommandGate : public QObject {
     Q_OBJECT
 public:
@@ -51,9 +51,10 @@ public:
     // timer was stopped meanwhile (as a stopped window timer's pending tick is).
     std::unique_ptr<ClockTimer> gatedTimer(Clock& clock, std::function<void()> onTick);
 
-    // Drops everything not yet run and makes every later post or call return at once (the
-    // program is ending).
+    // Drops everything not yet run, also what is queued already, and makes every later post or
+    // call return at once (the program is ending).
     void shut();
+    bool isShut() const;
 
 private:
     void runDeferred();

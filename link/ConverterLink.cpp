@@ -60,6 +60,7 @@ std::uint8_t ConverterLink::IdentifyConverter() {
     std::uint8_t byte = 0;
     port_->readByte(byte); // a stray byte out of the way
     port_->writeByte(command::kIdentify);
+    port_->drain();
     for (int i = 0; i < kIdentifyReads; ++i) {
         byte = 0;
         port_->readByte(byte);
@@ -77,6 +78,9 @@ std::uint8_t ConverterLink::IdentifyConverter() {
 
 bool ConverterLink::SendCommandAwaitAck(std::uint8_t command) {
     port_->writeByte(command);
+    // The answer is awaited only once the command has left, as a synchronous write does: at
+    // 1200 baud a line of 840 bytes takes 7 s to leave.
+    port_->drain();
     for (int i = 0; i < kCommandAckReads; ++i) {
         std::uint8_t byte = 0;
         if (port_->readByte(byte) && byte == kAcknowledge)
@@ -87,6 +91,7 @@ bool ConverterLink::SendCommandAwaitAck(std::uint8_t command) {
 }
 
 bool ConverterLink::AwaitLineAck() {
+    port_->drain();
     // The hundredth read ends the wait whatever it brings.
     for (int i = 1; i < kLineAckReads; ++i) {
         std::uint8_t byte = 0;

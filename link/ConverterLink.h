@@ -1,7 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// Threading rules of the converter link
+// -------------------------------------
+// Two threads use the link: the user-interface thread and the receive monitor (TRecThread).
+// - The user-interface thread makes every converter exchange (identify, commands, transfers) and
+//   every window change. Exchanges that await answers run only while it holds the monitor through
+//   a MonitorHold (or before the monitor starts, or where none runs, as in orbisctl).
+// - The monitor thread reads single bytes from the port while the link is idle and no hold exists;
+//   it reaches the window only through the CommandGate (post and call), never directly.
+// - The port is shared without a lock: one thread may read while another writes. Writes of single
+//   command bytes (transmit, free run, memory, the receive stop) may run while the monitor reads.
+// - A hold guarantees that, from the moment its constructor returns until its destructor runs,
+//   the monitor reads nothing from the port: a read in progress has ended (at most 20 ms), and an
+//   idle wait on the port has been woken. Holds nest; the monitor reads again after the last one.
+// - LinkState has one writer, the monitor (TRecThread's start, endReception, stopReception, stop
+//   and its own loop); LastStatus is written by identify and by the monitor before it announces.
+//   Both are atomic and may be read from any thread.
+// - CommandGate calls queued by the monitor run on the user-interface thread, in order, only
+//   while the gate is open; once it is shut (the program ends) they are dropped unrun.
+// The other headers of the link refer to these rules.
+
 #include "BytePort.h"
+#include "LinkState.h"
 
 #include <QString>
 
@@ -18,7 +39,7 @@ class SerialPort;
 // The converter on its serial port: the one open port of the process, the link state and the
 // converter's last status byte, and the small exchanges every converter command is built from.
 // The exchanges run on the calling thread and take no lock: the receive monitor stays off the port
-// while they run (it is held, or not yet started).
+// while they run (it is held, or not yet started); see the threading rules above.
 class ConverterLink {
 public:
     ConverterLink(Dialogs& dialogs, Clock& clock);
@@ -49,13 +70,17 @@ public:
     SerialPort* serialPort() const { return serial_; }
     Dialogs& dialogs() { return dialogs_; }
 
-    // 0 stop, 1 monitoring, 2..7 a reception announced, 10 waiting for its end, 73 the monitor
-    // has ended. Written by the user-interface thread and the receive monitor.
-    std::atomic<int> LinkState{0};
+    // The link state; only the receive monitor changes it.
+    LinkState linkState() const { return state_.load(); }
+    // True while the monitor watches an idle link: converter commands may start.
+    bool isIdle() const { return linkState() == LinkState::Idle; }
     // The identify answer, then the last reception status byte.
     std::atomic<std::uint8_t> LastStatus{0};
 
 private:
+    friend class TRecThread;
+    std::atomic<LinkState> state_{LinkState::Stop};
+
     Dialogs& dialogs_;
     Clock& clock_;
     std::unique_ptr<BytePort> port_;

@@ -6,7 +6,7 @@ namespace winorbis {
 namespace {
 
 Mode makeMode(const char* display, const char* shortName, const char* button, int tx, int freeRun,
-              int status, int state, int waitMs, int item, const char* freeRunTail) {
+              int status, LinkState state, int waitMs, int item, const char* freeRunTail) {
     const QString name = QString::fromLatin1(display);
     const QString shortText = QString::fromLatin1(shortName);
     return Mode{
@@ -36,12 +36,12 @@ Mode makeMode(const char* display, const char* shortName, const char* button, in
 const std::array<Mode, 6>& modeTable() {
     // The free-run texts of Martin 1 and Scottie 1 end without the blank the others have.
     static const std::array<Mode, 6> table = {
-        makeMode("Robot 36", "R36", "R 36", 62, 49, 136, 3, 37000, 0, " "),
-        makeMode("Robot 72", "R72", "R 72", 61, 57, 12, 2, 73000, 1, " "),
-        makeMode("Martin 1", "M1", "M 1", 56, 58, 172, 6, 115000, 2, ""),
-        makeMode("Martin 2", "M2", "M 2", 48, 51, 40, 7, 59000, 3, " "),
-        makeMode("Scottie 1", "S1", "S 1", 53, 60, 60, 5, 111000, 4, ""),
-        makeMode("Scottie 2", "S2", "S 2", 54, 52, 184, 4, 73000, 5, " "),
+        makeMode("Robot 36", "R36", "R 36", 62, 49, 136, LinkState::AnnouncedR36, 37000, 0, " "),
+        makeMode("Robot 72", "R72", "R 72", 61, 57, 12, LinkState::AnnouncedR72, 73000, 1, " "),
+        makeMode("Martin 1", "M1", "M 1", 56, 58, 172, LinkState::AnnouncedM1, 115000, 2, ""),
+        makeMode("Martin 2", "M2", "M 2", 48, 51, 40, LinkState::AnnouncedM2, 59000, 3, " "),
+        makeMode("Scottie 1", "S1", "S 1", 53, 60, 60, LinkState::AnnouncedS1, 111000, 4, ""),
+        makeMode("Scottie 2", "S2", "S 2", 54, 52, 184, LinkState::AnnouncedS2, 73000, 5, " "),
     };
     return table;
 }
@@ -69,7 +69,7 @@ std::optional<ModeId> modeByStatus(std::uint8_t statusByte) {
     return std::nullopt;
 }
 
-std::optional<ModeId> modeByLinkState(int linkState) {
+std::optional<ModeId> modeByLinkState(LinkState linkState) {
     const auto& table = modeTable();
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (table[i].linkState == linkState)

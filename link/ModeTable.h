@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "LinkState.h"
+
 #include <QString>
 
 #include <array>
@@ -19,7 +21,7 @@ struct Mode {
     std::uint8_t txByte; // starts a transmission of the memory picture
     std::uint8_t freeRunByte;
     std::uint8_t statusByte; // a reception began in this mode
-    int linkState;           // the monitor's state for an announced reception
+    LinkState linkState;     // the monitor's state for an announced reception
     int receiveWaitMs;       // the end-of-reception timer
     int repeaterItem;        // index in the repeater mode list
     QString announceText;    // status bar while a reception runs
@@ -38,8 +40,8 @@ const Mode& mode(ModeId id);
 std::optional<ModeId> modeByName(const QString& name);
 // The mode whose status byte is given.
 std::optional<ModeId> modeByStatus(std::uint8_t statusByte);
-// The mode whose announced-reception link state (2..7) is given.
-std::optional<ModeId> modeByLinkState(int linkState);
+// The mode whose announced-reception link state is given.
+std::optional<ModeId> modeByLinkState(LinkState linkState);
 
 // The two status bytes without a mode; both lead the monitor straight to its wait.
 inline constexpr std::uint8_t kStatusWaitLong = 68;   // 1000000 ms

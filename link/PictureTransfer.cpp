@@ -49,16 +49,15 @@ void PictureTransfer::setPosition(int position) {
         progress_(position, kProgressMaximum);
 }
 
-bool PictureTransfer::UploadPicture(const QImage& picture) {
+bool PictureTransfer::UploadPicture(const QImage& picture, const MonitorHold&) {
     std::uint8_t stray = 0;
     link_.port().readByte(stray);
     setPosition(0);
     if (!link_.SendCommandAwaitAck(command::kBeginTransfer) ||
         !link_.SendCommandAwaitAck(command::kLineFollows))
         return false;
-    if (!writeLine(link_, pc::headerLine()))
+    if (!writeLine(link_, pc::headerLine()) || !clock_.keepPainting())
         return false;
-    clock_.keepPainting();
     // Row 0 is never sent: the converter's line 0 is the header line.
     for (int row = 1; row < pc::kFrameLines; ++row) {
         if (!link_.SendCommandAwaitAck(command::kLineFollows))
@@ -66,13 +65,14 @@ bool PictureTransfer::UploadPicture(const QImage& picture) {
         if (!writeLine(link_, pc::encodeImageRow(picture, row)))
             return false;
         setPosition(row);
-        clock_.keepPainting();
+        if (!clock_.keepPainting())
+            return false;
     }
     setPosition(kProgressMaximum);
     return true;
 }
 
-bool PictureTransfer::FetchPicture(QImage& picture, const RowDone& rowDone) {
+bool PictureTransfer::FetchPicture(QImage& picture, const MonitorHold&, const RowDone& rowDone) {
     setPosition(0);
     std::uint8_t stray = 0;
     link_.port().readByte(stray);
@@ -104,7 +104,8 @@ bool PictureTransfer::FetchPicture(QImage& picture, const RowDone& rowDone) {
         if (rowDone)
             rowDone(number - 1);
         setPosition(number);
-        clock_.keepPainting();
+        if (!clock_.keepPainting())
+            return false;
     }
     setPosition(kProgressMaximum);
     return true;

@@ -13,6 +13,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -80,6 +82,11 @@ bool SerialPort::open(const QString& device) {
     }
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
+    struct stat info {};
+    // Unix 98 pseudo-terminal slaves have the major numbers 136 to 143.
+    pseudoTerminal_ = ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) &&
+                      major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
+    unsentBytes_ = 0;
     return true;
 }
 
@@ -187,8 +194,11 @@ bool SerialPort::writeByte(std::uint8_t byte) {
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(porttimeouts::kWriteTotal);
     for (;;) {
         const ssize_t n = ::write(fd_, &byte, 1);
-        if (n == 1)
+        if (n == 1) {
+            if (unsentBytes_++ == 0)
+                firstUnsent_ = SteadyClock::now();
             return true;
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
@@ -211,8 +221,43 @@ void SerialPort::discardInput() {
 }
 
 void SerialPort::drain() {
-    if (fd_ >= 0 && !gone_)
-        ::tcdrain(fd_);
+    if (fd_ < 0 || gone_)
+        return;
+    ::tcdrain(fd_);
+    // A pseudo-terminal has no line: tcdrain returns at once while the other end (the simulated
+    // converter) still takes the bytes at the line's pace. At 1200 baud a line of 840 bytes
+    // needs 7 s, longer than any acknowledge wait, so the bytes are given their line time here;
+    // at 115200 baud a line leaves well inside the wait and nothing is added.
+    if (pseudoTerminal_ && baud_ == 1200 && unsentBytes_ > 0) {
+        const auto lineTime =
+            std::chrono::microseconds(std::int64_t(unsentBytes_) * 10 * 1'000'000 / baud_);
+        const auto left = firstUnsent_ + lineTime - SteadyClock::now();
+        if (left > SteadyClock::duration::zero())
+            clock_.sleep(int(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+    }
+    unsentBytes_ = 0;
+}
+
+BytePort::Wait SerialPort::waitForInput(int wakeFd) {
+    constexpr int kUnusableWaitMs = 1000;
+    pollfd p[2] = {{wakeFd, POLLIN, 0}, {fd_, POLLIN, 0}};
+    const bool usable = fd_ >= 0 && !gone_;
+    for (;;) {
+        const int ready = ::poll(p, usable ? 2 : 1, usable ? -1 : kUnusableWaitMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return Wait::Quiet;
+        if (p[0].revents & POLLIN)
+            return Wait::Woken;
+        if (!usable || ready == 0)
+            return Wait::Quiet;
+        if (p[1].revents & POLLIN)
+            return Wait::Input;
+        // Hang-up or error without data: the device has gone.
+        markGone();
+        return Wait::Quiet;
+    }
 }
 
 } // namespace winorbis

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 namespace winorbis {
@@ -49,6 +50,7 @@ public:
     bool writeByte(std::uint8_t byte) override;
     void discardInput() override;
     void drain() override;
+    Wait waitForInput(int wakeFd) override;
 
 private:
     void markGone();
@@ -60,6 +62,10 @@ private:
     QString lastError_;
     int baud_ = 0;
     std::atomic<bool> gone_{false};
+    bool pseudoTerminal_ = false;
+    // Bytes written since the last drain, and when the first of them was written.
+    int unsentBytes_ = 0;
+    std::chrono::steady_clock::time_point firstUnsent_;
     std::function<void()> goneHandler_;
 };
 

@@ -9,7 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Colour.h"
 
-#include <chrono>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -18,20 +18,16 @@ namespace winorbis {
 
 namespace {
 
-constexpr int kStopped = 0;
-constexpr int kMonitoring = 1;
-constexpr int kWaiting = 10;
-constexpr int kEnded = 73;
 constexpr int kRepeaterDelayMs = 1000;
 constexpr int kSleepSliceMs = 50;
 
-// The monitor's state for a byte read while monitoring; 1 for any byte that is no status.
-int stateFor(std::uint8_t byte) {
+// The monitor's state for a byte read while idle; Idle for any byte that is no status.
+LinkState stateFor(std::uint8_t byte) {
     if (byte == kStatusWaitLong || byte == kStatusWaitLonger)
-        return kWaiting;
+        return LinkState::Waiting;
     if (const auto id = modeByStatus(byte))
         return mode(*id).linkState;
-    return kMonitoring;
+    return LinkState::Idle;
 }
 
 } // namespace
@@ -40,21 +36,79 @@ TRecThread::TRecThread(ConverterLink& link, CommandGate& gate, MonitorHost& host
     : link_(link)
     , gate_(gate)
     , host_(host)
-    , clock_(clock) {}
+    , clock_(clock)
+    , wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 TRecThread::~TRecThread() {
-    wake();
-    if (thread_.joinable())
-        thread_.join();
+    stop();
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
 }
 
 void TRecThread::start() {
+    if (thread_.joinable())
+        return;
+    setState(LinkState::Idle);
     thread_ = std::thread([this] { run(); });
+}
+
+void TRecThread::setState(LinkState state) {
+    {
+        std::lock_guard lock(mutex_);
+        link_.state_ = state;
+    }
+    wake();
+}
+
+bool TRecThread::changeState(LinkState from, LinkState to) {
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        changed = link_.state_.compare_exchange_strong(from, to);
+    }
+    if (changed)
+        wake();
+    return changed;
+}
+
+void TRecThread::backToIdle() {
+    {
+        std::lock_guard lock(mutex_);
+        const LinkState now = link_.state_;
+        if (now == LinkState::Stop || now == LinkState::Ended)
+            return;
+        link_.state_ = LinkState::Idle;
+    }
+    wake();
+}
+
+void TRecThread::endReception() {
+    backToIdle();
+}
+
+void TRecThread::stopReception() {
+    backToIdle();
+}
+
+void TRecThread::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        if (link_.state_ != LinkState::Ended)
+            link_.state_ = LinkState::Stop;
+    }
+    wake();
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+    if (!thread_.joinable())
+        link_.state_ = LinkState::Ended;
 }
 
 void TRecThread::hold() {
     std::unique_lock lock(mutex_);
-    held_ = true;
+    ++holds_;
+    lock.unlock();
+    wake(); // out of an idle wait on the port at once
+    lock.lock();
     // A read in progress ends within its time-out; a monitor inside a window call is not waited
     // for: it stops at its next stop point.
     changed_.wait(lock, [this] { return !reading_; });
@@ -63,19 +117,30 @@ void TRecThread::hold() {
 void TRecThread::release() {
     {
         std::lock_guard lock(mutex_);
-        held_ = false;
+        if (holds_ > 0)
+            --holds_;
     }
-    changed_.notify_all();
+    wake();
 }
 
 bool TRecThread::isHeld() const {
     std::lock_guard lock(mutex_);
-    return held_;
+    return holds_ > 0;
 }
 
 void TRecThread::wake() {
     { std::lock_guard lock(mutex_); }
     changed_.notify_all();
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void TRecThread::drainWakeups() {
+    std::uint64_t count = 0;
+    if (wakeFd_ >= 0) [[maybe_unused]]
+        const ssize_t n = ::read(wakeFd_, &count, sizeof count);
 }
 
 bool TRecThread::hasEnded() const {
@@ -85,12 +150,12 @@ bool TRecThread::hasEnded() const {
 
 bool TRecThread::stopPoint() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !held_ || link_.LinkState == kStopped; });
-    return link_.LinkState != kStopped;
+    changed_.wait(lock, [this] { return holds_ == 0 || link_.state_ == LinkState::Stop; });
+    return link_.state_ != LinkState::Stop;
 }
 
 void TRecThread::sleepUnlessStopped(int ms) {
-    for (int left = ms; left > 0 && link_.LinkState != kStopped; left -= kSleepSliceMs)
+    for (int left = ms; left > 0 && link_.state_ != LinkState::Stop; left -= kSleepSliceMs)
         clock_.sleep(std::min(left, kSleepSliceMs));
 }
 
@@ -104,24 +169,24 @@ void TRecThread::setPriority(bool timeCritical) {
 }
 
 void TRecThread::run() {
-    while (link_.LinkState != kStopped) {
+    while (link_.state_ != LinkState::Stop) {
         if (!stopPoint())
             break;
-        const int state = link_.LinkState;
-        if (state == kMonitoring) {
+        const LinkState state = link_.state_;
+        if (state == LinkState::Idle) {
             monitorPass();
-        } else if (state >= 2 && state <= 7) {
+        } else if (isAnnounced(state)) {
             announcedPass(state);
-        } else if (state == kWaiting) {
+        } else if (state == LinkState::Waiting) {
             waitPass();
         } else {
             // No such state is entered; a pass that does nothing must not spin.
             sleepUnlessStopped(porttimeouts::totalMs(1));
         }
     }
-    link_.LinkState = kEnded;
     {
         std::lock_guard lock(mutex_);
+        link_.state_ = LinkState::Ended;
         ended_ = true;
     }
     changed_.notify_all();
@@ -130,11 +195,20 @@ void TRecThread::run() {
 }
 
 void TRecThread::monitorPass() {
+    // While idle the monitor waits on the port and the wake-up descriptor without a time-out, so
+    // it costs nothing until a byte comes or somebody changes the state or holds it.
+    drainWakeups();
+    {
+        std::lock_guard lock(mutex_);
+        if (holds_ > 0 || link_.state_ != LinkState::Idle)
+            return;
+    }
+    if (link_.port().waitForInput(wakeFd_) != BytePort::Wait::Input)
+        return;
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !held_ || link_.LinkState == kStopped; });
-        if (link_.LinkState != kMonitoring)
-            return;
+        if (holds_ > 0 || link_.state_ != LinkState::Idle)
+            return; // the byte is the holder's
         reading_ = true;
     }
     std::uint8_t byte = 0;
@@ -149,63 +223,76 @@ void TRecThread::monitorPass() {
         return;
     }
     monitorByte_ = byte;
-    const int next = stateFor(byte);
-    if (next == kMonitoring)
+    const LinkState next = stateFor(byte);
+    if (next == LinkState::Idle)
         return; // any other byte is dropped
-    int expected = kMonitoring;
-    if (!link_.LinkState.compare_exchange_strong(expected, next))
-        return; // the program stopped the monitor or the link meanwhile
-    gate_.post([this] { host_.setLoadButtonEnabled(false); });
-    gate_.post([this] { host_.setRxStopColour(colours::clLime.value()); });
-    gate_.call([this, byte] { host_.announce(byte); });
+    if (!changeState(LinkState::Idle, next))
+        return; // the program stopped the monitor meanwhile
+    link_.LastStatus = byte;
+    // Queued work captures the host, never the monitor: the gate drops it unrun once shut.
+    MonitorHost* host = &host_;
+    gate_.post([host] { host->setLoadButtonEnabled(false); });
+    gate_.post([host] { host->setRxStopColour(colours::clLime.value()); });
+    gate_.call([host, byte] { host->announce(byte); });
     setPriority(true);
 }
 
-void TRecThread::announcedPass(int state) {
+void TRecThread::announcedPass(LinkState state) {
     if (const auto id = modeByLinkState(state)) {
         const Mode& m = mode(*id);
-        gate_.post([this, text = m.announceText] { host_.setStatusText(text); });
-        gate_.post([this, item = m.repeaterItem] { host_.selectRepeaterItem(item); });
+        MonitorHost* host = &host_;
+        gate_.post([host, text = m.announceText] { host->setStatusText(text); });
+        gate_.post([host, item = m.repeaterItem] { host->selectRepeaterItem(item); });
     }
-    int expected = state;
-    link_.LinkState.compare_exchange_strong(expected, kWaiting);
+    changeState(state, LinkState::Waiting);
 }
 
 void TRecThread::waitPass() {
     const int waitMs = receiveWaitMs(link_.LastStatus);
     setPriority(false);
-    gate_.call([this, waitMs] { host_.startReceiveTimer(waitMs); });
+    MonitorHost* host = &host_;
+    gate_.call([host, waitMs] { host->startReceiveTimer(waitMs); });
     {
-        // Woken by the end-of-reception timer, the receive stop or the program's end; the
-        // time-out is only a safety net and costs nothing worth counting.
+        // Woken by the end-of-reception timer, the receive stop or the program's end.
         std::unique_lock lock(mutex_);
-        while (link_.LinkState == kWaiting)
-            changed_.wait_for(lock, std::chrono::milliseconds(500));
+        changed_.wait(lock, [this] { return link_.state_ != LinkState::Waiting; });
     }
-    if (link_.LinkState == kStopped)
+    if (link_.state_ == LinkState::Stop)
         return;
-    gate_.call([this] { host_.stopReceiveTimer(); });
-    gate_.post([this] { host_.setLoadButtonEnabled(true); });
-    gate_.post([this] { host_.setRxStopColour(colours::clRed.value()); });
-    gate_.post([this] { host_.setStatusText(linktext::kReadyForReceive); });
-    int expected = link_.LinkState;
-    if (expected == kStopped || !link_.LinkState.compare_exchange_strong(expected, kMonitoring))
+    gate_.call([host] { host->stopReceiveTimer(); });
+    gate_.post([host] { host->setLoadButtonEnabled(true); });
+    gate_.post([host] { host->setRxStopColour(colours::clRed.value()); });
+    gate_.post([host] { host->setStatusText(linktext::kReadyForReceive); });
+    if (link_.state_ == LinkState::Stop)
         return;
+    backToIdle();
     sleepUnlessStopped(kRepeaterDelayMs);
     if (!stopPoint())
         return;
     // The repeater runs as one step on the user-interface thread, so it never meets a transfer.
-    gate_.call([this] {
-        if (link_.LinkState == kStopped)
+    ConverterLink* link = &link_;
+    gate_.call([host, link] {
+        if (link->linkState() == LinkState::Stop || link->linkState() == LinkState::Ended)
             return;
-        const int item = host_.repeaterItemToSend();
+        const int item = host->repeaterItemToSend();
         if (item < 0 || item >= int(modeTable().size()))
             return;
         const Mode& m = modeTable()[std::size_t(item)];
-        host_.removeFrames();
-        host_.setStatusText(m.repeaterText);
-        link_.SendCommandByte(m.txByte);
+        host->removeFrames();
+        host->setStatusText(m.repeaterText);
+        link->SendCommandByte(m.txByte);
     });
+}
+
+MonitorHold::MonitorHold(TRecThread* monitor)
+    : monitor_(monitor) {
+    if (monitor_)
+        monitor_->hold();
+}
+
+MonitorHold::~MonitorHold() {
+    if (monitor_)
+        monitor_->release();
 }
 
 } // namespace winorbis

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "LinkState.h"
+
 #include <QString>
 
 #include <condition_variable>
@@ -20,7 +22,7 @@ class ConverterLink;
 class MonitorHost {
 public:
     virtual ~MonitorHost() = default;
-    // LastStatus := the monitor's byte, and the hidden TX-mode item that belongs to it.
+    // A reception was announced with this status byte (LastStatus already holds it).
     virtual void announce(std::uint8_t status) = 0;
     virtual void startReceiveTimer(int intervalMs) = 0;
     virtual void stopReceiveTimer() = 0;
@@ -34,46 +36,79 @@ public:
     virtual void removeFrames() = 0;
 };
 
+// A host that shows nothing, for monitors that run without a window (benchmarks, tools).
+class SilentMonitorHost : public MonitorHost {
+public:
+    void announce(std::uint8_t) override {}
+    void startReceiveTimer(int) override {}
+    void stopReceiveTimer() override {}
+    void setStatusText(const QString&) override {}
+    void setLoadButtonEnabled(bool) override {}
+    void setRxStopColour(std::uint32_t) override {}
+    void selectRepeaterItem(int) override {}
+    int repeaterItemToSend() override { return -1; }
+    void removeFrames() override {}
+};
+
+class MonitorHold;
+
 // The receive monitor: a worker thread that reads the converter's status bytes while the link is
 // idle, announces a reception in its mode, has the end-of-reception timer started and waits for
-// the end, then reports " Ready for Receive " and lets the repeater send. It runs from the end of
-// the main window's creation until LinkState becomes 0.
+// the end, then reports " Ready for Receive " and lets the repeater send. It owns the link state:
+// every change of it goes through start(), endReception(), stopReception(), stop() or its loop.
+// The threading rules are those of ConverterLink.h.
 //
-// Hold and release keep it off the port while the user-interface thread talks to the converter.
-// It stops only at safe points, never inside a port read or a window call; hold() waits for a
-// running read (at most 20 ms) but not for a monitor waiting for the user-interface thread. One
-// release ends any number of holds.
+// While idle it waits in poll() on the port and on a wake-up descriptor, so an idle monitor costs
+// no processor time; a status byte is seen as soon as it arrives. Holds (MonitorHold) keep it off
+// the port while the user-interface thread talks to the converter. It stops only at safe points,
+// never inside a port read or a window call; taking a hold waits for a running read (at most
+// 20 ms) but not for a monitor waiting for the user-interface thread.
 class TRecThread {
 public:
     TRecThread(ConverterLink& link, CommandGate& gate, MonitorHost& host, Clock& clock);
-    // Ends the loop (LinkState 0 is the caller's) and waits the few milliseconds until the thread
-    // has left any read or sleep, so nothing it uses goes away under it.
+    // Stops the monitor (see stop()).
     ~TRecThread();
     TRecThread(const TRecThread&) = delete;
     TRecThread& operator=(const TRecThread&) = delete;
 
-    // Starts the thread, running at once.
+    // Sets the link idle and starts the thread, running at once.
     void start();
-    void hold();
-    void release();
+    // The end-of-reception timer has run out: back to idle, the monitor ends its wait.
+    void endReception();
+    // The operator stopped the reception: back to idle, the monitor ends its wait.
+    void stopReception();
+    // Ends the loop and waits the few milliseconds until the thread has left it (LinkState Ended).
+    // Holds that still exist stay harmless; the object may be destroyed later.
+    void stop();
+
     bool isHeld() const;
-    // Wakes a monitor waiting in state 10 or sleeping, to look at LinkState again.
-    void wake();
-    // True once the loop has ended (LinkState 73).
+    // True once the loop has ended (LinkState Ended).
     bool hasEnded() const;
     // Called on the monitor's thread when the loop has ended.
     void setEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
 
 private:
+    friend class MonitorHold;
+    void hold();
+    void release();
+    // Wakes the thread wherever it waits, to look at the link state and the holds again.
+    void wake();
+    void setState(LinkState state);
+    // From state `from` to `to`; false when the state was another meanwhile.
+    bool changeState(LinkState from, LinkState to);
+    // Back to idle, unless the monitor is stopping or has ended.
+    void backToIdle();
+
     void run();
     void monitorPass();
-    void announcedPass(int state);
+    void announcedPass(LinkState state);
     void waitPass();
     // The monitor's stop point: returns false when the loop is to end.
     bool stopPoint();
-    // Sleeps ms, waking early when LinkState becomes 0.
+    // Sleeps ms, waking early when the monitor is to stop.
     void sleepUnlessStopped(int ms);
     void setPriority(bool timeCritical);
+    void drainWakeups();
 
     ConverterLink& link_;
     CommandGate& gate_;
@@ -81,14 +116,30 @@ private:
     Clock& clock_;
     std::thread thread_;
     std::function<void()> endHandler_;
+    int wakeFd_ = -1; // an eventfd that hold, release, stop and the state changes signal
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    bool held_ = false;
+    int holds_ = 0;
     bool reading_ = false;
     bool ended_ = false;
     std::uint8_t monitorByte_ = 0;
     bool timeCritical_ = false; // the monitor thread's own
+};
+
+// Keeps the receive monitor off the port for its lifetime (see ConverterLink.h): taken before the
+// user-interface thread talks to the converter, released when it goes out of scope, also on an
+// early return or an exception. Picture transfers take one as a parameter. A hold on no monitor
+// (none runs yet, or none at all as in orbisctl) holds nothing.
+class MonitorHold {
+public:
+    explicit MonitorHold(TRecThread* monitor);
+    ~MonitorHold();
+    MonitorHold(const MonitorHold&) = delete;
+    MonitorHold& operator=(const MonitorHold&) = delete;
+
+private:
+    TRecThread* monitor_;
 };
 
 } // namespace winorbis

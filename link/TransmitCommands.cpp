@@ -5,6 +5,7 @@
 #include "ConverterLink.h"
 #include "LinkTexts.h"
 #include "PictureTransfer.h"
+#include "TRecThread.h"
 
 #include "platform/Clock.h"
 
@@ -16,11 +17,13 @@ void TransmitCommands::send(std::uint8_t byte) {
     link_.SendCommandByte(byte);
 }
 
-void TransmitCommands::digitizeTwice() {
+bool TransmitCommands::digitizeTwice() {
     send(command::kDigitize);
-    clock_.waitPainting(kDigitizePauseMs);
+    if (!clock_.waitPainting(kDigitizePauseMs))
+        return false;
     host_.removeFrames();
     send(command::kDigitize);
+    return true;
 }
 
 void TransmitCommands::transmit(ModeId id, bool picTx, bool acqTx) {
@@ -30,15 +33,21 @@ void TransmitCommands::transmit(ModeId id, bool picTx, bool acqTx) {
     host_.removeFrames();
     if (picTx) {
         host_.setStatusText(kUploadStatus);
-        host_.holdMonitor();
-        transfer_.UploadPicture(host_.txPicture()); // a failed upload does not stop the sending
-        host_.releaseMonitor();
+        {
+            const MonitorHold hold = host_.holdMonitor();
+            // A failed upload does not stop the sending.
+            transfer_.UploadPicture(host_.txPicture(), hold);
+        }
+        if (clock_.ending())
+            return; // the program ends: nothing more goes to the converter
     }
     if (acqTx) {
         host_.removeFrames();
-        digitizeTwice();
+        if (!digitizeTwice())
+            return;
         host_.setStatusText(kDigitizeStatus);
-        clock_.waitPainting(kDigitizeSettleMs);
+        if (!clock_.waitPainting(kDigitizeSettleMs))
+            return;
     }
     host_.removeFrames();
     const Mode& m = mode(id);
@@ -60,7 +69,7 @@ void TransmitCommands::selfTimer2s() {
     CommandGate::Operation operation(gate_);
     host_.removeFrames();
     host_.setStatusText(kSelfTimer2Status);
-    digitizeTwice();
+    (void)digitizeTwice();
 }
 
 void TransmitCommands::selfTimer10s() {
@@ -70,10 +79,11 @@ void TransmitCommands::selfTimer10s() {
     host_.removeFrames();
     for (int n = 1; n <= kSelfTimerSeconds; ++n) {
         host_.setStatusText(QStringLiteral("Self - timer %1s").arg(n));
-        clock_.waitPainting(1000);
+        if (!clock_.waitPainting(1000))
+            return; // the program ends: no digitize, no sound
     }
-    digitizeTwice();
-    host_.playConfirmation();
+    if (digitizeTwice())
+        host_.playConfirmation();
 }
 
 void TransmitCommands::memory(int number) {

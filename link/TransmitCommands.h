@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ModeTable.h"
+#include "TRecThread.h"
 
 #include <QString>
 
@@ -21,8 +22,8 @@ public:
     // Erases a pending caption frame and picture-in-picture frame.
     virtual void removeFrames() = 0;
     virtual void setStatusText(const QString& text) = 0;
-    virtual void holdMonitor() = 0;
-    virtual void releaseMonitor() = 0;
+    // Keeps the receive monitor off the port while the returned hold lives.
+    virtual MonitorHold holdMonitor() = 0;
     virtual const QImage& txPicture() const = 0;
     // Plays the confirmation sound "\ok.wav" of the program folder.
     virtual void playConfirmation() = 0;
@@ -32,7 +33,8 @@ public:
 // or digitizing the camera when asked), digitize at once or by self-timer, switch memories, start
 // free-run reception. Every command first removes pending frames; the bytes are written without
 // awaiting an answer while the receive monitor keeps reading, and only the upload holds it. The
-// waits keep the window painting and let no other converter command start.
+// waits keep the window painting and let no other converter command start; a wait cut short by
+// the program's end ends the command without another byte.
 class TransmitCommands {
 public:
     static constexpr int kDigitizePauseMs = 200;
@@ -58,8 +60,9 @@ public:
     void freeRun(ModeId mode);
 
 private:
-    // The two digitize bytes 200 ms apart, frames removed between them.
-    void digitizeTwice();
+    // The two digitize bytes 200 ms apart, frames removed between them; false when the program's
+    // end cut the pause short and the second byte was not sent.
+    [[nodiscard]] bool digitizeTwice();
     void send(std::uint8_t byte);
 
     ConverterLink& link_;

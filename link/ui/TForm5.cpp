@@ -10,7 +10,7 @@ TForm5::TForm5(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm5>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The port, model and beacon controls join here.
+    // The port, model and beacon controls are set up here.
 }
 
 TForm5::~TForm5() = default;

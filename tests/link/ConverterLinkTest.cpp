@@ -172,3 +172,54 @@ TEST(ConverterLinkOpen, UnknownSpeedSelectorsAndMissingDevicesFailWithNoResponse
     EXPECT_EQ(clock.elapsedMs(), 20);
     EXPECT_FALSE(link.port().writeByte(16));
 }
+
+namespace {
+
+// A converter line that logs the order of writes, drains and reads, and answers every byte with
+// the acknowledge and one more byte.
+class OrderLoggingPort final : public BytePort {
+public:
+    int read(std::uint8_t* buffer, int count) override {
+        log << "read";
+        const int n = std::min<int>(count, int(pending.size()));
+        std::copy_n(pending.begin(), n, buffer);
+        pending.erase(pending.begin(), pending.begin() + n);
+        return n;
+    }
+    bool writeByte(std::uint8_t byte) override {
+        log << QStringLiteral("write %1").arg(byte);
+        pending.push_back(128);
+        pending.push_back(0);
+        return true;
+    }
+    void discardInput() override {}
+    void drain() override { log << "drain"; }
+
+    QStringList log;
+    std::vector<std::uint8_t> pending;
+};
+
+} // namespace
+
+TEST(ConverterLinkLine, EveryAnswerIsAwaitedOnlyAfterTheWrittenBytesHaveLeft) {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link(dialogs, clock);
+    auto logging = std::make_unique<OrderLoggingPort>();
+    OrderLoggingPort* port = logging.get();
+    link.attachPort(std::move(logging));
+
+    ASSERT_TRUE(link.SendCommandAwaitAck(8));
+    EXPECT_EQ(port->log.mid(0, 3), QStringList({"write 8", "drain", "read"}));
+    // A line of data: the acknowledge is awaited after the last byte has left the line.
+    port->log.clear();
+    port->pending.clear();
+    link.SendCommandByte(5);
+    link.SendCommandByte(6);
+    ASSERT_TRUE(link.AwaitLineAck());
+    EXPECT_EQ(port->log.mid(0, 4), QStringList({"write 5", "write 6", "drain", "read"}));
+    port->log.clear();
+    port->pending = {76, 1, 2, 3, 4, 5};
+    link.IdentifyConverter();
+    EXPECT_EQ(port->log.mid(1, 3), QStringList({"write 16", "drain", "read"}));
+}

@@ -25,7 +25,7 @@ TEST(ModeTable, HoldsTheSixModesWithTheirBytesStatesWaitsAndItems) {
         EXPECT_EQ(m.txByte, rows[i].tx);
         EXPECT_EQ(m.freeRunByte, rows[i].freeRun);
         EXPECT_EQ(m.statusByte, rows[i].status);
-        EXPECT_EQ(m.linkState, rows[i].state);
+        EXPECT_EQ(int(m.linkState), rows[i].state);
         EXPECT_EQ(m.receiveWaitMs, rows[i].waitMs);
         EXPECT_EQ(m.repeaterItem, rows[i].item);
         EXPECT_EQ(modeByStatus(m.statusByte), ModeId(i));

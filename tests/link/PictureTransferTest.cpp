@@ -2,6 +2,7 @@
 #include "link/PictureTransfer.h"
 #include "link/ConverterLink.h"
 #include "link/PixelCodec.h"
+#include "link/TRecThread.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPictures.h"
@@ -25,6 +26,8 @@ struct TransferFixture : ::testing::Test {
     MemoryPort* port = nullptr;
     std::unique_ptr<MemoryConverter> converter;
     PictureTransfer transfer{link, clock};
+    // No monitor runs in these tests: the hold holds nothing.
+    const MonitorHold noMonitor{nullptr};
     std::vector<std::pair<int, int>> progress;
 
     void SetUp() override {
@@ -40,7 +43,7 @@ struct TransferFixture : ::testing::Test {
 
 TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255AsSingleBytes) {
     const QImage picture = randomPicture(410, 256, 1);
-    ASSERT_TRUE(transfer.UploadPicture(picture));
+    ASSERT_TRUE(transfer.UploadPicture(picture, noMonitor));
     QByteArray expected("\x01\x08", 2);
     expected += pc::headerLine();
     for (int row = 1; row < 256; ++row)
@@ -61,16 +64,16 @@ TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255AsSingleBytes) {
 TEST_F(TransferFixture, AllBlackAndAllWhitePicturesUploadTheirReferenceBlocks) {
     QImage picture(420, 256, QImage::Format_RGB888);
     picture.fill(Qt::black);
-    ASSERT_TRUE(transfer.UploadPicture(picture));
+    ASSERT_TRUE(transfer.UploadPicture(picture, noMonitor));
     EXPECT_EQ(converter->memory[1], QByteArray("\x3D\x00\x3C\x00", 4).repeated(210));
     picture.fill(Qt::white);
-    ASSERT_TRUE(transfer.UploadPicture(picture));
+    ASSERT_TRUE(transfer.UploadPicture(picture, noMonitor));
     EXPECT_EQ(converter->memory[255], QByteArray("\xD3\xFE\xD2\x00", 4).repeated(210));
 }
 
 TEST_F(TransferFixture, AnUploadStopsAtTheFirstFailedExchange) {
     converter->ackBeginTransfer = false;
-    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 2)));
+    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 2), noMonitor));
     EXPECT_EQ(port->written(), QByteArray("\x01", 1));
     EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
     EXPECT_EQ(progress.back().first, 0);
@@ -78,7 +81,7 @@ TEST_F(TransferFixture, AnUploadStopsAtTheFirstFailedExchange) {
 
 TEST_F(TransferFixture, AnUploadWithoutALineAcknowledgeStopsAtThatLine) {
     converter->noLineAckFrom = 3;
-    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 3)));
+    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 3), noMonitor));
     EXPECT_EQ(converter->uploadedLines(), 4); // header and rows 1 .. 3; nothing after row 3
     EXPECT_EQ(port->written().size(), 2 + 840 + 3 * 841);
     EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[ack]"});
@@ -87,7 +90,7 @@ TEST_F(TransferFixture, AnUploadWithoutALineAcknowledgeStopsAtThatLine) {
 
 TEST_F(TransferFixture, AnUploadWithoutALineFollowsAcknowledgeStopsBeforeTheLine) {
     converter->noLineFollowsAckFrom = 5;
-    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 4)));
+    EXPECT_FALSE(transfer.UploadPicture(randomPicture(410, 256, 4), noMonitor));
     EXPECT_EQ(converter->uploadedLines(), 5);
     EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
 }
@@ -98,7 +101,7 @@ TEST_F(TransferFixture, AFetchDecodesTheFrameFromConverterPixelTen) {
     QImage rx(410, 256, QImage::Format_RGB888);
     rx.fill(Qt::gray);
     std::vector<int> rows;
-    ASSERT_TRUE(transfer.FetchPicture(rx, [&](int row) { rows.push_back(row); }));
+    ASSERT_TRUE(transfer.FetchPicture(rx, noMonitor, [&](int row) { rows.push_back(row); }));
     for (int row : {0, 1, 128, 255}) {
         const auto decoded = pc::decodeLine(
             reinterpret_cast<const std::uint8_t*>(converter->memory[std::size_t(row)].constData()));
@@ -117,11 +120,11 @@ TEST_F(TransferFixture, AFetchDecodesTheFrameFromConverterPixelTen) {
 TEST_F(TransferFixture, AFetchKeepsThePicturesSize) {
     converter->fill(randomPicture(420, 256, 6));
     QImage narrow(300, 100, QImage::Format_RGB32);
-    ASSERT_TRUE(transfer.FetchPicture(narrow));
+    ASSERT_TRUE(transfer.FetchPicture(narrow, noMonitor));
     EXPECT_EQ(narrow.size(), QSize(300, 100));
     QImage wide(500, 256, QImage::Format_RGB32);
     wide.fill(qRgb(1, 2, 3));
-    ASSERT_TRUE(transfer.FetchPicture(wide));
+    ASSERT_TRUE(transfer.FetchPicture(wide, noMonitor));
     EXPECT_EQ(wide.pixel(409, 20) == qRgb(1, 2, 3), false);
     EXPECT_EQ(wide.pixel(410, 20), qRgb(1, 2, 3)); // beyond the converter's pixels: untouched
     EXPECT_EQ(wide.pixel(499, 255), qRgb(1, 2, 3));
@@ -135,7 +138,7 @@ TEST_F(TransferFixture, AMissingLineIsReplacedByThePreviousWhileTheConverterAnsw
     converter->fill(frame);
     converter->droppedFetchLines = {1, 6};
     QImage rx(410, 256, QImage::Format_RGB888);
-    ASSERT_TRUE(transfer.FetchPicture(rx));
+    ASSERT_TRUE(transfer.FetchPicture(rx, noMonitor));
     EXPECT_EQ(rx.pixel(5, 0), qRgb(0, 0, 0));  // line 1 missing: a black first row
     EXPECT_EQ(rx.pixel(5, 5), rx.pixel(5, 4)); // line 6 missing: row 5 repeats row 4
     EXPECT_NE(rx.pixel(5, 6), rx.pixel(5, 4));
@@ -147,7 +150,7 @@ TEST_F(TransferFixture, AConverterThatFallsSilentEndsTheFetchWithADataError) {
     converter->silentFromFetchLine = 10;
     QImage rx(410, 256, QImage::Format_RGB888);
     rx.fill(Qt::white);
-    EXPECT_FALSE(transfer.FetchPicture(rx));
+    EXPECT_FALSE(transfer.FetchPicture(rx, noMonitor));
     EXPECT_EQ(dialogs.texts(),
               QStringList({"No connection to Orbis 70p. Control please the interface (Setup) and "
                            "the jumper in the Orbis 70p.",
@@ -157,10 +160,24 @@ TEST_F(TransferFixture, AConverterThatFallsSilentEndsTheFetchWithADataError) {
     EXPECT_EQ(progress.back().first, 9);
 }
 
+TEST_F(TransferFixture, TheProgramsEndStopsAFetchAtTheNextLineKeepingWhatHasArrived) {
+    converter->fill(randomPicture(420, 256, 8));
+    QImage rx(410, 256, QImage::Format_RGB888);
+    rx.fill(Qt::white);
+    EXPECT_FALSE(transfer.FetchPicture(rx, noMonitor, [&](int row) {
+        if (row == 99)
+            clock.endWaits();
+    }));
+    EXPECT_TRUE(dialogs.texts().isEmpty()); // the end of the program is no communication error
+    EXPECT_EQ(port->written().count('\x04'), 100);
+    EXPECT_NE(rx.pixel(100, 99), qRgb(255, 255, 255));
+    EXPECT_EQ(rx.pixel(100, 100), qRgb(255, 255, 255));
+}
+
 TEST_F(TransferFixture, AFetchWithoutAcknowledgeStopsAtOnce) {
     converter->ackBeginTransfer = false;
     QImage rx(410, 256, QImage::Format_RGB888);
-    EXPECT_FALSE(transfer.FetchPicture(rx));
+    EXPECT_FALSE(transfer.FetchPicture(rx, noMonitor));
     EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
     EXPECT_EQ(port->written(), QByteArray("\x01", 1));
 }

@@ -26,8 +26,7 @@ public:
     explicit RecordingHost(ConverterLink& link)
         : link_(link) {}
     void announce(std::uint8_t status) override {
-        calls << QStringLiteral("announce %1").arg(status);
-        link_.LastStatus = status;
+        calls << QStringLiteral("announce %1 (last status %2)").arg(status).arg(link_.LastStatus);
     }
     void startReceiveTimer(int ms) override {
         calls << QStringLiteral("start timer %1").arg(ms);
@@ -70,12 +69,10 @@ struct MonitorFixture : ::testing::Test {
         auto memory = std::make_unique<MemoryPort>(clock);
         port = memory.get();
         link.attachPort(std::move(memory));
-        link.LinkState = 1;
         monitor = std::make_unique<TRecThread>(link, gate, host, clock);
         monitor->start();
     }
     void TearDown() override {
-        link.LinkState = 0;
         gate.shut();
         monitor.reset();
     }
@@ -92,10 +89,7 @@ struct MonitorFixture : ::testing::Test {
         QCoreApplication::processEvents();
         return true;
     }
-    void endWait() {
-        link.LinkState = 1; // what the end-of-reception timer and the receive stop do
-        monitor->wake();
-    }
+    void endWait() { monitor->endReception(); }
 };
 
 } // namespace
@@ -104,10 +98,10 @@ TEST_F(MonitorFixture, AStatusByteAnnouncesTheModeAndStartsTheTimerWithItsTime) 
     port->arrive(QByteArray(1, char(172)));
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     EXPECT_EQ(host.calls,
-              QStringList({"load off", "rxstop 65280", "announce 172",
+              QStringList({"load off", "rxstop 65280", "announce 172 (last status 172)",
                            "status  Mode Martin 1, stopped use the Button \" RX Stop \" ", "item 2",
                            "start timer 115000"}));
-    EXPECT_EQ(link.LinkState, 10);
+    EXPECT_EQ(link.linkState(), LinkState::Waiting);
     EXPECT_EQ(link.LastStatus, 172);
 }
 
@@ -126,7 +120,7 @@ TEST_F(MonitorFixture, TheEndOfTheWaitReportsReadyAndTheRepeaterSendsAfterASecon
                            "Button on the remote maintenance"}));
     EXPECT_EQ(port->written(), QByteArray(1, char(56)));
     EXPECT_GE(clock.elapsedMs() - before, 1000);
-    EXPECT_TRUE(pumpUntil([&] { return link.LinkState == 1; }));
+    EXPECT_TRUE(pumpUntil([&] { return link.isIdle(); }));
 }
 
 TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongWithoutModeTextOrRepeaterItem) {
@@ -136,7 +130,8 @@ TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongWithoutModeTextOrRepeaterIt
         ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
         EXPECT_EQ(
             host.calls,
-            QStringList({"load off", "rxstop 65280", QStringLiteral("announce %1").arg(status),
+            QStringList({"load off", "rxstop 65280",
+                         QStringLiteral("announce %1 (last status %1)").arg(status),
                          QStringLiteral("start timer %1").arg(status == 68 ? 1000000 : 1040000)}));
         endWait();
         ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("repeater?"); }));
@@ -151,7 +146,7 @@ TEST_F(MonitorFixture, OtherBytesWhileMonitoringAreDropped) {
     QThread::msleep(20);
     QCoreApplication::processEvents();
     EXPECT_TRUE(host.calls.isEmpty());
-    EXPECT_EQ(link.LinkState, 1);
+    EXPECT_EQ(link.linkState(), LinkState::Idle);
 }
 
 TEST_F(MonitorFixture, ClosingDuringAWaitEndsTheMonitorWithoutRepeater) {
@@ -159,22 +154,23 @@ TEST_F(MonitorFixture, ClosingDuringAWaitEndsTheMonitorWithoutRepeater) {
     port->arrive(QByteArray(1, char(136)));
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     host.calls.clear();
-    link.LinkState = 0;
-    monitor->wake();
-    ASSERT_TRUE(pumpUntil([&] { return monitor->hasEnded(); }));
-    EXPECT_EQ(link.LinkState, 73);
+    monitor->stop();
+    EXPECT_TRUE(monitor->hasEnded());
+    EXPECT_EQ(link.linkState(), LinkState::Ended);
     EXPECT_TRUE(host.calls.isEmpty());
     EXPECT_TRUE(port->written().isEmpty());
 }
 
-TEST_F(MonitorFixture, AHeldMonitorLeavesThePortAloneUntilReleased) {
-    monitor->hold();
-    port->arrive(QByteArray(1, char(12)));
-    QThread::msleep(50);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(port->pending(), 1);
-    monitor->hold(); // holds are not counted
-    monitor->release();
+TEST_F(MonitorFixture, AHeldMonitorLeavesThePortAloneUntilTheLastHoldEnds) {
+    {
+        const MonitorHold outer(monitor.get());
+        port->arrive(QByteArray(1, char(12)));
+        { const MonitorHold inner(monitor.get()); }
+        EXPECT_TRUE(monitor->isHeld()); // the outer hold still keeps it off the port
+        QThread::msleep(50);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(port->pending(), 1);
+    }
     EXPECT_FALSE(monitor->isHeld());
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     EXPECT_TRUE(host.calls.contains("start timer 73000"));
@@ -183,18 +179,19 @@ TEST_F(MonitorFixture, AHeldMonitorLeavesThePortAloneUntilReleased) {
 TEST_F(MonitorFixture, HoldingDoesNotWaitForAMonitorThatWaitsForTheWindow) {
     port->arrive(QByteArray(1, char(60)));
     // The monitor now waits for the announce call; this thread does not run it yet.
-    for (int i = 0; i < 5000 && link.LinkState != 5; ++i)
+    for (int i = 0; i < 5000 && link.linkState() != LinkState::AnnouncedS1; ++i)
         QThread::usleep(200);
-    ASSERT_EQ(link.LinkState, 5);
-    QElapsedTimer timer;
-    timer.start();
-    monitor->hold();
-    EXPECT_LT(timer.elapsed(), 1000);
-    // Once the window has run its calls the held monitor stops before the port and the timer.
-    QThread::msleep(20);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(host.timerRunning);
-    monitor->release();
+    ASSERT_EQ(link.linkState(), LinkState::AnnouncedS1);
+    {
+        QElapsedTimer timer;
+        timer.start();
+        const MonitorHold hold(monitor.get());
+        EXPECT_LT(timer.elapsed(), 1000);
+        // Once the window has run its calls the held monitor stops before the port and the timer.
+        QThread::msleep(20);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(host.timerRunning);
+    }
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     EXPECT_TRUE(host.calls.contains("start timer 111000"));
 }

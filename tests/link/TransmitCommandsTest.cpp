@@ -4,6 +4,7 @@
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/PixelCodec.h"
+#include "link/TRecThread.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -22,13 +23,16 @@ class RecordingHost final : public CommandHost {
 public:
     void removeFrames() override { events << "frames"; }
     void setStatusText(const QString& text) override { events << "status " + text; }
-    void holdMonitor() override { events << "hold"; }
-    void releaseMonitor() override { events << "release"; }
+    MonitorHold holdMonitor() override {
+        events << "hold";
+        return MonitorHold(monitor);
+    }
     const QImage& txPicture() const override { return picture; }
     void playConfirmation() override { events << "sound"; }
 
     QStringList events;
     QImage picture = QImage(410, 256, QImage::Format_RGB888);
+    TRecThread* monitor = nullptr;
 };
 
 struct CommandsFixture : ::testing::Test {
@@ -40,6 +44,8 @@ struct CommandsFixture : ::testing::Test {
     PictureTransfer transfer{link, clock};
     CommandGate gate;
     RecordingHost host;
+    SilentMonitorHost monitorHost;
+    TRecThread monitor{link, gate, monitorHost, clock}; // not started: holds are only counted
     TransmitCommands commands{link, transfer, gate, clock, host};
     // Each plain command byte with the virtual time it was written at.
     std::vector<std::pair<int, std::int64_t>> timed;
@@ -50,6 +56,7 @@ struct CommandsFixture : ::testing::Test {
         link.attachPort(std::move(memory));
         converter = std::make_unique<MemoryConverter>(*port);
         host.picture.fill(Qt::white);
+        host.monitor = &monitor;
     }
     // Records the command bytes outside transfers.
     void recordTimes() {
@@ -73,11 +80,15 @@ TEST_F(CommandsFixture, WithNeitherOptionATransmitWritesOnlyTheModesByte) {
 }
 
 TEST_F(CommandsFixture, PicTxUploadsWithTheMonitorHeldBeforeTheTxByte) {
+    bool heldDuringUpload = true;
+    transfer.setProgress(
+        [&](int, int) { heldDuringUpload = heldDuringUpload && monitor.isHeld(); });
     commands.transmit(ModeId::S2, true, false);
     EXPECT_EQ(converter->uploadedLines(), 256);
-    EXPECT_EQ(
-        host.events.mid(0, 4),
-        QStringList({"frames", "status Load picture from PC to Orbis 70", "hold", "release"}));
+    EXPECT_TRUE(heldDuringUpload);
+    EXPECT_FALSE(monitor.isHeld());
+    EXPECT_EQ(host.events.mid(0, 4),
+              QStringList({"frames", "status Load picture from PC to Orbis 70", "hold", "frames"}));
     EXPECT_EQ(port->written().back(), char(54));
     EXPECT_EQ(port->written().front(), char(1));
 }
@@ -131,6 +142,60 @@ TEST_F(CommandsFixture, DigitizeSelfTimerMemoryAndFreeRunWriteTheirBytes) {
     EXPECT_TRUE(host.events.contains("status Orbis 70 - Memory 2"));
     EXPECT_EQ(host.events.last(),
               "status Free Run Mode R72, stopped use the Button \" RX Stop \" ");
+}
+
+// The program's end (a signal) cuts a running wait short: the command stops there and nothing
+// more reaches the converter, which would otherwise start to transmit while the program ends.
+TEST_F(CommandsFixture, TheProgramsEndDuringAWaitSendsNothingMore) {
+    struct Case {
+        const char* name;
+        int endAtMs;
+        std::vector<std::pair<int, std::int64_t>> sent;
+    };
+    const std::vector<Case> cases = {
+        {"ACQ/Tx in its 14 s wait", 5000, {{36, 0}, {36, 200}}},
+        {"ACQ/Tx between the digitize bytes", 100, {{36, 0}}},
+        {"10 s self-timer", 3500, {}},
+        {"2 s self-timer", 100, {{36, 0}}},
+    };
+    for (const Case& c : cases) {
+        VirtualClock local;
+        ConverterLink localLink(dialogs, local);
+        auto memory = std::make_unique<MemoryPort>(local);
+        MemoryPort* localPort = memory.get();
+        localLink.attachPort(std::move(memory));
+        PictureTransfer localTransfer(localLink, local);
+        CommandGate localGate;
+        RecordingHost localHost;
+        TransmitCommands localCommands(localLink, localTransfer, localGate, local, localHost);
+        std::vector<std::pair<int, std::int64_t>> sent;
+        localPort->setResponder(
+            [&](std::uint8_t byte, MemoryPort&) { sent.emplace_back(byte, local.elapsedMs()); });
+        auto signal = local.createTimer([&] { local.endWaits(); });
+        signal->start(c.endAtMs);
+        if (std::string(c.name).starts_with("ACQ"))
+            localCommands.transmit(ModeId::M1, false, true);
+        else if (std::string(c.name).starts_with("10"))
+            localCommands.selfTimer10s();
+        else
+            localCommands.selfTimer2s();
+        EXPECT_EQ(sent, c.sent) << c.name;
+        EXPECT_FALSE(localHost.events.contains("sound")) << c.name;
+    }
+}
+
+TEST_F(CommandsFixture, TheProgramsEndDuringAPicTxUploadStopsItAndSendsNoTxByte) {
+    int lines = 0;
+    transfer.setProgress([&](int position, int) {
+        lines = position;
+        if (position == 40)
+            clock.endWaits();
+    });
+    commands.transmit(ModeId::S2, true, false);
+    EXPECT_EQ(lines, 40);
+    EXPECT_LT(converter->uploadedLines(), 45);
+    EXPECT_NE(port->written().back(), char(54));
+    EXPECT_FALSE(monitor.isHeld());
 }
 
 TEST_F(CommandsFixture, NoCommandStartsWhileAnotherConverterOperationRuns) {

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Orbisctl.h"
 
-#include "settings/SettingsCodec.h"
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
-#include "settings/PortMap.h"
+#include "link/TRecThread.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
+#include "settings/PortMap.h"
+#include "settings/SettingsCodec.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
@@ -185,12 +186,13 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     }
     if (verb == "upload") {
         PictureTransfer transfer(link, clock);
-        return transfer.UploadPicture(uploadPicture) ? 0 : 1;
+        // No receive monitor runs in orbisctl: the hold holds nothing.
+        return transfer.UploadPicture(uploadPicture, MonitorHold(nullptr)) ? 0 : 1;
     }
     if (verb == "fetch") {
         PictureTransfer transfer(link, clock);
         QImage picture = WorkingPictures::defaultGradient();
-        if (!transfer.FetchPicture(picture))
+        if (!transfer.FetchPicture(picture, MonitorHold(nullptr)))
             return 1;
         const QString error = savePictureFile(picture, request.command[1]);
         if (!error.isEmpty()) {

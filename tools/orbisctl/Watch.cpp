@@ -26,15 +26,13 @@ constexpr int kPollMs = 10;
 
 // The monitor's window changes, as a terminal shows them: the announcements, and the end of the
 // reception time kept as a deadline.
-class ConsoleHost final : public MonitorHost {
+class ConsoleHost final : public SilentMonitorHost {
 public:
-    ConsoleHost(ConverterLink& link, Clock& clock, std::FILE* out)
-        : link_(link)
-        , clock_(clock)
+    ConsoleHost(Clock& clock, std::FILE* out)
+        : clock_(clock)
         , out_(out) {}
 
     void announce(std::uint8_t status) override {
-        link_.LastStatus = status;
         const auto id = modeByStatus(status);
         std::fprintf(out_, "%u %s %d\n", unsigned(status),
                      id ? qPrintable(mode(*id).displayName) : "-", receiveWaitMs(status));
@@ -43,18 +41,11 @@ public:
     }
     void startReceiveTimer(int intervalMs) override { deadline = clock_.nowMs() + intervalMs; }
     void stopReceiveTimer() override { deadline.reset(); }
-    void setStatusText(const QString&) override {}
-    void setLoadButtonEnabled(bool) override {}
-    void setRxStopColour(std::uint32_t) override {}
-    void selectRepeaterItem(int) override {}
-    int repeaterItemToSend() override { return -1; }
-    void removeFrames() override {}
 
     std::optional<std::int64_t> deadline;
     int announcements = 0;
 
 private:
-    ConverterLink& link_;
     Clock& clock_;
     std::FILE* out_;
 };
@@ -75,11 +66,10 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
                      [&](int) { stopRequested = true; });
 
     CommandGate gate;
-    ConsoleHost host(link, clock, out);
+    ConsoleHost host(clock, out);
     PictureTransfer transfer(link, clock);
     int fetched = 0;
     int status = 0;
-    link.LinkState = 1;
     TRecThread monitor(link, gate, host, clock);
     monitor.start();
 
@@ -94,14 +84,12 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
         if (host.deadline && clock.nowMs() >= *host.deadline) {
             host.deadline.reset();
             // The end of the reception time: what the program's end-of-reception timer does.
-            monitor.release();
-            link.LinkState = 1;
-            monitor.wake();
+            monitor.endReception();
             if (!options.saveFolder.isEmpty()) {
                 CommandGate::Operation operation(gate);
-                monitor.hold();
+                const MonitorHold hold(&monitor);
                 QImage picture = WorkingPictures::defaultGradient();
-                const bool complete = transfer.FetchPicture(picture);
+                const bool complete = transfer.FetchPicture(picture, hold);
                 const QString name =
                     QDir(options.saveFolder)
                         .filePath(WorkingPictures::timeStamp(QDateTime::currentDateTime()) +
@@ -116,14 +104,12 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
                     std::fflush(out);
                 }
                 ++fetched;
-                monitor.release();
             }
         }
         clock.sleep(kPollMs);
     }
-    link.LinkState = 0;
     gate.shut();
-    monitor.wake();
+    monitor.stop();
     return status;
 }
 

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReceptionController.h"
+
+#include "CommandGate.h"
+#include "ConverterLink.h"
+#include "LinkTexts.h"
+#include "ModeTable.h"
+
+#include "platform/Clock.h"
+
+namespace winorbis {
+
+ReceptionController::ReceptionController(ConverterLink& link, CommandGate& gate, Clock& clock,
+                                         ReceptionView& view)
+    : link_(link)
+    , view_(view)
+    , timer2_(gate.gatedTimer(clock, [this] { Timer2Timer(); }))
+    , monitor_(std::make_unique<TRecThread>(link, gate, static_cast<MonitorHost&>(*this), clock)) {}
+
+ReceptionController::~ReceptionController() {
+    stop();
+}
+
+void ReceptionController::start() {
+    monitor_->start();
+}
+
+void ReceptionController::stop() {
+    monitor_->stop();
+    timer2_->stop();
+}
+
+void ReceptionController::Timer2Timer() {
+    view_.setRxStopFace(linktext::kLoadingText, std::nullopt);
+    monitor_->endReception();
+    if (view_.savesAutomatically())
+        view_.fetchReceivedPicture();
+}
+
+bool ReceptionController::receiveTimerRunning() const {
+    return timer2_->isActive();
+}
+
+void ReceptionController::receiveStop() {
+    view_.removeFrames();
+    view_.setStatusText(linktext::kReceiveStopped);
+    link_.SendCommandByte(command::kBeginTransfer);
+    view_.setLoadButtonEnabled(true);
+    monitor_->stopReception();
+}
+
+void ReceptionController::switchRepeater(bool on) {
+    repeaterOn_ = on;
+    view_.showRepeaterSwitch(on);
+}
+
+void ReceptionController::selectRepeaterItem(int item) {
+    if (item < 0 || item >= int(modeTable().size()))
+        return;
+    repeaterItem_ = item;
+    view_.showRepeaterItem(item);
+}
+
+void ReceptionController::announce(std::uint8_t status) {
+    view_.selectTxModeItem(status);
+}
+
+void ReceptionController::startReceiveTimer(int intervalMs) {
+    timer2_->start(intervalMs);
+}
+
+void ReceptionController::stopReceiveTimer() {
+    timer2_->stop();
+}
+
+void ReceptionController::setStatusText(const QString& text) {
+    view_.setStatusText(text);
+}
+
+void ReceptionController::setLoadButtonEnabled(bool enabled) {
+    view_.setLoadButtonEnabled(enabled);
+}
+
+void ReceptionController::setRxStopColour(std::uint32_t colour) {
+    view_.setRxStopFace(linktext::kRxStopText, colour);
+}
+
+int ReceptionController::repeaterItemToSend() {
+    return repeaterOn_ ? repeaterItem_ : -1;
+}
+
+void ReceptionController::removeFrames() {
+    view_.removeFrames();
+}
+
+} // namespace winorbis
