@@ -3,9 +3,9 @@
 
 #include "ui_TForm1.h"
 
-#include "settings/PortMap.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "settings/PortMap.h"
 #include "workspace/StartupPictures.h"
 
 #include <QCloseEvent>
@@ -39,7 +39,8 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , portFactory_(services.portFactory)
     , pictureFiles_(folder_, dialogs_, pictures_, settings_)
     , transfer_(link_, clock_)
-    , commands_(link_, transfer_, gate_, clock_, *this) {
+    , commands_(link_, transfer_, gate_, clock_, *this)
+    , reception_(link_, gate_, clock_, *this) {
     ui_->setupUi(this);
     // The client area below the menu bar is 1024 x 702, the status line included.
     ui_->centralwidget->setFixedSize(kClientSize.width(),
@@ -64,7 +65,9 @@ QString TForm1::defaultCaptionFace() const {
 }
 
 void TForm1::FormCreate() {
-    // 1. The caption-placement state starts cleared; the caption part joins here.
+    // 1. The caption-placement state starts cleared (the caption placement is added here), and
+    //    so does the reserved settings value; reading the settings below gives it the file's
+    //    value, which is written back unchanged.
     settings_.reserved = 0;
 
     // 2. The program folder was taken when the window was made (the current directory, or the
@@ -82,7 +85,7 @@ void TForm1::FormCreate() {
 
     // 4. Settings.
     settings_.speedSelector = 2;
-    portNumber_ = store_.ReadSettings(settings_, defaultCaptionFace());
+    store_.ReadSettings(settings_, defaultCaptionFace());
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
     ui_->CheckBox3->setChecked(settings_.picTx);
@@ -93,35 +96,33 @@ void TForm1::FormCreate() {
         link_.attachPort(portFactory_());
     } else {
         PortMap::createIfMissing(folder_);
-        const QString device =
-            portDevice_.isEmpty() ? PortMap::load(folder_).device(portNumber_) : portDevice_;
+        const QString device = portDevice_.isEmpty()
+                                   ? PortMap::load(folder_).device(settings_.portNumber)
+                                   : portDevice_;
         link_.OpenConverterPort(settings_.speedSelector, device);
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
     // 7. The hidden TX-mode item of LastStatus.
     selectTxModeItem(link_.LastStatus);
-    // 8. The mini picture slots join here.
+    // 8. The mini picture slots are loaded here.
     // 9. Current picture file and TX picture name "$$$".
     pictures_.currentFile = WorkingPictures::kNone;
     pictures_.txName = WorkingPictures::kNone;
     // 10. The MyCall button's caption, 11. the eight standard-text buttons, 13. the font size and
     //     text turn fields with the placement font, and 14. the "Shadow" and "Italic" boxes: the
-    //     caption part joins here.
+    //     caption settings are shown here.
     // 12. The start-up pictures: "\DEFALT.BMP" written and loaded into the TX and RX pictures
-    //     (the font example of the caption part joins between the two), then "\Gray.BMP".
+    //     (the caption font example is drawn between the two), then "\Gray.BMP".
     {
         const StartupPictures startup(folder_, dialogs_);
         const bool written = startup.writeDefaultPicture();
         startup.loadDefaultPicture(pictures_, written);
         startup.writeGrayPicture();
     }
-    // 15. The hidden "Hand RX" button's caption "RX": the caption part's layout joins here.
-    // 16. LinkState 1, and the receive monitor, running at once.
-    link_.LinkState = 1;
-    MonitorHost& host = *this;
-    monitor_ = std::make_unique<TRecThread>(link_, gate_, host, clock_);
-    monitor_->start();
+    // 15. The hidden "Hand RX" button's caption "RX" is set with the caption layout.
+    // 16. The receive monitor, running at once: the link is idle.
+    reception_.start();
     // 17. The TX picture of the last run.
     LoadPicClick();
 }
@@ -135,8 +136,10 @@ bool TForm1::exitSteps() {
 }
 
 void TForm1::ExitClick() {
-    if (exitSteps())
-        close();
+    if (!exitSteps())
+        return;
+    closeConfirmed_ = true;
+    close();
 }
 
 void TForm1::SaveEndPicClick() {
@@ -145,12 +148,13 @@ void TForm1::SaveEndPicClick() {
 }
 
 void TForm1::FormDestroy() {
-    // 1. The exit command's steps; the answer to its question changes nothing here.
-    exitSteps();
+    // 1. The TX picture is saved as "\start.bmp"; the close question was asked while the window
+    //    was still shown (closeEvent, ExitClick), never a second time here.
+    SaveEndPicClick();
     // 2. The help viewer: the program opens the manual in the desktop's viewer, which it does not
     //    own, so there is nothing to close.
-    // 3. LinkState 0 ends the receive monitor. It leaves its loop within one port read; it is
-    //    waited for only so long, so that nothing it uses goes away under it.
+    // 3. The receive monitor ends; it is waited for the few milliseconds it needs to leave its
+    //    loop, so that nothing it uses goes away under it.
     stopMonitor();
     // 4. The three working pictures are freed with the window.
     // 5. Settings.
@@ -161,24 +165,35 @@ void TForm1::Terminate() {
     if (terminating_)
         return;
     terminating_ = true;
+    // A wait or transfer that runs now returns at once and its command sends nothing more; every
+    // event loop ends (an open message box's among them).
+    clock_.endWaits();
+    QCoreApplication::exit(0);
+    // The rest runs when the command has unwound (at once when none runs): a fetch has stored
+    // what it received and its hold on the monitor has ended by then.
+    gate_.whenIdle([this] { finishTermination(); });
+}
+
+void TForm1::finishTermination() {
     stopMonitor();
     SaveEndPicClick();
     store_.WriteSettings(settings_);
-    // Ends the main event loop and every nested one (an open message box among them); the
-    // destruction then repeats the writes with whatever the unwinding commands left.
     QCoreApplication::exit(0);
 }
 
 void TForm1::stopMonitor() {
-    link_.LinkState = 0;
     gate_.shut();
-    if (monitor_) {
-        monitor_->wake();
-        monitor_.reset();
-    }
+    reception_.stop();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // The question is asked while the window is still shown, and "No" keeps the program running.
+    // A program ended by a signal, or by "Exit" after its own question, asks nothing more.
+    if (!terminating_ && !closeConfirmed_ && !exitSteps()) {
+        event->ignore();
+        return;
+    }
+    closeConfirmed_ = true;
     event->accept();
     // The program runs until the main window closes, whatever other window is still open.
     QCoreApplication::quit();

@@ -2,14 +2,14 @@
 #pragma once
 
 #include "AppServices.h"
-#include "settings/Settings.h"
-#include "settings/SettingsStore.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
-#include "link/TRecThread.h"
+#include "link/ReceptionController.h"
 #include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 #include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
 
@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class QButtonGroup;
 class QSoundEffect;
 
 namespace Ui {
@@ -30,8 +31,8 @@ namespace winorbis {
 
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
-// the whole run and wires the main window's controls to the subsystems.
-class TForm1 : public QMainWindow, private MonitorHost, private CommandHost {
+// the whole run and wires the main window's controls to the subsystems and their controllers.
+class TForm1 : public QMainWindow, private ReceptionView, private CommandHost {
     Q_OBJECT
 public:
     explicit TForm1(const AppServices& services, QWidget* parent = nullptr);
@@ -40,24 +41,24 @@ public:
     const ProgramFolder& programFolder() const { return folder_; }
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
-    int PortNumber() const { return portNumber_; }
+    int PortNumber() const { return settings_.portNumber; }
     ConverterLink& link() { return link_; }
     WorkingPictures& pictures() { return pictures_; }
-    TRecThread* monitor() { return monitor_.get(); }
+    ReceptionController& reception() { return reception_; }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
-    bool receiveTimerRunning() const { return timer2_ && timer2_->isActive(); }
+    bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
     void setStatusText(const QString& text) override;
 
     // The converter commands of the main window.
     void ToOrbisClick();
     void FromOrbisClick();
-    void RXSTOPClick();
-    void Timer2Timer();
-    void Ein2Click();
-    void Aus2Click();
+    void RXSTOPClick() { reception_.receiveStop(); }
+    void Timer2Timer() { reception_.Timer2Timer(); }
+    void Ein2Click() { reception_.switchRepeater(true); }
+    void Aus2Click() { reception_.switchRepeater(false); }
     void CheckBox2Click();
-    bool repeaterOn() const;
+    bool repeaterOn() const { return reception_.repeaterOn(); }
 
     // Transmit, capture and memory commands.
     void R36TxClick() { transmitClick(ModeId::R36); }
@@ -94,8 +95,10 @@ public:
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
     void SaveEndPicClick();
-    // Ends the program in order without asking (SIGTERM, SIGINT): the TX picture and the settings
-    // are written, then the event loops end. Works inside an open message box as well.
+    // Ends the program in order without asking (SIGTERM, SIGINT): a running converter command
+    // stops at its next step without sending anything more (a fetch keeps what it has received),
+    // then the monitor ends, the TX picture and the settings are written and the event loops end.
+    // Works inside an open message box as well.
     void Terminate();
 
 protected:
@@ -109,9 +112,9 @@ private:
     bool exitSteps();
     QString defaultCaptionFace() const;
     void connectControls();
+    // The rest of Terminate(), once no converter command runs any more.
+    void finishTermination();
     void stopMonitor();
-    // The hidden TX-mode item that belongs to a status byte.
-    void selectTxModeItem(std::uint8_t status);
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
     void storeReceivedPicture();
     void removeFrames() override;
@@ -123,20 +126,19 @@ private:
     void PaintBox1Click();
 
     // CommandHost: what the transmit and capture commands need.
-    void holdMonitor() override;
-    void releaseMonitor() override;
+    MonitorHold holdMonitor() override { return reception_.hold(); }
     const QImage& txPicture() const override { return pictures_.tx; }
     void playConfirmation() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // MonitorHost: the window changes the receive monitor asks for.
-    void announce(std::uint8_t status) override;
-    void startReceiveTimer(int intervalMs) override;
-    void stopReceiveTimer() override;
+    // ReceptionView: what the reception shows.
+    void selectTxModeItem(std::uint8_t status) override;
     void setLoadButtonEnabled(bool enabled) override;
-    void setRxStopColour(std::uint32_t colour) override;
-    void selectRepeaterItem(int item) override;
-    int repeaterItemToSend() override;
+    void setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) override;
+    void showRepeaterItem(int item) override;
+    void showRepeaterSwitch(bool on) override;
+    bool savesAutomatically() const override;
+    void fetchReceivedPicture() override { FromOrbisClick(); }
 
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;
@@ -154,13 +156,14 @@ private:
     CommandGate gate_;
     PictureTransfer transfer_;
     TransmitCommands commands_;
+    ReceptionController reception_;
+    QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1
     QSoundEffect* mediaPlayer1_ = nullptr;
     // The status text each control shows while the mouse moves over it.
     QHash<QObject*, QString> mouseMoveTexts_;
-    std::unique_ptr<ClockTimer> timer2_;
-    std::unique_ptr<TRecThread> monitor_;
-    int portNumber_ = 1;
     bool terminating_ = false;
+    // The operator has answered the close question with "Yes".
+    bool closeConfirmed_ = false;
 };
 
 } // namespace winorbis

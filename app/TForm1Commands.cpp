@@ -110,17 +110,7 @@ void TForm1::ACQandTXClick() {
 }
 
 void TForm1::CheckBox4Click() {
-    // Inserting the callsign into the TX picture (CallClick): the caption part joins here.
-}
-
-void TForm1::holdMonitor() {
-    if (monitor_)
-        monitor_->hold();
-}
-
-void TForm1::releaseMonitor() {
-    if (monitor_)
-        monitor_->release();
+    // Inserting the callsign into the TX picture (CallClick) is added with the captions.
 }
 
 void TForm1::playConfirmation() {

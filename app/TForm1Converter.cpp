@@ -46,14 +46,15 @@ void TForm1::connectControls() {
     ui_->PaintBox2->setFit(PaintBox::Fit::Scaled);
     ui_->PaintBox2->setBackground(colours::clAqua.toQColor());
 
-    auto* repeaterItems = new QButtonGroup(this);
+    repeaterItems_ = new QButtonGroup(this);
     const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
                                         ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
                                         ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
     for (int i = 0; i < items.size(); ++i)
-        repeaterItems->addButton(items[i], i);
+        repeaterItems_->addButton(items[i], i);
+    connect(repeaterItems_, &QButtonGroup::idClicked, this,
+            [this](int item) { reception_.selectRepeaterItem(item); });
 
-    timer2_ = gate_.gatedTimer(clock_, [this] { Timer2Timer(); });
     transfer_.setProgress([this](int position, int maximum) {
         if (ui_->ProgressBar1->Max() != maximum)
             ui_->ProgressBar1->setMax(maximum);
@@ -81,23 +82,22 @@ void TForm1::setStatusText(const QString& text) {
 }
 
 void TForm1::removeFrames() {
-    // Erasing a pending caption frame and picture-in-picture frame: the caption part joins here.
+    // Erasing a pending caption frame and picture-in-picture frame is added with the captions.
 }
 
-bool TForm1::repeaterOn() const {
-    return ui_->Ein2->isChecked();
+void TForm1::showRepeaterSwitch(bool on) {
+    ui_->Ein2->setChecked(on);
+    ui_->Aus2->setChecked(!on);
+    ui_->Label27->setVisible(on);
 }
 
-void TForm1::Ein2Click() {
-    ui_->Ein2->setChecked(true);
-    ui_->Aus2->setChecked(false);
-    ui_->Label27->setVisible(true);
+void TForm1::showRepeaterItem(int item) {
+    if (QAbstractButton* button = repeaterItems_->button(item))
+        button->setChecked(true);
 }
 
-void TForm1::Aus2Click() {
-    ui_->Aus2->setChecked(true);
-    ui_->Ein2->setChecked(false);
-    ui_->Label27->setVisible(false);
+bool TForm1::savesAutomatically() const {
+    return ui_->CheckBox2->isChecked();
 }
 
 void TForm1::CheckBox2Click() {
@@ -117,14 +117,23 @@ void TForm1::selectTxModeItem(std::uint8_t status) {
     items[txModeItemFor(status)]->setChecked(true);
 }
 
+void TForm1::setLoadButtonEnabled(bool enabled) {
+    ui_->SpeedButton4->setEnabled(enabled);
+}
+
+void TForm1::setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) {
+    ui_->RXSTOP->setText(text);
+    if (colour)
+        ui_->RXSTOP->setFaceColor(TColor(*colour));
+}
+
 void TForm1::ToOrbisClick() {
     if (gate_.busy())
         return;
     CommandGate::Operation operation(gate_);
     setStatusText(kUploadStatus);
-    monitor_->hold();
-    transfer_.UploadPicture(pictures_.tx);
-    monitor_->release();
+    const MonitorHold hold = reception_.hold();
+    transfer_.UploadPicture(pictures_.tx, hold);
 }
 
 void TForm1::FromOrbisClick() {
@@ -140,78 +149,15 @@ void TForm1::FromOrbisClick() {
     ui_->PaintBox2->setVisible(true);
     removeFrames();
     setStatusText(kFetchStatus);
-    monitor_->hold();
-    ui_->FromOrbis->setEnabled(true);
-    transfer_.FetchPicture(pictures_.rx, [this](int) { ui_->PaintBox2->update(); });
-    // What has arrived is stored also when the fetch stopped early.
-    storeReceivedPicture();
-    monitor_->release();
+    {
+        const MonitorHold hold = reception_.hold();
+        ui_->FromOrbis->setEnabled(true);
+        transfer_.FetchPicture(pictures_.rx, hold, [this](int) { ui_->PaintBox2->update(); });
+        // What has arrived is stored also when the fetch stopped early.
+        storeReceivedPicture();
+    }
     ui_->FromOrbis->setEnabled(true);
     setStatusText(QStringLiteral(" "));
-}
-
-void TForm1::RXSTOPClick() {
-    removeFrames();
-    setStatusText(kReceiveStopped);
-    link_.SendCommandByte(command::kBeginTransfer);
-    ui_->SpeedButton4->setEnabled(true);
-    link_.LinkState = 1;
-    if (monitor_)
-        monitor_->wake();
-}
-
-void TForm1::Timer2Timer() {
-    if (monitor_)
-        monitor_->release();
-    ui_->RXSTOP->setText(kLoadingText);
-    link_.LinkState = 1;
-    if (monitor_)
-        monitor_->wake();
-    if (ui_->CheckBox2->isChecked())
-        FromOrbisClick();
-}
-
-void TForm1::announce(std::uint8_t status) {
-    link_.LastStatus = status;
-    selectTxModeItem(status);
-}
-
-void TForm1::startReceiveTimer(int intervalMs) {
-    timer2_->start(intervalMs);
-}
-
-void TForm1::stopReceiveTimer() {
-    timer2_->stop();
-}
-
-void TForm1::setLoadButtonEnabled(bool enabled) {
-    ui_->SpeedButton4->setEnabled(enabled);
-}
-
-void TForm1::setRxStopColour(std::uint32_t colour) {
-    ui_->RXSTOP->setText(kRxStopText);
-    ui_->RXSTOP->setFaceColor(TColor(colour));
-}
-
-void TForm1::selectRepeaterItem(int item) {
-    const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
-                                        ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
-                                        ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
-    if (item >= 0 && item < items.size())
-        items[item]->setChecked(true);
-}
-
-int TForm1::repeaterItemToSend() {
-    if (!repeaterOn())
-        return -1;
-    const QList<QRadioButton*> items = {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1,
-                                        ui_->RadioGroup1Item2, ui_->RadioGroup1Item3,
-                                        ui_->RadioGroup1Item4, ui_->RadioGroup1Item5};
-    for (int i = 0; i < items.size(); ++i) {
-        if (items[i]->isChecked())
-            return i;
-    }
-    return -1;
 }
 
 void TForm1::storeReceivedPicture() {
@@ -219,7 +165,7 @@ void TForm1::storeReceivedPicture() {
     const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
                                     QDateTime::currentDateTime());
     pictures_.draggedName = result.name;
-    // Showing the new picture in its mini slot: the mini slots join here.
+    // The new picture is shown in its mini slot here.
     for (const QString& error : result.errors)
         dialogs_.error(error);
 }

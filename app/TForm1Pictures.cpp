@@ -30,7 +30,7 @@ void TForm1::connectPictures() {
     connect(ui_->BitBtn3, &QPushButton::clicked, this, &TForm1::SaveEndPicClick);
     ui_->PaintBox1->installEventFilter(this);
 
-    // The clipboard buttons join with the clipboard commands.
+    // The clipboard buttons are enabled with the clipboard commands.
     for (QToolButton* clipboard : {ui_->SpeedButton1, ui_->SpeedButton2, ui_->SpeedButton3})
         clipboard->setEnabled(false);
 
@@ -54,23 +54,23 @@ void TForm1::showTxPicture() {
 
 void TForm1::BildladenTxClick() {
     removeFrames();
-    pictureFiles_.openAndLoad(link_.LinkState == 1);
+    pictureFiles_.openAndLoad(link_.isIdle());
     showTxPicture();
 }
 
 void TForm1::PaintBox1Click() {
-    if (link_.LinkState != 1)
+    if (!link_.isIdle())
         return;
-    // A pending caption frame takes the click instead: the caption part joins here.
+    // A pending caption frame takes the click instead; the caption placement is added here.
     pictureFiles_.reloadLastChosen();
     showTxPicture();
-    // The drag state of the mini slots joins here.
+    // The drag state of the mini slots is reset here.
 }
 
 void TForm1::BildspeichernTxClick() {
     removeFrames();
     pictureFiles_.storeInTxCatalog();
-    // Showing the picture in its TX catalog position joins with the catalog window.
+    // The catalog window shows the picture in its TX catalog position here.
 }
 
 void TForm1::BildspeichernunterTxClick() {
@@ -80,7 +80,7 @@ void TForm1::BildspeichernunterTxClick() {
 void TForm1::BildspeichernRxClick() {
     removeFrames();
     pictureFiles_.storeInRxCatalog();
-    // Showing the picture and its name in the RX catalog joins with the catalog window.
+    // The catalog window shows the picture and its name in the RX catalog here.
 }
 
 void TForm1::BildspeichernunterRxClick() {

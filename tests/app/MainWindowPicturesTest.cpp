@@ -61,12 +61,12 @@ TEST_F(PicturesFixture, APictureChosenInTheOpenDialogIsScaledIntoTheTxPicture) {
 }
 
 TEST_F(PicturesFixture, NoPictureIsLoadedWhileAReceptionRuns) {
-    form->link().LinkState = 10;
+    port->arrive(QByteArray(1, char(172)));
+    ASSERT_TRUE(pumpUntil([&] { return form->link().linkState() == LinkState::Waiting; }));
     dialogs.answerFile(writePicture(dir.path() + "/x.bmp", {10, 10}, Qt::red));
     control<QAction>("Bildfnen1")->trigger();
     EXPECT_TRUE(dialogs.fileRequests().isEmpty());
     EXPECT_EQ(form->pictures().tx.pixel(10, 10), QColor(Qt::darkGreen).rgb());
-    form->link().LinkState = 1;
 }
 
 TEST_F(PicturesFixture, TheCatalogStoresWriteTheirFilesAndCountOn) {

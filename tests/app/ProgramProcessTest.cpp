@@ -37,7 +37,7 @@ void startProgram(QProcess& process, const QString& folder) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(WINORBIS_BINARY, {"--folder", folder, "--simulate"});
+    process.start(WINORBIS_BINARY, {"--folder", folder, "--simulate", "--verbose"});
     ASSERT_TRUE(process.waitForStarted(10000));
 }
 

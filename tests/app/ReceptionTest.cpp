@@ -38,7 +38,7 @@ struct ReceptionFixture : MainWindowFixture {
     // timer.
     void announceMartin1() {
         port->arrive(QByteArray(1, char(172)));
-        ASSERT_TRUE(pumpUntil([&] { return form->link().LinkState == 10; }));
+        ASSERT_TRUE(pumpUntil([&] { return form->link().linkState() == LinkState::Waiting; }));
         ASSERT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
         EXPECT_TRUE(form->statusText().startsWith(" Mode Martin 1"));
     }
@@ -119,7 +119,7 @@ TEST_F(ReceptionFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     EXPECT_EQ(shown[1].text, "Repeater Function is switched on.");
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
     EXPECT_EQ(form->statusText(), " ");
-    EXPECT_FALSE(form->monitor()->isHeld());
+    EXPECT_FALSE(form->reception().monitor().isHeld());
 }
 
 TEST_F(ReceptionFixture, PcToOrbisUploadsTheTxPicture) {
@@ -132,7 +132,7 @@ TEST_F(ReceptionFixture, PcToOrbisUploadsTheTxPicture) {
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(converter->memory[0], pc::headerLine());
     EXPECT_EQ(converter->memory[128], pc::encodeImageRow(form->pictures().tx, 128));
-    EXPECT_FALSE(form->monitor()->isHeld());
+    EXPECT_FALSE(form->reception().monitor().isHeld());
 }
 
 TEST_F(ReceptionFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
@@ -175,7 +175,7 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     QImage frame(420, 256, QImage::Format_RGB888);
     frame.fill(qRgb(255, 0, 0));
     sim.receive(60, frame);
-    ASSERT_TRUE(pumpUntil([&] { return form.link().LinkState == 10; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.link().linkState() == LinkState::Waiting; }));
     ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
     EXPECT_TRUE(form.statusText().startsWith(" Mode Scottie 1"));
     clock.advance(111000);

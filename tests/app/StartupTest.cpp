@@ -117,17 +117,51 @@ TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePic
     EXPECT_EQ(QFile(dir.path() + "/Gray.BMP").size(), 14454);
 }
 
-TEST_F(StartupFixture, TheDestructionAsksTheExitQuestionAndWritesTheSettings) {
+TEST_F(StartupFixture, TheDestructionWritesTheSettingsWithoutAskingAgain) {
     {
         AppWindows windows(services());
         windows.main().settings().callsign = "G4ABC";
         dialogs.clear();
-        dialogs.answerYesNo(false); // the answer changes nothing here
     }
-    EXPECT_EQ(dialogs.texts(), QStringList{"WinOrbis 70p close?"});
-    EXPECT_EQ(dialogs.shown().first().what, "beep");
-    EXPECT_EQ(dialogs.shown().first().text, "0");
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 15), "G4ABC");
+    EXPECT_TRUE(QFile::exists(dir.path() + "/start.bmp"));
+}
+
+TEST_F(StartupFixture, ClosingTheWindowAsksWhileItIsShownAndNoKeepsItOpen) {
+    {
+        AppWindows windows(services());
+        windows.main().show();
+        dialogs.clear();
+        dialogs.answerYesNo(false);
+        EXPECT_FALSE(windows.main().close());
+        EXPECT_TRUE(windows.main().isVisible());
+        EXPECT_EQ(dialogs.texts(), QStringList{"WinOrbis 70p close?"});
+        EXPECT_EQ(dialogs.shown().first().what, "beep");
+
+        dialogs.clear();
+        dialogs.answerYesNo(true);
+        EXPECT_TRUE(windows.main().close());
+        EXPECT_FALSE(windows.main().isVisible());
+        EXPECT_EQ(dialogs.texts(), QStringList{"WinOrbis 70p close?"});
+        dialogs.clear();
+    }
+    // The destruction that follows the close asks nothing more.
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+}
+
+TEST_F(StartupFixture, TheReservedSettingsValueOfTheFileSurvivesARun) {
+    {
+        AppWindows windows(services());
+        windows.main().settings().reserved = 77;
+    }
+    // Cleared at creation, then read from the file: the file's value is kept and written back.
+    EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 3), "77");
+    {
+        AppWindows windows(services());
+        EXPECT_EQ(windows.main().settings().reserved, 77);
+    }
+    EXPECT_EQ(lineOf(dir.path() + "/COM.DAT", 3), "77");
 }
 
 TEST_F(StartupFixture, ExitAnsweredNoLeavesTheProgramRunning) {
