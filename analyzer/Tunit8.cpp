@@ -10,7 +10,7 @@ Tunit8::Tunit8(QWidget* parent)
     , ui_(std::make_unique<Ui::Tunit8>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The display box, scale and buttons join here.
+    // The display box, scale and buttons are set up here.
 }
 
 Tunit8::~Tunit8() = default;

@@ -10,7 +10,7 @@ TForm2::TForm2(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The font list and its buttons join here.
+    // The font list and its buttons are set up here.
 }
 
 TForm2::~TForm2() = default;

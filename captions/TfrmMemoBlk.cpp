@@ -9,7 +9,7 @@ TfrmMemoBlk::TfrmMemoBlk(QWidget* parent)
     : QWidget(parent)
     , ui_(std::make_unique<Ui::TfrmMemoBlk>()) {
     ui_->setupUi(this);
-    // The outline list and its buttons join here.
+    // The outline list and its buttons are set up here.
 }
 
 TfrmMemoBlk::~TfrmMemoBlk() = default;

@@ -10,7 +10,7 @@ TForm3::TForm3(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The three catalog panels join here.
+    // The three catalog panels are set up here.
 }
 
 TForm3::~TForm3() = default;

@@ -10,7 +10,7 @@ TForm4::TForm4(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm4>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The memory page, text and function controls join here.
+    // The memory page, text and function controls are set up here.
 }
 
 TForm4::~TForm4() = default;

@@ -10,7 +10,7 @@ TMainForm::TMainForm(QWidget* parent)
     , ui_(std::make_unique<Ui::TMainForm>()) {
     ui_->setupUi(this);
     move(200, 99);
-    // The table grid, its tool buttons and menu join here.
+    // The table grid, its tool buttons and menu are set up here.
 }
 
 TMainForm::~TMainForm() = default;

@@ -10,7 +10,7 @@ TForm7::TForm7(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm7>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The preview picture joins here.
+    // The preview picture is shown here.
 }
 
 TForm7::~TForm7() = default;
