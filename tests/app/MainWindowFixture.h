@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/TForm1.h"
+#include "support/EventPump.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -14,9 +15,6 @@
 #include <functional>
 
 namespace winorbis::test {
-
-// Runs the user-interface side until the condition holds (at most ms of real time).
-bool pumpUntil(const std::function<bool()>& condition, int ms = 5000);
 
 // The main window in a temporary program folder, with scripted dialogs, virtual time and a
 // converter in memory behind its port.

@@ -4,6 +4,7 @@
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
 #include "link/TRecThread.h"
+#include "support/EventPump.h"
 #include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -75,19 +76,6 @@ struct MonitorFixture : ::testing::Test {
     void TearDown() override {
         gate.shut();
         monitor.reset();
-    }
-    // Runs the user-interface side until the condition holds (at most 5 s of real time).
-    bool pumpUntil(const std::function<bool()>& condition) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents();
-            QThread::usleep(200);
-        }
-        QCoreApplication::processEvents();
-        return true;
     }
     void endWait() { monitor->endReception(); }
 };

@@ -4,6 +4,7 @@
 #include "link/ReceptionController.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
+#include "support/EventPump.h"
 #include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -65,18 +66,6 @@ struct ReceptionFixture : ::testing::Test {
     void TearDown() override {
         gate.shut();
         reception.reset();
-    }
-    bool pumpUntil(const std::function<bool()>& condition) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents();
-            QThread::usleep(200);
-        }
-        QCoreApplication::processEvents();
-        return true;
     }
     void announce(std::uint8_t status) {
         port->arrive(QByteArray(1, char(status)));
