@@ -5,14 +5,28 @@
 #include "PictureTexts.h"
 #include "WorkingPictures.h"
 
-#include "settings/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "platform/vexfile/PictureConversions.h"
+#include "settings/Settings.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTemporaryFile>
 
 namespace winorbis {
+
+QString ReceivedPictureStore::unusedFileName(const QString& folder, const QString& stamp,
+                                             const QString& suffix) {
+    const QDir dir(folder);
+    QSet<QString> taken;
+    const auto entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries)
+        taken.insert(entry.toLower());
+    QString name = stamp + suffix;
+    for (int number = 2; taken.contains(name.toLower()); ++number)
+        name = QStringLiteral("%1_%2%3").arg(stamp).arg(number).arg(suffix);
+    return dir.filePath(name);
+}
 
 ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, Settings& settings,
                                                          bool saveAuto,
@@ -31,7 +45,8 @@ ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, 
 
     if (!saveAuto)
         return result;
-    result.jpegFile = folder_.path(QStringLiteral("\\AutoSpeichern\\%1.jpg").arg(result.name));
+    result.jpegFile =
+        unusedFileName(folder_.path(u"\\AutoSpeichern"), result.name, QStringLiteral(".jpg"));
     QString source = result.slotFile;
     QTemporaryFile fallback(QDir::tempPath() + QStringLiteral("/winorbis-XXXXXX.bmp"));
     if (!slotWritten) {

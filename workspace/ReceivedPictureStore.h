@@ -30,9 +30,16 @@ public:
 
     // Stores the picture under the settings' receive counter N: "\Kleinbilder\Bild" N ".bmp",
     // slot N's name (for N = 1..16), the counter advanced (from 16 on back to 1), and with
-    // saveAuto the copy "\AutoSpeichern\" stamp ".jpg" of quality 50.
+    // saveAuto the copy "\AutoSpeichern\" stamp ".jpg" of quality 50 (under the first name that
+    // unusedFileName gives, so that a picture never replaces another).
     Result store(const QImage& picture, Settings& settings, bool saveAuto,
                  const QDateTime& when) const;
+
+    // The path in the folder of stamp + suffix, or, when an entry of that name exists (in any
+    // letter case), of stamp "_2" suffix, stamp "_3" suffix ... whichever is the first free one.
+    // Time stamps have a resolution of one second; this keeps two pictures of one second apart.
+    static QString unusedFileName(const QString& folder, const QString& stamp,
+                                  const QString& suffix);
 
 private:
     const ProgramFolder& folder_;

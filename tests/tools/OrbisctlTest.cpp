@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbisctl against the simulated converter on a pseudo-terminal.
 #include "tools/orbisctl/Orbisctl.h"
-#include "settings/SettingsCodec.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "platform/Clock.h"
+#include "settings/SettingsCodec.h"
 #include "support/TestPictures.h"
 #include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
@@ -232,4 +232,33 @@ TEST_F(OrbisctlFixture, WatchSavesEachPictureWhenItsReceptionTimeHasRunOut) {
         << files[0].toStdString();
     EXPECT_EQ(QImage(dir.path() + "/rx/" + files[0]).size(), QSize(410, 256));
     EXPECT_TRUE(run.out.startsWith("60 Scottie 1 111000\nsaved ")) << run.out.toStdString();
+}
+
+TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
+    QTemporaryDir dir;
+    // Pictures of every second the run can take are there already.
+    const QDateTime start = QDateTime::currentDateTime();
+    QStringList before;
+    for (int second = 0; second < 60; ++second) {
+        const QString name = start.addSecs(second).toString("ddMMyy_HHmmss") + ".jpg";
+        QFile file(dir.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("an earlier picture");
+        before << name;
+    }
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::S1).statusByte, QImage()); });
+    test::VirtualClock clock;
+    const ToolRun run =
+        orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QStringList added = QDir(dir.path()).entryList(QDir::Files);
+    for (const QString& name : before) {
+        EXPECT_EQ(added.removeAll(name), 1);
+        QFile file(dir.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "an earlier picture");
+    }
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^\\d{6}_\\d{6}_2\\.jpg$").match(added[0]).hasMatch())
+        << added[0].toStdString();
 }

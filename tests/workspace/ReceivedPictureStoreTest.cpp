@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/ReceivedPictureStore.h"
 #include "PictureTestSupport.h"
-#include "settings/Settings.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,4 +108,33 @@ TEST_F(StoreFixture, ASlotFileThatCannotBeReplacedStaysWhole) {
         << result.errors[0].toStdString();
     EXPECT_EQ(test::readAll(slotFile), "the old slot picture");
     EXPECT_EQ(QDir(dir.path() + "/Kleinbilder").entryList(QDir::Files), QStringList{"Bild1.bmp"});
+}
+
+TEST_F(StoreFixture, TwoPicturesWithinOneSecondKeepBothJpegCopies) {
+    const auto first = store.store(picture, settings, true, when);
+    picture.fill(qRgb(20, 200, 60));
+    const auto second = store.store(picture, settings, true, when);
+    const auto third = store.store(picture, settings, true, when);
+    EXPECT_EQ(first.jpegFile, dir.path() + "/AutoSpeichern/061226_184501.jpg");
+    EXPECT_EQ(second.jpegFile, dir.path() + "/AutoSpeichern/061226_184501_2.jpg");
+    EXPECT_EQ(third.jpegFile, dir.path() + "/AutoSpeichern/061226_184501_3.jpg");
+    EXPECT_NEAR(qRed(QImage(first.jpegFile).pixel(100, 100)), 200, 12);
+    EXPECT_NEAR(qGreen(QImage(second.jpegFile).pixel(100, 100)), 200, 12);
+    // The slot names stay the plain time stamp.
+    EXPECT_EQ(settings.slotNames[1], "061226_184501");
+}
+
+TEST(UnusedFileName, CountsOnPastEveryNameInUseWhateverItsLetterCase) {
+    QTemporaryDir dir;
+    const QString stamp = "061226_184501";
+    EXPECT_EQ(ReceivedPictureStore::unusedFileName(dir.path(), stamp, ".jpg"),
+              dir.path() + "/061226_184501.jpg");
+    ASSERT_TRUE(test::writeAll(dir.path() + "/061226_184501.JPG", "x"));
+    ASSERT_TRUE(test::writeAll(dir.path() + "/061226_184501_2.jpg", "x"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("061226_184501_3.jpg")); // a folder is in the way too
+    EXPECT_EQ(ReceivedPictureStore::unusedFileName(dir.path(), stamp, ".jpg"),
+              dir.path() + "/061226_184501_4.jpg");
+    // Other stamps and suffixes are not affected.
+    EXPECT_EQ(ReceivedPictureStore::unusedFileName(dir.path(), stamp, ".bmp"),
+              dir.path() + "/061226_184501.bmp");
 }

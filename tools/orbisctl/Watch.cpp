@@ -10,6 +10,7 @@
 #include "link/TRecThread.h"
 #include "platform/Clock.h"
 #include "platform/TerminationWatcher.h"
+#include "workspace/ReceivedPictureStore.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QCoreApplication>
@@ -90,10 +91,9 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
                 const MonitorHold hold(&monitor);
                 QImage picture = WorkingPictures::defaultGradient();
                 const bool complete = transfer.FetchPicture(picture, hold);
-                const QString name =
-                    QDir(options.saveFolder)
-                        .filePath(WorkingPictures::timeStamp(QDateTime::currentDateTime()) +
-                                  QStringLiteral(".jpg"));
+                const QString name = ReceivedPictureStore::unusedFileName(
+                    options.saveFolder, WorkingPictures::timeStamp(QDateTime::currentDateTime()),
+                    QStringLiteral(".jpg"));
                 const QString error = savePictureFile(picture, name);
                 if (!error.isEmpty()) {
                     std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
