@@ -138,7 +138,7 @@ private:
     void showRepeaterItem(int item) override;
     void showRepeaterSwitch(bool on) override;
     bool savesAutomatically() const override;
-    void fetchReceivedPicture() override { FromOrbisClick(); }
+    void fetchReceivedPicture() override;
 
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;

@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QDateTime>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 
 namespace winorbis {
@@ -21,6 +22,9 @@ using namespace linktext;
 namespace {
 
 constexpr unsigned kBeepHand = 2;
+
+// True while the end of a reception fetches the picture, false for a fetch the operator starts.
+bool fetchIsAutomatic = false;
 
 // The hidden TX-mode selector's items, by the status byte that selects them.
 int txModeItemFor(std::uint8_t status) {
@@ -136,14 +140,25 @@ void TForm1::ToOrbisClick() {
     transfer_.UploadPicture(pictures_.tx, hold);
 }
 
+void TForm1::fetchReceivedPicture() {
+    const QScopedValueRollback automatic(fetchIsAutomatic, true);
+    FromOrbisClick();
+}
+
 void TForm1::FromOrbisClick() {
     if (gate_.busy())
         return;
+    const bool byOperator = !fetchIsAutomatic;
     CommandGate::Operation operation(gate_);
     ui_->PaintBox2->setVisible(false);
     if (repeaterOn()) {
-        dialogs_.beep(kBeepHand);
-        dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
+        // Nobody need be there at the end of a reception: the automatic fetch only notes it.
+        if (byOperator) {
+            dialogs_.beep(kBeepHand);
+            dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
+        } else {
+            setStatusText(kRepeaterNote);
+        }
     }
     ui_->SpeedButton15->setEnabled(true);
     ui_->PaintBox2->setVisible(true);

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -120,6 +121,28 @@ TEST_F(ReceptionFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
     EXPECT_EQ(form->statusText(), " ");
     EXPECT_FALSE(form->reception().monitor().isHeld());
+}
+
+TEST_F(ReceptionFixture, TheFetchAtTheEndOfAReceptionNotesTheRepeaterWithoutABox) {
+    start();
+    ASSERT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
+    form->Ein2Click();
+    QStringList statusTexts;
+    QObject::connect(form->findChild<QStatusBar*>("StatusBar1"), &QStatusBar::messageChanged,
+                     [&](const QString& text) { statusTexts << text; });
+    converter->fill(randomPicture(420, 256, 23));
+    announceMartin1();
+    endOfReception();
+    EXPECT_TRUE(statusTexts.contains("Repeater Function is switched on."))
+        << statusTexts.join('|').toStdString();
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+    EXPECT_EQ(files("/AutoSpeichern").size(), 1);
+    EXPECT_TRUE(dialogs.shown().isEmpty()) << dialogs.texts().join('|').toStdString();
+
+    // A fetch by hand afterwards still shows the note with its beep.
+    form->FromOrbisClick();
+    ASSERT_EQ(dialogs.count("beep"), 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Repeater Function is switched on."});
 }
 
 TEST_F(ReceptionFixture, PcToOrbisUploadsTheTxPicture) {
