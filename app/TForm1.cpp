@@ -119,6 +119,7 @@ void TForm1::FormCreate() {
         const bool written = startup.writeDefaultPicture();
         startup.loadDefaultPicture(pictures_, written);
         startup.writeGrayPicture();
+        startup.writeMissingConfirmationSound();
     }
     // 15. The hidden "Hand RX" button's caption "RX" is set with the caption layout.
     // 16. The receive monitor, running at once: the link is idle.

@@ -12,7 +12,9 @@
 #include <QDir>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace winorbis {
 
@@ -73,6 +75,54 @@ QByteArray StartupPictures::grayPictureBytes() {
     QByteArray bytes = emptyBmp(80, 60);
     std::fill(bytes.begin() + kHeaderSize, bytes.end(), char(160));
     return bytes;
+}
+
+QByteArray StartupPictures::confirmationSoundBytes() {
+    constexpr int kHeader = 44;
+    constexpr int kBeepSamples = kSoundRate / 10;
+    constexpr int kRampSamples = 40; // 5 ms up and down, so that no beep starts with a click
+    constexpr double kFrequency = 1000.0;
+    constexpr double kAmplitude = 90.0;
+    QByteArray bytes(kHeader + kSoundSamples, '\0');
+    // RIFF header, the 16-byte "fmt " chunk of PCM (format 1), and the "data" chunk.
+    bytes.replace(0, 4, "RIFF");
+    put32(bytes, 4, std::uint32_t(bytes.size() - 8));
+    bytes.replace(8, 8, "WAVEfmt ");
+    put32(bytes, 16, 16);
+    put16(bytes, 20, 1);          // PCM
+    put16(bytes, 22, 1);          // mono
+    put32(bytes, 24, kSoundRate); // samples per second
+    put32(bytes, 28, kSoundRate); // bytes per second
+    put16(bytes, 32, 1);          // bytes per sample frame
+    put16(bytes, 34, 8);          // bits per sample
+    bytes.replace(36, 4, "data");
+    put32(bytes, 40, kSoundSamples);
+    // 8-bit samples are unsigned, silence is 128.
+    for (int i = 0; i < kSoundSamples; ++i) {
+        const int inPart = i % kBeepSamples;
+        const bool beeping = (i / kBeepSamples) % 2 == 0; // beep, pause, beep
+        double value = 0;
+        if (beeping) {
+            const int edge = std::min(inPart, kBeepSamples - 1 - inPart);
+            const double envelope = std::min(1.0, double(edge) / kRampSamples);
+            value = kAmplitude * envelope *
+                    std::sin(2 * std::numbers::pi * kFrequency * i / kSoundRate);
+        }
+        bytes[kHeader + i] = char(128 + int(std::lround(value)));
+    }
+    return bytes;
+}
+
+bool StartupPictures::writeMissingConfirmationSound() const {
+    if (folder_.exists(kSoundName))
+        return true;
+    const QString path = folder_.path(kSoundName);
+    const QString reason = replaceFileContents(path, confirmationSoundBytes());
+    if (reason.isEmpty())
+        return true;
+    dialogs_.error(QStringLiteral("The sound file \"%1\" cannot be written: %2")
+                       .arg(QDir::toNativeSeparators(path), reason));
+    return false;
 }
 
 bool StartupPictures::writeDefaultPicture() const {

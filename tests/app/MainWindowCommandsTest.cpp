@@ -85,7 +85,16 @@ TEST_F(CommandsWindowFixture, TheFreeRunMemoryAndDigitizeControlsWriteTheirBytes
     EXPECT_EQ(sentSince(before), QByteArray("\x3A\x20\x21\x24\x24\x24", 6));
 }
 
+TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerInANewFolderEndsWithoutABox) {
+    // The start-up wrote the confirmation sound the self-timer plays.
+    EXPECT_TRUE(QFile::exists(form->programFolder().path(u"\\ok.wav")));
+    control<QAction>("VerzgerterAuslser10s1")->trigger();
+    EXPECT_TRUE(port->written().endsWith("\x24\x24"));
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+}
+
 TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerWithoutOkWavShowsTheError) {
+    ASSERT_TRUE(QFile::remove(form->programFolder().path(u"\\ok.wav")));
     control<QAction>("VerzgerterAuslser10s1")->trigger();
     EXPECT_TRUE(port->written().endsWith("\x24\x24"));
     ASSERT_EQ(dialogs.texts().size(), 1);

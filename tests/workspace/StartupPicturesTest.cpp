@@ -7,9 +7,15 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 using namespace winorbis;
 using namespace winorbis::test;
@@ -115,4 +121,76 @@ TEST_F(StartupFixture, AMissingProgramFolderNeverLeavesThePicturesEmpty) {
     EXPECT_EQ(dialogs.count("error"), 2);
     EXPECT_EQ(pictures.tx.size(), QSize(410, 256));
     EXPECT_EQ(pictures.rx.size(), QSize(410, 256));
+}
+
+namespace {
+
+// The chunks of a RIFF/WAVE file by their four-letter names, read as any player reads them.
+QHash<QByteArray, QByteArray> waveChunks(const QByteArray& bytes) {
+    QHash<QByteArray, QByteArray> chunks;
+    if (bytes.size() < 12 || bytes.left(4) != "RIFF" || bytes.mid(8, 4) != "WAVE" ||
+        field(bytes, 4, 4) != quint32(bytes.size() - 8))
+        return chunks;
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const quint32 size = field(bytes, int(at + 4), 4);
+        if (at + 8 + qsizetype(size) > bytes.size())
+            return {};
+        chunks.insert(bytes.mid(at, 4), bytes.mid(at + 8, size));
+        at += 8 + size + (size & 1);
+    }
+    return chunks;
+}
+
+} // namespace
+
+TEST(StartupSound, IsAShortPcmWaveOfTwoBeeps) {
+    const auto chunks = waveChunks(StartupPictures::confirmationSoundBytes());
+    ASSERT_TRUE(chunks.contains("fmt ") && chunks.contains("data"));
+    const QByteArray format = chunks["fmt "];
+    ASSERT_EQ(format.size(), 16);
+    EXPECT_EQ(field(format, 0, 2), 1u);    // PCM
+    EXPECT_EQ(field(format, 2, 2), 1u);    // mono
+    EXPECT_EQ(field(format, 4, 4), 8000u); // samples per second
+    EXPECT_EQ(field(format, 8, 4), 8000u); // bytes per second
+    EXPECT_EQ(field(format, 12, 2), 1u);   // block alignment
+    EXPECT_EQ(field(format, 14, 2), 8u);   // bits per sample
+    const QByteArray data = chunks["data"];
+    ASSERT_EQ(data.size(), 2400); // 0.3 s
+
+    // Loud and silent stretches of 10 ms: sound, silence, sound, and quiet at both ends of each
+    // beep.
+    QString shape;
+    for (int at = 0; at < data.size(); at += 80) {
+        int peak = 0;
+        for (int i = at; i < at + 80; ++i)
+            peak = std::max(peak, std::abs(int(quint8(data[i])) - 128));
+        shape += peak > 60 ? 'B' : peak == 0 ? '.' : '?';
+    }
+    EXPECT_EQ(shape, "BBBBBBBBBB..........BBBBBBBBBB");
+    EXPECT_LE(std::abs(int(quint8(data[0])) - 128), 1);
+    EXPECT_LE(std::abs(int(quint8(data[2399])) - 128), 3);
+}
+
+TEST_F(StartupFixture, TheConfirmationSoundIsWrittenOnlyWhereThereIsNone) {
+    EXPECT_TRUE(startup.writeMissingConfirmationSound());
+    EXPECT_EQ(readAll(dir.path() + "/ok.wav"), StartupPictures::confirmationSoundBytes());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ok.wav"});
+
+    // The operator's own sound stays, in whatever letter case its name is.
+    ASSERT_TRUE(QFile::remove(dir.path() + "/ok.wav"));
+    ASSERT_TRUE(writeAll(dir.path() + "/OK.WAV", "my own sound"));
+    EXPECT_TRUE(startup.writeMissingConfirmationSound());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"OK.WAV"});
+    EXPECT_EQ(readAll(dir.path() + "/OK.WAV"), "my own sound");
+    EXPECT_EQ(dialogs.count("error"), 0);
+}
+
+TEST_F(StartupFixture, AConfirmationSoundThatCannotBeWrittenIsShownAndLeavesNothing) {
+    const ProgramFolder gone(dir.path() + "/nowhere");
+    const StartupPictures nowhere(gone, dialogs);
+    EXPECT_FALSE(nowhere.writeMissingConfirmationSound());
+    ASSERT_EQ(dialogs.count("error"), 1);
+    EXPECT_TRUE(dialogs.texts()[0].contains("ok.wav\" cannot be written"))
+        << dialogs.texts()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/nowhere"));
 }
