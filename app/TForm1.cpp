@@ -149,23 +149,37 @@ void TForm1::SaveEndPicClick() {
 }
 
 void TForm1::FormDestroy() {
-    // 1. The TX picture is saved as "\start.bmp"; the close question was asked while the window
-    //    was still shown (closeEvent, ExitClick), never a second time here.
-    SaveEndPicClick();
+    // 1. The close question was asked while the window was still shown (closeEvent, ExitClick),
+    //    never a second time here.
     // 2. The help viewer: the program opens the manual in the desktop's viewer, which it does not
     //    own, so there is nothing to close.
     // 3. The receive monitor ends; it is waited for the few milliseconds it needs to leave its
     //    loop, so that nothing it uses goes away under it.
     stopMonitor();
     // 4. The three working pictures are freed with the window.
-    // 5. Settings.
-    store_.WriteSettings(settings_);
+    // 5. The TX picture as "\start.bmp" and the settings, unless the program's end on a signal
+    //    has written them already.
+    if (!endFilesWritten_)
+        writeEndFiles();
+}
+
+void TForm1::writeEndFiles() {
+    removeFrames();
+    const bool picture = pictureFiles_.saveStartPicture();
+    const bool settings = store_.WriteSettings(settings_);
+    endFilesWritten_ = true;
+    if (!picture || !settings) {
+        endWritesFailed_ = true;
+        emit endWriteFailed();
+    }
 }
 
 void TForm1::Terminate() {
     if (terminating_)
         return;
     terminating_ = true;
+    // Nobody may be there to answer: from now on messages go to standard error only.
+    dialogs_.setUnattended(true);
     // A wait or transfer that runs now returns at once and its command sends nothing more; every
     // event loop ends (an open message box's among them).
     clock_.endWaits();
@@ -177,9 +191,8 @@ void TForm1::Terminate() {
 
 void TForm1::finishTermination() {
     stopMonitor();
-    SaveEndPicClick();
-    store_.WriteSettings(settings_);
-    QCoreApplication::exit(0);
+    writeEndFiles();
+    QCoreApplication::exit(endWritesFailed_ ? 1 : 0);
 }
 
 void TForm1::stopMonitor() {

@@ -100,6 +100,13 @@ public:
     // then the monitor ends, the TX picture and the settings are written and the event loops end.
     // Works inside an open message box as well.
     void Terminate();
+    // True when a write of the program's end (the TX picture, the settings) failed.
+    bool endWritesFailed() const { return endWritesFailed_; }
+
+signals:
+    // A write of the program's end (the TX picture, the settings) failed; also emitted during the
+    // destruction.
+    void endWriteFailed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +121,8 @@ private:
     void connectControls();
     // The rest of Terminate(), once no converter command runs any more.
     void finishTermination();
+    // Writes "\start.bmp" and "\COM.DAT", each whether the other failed or not.
+    void writeEndFiles();
     void stopMonitor();
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
     void storeReceivedPicture();
@@ -162,6 +171,8 @@ private:
     // The status text each control shows while the mouse moves over it.
     QHash<QObject*, QString> mouseMoveTexts_;
     bool terminating_ = false;
+    bool endFilesWritten_ = false;
+    bool endWritesFailed_ = false;
     // The operator has answered the close question with "Yes".
     bool closeConfirmed_ = false;
 };

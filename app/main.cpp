@@ -53,6 +53,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!line.folder.isEmpty()) {
+        // A folder that does not exist yet is made, as the picture folders are: a new station.
+        if (!QFileInfo::exists(line.folder)) {
+            if (QDir().mkpath(line.folder))
+                std::fprintf(stderr, "winorbis: created the program folder %s\n",
+                             qPrintable(line.folder));
+        }
         // The program folder is the current directory, so that relative names (the manual)
         // resolve there as well.
         if (!QFileInfo(line.folder).isDir() || !QDir::setCurrent(line.folder)) {
@@ -94,20 +100,28 @@ int main(int argc, char** argv) {
         if (windows) {
             windows->main().Terminate();
         } else {
+            // The rest of the start-up shows no box any more.
             terminationPending = true;
+            dialogs.setUnattended(true);
             QCoreApplication::exit(0);
         }
     });
+    // A write of the program's end that failed makes the exit status 1.
+    bool writeFailed = false;
     windows =
         std::make_unique<AppWindows>(AppServices{dialogs, clock, QDir::currentPath(), portDevice});
+    QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
     if (terminationPending) {
         windows->main().Terminate();
-        return 0;
+        windows.reset();
+        return writeFailed ? 1 : 0;
     }
     dialogs.setParent(&windows->main());
     if (simulator)
         windows->main().menuBar()->addMenu(
             new SimulatorMenu(*simulator, dialogs, windows->main().menuBar()));
     windows->main().show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    windows.reset(); // the destruction writes what the end on a signal has not written yet
+    return status != 0 || writeFailed ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 namespace winorbis {
@@ -46,6 +47,15 @@ public:
     // Opens a document or an address ("mailto:...") with the desktop's handler; false when none
     // could be started.
     virtual bool shellOpen(const QString& target) = 0;
+
+    // Unattended (the program ends on a signal, nobody may be there to answer): no box is shown
+    // any more. Messages go to standard error only; questions get "No" (or "Cancel"), file and
+    // input dialogs nothing.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
+    bool unattended() const { return unattended_.load(); }
+
+protected:
+    std::atomic<bool> unattended_{false};
 };
 
 // The Windows "|" filter ("Text *.bmp|*.BMP|All *.*|*.*") as Qt name filters ("Text (*.bmp)").

@@ -3,6 +3,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -13,8 +14,16 @@ namespace winorbis {
 namespace {
 
 int pipeFds[2] = {-1, -1};
+std::atomic<int> signalsSeen{0}; // lock-free, so usable in a signal handler
 
 extern "C" void onTerminationSignal(int number) {
+    // A second signal ends the program at once, whatever the first one's orderly end is doing
+    // (an operator pressing Ctrl+C again, a session manager that has waited long enough).
+    if (signalsSeen.fetch_add(1) > 0) {
+        ::signal(number, SIG_DFL);
+        ::raise(number);
+        return;
+    }
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(pipeFds[1], &byte, 1);
 }
@@ -23,6 +32,7 @@ extern "C" void onTerminationSignal(int number) {
 
 TerminationWatcher::TerminationWatcher(QObject* parent)
     : QObject(parent) {
+    signalsSeen = 0;
     if (pipeFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0)
         return;
     ::fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);

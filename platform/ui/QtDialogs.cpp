@@ -76,6 +76,8 @@ QWidget* QtDialogs::owner() const {
 void QtDialogs::message(const QString& text, Kind kind) {
     // Also on standard error, for stations that run without anyone watching the screen.
     std::fprintf(stderr, "winorbis: %s\n", qPrintable(text));
+    if (unattended())
+        return;
     onUiThread([&] {
         QMessageBox box(iconOf(kind), QApplication::applicationName(), text, QMessageBox::Ok,
                         owner());
@@ -84,6 +86,10 @@ void QtDialogs::message(const QString& text, Kind kind) {
 }
 
 bool QtDialogs::askYesNo(const QString& text, Kind kind) {
+    if (unattended()) {
+        std::fprintf(stderr, "winorbis: %s No\n", qPrintable(text));
+        return false;
+    }
     return onUiThread([&] {
         QMessageBox box(kind == Kind::Plain ? QMessageBox::Question : iconOf(kind),
                         QApplication::applicationName(), text, QMessageBox::NoButton, owner());
@@ -95,6 +101,10 @@ bool QtDialogs::askYesNo(const QString& text, Kind kind) {
 }
 
 bool QtDialogs::askOkCancel(const QString& text) {
+    if (unattended()) {
+        std::fprintf(stderr, "winorbis: %s Cancel\n", qPrintable(text));
+        return false;
+    }
     return onUiThread([&] {
         QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
                         QMessageBox::Ok | QMessageBox::Cancel, owner());
@@ -103,6 +113,8 @@ bool QtDialogs::askOkCancel(const QString& text) {
 }
 
 std::optional<QString> QtDialogs::openFile(const FileRequest& request) {
+    if (unattended())
+        return std::nullopt;
     return onUiThread([&]() -> std::optional<QString> {
         const QString path = QFileDialog::getOpenFileName(owner(), request.title,
                                                           request.folder + "/" + request.fileName,
@@ -114,6 +126,8 @@ std::optional<QString> QtDialogs::openFile(const FileRequest& request) {
 }
 
 std::optional<QString> QtDialogs::saveFile(const FileRequest& request) {
+    if (unattended())
+        return std::nullopt;
     return onUiThread([&]() -> std::optional<QString> {
         // The overwrite question belongs to the callers, as the program asks it in its own words.
         const QString path = QFileDialog::getSaveFileName(
@@ -126,6 +140,8 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest& request) {
 }
 
 std::optional<TColor> QtDialogs::chooseColour(TColor initial) {
+    if (unattended())
+        return std::nullopt;
     return onUiThread([&]() -> std::optional<TColor> {
         const QColor chosen = QColorDialog::getColor(initial.toQColor(), owner());
         if (!chosen.isValid())
@@ -136,6 +152,8 @@ std::optional<TColor> QtDialogs::chooseColour(TColor initial) {
 
 std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
                                             const QString& initial) {
+    if (unattended())
+        return std::nullopt;
     return onUiThread([&]() -> std::optional<QString> {
         bool ok = false;
         const QString text =

@@ -105,3 +105,24 @@ TEST(ProgramProcess, ACutSettingsFileIsKeptAsBadAndCompletedWhileTheMessageIsOpe
     EXPECT_EQ(rewritten.count("\r\n"), 585);
     EXPECT_TRUE(rewritten.startsWith(cut));
 }
+
+// A write that fails while the program ends on a signal shows no box that nobody would answer:
+// it is reported on standard error, the other file is still written, and the exit status says so.
+TEST(ProgramProcess, AFailedWriteAtTheEndOnASignalIsReportedAndTheOtherFileWritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("start.bmp")); // no picture can be written there
+    QProcess program;
+    startProgram(program, dir.path());
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/Gray.BMP"); }, 15000));
+    QThread::msleep(500);
+    QElapsedTimer timer;
+    timer.start();
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    const QByteArray diagnostics = program.readAllStandardError();
+    EXPECT_TRUE(diagnostics.contains("start.bmp")) << diagnostics.data();
+    EXPECT_EQ(readAll(dir.path() + "/COM.DAT").count("\r\n"), 585);
+}

@@ -21,10 +21,18 @@ void ScriptedDialogs::record(const QString& what, const QString& text) {
 }
 
 void ScriptedDialogs::message(const QString& text, Kind kind) {
-    record(kind == Kind::Error ? QStringLiteral("error") : QStringLiteral("message"), text);
+    // Unattended, the text goes to standard error only: no box.
+    if (unattended())
+        record(QStringLiteral("stderr"), text);
+    else
+        record(kind == Kind::Error ? QStringLiteral("error") : QStringLiteral("message"), text);
 }
 
 bool ScriptedDialogs::askYesNo(const QString& text, Kind) {
+    if (unattended()) {
+        record(QStringLiteral("stderr"), text);
+        return false;
+    }
     record(QStringLiteral("yesno"), text);
     std::lock_guard lock(mutex_);
     return take(yesNo_, true);
