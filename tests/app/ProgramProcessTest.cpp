@@ -126,3 +126,15 @@ TEST(ProgramProcess, AFailedWriteAtTheEndOnASignalIsReportedAndTheOtherFileWritt
     EXPECT_TRUE(diagnostics.contains("start.bmp")) << diagnostics.data();
     EXPECT_EQ(readAll(dir.path() + "/COM.DAT").count("\r\n"), 585);
 }
+
+TEST(ProgramProcess, AProgramFolderThatDoesNotExistYetIsMade) {
+    QTemporaryDir parent;
+    const QString folder = parent.path() + "/new/station";
+    QProcess program;
+    startProgram(program, folder);
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(folder + "/Gray.BMP"); }, 15000));
+    QThread::msleep(300);
+    endWithSigterm(program);
+    EXPECT_TRUE(program.readAllStandardError().contains("created the program folder"));
+    EXPECT_EQ(readAll(folder + "/COM.DAT").count("\r\n"), 585);
+}
