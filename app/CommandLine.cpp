@@ -19,14 +19,16 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             line.folder = arguments[++i];
         } else if (arg.startsWith(QLatin1String("--folder="))) {
             line.folder = arg.mid(9);
-        } else if (arg == QLatin1String("--port")) {
-            if (i + 1 >= arguments.size()) {
+        } else if (arg == QLatin1String("--port") || arg.startsWith(QLatin1String("--port="))) {
+            // An empty device would silently be the settings' port.
+            if (arg == QLatin1String("--port") && i + 1 < arguments.size())
+                line.port = arguments[++i];
+            else
+                line.port = arg.mid(7);
+            if (line.port.isEmpty()) {
                 line.error = QStringLiteral("--port needs a device");
                 return line;
             }
-            line.port = arguments[++i];
-        } else if (arg.startsWith(QLatin1String("--port="))) {
-            line.port = arg.mid(7);
         } else if (arg == QLatin1String("--simulate")) {
             line.simulate = true;
         } else if (arg == QLatin1String("--verbose")) {
@@ -42,8 +44,6 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     if (line.folder.isEmpty() && arguments.contains(QLatin1String("--folder=")))
         line.error = QStringLiteral("--folder needs a directory");
-    if (line.port.isEmpty() && arguments.contains(QLatin1String("--port=")))
-        line.error = QStringLiteral("--port needs a device");
     if (line.simulate && !line.port.isEmpty())
         line.error = QStringLiteral("--port and --simulate exclude each other");
     return line;

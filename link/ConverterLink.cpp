@@ -6,9 +6,8 @@
 #include "SerialPort.h"
 
 #include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
 #include "platform/Dialogs.h"
-
-#include <cstdio>
 
 namespace winorbis {
 
@@ -34,16 +33,16 @@ ConverterLink::~ConverterLink() = default;
 bool ConverterLink::OpenConverterPort(int speedSelector, const QString& device) {
     auto serial = std::make_unique<SerialPort>(clock_);
     serial->setGoneHandler([name = device] {
-        std::fprintf(stderr, "winorbis: the serial device %s has gone\n", qPrintable(name));
+        ConsoleNotes::write(QStringLiteral("the serial device %1 has gone").arg(name));
     });
     serial_ = serial.get();
     const bool opened = serial->open(device);
     const bool configured = opened && serial->configure(speedSelector);
     port_ = std::move(serial);
     if (!configured) {
-        std::fprintf(stderr, "winorbis: cannot use the serial device %s: %s\n",
-                     qPrintable(device.isEmpty() ? QStringLiteral("(none)") : device),
-                     qPrintable(serial_->lastError()));
+        ConsoleNotes::write(
+            QStringLiteral("cannot use the serial device %1: %2")
+                .arg(device.isEmpty() ? QStringLiteral("(none)") : device, serial_->lastError()));
         dialogs_.message(linktext::kNoInterface);
         return false;
     }

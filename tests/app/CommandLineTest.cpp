@@ -28,5 +28,12 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_FALSE(CommandLine::parse({"--folder="}).error.isEmpty());
     EXPECT_FALSE(CommandLine::parse({"--colour"}).error.isEmpty());
     EXPECT_FALSE(CommandLine::parse({"stray"}).error.isEmpty());
+    // No device is no port option, not the settings' port.
+    for (const QStringList& args :
+         QList<QStringList>{{"--port"}, {"--port", ""}, {"--port="}, {"--port", "", "--simulate"}})
+        EXPECT_EQ(CommandLine::parse(args).error, "--port needs a device")
+            << args.join(' ').toStdString();
+    EXPECT_EQ(CommandLine::parse({"--port", "/dev/ttyUSB0"}).port, "/dev/ttyUSB0");
+    EXPECT_EQ(CommandLine::parse({"--port=/dev/ttyUSB1"}).port, "/dev/ttyUSB1");
     EXPECT_TRUE(CommandLine::helpText().contains("--folder DIR"));
 }

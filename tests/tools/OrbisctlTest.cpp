@@ -132,11 +132,19 @@ TEST(Orbisctl, UsageErrorsExitWithTwo) {
                                                       {"--speed", "3", "stop"},
                                                       {"--port", "/dev/x", "--com", "1", "stop"},
                                                       {"--frobnicate", "stop"},
+                                                      {"--port", "", "stop"},
                                                       {"dance"}}) {
         const ToolRun run = orbisctl(args);
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("Usage: orbisctl")) << args.join(' ').toStdString();
+        // One line: the problem, and where the usage is.
+        EXPECT_TRUE(QRegularExpression("^orbisctl: [^\\n]+; see orbisctl --help\\n$")
+                        .match(run.err)
+                        .hasMatch())
+            << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
     }
+    EXPECT_EQ(orbisctl({"--port", "", "stop"}).err,
+              "orbisctl: --port needs a device; see orbisctl --help\n");
     const ToolRun help = orbisctl({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("freerun MODE"));
@@ -145,7 +153,12 @@ TEST(Orbisctl, UsageErrorsExitWithTwo) {
 TEST(Orbisctl, AMissingDeviceFailsWithNoResponse) {
     const ToolRun run = orbisctl({"--port", "/dev/no-such-converter", "send", "R36"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "No response from the interface\n");
+    // The note names the program and the device; the box text follows as it stands.
+    EXPECT_TRUE(run.err.startsWith("orbisctl: cannot use the serial device "
+                                   "/dev/no-such-converter: "))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith("\nNo response from the interface\n")) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 2);
 }
 
 TEST_F(OrbisctlFixture, UploadWritesTheHeaderAndRowsOneTo255WithTheirExchanges) {

@@ -59,8 +59,9 @@ std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why
     return std::nullopt;
 }
 
+// A usage error: the problem in one line, and where the whole usage is.
 int usage(std::FILE* err, const QString& why) {
-    std::fprintf(err, "orbisctl: %s\n\n%s", qPrintable(why), qPrintable(orbisctlHelp()));
+    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
     return 2;
 }
 
@@ -90,13 +91,15 @@ QString orbisctlHelp() {
         "  watch [--save DIR] [--count N]\n"
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
-        "                  reception time has run out and write it as DIR/ddmmyy_hhnnss.jpg; end\n"
-        "                  after N receptions or on Ctrl+C\n"
+        "                  reception time has run out and write it as DIR/ddmmyy_hhnnss.jpg\n"
+        "                  (ddmmyy_hhnnss_2.jpg ... when that name is taken); end after N\n"
+        "                  receptions or on Ctrl+C\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
 }
 
 int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std::FILE* err) {
+    const ConsoleNotes::Scope notes(QStringLiteral("orbisctl"), err);
     Request request;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -106,6 +109,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             return 0;
         } else if (a == "--port" && hasValue) {
             request.device = arguments[++i];
+            if (request.device.isEmpty())
+                return usage(err, QStringLiteral("--port needs a device"));
         } else if (a == "--com" && hasValue) {
             bool ok = false;
             request.com = arguments[++i].toInt(&ok);
