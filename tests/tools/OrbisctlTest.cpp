@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// orbisctl against the simulated converter on a pseudo-terminal.
+// orbisctl against the simulated converter on a pseudo-terminal, and the command line of the
+// simulator program.
 #include "tools/orbisctl/Orbisctl.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -274,4 +276,33 @@ TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
     ASSERT_EQ(added.size(), 1);
     EXPECT_TRUE(QRegularExpression("^\\d{6}_\\d{6}_2\\.jpg$").match(added[0]).hasMatch())
         << added[0].toStdString();
+}
+
+TEST(OrbisSim, RefusesAnUnknownOrIncompleteCommandLineByName) {
+    struct Case {
+        QStringList arguments;
+        QString error;
+    };
+    const QList<Case> cases = {
+        {{"--xyz"}, "orbis-sim: unknown option --xyz\n"},
+        {{"--paced", "--xyz", "--help"}, "orbis-sim: unknown option --xyz\n"},
+        {{"stray"}, "orbis-sim: unexpected argument stray\n"},
+        {{"--device"}, "orbis-sim: --device needs a value\n"},
+        {{"--speed", "3"}, "orbis-sim: --speed does not take 3\n"},
+        {{"--identify", "256"}, "orbis-sim: --identify does not take 256\n"},
+    };
+    for (const Case& c : cases) {
+        QProcess sim;
+        sim.start(ORBIS_SIM_BINARY, c.arguments);
+        ASSERT_TRUE(sim.waitForFinished(10000)) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(sim.exitCode(), 2) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(QString::fromLocal8Bit(sim.readAllStandardError()), c.error);
+        EXPECT_TRUE(sim.readAllStandardOutput().isEmpty());
+    }
+    QProcess help;
+    help.start(ORBIS_SIM_BINARY, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(10000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().startsWith("Usage: orbis-sim"));
 }

@@ -91,20 +91,38 @@ int main(int argc, char** argv) {
     int speed = 2;
     ConverterSimulator::Options options;
     const QStringList args = app.arguments().mid(1);
+    const auto usageError = [](const QString& why) {
+        std::fprintf(stderr, "orbis-sim: %s\n", qPrintable(why));
+        return 2;
+    };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == "--device" && i + 1 < args.size()) {
+        const bool takesValue = a == "--device" || a == "--speed" || a == "--identify";
+        if (takesValue && i + 1 >= args.size())
+            return usageError(QStringLiteral("%1 needs a value").arg(a));
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--device") {
             device = args[++i];
-        } else if (a == "--speed" && i + 1 < args.size()) {
-            speed = args[++i].toInt();
-        } else if (a == "--identify" && i + 1 < args.size()) {
-            options.identifyAnswer = std::uint8_t(args[++i].toInt());
+            ok = !device.isEmpty();
+        } else if (a == "--speed") {
+            speed = args[++i].toInt(&ok);
+            ok = ok && (speed == 1 || speed == 2);
+        } else if (a == "--identify") {
+            const int answer = args[++i].toInt(&ok);
+            ok = ok && answer >= 0 && answer <= 255;
+            options.identifyAnswer = std::uint8_t(answer);
         } else if (a == "--paced") {
             options.paced = true;
+        } else if (a.startsWith('-')) {
+            return usageError(QStringLiteral("unknown option %1").arg(a));
         } else {
-            std::fputs(kUsage, a == "--help" ? stdout : stderr);
-            return a == "--help" ? 0 : 2;
+            return usageError(QStringLiteral("unexpected argument %1").arg(a));
         }
+        if (!ok)
+            return usageError(QStringLiteral("%1 does not take %2").arg(a, args[i]));
     }
     options.baud = speed == 1 ? 1200 : 115200;
     options.log = [](const QString& text) {
