@@ -70,6 +70,9 @@ std::uint8_t ConverterLink::IdentifyConverter() {
             return byte;
         }
     }
+    if (serial_)
+        ConsoleNotes::write(
+            QStringLiteral("no answer from the converter on %1").arg(serial_->device()));
     dialogs_.beep(kBeepHand);
     dialogs_.message(linktext::kNoConnection);
     return 0;

@@ -6,12 +6,16 @@
 #include "link/PixelCodec.h"
 #include "link/SerialPort.h"
 #include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace winorbis;
 using winorbis::test::ScriptedDialogs;
@@ -50,7 +54,26 @@ TEST_F(SimulatorFixture, ASilentConverterFailsIdentifyAfterAboutHalfASecond) {
     EXPECT_EQ(link.IdentifyConverter(), 0);
     EXPECT_GE(timer.elapsed(), 400);
     EXPECT_EQ(dialogs.count("beep"), 1);
-    EXPECT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{"No connection to Orbis 70p. Control please the "
+                                           "interface (Setup) and the jumper in the Orbis 70p."});
+}
+
+TEST_F(SimulatorFixture, ASilentConverterIsNotedWithTheDeviceOnStandardError) {
+    sim.setSilent(true);
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* notes = open_memstream(&text, &size);
+    {
+        const ConsoleNotes::Scope scope(QStringLiteral("winorbis"), notes);
+        EXPECT_EQ(link.IdentifyConverter(), 0);
+        sim.setSilent(false);
+        sim.setIdentifyAnswer(196);
+        EXPECT_EQ(link.IdentifyConverter(), 196); // an answer is not noted
+    }
+    std::fclose(notes);
+    EXPECT_EQ(QByteArray(text, qsizetype(size)),
+              "winorbis: no answer from the converter on " + device.toLocal8Bit() + "\n");
+    std::free(text);
 }
 
 TEST_F(SimulatorFixture, AnUploadedLineIsAcknowledgedAndStored) {

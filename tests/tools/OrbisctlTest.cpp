@@ -101,8 +101,9 @@ TEST_F(OrbisctlFixture, ASilentConverterFailsWithTheNoConnectionMessage) {
     const ToolRun run = orbisctl({"--port", pty, "identify"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err, "No connection to Orbis 70p. Control please the interface (Setup) and the "
-                       "jumper in the Orbis 70p.\n");
+    EXPECT_EQ(run.err, "orbisctl: no answer from the converter on " + pty +
+                           "\nNo connection to Orbis 70p. Control please the interface (Setup) "
+                           "and the jumper in the Orbis 70p.\n");
 }
 
 TEST_F(OrbisctlFixture, TakesPortAndSpeedFromTheProgramFolder) {
