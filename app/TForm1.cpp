@@ -74,6 +74,8 @@ void TForm1::FormCreate() {
     //    folder of --folder). Missing picture folders are made now, so that no received or stored
     //    picture is lost for want of a folder.
     const QStringList missing = folder_.createMissingFolders();
+    // What a program killed in the middle of a write left behind goes now.
+    folder_.removeStaleTemporaryFiles();
     for (const QString& name : missing)
         qWarning("cannot create the folder %s", qPrintable(folder_.path(name)));
 

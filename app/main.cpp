@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // A file-size limit makes a write fail, which is reported, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     const CommandLine line = CommandLine::parse(programArguments(argc, argv));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgramFolder.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -63,6 +65,13 @@ QStringList ProgramFolder::createMissingFolders() const {
             failed << name;
     }
     return failed;
+}
+
+int ProgramFolder::removeStaleTemporaryFiles() const {
+    int removed = winorbis::removeStaleTemporaryFiles(folder_);
+    for (const QString& name : pictureFolders())
+        removed += winorbis::removeStaleTemporaryFiles(path(name));
+    return removed;
 }
 
 } // namespace winorbis

@@ -26,6 +26,9 @@ public:
     // The sub-folders that hold the program's pictures: "\Kleinbilder", "\TxKatalog",
     // "\RxKatalog", "\AutoSpeichern" and "\im0" .. "\im17".
     static QStringList pictureFolders();
+    // Removes what a program killed while writing left behind: the checked writer's stale
+    // temporary files, in the program folder and its picture folders. Returns how many.
+    int removeStaleTemporaryFiles() const;
     // Creates every missing picture folder; returns the names of those that could not be made.
     QStringList createMissingFolders() const;
 

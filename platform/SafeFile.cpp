@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SafeFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -30,7 +33,7 @@ QString replaceFileContents(const QString& path, const QByteArray& bytes) {
         mode = old.st_mode & 07777;
     }
 
-    QByteArray temp = target + ".XXXXXX";
+    QByteArray temp = target + kTemporaryMarker + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return systemError(errno);
@@ -61,7 +64,32 @@ QString replaceFileContents(const QString& path, const QByteArray& bytes) {
         ::unlink(temp.constData());
         return systemError(error);
     }
+    // The rename itself reaches the disk only with its folder.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return {};
+}
+
+int removeStaleTemporaryFiles(const QString& folder, int minimumAgeSeconds) {
+    static const QRegularExpression name(
+        QStringLiteral("^.+%1[A-Za-z0-9]{6}$")
+            .arg(QRegularExpression::escape(QString::fromLatin1(kTemporaryMarker))));
+    const QDateTime oldest = QDateTime::currentDateTime().addSecs(-minimumAgeSeconds);
+    int removed = 0;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        if (!name.match(entry.fileName()).hasMatch() || entry.isSymLink())
+            continue;
+        if (entry.lastModified() > oldest)
+            continue; // perhaps another instance's write in progress
+        if (QFile::remove(entry.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace winorbis

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The four picture-file functions over Qt's image I/O. Files are written through QSaveFile, so a
-// failed save never leaves a half-written picture in place of the old one.
+// The four picture-file functions over Qt's image I/O. Files are written through the checked
+// writer, so a failed save never leaves a half-written picture in place of the old one.
 #include "platform/vexfile/vexfile.h"
 
+#include "platform/SafeFile.h"
 #include "platform/vexfile/DibImage.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -57,27 +58,20 @@ HGLOBAL load(LPCSTR path, const char* format) {
     return block;
 }
 
-// Writes bytes through a save file; the error names the file.
-bool commit(QSaveFile& file, const QString& name) {
-    if (!file.commit()) {
-        fail(QStringLiteral("The picture file \"%1\" cannot be written: %2")
-                 .arg(name, file.errorString()));
-        return false;
-    }
-    succeed();
-    return true;
-}
-
-bool openForSaving(QSaveFile& file, LPCSTR path) {
+// Writes the bytes as the file's new contents in one step (the checked writer); the error names
+// the file.
+bool writeFile(LPCSTR path, const QByteArray& bytes) {
     if (path == nullptr || *path == '\0') {
         fail(QStringLiteral("No picture file was named."));
         return false;
     }
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("The picture file \"%1\" cannot be written: %2")
-                 .arg(file.fileName(), file.errorString()));
+    const QString name = pathText(path);
+    const QString reason = winorbis::replaceFileContents(name, bytes);
+    if (!reason.isEmpty()) {
+        fail(QStringLiteral("The picture file \"%1\" cannot be written: %2").arg(name, reason));
         return false;
     }
+    succeed();
     return true;
 }
 
@@ -110,21 +104,10 @@ int VexelBmpFileSave(LPCSTR path, HGLOBAL image, LPCSTR, LPCSTR, int) {
     fileHeader.bfType = 0x4D42; // "BM"
     fileHeader.bfSize = DWORD(sizeof fileHeader + layout->totalSize);
     fileHeader.bfOffBits = DWORD(sizeof fileHeader + layout->pixelOffset);
-    QSaveFile file(pathText(path));
-    bool written = false;
-    if (openForSaving(file, path)) {
-        written = file.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader) ==
-                      qint64(sizeof fileHeader) &&
-                  file.write(reinterpret_cast<const char*>(bytes), qint64(layout->totalSize)) ==
-                      qint64(layout->totalSize);
-        if (!written) {
-            fail(QStringLiteral("The picture file \"%1\" cannot be written: %2")
-                     .arg(file.fileName(), file.errorString()));
-            file.cancelWriting();
-        }
-    }
+    QByteArray contents(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+    contents.append(reinterpret_cast<const char*>(bytes), qsizetype(layout->totalSize));
     VexGlobalUnlock(image);
-    return written && commit(file, file.fileName()) ? 1 : 0;
+    return writeFile(path, contents) ? 1 : 0;
 }
 
 int VexelJpegFileSave(LPCSTR path, HGLOBAL image, LPCSTR, LPCSTR, int quality, int) {
@@ -134,18 +117,17 @@ int VexelJpegFileSave(LPCSTR path, HGLOBAL image, LPCSTR, LPCSTR, int quality, i
         fail(error);
         return 0;
     }
-    QSaveFile file(pathText(path));
-    if (!openForSaving(file, path))
-        return 0;
-    QImageWriter writer(&file, "jpeg");
+    QByteArray contents;
+    QBuffer buffer(&contents);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(std::clamp(quality, 0, 100));
     if (!writer.write(picture)) {
         fail(QStringLiteral("The picture file \"%1\" cannot be written: %2")
-                 .arg(file.fileName(), writer.errorString()));
-        file.cancelWriting();
+                 .arg(pathText(path), writer.errorString()));
         return 0;
     }
-    return commit(file, file.fileName()) ? 1 : 0;
+    return writeFile(path, contents) ? 1 : 0;
 }
 
 LPCSTR VexelFileLastError(void) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -137,4 +138,26 @@ TEST(ProgramProcess, AProgramFolderThatDoesNotExistYetIsMade) {
     endWithSigterm(program);
     EXPECT_TRUE(program.readAllStandardError().contains("created the program folder"));
     EXPECT_EQ(readAll(folder + "/COM.DAT").count("\r\n"), 585);
+}
+
+// Under a file-size limit a big write fails and is reported; it does not kill the program.
+TEST(ProgramProcess, AFileSizeLimitMakesWritesFailInsteadOfKillingTheProgram) {
+    QTemporaryDir dir;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start("/bin/sh", {"-c", "ulimit -f 200 && exec \"$0\" --folder \"$1\" --simulate",
+                              WINORBIS_BINARY, dir.path()});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // The start-up's pictures cannot be written; their message may be open when the signal comes.
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(dir.path() + "/AutoSpeichern").isDir(); }, 15000));
+    QThread::msleep(1000);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit); // no death by SIGXFSZ
+    EXPECT_EQ(program.exitCode(), 1);                      // start.bmp could not be written
+    EXPECT_TRUE(program.readAllStandardError().contains("DEFALT.BMP"));
+    EXPECT_EQ(readAll(dir.path() + "/COM.DAT").count("\r\n"), 585);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.winorbis-*"}, QDir::Files).isEmpty());
 }
