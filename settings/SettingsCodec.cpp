@@ -57,8 +57,16 @@ template <typename Visitor> void visitLines(Settings& s, Visitor& v) {
 }
 
 std::optional<qint64> parseWide(const QString& text) {
+    // Only a sign and decimal digits: Qt's conversion would stop at a NUL byte and take "12" of
+    // "12<NUL>garbage".
+    const QString trimmed = text.trimmed();
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed[i];
+        if (!(c >= u'0' && c <= u'9') && !(i == 0 && (c == u'-' || c == u'+')))
+            return std::nullopt;
+    }
     bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok, 10);
+    const qint64 value = trimmed.toLongLong(&ok, 10);
     if (!ok)
         return std::nullopt;
     return value;
@@ -121,6 +129,12 @@ public:
             value = line->left(kFaceNameMax);
     }
     void fixed(const QString&) { next(); }
+    // Lines after the last value are no settings; they are reported, not silently dropped.
+    void finish() {
+        if (index_ < lines_.size())
+            problems.append(
+                {int(index_) + 1, QString::number(lines_.size() - index_), false, true});
+    }
 
     QList<SettingsCodec::Problem> problems;
 
@@ -182,6 +196,7 @@ ReadResult parse(const QByteArray& bytes, const Settings& defaults) {
     ReadResult result{defaults, {}};
     Reader reader(bytes);
     visitLines(result.settings, reader);
+    reader.finish();
     result.settings.callsignFont.charSet = 1;
     result.problems = reader.problems;
     return result;

@@ -14,11 +14,13 @@ namespace SettingsCodec {
 
 inline constexpr int kLineCount = 585;
 
-// A line that could not be read: a missing line or a number line that does not convert.
+// A line that could not be read: a missing line, a number line that does not convert, or lines
+// after the last one (extra: line is the first of them, text their count).
 struct Problem {
     int line = 0; // 1-based
     QString text; // the offending text
     bool missing = false;
+    bool extra = false;
 };
 
 struct ReadResult {

@@ -14,6 +14,19 @@ namespace {
 
 const QString kFileName = QStringLiteral("\\COM.DAT");
 constexpr int kMaxListedProblems = 5;
+constexpr int kMaxQuoted = 40;
+
+// A damaged line as the message shows it: at most 40 characters, unprintable ones as '?'.
+QString quoted(const QString& text) {
+    QString shown = text.left(kMaxQuoted);
+    for (QChar& c : shown) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    if (text.size() > kMaxQuoted)
+        shown += QStringLiteral("...");
+    return shown;
+}
 
 } // namespace
 
@@ -40,21 +53,27 @@ int SettingsStore::ReadSettings(Settings& settings, const QString& defaultFace) 
                            .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
         return settings.portNumber;
     }
-    const SettingsCodec::ReadResult result = SettingsCodec::parse(file.readAll(), defaults);
+    const QByteArray bytes = file.readAll();
     file.close();
+    const SettingsCodec::ReadResult result = SettingsCodec::parse(bytes, defaults);
     settings = result.settings;
 
     if (!result.problems.isEmpty()) {
-        const QString badCopy = path + QStringLiteral(".bad");
-        QFile::remove(badCopy);
-        const bool kept = QFile::copy(path, badCopy);
+        // The damaged file is kept as it was read; an older copy is replaced in one step, so one
+        // of the two is always there.
+        const bool kept = replaceFileContents(path + QStringLiteral(".bad"), bytes).isEmpty();
         dialogs_.error(damageMessage(path, result.problems, kept));
     }
     return settings.portNumber;
 }
 
 bool SettingsStore::WriteSettings(const Settings& settings) {
-    const QString path = filePath();
+    // A symbolic link "\\COM.DAT" (settings shared with another folder) stays a link: its target
+    // is written.
+    QString path = filePath();
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
+        path = info.symLinkTarget();
     const QString error = replaceFileContents(path, SettingsCodec::serialize(settings));
     if (error.isEmpty())
         return true;
@@ -71,10 +90,14 @@ QString SettingsStore::damageMessage(const QString& path,
         const SettingsCodec::Problem& p = problems[i];
         if (p.missing)
             text += QStringLiteral("line %1 and those after it are missing\n").arg(p.line);
+        else if (p.extra)
+            text += QStringLiteral("%1 lines from line %2 on are not settings and were left out\n")
+                        .arg(p.text)
+                        .arg(p.line);
         else
             text += QStringLiteral("line %1: '%2' is not a valid integer value\n")
                         .arg(p.line)
-                        .arg(p.text);
+                        .arg(quoted(p.text));
     }
     if (problems.size() > kMaxListedProblems)
         text += QStringLiteral("and %1 more lines\n").arg(problems.size() - kMaxListedProblems);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -151,4 +152,52 @@ TEST_F(StoreFixture, AWriteIntoAMissingFolderFailsWithAMessage) {
     SettingsStore lost(gone, dialogs);
     EXPECT_FALSE(lost.WriteSettings(Settings::defaults(kFace)));
     EXPECT_EQ(dialogs.count("error"), 1);
+}
+
+TEST_F(StoreFixture, ADamagedLineIsQuotedShortAndPrintable) {
+    QList<QByteArray> lines = linesOf(SettingsCodec::serialize(Settings::defaults(kFace)));
+    QByteArray huge = "12" + QByteArray(1, '\0') + QByteArray(1'000'000, 'x');
+    lines[1] = huge + '\r';
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + '\n';
+    writeAll(comDat(), bytes);
+    Settings read;
+    store.ReadSettings(read, kFace);
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    const QString message = dialogs.texts().first();
+    EXPECT_LT(message.size(), 600);
+    EXPECT_TRUE(message.contains("line 2: '12?" + QString(37, 'x') + "...'"))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("COM.DAT.bad")); // the whole line is not lost: the copy has it
+    EXPECT_EQ(readAll(comDat() + ".bad"), bytes);
+}
+
+TEST_F(StoreFixture, LinesBeyondTheLastAreReportedAndTheFileKeptAsBad) {
+    const QByteArray whole = SettingsCodec::serialize(Settings::defaults(kFace));
+    const QByteArray longer = whole + "added by hand\r\nand more\r\n";
+    writeAll(comDat() + ".bad", "an older damaged copy");
+    writeAll(comDat(), longer);
+    Settings read;
+    store.ReadSettings(read, kFace);
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts().first().contains("2 lines from line 586 on are not settings"))
+        << dialogs.texts().first().toStdString();
+    EXPECT_EQ(readAll(comDat() + ".bad"), longer); // the older copy was replaced
+    EXPECT_EQ(read, SettingsCodec::parse(whole, Settings::defaults(kFace)).settings);
+}
+
+TEST_F(StoreFixture, ALinkedSettingsFileStaysALinkAndItsTargetIsWritten) {
+    QTemporaryDir shared;
+    const QString target = shared.path() + "/station.dat";
+    Settings s = Settings::defaults(kFace);
+    writeAll(target, SettingsCodec::serialize(s));
+    ASSERT_TRUE(QFile::link(target, comDat()));
+    s.callsign = "DL1ABC";
+    ASSERT_TRUE(store.WriteSettings(s));
+    EXPECT_TRUE(QFileInfo(comDat()).isSymLink());
+    Settings read;
+    store.ReadSettings(read, kFace);
+    EXPECT_EQ(read.callsign, "DL1ABC");
+    EXPECT_TRUE(readAll(target).contains("DL1ABC"));
 }
