@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -86,6 +87,8 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a "save" fail, which is reported, instead of killing the simulator.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QString device;
     int speed = 2;
