@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A fetched line that stops halfway, through the real transfer code on virtual time.
+#include "TransferFixture.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/PixelCodec.h"
@@ -18,21 +19,11 @@ namespace pc = winorbis::pixelcodec;
 
 namespace {
 
-struct CutLineFixture : ::testing::Test {
-    VirtualClock clock;
-    ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
-    MemoryPort* port = nullptr;
-    std::unique_ptr<MemoryConverter> converter;
-    PictureTransfer transfer{link, clock};
-    const MonitorHold hold{nullptr}; // no monitor runs here
+struct CutLineFixture : TransferFixture {
     QImage frame{420, 256, QImage::Format_RGB888};
 
     void SetUp() override {
-        auto memory = std::make_unique<MemoryPort>(clock);
-        port = memory.get();
-        link.attachPort(std::move(memory));
-        converter = std::make_unique<MemoryConverter>(*port);
+        TransferFixture::SetUp();
         // Every row differs from its neighbours, and the left half of a row from its right half,
         // so a row put together from two lines shows.
         for (int y = 0; y < 256; ++y)
@@ -69,7 +60,7 @@ TEST_F(CutLineFixture, ALineCutPartWayRepeatsThePreviousRowAndTheNextLineIsWhole
     converter->cutFetchLines = {{7, 1}, {51, 421}, {101, 420}, {201, 840}};
     QImage rx(410, 256, QImage::Format_RGB888);
     rx.fill(Qt::white);
-    ASSERT_TRUE(transfer.FetchPicture(rx, hold));
+    ASSERT_TRUE(transfer.FetchPicture(rx, noMonitor));
     for (int row : {6, 50, 100, 200}) {
         EXPECT_TRUE(sameRow(rx, row, row - 1)) << "row " << row << " is not the one before";
         EXPECT_TRUE(rowAsSent(rx, row - 1)) << row - 1;
@@ -88,7 +79,7 @@ TEST_F(CutLineFixture, ACutFirstLineLeavesABlackFirstRow) {
     converter->cutFetchLines = {{1, 300}};
     QImage rx(410, 256, QImage::Format_RGB32);
     rx.fill(Qt::white);
-    ASSERT_TRUE(transfer.FetchPicture(rx, hold));
+    ASSERT_TRUE(transfer.FetchPicture(rx, noMonitor));
     for (int x = 0; x < rx.width(); ++x)
         ASSERT_EQ(rx.pixel(x, 0), qRgb(0, 0, 0)) << x;
     EXPECT_TRUE(rowAsSent(rx, 1));
@@ -99,7 +90,7 @@ TEST_F(CutLineFixture, ALineCutByTheLineClosingEndsWithADataError) {
     converter->closeAfterLines = 30; // the identify after the cut goes unanswered as well
     QImage rx(410, 256, QImage::Format_RGB888);
     rx.fill(Qt::white);
-    EXPECT_FALSE(transfer.FetchPicture(rx, hold));
+    EXPECT_FALSE(transfer.FetchPicture(rx, noMonitor));
     EXPECT_EQ(dialogs.texts().back(), "Communication error[data]");
     EXPECT_TRUE(rowAsSent(rx, 28));
     for (int x = 0; x < rx.width(); ++x)

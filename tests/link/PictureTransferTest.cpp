@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/PictureTransfer.h"
+#include "TransferFixture.h"
 #include "link/ConverterLink.h"
 #include "link/PixelCodec.h"
 #include "link/TRecThread.h"
@@ -16,30 +17,6 @@
 using namespace winorbis;
 using namespace winorbis::test;
 namespace pc = winorbis::pixelcodec;
-
-namespace {
-
-struct TransferFixture : ::testing::Test {
-    VirtualClock clock;
-    ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
-    MemoryPort* port = nullptr;
-    std::unique_ptr<MemoryConverter> converter;
-    PictureTransfer transfer{link, clock};
-    // No monitor runs in these tests: the hold holds nothing.
-    const MonitorHold noMonitor{nullptr};
-    std::vector<std::pair<int, int>> progress;
-
-    void SetUp() override {
-        auto memory = std::make_unique<MemoryPort>(clock);
-        port = memory.get();
-        link.attachPort(std::move(memory));
-        converter = std::make_unique<MemoryConverter>(*port);
-        transfer.setProgress([this](int p, int m) { progress.emplace_back(p, m); });
-    }
-};
-
-} // namespace
 
 TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255AsSingleBytes) {
     const QImage picture = randomPicture(410, 256, 1);
