@@ -52,7 +52,7 @@ public:
 
     // The converter commands of the main window.
     void ToOrbisClick();
-    void FromOrbisClick();
+    void FromOrbisClick() { fetchPicture(true); }
     void RXSTOPClick() { reception_.receiveStop(); }
     void Timer2Timer() { reception_.Timer2Timer(); }
     void Ein2Click() { reception_.switchRepeater(true); }
@@ -147,7 +147,10 @@ private:
     void showRepeaterItem(int item) override;
     void showRepeaterSwitch(bool on) override;
     bool savesAutomatically() const override;
-    void fetchReceivedPicture() override;
+    void fetchReceivedPicture() override { fetchPicture(false); }
+    // The fetch; the one the operator starts shows the repeater note in a box, the automatic one
+    // at the end of a reception in the status bar, so an unattended repeater never stops.
+    void fetchPicture(bool byOperator);
 
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;

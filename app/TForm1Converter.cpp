@@ -12,7 +12,6 @@
 
 #include <QButtonGroup>
 #include <QDateTime>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 
 namespace winorbis {
@@ -22,23 +21,6 @@ using namespace linktext;
 namespace {
 
 constexpr unsigned kBeepHand = 2;
-
-// True while the end of a reception fetches the picture, false for a fetch the operator starts.
-bool fetchIsAutomatic = false;
-
-// The hidden TX-mode selector's items, by the status byte that selects them.
-int txModeItemFor(std::uint8_t status) {
-    switch (status) {
-    case 76:
-        return 1; // "M2"
-    case 194:
-        return 2; // "S1"
-    case 196:
-        return 3; // "R36"
-    default:
-        return 0; // "M1"
-    }
-}
 
 } // namespace
 
@@ -118,7 +100,7 @@ void TForm1::selectTxModeItem(std::uint8_t status) {
     // leaves LastStatus alone, so every reception waits its mode's time.
     const QList<QRadioButton*> items = {ui_->ColFast, ui_->ColStand,     ui_->BWFast,
                                         ui_->BWStand, ui_->RadioButton1, ui_->RadioButton2};
-    items[txModeItemFor(status)]->setChecked(true);
+    items[txModeItemForStatus(status)]->setChecked(true);
 }
 
 void TForm1::setLoadButtonEnabled(bool enabled) {
@@ -140,15 +122,9 @@ void TForm1::ToOrbisClick() {
     transfer_.UploadPicture(pictures_.tx, hold);
 }
 
-void TForm1::fetchReceivedPicture() {
-    const QScopedValueRollback automatic(fetchIsAutomatic, true);
-    FromOrbisClick();
-}
-
-void TForm1::FromOrbisClick() {
+void TForm1::fetchPicture(bool byOperator) {
     if (gate_.busy())
         return;
-    const bool byOperator = !fetchIsAutomatic;
     CommandGate::Operation operation(gate_);
     ui_->PaintBox2->setVisible(false);
     if (repeaterOn()) {

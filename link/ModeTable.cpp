@@ -88,4 +88,17 @@ int receiveWaitMs(std::uint8_t lastStatus) {
     return 1000;
 }
 
+int txModeItemForStatus(std::uint8_t status) {
+    switch (status) {
+    case 76:
+        return 1;
+    case 194:
+        return 2;
+    case 196:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 } // namespace winorbis

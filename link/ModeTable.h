@@ -47,6 +47,11 @@ std::optional<ModeId> modeByLinkState(LinkState linkState);
 inline constexpr std::uint8_t kStatusWaitLong = 68;   // 1000000 ms
 inline constexpr std::uint8_t kStatusWaitLonger = 72; // 1040000 ms
 
+// The item of the main window's hidden TX-mode selector ("M1", "M2", "S1", "R36", "R72", "S2")
+// that shows the converter's kind for a status or identify byte: 76 "M2", 194 "S1", 196 "R36",
+// any other "M1".
+int txModeItemForStatus(std::uint8_t status);
+
 // The interval of the end-of-reception timer for a status byte; 1000 ms for any byte that is no
 // status.
 int receiveWaitMs(std::uint8_t lastStatus);

@@ -64,3 +64,11 @@ TEST(ModeTable, StatusTextsAreTheOperatorsExactWords) {
     EXPECT_EQ(mode(ModeId::S1).freeRunText,
               "Free Run Mode S1, stopped use the Button \" RX Stop \"");
 }
+
+TEST(ModeTable, TheHiddenTxModeItemFollowsTheConvertersKind) {
+    EXPECT_EQ(txModeItemForStatus(76), 1);  // "M2"
+    EXPECT_EQ(txModeItemForStatus(194), 2); // "S1"
+    EXPECT_EQ(txModeItemForStatus(196), 3); // "R36"
+    for (int other : {0, 74, 90, 92, 172, 255})
+        EXPECT_EQ(txModeItemForStatus(std::uint8_t(other)), 0) << other; // "M1"
+}
