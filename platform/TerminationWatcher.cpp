@@ -18,7 +18,7 @@ std::atomic<int> signalsSeen{0}; // lock-free, so usable in a signal handler
 
 extern "C" void onTerminationSignal(int number) {
     // A second signal ends the program at once, whatever the first one's orderly end is doing
-    // (an operator pressing Ctrl+C again, a session manager that has waited long enough).
+    // (an operator pressing Ctrl+C again, a desktop that has waited long enough).
     if (signalsSeen.fetch_add(1) > 0) {
         ::signal(number, SIG_DFL);
         ::raise(number);

@@ -7,7 +7,7 @@ class QSocketNotifier;
 
 namespace winorbis {
 
-// Turns SIGTERM and SIGINT (the desktop session ending, Ctrl+C in a terminal) into a signal on the
+// Turns SIGTERM and SIGINT (the desktop logging out, Ctrl+C in a terminal) into a signal on the
 // user-interface thread, so that the program can end in order. It also fires inside the nested
 // event loop of an open message box. A second signal ends the process at once, by the signal's
 // default action. One watcher per process.

@@ -141,12 +141,12 @@ typedef struct tagRECT {
 #define BI_RGB 0u
 #define BI_BITFIELDS 3u
 
-/* ---- File access. Handles are file descriptors; INVALID_HANDLE_VALUE on failure. The library never
- * hands out 0, 1 or 2 (NULL and the standard streams) and refuses them like any handle it did not
- * open. A handle that
- * may write, or that denies sharing, excludes every other handle on the same file (in this or
- * another process); handles that only read share the file with each other. A file without any
- * write permission bit is read-only: it cannot be opened for writing or deleted. ---- */
+/* ---- File access. Handles are file descriptors; INVALID_HANDLE_VALUE on failure. The library
+ * never hands out 0, 1 or 2 (NULL and the standard streams) and refuses them like any handle it did
+ * not open. A handle that may write, or that denies sharing, excludes every other handle on the
+ * same file (in this or another process); handles that only read share the file with each other. A
+ * file without any write permission bit is read-only: it cannot be opened for writing or deleted.
+ * ---- */
 
 /* Reading and writing; creates the file when missing. */
 VEXCORE_EXPORT HANDLE VEXAPI DataFileOpen(LPCSTR fileName);

@@ -5,10 +5,10 @@
 #include "PictureTexts.h"
 #include "WorkingPictures.h"
 
-#include "settings/Settings.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/vexfile/PictureConversions.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>

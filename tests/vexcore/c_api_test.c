@@ -3,10 +3,10 @@
  * the library's functions and checks the results. */
 #include "vexcore.h"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 static int failures = 0;

@@ -3,8 +3,8 @@
 #include "workspace/WorkingPictures.h"
 
 #include "PictureTestSupport.h"
-#include "settings/Settings.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
