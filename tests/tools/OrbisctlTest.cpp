@@ -11,6 +11,7 @@
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -212,13 +213,34 @@ TEST_F(OrbisctlFixture, FetchWritesTheConverterPixelsTenTo419) {
     }
 }
 
-TEST_F(OrbisctlFixture, AFetchWhoseLineClosesFailsWithTheDataError) {
+TEST_F(OrbisctlFixture, AFetchWhoseLineClosesKeepsThePartThatArrived) {
     QTemporaryDir dir;
+    QImage frame(420, 256, QImage::Format_RGB888);
+    frame.fill(qRgb(0, 0, 255));
+    sim.receive(60, frame);
     sim.closeAfterLines(20);
-    const ToolRun run = orbisctl({"--port", pty, "fetch", dir.path() + "/rx.jpg"});
+    const ToolRun run = orbisctl({"--port", pty, "fetch", dir.path() + "/rx.bmp"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.endsWith("Communication error[data]\n")) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.path() + "/rx.jpg"));
+    EXPECT_TRUE(run.err.contains("Communication error[data]\n")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("holds the part that arrived")) << run.err.toStdString();
+    const QImage partial(dir.path() + "/rx.bmp");
+    ASSERT_FALSE(partial.isNull());
+    EXPECT_EQ(partial.pixel(200, 5), qRgb(0, 0, 252) | 0xFF000000u); // a line that arrived
+    EXPECT_NE(partial.pixel(200, 200), partial.pixel(200, 5));       // the grey ramp below
+}
+
+TEST_F(OrbisctlFixture, AFetchToABadNameOrFolderIsRefusedBeforeAnyByteIsSent) {
+    QTemporaryDir dir;
+    const ToolRun png = orbisctl({"--port", pty, "fetch", dir.path() + "/rx.png"});
+    EXPECT_EQ(png.status, 2);
+    EXPECT_TRUE(png.err.contains(".bmp or .jpg")) << png.err.toStdString();
+    const ToolRun nowhere = orbisctl({"--port", pty, "fetch", dir.path() + "/no/such/rx.jpg"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_TRUE(nowhere.err.contains("does not exist")) << nowhere.err.toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.bmp"));
+    EXPECT_EQ(orbisctl({"--port", pty, "fetch", dir.path() + "/taken.bmp"}).status, 1);
+    QThread::msleep(100);
+    EXPECT_TRUE(sim.received().isEmpty());
 }
 
 TEST_F(OrbisctlFixture, WatchReportsEachReceptionWithItsWait) {

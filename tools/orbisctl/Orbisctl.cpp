@@ -144,6 +144,16 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (isTransfer) {
         if (request.command.size() != 2)
             return usage(err, QStringLiteral("%1 needs one file name").arg(verb));
+        if (verb == "fetch") {
+            // The output is checked before a byte goes to the converter.
+            if (const QString problem = pictureNameProblem(request.command[1]); !problem.isEmpty())
+                return usage(err, problem);
+            if (const QString problem = pictureOutputProblem(request.command[1]);
+                !problem.isEmpty()) {
+                std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
+                return 1;
+            }
+        }
         if (verb == "upload") {
             uploadPicture = loadTxPictureFile(request.command[1], &why);
             if (uploadPicture.isNull()) {
@@ -197,11 +207,16 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (verb == "fetch") {
         PictureTransfer transfer(link, clock);
         QImage picture = WorkingPictures::defaultGradient();
-        if (!transfer.FetchPicture(picture, MonitorHold(nullptr)))
-            return 1;
+        const bool complete = transfer.FetchPicture(picture, MonitorHold(nullptr));
+        // A fetch that failed keeps what has arrived, as the program keeps it in its slot.
         const QString error = savePictureFile(picture, request.command[1]);
         if (!error.isEmpty()) {
             std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (!complete) {
+            std::fprintf(err, "orbisctl: the fetch failed; %s holds the part that arrived\n",
+                         qPrintable(request.command[1]));
             return 1;
         }
         return 0;

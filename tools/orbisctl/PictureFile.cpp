@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PictureFile.h"
 
+#include "platform/SafeFile.h"
 #include "platform/vexfile/PictureConversions.h"
 #include "workspace/WorkingPictures.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QTemporaryFile>
-
 #include <QFileInfo>
 #include <QImageReader>
+#include <QTemporaryFile>
 
 namespace winorbis {
 
@@ -23,13 +24,52 @@ QImage loadTxPictureFile(const QString& path, QString* error) {
     return WorkingPictures::scaledInto(picture, QSize(410, 256));
 }
 
-QString savePictureFile(const QImage& picture, const QString& path) {
+namespace {
+
+bool isJpegName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool jpeg = suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
-    if (!jpeg && suffix != QLatin1String("bmp"))
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
+}
+
+} // namespace
+
+QString pictureNameProblem(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!isJpegName(path) && suffix != QLatin1String("bmp"))
         return QStringLiteral("%1: the name must end in .bmp or .jpg").arg(path);
-    if (!jpeg)
-        return picture.save(path, "BMP") ? QString() : QStringLiteral("cannot write %1").arg(path);
+    return {};
+}
+
+QString pictureOutputProblem(const QString& path) {
+    if (QString problem = pictureNameProblem(path); !problem.isEmpty())
+        return problem;
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("cannot write %1: it is a folder").arg(path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("cannot write %1: the folder %2 does not exist")
+            .arg(path, folder.absoluteFilePath());
+    if (!folder.isWritable())
+        return QStringLiteral("cannot write %1: the folder %2 is not writable")
+            .arg(path, folder.absoluteFilePath());
+    return {};
+}
+
+QString savePictureFile(const QImage& picture, const QString& path) {
+    if (QString problem = pictureNameProblem(path); !problem.isEmpty())
+        return problem;
+    if (!isJpegName(path)) {
+        // Through the checked writer: a full disk leaves an existing file whole.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!picture.save(&buffer, "BMP"))
+            return QStringLiteral("cannot write %1").arg(path);
+        const QString reason = replaceFileContents(path, bytes);
+        return reason.isEmpty() ? QString()
+                                : QStringLiteral("cannot write %1: %2").arg(path, reason);
+    }
     // JPEG files go through the picture library's BMP-to-JPEG conversion, as the program's do.
     QTemporaryFile bmp(QDir::tempPath() + QStringLiteral("/orbisctl-XXXXXX.bmp"));
     if (!bmp.open() || !picture.save(bmp.fileName(), "BMP"))
