@@ -11,12 +11,12 @@
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QDir>
-#include <QThread>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
