@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <cstdio>
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     }
 
     // The built-in simulated converter: a pseudo-terminal that the program opens as its port.
+    std::unique_ptr<QTemporaryDir> simulatorFolder;
     std::unique_ptr<ConverterSimulator> simulator;
     QString portDevice = line.port;
     if (line.simulate) {
@@ -83,8 +85,15 @@ int main(int argc, char** argv) {
             options.log = print;
         options.error = print;
         simulator = std::make_unique<ConverterSimulator>(options);
+        // Behind a stable name, so that the menu can unplug it and plug it in again as a USB
+        // adapter; the name goes with the folder when the program ends.
+        simulatorFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                          QStringLiteral("/winorbis-sim-XXXXXX"));
+        portDevice = simulatorFolder->filePath(QStringLiteral("Orbis70p"));
         QString error;
-        if (!simulator->openPseudoTerminal(&portDevice, &error)) {
+        if (!simulatorFolder->isValid() || !simulator->openPseudoTerminalAt(portDevice, &error)) {
+            if (error.isEmpty())
+                error = simulatorFolder->errorString();
             std::fprintf(stderr, "winorbis: cannot start the simulated converter: %s\n",
                          qPrintable(error));
             return 1;

@@ -35,6 +35,14 @@ public:
         return Wait::Input;
     }
 
+    // A port whose device has disappeared (a USB adapter unplugged) stays vanished until reopen()
+    // brings it back; every read meanwhile brings nothing, after the usual time-out.
+    virtual bool hasVanished() const { return false; }
+    // Opens the vanished device again under the same name with the same line settings; true when
+    // it is back. Runs on the thread that reads (the receive monitor) while no other thread reads;
+    // a write of another thread meanwhile goes to the old or the new device, never elsewhere.
+    virtual bool reopen() { return false; }
+
     // Reads one byte; false when none came within the time-out.
     bool readByte(std::uint8_t& byte) { return read(&byte, 1) == 1; }
 };

@@ -55,7 +55,22 @@ void ConverterLink::attachPort(std::unique_ptr<BytePort> port) {
     serial_ = dynamic_cast<SerialPort*>(port_.get());
 }
 
+QString ConverterLink::deviceName() const {
+    return serial_ ? serial_->device() : QStringLiteral("the converter's port");
+}
+
 std::uint8_t ConverterLink::IdentifyConverter() {
+    if (const std::uint8_t answer = identifyQuietly())
+        return answer;
+    if (serial_)
+        ConsoleNotes::write(
+            QStringLiteral("no answer from the converter on %1").arg(serial_->device()));
+    dialogs_.beep(kBeepHand);
+    dialogs_.message(linktext::kNoConnection);
+    return 0;
+}
+
+std::uint8_t ConverterLink::identifyQuietly() {
     std::uint8_t byte = 0;
     port_->readByte(byte); // a stray byte out of the way
     port_->writeByte(command::kIdentify);
@@ -70,11 +85,6 @@ std::uint8_t ConverterLink::IdentifyConverter() {
             return byte;
         }
     }
-    if (serial_)
-        ConsoleNotes::write(
-            QStringLiteral("no answer from the converter on %1").arg(serial_->device()));
-    dialogs_.beep(kBeepHand);
-    dialogs_.message(linktext::kNoConnection);
     return 0;
 }
 

@@ -6,7 +6,9 @@
 // Two threads use the link: the user-interface thread and the receive monitor (TRecThread).
 // - The user-interface thread makes every converter exchange (identify, commands, transfers) and
 //   every window change. Exchanges that await answers run only while it holds the monitor through
-//   a MonitorHold (or before the monitor starts, or where none runs, as in orbisctl).
+//   a MonitorHold (or before the monitor starts, or where none runs, as in orbisctl). The one
+//   exception: when the device has vanished, the monitor reopens it and identifies the converter
+//   itself, while no hold exists; a hold waits for that attempt to end.
 // - The monitor thread reads single bytes from the port while the link is idle and no hold exists;
 //   it reaches the window only through the CommandGate (post and call), never directly.
 // - The port is shared without a lock: one thread may read while another writes. Writes of single
@@ -56,6 +58,9 @@ public:
     // bytes that follow it; 0 with a beep and the no-connection message when 20 reads bring none.
     // Every byte read is stored into LastStatus.
     std::uint8_t IdentifyConverter();
+    // The same exchange without beep, message or note: 0 when no answer came. The monitor asks
+    // with it whether a device that came back is the converter.
+    std::uint8_t identifyQuietly();
     // Writes the command and reads until the acknowledge 128 comes; after 2000 reads without it
     // shows "Communication error[com]" and returns false.
     bool SendCommandAwaitAck(std::uint8_t command);
@@ -69,6 +74,8 @@ public:
     // The serial device, when the port is one; null otherwise.
     SerialPort* serialPort() const { return serial_; }
     Dialogs& dialogs() { return dialogs_; }
+    // The name of the serial device, or "the converter's port" for a port that is none.
+    QString deviceName() const;
 
     // The link state; only the receive monitor changes it.
     LinkState linkState() const { return state_.load(); }

@@ -7,6 +7,7 @@
 #include "ModeTable.h"
 
 #include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
 
 namespace winorbis {
 
@@ -91,6 +92,17 @@ int ReceptionController::repeaterItemToSend() {
 
 void ReceptionController::removeFrames() {
     view_.removeFrames();
+}
+
+void ReceptionController::connectionLost(const QString& device) {
+    const QString text = linktext::kConnectionLost.arg(device);
+    view_.setStatusText(text);
+    ConsoleNotes::write(text);
+}
+
+void ReceptionController::connectionRestored() {
+    view_.setStatusText(linktext::kConnectedAgain);
+    ConsoleNotes::write(linktext::kConnectedAgain);
 }
 
 } // namespace winorbis

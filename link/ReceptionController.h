@@ -72,6 +72,9 @@ private:
     void setRxStopColour(std::uint32_t colour) override;
     int repeaterItemToSend() override;
     void removeFrames() override;
+    // Shown in the status bar and on standard error.
+    void connectionLost(const QString& device) override;
+    void connectionRestored() override;
 
     ConverterLink& link_;
     ReceptionView& view_;

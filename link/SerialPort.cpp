@@ -17,6 +17,7 @@
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace winorbis {
 
@@ -40,6 +41,55 @@ void askForLowLatency(int fd) {
         serial.flags |= ASYNC_LOW_LATENCY;
         ::ioctl(fd, TIOCSSERIAL, &serial);
     }
+}
+
+bool isPseudoTerminal(int fd) {
+    struct stat info {};
+    // Unix 98 pseudo-terminal slaves have the major numbers 136 to 143.
+    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
+           major(info.st_rdev) <= 143;
+}
+
+int openDevice(const QString& device, QString* error) {
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && error)
+        *error = systemError(errno);
+    return fd;
+}
+
+bool takeDevice(int fd, QString* error) {
+    // Not shared: another program holding the device (or its lock) makes it busy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (error)
+            *error = systemError(errno == EWOULDBLOCK ? EBUSY : errno);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    return true;
+}
+
+bool setLine(int fd, int speedSelector, QString* error) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        *error = systemError(errno);
+        return false;
+    }
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    const speed_t speed = speedSelector == 1 ? B1200 : B115200;
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+        *error = systemError(errno);
+        return false;
+    }
+    askForLowLatency(fd);
+    return true;
 }
 
 } // namespace
@@ -68,24 +118,15 @@ bool SerialPort::open(const QString& device) {
         lastError_ = QStringLiteral("no device");
         return false;
     }
-    const int fd =
-        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        lastError_ = systemError(errno);
+    const int fd = openDevice(device, &lastError_);
+    if (fd < 0)
         return false;
-    }
-    // Not shared: another program holding the device (or its lock) makes it busy.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ = systemError(errno == EWOULDBLOCK ? EBUSY : errno);
+    if (!takeDevice(fd, &lastError_)) {
         ::close(fd);
         return false;
     }
-    ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
-    struct stat info {};
-    // Unix 98 pseudo-terminal slaves have the major numbers 136 to 143.
-    pseudoTerminal_ = ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) &&
-                      major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
+    pseudoTerminal_ = isPseudoTerminal(fd);
     unsentBytes_ = 0;
     return true;
 }
@@ -100,26 +141,41 @@ bool SerialPort::configure(int speedSelector) {
         lastError_ = QStringLiteral("line speed %1 is unknown").arg(speedSelector);
         return false;
     }
-    termios tio{};
-    if (::tcgetattr(fd_, &tio) != 0) {
-        lastError_ = systemError(errno);
+    if (!setLine(fd_, speedSelector, &lastError_))
         return false;
-    }
-    ::cfmakeraw(&tio);
-    tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    const speed_t speed = speedSelector == 1 ? B1200 : B115200;
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-        lastError_ = systemError(errno);
-        return false;
-    }
-    askForLowLatency(fd_);
+    speedSelector_ = speedSelector;
     baud_ = speedSelector == 1 ? 1200 : 115200;
+    return true;
+}
+
+bool SerialPort::reopen() {
+    // Only a device that was in use and has gone comes back; one that never opened stays closed.
+    if (fd_ < 0 || !gone_ || speedSelector_ == 0)
+        return false;
+    const int fd = openDevice(device_, nullptr);
+    if (fd < 0)
+        return false;
+    QString error;
+    if (!takeDevice(fd, &error) || !setLine(fd, speedSelector_, &error)) {
+        ::close(fd);
+        return false;
+    }
+    // The new device takes the old one's descriptor number in one step: a writer on another
+    // thread writes to the gone device or to the new one, and never to a descriptor reused by
+    // somebody else. The old device is closed by it, with its lock.
+    if (::dup3(fd, fd_, O_CLOEXEC) < 0) {
+        ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    ::ioctl(fd_, TIOCEXCL);
+    pseudoTerminal_ = isPseudoTerminal(fd_);
+    ::tcflush(fd_, TCIOFLUSH);
+    {
+        std::lock_guard lock(unsentMutex_);
+        unsentBytes_ = 0;
+    }
+    gone_ = false;
     return true;
 }
 
@@ -195,8 +251,7 @@ bool SerialPort::writeByte(std::uint8_t byte) {
     for (;;) {
         const ssize_t n = ::write(fd_, &byte, 1);
         if (n == 1) {
-            if (unsentBytes_++ == 0)
-                firstUnsent_ = SteadyClock::now();
+            noteWritten();
             return true;
         }
         if (n < 0 && errno == EINTR)
@@ -215,6 +270,12 @@ bool SerialPort::writeByte(std::uint8_t byte) {
     }
 }
 
+void SerialPort::noteWritten() {
+    std::lock_guard lock(unsentMutex_);
+    if (unsentBytes_++ == 0)
+        firstUnsent_ = SteadyClock::now();
+}
+
 void SerialPort::discardInput() {
     if (fd_ >= 0)
         ::tcflush(fd_, TCIFLUSH);
@@ -224,18 +285,24 @@ void SerialPort::drain() {
     if (fd_ < 0 || gone_)
         return;
     ::tcdrain(fd_);
+    int unsent = 0;
+    SteadyClock::time_point firstUnsent;
+    {
+        std::lock_guard lock(unsentMutex_);
+        unsent = std::exchange(unsentBytes_, 0);
+        firstUnsent = firstUnsent_;
+    }
     // A pseudo-terminal has no line: tcdrain returns at once while the other end (the simulated
     // converter) still takes the bytes at the line's pace. At 1200 baud a line of 840 bytes
     // needs 7 s, longer than any acknowledge wait, so the bytes are given their line time here;
     // at 115200 baud a line leaves well inside the wait and nothing is added.
-    if (pseudoTerminal_ && baud_ == 1200 && unsentBytes_ > 0) {
+    if (pseudoTerminal_ && baud_ == 1200 && unsent > 0) {
         const auto lineTime =
-            std::chrono::microseconds(std::int64_t(unsentBytes_) * 10 * 1'000'000 / baud_);
-        const auto left = firstUnsent_ + lineTime - SteadyClock::now();
+            std::chrono::microseconds(std::int64_t(unsent) * 10 * 1'000'000 / baud_);
+        const auto left = firstUnsent + lineTime - SteadyClock::now();
         if (left > SteadyClock::duration::zero())
             clock_.sleep(int(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
     }
-    unsentBytes_ = 0;
 }
 
 BytePort::Wait SerialPort::waitForInput(int wakeFd) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 
 namespace winorbis {
 
@@ -19,7 +20,9 @@ class Clock;
 //
 // A device that disappears (USB adapter unplugged, the other end of a pseudo-terminal closed) is
 // reported once through the gone handler; from then on, like a port that never opened, every read
-// brings nothing after the time-out of a single-byte read, so no reader ever spins.
+// brings nothing after the time-out of a single-byte read, so no reader ever spins. reopen() opens
+// the same name again (a USB adapter's stable name, or a symbolic link) and puts the new device
+// under the same descriptor, so a writer on another thread never writes to a stale one.
 class SerialPort final : public BytePort {
 public:
     // clock: for the waits of a port that is not usable.
@@ -51,19 +54,25 @@ public:
     void discardInput() override;
     void drain() override;
     Wait waitForInput(int wakeFd) override;
+    bool hasVanished() const override { return isGone(); }
+    bool reopen() override;
 
 private:
     void markGone();
     void close();
+    void noteWritten();
 
     Clock& clock_;
     int fd_ = -1;
     QString device_;
     QString lastError_;
     int baud_ = 0;
+    int speedSelector_ = 0;
     std::atomic<bool> gone_{false};
-    bool pseudoTerminal_ = false;
-    // Bytes written since the last drain, and when the first of them was written.
+    std::atomic<bool> pseudoTerminal_{false};
+    // Bytes written since the last drain, and when the first of them was written. Both threads
+    // write (the monitor identifies a device that came back), so they are kept under a lock.
+    std::mutex unsentMutex_;
     int unsentBytes_ = 0;
     std::chrono::steady_clock::time_point firstUnsent_;
     std::function<void()> goneHandler_;

@@ -9,6 +9,8 @@
 #include "platform/Clock.h"
 #include "platform/Colour.h"
 
+#include <cerrno>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -19,6 +21,7 @@ namespace winorbis {
 namespace {
 
 constexpr int kRepeaterDelayMs = 1000;
+constexpr int kReconnectIntervalMs = 1000;
 constexpr int kSleepSliceMs = 50;
 
 // The monitor's state for a byte read while idle; Idle for any byte that is no status.
@@ -203,6 +206,10 @@ void TRecThread::monitorPass() {
         if (holds_ > 0 || link_.state_ != LinkState::Idle)
             return;
     }
+    if (lost_ || link_.port().hasVanished()) {
+        lostPass();
+        return;
+    }
     if (link_.port().waitForInput(wakeFd_) != BytePort::Wait::Input)
         return;
     {
@@ -282,6 +289,49 @@ void TRecThread::waitPass() {
         host->setStatusText(m.repeaterText);
         link->SendCommandByte(m.txByte);
     });
+}
+
+void TRecThread::lostPass() {
+    MonitorHost* host = &host_;
+    if (!lost_) {
+        lost_ = true;
+        setPriority(false);
+        gate_.post([host, device = link_.deviceName()] { host->connectionLost(device); });
+    }
+    // Once a second at most, and only while nobody holds the monitor or changes the state.
+    if (!waitUnlessWoken(kReconnectIntervalMs) || !reconnecting_)
+        return;
+    if (tryReconnect()) {
+        lost_ = false;
+        gate_.post([host] { host->connectionRestored(); });
+    }
+}
+
+bool TRecThread::tryReconnect() {
+    {
+        std::lock_guard lock(mutex_);
+        if (holds_ > 0 || link_.state_ != LinkState::Idle)
+            return false;
+        reading_ = true; // a hold waits for the attempt
+    }
+    BytePort& port = link_.port();
+    const bool back = (!port.hasVanished() || port.reopen()) && link_.identifyQuietly() != 0;
+    {
+        std::lock_guard lock(mutex_);
+        reading_ = false;
+    }
+    changed_.notify_all();
+    return back;
+}
+
+bool TRecThread::waitUnlessWoken(int ms) {
+    pollfd p{wakeFd_, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&p, 1, ms);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        return ready == 0;
+    }
 }
 
 MonitorHold::MonitorHold(TRecThread* monitor)

@@ -34,6 +34,11 @@ public:
     // selected.
     virtual int repeaterItemToSend() = 0;
     virtual void removeFrames() = 0;
+    // The serial device has vanished. While the monitor reconnects, it tries to open the device
+    // again every second.
+    virtual void connectionLost(const QString& device) = 0;
+    // The device is back and the converter answered identify: the monitor watches again.
+    virtual void connectionRestored() = 0;
 };
 
 // A host that shows nothing, for monitors that run without a window (benchmarks, tools).
@@ -48,6 +53,8 @@ public:
     void selectRepeaterItem(int) override {}
     int repeaterItemToSend() override { return -1; }
     void removeFrames() override {}
+    void connectionLost(const QString&) override {}
+    void connectionRestored() override {}
 };
 
 class MonitorHold;
@@ -62,7 +69,12 @@ class MonitorHold;
 // no processor time; a status byte is seen as soon as it arrives. Holds (MonitorHold) keep it off
 // the port while the user-interface thread talks to the converter. It stops only at safe points,
 // never inside a port read or a window call; taking a hold waits for a running read (at most
-// 20 ms) but not for a monitor waiting for the user-interface thread.
+// 20 ms) or reconnection attempt (at most half a second), but not for a monitor waiting for the
+// user-interface thread.
+//
+// When the device vanishes (a USB adapter unplugged, a hub reset) the monitor reports it once and,
+// unless told not to, opens the same device name again every second, sleeping in between; when it
+// is back and the converter answers identify, it reports that and watches as before.
 class TRecThread {
 public:
     TRecThread(ConverterLink& link, CommandGate& gate, MonitorHost& host, Clock& clock);
@@ -86,6 +98,8 @@ public:
     bool hasEnded() const;
     // Called on the monitor's thread when the loop has ended.
     void setEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
+    // Whether a vanished device is opened again (the default); set before start().
+    void setReconnecting(bool on) { reconnecting_ = on; }
 
 private:
     friend class MonitorHold;
@@ -103,6 +117,11 @@ private:
     void monitorPass();
     void announcedPass(LinkState state);
     void waitPass();
+    // The device has vanished: report it once, then try to get it back every second.
+    void lostPass();
+    bool tryReconnect();
+    // Waits ms on the wake-up descriptor alone; false when woken.
+    bool waitUnlessWoken(int ms);
     // The monitor's stop point: returns false when the loop is to end.
     bool stopPoint();
     // Sleeps ms, waking early when the monitor is to stop.
@@ -125,6 +144,8 @@ private:
     bool ended_ = false;
     std::uint8_t monitorByte_ = 0;
     bool timeCritical_ = false; // the monitor thread's own
+    bool reconnecting_ = true;
+    bool lost_ = false; // the monitor thread's own: the device vanished and is not back yet
 };
 
 // Keeps the receive monitor off the port for its lifetime (see ConverterLink.h): taken before the

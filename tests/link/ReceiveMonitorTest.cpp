@@ -48,6 +48,8 @@ public:
         return repeaterItem;
     }
     void removeFrames() override { calls << "remove frames"; }
+    void connectionLost(const QString& device) override { calls << "lost " + device; }
+    void connectionRestored() override { calls << "restored"; }
 
     QStringList calls;
     bool timerRunning = false;
@@ -194,4 +196,75 @@ TEST_F(MonitorFixture, WindowCallsWaitWhileAConverterOperationRuns) {
     }
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     EXPECT_EQ(host.calls.first(), "load off");
+}
+
+// A vanished device: the monitor says so once, tries to get it back about once a second (never
+// spinning, never while held), identifies the converter, and watches again.
+TEST_F(MonitorFixture, AVanishedDeviceIsReportedOnceAndTriedAgainAboutEverySecond) {
+    port->vanish();
+    ASSERT_TRUE(pumpUntil([&] { return port->reopenAttempts() >= 1; }));
+    QElapsedTimer timer;
+    timer.start();
+    const int before = port->reopenAttempts();
+    pumpUntil([] { return false; }, 2500);
+    const int attempts = port->reopenAttempts() - before;
+    EXPECT_GE(attempts, 1);
+    EXPECT_LE(attempts, int(timer.elapsed() / 900) + 1);
+    EXPECT_EQ(host.calls, QStringList{"lost the converter's port"});
+    EXPECT_EQ(link.linkState(), LinkState::Idle);
+}
+
+TEST_F(MonitorFixture, ADeviceThatComesBackIsIdentifiedAndWatchedAgain) {
+    port->setResponder(converterAnswers(76));
+    port->vanish();
+    ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("lost the converter's port"); }));
+    // Back, but the converter does not answer yet: still lost, tried again.
+    port->setComesBack(true);
+    port->setResponder({});
+    ASSERT_TRUE(pumpUntil([&] { return port->written().contains(char(16)); }));
+    const int attempts = port->reopenAttempts();
+    ASSERT_TRUE(pumpUntil([&] { return port->written().count(char(16)) >= 2; }, 3000));
+    EXPECT_FALSE(host.calls.contains("restored"));
+    EXPECT_EQ(port->reopenAttempts(), attempts) << "a device that is back is not opened again";
+    port->setResponder(converterAnswers(76));
+    ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("restored"); }, 3000));
+    EXPECT_EQ(link.LastStatus, 76);
+    port->arrive(QByteArray(1, char(172)));
+    ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
+    EXPECT_EQ(link.linkState(), LinkState::Waiting);
+}
+
+TEST_F(MonitorFixture, AHeldMonitorLeavesAVanishedDeviceAlone) {
+    port->vanish();
+    ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("lost the converter's port"); }));
+    {
+        const MonitorHold hold(monitor.get());
+        const int attempts = port->reopenAttempts();
+        pumpUntil([] { return false; }, 1500);
+        EXPECT_EQ(port->reopenAttempts(), attempts);
+    }
+    port->setComesBack(true);
+    port->setResponder(converterAnswers(76));
+    EXPECT_TRUE(pumpUntil([&] { return host.calls.contains("restored"); }, 3000));
+}
+
+TEST(ReceiveMonitor, WithoutReconnectingAVanishedDeviceIsReportedAndNeverOpenedAgain) {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    ConverterLink link{dialogs, clock};
+    auto memory = std::make_unique<MemoryPort>(clock);
+    MemoryPort* port = memory.get();
+    link.attachPort(std::move(memory));
+    CommandGate gate;
+    RecordingHost host{link};
+    TRecThread monitor(link, gate, host, clock);
+    monitor.setReconnecting(false);
+    port->setComesBack(true);
+    port->vanish();
+    monitor.start();
+    ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("lost the converter's port"); }));
+    pumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(port->reopenAttempts(), 0);
+    gate.shut();
+    monitor.stop();
 }

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,52 @@ TEST(SerialPort, AVanishedDeviceIsReportedOnceAndNeverSpunOn) {
     EXPECT_TRUE(port.isGone());
     EXPECT_EQ(reports, 1);
     EXPECT_FALSE(port.writeByte(1));
+}
+
+TEST(SerialPort, AVanishedDeviceIsOpenedAgainUnderItsStableNameAtTheSameSpeed) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("ttyUSB-orbis");
+    auto pty = std::make_unique<PtyPair>();
+    ASSERT_EQ(::symlink(qPrintable(pty->device), qPrintable(name)), 0);
+    SystemClock clock;
+    SerialPort port(clock);
+    EXPECT_FALSE(port.reopen()) << "a device that has not gone is not opened again";
+    ASSERT_TRUE(port.open(name));
+    ASSERT_TRUE(port.configure(1));
+    int reports = 0;
+    port.setGoneHandler([&] { ++reports; });
+
+    // Unplugged: the device and its name disappear.
+    pty.reset();
+    ::unlink(qPrintable(name));
+    std::uint8_t byte;
+    EXPECT_FALSE(port.readByte(byte));
+    ASSERT_TRUE(port.hasVanished());
+    EXPECT_FALSE(port.reopen());
+    EXPECT_TRUE(port.hasVanished());
+
+    // Plugged in again: another pseudo-terminal behind the same name.
+    pty = std::make_unique<PtyPair>();
+    ASSERT_EQ(::symlink(qPrintable(pty->device), qPrintable(name)), 0);
+    ASSERT_TRUE(port.reopen());
+    EXPECT_FALSE(port.hasVanished());
+    termios tio{};
+    const int check = ::open(qPrintable(pty->device), O_RDWR | O_NOCTTY);
+    ASSERT_GE(check, 0);
+    ASSERT_EQ(::tcgetattr(check, &tio), 0);
+    ::close(check);
+    EXPECT_EQ(::cfgetospeed(&tio), speed_t(B1200));
+    EXPECT_EQ(tio.c_lflag & ICANON, 0u) << "raw again";
+    ASSERT_TRUE(port.writeByte(16));
+    EXPECT_EQ(pty->receive(1), QByteArray(1, 16));
+    pty->send("\x4c");
+    ASSERT_TRUE(port.readByte(byte));
+    EXPECT_EQ(byte, 0x4c);
+
+    // A second loss is reported again.
+    pty.reset();
+    EXPECT_FALSE(port.readByte(byte));
+    EXPECT_EQ(reports, 2);
 }
 
 TEST(SerialPort, OneThreadReadsWhileAnotherWrites) {

@@ -13,7 +13,9 @@ int MemoryPort::read(std::uint8_t* buffer, int count) {
     {
         std::lock_guard lock(mutex_);
         ++reads_;
-        if (!incoming_.empty() && incoming_.front().emptyReadsBefore > 0) {
+        if (vanished_) {
+            // nothing comes from a device that is not there
+        } else if (!incoming_.empty() && incoming_.front().emptyReadsBefore > 0) {
             --incoming_.front().emptyReadsBefore;
         } else {
             while (got < count && !incoming_.empty() && incoming_.front().emptyReadsBefore == 0) {
@@ -43,7 +45,7 @@ bool MemoryPort::writeByte(std::uint8_t byte) {
     std::function<void(std::uint8_t, MemoryPort&)> responder;
     {
         std::lock_guard lock(mutex_);
-        if (!writable_)
+        if (!writable_ || vanished_)
             return false;
         written_.append(char(byte));
         responder = responder_;
@@ -74,6 +76,34 @@ void MemoryPort::setResponder(std::function<void(std::uint8_t, MemoryPort&)> res
 void MemoryPort::setWritable(bool writable) {
     std::lock_guard lock(mutex_);
     writable_ = writable;
+}
+
+void MemoryPort::vanish() {
+    std::lock_guard lock(mutex_);
+    vanished_ = true;
+}
+
+void MemoryPort::setComesBack(bool back) {
+    std::lock_guard lock(mutex_);
+    comesBack_ = back;
+}
+
+bool MemoryPort::hasVanished() const {
+    std::lock_guard lock(mutex_);
+    return vanished_;
+}
+
+bool MemoryPort::reopen() {
+    std::lock_guard lock(mutex_);
+    ++reopenAttempts_;
+    if (vanished_ && comesBack_)
+        vanished_ = false;
+    return !vanished_;
+}
+
+int MemoryPort::reopenAttempts() const {
+    std::lock_guard lock(mutex_);
+    return reopenAttempts_;
 }
 
 QByteArray MemoryPort::written() const {

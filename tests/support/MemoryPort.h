@@ -34,6 +34,14 @@ public:
     void setResponder(std::function<void(std::uint8_t, MemoryPort&)> responder);
     void setWritable(bool writable);
 
+    // The device vanishes: reads bring nothing, writes fail, until a reopen() finds it back.
+    void vanish();
+    // Whether reopen() finds the device back.
+    void setComesBack(bool back);
+    bool hasVanished() const override;
+    bool reopen() override;
+    int reopenAttempts() const;
+
     QByteArray written() const;
     int reads() const;
     int emptyReads() const;
@@ -53,6 +61,9 @@ private:
     std::function<void(std::uint8_t, MemoryPort&)> responder_;
     QByteArray written_;
     bool writable_ = true;
+    bool vanished_ = false;
+    bool comesBack_ = false;
+    int reopenAttempts_ = 0;
     int reads_ = 0;
     int emptyReads_ = 0;
     int discards_ = 0;

@@ -11,6 +11,7 @@
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -299,6 +300,73 @@ TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
     ASSERT_EQ(added.size(), 1);
     EXPECT_TRUE(QRegularExpression("^\\d{6}_\\d{6}_2\\.jpg$").match(added[0]).hasMatch())
         << added[0].toStdString();
+}
+
+TEST_F(OrbisctlFixture, WatchEndsWithStatusOneWhenItStoredAnIncompletePicture) {
+    QTemporaryDir dir;
+    sim.closeAfterLines(20);
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::M2).statusByte, QImage()); });
+    test::VirtualClock clock;
+    const ToolRun run =
+        orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains(" (incomplete)\n")) << run.out.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+// The converter behind a stable name, as a USB adapter under /dev/serial/by-id, pulled out and
+// plugged in again while orbisctl watches.
+struct UnplugFixture : ::testing::Test {
+    QTemporaryDir dir;
+    ConverterSimulator sim;
+    QString name;
+    void SetUp() override {
+        name = dir.filePath("Orbis70p");
+        QString error;
+        ASSERT_TRUE(sim.openPseudoTerminalAt(name, &error)) << error.toStdString();
+    }
+};
+
+TEST_F(UnplugFixture, WatchFindsTheConverterAgainAndGoesOnWatching) {
+    // Unplugged at 0.3 s, plugged in 1.5 s later; once the watch has identified the converter
+    // again, a reception comes.
+    int step = 0;
+    QElapsedTimer since;
+    QTimer script;
+    QObject::connect(&script, &QTimer::timeout, [&] {
+        if (step == 0 && since.elapsed() > 300) {
+            sim.unplug();
+            since.restart();
+            ++step;
+        } else if (step == 1 && since.elapsed() > 1500) {
+            QString error;
+            EXPECT_TRUE(sim.plugIn(&error)) << error.toStdString();
+            ++step;
+        } else if (step == 2 && sim.events().contains("identify")) {
+            since.restart();
+            ++step;
+        } else if (step == 3 && since.elapsed() > 300) {
+            sim.receive(mode(ModeId::M1).statusByte, QImage());
+            ++step;
+        }
+    });
+    since.start();
+    script.start(50);
+    const ToolRun run = orbisctl({"--port", name, "watch", "--count", "1"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "172 Martin 1 115000\n");
+    EXPECT_TRUE(
+        run.err.contains("orbisctl: Connection to the converter lost: waiting for " + name + "\n"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("orbisctl: Converter connected again\n")) << run.err.toStdString();
+}
+
+TEST_F(UnplugFixture, WatchWithoutReconnectingEndsWithStatusOneWhenTheConverterIsUnplugged) {
+    QTimer::singleShot(300, [&] { sim.unplug(); });
+    const ToolRun run = orbisctl({"--port", name, "watch", "--count", "2", "--no-reconnect"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("lost")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("connected again"));
 }
 
 TEST(OrbisSim, RefusesAnUnknownOrIncompleteCommandLineByName) {

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -147,4 +148,45 @@ TEST_F(SimulatorMenuFixture, ClosingTheLineLeavesTheProgramsPortGoneAndTheMenuId
     for (const char* name :
          {"SimulatorReceiveTestR36", "SimulatorStatus68", "SimulatorSilent", "SimulatorCloseLine"})
         EXPECT_FALSE(action(name)->isEnabled()) << name;
+}
+
+TEST(SimulatorMenu, AConverterBehindAStableNameIsUnpluggedAndPluggedInAgain) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("Orbis70p");
+    ConverterSimulator sim;
+    QString error;
+    ASSERT_TRUE(sim.openPseudoTerminalAt(name, &error)) << error.toStdString();
+    ScriptedDialogs dialogs;
+    SimulatorMenu menu{sim, dialogs};
+    auto* unplug = menu.findChild<QAction*>("SimulatorUnplug");
+    auto* plugIn = menu.findChild<QAction*>("SimulatorPlugIn");
+    ASSERT_NE(unplug, nullptr);
+    ASSERT_NE(plugIn, nullptr);
+    emit menu.aboutToShow();
+    EXPECT_TRUE(unplug->isEnabled());
+    EXPECT_FALSE(plugIn->isEnabled());
+
+    unplug->trigger();
+    EXPECT_FALSE(sim.isRunning());
+    EXPECT_FALSE(QFileInfo(name).isSymLink()) << "the name goes with the plug";
+    EXPECT_FALSE(unplug->isEnabled());
+    EXPECT_TRUE(plugIn->isEnabled());
+
+    plugIn->trigger();
+    EXPECT_TRUE(sim.isRunning());
+    SystemClock clock;
+    ConverterLink link{dialogs, clock};
+    ASSERT_TRUE(link.OpenConverterPort(2, name));
+    EXPECT_EQ(link.IdentifyConverter(), 76);
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+TEST(SimulatorMenu, ALineWithoutStableNameOffersNoPlug) {
+    ConverterSimulator sim;
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    ScriptedDialogs dialogs;
+    SimulatorMenu menu{sim, dialogs};
+    EXPECT_EQ(menu.findChild<QAction*>("SimulatorUnplug"), nullptr);
+    EXPECT_EQ(menu.findChild<QAction*>("SimulatorPlugIn"), nullptr);
 }

@@ -18,9 +18,11 @@ using namespace winorbis;
 namespace {
 
 const char* kUsage =
-    "Usage: orbis-sim [--device DEV] [--speed 1|2] [--identify N] [--paced]\n"
+    "Usage: orbis-sim [--device DEV | --link NAME] [--speed 1|2] [--identify N] [--paced]\n"
     "Simulates an Orbis 70p SSTV converter. Without --device it opens a pseudo-terminal and\n"
-    "prints its name; start winorbis or orbisctl with --port NAME.\n"
+    "prints its name; start winorbis or orbisctl with --port NAME. With --link the\n"
+    "pseudo-terminal is reached through the symbolic link NAME, which unplug and plug take away\n"
+    "and bring back as a USB adapter's name.\n"
     "\n"
     "Commands on standard input:\n"
     "  receive MODE [PICTURE]  a reception in MODE (R36 R72 M1 M2 S1 S2), the picture (BMP or\n"
@@ -33,6 +35,8 @@ const char* kUsage =
     "  garbage N               send N meaningless bytes before every answer\n"
     "  close-after N           close the line after N lines of a transfer\n"
     "  close                   close the line now\n"
+    "  unplug                  pull the converter's plug: the line and its --link name go\n"
+    "  plug                    plug it in again behind the same --link name\n"
     "  save MEMORY FILE        write memory 1 or 2 as a picture file\n"
     "  quit\n";
 
@@ -69,6 +73,12 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
         ok = ok && countOk;
     } else if (verb == "close") {
         sim.closeLine();
+    } else if (verb == "unplug" && !sim.linkPath().isEmpty()) {
+        sim.unplug();
+    } else if (verb == "plug" && !sim.linkPath().isEmpty()) {
+        QString error;
+        if (!sim.plugIn(&error))
+            std::fprintf(stderr, "cannot plug in: %s\n", qPrintable(error));
     } else if (verb == "garbage") {
         sim.setGarbageBeforeAnswers(arg.toInt(&ok));
     } else if (verb == "close-after") {
@@ -91,6 +101,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QString device;
+    QString link;
     int speed = 2;
     ConverterSimulator::Options options;
     const QStringList args = app.arguments().mid(1);
@@ -100,7 +111,8 @@ int main(int argc, char** argv) {
     };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        const bool takesValue = a == "--device" || a == "--speed" || a == "--identify";
+        const bool takesValue =
+            a == "--device" || a == "--link" || a == "--speed" || a == "--identify";
         if (takesValue && i + 1 >= args.size())
             return usageError(QStringLiteral("%1 needs a value").arg(a));
         bool ok = true;
@@ -110,6 +122,9 @@ int main(int argc, char** argv) {
         } else if (a == "--device") {
             device = args[++i];
             ok = !device.isEmpty();
+        } else if (a == "--link") {
+            link = args[++i];
+            ok = !link.isEmpty();
         } else if (a == "--speed") {
             speed = args[++i].toInt(&ok);
             ok = ok && (speed == 1 || speed == 2);
@@ -127,6 +142,8 @@ int main(int argc, char** argv) {
         if (!ok)
             return usageError(QStringLiteral("%1 does not take %2").arg(a, args[i]));
     }
+    if (!device.isEmpty() && !link.isEmpty())
+        return usageError(QStringLiteral("--device and --link exclude each other"));
     options.baud = speed == 1 ? 1200 : 115200;
     options.log = [](const QString& text) {
         std::fprintf(stdout, "orbis-sim: %s\n", qPrintable(text));
@@ -136,8 +153,9 @@ int main(int argc, char** argv) {
     ConverterSimulator sim(options);
     QString error;
     QString path = device;
-    const bool opened = device.isEmpty() ? sim.openPseudoTerminal(&path, &error)
-                                         : sim.openDevice(device, speed, &error);
+    const bool opened = !link.isEmpty()    ? sim.openPseudoTerminalAt(link, &error)
+                        : device.isEmpty() ? sim.openPseudoTerminal(&path, &error)
+                                           : sim.openDevice(device, speed, &error);
     if (!opened) {
         std::fprintf(stderr, "orbis-sim: cannot open the line: %s\n", qPrintable(error));
         return 1;

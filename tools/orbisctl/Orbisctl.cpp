@@ -88,12 +88,14 @@ QString orbisctlHelp() {
         "  upload PICTURE  load a BMP or JPEG picture (scaled into 410 x 256) into the converter\n"
         "  fetch OUT       fetch the converter's picture and write its 410 x 256 part (converter\n"
         "                  pixels 10 .. 419) as OUT, BMP or JPEG by the name's extension\n"
-        "  watch [--save DIR] [--count N]\n"
+        "  watch [--save DIR] [--count N] [--no-reconnect]\n"
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
         "                  reception time has run out and write it as DIR/ddmmyy_hhnnss.jpg\n"
         "                  (ddmmyy_hhnnss_2.jpg ... when that name is taken); end after N\n"
-        "                  receptions or on Ctrl+C\n"
+        "                  receptions or on Ctrl+C. A device that vanishes is opened again\n"
+        "                  every second until it is back; with --no-reconnect the watch ends\n"
+        "                  there with status 1. A picture stored incomplete makes the status 1\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
 }
@@ -166,6 +168,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             const QString& option = request.command[i];
             if (option == "--save" && i + 1 < request.command.size()) {
                 watch.saveFolder = request.command[++i];
+            } else if (option == "--no-reconnect") {
+                watch.reconnect = false;
             } else if (option == "--count" && i + 1 < request.command.size()) {
                 bool ok = false;
                 watch.count = request.command[++i].toInt(&ok);

@@ -5,10 +5,12 @@
 
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
+#include "link/LinkTexts.h"
 #include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
 #include "platform/TerminationWatcher.h"
 #include "workspace/ReceivedPictureStore.h"
 #include "workspace/WorkingPictures.h"
@@ -42,9 +44,22 @@ public:
     }
     void startReceiveTimer(int intervalMs) override { deadline = clock_.nowMs() + intervalMs; }
     void stopReceiveTimer() override { deadline.reset(); }
+    void connectionLost(const QString& device) override {
+        lost = true;
+        ConsoleNotes::write(reconnect ? linktext::kConnectionLost.arg(device)
+                                      : QStringLiteral("the connection to the converter on %1 "
+                                                       "is lost")
+                                            .arg(device));
+    }
+    void connectionRestored() override {
+        lost = false;
+        ConsoleNotes::write(linktext::kConnectedAgain);
+    }
 
     std::optional<std::int64_t> deadline;
     int announcements = 0;
+    bool reconnect = true;
+    bool lost = false;
 
 private:
     Clock& clock_;
@@ -68,10 +83,12 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
 
     CommandGate gate;
     ConsoleHost host(clock, out);
+    host.reconnect = options.reconnect;
     PictureTransfer transfer(link, clock);
     int fetched = 0;
     int status = 0;
     TRecThread monitor(link, gate, host, clock);
+    monitor.setReconnecting(options.reconnect);
     monitor.start();
 
     const auto finished = [&] {
@@ -82,6 +99,10 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
     };
     while (!stopRequested && !finished()) {
         QCoreApplication::processEvents();
+        if (host.lost && !options.reconnect) {
+            status = 1; // the count can no longer be reached
+            break;
+        }
         if (host.deadline && clock.nowMs() >= *host.deadline) {
             host.deadline.reset();
             // The end of the reception time: what the program's end-of-reception timer does.
@@ -102,6 +123,8 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
                     std::fprintf(out, "saved %s%s\n", qPrintable(name),
                                  complete ? "" : " (incomplete)");
                     std::fflush(out);
+                    if (!complete)
+                        status = 1;
                 }
                 ++fetched;
             }

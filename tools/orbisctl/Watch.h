@@ -14,9 +14,14 @@ class ConverterLink;
 // prints one line per announced reception ("172 Martin 1 115000", "68 - 1000000"). With a save
 // folder it fetches each picture when its reception time has run out and writes it there as
 // ddmmyy_hhnnss.jpg. Ends after count announcements (0: never) or on SIGINT or SIGTERM.
+//
+// A device that vanishes is opened again every second until it is back (both said on standard
+// error); with reconnect off the watch ends there instead, with status 1. The status is 1 as well
+// when a picture could not be written or was stored incomplete.
 struct WatchOptions {
     QString saveFolder;
     int count = 0;
+    bool reconnect = true;
 };
 
 int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std::FILE* out,

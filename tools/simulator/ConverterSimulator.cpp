@@ -2,6 +2,7 @@
 #include "ConverterSimulator.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -46,6 +47,8 @@ ConverterSimulator::ConverterSimulator(Options options)
 
 ConverterSimulator::~ConverterSimulator() {
     stop();
+    if (!linkPath_.isEmpty())
+        ::unlink(QFile::encodeName(linkPath_).constData());
 }
 
 bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error) {
@@ -80,6 +83,51 @@ bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error)
         *devicePath = QString::fromLocal8Bit(name);
     log(QStringLiteral("Orbis 70p simulator on %1").arg(QString::fromLocal8Bit(name)));
     return startServing(master, slave);
+}
+
+bool ConverterSimulator::openPseudoTerminalAt(const QString& linkPath, QString* error) {
+    const QFileInfo existing(linkPath);
+    if (existing.exists() && !existing.isSymLink()) {
+        if (error)
+            *error = QStringLiteral("%1 exists and is no symbolic link").arg(linkPath);
+        return false;
+    }
+    linkPath_ = linkPath;
+    return plugIn(error);
+}
+
+bool ConverterSimulator::plugIn(QString* error) {
+    if (linkPath_.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the line has no stable name");
+        return false;
+    }
+    QString device;
+    if (!openPseudoTerminal(&device, error))
+        return false;
+    // The name appears in one step, as a device node does: a link beside it renamed over it.
+    const QByteArray target = QFile::encodeName(device);
+    const QByteArray name = QFile::encodeName(linkPath_);
+    const QByteArray temporary = name + ".plugging";
+    ::unlink(temporary.constData());
+    if (::symlink(target.constData(), temporary.constData()) != 0 ||
+        ::rename(temporary.constData(), name.constData()) != 0) {
+        if (error)
+            *error = systemError();
+        ::unlink(temporary.constData());
+        stop();
+        return false;
+    }
+    log(QStringLiteral("plugged in as %1").arg(linkPath_));
+    return true;
+}
+
+void ConverterSimulator::unplug() {
+    if (linkPath_.isEmpty())
+        return;
+    log(QStringLiteral("unplugged"));
+    stop();
+    ::unlink(QFile::encodeName(linkPath_).constData());
 }
 
 bool ConverterSimulator::openDevice(const QString& device, int speedSelector, QString* error) {

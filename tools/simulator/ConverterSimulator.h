@@ -46,6 +46,17 @@ public:
 
     // Opens a pseudo-terminal, already raw; the program opens devicePath. Starts serving.
     bool openPseudoTerminal(QString* devicePath, QString* error);
+    // The same behind a stable name: linkPath becomes a symbolic link to the pseudo-terminal, as
+    // a USB adapter has its name under /dev/serial/by-id; the program opens linkPath. An existing
+    // file of that name that is no symbolic link is left alone and fails the open.
+    bool openPseudoTerminalAt(const QString& linkPath, QString* error);
+    // Unplugs the converter as a USB adapter is pulled out: the line closes and the stable name
+    // disappears. The converter keeps its memories.
+    void unplug();
+    // Plugs it in again: a new pseudo-terminal behind the same stable name, served at once.
+    bool plugIn(QString* error);
+    // The stable name, empty for a line without one.
+    QString linkPath() const { return linkPath_; }
     // Serves on a serial device at 1200 (speedSelector 1) or 115200 baud (2).
     bool openDevice(const QString& device, int speedSelector, QString* error);
     // Stops serving and closes the line.
@@ -105,6 +116,7 @@ private:
     void shutLine();
 
     Options options_;
+    QString linkPath_;
     int fd_ = -1;
     int slaveFd_ = -1;
     std::thread thread_;

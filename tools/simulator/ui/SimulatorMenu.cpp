@@ -58,6 +58,24 @@ SimulatorMenu::SimulatorMenu(ConverterSimulator& simulator, Dialogs& dialogs, QW
         refresh();
     });
     lineActions_ << close;
+    // A line behind a stable name can be pulled out and plugged in again, as a USB adapter.
+    if (!simulator_.linkPath().isEmpty()) {
+        unplug_ = addAction(tr("&Unplug the converter"));
+        unplug_->setObjectName(QStringLiteral("SimulatorUnplug"));
+        connect(unplug_, &QAction::triggered, this, [this] {
+            simulator_.unplug();
+            refresh();
+        });
+        plugIn_ = addAction(tr("&Plug the converter in"));
+        plugIn_->setObjectName(QStringLiteral("SimulatorPlugIn"));
+        connect(plugIn_, &QAction::triggered, this, [this] {
+            QString error;
+            if (!simulator_.plugIn(&error))
+                dialogs_.message(tr("Cannot plug the converter in: %1").arg(error),
+                                 Dialogs::Kind::Error);
+            refresh();
+        });
+    }
 
     connect(this, &QMenu::aboutToShow, this, &SimulatorMenu::refresh);
 }
@@ -91,6 +109,10 @@ void SimulatorMenu::refresh() {
     const bool running = simulator_.isRunning();
     for (QAction* a : std::as_const(lineActions_))
         a->setEnabled(running);
+    if (unplug_)
+        unplug_->setEnabled(running);
+    if (plugIn_)
+        plugIn_->setEnabled(!running);
     const QSignalBlocker blocker(silent_);
     silent_->setChecked(simulator_.isSilent());
 }

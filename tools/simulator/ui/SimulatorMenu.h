@@ -14,9 +14,10 @@ class Dialogs;
 
 // The menu "Simulator" of a program that runs on the simulated converter: it makes the converter
 // receive in any of the six modes (the test picture or a picture file chosen through the dialogs),
-// send the two status bytes without a mode, close the line, or fall silent. Every action carries
-// an objectName ("SimulatorReceiveTestM1", "SimulatorReceiveFileS2", "SimulatorStatus68",
-// "SimulatorStatus72", "SimulatorCloseLine", "SimulatorSilent").
+// send the two status bytes without a mode, close the line, or fall silent; a line behind a stable
+// name can also be unplugged and plugged in again. Every action carries an objectName
+// ("SimulatorReceiveTestM1", "SimulatorReceiveFileS2", "SimulatorStatus68", "SimulatorStatus72",
+// "SimulatorCloseLine", "SimulatorSilent", "SimulatorUnplug", "SimulatorPlugIn").
 class SimulatorMenu : public QMenu {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ private:
     int testFrame_ = 0;
     QList<QAction*> lineActions_;
     QAction* silent_ = nullptr;
+    QAction* unplug_ = nullptr;
+    QAction* plugIn_ = nullptr;
 };
 
 } // namespace winorbis

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window on real time with the simulated converter behind a stable name, unplugged and
+// plugged in again as a USB adapter is, while the receive monitor watches.
+#include "app/TForm1.h"
+#include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
+#include "support/EventPump.h"
+#include "support/ScriptedDialogs.h"
+#include "tools/simulator/ConverterSimulator.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+// Standard error's notes, as far as they have been written.
+struct CapturedNotes {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&text, &size);
+    ConsoleNotes::Scope scope{QStringLiteral("winorbis"), stream};
+    ~CapturedNotes() {
+        std::fclose(stream);
+        std::free(text);
+    }
+    QString written() {
+        std::fflush(stream);
+        return QString::fromLocal8Bit(text, qsizetype(size));
+    }
+};
+
+} // namespace
+
+TEST(Unplug, TheMonitorSaysTheConverterIsLostAndFindsItAgainUnderTheSameName) {
+    QTemporaryDir dir;
+    ConverterSimulator sim;
+    const QString name = dir.filePath("Orbis70p");
+    QString error;
+    ASSERT_TRUE(sim.openPseudoTerminalAt(name, &error)) << error.toStdString();
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    CapturedNotes notes;
+    AppServices services{dialogs, clock, dir.path()};
+    services.portDevice = name;
+    auto form = std::make_unique<TForm1>(services);
+    dialogs.clear();
+
+    sim.unplug();
+    const QString lost = "Connection to the converter lost: waiting for " + name;
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == lost; }))
+        << form->statusText().toStdString();
+    EXPECT_TRUE(notes.written().contains("winorbis: " + lost + "\n"));
+
+    const int identifiesBefore = int(sim.events().count("identify"));
+    ASSERT_TRUE(sim.plugIn(&error)) << error.toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == "Converter connected again"; }))
+        << form->statusText().toStdString();
+    EXPECT_EQ(sim.events().count("identify"), identifiesBefore + 1);
+    EXPECT_TRUE(notes.written().contains("winorbis: Converter connected again\n"));
+
+    // Watched as before: a reception is announced.
+    sim.receive(172, QImage());
+    EXPECT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+    form.reset();
+}
