@@ -81,6 +81,9 @@ public:
         for (QByteArray& line : lines_) {
             if (line.endsWith('\r'))
                 line.chop(1);
+            // A CR inside a line is read as the blank the writer puts for it, so that what was
+            // read writes back unchanged.
+            line.replace('\r', ' ');
         }
     }
 

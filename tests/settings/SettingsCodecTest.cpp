@@ -240,6 +240,23 @@ TEST(SettingsFile, LineBreaksInsideATextNeverShiftTheLines) {
     EXPECT_EQ(result.settings.callsign, "X Y");
 }
 
+TEST(SettingsFile, ACarriageReturnInsideALineReadsAsTheBlankItIsWrittenAs) {
+    // Standard text 5 (line 62) holding "\x8B\xFF\r\xFA", a stray CR before a CR LF at the end
+    // of the callsign line: read, written and read again, the values and the text stay.
+    QStringList lines = linesOf(SettingsCodec::serialize(Settings::defaults(kFace)));
+    lines[61] = QString::fromLatin1("\x8B\xFF\r\xFA");
+    lines[14] = QStringLiteral("DL1ABC\r");
+    const auto read = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    ASSERT_TRUE(read.problems.isEmpty());
+    EXPECT_EQ(read.settings.standardTexts[4].text, QString::fromWCharArray(L"\u2039\u00FF \u00FA"));
+    EXPECT_EQ(read.settings.callsign, "DL1ABC ");
+    const QByteArray written = SettingsCodec::serialize(read.settings);
+    const auto reread = SettingsCodec::parse(written, Settings::defaults(kFace));
+    EXPECT_TRUE(reread.problems.isEmpty());
+    EXPECT_EQ(reread.settings, read.settings);
+    EXPECT_EQ(SettingsCodec::serialize(reread.settings), written);
+}
+
 namespace {
 
 // A font block whose nine values all differ from each other and from every other block's.
