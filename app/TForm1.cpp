@@ -107,7 +107,8 @@ void TForm1::FormCreate() {
     link_.IdentifyConverter();
     // 7. The hidden TX-mode item of LastStatus.
     selectTxModeItem(link_.LastStatus);
-    // 8. The mini picture slots are loaded here.
+    // 8. The mini picture slots: their files and names.
+    slots_->loadAll();
     // 9. Current picture file and TX picture name "$$$".
     pictures_.currentFile = WorkingPictures::kNone;
     pictures_.txName = WorkingPictures::kNone;

@@ -11,11 +11,10 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "workspace/PictureFiles.h"
+#include "workspace/SlotController.h"
 #include "workspace/WorkingPictures.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPoint>
 
 #include <memory>
 #include <optional>
@@ -28,6 +27,8 @@ class TForm1;
 }
 
 namespace winorbis {
+
+class PictureDragAndDrop;
 
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
@@ -45,6 +46,7 @@ public:
     ConverterLink& link() { return link_; }
     WorkingPictures& pictures() { return pictures_; }
     ReceptionController& reception() { return reception_; }
+    SlotController& miniSlots() { return *slots_; }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
     bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
@@ -138,7 +140,6 @@ private:
     MonitorHold holdMonitor() override { return reception_.hold(); }
     const QImage& txPicture() const override { return pictures_.tx; }
     void playConfirmation() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // ReceptionView: what the reception shows.
     void selectTxModeItem(std::uint8_t status) override;
@@ -163,16 +164,15 @@ private:
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
     PictureFiles pictureFiles_;
-    // Where a press on the TX window began, for the click that reloads the last file.
-    std::optional<QPoint> txWindowPress_;
+    // The mini slots and the picture drags between them, the picture windows and the trash can.
+    std::unique_ptr<SlotController> slots_;
+    PictureDragAndDrop* drags_ = nullptr;
     CommandGate gate_;
     PictureTransfer transfer_;
     TransmitCommands commands_;
     ReceptionController reception_;
     QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1
     QSoundEffect* mediaPlayer1_ = nullptr;
-    // The status text each control shows while the mouse moves over it.
-    QHash<QObject*, QString> mouseMoveTexts_;
     bool terminating_ = false;
     bool endFilesWritten_ = false;
     bool endWritesFailed_ = false;

@@ -5,10 +5,12 @@
 
 #include "ui_TForm1.h"
 
+#include "MainWindowTexts.h"
+
+#include "controls/StatusHints.h"
 #include "platform/Dialogs.h"
 
 #include <QFileInfo>
-#include <QMouseEvent>
 #include <QSoundEffect>
 #include <QStyle>
 #include <QUrl>
@@ -49,49 +51,12 @@ void TForm1::connectCommands() {
     ui_->SpeedButton7->setText(QStringLiteral("1"));
     ui_->SpeedButton8->setText(QStringLiteral("2"));
 
-    mouseMoveTexts_ = {
-        {ui_->SpeedButton16, QStringLiteral("Digitize ")},
-        {ui_->SpeedButton17, QStringLiteral("Self - timer after 2s")},
-        {ui_->SpeedButton18, QStringLiteral("Self - timer after 10s")},
-        {ui_->SpeedButton7, QStringLiteral("Orbis 70 - Memory 1")},
-        {ui_->SpeedButton8, QStringLiteral("Orbis 70 - Memory 2")},
-        {ui_->CheckBox3, QStringLiteral("Load picture from TX Window in the memory from Orbis 70 "
-                                        "and send in the selected TX Mode")},
-        {ui_->ACQandTX, QStringLiteral("Digitize and send in the selected TX Mode")},
-        {ui_->CheckBox4, QStringLiteral("The callsign is inserted automatically in the picture, "
-                                        "before this will transfer into the Memory from Orbis 70")},
-        {ui_->CheckBox2, QStringLiteral("The Picture is download automatical from Orbis 70")},
-    };
-    for (auto it = mouseMoveTexts_.cbegin(); it != mouseMoveTexts_.cend(); ++it) {
-        auto* control = qobject_cast<QWidget*>(it.key());
-        control->setMouseTracking(true);
-        control->installEventFilter(this);
-    }
+    auto* hints = new StatusHints([this](const QString& text) { setStatusText(text); }, this);
+    for (const auto& [control, text] : mainwindowtext::kMouseMoveTexts)
+        hints->add(*this, control, text);
 
     mediaPlayer1_ = new QSoundEffect(this);
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->PaintBox1) {
-        // A plain click on the TX window: press and release at the same point.
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-            txWindowPress_ = mouse->position().toPoint();
-        } else if (event->type() == QEvent::MouseButtonRelease &&
-                   mouse->button() == Qt::LeftButton) {
-            const bool plain = txWindowPress_ && *txWindowPress_ == mouse->position().toPoint();
-            txWindowPress_.reset();
-            if (plain)
-                PaintBox1Click();
-        }
-    }
-    if (event->type() == QEvent::MouseMove) {
-        const auto text = mouseMoveTexts_.constFind(watched);
-        if (text != mouseMoveTexts_.cend())
-            setStatusText(*text);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::transmitClick(ModeId mode) {

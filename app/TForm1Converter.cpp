@@ -156,7 +156,7 @@ void TForm1::storeReceivedPicture() {
     const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
                                     QDateTime::currentDateTime());
     pictures_.draggedName = result.name;
-    // The new picture is shown in its mini slot here.
+    slots_->fill(result.slot, result.name);
     for (const QString& error : result.errors)
         dialogs_.error(error);
 }

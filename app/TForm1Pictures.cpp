@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's TX and RX picture commands: loading into the TX picture, the catalog stores,
-// the save-as commands and the click on the TX window that reloads the last file.
+// the save-as commands, the click on the TX window that reloads the last file, and the mini slots
+// with the picture drags.
 #include "TForm1.h"
 
 #include "ui_TForm1.h"
 
-#include <QMouseEvent>
+#include "workspace/ui/PictureDragAndDrop.h"
+#include "workspace/ui/SlotPanel.h"
+
 #include <QStyle>
 
 namespace winorbis {
@@ -28,7 +31,17 @@ void TForm1::connectPictures() {
     connect(ui_->FlyingButton23, &TFlyingButton::OnClick, this, &TForm1::FlyingButton23Click);
     connect(ui_->SpeedButton11, &QToolButton::clicked, this, &TForm1::FlyingButton23Click);
     connect(ui_->BitBtn3, &QPushButton::clicked, this, &TForm1::SaveEndPicClick);
-    ui_->PaintBox1->installEventFilter(this);
+
+    SlotController::Hooks hooks;
+    hooks.removeFrames = [this] { removeFrames(); };
+    hooks.framesShown = [] { return false; }; // the caption frames are reported here
+    hooks.txPictureChanged = [this] { showTxPicture(); };
+    hooks.rxPictureChanged = [this] { ui_->PaintBox2->update(); };
+    slots_ = std::make_unique<SlotController>(folder_, dialogs_, pictures_, settings_,
+                                              *ui_->ThumbnailPanel, std::move(hooks));
+    drags_ = new PictureDragAndDrop(*slots_, *ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2,
+                                    this);
+    drags_->setTxClickHandler([this] { PaintBox1Click(); });
 
     // The clipboard buttons are enabled with the clipboard commands.
     for (QToolButton* clipboard : {ui_->SpeedButton1, ui_->SpeedButton2, ui_->SpeedButton3})
@@ -64,7 +77,7 @@ void TForm1::PaintBox1Click() {
     // A pending caption frame takes the click instead; the caption placement is added here.
     pictureFiles_.reloadLastChosen();
     showTxPicture();
-    // The drag state of the mini slots is reset here.
+    slots_->setDragState(DragState::TxReloaded);
 }
 
 void TForm1::BildspeichernTxClick() {
@@ -79,7 +92,8 @@ void TForm1::BildspeichernunterTxClick() {
 
 void TForm1::BildspeichernRxClick() {
     removeFrames();
-    pictureFiles_.storeInRxCatalog();
+    if (pictureFiles_.storeInRxCatalog())
+        slots_->showNames(); // the first twelve positions name their slot
     // The catalog window shows the picture and its name in the RX catalog here.
 }
 

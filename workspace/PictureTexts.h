@@ -34,6 +34,15 @@ inline QString overwriteQuestion(const QString& path) {
     return QStringLiteral("The File ") + path + QStringLiteral(" existed. Overwrite?");
 }
 
+// The mini slots and the trash can.
+inline const QString kTrashHint = QStringLiteral("Delete Picture - use Drag & Drop");
+inline const QString kTrashQuestion = QStringLiteral("If you want the picture deleted ?");
+// The trash can deletes mini slot pictures only; anything else stays on the disk.
+inline QString notASlotPicture(const QString& path) {
+    return QStringLiteral("The picture file \"%1\" is no mini slot picture and is not deleted.")
+        .arg(path);
+}
+
 // The picture errors, worded as the picture library words its own.
 inline QString cannotRead(const QString& path, const QString& reason) {
     return QStringLiteral("The picture file \"%1\" cannot be read: %2").arg(path, reason);

@@ -13,12 +13,14 @@
 #include "support/VirtualClock.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "workspace/ui/PaintBox.h"
+#include "workspace/ui/SlotPanel.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -69,6 +71,10 @@ TEST_F(ReceptionFixture, AReceptionEndsWithThePictureInTheRxWindowTheSlotAndAuto
     EXPECT_EQ(files("/AutoSpeichern").first(), stamp + ".jpg");
     EXPECT_EQ(form->pictures().draggedName, stamp);
     EXPECT_EQ(form->settings().receiveCounter, 2);
+    // The picture shows in its mini slot, with its name.
+    EXPECT_EQ(control<SlotThumbnail>("Image3")->picture().pixel(0, 100),
+              form->pictures().rx.pixel(0, 100));
+    EXPECT_EQ(control<QLabel>("PIC1")->text(), stamp);
 
     ASSERT_TRUE(pumpUntil([&] { return form->statusText() == kReady; }));
     EXPECT_EQ(control<TFlyingButton>("RXSTOP")->FaceColor(), colours::clRed);
