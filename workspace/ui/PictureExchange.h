@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPainter;
+class QWidget;
+
+namespace winorbis {
+
+class Dialogs;
+class Printers;
+class ProgramFolder;
+class TForm7;
+struct WorkingPictures;
+
+// The clipboard, print and test picture commands of the main window. Copying puts the TX or RX
+// picture on the system clipboard; pasting takes the clipboard's picture into the TX picture
+// through the start picture "\start.bmp"; printing shows the picture in the preview window,
+// asks, and prints the preview's client area at its on-screen size; a test picture replaces
+// the TX picture by way of the clipboard. Status texts go to the status sink, boxes and
+// questions through Dialogs; what the main window does around them (removing the caption
+// frames, loading the start picture, showing the TX picture) it lends as actions.
+class PictureExchange {
+public:
+    using StatusSink = std::function<void(const QString&)>;
+
+    struct Actions {
+        std::function<void()> removeFrames;     // erase pending caption and picture frames
+        std::function<void()> loadStartPicture; // LoadPicClick
+        std::function<void()> showTx;           // the TX window shows the TX picture 1:1
+    };
+
+    // printers: nullptr for the machine's printers (SystemPrinters).
+    PictureExchange(WorkingPictures& pictures, const ProgramFolder& folder, Dialogs& dialogs,
+                    StatusSink status, Actions actions,
+                    std::unique_ptr<Printers> printers = nullptr);
+    ~PictureExchange();
+    PictureExchange(const PictureExchange&) = delete;
+    PictureExchange& operator=(const PictureExchange&) = delete;
+
+    // The preview window made at start-up. Without one the exchange makes its own on the
+    // first print.
+    void setPreview(TForm7* preview) { preview_ = preview; }
+    // The window over which the printer setup dialog opens.
+    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+    Printers& printers() { return *printers_; }
+
+    void BildkopierenTxClick();
+    void BildkopierenRxClick();
+    // False when nothing was pasted (no picture on the clipboard, "\start.bmp" not written).
+    bool BildeinfuegenTxClick();
+    void Drucken1Click();
+    void Drucken2Click();
+    void Druckereinrichten1Click();
+    // Test picture 0 .. 4 (Image20, Image14, Image21, Image22, Image24).
+    void testPictureClick(int index);
+
+    // Where the preview's client image lands on the page: at the top-left corner of the
+    // printable area, each side scaled by printer over screen resolution.
+    static QRectF pageRect(QSize client, double scaleX, double scaleY);
+    // Draws the client image on the page as pageRect places it.
+    static void drawPage(QPainter& painter, const QImage& client, double scaleX, double scaleY);
+
+private:
+    void status(const QString& text) const {
+        if (status_)
+            status_(text);
+    }
+    void print(const QImage& picture, const QString& question);
+    void printPreview(TForm7& preview);
+    TForm7& preview();
+
+    WorkingPictures& pictures_;
+    const ProgramFolder& folder_;
+    Dialogs& dialogs_;
+    StatusSink status_;
+    Actions actions_;
+    std::unique_ptr<Printers> printers_;
+    TForm7* preview_ = nullptr;
+    std::unique_ptr<TForm7> ownPreview_;
+    QWidget* dialogParent_ = nullptr;
+};
+
+} // namespace winorbis

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StoredTestPictures.h"
+
+#include "workspace/TestPictures.h"
+
+#include <QImageReader>
+
+namespace winorbis::StoredTestPictures {
+
+QString resourcePath(int index) {
+    return QStringLiteral(":/testpictures/") + TestPictures::fileName(index);
+}
+
+QImage picture(int index) {
+    if (index < 0 || index >= TestPictures::kCount)
+        return {};
+    QImage stored = QImageReader(resourcePath(index), "bmp").read();
+    if (stored.isNull())
+        return {};
+    // 24-bit files read back as 32-bit pictures.
+    if (!TestPictures::isPaletted(index))
+        return stored.convertToFormat(QImage::Format_RGB888);
+    return stored.convertToFormat(QImage::Format_Indexed8);
+}
+
+} // namespace winorbis::StoredTestPictures
