@@ -7,7 +7,9 @@
 namespace winorbis {
 
 CommandGate::CommandGate(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent) {
+    connect(this, &CommandGate::workPosted, this, &CommandGate::runPosted, Qt::QueuedConnection);
+}
 
 CommandGate::~CommandGate() {
     shut();
@@ -51,16 +53,23 @@ void CommandGate::post(std::function<void()> fn) {
         std::lock_guard lock(calls_->mutex);
         if (calls_->shut)
             return;
+        calls_->posted.push_back(std::move(fn));
     }
-    // The gate is checked again when the call runs: work queued before the gate was shut must
-    // not run after it (the monitor it came from may be gone).
-    QMetaObject::invokeMethod(
-        this,
-        [this, fn = std::move(fn)]() mutable {
-            if (!isShut())
-                whenIdle(std::move(fn));
-        },
-        Qt::QueuedConnection);
+    emit workPosted(QPrivateSignal{});
+}
+
+void CommandGate::runPosted() {
+    // The gate is checked again here: work queued before the gate was shut must not run after it
+    // (the monitor it came from may be gone); shut() has dropped it already.
+    std::function<void()> fn;
+    {
+        std::lock_guard lock(calls_->mutex);
+        if (calls_->shut || calls_->posted.empty())
+            return;
+        fn = std::move(calls_->posted.front());
+        calls_->posted.pop_front();
+    }
+    whenIdle(std::move(fn));
 }
 
 void CommandGate::call(std::function<void()> fn) {
@@ -83,11 +92,15 @@ void CommandGate::call(std::function<void()> fn) {
 }
 
 void CommandGate::shut() {
+    std::deque<std::function<void()>> dropped;
     {
         std::lock_guard lock(calls_->mutex);
         calls_->shut = true;
+        dropped.swap(calls_->posted);
     }
     calls_->changed.notify_all();
+    // Dropped outside the lock: a dropped call marks itself done under it.
+    dropped.clear();
     deferred_.clear();
 }
 

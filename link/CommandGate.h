@@ -56,14 +56,22 @@ public:
     void shut();
     bool isShut() const;
 
+signals:
+    // Emitted by post() on any thread; runs runPosted() on the gate's thread, once per post.
+    void workPosted(QPrivateSignal);
+
 private:
     void runDeferred();
+    // Takes the oldest posted work and runs it when idle.
+    void runPosted();
 
-    // Shared with the calls in flight, which may end after the gate.
+    // Shared with the calls in flight, which may end after the gate. Posted work waits here, under
+    // the gate's own lock, and not in Qt's event queue: the event only says that work is there.
     struct CallState {
         std::mutex mutex;
         std::condition_variable changed;
         bool shut = false;
+        std::deque<std::function<void()>> posted;
     };
 
     int depth_ = 0;
