@@ -90,6 +90,7 @@ void TForm1::FormCreate() {
     store_.ReadSettings(settings_, defaultCaptionFace());
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
+    CheckBox2Click(); // its colour also when the value was already the box's
     ui_->CheckBox3->setChecked(settings_.picTx);
 
     // 5. The converter's port: the device of the settings' COM number (ports.conf), or the one

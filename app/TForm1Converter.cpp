@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 namespace winorbis {
 
@@ -65,6 +66,13 @@ QString TForm1::statusText() const {
 
 void TForm1::setStatusText(const QString& text) {
     ui_->StatusBar1->showMessage(text);
+}
+
+bool TForm1::event(QEvent* event) {
+    // Menu items carry no status tips: opening a menu leaves the status text as it is.
+    if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty())
+        return true;
+    return QMainWindow::event(event);
 }
 
 void TForm1::removeFrames() {

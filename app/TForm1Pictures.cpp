@@ -6,6 +6,7 @@
 
 #include "ui_TForm1.h"
 
+#include "controls/ToolIcons.h"
 #include "workspace/ui/PictureDragAndDrop.h"
 #include "workspace/ui/SlotPanel.h"
 
@@ -50,11 +51,11 @@ void TForm1::connectPictures() {
     QStyle* style = this->style();
     ui_->SpeedButton4->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
     ui_->SpeedButton5->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui_->SpeedButton1->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui_->SpeedButton3->setIcon(style->standardIcon(QStyle::SP_FileDialogListView));
+    ui_->SpeedButton1->setIcon(ToolIcons::copy());
+    ui_->SpeedButton3->setIcon(ToolIcons::paste());
     ui_->SpeedButton6->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
     ui_->SpeedButton13->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui_->SpeedButton2->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui_->SpeedButton2->setIcon(ToolIcons::copy());
     ui_->SpeedButton15->setIcon(style->standardIcon(QStyle::SP_TitleBarNormalButton));
     ui_->SpeedButton11->setIcon(style->standardIcon(QStyle::SP_DesktopIcon));
     ui_->SpeedButton14->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));

@@ -95,6 +95,8 @@ void TFlyingButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!canvas_.isNull())
         painter.drawImage(0, 0, canvas_);
+    if (!isEnabled())
+        painter.fillRect(rect(), QColor(160, 160, 160, 170));
 }
 
 void TFlyingButton::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
@@ -128,8 +130,9 @@ void TFlyingButton::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TFlyingButton::changeEvent(QEvent* event) {
-    // A new font or desktop palette shows at the next paint.
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+    // A new font, desktop palette or enabled state shows at the next paint.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(event);
 }

@@ -16,7 +16,8 @@ namespace winorbis {
 // mouse button moves the face onto the shadow's place and the release moves it back. Every
 // property setter paints at once; every paint centres the caption anew and writes the position to
 // TextLeft and TextTop. The pictures are drawn into the control's canvas image, which stands in
-// for the parent's surface of the windowless original, and reach the screen synchronously.
+// for the parent's surface of the windowless original, and reach the screen synchronously. A
+// disabled button shows its picture under a grey veil, so that it is told apart at a glance.
 class TFlyingButton : public QWidget {
     Q_OBJECT
     // Published properties in the order the layouts stream them.

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -113,6 +114,27 @@ TEST_F(CommandsWindowFixture, MovingTheMouseOverAControlShowsItsStatusText) {
     EXPECT_EQ(move("SpeedButton18"), "Self - timer after 10s");
     EXPECT_EQ(move("ACQandTX"), "Digitize and send in the selected TX Mode");
     EXPECT_EQ(move("CheckBox2"), "The Picture is download automatical from Orbis 70");
+}
+
+TEST_F(CommandsWindowFixture, SavePicAutoShowsItsColourFromTheStartInEitherState) {
+    auto colour = [&] {
+        return control<QCheckBox>("CheckBox2")->palette().color(QPalette::WindowText);
+    };
+    EXPECT_EQ(colour(), QColor(0, 255, 0)); // checked at a first start
+    control<QCheckBox>("CheckBox2")->click();
+    EXPECT_EQ(colour(), QColor(255, 0, 0));
+    form.reset();
+    start();
+    EXPECT_FALSE(control<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_EQ(colour(), QColor(255, 0, 0)) << "saved unchecked: red from the start";
+    EXPECT_TRUE(control<TFlyingButton>("FromOrbis")->isEnabled());
+}
+
+TEST_F(CommandsWindowFixture, OpeningAMenuLeavesTheStatusText) {
+    form->setStatusText("Load picture from Orbis 70 to PC");
+    QStatusTipEvent empty{QString()};
+    QCoreApplication::sendEvent(form.get(), &empty);
+    EXPECT_EQ(form->statusText(), "Load picture from Orbis 70 to PC");
 }
 
 TEST_F(CommandsWindowFixture, TheMenuKeysAreThoseOfTheCommands) {

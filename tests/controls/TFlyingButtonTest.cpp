@@ -126,6 +126,18 @@ TEST_F(FlyingButton, PictureInTheDesktopsColours) {
     EXPECT_EQ(button->canvas(), expected);
 }
 
+TEST_F(FlyingButton, ADisabledButtonIsVeiledAndAnEnabledOneShowsItsFace) {
+    button->setFaceColor(colours::clYellow);
+    button->setText(QStringLiteral("PC->Orbis"));
+    const QImage enabled = Grab(*button);
+    button->setEnabled(false);
+    const QImage disabled = Grab(*button);
+    EXPECT_NE(At(disabled, 3, 3), colours::clYellow);
+    EXPECT_EQ(button->canvas(), enabled) << "the picture itself stays";
+    button->setEnabled(true);
+    EXPECT_EQ(Grab(*button), enabled);
+}
+
 TEST_F(FlyingButton, CaptionShowsNeitherBoldNorTheFontsColour) {
     button->setText(QStringLiteral("Exit"));
     button->setFaceColor(colours::clSilver);

@@ -107,7 +107,8 @@ SlotPanel::SlotPanel(QWidget* parent)
     catalogButton_->setObjectName(QStringLiteral("FlyingButton18"));
     catalogButton_->setGeometry(kCatalogButton);
     catalogButton_->setButtontype(TFlyingButton::btRahmen);
-    catalogButton_->setFaceColor(colours::clYellow);
+    catalogButton_->setFaceColor(colours::clLime);
+    catalogButton_->setFont(QFont(QStringLiteral("System"), 8));
     catalogButton_->setText(QStringLiteral("Catalog"));
 }
 

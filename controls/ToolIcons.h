@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QIcon>
+
+namespace winorbis {
+
+// Small pictures for tool buttons that the desktop style has none for, drawn at 16 x 16 and 32 x
+// 32: the copy icon (two sheets, one over the other) and the paste icon (a sheet on a clipboard).
+namespace ToolIcons {
+QIcon copy();
+QIcon paste();
+} // namespace ToolIcons
+
+} // namespace winorbis
