@@ -31,6 +31,8 @@ AppWindows::AppWindows(const AppServices& services)
     , form4_(make<TForm4>())
     , form7_(make<TForm7>())
     , unit8_(make<Tunit8>()) {
+    // The main window prints through the preview window made here.
+    form1_->pictureWorkspace().exchange().setPreview(form7_.get());
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {
         if (window != form1_.get())

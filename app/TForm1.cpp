@@ -109,7 +109,7 @@ void TForm1::FormCreate() {
     // 7. The hidden TX-mode item of LastStatus.
     selectTxModeItem(link_.LastStatus);
     // 8. The mini picture slots: their files and names.
-    slots_->loadAll();
+    miniSlots().loadAll();
     // 9. Current picture file and TX picture name "$$$".
     pictures_.currentFile = WorkingPictures::kNone;
     pictures_.txName = WorkingPictures::kNone;

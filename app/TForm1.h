@@ -11,8 +11,8 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "workspace/PictureFiles.h"
-#include "workspace/SlotController.h"
 #include "workspace/WorkingPictures.h"
+#include "workspace/ui/PictureWorkspace.h"
 
 #include <QMainWindow>
 
@@ -27,8 +27,6 @@ class TForm1;
 }
 
 namespace winorbis {
-
-class PictureDragAndDrop;
 
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
@@ -46,7 +44,8 @@ public:
     ConverterLink& link() { return link_; }
     WorkingPictures& pictures() { return pictures_; }
     ReceptionController& reception() { return reception_; }
-    SlotController& miniSlots() { return *slots_; }
+    PictureWorkspace& pictureWorkspace() { return *workspace_; }
+    SlotController& miniSlots() { return workspace_->miniSlots(); }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
     bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
@@ -165,9 +164,8 @@ private:
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
     PictureFiles pictureFiles_;
-    // The mini slots and the picture drags between them, the picture windows and the trash can.
-    std::unique_ptr<SlotController> slots_;
-    PictureDragAndDrop* drags_ = nullptr;
+    // The mini slots with their drags, and the clipboard, print and test picture commands.
+    PictureWorkspace* workspace_ = nullptr;
     CommandGate gate_;
     PictureTransfer transfer_;
     TransmitCommands commands_;

@@ -164,7 +164,7 @@ void TForm1::storeReceivedPicture() {
     const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
                                     QDateTime::currentDateTime());
     pictures_.draggedName = result.name;
-    slots_->fill(result.slot, result.name);
+    miniSlots().fill(result.slot, result.name);
     for (const QString& error : result.errors)
         dialogs_.error(error);
 }

@@ -7,8 +7,8 @@
 #include "ui_TForm1.h"
 
 #include "controls/ToolIcons.h"
-#include "workspace/ui/PictureDragAndDrop.h"
 #include "workspace/ui/SlotPanel.h"
+#include "workspace/ui/TestPictureBox.h"
 
 #include <QStyle>
 
@@ -17,36 +17,40 @@ namespace winorbis {
 void TForm1::connectPictures() {
     pictureFiles_.setStatusSink([this](const QString& text) { setStatusText(text); });
 
-    connect(ui_->SpeedButton4, &QToolButton::clicked, this, &TForm1::BildladenTxClick);
-    connect(ui_->Bildfnen1, &QAction::triggered, this, &TForm1::BildladenTxClick);
-    connect(ui_->SpeedButton5, &QToolButton::clicked, this, &TForm1::BildspeichernTxClick);
-    connect(ui_->Bildspeichern1, &QAction::triggered, this, &TForm1::BildspeichernTxClick);
-    connect(ui_->SpeedButton6, &QToolButton::clicked, this, &TForm1::BildspeichernunterTxClick);
-    connect(ui_->Bildspeichernunter1, &QAction::triggered, this,
-            &TForm1::BildspeichernunterTxClick);
-    connect(ui_->SpeedButton13, &QToolButton::clicked, this, &TForm1::BildspeichernRxClick);
-    connect(ui_->Bildspeichern2, &QAction::triggered, this, &TForm1::BildspeichernRxClick);
-    connect(ui_->SpeedButton14, &QToolButton::clicked, this, &TForm1::BildspeichernunterRxClick);
-    connect(ui_->Bildspeichernunter2, &QAction::triggered, this,
-            &TForm1::BildspeichernunterRxClick);
+    // A tool button and its menu item run the same command.
+    const auto bind = [this](QToolButton* button, QAction* item, const std::function<void()>& fn) {
+        if (button)
+            connect(button, &QToolButton::clicked, this, fn);
+        connect(item, &QAction::triggered, this, fn);
+    };
+    bind(ui_->SpeedButton4, ui_->Bildfnen1, [this] { BildladenTxClick(); });
+    bind(ui_->SpeedButton5, ui_->Bildspeichern1, [this] { BildspeichernTxClick(); });
+    bind(ui_->SpeedButton6, ui_->Bildspeichernunter1, [this] { BildspeichernunterTxClick(); });
+    bind(ui_->SpeedButton13, ui_->Bildspeichern2, [this] { BildspeichernRxClick(); });
+    bind(ui_->SpeedButton14, ui_->Bildspeichernunter2, [this] { BildspeichernunterRxClick(); });
     connect(ui_->FlyingButton23, &TFlyingButton::OnClick, this, &TForm1::FlyingButton23Click);
     connect(ui_->SpeedButton11, &QToolButton::clicked, this, &TForm1::FlyingButton23Click);
     connect(ui_->BitBtn3, &QPushButton::clicked, this, &TForm1::SaveEndPicClick);
 
-    SlotController::Hooks hooks;
+    PictureWorkspace::Hooks hooks;
     hooks.removeFrames = [this] { removeFrames(); };
     hooks.framesShown = [] { return false; }; // the caption frames are reported here
     hooks.txPictureChanged = [this] { showTxPicture(); };
     hooks.rxPictureChanged = [this] { ui_->PaintBox2->update(); };
-    slots_ = std::make_unique<SlotController>(folder_, dialogs_, pictures_, settings_,
-                                              *ui_->ThumbnailPanel, std::move(hooks));
-    drags_ = new PictureDragAndDrop(*slots_, *ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2,
-                                    this);
-    drags_->setTxClickHandler([this] { PaintBox1Click(); });
-
-    // The clipboard buttons are enabled with the clipboard commands.
-    for (QToolButton* clipboard : {ui_->SpeedButton1, ui_->SpeedButton2, ui_->SpeedButton3})
-        clipboard->setEnabled(false);
+    hooks.loadStartPicture = [this] { LoadPicClick(); };
+    hooks.txClick = [this] { PaintBox1Click(); };
+    workspace_ = new PictureWorkspace(
+        folder_, dialogs_, pictures_, settings_,
+        {*ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2, *ui_->ScrollBox1}, hooks,
+        [this](const QString& text) { setStatusText(text); }, this);
+    PictureExchange* exchange = &workspace_->exchange();
+    exchange->setDialogParent(this);
+    bind(ui_->SpeedButton1, ui_->Bildkopieren1, [exchange] { exchange->BildkopierenTxClick(); });
+    bind(ui_->SpeedButton2, ui_->Bildkopieren2, [exchange] { exchange->BildkopierenRxClick(); });
+    bind(ui_->SpeedButton3, ui_->Bildeinfgen1, [exchange] { exchange->BildeinfuegenTxClick(); });
+    bind(nullptr, ui_->Drucken1, [exchange] { exchange->Drucken1Click(); });
+    bind(nullptr, ui_->Drucken2, [exchange] { exchange->Drucken2Click(); });
+    bind(nullptr, ui_->PrinterSetup1, [exchange] { exchange->Druckereinrichten1Click(); });
 
     QStyle* style = this->style();
     ui_->SpeedButton4->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
@@ -78,7 +82,7 @@ void TForm1::PaintBox1Click() {
     // A pending caption frame takes the click instead; the caption placement is added here.
     pictureFiles_.reloadLastChosen();
     showTxPicture();
-    slots_->setDragState(DragState::TxReloaded);
+    miniSlots().setDragState(DragState::TxReloaded);
 }
 
 void TForm1::BildspeichernTxClick() {
@@ -94,7 +98,7 @@ void TForm1::BildspeichernunterTxClick() {
 void TForm1::BildspeichernRxClick() {
     removeFrames();
     if (pictureFiles_.storeInRxCatalog())
-        slots_->showNames(); // the first twelve positions name their slot
+        miniSlots().showNames(); // the first twelve positions name their slot
     // The catalog window shows the picture and its name in the RX catalog here.
 }
 

@@ -8,11 +8,16 @@
 #include "workspace/ui/PictureDragAndDrop.h"
 #include "workspace/ui/SlotPanel.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -20,6 +25,11 @@ using namespace winorbis;
 using namespace winorbis::test;
 
 namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 struct SlotsFixture : MainWindowFixture {
     // Whether the target accepts a drag from the source (drag enter, then drag move).
@@ -114,4 +124,30 @@ TEST_F(SlotsFixture, APlainClickOnTheTxWindowStartsNoDrag) {
     EXPECT_EQ(form->miniSlots().dragState(), DragState::TxPressed);
     mouse(tx, QEvent::MouseButtonRelease, {40, 20}, Qt::NoButton);
     EXPECT_EQ(form->miniSlots().dragState(), DragState::Idle);
+}
+
+TEST_F(SlotsFixture, ATestPictureClickShowsItInTheTxWindowAndLeavesItOnTheClipboard) {
+    start();
+    auto* label = control<QLabel>("TestPictureLabel");
+    EXPECT_EQ(label->text(), "Test picture");
+    auto* box = control<QWidget>("ScrollBox1");
+    EXPECT_EQ(box->geometry(), QRect(920, 506, 91, 163));
+    QTest::mouseClick(control<QWidget>("Image20"), Qt::LeftButton);
+    EXPECT_EQ(form->pictures().tx.size(), QSize(420, 256));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888),
+              form->pictures().tx.convertToFormat(QImage::Format_RGB888));
+}
+
+TEST_F(SlotsFixture, TheClipboardAndPrintCommandsSitInTheMenusWithTheirKeys) {
+    start();
+    EXPECT_EQ(control<QAction>("Drucken1")->shortcut(), QKeySequence("Ctrl+T"));
+    EXPECT_EQ(control<QAction>("Drucken2")->shortcut(), QKeySequence("Ctrl+R"));
+    EXPECT_EQ(control<QAction>("PrinterSetup1")->text(), "Printer S&etup");
+    // Paste with no picture on the clipboard: an error box, the start picture stays.
+    QGuiApplication::clipboard()->setText("no picture");
+    const QByteArray before = readAll(dir.path() + "/start.bmp");
+    ASSERT_TRUE(control<QToolButton>("SpeedButton3")->isEnabled());
+    control<QToolButton>("SpeedButton3")->click();
+    EXPECT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(readAll(dir.path() + "/start.bmp"), before);
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TForm7.h"
+
 #include <QImage>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 
@@ -16,7 +19,6 @@ namespace winorbis {
 class Dialogs;
 class Printers;
 class ProgramFolder;
-class TForm7;
 struct WorkingPictures;
 
 // The clipboard, print and test picture commands of the main window. Copying puts the TX or RX
@@ -82,7 +84,7 @@ private:
     StatusSink status_;
     Actions actions_;
     std::unique_ptr<Printers> printers_;
-    TForm7* preview_ = nullptr;
+    QPointer<TForm7> preview_; // the window may go first at the end
     std::unique_ptr<TForm7> ownPreview_;
     QWidget* dialogParent_ = nullptr;
 };
