@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,7 +63,13 @@ struct TerminationFixture : ::testing::Test {
             form->Terminate();
         });
     }
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        form.reset();
+        // The program's end asks the application to quit; an event loop that runs now takes that
+        // request, so the next test's waits are not cut short by it.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+    }
 
     static void signalAfter(int ms) {
         QTimer::singleShot(ms, [] { ::kill(::getpid(), SIGTERM); });
