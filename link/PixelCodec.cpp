@@ -71,8 +71,9 @@ std::array<QRgb, 2> decodePair(const std::uint8_t* block) {
 }
 
 void decodeLineRgb888(const std::uint8_t* line, int first, int count, std::uint8_t* out) {
-    first = std::max(first, 0);
-    const int end = std::min(first + std::max(count, 0), kFrameWidth);
+    first = std::clamp(first, 0, kFrameWidth);
+    // Counted against what is left of the line, so that no sum can overflow.
+    const int end = first + std::clamp(count, 0, kFrameWidth - first);
     int c[6];
     for (int x = first & ~1; x < end; x += 2) {
         decodeComponents(line + 2 * x, c);

@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace winorbis;
@@ -77,4 +79,19 @@ TEST(PixelCodec, ColumnsOutsideTheImageAreWhite) {
     EXPECT_EQ(line.mid(204 * 4, 4), QByteArray("\x3D\x00\x3C\x00", 4)); // columns 408, 409
     EXPECT_EQ(line.mid(205 * 4, 4), QByteArray("\xD3\xFE\xD2\x00", 4)); // columns 410, 411
     EXPECT_EQ(line.mid(209 * 4, 4), QByteArray("\xD3\xFE\xD2\x00", 4));
+}
+
+TEST(PixelCodec, ADecodedRangeBeyondTheLineStopsAtItsEnd) {
+    std::array<QRgb, pc::kFrameWidth> pixels;
+    pixels.fill(qRgb(200, 200, 200));
+    const QByteArray line = pc::encodeLine(pixels);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(line.constData());
+    std::vector<std::uint8_t> out(3 * pc::kFrameWidth + 3, 0xAB);
+    // A count far past the line, even one whose sum with the start would overflow.
+    pc::decodeLineRgb888(bytes, 410, 2147483647, out.data());
+    EXPECT_NE(out[0], 0xAB);
+    EXPECT_EQ(out[3 * 10], 0xAB) << "only ten pixels remain after 410";
+    std::fill(out.begin(), out.end(), 0xAB);
+    pc::decodeLineRgb888(bytes, 2147483600, 100, out.data());
+    EXPECT_EQ(out[0], 0xAB) << "a start past the line decodes nothing";
 }
