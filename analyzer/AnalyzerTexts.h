@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The texts of the frequency display, in one place so that tests can compare them.
+
+#include <QString>
+
+namespace winorbis::analyzertexts {
+
+// Caption of the analyzer window.
+inline const QString caption = QStringLiteral("Spectrum Analyzer");
+
+// The "Help" button's message.
+inline const QString help = QStringLiteral(
+    "Connect the Microphone or NF Input(Line In) from the Soundcard with the SP IN vom Orbis 70p "
+    "or the Speaker from Tranceivers.");
+
+// A filter list entry that is not a number, in the framework's standard wording; %1 is the entry.
+inline QString notANumber(const QString& text) {
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
+// A filter list entry that is not a whole number (the tap count); %1 is the entry.
+inline QString notAnInteger(const QString& text) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
+// The filter list holds a tap count outside 0 ... 512 or fewer coefficients than it names.
+inline QString badTapCount(int count) {
+    return QStringLiteral("The filter list names %1 coefficients; it can hold 0 to 512 and must "
+                          "list each of them")
+        .arg(count);
+}
+
+} // namespace winorbis::analyzertexts
