@@ -27,8 +27,8 @@ PictureWorkspace::PictureWorkspace(const ProgramFolder& folder, Dialogs& dialogs
     : QObject(parent)
     , slots_(folder, dialogs, pictures, settings, controls.slotPanel, slotHooks(hooks))
     , exchange_(pictures, folder, dialogs, std::move(status), exchangeActions(hooks)) {
-    drags_ =
-        new PictureDragAndDrop(slots_, controls.slotPanel, controls.txWindow, controls.rxWindow, this);
+    drags_ = new PictureDragAndDrop(slots_, controls.slotPanel, controls.txWindow,
+                                    controls.rxWindow, this);
     drags_->setTxClickHandler(hooks.txClick);
     connect(&controls.testPictures, &TestPictureBox::testPictureClicked, this,
             [this](int index) { exchange_.testPictureClick(index); });
