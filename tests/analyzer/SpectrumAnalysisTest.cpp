@@ -316,3 +316,113 @@ TEST(SpectrumAnalysis, ReferencePhasorIsThatOfTheExactPhase) {
         EXPECT_NEAR(p.sine, double(sine), 4e-16) << n;
     }
 }
+
+namespace {
+
+// The analysis written out one sample at a time with shifting lines, as a check of the block's
+// batched mixing and filtering.
+std::vector<AnalyzerPeriod> referenceAnalysis(const FilterCoefficients& f,
+                                              const std::vector<std::uint8_t>& samples) {
+    std::vector<AnalyzerPeriod> periods;
+    const int n = f.count;
+    std::vector<float> iLine(std::size_t(std::max(n, 1))), qLine(iLine.size());
+    std::array<std::int32_t, 301> bins{};
+    std::int32_t periodCounter = 0;
+    std::int32_t phaseCounter = 0;
+    float pI = 0.0f;
+    float pQ = 0.0f;
+    SyncDetector sync;
+    for (const std::uint8_t s : samples) {
+        const int x = (127 - s) * 64;
+        long double sine = 0.0L;
+        long double cosine = 0.0L;
+        ::sincosl(static_cast<long double>(phaseCounter) * SpectrumAnalysis::referenceStep(), &sine,
+                  &cosine);
+        iLine[0] = static_cast<float>(x * cosine);
+        qLine[0] = static_cast<float>(x * sine);
+        float fI = 0.0f;
+        float fQ = 0.0f;
+        for (int k = 0; k <= n - 2; ++k) {
+            const float ci = (k == 0 ? 0.0f : f.c[std::size_t(k)]) * iLine[std::size_t(k)];
+            const float cq = (k == 0 ? 0.0f : f.c[std::size_t(k)]) * qLine[std::size_t(k)];
+            fI = fI + ci;
+            fQ = fQ + cq;
+        }
+        for (int k = n - 1; k >= 1; --k) {
+            iLine[std::size_t(k)] = iLine[std::size_t(k - 1)];
+            qLine[std::size_t(k)] = qLine[std::size_t(k - 1)];
+        }
+        const float sI = fI * fI;
+        const float sQ = fQ * fQ;
+        float m = std::sqrt(sI + sQ);
+        if (std::fabs(m) < 1e-11)
+            m = 1e-11f;
+        const float r = 1.0f / m;
+        const float nI = fI * r;
+        const float nQ = fQ * r;
+        const float a = pI * nQ;
+        const float b = pQ * nI;
+        const float d = a - b;
+        const float freq = -425.0f * d;
+        pI = nI;
+        pQ = nQ;
+        sync.step(freq);
+        ++bins[std::size_t(histogramBin(freq))];
+        if (periodCounter == Period) {
+            AnalyzerPeriod p;
+            std::copy_n(bins.begin() + 1, 256, p.bins.begin());
+            p.syncLength = sync.length();
+            periods.push_back(p);
+            sync.newPeriod();
+            periodCounter = 0;
+            bins.fill(0);
+        }
+        ++periodCounter;
+        ++phaseCounter;
+    }
+    return periods;
+}
+
+} // namespace
+
+TEST(SpectrumAnalysis, BatchedFilteringMatchesTheSampleBySampleAnalysis) {
+    Audio audio;
+    audio.level(128, 100).tone(1200, 500).tone(1500, 700).tone(1200, 40).tone(2300, 2000);
+    for (int i = 0; i < 3000; ++i) // a sweep
+        audio.tone(1100.0 + 1500.0 * i / 3000.0, 1);
+    audio.tone(1900, 4000, 127.0).level(127, 300).tone(1200, 45).tone(1800, 3000);
+    const std::vector<std::uint8_t>& samples = audio.samples;
+
+    FilterCoefficients shortFilter;
+    shortFilter.count = 3;
+    shortFilter.c[1] = 0.5f;
+    shortFilter.c[2] = 0.5f;
+    FilterCoefficients oneTap;
+    oneTap.count = 1;
+    oneTap.c[1] = 1.0f;
+    FilterCoefficients longFilter;
+    longFilter.count = FilterCoefficients::MaxCount;
+    for (int k = 1; k <= longFilter.count; ++k)
+        longFilter.c[std::size_t(k)] = 1.0f / float(k);
+    for (const FilterCoefficients& f :
+         {*readFilterCoefficients(filterDaten1Texts()), shortFilter, oneTap, longFilter}) {
+        SpectrumAnalysis block(f);
+        std::vector<AnalyzerPeriod> periods;
+        block.setPeriodListener([&](const AnalyzerPeriod& p) { periods.push_back(p); });
+        // Buffers of uneven lengths, some shorter and some longer than the block's batches.
+        const std::span<const std::uint8_t> all(samples);
+        std::size_t at = 0;
+        for (std::size_t length = 1; at < all.size(); length = length * 3 % 1000 + 1) {
+            const std::size_t count = std::min(length, all.size() - at);
+            block.process(all.subspan(at, count));
+            at += count;
+        }
+        const std::vector<AnalyzerPeriod> expected = referenceAnalysis(f, samples);
+        ASSERT_EQ(periods.size(), expected.size()) << f.count << " taps";
+        ASSERT_EQ(periods.size(), 3u);
+        for (std::size_t i = 0; i < periods.size(); ++i) {
+            EXPECT_EQ(periods[i].bins, expected[i].bins) << f.count << " taps, period " << i;
+            EXPECT_EQ(periods[i].syncLength, expected[i].syncLength) << f.count << " taps";
+        }
+    }
+}
