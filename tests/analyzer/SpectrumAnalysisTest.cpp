@@ -146,25 +146,6 @@ TEST(SpectrumAnalysis, PeriodsEndAfter3573SamplesThenEvery3572) {
     EXPECT_EQ(std::accumulate(h.begin(), h.end(), 0L), 0);
 }
 
-TEST(SpectrumAnalysis, BuffersOfAnyLengthContinueTheSameAnalysis) {
-    const std::vector<std::uint8_t> audio =
-        Audio().tone(1200, 300).tone(1900, 5000).tone(1200, 40).tone(2300, 6000).samples;
-    Analysis whole;
-    whole.feed(audio);
-    SpectrumAnalysis chunked(*readFilterCoefficients(filterDaten1Texts()));
-    std::vector<AnalyzerPeriod> periods;
-    chunked.setPeriodListener([&](const AnalyzerPeriod& p) { periods.push_back(p); });
-    const std::span<const std::uint8_t> all(audio);
-    for (std::size_t at = 0; at < all.size(); at += 1000)
-        chunked.process(all.subspan(at, std::min<std::size_t>(1000, all.size() - at)));
-    ASSERT_EQ(periods.size(), whole.periods.size());
-    for (std::size_t i = 0; i < periods.size(); ++i) {
-        EXPECT_EQ(periods[i].bins, whole.periods[i].bins);
-        EXPECT_EQ(periods[i].syncLength, whole.periods[i].syncLength);
-    }
-    EXPECT_EQ(chunked.histogram(), whole.block.histogram());
-}
-
 TEST(SpectrumAnalysis, SteadySyncToneRecordsNoSync) {
     Analysis a;
     a.feed(Audio().tone(1200, 5 * Period).samples);
