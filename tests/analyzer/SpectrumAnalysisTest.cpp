@@ -85,12 +85,15 @@ TEST(SpectrumAnalysis, DigitalSilenceFallsIntoTheHiddenBinZero) {
     Analysis a;
     a.feed(Audio().level(128, 3 * Period + 1).samples);
     ASSERT_EQ(a.periods.size(), 3u);
-    // While the filter fills, the phase step of its output still varies.
+    // While the filter fills, the phase step of its output still varies: a few values fall into
+    // shown bins of the first period, too few to lift the line.
     EXPECT_LE(total(a.periods[0]), 36);
-    for (std::size_t i = 1; i < a.periods.size(); ++i) {
-        EXPECT_EQ(total(a.periods[i]), 0) << "period " << i;
+    for (std::size_t i = 0; i < a.periods.size(); ++i) {
+        if (i > 0) {
+            EXPECT_EQ(total(a.periods[i]), 0) << "period " << i;
+        }
         for (const std::int32_t count : a.periods[i].bins)
-            ASSERT_EQ(curveRow(count, 60), 57);
+            ASSERT_EQ(curveRow(count, 60), 57) << "period " << i;
     }
     EXPECT_LT(a.block.lastFrequency(), -420.0f);
     a.feed(Audio().level(128, 100).samples);
