@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -396,4 +397,94 @@ TEST(OrbisSim, RefusesAnUnknownOrIncompleteCommandLineByName) {
     ASSERT_TRUE(help.waitForFinished(10000));
     EXPECT_EQ(help.exitCode(), 0);
     EXPECT_TRUE(help.readAllStandardOutput().startsWith("Usage: orbis-sim"));
+}
+
+namespace {
+
+// A recording of a clean tone, as a sound card gives it: 8000 Hz mono, 8 or 16 bits.
+QByteArray toneRecording(double hertz, int samples, int bits) {
+    QByteArray data;
+    for (int i = 0; i < samples; ++i) {
+        const double s = std::sin(2 * M_PI * hertz * i / 8000.0);
+        if (bits == 8) {
+            data.append(char(std::lround(128 + 100 * s)));
+        } else {
+            const auto v = std::uint16_t(std::int16_t(std::lround(20000 * s)));
+            data.append(char(v & 0xFF)).append(char(v >> 8));
+        }
+    }
+    const auto le = [](std::uint32_t value, int size) {
+        QByteArray bytes;
+        for (int i = 0; i < size; ++i)
+            bytes.append(char(value >> (8 * i) & 0xFF));
+        return bytes;
+    };
+    const QByteArray fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(8000 * bits / 8, 4) +
+                           le(std::uint32_t(bits / 8), 2) + le(std::uint32_t(bits), 2);
+    const QByteArray body =
+        "WAVEfmt " + le(16, 4) + fmt + "data" + le(std::uint32_t(data.size()), 4) + data;
+    return "RIFF" + le(std::uint32_t(body.size()), 4) + body;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
+}
+
+} // namespace
+
+TEST(OrbisctlAnalyze, TonesSitAtTheirColumnsOnceEveryDisplayUpdate) {
+    QTemporaryDir dir;
+    struct Tone {
+        double hertz;
+        int bits;
+        double column;
+    };
+    for (const Tone tone : {Tone{1200, 8, 38}, Tone{1900, 16, 149}, Tone{2300, 8, 214}}) {
+        // 3573 samples give the first update, every 3572 more the next.
+        const QString wavFile =
+            writeFile(dir, "tone.wav", toneRecording(tone.hertz, 3573 + 3572, tone.bits));
+        const ToolRun run = orbisctl({"analyze", wavFile});
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+        const QStringList fields = lines[1].split(' ');
+        ASSERT_EQ(fields.size(), 4);
+        EXPECT_EQ(fields[0], "2");
+        EXPECT_EQ(fields[2], "0") << "a steady tone records no sync";
+        EXPECT_NEAR(fields[3].toDouble(), tone.column, 1.0) << tone.hertz;
+        EXPECT_NEAR(fields[1].toInt(), tone.column, 5) << tone.hertz;
+    }
+}
+
+TEST(OrbisctlAnalyze, BinsAndThePictureOfTheLastDisplay) {
+    QTemporaryDir dir;
+    const QString wavFile = writeFile(dir, "tone.wav", toneRecording(1500, 3573, 8));
+    const QString png = dir.filePath("display.png");
+    const ToolRun run = orbisctl({"analyze", wavFile, "--bins", "--png", png});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList fields = run.out.trimmed().split(' ');
+    ASSERT_EQ(fields.size(), 4 + 256);
+    int total = 0;
+    for (int i = 4; i < fields.size(); ++i)
+        total += fields[i].toInt();
+    EXPECT_GT(total, 3000) << "nearly all of the period's values are shown";
+    const QImage picture(png);
+    EXPECT_EQ(picture.size(), QSize(256, 75));
+}
+
+TEST(OrbisctlAnalyze, OtherRecordingsAndBadCommandLinesEndWithTwo) {
+    QTemporaryDir dir;
+    QByteArray stereo = toneRecording(1500, 100, 8);
+    stereo[22] = 2; // two channels
+    const QString stereoFile = writeFile(dir, "stereo.wav", stereo);
+    ToolRun run = orbisctl({"analyze", stereoFile});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("PCM mono at 8000 Hz")) << run.err.toStdString();
+    EXPECT_EQ(orbisctl({"analyze"}).status, 2);
+    EXPECT_EQ(orbisctl({"analyze", stereoFile, "--png", dir.filePath("x.bmp")}).status, 2);
+    EXPECT_EQ(orbisctl({"analyze", dir.filePath("missing.wav")}).status, 2);
+    EXPECT_TRUE(run.out.isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "platform/ProgramFolder.h"
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
+#include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
@@ -88,6 +89,11 @@ QString orbisctlHelp() {
         "  upload PICTURE  load a BMP or JPEG picture (scaled into 410 x 256) into the converter\n"
         "  fetch OUT       fetch the converter's picture and write its 410 x 256 part (converter\n"
         "                  pixels 10 .. 419) as OUT, BMP or JPEG by the name's extension\n"
+        "  analyze FILE.wav [--bins] [--png OUT.png]\n"
+        "                  the tuning display over a recording (PCM mono, 8000 Hz, 8 or 16\n"
+        "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
+        "                  highest column, the sync length or 0, the centre of mass); --bins\n"
+        "                  adds the 256 shown bins, --png writes the last display\n"
         "  watch [--save DIR] [--count N] [--no-reconnect]\n"
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
@@ -137,6 +143,9 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return usage(err, QStringLiteral("--port and --com exclude each other"));
 
     const QString verb = request.command.first();
+    // The analysis of a recording needs no converter.
+    if (verb == "analyze")
+        return runAnalyze(request.command.mid(1), out, err);
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;
