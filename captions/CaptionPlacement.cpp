@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CaptionPlacement.h"
+
+#include "CaptionGeometry.h"
+#include "CaptionRenderer.h"
+#include "CaptionTexts.h"
+
+#include "workspace/WorkingPictures.h"
+
+#include <algorithm>
+
+namespace winorbis {
+
+CaptionPlacement::CaptionPlacement(WorkingPictures& pictures, Hooks hooks)
+    : pictures_(pictures)
+    , hooks_(std::move(hooks)) {}
+
+void CaptionPlacement::changed() const {
+    if (hooks_.framesChanged)
+        hooks_.framesChanged();
+}
+
+void CaptionPlacement::arm(const QString& text, const CaptionStyle& style, int angle) {
+    frameShown_ = false;
+    text_ = text.left(31);
+    style_ = style;
+    at_ = kArmedAt;
+    h_ = style.font.height;
+    w_ = captions::frameWidth(int(text_.size()), h_);
+    angle_ = std::clamp(angle, 0, 90);
+    frameShown_ = true;
+    changed();
+}
+
+void CaptionPlacement::removeFrames() {
+    const bool any = frameShown_ || pip_ > 1;
+    if (frameShown_) {
+        frameShown_ = false;
+        at_ = {};
+    }
+    pip_ = 0;
+    source_ = {};
+    target_ = {};
+    if (any)
+        changed();
+}
+
+void CaptionPlacement::mouseMove(QPoint at) {
+    if (frameShown_) {
+        at_ = at;
+        changed();
+    } else if (pip_ == 2) {
+        target_.moveTopLeft(at);
+        changed();
+    } else if (pip_ == 3 && at.x() > target_.x() + 20 && at.y() > target_.y() + 20) {
+        target_.setSize({at.x() - target_.x(), at.y() - target_.y()});
+        changed();
+    }
+}
+
+bool CaptionPlacement::leftPress(QPoint at) {
+    if (pip_ == 2) {
+        pip_ = 3; // the origin stays where it is
+        return true;
+    }
+    if (pip_ == 3) {
+        pasteTarget();
+        return true;
+    }
+    // The drag state goes to "pressed" with the picture drags; the press point is the caption's.
+    at_ = at;
+    if (frameShown_)
+        changed();
+    return false;
+}
+
+bool CaptionPlacement::leftRelease(QPoint) {
+    if (!frameShown_ || pip_ != 0)
+        return pip_ != 0;
+    if (hooks_.dragState && hooks_.dragState() != DragState::TxPressed)
+        return false;
+    frameShown_ = false;
+    captions::renderCaption(pictures_.tx, text_, at_, style_);
+    at_ = {};
+    if (hooks_.setDragState)
+        hooks_.setDragState(DragState::Idle);
+    // A captioned picture has no name.
+    pictures_.txName = WorkingPictures::kNone;
+    pictures_.draggedName = WorkingPictures::kNone;
+    changed();
+    if (hooks_.pictureChanged)
+        hooks_.pictureChanged();
+    return true;
+}
+
+void CaptionPlacement::pipButtonPress(QPoint inButton) {
+    if (frameShown_) {
+        frameShown_ = false;
+        changed();
+    }
+    if (pip_ != 0)
+        return;
+    source_ = QRect(inButton, kSourceSize);
+    pip_ = 2;
+    target_ = QRect(inButton, kTargetSize);
+    changed();
+    if (hooks_.status)
+        hooks_.status(captiontext::kPictureInPictureStatus);
+}
+
+void CaptionPlacement::pipButtonRightPress() {
+    const bool shown = pip_ > 1;
+    pip_ = 0;
+    source_ = {};
+    target_ = {};
+    if (shown)
+        changed();
+}
+
+void CaptionPlacement::pasteTarget() {
+    const QRect source = source_;
+    const QRect target = target_;
+    pip_ = 0;
+    source_ = {};
+    target_ = {};
+    captions::pastePictureInPicture(pictures_.tx, pictures_.rx, source, target, window_);
+    changed();
+    if (hooks_.pictureChanged)
+        hooks_.pictureChanged();
+}
+
+void CaptionPlacement::paintFrames(QImage& shown) const {
+    if (frameShown_)
+        captions::invertFrame(shown, captions::frameCorners(at_, w_, h_, angle_));
+    if (pip_ > 1)
+        captions::invertFrame(
+            shown, captions::frameCorners(target_.topLeft(), target_.width(), target_.height(), 0));
+}
+
+} // namespace winorbis
