@@ -3,6 +3,7 @@
 
 #include "TForm1.h"
 #include "TForm6.h"
+#include "captions/ui/CaptionWorkspace.h"
 #include "analyzer/Tunit8.h"
 #include "captions/ui/TForm2.h"
 #include "captions/ui/TfrmMemoBlk.h"
@@ -33,6 +34,9 @@ AppWindows::AppWindows(const AppServices& services)
     , unit8_(make<Tunit8>()) {
     // The main window prints through the preview window made here.
     form1_->pictureWorkspace().exchange().setPreview(form7_.get());
+    // Its caption commands open the font and standard-text windows made here.
+    form1_->captions().setFontWindow(form2_.get());
+    form1_->captions().setLibraryWindow(memoBlk_.get());
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {
         if (window != form1_.get())

@@ -3,6 +3,7 @@
 
 #include "ui_TForm1.h"
 
+#include "captions/ui/CaptionWorkspace.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "settings/PortMap.h"
@@ -113,9 +114,8 @@ void TForm1::FormCreate() {
     // 9. Current picture file and TX picture name "$$$".
     pictures_.currentFile = WorkingPictures::kNone;
     pictures_.txName = WorkingPictures::kNone;
-    // 10. The MyCall button's caption, 11. the eight standard-text buttons, 13. the font size and
-    //     text turn fields with the placement font, and 14. the "Shadow" and "Italic" boxes: the
-    //     caption settings are shown here.
+    // 10., 11., 13., 14. The caption controls from the settings, and the font example.
+    captions_->showSettings();
     // 12. The start-up pictures: "\DEFALT.BMP" written and loaded into the TX and RX pictures
     //     (the caption font example is drawn between the two), then "\Gray.BMP".
     {
@@ -125,7 +125,6 @@ void TForm1::FormCreate() {
         startup.writeGrayPicture();
         startup.writeMissingConfirmationSound();
     }
-    // 15. The hidden "Hand RX" button's caption "RX" is set with the caption layout.
     // 16. The receive monitor, running at once: the link is idle.
     reception_.start();
     // 17. The TX picture of the last run.

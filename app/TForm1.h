@@ -28,6 +28,8 @@ class TForm1;
 
 namespace winorbis {
 
+class CaptionWorkspace;
+
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
 // the whole run and wires the main window's controls to the subsystems and their controllers.
@@ -46,6 +48,7 @@ public:
     ReceptionController& reception() { return reception_; }
     PictureWorkspace& pictureWorkspace() { return *workspace_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
+    CaptionWorkspace& captions() { return *captions_; }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
     bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
@@ -81,7 +84,6 @@ public:
     void SpeedButton12Click() { commands_.memory(2); }
     void CheckBox3Click();
     void ACQandTXClick();
-    void CheckBox4Click();
 
     // The TX and RX pictures and their files.
     void BildladenTxClick();
@@ -139,6 +141,7 @@ private:
     // CommandHost: what the transmit and capture commands need.
     MonitorHold holdMonitor() override { return reception_.hold(); }
     const QImage& txPicture() const override { return pictures_.tx; }
+    void beforeUpload() override;
     void playConfirmation() override;
 
     // ReceptionView: what the reception shows.
@@ -166,6 +169,7 @@ private:
     PictureFiles pictureFiles_;
     // The mini slots with their drags, and the clipboard, print and test picture commands.
     PictureWorkspace* workspace_ = nullptr;
+    CaptionWorkspace* captions_ = nullptr; // the caption controls and placement
     CommandGate gate_;
     PictureTransfer transfer_;
     TransmitCommands commands_;

@@ -42,7 +42,6 @@ void TForm1::connectCommands() {
     // A change from code runs a box's handler as a click does, only when the value changes.
     connect(ui_->CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
     connect(ui_->ACQandTX, &QCheckBox::toggled, this, &TForm1::ACQandTXClick);
-    connect(ui_->CheckBox4, &QCheckBox::clicked, this, &TForm1::CheckBox4Click);
 
     QStyle* style = this->style();
     ui_->SpeedButton16->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
@@ -72,10 +71,6 @@ void TForm1::CheckBox3Click() {
 void TForm1::ACQandTXClick() {
     if (ui_->ACQandTX->isChecked())
         ui_->CheckBox3->setChecked(false);
-}
-
-void TForm1::CheckBox4Click() {
-    // Inserting the callsign into the TX picture (CallClick) is added with the captions.
 }
 
 void TForm1::playConfirmation() {

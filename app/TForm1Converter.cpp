@@ -5,6 +5,7 @@
 
 #include "ui_TForm1.h"
 
+#include "captions/ui/CaptionWorkspace.h"
 #include "link/LinkTexts.h"
 #include "link/ModeTable.h"
 #include "platform/Dialogs.h"
@@ -76,7 +77,12 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::removeFrames() {
-    // Erasing a pending caption frame and picture-in-picture frame is added with the captions.
+    if (captions_)
+        captions_->removeFrames();
+}
+
+void TForm1::beforeUpload() {
+    captions_->beforeUpload();
 }
 
 void TForm1::showRepeaterSwitch(bool on) {
@@ -125,6 +131,7 @@ void TForm1::ToOrbisClick() {
     if (gate_.busy())
         return;
     CommandGate::Operation operation(gate_);
+    beforeUpload();
     setStatusText(kUploadStatus);
     const MonitorHold hold = reception_.hold();
     transfer_.UploadPicture(pictures_.tx, hold);

@@ -6,6 +6,7 @@
 
 #include "ui_TForm1.h"
 
+#include "captions/ui/CaptionWorkspace.h"
 #include "controls/ToolIcons.h"
 #include "workspace/ui/SlotPanel.h"
 #include "workspace/ui/TestPictureBox.h"
@@ -34,7 +35,7 @@ void TForm1::connectPictures() {
 
     PictureWorkspace::Hooks hooks;
     hooks.removeFrames = [this] { removeFrames(); };
-    hooks.framesShown = [] { return false; }; // the caption frames are reported here
+    hooks.framesShown = [this] { return captions_ && captions_->framesShown(); };
     hooks.txPictureChanged = [this] { showTxPicture(); };
     hooks.rxPictureChanged = [this] { ui_->PaintBox2->update(); };
     hooks.loadStartPicture = [this] { LoadPicClick(); };
@@ -43,6 +44,17 @@ void TForm1::connectPictures() {
         folder_, dialogs_, pictures_, settings_,
         {*ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2, *ui_->ScrollBox1}, hooks,
         [this](const QString& text) { setStatusText(text); }, this);
+    // Made after the slots' drags, so that a caption or picture-in-picture frame takes the TX
+    // window's mouse first.
+    captions_ = new CaptionWorkspace(settings_, pictures_, folder_, dialogs_,
+                                     {*ui_->centralwidget, *ui_->PicturePanel, *ui_->PaintBox1,
+                                      *ui_->SpeedButton15, *ui_->CheckBox4},
+                                     {[this] { return miniSlots().dragState(); },
+                                      [this](DragState state) { miniSlots().setDragState(state); },
+                                      [this] { showTxPicture(); },
+                                      [this](const QString& text) { setStatusText(text); }},
+                                     this);
+    captions_->addReferenceMenu(*ui_->Special1);
     PictureExchange* exchange = &workspace_->exchange();
     exchange->setDialogParent(this);
     bind(ui_->SpeedButton1, ui_->Bildkopieren1, [exchange] { exchange->BildkopierenTxClick(); });
@@ -79,7 +91,6 @@ void TForm1::BildladenTxClick() {
 void TForm1::PaintBox1Click() {
     if (!link_.isIdle())
         return;
-    // A pending caption frame takes the click instead; the caption placement is added here.
     pictureFiles_.reloadLastChosen();
     showTxPicture();
     miniSlots().setDragState(DragState::TxReloaded);

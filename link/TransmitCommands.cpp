@@ -32,6 +32,7 @@ void TransmitCommands::transmit(ModeId id, bool picTx, bool acqTx) {
     CommandGate::Operation operation(gate_);
     host_.removeFrames();
     if (picTx) {
+        host_.beforeUpload();
         host_.setStatusText(kUploadStatus);
         {
             const MonitorHold hold = host_.holdMonitor();

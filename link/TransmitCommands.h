@@ -25,6 +25,8 @@ public:
     // Keeps the receive monitor off the port while the returned hold lives.
     virtual MonitorHold holdMonitor() = 0;
     virtual const QImage& txPicture() const = 0;
+    // Runs before the TX picture goes into the converter (the automatic callsign insert).
+    virtual void beforeUpload() {}
     // Plays the confirmation sound "\ok.wav" of the program folder.
     virtual void playConfirmation() = 0;
 };

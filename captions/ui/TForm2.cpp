@@ -3,16 +3,105 @@
 
 #include "ui_TForm2.h"
 
+#include "captions/CaptionSources.h"
+#include "controls/TFlyingButton.h"
+#include "platform/Dialogs.h"
+#include "settings/Settings.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QListWidget>
+#include <QRadioButton>
+
 namespace winorbis {
+
+namespace {
+
+TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QPoint at) {
+    auto* b = new TFlyingButton(parent);
+    b->setObjectName(name);
+    b->setGeometry(QRect(at, QSize(71, 25)));
+    b->setButtontype(TFlyingButton::btRahmen);
+    b->setFaceColor(colours::clSilver);
+    QFont font(QStringLiteral("System"));
+    font.setPixelSize(17);
+    b->setFont(font);
+    b->setText(text);
+    return b;
+}
+
+} // namespace
 
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent)
     , ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    // The font list and its buttons are set up here.
+    faces_ = QFontDatabase::families(); // sorted
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("ListBox1"));
+    list_->setGeometry(8, 8, 200, 244);
+    list_->addItems(faces_);
+    bold_ = new QRadioButton(QStringLiteral("Bold"), this);
+    bold_->setObjectName(QStringLiteral("RadioButton1"));
+    bold_->move(220, 12);
+    normal_ = new QRadioButton(QStringLiteral("Normal"), this);
+    normal_->setObjectName(QStringLiteral("RadioButton2"));
+    normal_->move(220, 36);
+    shadowButton_ =
+        button(this, QStringLiteral("FlyingButton1"), QStringLiteral("Shadow"), {220, 80});
+    shadowPanel_ = new QFrame(this);
+    shadowPanel_->setObjectName(QStringLiteral("Panel1"));
+    shadowPanel_->setGeometry(296, 84, 24, 17);
+    shadowPanel_->setFrameStyle(QFrame::Box);
+    shadowPanel_->setAutoFillBackground(true);
+    okButton_ = button(this, QStringLiteral("FlyingButton2"), QStringLiteral("OK"), {220, 220});
+
+    connect(bold_, &QRadioButton::clicked, this, [this] {
+        if (settings_)
+            settings_->callsignFont.weight = captions::kBold;
+    });
+    connect(normal_, &QRadioButton::clicked, this, [this] {
+        if (settings_)
+            settings_->callsignFont.weight = captions::kNormal;
+    });
+    connect(shadowButton_, &TFlyingButton::OnClick, this, [this] {
+        if (!settings_ || !dialogs_)
+            return;
+        if (const auto colour = dialogs_->chooseColour(settings_->callsignFont.shadowColour)) {
+            settings_->callsignFont.shadowColour = *colour;
+            QPalette palette = shadowPanel_->palette();
+            palette.setColor(QPalette::Window, colour->toQColor());
+            shadowPanel_->setPalette(palette);
+        }
+    });
+    connect(okButton_, &TFlyingButton::OnClick, this, &TForm2::takeSelection);
+    connect(list_, &QListWidget::itemClicked, this, &TForm2::takeSelection);
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::choose(Settings& settings, Dialogs& dialogs) {
+    settings_ = &settings;
+    dialogs_ = &dialogs;
+    if (settings.fontIndex >= 0 && settings.fontIndex < list_->count())
+        list_->setCurrentRow(settings.fontIndex);
+    (settings.callsignFont.weight == captions::kBold ? bold_ : normal_)->setChecked(true);
+    QPalette palette = shadowPanel_->palette();
+    palette.setColor(QPalette::Window, settings.callsignFont.shadowColour.toQColor());
+    shadowPanel_->setPalette(palette);
+    exec();
+    settings_ = nullptr;
+    dialogs_ = nullptr;
+}
+
+void TForm2::takeSelection() {
+    const int index = list_->currentRow();
+    if (settings_ && index >= 0 && index < faces_.size()) {
+        settings_->fontIndex = index;
+        settings_->callsignFont.faceName = faces_[index].left(kFaceNameMax);
+    }
+    accept();
+}
 
 } // namespace winorbis

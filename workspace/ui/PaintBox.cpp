@@ -29,7 +29,17 @@ void PaintBox::paintOn(QPainter& painter) const {
 
 void PaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintOn(painter);
+    if (!overlay_) {
+        paintOn(painter);
+        return;
+    }
+    QImage shown(size(), QImage::Format_RGB32);
+    {
+        QPainter onPicture(&shown);
+        paintOn(onPicture);
+    }
+    overlay_(shown);
+    painter.drawImage(QPoint(0, 0), shown);
 }
 
 QImage PaintBox::shownPicture() const {

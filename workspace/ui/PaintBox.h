@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 namespace winorbis {
 
 // A picture window of the main window: paints one of the working pictures on its background,
@@ -23,6 +25,13 @@ public:
     void setPaintsPicture(bool paints) { paints_ = paints; }
     void setBackground(const QColor& colour);
 
+    // Marks drawn over the picture on the screen only (the caption frames): they get a picture of
+    // what the window shows and change its pixels. shownPicture() leaves them out.
+    void setOverlay(std::function<void(QImage&)> overlay) {
+        overlay_ = std::move(overlay);
+        update();
+    }
+
     // The window as it is shown, as a picture of its own size.
     QImage shownPicture() const;
 
@@ -36,6 +45,7 @@ private:
     Fit fit_ = Fit::OneToOne;
     bool paints_ = true;
     QColor background_ = Qt::gray;
+    std::function<void(QImage&)> overlay_;
 };
 
 } // namespace winorbis
