@@ -65,6 +65,7 @@ CaptionWorkspace::CaptionWorkspace(Settings& settings, WorkingPictures& pictures
     , placement_(pictures,
                  {hooks_.dragState, hooks_.setDragState, [this] { controls_.txWindow.update(); },
                   hooks_.txPictureChanged, [this](const QString& text) { status(text); }}) {
+    txWindow_ = &controls_.txWindow;
     controls_.txWindow.setMouseTracking(true);
     controls_.txWindow.setOverlay([this](QImage& shown) { placement_.paintFrames(shown); });
     placement_.setWindowSize(controls_.txWindow.size());
@@ -72,7 +73,9 @@ CaptionWorkspace::CaptionWorkspace(Settings& settings, WorkingPictures& pictures
 }
 
 CaptionWorkspace::~CaptionWorkspace() {
-    controls_.txWindow.setOverlay({});
+    // The TX window may have gone before its frames' painter.
+    if (txWindow_)
+        txWindow_->setOverlay({});
 }
 
 void CaptionWorkspace::status(const QString& text) const {

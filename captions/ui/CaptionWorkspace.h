@@ -4,6 +4,7 @@
 #include "CaptionPanel.h"
 
 #include "captions/CaptionPlacement.h"
+#include "workspace/ui/PaintBox.h"
 
 #include <QObject>
 #include <QPoint>
@@ -18,7 +19,6 @@ class QMenu;
 namespace winorbis {
 
 class Dialogs;
-class PaintBox;
 class ProgramFolder;
 class TForm2;
 class TfrmMemoBlk;
@@ -110,6 +110,7 @@ private:
     Hooks hooks_;
     CaptionPanel panel_;
     CaptionPlacement placement_;
+    QPointer<PaintBox> txWindow_;
     QPointer<TForm2> fontWindow_;
     QPointer<TfrmMemoBlk> libraryWindow_;
     // The typed text's drag: 0 idle, 1 pressed, 2 dragging, 3 over a button that takes it.
