@@ -82,6 +82,13 @@ TForm2::TForm2(QWidget* parent)
 TForm2::~TForm2() = default;
 
 void TForm2::choose(Settings& settings, Dialogs& dialogs) {
+    prepare(settings, dialogs);
+    exec();
+    settings_ = nullptr;
+    dialogs_ = nullptr;
+}
+
+void TForm2::prepare(Settings& settings, Dialogs& dialogs) {
     settings_ = &settings;
     dialogs_ = &dialogs;
     if (settings.fontIndex >= 0 && settings.fontIndex < list_->count())
@@ -90,9 +97,6 @@ void TForm2::choose(Settings& settings, Dialogs& dialogs) {
     QPalette palette = shadowPanel_->palette();
     palette.setColor(QPalette::Window, settings.callsignFont.shadowColour.toQColor());
     shadowPanel_->setPalette(palette);
-    exec();
-    settings_ = nullptr;
-    dialogs_ = nullptr;
 }
 
 void TForm2::takeSelection() {

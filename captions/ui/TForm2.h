@@ -32,6 +32,8 @@ public:
     // Shows the window modally on the settings' caption font; "OK" or a click on a list entry
     // takes the face at the list's selection.
     void choose(Settings& settings, Dialogs& dialogs);
+    // Shows the stored values and works on these settings from now on (choose does it first).
+    void prepare(Settings& settings, Dialogs& dialogs);
     // The installed screen fonts as the list shows them.
     const QStringList& faces() const { return faces_; }
 

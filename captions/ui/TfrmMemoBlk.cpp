@@ -93,7 +93,6 @@ void TfrmMemoBlk::attach(const ProgramFolder& folder, Dialogs& dialogs,
     folder_ = &folder;
     dialogs_ = &dialogs;
     ok_ = std::move(ok);
-    setWindowTitle(kLibraryTitle + StandardTextLibrary::filePath(folder));
 }
 
 void TfrmMemoBlk::showEvent(QShowEvent* event) {
@@ -104,6 +103,7 @@ void TfrmMemoBlk::showEvent(QShowEvent* event) {
 void TfrmMemoBlk::reload() {
     if (!folder_)
         return;
+    setWindowTitle(kLibraryTitle + StandardTextLibrary::filePath(*folder_));
     const auto loaded = StandardTextLibrary::load(*folder_);
     library_ = loaded.value_or(StandardTextLibrary());
     showLibrary({});

@@ -9,6 +9,7 @@
 #include "captions/ui/CaptionWorkspace.h"
 #include "captions/ui/TForm2.h"
 #include "captions/ui/TfrmMemoBlk.h"
+#include "controls/TFlyingButton.h"
 #include "settings/StationOptions.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/ui/PaintBox.h"
@@ -23,7 +24,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 
 using namespace winorbis;
 using namespace winorbis::test;
@@ -196,16 +196,19 @@ TEST_F(CaptionsFixture, TheFontWindowSetsFaceWeightAndShadowColour) {
     TForm2 window;
     captions().setFontWindow(&window);
     ASSERT_GT(window.faces().size(), 1);
-    QTimer::singleShot(0, &window, [&window] {
-        auto* list = window.findChild<QListWidget*>("ListBox1");
-        list->setCurrentRow(0);
-        window.findChild<QAbstractButton*>("RadioButton2")->click(); // "Normal"
-        emit list->itemClicked(list->item(0));
-    });
-    captions().FontClick();
+    window.prepare(form->settings(), dialogs);
+    EXPECT_TRUE(window.findChild<QAbstractButton*>("RadioButton1")->isChecked()); // "Bold"
+    auto* list = window.findChild<QListWidget*>("ListBox1");
+    EXPECT_EQ(list->currentRow(), 1);
+    list->setCurrentRow(0);
+    window.findChild<QAbstractButton*>("RadioButton2")->click(); // "Normal"
+    dialogs.answerColour(colours::clGreen);
+    emit window.findChild<TFlyingButton*>("FlyingButton1")->OnClick(); // "Shadow"
+    emit list->itemClicked(list->item(0));
     EXPECT_EQ(form->settings().fontIndex, 0);
     EXPECT_EQ(form->settings().callsignFont.faceName, window.faces().first().left(31));
     EXPECT_EQ(form->settings().callsignFont.weight, 400);
+    EXPECT_EQ(form->settings().callsignFont.shadowColour, colours::clGreen);
     captions().setFontWindow(nullptr);
 }
 

@@ -2,6 +2,8 @@
 // orbisctl against the simulated converter on a pseudo-terminal, and the command line of the
 // simulator program.
 #include "tools/orbisctl/Orbisctl.h"
+#include "captions/CaptionRenderer.h"
+#include "captions/CaptionSources.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "platform/Clock.h"
@@ -487,4 +489,99 @@ TEST(OrbisctlAnalyze, OtherRecordingsAndBadCommandLinesEndWithTwo) {
     EXPECT_EQ(orbisctl({"analyze", stereoFile, "--png", dir.filePath("x.bmp")}).status, 2);
     EXPECT_EQ(orbisctl({"analyze", dir.filePath("missing.wav")}).status, 2);
     EXPECT_TRUE(run.out.isEmpty());
+}
+
+namespace {
+
+QImage greyPicture() {
+    QImage picture(410, 256, QImage::Format_RGB888);
+    picture.fill(QColor(128, 128, 128));
+    return picture;
+}
+
+} // namespace
+
+TEST(OrbisctlCaption, WritesThePixelsTheProgramBurnsIn) {
+    QTemporaryDir dir;
+    const QString in = dir.path() + "/in.bmp";
+    ASSERT_TRUE(greyPicture().save(in, "BMP"));
+    // The folder's caption settings: DejaVu Sans 30 px turned by 20°, yellow with a blue shadow.
+    Settings settings = Settings::defaults(QStringLiteral("DejaVu Sans"));
+    settings.callsignFont.height = 30;
+    settings.callsignFont.escapement = 200;
+    settings.callsignFont.textColour = colours::clYellow;
+    settings.callsignFont.shadowColour = colours::clBlue;
+    ASSERT_TRUE(writeFile(dir, "COM.DAT", SettingsCodec::serialize(settings)).size() > 0);
+    const QString out = dir.path() + "/out.bmp";
+    const ToolRun run = orbisctl(
+        {"--folder", dir.path(), "caption", in, out, "--text", "DL1ABC", "--at", "40,200"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QImage expected = greyPicture();
+    captions::renderCaption(expected, QStringLiteral("DL1ABC"), {40, 200},
+                            captions::captionStyle(settings));
+    EXPECT_EQ(QImage(out).convertToFormat(QImage::Format_RGB888), expected);
+    EXPECT_NE(expected, greyPicture());
+
+    // Options change what the settings say; the callsign picture goes into the corner.
+    QImage callsign(55, 13, QImage::Format_RGB888);
+    callsign.fill(Qt::white);
+    ASSERT_TRUE(callsign.save(dir.path() + "/callsign.bmp", "BMP"));
+    ASSERT_EQ(orbisctl({"--folder", dir.path(), "caption", in, out, "--text", "73", "--size", "40",
+                        "--angle", "0", "--colour", "#00ff00", "--no-shadow", "--callsign"})
+                  .status,
+              0);
+    expected = greyPicture();
+    settings.callsignFont.height = 40;
+    settings.callsignFont.escapement = 0;
+    settings.callsignFont.textColour = colours::clLime;
+    settings.shadowOn = 0;
+    captions::renderCaption(expected, QStringLiteral("73"), {5, 220},
+                            captions::captionStyle(settings));
+    captions::pasteCallsign(expected, callsign);
+    EXPECT_EQ(QImage(out).convertToFormat(QImage::Format_RGB888), expected);
+}
+
+TEST(OrbisctlCaption, RefusesBadOptionsAndReportsAMissingCallsignPicture) {
+    QTemporaryDir dir;
+    const QString in = dir.path() + "/in.bmp";
+    ASSERT_TRUE(greyPicture().save(in, "BMP"));
+    const QString out = dir.path() + "/out.bmp";
+    const QString folder = dir.path();
+    EXPECT_EQ(orbisctl({"--folder", folder, "caption", in, out}).status, 2);
+    EXPECT_EQ(
+        orbisctl({"--folder", folder, "caption", in, out, "--text", "x", "--colour", "red"}).status,
+        2);
+    EXPECT_EQ(orbisctl({"--folder", folder, "caption", in, out, "--text",
+                        "0123456789012345678901234567890123"})
+                  .status,
+              2);
+    EXPECT_EQ(orbisctl({"--folder", folder, "caption", in, out, "--text", "x", "--at", "5"}).status,
+              2);
+    EXPECT_EQ(orbisctl({"--folder", folder, "caption", in, out + ".txt", "--text", "x"}).status, 2);
+    const ToolRun missing =
+        orbisctl({"--folder", folder, "caption", in, out, "--text", "x", "--callsign"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("callsign.bmp")) << missing.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out)); // nothing half-done is written
+    EXPECT_EQ(
+        orbisctl({"--folder", folder, "caption", dir.path() + "/none.bmp", out, "--text", "x"})
+            .status,
+        1);
+}
+
+TEST_F(OrbisctlFixture, UploadBurnsTheCaptionInBeforeThePictureGoesOut) {
+    QTemporaryDir dir;
+    const QString in = dir.path() + "/in.bmp";
+    ASSERT_TRUE(greyPicture().save(in, "BMP"));
+    ASSERT_EQ(orbisctl({"--folder", dir.path(), "--port", pty, "upload", in, "--text", "CQ",
+                        "--size", "60", "--colour", "#ff0000", "--at", "100,100"})
+                  .status,
+              0);
+    const QImage stored = sim.memoryPicture(1);
+    int red = 0;
+    for (int y = 100; y < 160; ++y)
+        for (int x = 110; x < 170; ++x)
+            red += qRed(stored.pixel(x, y)) > 200 && qGreen(stored.pixel(x, y)) < 60;
+    EXPECT_GT(red, 100);
+    EXPECT_EQ(orbisctl({"--port", pty, "upload", in, "--size", "20"}).status, 2);
 }

@@ -10,6 +10,7 @@
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
 #include "tools/orbisctl/Analyze.h"
+#include "tools/orbisctl/Caption.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
@@ -86,7 +87,16 @@ QString orbisctlHelp() {
         "  digitize        digitize the video input\n"
         "  memory 1|2      switch to converter memory 1 or 2\n"
         "  stop            stop a running reception\n"
-        "  upload PICTURE  load a BMP or JPEG picture (scaled into 410 x 256) into the converter\n"
+        "  upload PICTURE [CAPTION OPTIONS]\n"
+        "                  load a BMP or JPEG picture (scaled into 410 x 256) into the converter,\n"
+        "                  with a caption burnt in first when the caption options are given\n"
+        "  caption IN OUT --text TEXT [--at X,Y] [--size PIXELS] [--angle DEGREES]\n"
+        "          [--font FAMILY] [--bold] [--italic] [--colour #RRGGBB] [--shadow #RRGGBB]\n"
+        "          [--no-shadow] [--callsign]\n"
+        "                  burn a caption into a picture (loaded as into the TX picture) as the\n"
+        "                  program does; what is not given comes from the folder's caption\n"
+        "                  settings; --callsign pastes callsign.bmp into the corner; OUT is BMP\n"
+        "                  or JPEG by its extension\n"
         "  fetch OUT       fetch the converter's picture and write its 410 x 256 part (converter\n"
         "                  pixels 10 .. 419) as OUT, BMP or JPEG by the name's extension\n"
         "  analyze FILE.wav [--bins] [--png OUT.png]\n"
@@ -146,15 +156,24 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     // The analysis of a recording needs no converter.
     if (verb == "analyze")
         return runAnalyze(request.command.mid(1), out, err);
+    const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
+    if (verb == "caption")
+        return runCaption(request.command.mid(1), folder, err);
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;
     std::optional<std::uint8_t> byte;
     QImage uploadPicture;
     WatchOptions watch;
+    CaptionRequest caption;
     if (isTransfer) {
-        if (request.command.size() != 2)
+        if (verb == "upload" && request.command.size() > 2) {
+            if (const QString problem = parseCaptionOptions(request.command, 2, caption);
+                !problem.isEmpty())
+                return usage(err, problem);
+        } else if (request.command.size() != 2) {
             return usage(err, QStringLiteral("%1 needs one file name").arg(verb));
+        }
         if (verb == "fetch") {
             // The output is checked before a byte goes to the converter.
             if (const QString problem = pictureNameProblem(request.command[1]); !problem.isEmpty())
@@ -167,7 +186,9 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         }
         if (verb == "upload") {
             uploadPicture = loadTxPictureFile(request.command[1], &why);
-            if (uploadPicture.isNull()) {
+            if (!uploadPicture.isNull() && caption.any())
+                why = applyCaption(uploadPicture, folder, caption);
+            if (uploadPicture.isNull() || !why.isEmpty()) {
                 std::fprintf(err, "orbisctl: %s\n", qPrintable(why));
                 return 1;
             }
@@ -194,7 +215,6 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             return usage(err, why);
     }
 
-    const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     const auto [settingsCom, settingsSpeed] = settingsPort(folder);
     QString device = request.device;
     if (device.isEmpty())
