@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "logbook/ParadoxTable.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace winorbis::logbook;
+
+namespace {
+
+QList<Column> everyType() {
+    return {{"Call", FieldType::Alpha, 10, 0},      {"Datum", FieldType::Date, 0, 0},
+            {"Zeit", FieldType::Time, 0, 0},        {"Nummer", FieldType::Long, 0, 0},
+            {"Kurz", FieldType::Short, 0, 0},       {"Frequenz", FieldType::Number, 0, 0},
+            {"Gebuehr", FieldType::Currency, 0, 0}, {"QSL", FieldType::Logical, 0, 0},
+            {"Stempel", FieldType::Timestamp, 0, 0}};
+}
+
+Record qso(const QString& call) {
+    return {call,
+            QDate(2026, 12, 8),
+            QTime(14, 5, 30),
+            qlonglong(123456),
+            qlonglong(-7),
+            14.230,
+            2.5,
+            true,
+            QDateTime(QDate(2026, 12, 8), QTime(14, 5, 30))};
+}
+
+struct Table : ::testing::Test {
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("QSO.DB"); }
+    std::unique_ptr<ParadoxTable> make(const QList<Column>& columns = everyType()) {
+        QString error;
+        EXPECT_TRUE(ParadoxTable::create(path(), columns, &error)) << error.toStdString();
+        auto table = ParadoxTable::open(path(), &error);
+        EXPECT_TRUE(table) << error.toStdString();
+        return table;
+    }
+};
+
+} // namespace
+
+TEST_F(Table, KeepsEveryTypeOfColumnAcrossReopening) {
+    auto table = make();
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->columns().size(), 9);
+    EXPECT_EQ(table->columns()[0].name, "Call");
+    EXPECT_EQ(table->columns()[0].displayWidth, 10);
+    EXPECT_EQ(table->columns()[1].type, FieldType::Date);
+    QString error;
+    ASSERT_TRUE(table->insert(qso("DL1ABC"), &error)) << error.toStdString();
+    ASSERT_TRUE(table->insert(qso("OE3XYZ"), &error)) << error.toStdString();
+    table.reset();
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_TRUE(table) << error.toStdString();
+    ASSERT_EQ(table->recordCount(), 2);
+    EXPECT_EQ(table->record(0), qso("DL1ABC"));
+    EXPECT_EQ(table->record(1), qso("OE3XYZ"));
+}
+
+TEST_F(Table, EmptyFieldsReadAsEmptyNotAsNumbers) {
+    auto table = make();
+    Record empty(9);
+    empty[0] = QStringLiteral("DK0XX");
+    QString error;
+    ASSERT_TRUE(table->insert(empty, &error)) << error.toStdString();
+    const Record back = table->record(0);
+    EXPECT_EQ(back[0], "DK0XX");
+    for (int i = 1; i < 9; ++i)
+        EXPECT_TRUE(back[i].isNull()) << i << " " << back[i].toString().toStdString();
+}
+
+TEST_F(Table, RefusesTextsThatDoNotFitTheirColumnNamingIt) {
+    auto table = make();
+    QString error;
+    EXPECT_FALSE(table->insert(qso("DL1ABCDEFGH"), &error)); // 11 characters into 10
+    EXPECT_TRUE(error.contains("Call")) << error.toStdString();
+    EXPECT_FALSE(table->insert(qso(QStringLiteral("JA1☺")), &error));
+    EXPECT_TRUE(error.contains("Call")) << error.toStdString();
+    EXPECT_EQ(table->recordCount(), 0);
+    ASSERT_TRUE(table->insert(qso(QStringLiteral("Müller")), &error)) << error.toStdString();
+    table = ParadoxTable::open(path(), &error);
+    EXPECT_EQ(table->record(0)[0], QStringLiteral("Müller"));
+}
+
+TEST_F(Table, UpdatesAndDeletesKeepTheRecordNumbersRight) {
+    auto table = make();
+    QString error;
+    for (const char* call : {"A1A", "B2B", "C3C", "D4D"})
+        ASSERT_TRUE(table->insert(qso(call), &error)) << error.toStdString();
+    ASSERT_TRUE(table->remove(1, &error)) << error.toStdString();
+    ASSERT_EQ(table->recordCount(), 3);
+    EXPECT_EQ(table->record(0)[0], "A1A");
+    EXPECT_EQ(table->record(1)[0], "C3C");
+    EXPECT_EQ(table->record(2)[0], "D4D");
+    ASSERT_TRUE(table->update(1, qso("C3X"), &error)) << error.toStdString();
+    ASSERT_TRUE(table->remove(2, &error)) << error.toStdString();
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_EQ(table->recordCount(), 2);
+    EXPECT_EQ(table->record(1)[0], "C3X");
+    EXPECT_FALSE(table->remove(5, &error));
+    EXPECT_FALSE(table->update(-1, qso("X"), &error));
+}
+
+TEST_F(Table, AReadOnlyFileOpensReadOnlyAndRefusesChanges) {
+    auto table = make();
+    QString error;
+    ASSERT_TRUE(table->insert(qso("DL1ABC"), &error));
+    table.reset();
+    // Asked for read-only (as the command-line tools ask), or a file nobody may write.
+    table = ParadoxTable::open(path(), &error, ParadoxTable::Mode::ReadOnly);
+    ASSERT_TRUE(table) << error.toStdString();
+    EXPECT_TRUE(table->readOnly());
+    EXPECT_EQ(table->recordCount(), 1);
+    EXPECT_FALSE(table->insert(qso("X"), &error));
+    EXPECT_TRUE(error.contains("read-only"));
+    EXPECT_FALSE(table->remove(0, &error));
+    EXPECT_FALSE(table->update(0, qso("X"), &error));
+    table.reset();
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup);
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_TRUE(table) << error.toStdString();
+    EXPECT_EQ(table->recordCount(), 1);
+    if (::geteuid() != 0) { // root may write into read-only files
+        EXPECT_TRUE(table->readOnly());
+    }
+}
+
+TEST_F(Table, ReportsFilesThatAreNoTables) {
+    QString error;
+    EXPECT_FALSE(ParadoxTable::open(dir.filePath("none.db"), &error));
+    EXPECT_TRUE(error.contains("none.db"));
+    QFile junk(dir.filePath("junk.db"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(3000, 'x'));
+    junk.close();
+    EXPECT_FALSE(ParadoxTable::open(junk.fileName(), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
