@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logbook/ParadoxTable.h"
+#include "logbook/QsoLog.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -145,4 +147,50 @@ TEST_F(Table, ReportsFilesThatAreNoTables) {
     junk.close();
     EXPECT_FALSE(ParadoxTable::open(junk.fileName(), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(Table, TheStarterLogIsMadeOnceAndExportsAsAdif) {
+    const winorbis::ProgramFolder folder(dir.path());
+    EXPECT_TRUE(createStarterLogIfMissing(folder).isEmpty());
+    QString error;
+    auto log = ParadoxTable::open(dir.filePath("QSO.DB"), &error);
+    ASSERT_TRUE(log) << error.toStdString();
+    EXPECT_EQ(log->columns().size(), starterColumns().size());
+    ASSERT_TRUE(log->insert({QDate(2026, 12, 8), QTime(14, 5), QStringLiteral("dl1abc"), 14.23,
+                             QStringLiteral("20m"), QStringLiteral("Martin 1"),
+                             QStringLiteral("595"), QStringLiteral("575"), QStringLiteral("Jürgen"),
+                             QStringLiteral("Köln"), QStringLiteral("nice pic"), QVariant()},
+                            &error))
+        << error.toStdString();
+    Record noCall(12);
+    noCall[0] = QDate(2026, 12, 9);
+    ASSERT_TRUE(log->insert(noCall, &error)) << error.toStdString();
+    // An existing log is left alone.
+    EXPECT_TRUE(createStarterLogIfMissing(folder).isEmpty());
+    log = ParadoxTable::open(dir.filePath("QSO.DB"), &error);
+    ASSERT_EQ(log->recordCount(), 2);
+
+    QStringList warnings;
+    const QByteArray adif =
+        adifExport(*log, QDateTime(QDate(2026, 12, 8), QTime(15, 0, 1)), &warnings);
+    const QList<QByteArray> lines = adif.split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], "<ADIF_VER:5>3.1.0 <PROGRAMID:8>WinOrbis "
+                        "<CREATED_TIMESTAMP:15>20261208 150001");
+    EXPECT_EQ(lines[2], "<EOH>");
+    EXPECT_EQ(lines[3], QByteArray("<CALL:6>DL1ABC <QSO_DATE:8>20261208 <TIME_ON:6>140500 "
+                                   "<FREQ:5>14.23 <BAND:3>20M <MODE:4>SSTV <RST_SENT:3>595 "
+                                   "<RST_RCVD:3>575 <NAME:7>J\xc3\xbcrgen <QTH:5>K\xc3\xb6ln "
+                                   "<COMMENT:8>nice pic <EOR>"));
+    EXPECT_EQ(lines.size(), 5); // the record without a call sign is left out
+    EXPECT_EQ(warnings, QStringList{"record 2 has no call sign and is left out"});
+}
+
+TEST(AdifFields, AreFoundByGermanOrEnglishNamesWhateverTheCase) {
+    EXPECT_EQ(adifFieldFor("RUFZEICHEN"), "CALL");
+    EXPECT_EQ(adifFieldFor("Callsign"), "CALL");
+    EXPECT_EQ(adifFieldFor("datum"), "QSO_DATE");
+    EXPECT_EQ(adifFieldFor("Frequency"), "FREQ");
+    EXPECT_EQ(adifFieldFor("Bemerkung"), "COMMENT");
+    EXPECT_EQ(adifFieldFor("Bilddatei"), "");
 }
