@@ -6,6 +6,7 @@
 #include "captions/CaptionSources.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
+#include "logbook/ParadoxTable.h"
 #include "platform/Clock.h"
 #include "settings/SettingsCodec.h"
 #include "support/TestPictures.h"
@@ -584,4 +585,36 @@ TEST_F(OrbisctlFixture, UploadBurnsTheCaptionInBeforeThePictureGoesOut) {
             red += qRed(stored.pixel(x, y)) > 200 && qGreen(stored.pixel(x, y)) < 60;
     EXPECT_GT(red, 100);
     EXPECT_EQ(orbisctl({"--port", pty, "upload", in, "--size", "20"}).status, 2);
+}
+
+TEST(OrbisctlLog, ShowsAndExportsALogBook) {
+    QTemporaryDir dir;
+    const QString table = dir.filePath("QSO.DB");
+    QString error;
+    ASSERT_TRUE(logbook::ParadoxTable::create(table,
+                                              {{"Call", logbook::FieldType::Alpha, 12, 0},
+                                               {"Datum", logbook::FieldType::Date, 0, 0},
+                                               {"Band", logbook::FieldType::Alpha, 5, 0}},
+                                              &error));
+    {
+        auto log = logbook::ParadoxTable::open(table, &error);
+        ASSERT_TRUE(log);
+        ASSERT_TRUE(log->insert({"OE3XYZ", QDate(2026, 1, 2), "40m"}, &error));
+        ASSERT_TRUE(log->insert({QVariant(), QDate(2026, 1, 3), "40m"}, &error));
+    }
+    const ToolRun show = orbisctl({"log", "show", table});
+    ASSERT_EQ(show.status, 0) << show.err.toStdString();
+    EXPECT_EQ(show.out, "Call\tAlpha\t12\nDatum\tDate\t10\nBand\tAlpha\t5\n\n"
+                        "OE3XYZ\t2026-01-02\t40m\n\t2026-01-03\t40m\n");
+    const QString adi = dir.filePath("qso.adi");
+    const ToolRun exported = orbisctl({"log", "export", table, "--out", adi});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.contains("record 2 has no call sign"));
+    QFile file(adi);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith(
+        "<CALL:6>OE3XYZ <QSO_DATE:8>20260102 <BAND:3>40M <MODE:4>SSTV <EOR>\n"));
+    EXPECT_EQ(orbisctl({"log", "export", dir.filePath("none.db")}).status, 1);
+    EXPECT_EQ(orbisctl({"log", "print", table}).status, 2);
+    EXPECT_EQ(orbisctl({"log", "show", table, "--out", adi}).status, 2);
 }

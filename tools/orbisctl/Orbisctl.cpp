@@ -11,6 +11,7 @@
 #include "settings/SettingsCodec.h"
 #include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/Caption.h"
+#include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
@@ -104,6 +105,12 @@ QString orbisctlHelp() {
         "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
         "                  highest column, the sync length or 0, the centre of mass); --bins\n"
         "                  adds the 256 shown bins, --png writes the last display\n"
+        "  log show TABLE.DB\n"
+        "                  print the log book's columns (name, type, width), an empty line, then\n"
+        "                  its records, one per line, fields separated by tabs\n"
+        "  log export TABLE.DB [--out FILE.adi]\n"
+        "                  write the log book as ADIF 3.1 (standard output without --out); a\n"
+        "                  record without a call sign is left out with a warning\n"
         "  watch [--save DIR] [--count N] [--no-reconnect]\n"
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
@@ -159,6 +166,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     if (verb == "caption")
         return runCaption(request.command.mid(1), folder, err);
+    if (verb == "log")
+        return runLog(request.command.mid(1), out, err);
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;
