@@ -3,15 +3,19 @@
 
 #include "TForm1.h"
 #include "TForm6.h"
-#include "captions/ui/CaptionWorkspace.h"
 #include "analyzer/Tunit8.h"
+#include "captions/ui/CaptionWorkspace.h"
 #include "captions/ui/TForm2.h"
 #include "captions/ui/TfrmMemoBlk.h"
 #include "catalog/TForm3.h"
 #include "handheld/TForm4.h"
 #include "link/ui/TForm5.h"
-#include "logbook/TMainForm.h"
+#include "logbook/LogBookTexts.h"
+#include "logbook/QsoLog.h"
+#include "logbook/ui/TMainForm.h"
 #include "workspace/ui/TForm7.h"
+
+#include <QMenu>
 
 namespace winorbis {
 
@@ -37,10 +41,30 @@ AppWindows::AppWindows(const AppServices& services)
     // Its caption commands open the font and standard-text windows made here.
     form1_->captions().setFontWindow(form2_.get());
     form1_->captions().setLibraryWindow(memoBlk_.get());
+    connectLogBook(services);
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {
         if (window != form1_.get())
             window->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+}
+
+void AppWindows::connectLogBook(const AppServices& services) {
+    // A new program folder gets an empty log "\QSO.DB" to start with.
+    if (const QString problem = logbook::createStarterLogIfMissing(form1_->programFolder());
+        !problem.isEmpty())
+        qWarning("%s", qPrintable(problem));
+    mainForm_->attach(services.dialogs, form1_->programFolder());
+    // LogbuchClick: the "&Special" menu shows the log book without blocking.
+    if (auto* special = form1_->findChild<QMenu*>(QStringLiteral("Special1"))) {
+        QAction* item = special->addAction(logbooktext::kMenuItem);
+        item->setObjectName(QStringLiteral("Logbuch1"));
+        TMainForm* logBook = mainForm_.get();
+        QObject::connect(item, &QAction::triggered, logBook, [logBook] {
+            logBook->show();
+            logBook->raise();
+            logBook->activateWindow();
+        });
     }
 }
 

@@ -38,6 +38,8 @@ public:
 
 private:
     template <typename W, typename... Args> std::unique_ptr<W> make(Args&&... args);
+    // The log book window in the program folder, offered in the main window's "&Special" menu.
+    void connectLogBook(const AppServices& services);
 
     QStringList order_;
     std::unique_ptr<TForm1> form1_;

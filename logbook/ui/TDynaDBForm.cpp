@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TDynaDBForm.h"
+
+#include "logbook/LogBookTexts.h"
+#include "logbook/LogSession.h"
+#include "platform/Dialogs.h"
+
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QToolButton>
+
+namespace winorbis {
+
+namespace {
+
+const QStringList kGlyphs = {"|◀", "◀", "▶", "▶|", "+", "−", "▲", "✓", "✗", "↻"};
+
+} // namespace
+
+TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+    , session_(session)
+    , dialogs_(dialogs) {
+    setObjectName(QStringLiteral("DynaDBForm"));
+    setWindowTitle(logbooktext::kMaskTitle);
+    setGeometry(202, 102, 556, 437);
+    QFont system(QStringLiteral("System"));
+    system.setPixelSize(13);
+    setFont(system);
+
+    auto* navigator = new QWidget(this);
+    navigator->setObjectName(QStringLiteral("MaskNavigator"));
+    navigator->setGeometry(0, 0, 556, 21);
+    auto* row = new QHBoxLayout(navigator);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (int i = 0; i < 10; ++i) {
+        auto* button = new QToolButton(navigator);
+        button->setObjectName(QStringLiteral("MaskNavigator%1").arg(i));
+        button->setText(kGlyphs[i]);
+        button->setToolTip(logbooktext::kNavigatorHints[i]);
+        button->setFixedHeight(21);
+        row->addWidget(button);
+        connect(button, &QToolButton::clicked, this, [this, i] { navigate(i); });
+        navigator_ << button;
+    }
+
+    scrollBox_ = new QScrollArea(this);
+    scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollBox_->setGeometry(0, 21, 556, 437 - 21);
+    auto* area = new QWidget;
+    QFont courier(QStringLiteral("Courier New"));
+    const int maxCharWidth = QFontMetrics(courier).maxWidth();
+    layout_ = logbook::maskLayout(session_.table().columns(), maxCharWidth);
+    area->setFixedHeight(layout_.scrollRange);
+    for (const logbook::MaskRow& r : layout_.rows) {
+        auto* label = new QLabel(r.label, area);
+        label->setObjectName(r.labelName);
+        label->setFont(QFont(QStringLiteral("Arial")));
+        label->move(r.labelAt);
+        label->adjustSize();
+        if (r.labelWidth > 0)
+            label->resize(r.labelWidth, label->height());
+        auto* edit = new QLineEdit(area);
+        edit->setObjectName(r.editName);
+        edit->setFont(courier);
+        edit->setGeometry(r.edit);
+        edit->setReadOnly(session_.table().readOnly());
+        edits_ << edit;
+    }
+    // Wide edit fields widen the area; the scroll box then scrolls sideways too.
+    int right = 556 - 20;
+    for (const logbook::MaskRow& r : layout_.rows)
+        right = std::max(right, r.edit.right() + 10);
+    area->setFixedWidth(right);
+    scrollBox_->setWidget(area);
+    connect(&session_, &logbook::LogSession::currentChanged, this, &TDynaDBForm::showCurrent);
+    showCurrent();
+}
+
+void TDynaDBForm::showCurrent() {
+    inserting_ = false;
+    const QStringList texts = session_.currentTexts();
+    for (int i = 0; i < edits_.size(); ++i)
+        edits_[i]->setText(session_.current() < 0 ? QString() : texts.value(i));
+}
+
+bool TDynaDBForm::modified() const {
+    if (inserting_)
+        return true;
+    const QStringList texts = session_.currentTexts();
+    for (int i = 0; i < edits_.size(); ++i)
+        if (edits_[i]->text() != (session_.current() < 0 ? QString() : texts.value(i)))
+            return true;
+    return false;
+}
+
+bool TDynaDBForm::postIfModified() {
+    if (!modified())
+        return true;
+    QStringList texts;
+    for (QLineEdit* edit : edits_)
+        texts << edit->text();
+    bool empty = true;
+    for (const QString& text : texts)
+        empty = empty && text.trimmed().isEmpty();
+    if (inserting_ && empty) { // nothing typed into a new record: nothing to keep
+        showCurrent();
+        return true;
+    }
+    const bool asNew = inserting_;
+    if (!session_.post(texts, asNew))
+        return false;
+    inserting_ = false;
+    return true;
+}
+
+void TDynaDBForm::navigate(int button) {
+    switch (button) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        if (!postIfModified())
+            return;
+        if (button == 0)
+            session_.first();
+        else if (button == 1)
+            session_.previous();
+        else if (button == 2)
+            session_.next();
+        else
+            session_.last();
+        return;
+    case 4: // insert: empty fields for a new record
+        if (!postIfModified() || session_.table().readOnly())
+            return;
+        for (QLineEdit* edit : edits_)
+            edit->clear();
+        inserting_ = true;
+        if (!edits_.isEmpty())
+            edits_.first()->setFocus();
+        return;
+    case 5:
+        if (session_.current() < 0 || !dialogs_.askYesNo(logbooktext::kDeleteQuestion))
+            return;
+        session_.removeCurrent();
+        return;
+    case 6:
+        if (!edits_.isEmpty())
+            edits_.first()->setFocus();
+        return;
+    case 7:
+        postIfModified();
+        return;
+    case 8:
+        showCurrent();
+        return;
+    case 9:
+        session_.refresh();
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace winorbis
