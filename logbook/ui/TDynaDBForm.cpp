@@ -53,6 +53,7 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
     scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
     scrollBox_->setGeometry(0, 21, 556, 437 - 21);
     auto* area = new QWidget;
+    area->setFont(font()); // as inside the scroll box, so that the labels measure right
     QFont courier(QStringLiteral("Courier New"));
     const int maxCharWidth = QFontMetrics(courier).maxWidth();
     layout_ = logbook::maskLayout(session_.table().columns(), maxCharWidth);
@@ -62,9 +63,9 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
         label->setObjectName(r.labelName);
         label->setFont(QFont(QStringLiteral("Arial")));
         label->move(r.labelAt);
-        label->adjustSize();
-        if (r.labelWidth > 0)
-            label->resize(r.labelWidth, label->height());
+        label->ensurePolished();
+        label->resize(std::max(r.labelWidth, label->sizeHint().width()),
+                      label->sizeHint().height());
         auto* edit = new QLineEdit(area);
         edit->setObjectName(r.editName);
         edit->setFont(courier);
@@ -79,6 +80,11 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
     area->setFixedWidth(right);
     scrollBox_->setWidget(area);
     connect(&session_, &logbook::LogSession::currentChanged, this, &TDynaDBForm::showCurrent);
+    showCurrent();
+}
+
+void TDynaDBForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
     showCurrent();
 }
 

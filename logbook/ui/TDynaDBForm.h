@@ -32,6 +32,10 @@ public:
     // cancel, refresh.
     void navigate(int button);
 
+protected:
+    // Each showing starts on the shared record; what was typed and never taken is dropped.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void showCurrent();
     bool modified() const;

@@ -85,6 +85,7 @@ TMainForm::TMainForm(QWidget* parent)
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->hide();
     column->addWidget(grid_, 1);
+    column->addStretch(0); // keeps the bar at the top while the grid is hidden
     setCentralWidget(central);
     QFont statusFont(QStringLiteral("MS Sans Serif"));
     statusFont.setPixelSize(11);
