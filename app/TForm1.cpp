@@ -3,6 +3,7 @@
 
 #include "ui_TForm1.h"
 
+#include "captions/CaptionSources.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -12,7 +13,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QLayout>
 #include <QStatusBar>
 
@@ -57,14 +57,6 @@ TForm1::~TForm1() {
     FormDestroy();
 }
 
-QString TForm1::defaultCaptionFace() const {
-    // The second entry of the sorted list of screen fonts, as the font window lists them.
-    const QStringList families = QFontDatabase::families();
-    if (families.size() > 1)
-        return families[1];
-    return families.isEmpty() ? QStringLiteral("Arial") : families.first();
-}
-
 void TForm1::FormCreate() {
     // 1. The caption-placement state starts cleared (the caption placement is added here), and
     //    so does the reserved settings value; reading the settings below gives it the file's
@@ -88,7 +80,7 @@ void TForm1::FormCreate() {
 
     // 4. Settings.
     settings_.speedSelector = 2;
-    store_.ReadSettings(settings_, defaultCaptionFace());
+    store_.ReadSettings(settings_, captions::defaultFace());
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
     CheckBox2Click(); // its colour also when the value was already the box's

@@ -47,6 +47,7 @@ public:
     WorkingPictures& pictures() { return pictures_; }
     ReceptionController& reception() { return reception_; }
     PictureWorkspace& pictureWorkspace() { return *workspace_; }
+    CommandGate& gate() { return gate_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
     CaptionWorkspace& captions() { return *captions_; }
     QString statusText() const;
@@ -121,7 +122,6 @@ private:
     // The exit command's steps; true when the operator answered "Yes" (or the program ends
     // without asking).
     bool exitSteps();
-    QString defaultCaptionFace() const;
     void connectControls();
     // The rest of Terminate(), once no converter command runs any more.
     void finishTermination();

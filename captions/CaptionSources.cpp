@@ -3,6 +3,8 @@
 
 #include "settings/Settings.h"
 
+#include <QFontDatabase>
+
 #include <algorithm>
 
 namespace winorbis::captions {
@@ -38,6 +40,13 @@ void storeStandardText(Settings& settings, int n, const QString& text) {
     block.textColour = settings.callsignFont.textColour;
     block.shadowColour = settings.callsignFont.shadowColour;
     block.text = text;
+}
+
+QString defaultFace() {
+    const QStringList families = QFontDatabase::families();
+    if (families.size() > 1)
+        return families[1];
+    return families.isEmpty() ? QStringLiteral("Arial") : families.first();
 }
 
 QString paddedContest(int number) {

@@ -19,6 +19,10 @@ inline constexpr int kTypedTextMax = 16;
 inline constexpr int kReportMax = 8;
 inline constexpr int kContestDropMax = 9999;
 
+// The caption face of a first start: the second entry of the sorted list of screen fonts, as the
+// font window lists them.
+QString defaultFace();
+
 // The caption font, colours and shadow switch as the settings hold them.
 CaptionStyle captionStyle(const Settings& settings);
 // Standard text n (1..8): its own font and colours, the shadow switch of the captions.
