@@ -33,4 +33,27 @@ inline const QString kConnectionLost =
     QStringLiteral("Connection to the converter lost: waiting for %1");
 inline const QString kConnectedAgain = QStringLiteral("Converter connected again");
 
+// The beacons and the setup window.
+inline QString beaconCountdown(int seconds, int position) {
+    return QStringLiteral("Beacon Intervaltime : %1 sec.     Picture : %2")
+        .arg(seconds)
+        .arg(position);
+}
+inline QString beaconCannotLoad(const QString& file, const QString& reason) {
+    return QStringLiteral("Beacon: the picture %1 cannot be loaded (%2); the next one follows")
+        .arg(file, reason);
+}
+inline QString beaconUploadFailed(const QString& file) {
+    return QStringLiteral("Beacon: the upload of %1 failed").arg(file);
+}
+inline const QString kBeaconPageEmpty =
+    QStringLiteral("Beacon: the catalog page holds no picture; the beacon has ended");
+inline const QString kAcqBeaconRobot36 = QStringLiteral(
+    "Send in Robot 36, stopped the transfer with the \" RX \" Button on the remote maintenance");
+inline const QString kAcqBeaconMartin1 = QStringLiteral(
+    "Send in Martin 1, stopped the transfer with the \" RX \" Button on the remote maintenance");
+inline const QString kAcqBeaconBreak = QStringLiteral("Break");
+inline const QString kAcqBeaconOff = QStringLiteral("Beacon is switched off");
+inline const QString kIntervalHint = QStringLiteral("Select Interval time ( 0 - 9995s )");
+
 } // namespace winorbis::linktext

@@ -3,16 +3,254 @@
 
 #include "ui_TForm5.h"
 
+#include "controls/StatusHints.h"
+#include "controls/TFlyingButton.h"
+#include "link/LinkTexts.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStatusBar>
+
 namespace winorbis {
+
+namespace {
+
+TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QRect at) {
+    auto* b = new TFlyingButton(parent);
+    b->setObjectName(name);
+    b->setGeometry(at);
+    b->setButtontype(TFlyingButton::btRahmen);
+    b->setFaceColor(colours::clSilver);
+    QFont font(QStringLiteral("System"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    b->setFont(font);
+    b->setText(text);
+    return b;
+}
+
+QGroupBox* group(QWidget* parent, const QString& title, QRect at) {
+    auto* box = new QGroupBox(title, parent);
+    box->setGeometry(at);
+    return box;
+}
+
+QCheckBox* check(QWidget* parent, const QString& name, const QString& text, QPoint at) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    box->move(at);
+    box->adjustSize();
+    return box;
+}
+
+// Checking one box of a pair clears the other (a box set by code runs its handler only when it
+// changes, as a click does).
+void partners(QCheckBox* a, QCheckBox* b) {
+    QObject::connect(a, &QCheckBox::toggled, b, [b](bool on) {
+        if (on)
+            b->setChecked(false);
+    });
+    QObject::connect(b, &QCheckBox::toggled, a, [a](bool on) {
+        if (on)
+            a->setChecked(false);
+    });
+}
+
+BeaconMode modeOf(const QCheckBox* robot, const QCheckBox* martin) {
+    return robot->isChecked()    ? BeaconMode::Robot36
+           : martin->isChecked() ? BeaconMode::Martin1
+                                 : BeaconMode::None;
+}
+
+} // namespace
 
 TForm5::TForm5(QWidget* parent)
     : QDialog(parent)
     , ui_(std::make_unique<Ui::TForm5>()) {
     ui_->setupUi(this);
+    setWindowTitle(QStringLiteral("Orbis 70 p + Beacon Setup"));
+    resize(440, 370);
     setFixedSize(size());
-    // The port, model and beacon controls are set up here.
+
+    QGroupBox* com = group(this, QStringLiteral("COM Port"), {8, 8, 424, 80});
+    com->setToolTip(QStringLiteral("Select Interface ( Com Port )"));
+    auto* comGroup = new QButtonGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        auto* radio = new QRadioButton(QStringLiteral("COM %1").arg(i + 1), com);
+        radio->setObjectName(QStringLiteral("ComPort%1").arg(i + 1));
+        radio->setToolTip(QStringLiteral("use COM %1").arg(i + 1));
+        radio->move(12 + 100 * i, 22);
+        comGroup->addButton(radio, i + 1);
+        comPorts_[std::size_t(i)] = radio;
+        connect(radio, &QRadioButton::clicked, this, [this, i] { emit portChosen(i + 1); });
+    }
+    device_ = new QComboBox(com);
+    device_->setObjectName(QStringLiteral("PortDevice"));
+    device_->setEditable(true);
+    device_->setGeometry(12, 48, 400, 24);
+    device_->setToolTip(QStringLiteral("The serial device of the chosen COM port"));
+    connect(device_, &QComboBox::activated, this,
+            [this] { emit deviceChosen(chosenPort(), chosenDevice()); });
+    connect(device_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (device_->lineEdit()->isModified())
+            emit deviceChosen(chosenPort(), chosenDevice());
+    });
+
+    auto* model = new QGroupBox(QStringLiteral("Model"), this);
+    model->setObjectName(QStringLiteral("OrbisModel"));
+    model->setToolTip(QStringLiteral("Select Model"));
+    model->hide();
+    for (int i = 0; i < 2; ++i) {
+        auto* radio =
+            new QRadioButton(i == 0 ? QStringLiteral("OR-100") : QStringLiteral("OR-150"), model);
+        models_[std::size_t(i)] = radio;
+        connect(radio, &QRadioButton::clicked, this, [this, i] { emit modelChosen(i); });
+    }
+
+    QGroupBox* catalog = group(this, QStringLiteral("Beacon Setup Katalog"), {8, 94, 424, 106});
+    new QLabel(QStringLiteral("Intervall"), catalog);
+    catalog->findChild<QLabel*>()->move(12, 26);
+    catalogTimer_ = new QSpinBox(catalog);
+    catalogTimer_->setObjectName(QStringLiteral("CatalogTimer"));
+    catalogTimer_->setRange(0, 9995);
+    catalogTimer_->setSingleStep(5);
+    catalogTimer_->setGeometry(70, 22, 64, 24);
+    catalogTimer_->setToolTip(linktext::kIntervalHint);
+    auto* seconds = new QLabel(QStringLiteral("Sec."), catalog);
+    seconds->move(140, 26);
+    switchedOff_ = check(catalog, QStringLiteral("CheckBox1"),
+                         QStringLiteral("Beacon function switched off."), {12, 54});
+    switchedOff_->setToolTip(
+        QStringLiteral("Interval time set to zero and Beacon function switched off"));
+    catalogStart_ =
+        button(catalog, QStringLiteral("CatalogTx"), QStringLiteral("Start"), {12, 76, 44, 23});
+    TFlyingButton* catalogStop =
+        button(catalog, QStringLiteral("FlyingButton6"), QStringLiteral("Stop"), {64, 76, 44, 23});
+    auto* catalogModes = new QLabel(QStringLiteral("Mode"), catalog);
+    catalogModes->move(260, 22);
+    catalogRobot_ =
+        check(catalog, QStringLiteral("CheckBox2"), QStringLiteral("Robot 36"), {260, 42});
+    catalogRobot_->setChecked(true);
+    catalogMartin_ =
+        check(catalog, QStringLiteral("CheckBox3"), QStringLiteral("Martin 1"), {260, 64});
+    partners(catalogRobot_, catalogMartin_);
+
+    QGroupBox* repeater = group(this, QStringLiteral("Repeater"), {8, 206, 120, 56});
+    connect(
+        button(repeater, QStringLiteral("FlyingButton3"), QStringLiteral("On"), {12, 24, 44, 23}),
+        &TFlyingButton::OnClick, this, [this] { emit repeaterClicked(true); });
+    connect(
+        button(repeater, QStringLiteral("FlyingButton4"), QStringLiteral("Off"), {64, 24, 44, 23}),
+        &TFlyingButton::OnClick, this, [this] { emit repeaterClicked(false); });
+
+    QGroupBox* acq = group(this, QStringLiteral("Beacon Setup ACQ / TX"), {136, 206, 296, 100});
+    connect(button(acq, QStringLiteral("FlyingButton2"), QStringLiteral("Start"), {12, 24, 44, 23}),
+            &TFlyingButton::OnClick, this, &TForm5::acqStartClicked);
+    connect(button(acq, QStringLiteral("FlyingButton5"), QStringLiteral("Stop"), {64, 24, 44, 23}),
+            &TFlyingButton::OnClick, this, &TForm5::acqStopClicked);
+    auto* period = new QLabel(QStringLiteral("Beacontime 10 min."), acq);
+    period->move(12, 60);
+    auto* acqModes = new QLabel(QStringLiteral("Mode"), acq);
+    acqModes->move(160, 22);
+    acqRobot_ = check(acq, QStringLiteral("CheckBox4"), QStringLiteral("Robot 36"), {160, 42});
+    acqRobot_->setChecked(true);
+    acqMartin_ = check(acq, QStringLiteral("CheckBox5"), QStringLiteral("Martin 1"), {160, 64});
+    partners(acqRobot_, acqMartin_);
+    tenMinutes_ = check(acq, QStringLiteral("CheckBox6"), QStringLiteral("Set 10 min."), {0, 0});
+    tenMinutes_->hide();
+
+    connect(button(this, QStringLiteral("FlyingButton1"), QStringLiteral("OK"), {8, 314, 65, 23}),
+            &TFlyingButton::OnClick, this, &QDialog::accept);
+    status_ = new QStatusBar(this);
+    status_->setObjectName(QStringLiteral("StatusBar1"));
+    status_->setSizeGripEnabled(false);
+    status_->setGeometry(0, 370 - 22, 440, 22);
+
+    // CatalogTimerChange: the interval, and the box cleared.
+    connect(catalogTimer_, &QSpinBox::valueChanged, this, [this](int value) {
+        emit intervalChanged(value);
+        switchedOff_->setChecked(false);
+    });
+    connect(switchedOff_, &QCheckBox::toggled, this, &TForm5::CheckBox1Click);
+    connect(catalogStart_, &TFlyingButton::OnClick, this, [this] {
+        switchedOff_->setChecked(false);
+        emit catalogStartClicked();
+    });
+    connect(catalogStop, &TFlyingButton::OnClick, this, [this] { switchedOff_->setChecked(true); });
+    for (QCheckBox* box : {catalogRobot_, catalogMartin_})
+        connect(box, &QCheckBox::toggled, this, [this] { emit catalogModeChanged(catalogMode()); });
+    for (QCheckBox* box : {acqRobot_, acqMartin_})
+        connect(box, &QCheckBox::toggled, this, [this] { emit acqModeChanged(acqMode()); });
+    auto* hints = new StatusHints([this](const QString& text) { setStatus(text); }, this);
+    hints->add(catalogTimer_, linktext::kIntervalHint);
 }
 
 TForm5::~TForm5() = default;
+
+void TForm5::CheckBox1Click() {
+    if (switchedOff_->isChecked()) {
+        catalogTimer_->setValue(0);
+        catalogStart_->setEnabled(false);
+        emit catalogSwitchedOff();
+    } else {
+        catalogStart_->setEnabled(true);
+    }
+}
+
+void TForm5::showPort(int portNumber, int model) {
+    for (int i = 0; i < 4; ++i)
+        comPorts_[std::size_t(i)]->setChecked(i + 1 == portNumber);
+    if (model >= 0 && model < 2)
+        models_[std::size_t(model)]->setChecked(true);
+}
+
+void TForm5::showDevices(const QStringList& present, const QString& mapped) {
+    device_->clear();
+    device_->addItems(present);
+    device_->setEditText(mapped);
+    device_->lineEdit()->setModified(false);
+}
+
+QString TForm5::chosenDevice() const {
+    return device_->currentText().trimmed();
+}
+
+int TForm5::chosenPort() const {
+    for (int i = 0; i < 4; ++i)
+        if (comPorts_[std::size_t(i)]->isChecked())
+            return i + 1;
+    return 0;
+}
+
+void TForm5::resetInterval() {
+    const QSignalBlocker blocker(catalogTimer_);
+    catalogTimer_->setValue(0);
+}
+
+void TForm5::setStatus(const QString& text) {
+    status_->showMessage(text);
+}
+
+QString TForm5::status() const {
+    return status_->currentMessage();
+}
+
+BeaconMode TForm5::catalogMode() const {
+    return modeOf(catalogRobot_, catalogMartin_);
+}
+
+BeaconMode TForm5::acqMode() const {
+    return modeOf(acqRobot_, acqMartin_);
+}
+
+void TForm5::setTenMinutes(bool on) {
+    tenMinutes_->setChecked(on);
+}
 
 } // namespace winorbis

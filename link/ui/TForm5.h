@@ -1,9 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/Beacons.h"
+
 #include <QDialog>
 
+#include <array>
 #include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+class QStatusBar;
 
 namespace Ui {
 class TForm5;
@@ -11,15 +21,68 @@ class TForm5;
 
 namespace winorbis {
 
-// The setup window: COM port, converter model, catalog beacon, ACQ/TX beacon and repeater switch.
+class TFlyingButton;
+
+// The setup window: COM port and its device, converter model, catalog beacon, ACQ/TX beacon and
+// repeater switch. It keeps its own rules (the interval field, "Beacon function switched off."
+// and "Start"; the mode boxes that clear their partner) and says what the operator asked for
+// through its signals; the beacons themselves run elsewhere.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
     ~TForm5() override;
 
+    // FormCreate: the COM button of the port number (none outside 1..4), the model item.
+    void showPort(int portNumber, int model);
+    // The device list beside the COM buttons: the devices present and the one the chosen COM
+    // number maps to.
+    void showDevices(const QStringList& present, const QString& mapped);
+    QString chosenDevice() const;
+    // Each opening shows the interval field at 0, whatever the beacon's interval.
+    void resetInterval();
+    void setStatus(const QString& text);
+    QString status() const;
+
+    BeaconMode catalogMode() const;
+    BeaconMode acqMode() const;
+    void setTenMinutes(bool on); // the hidden "Set 10 min." box
+
+    // The controls, for the wiring and the tests.
+    QSpinBox* catalogTimer() const { return catalogTimer_; }
+    QCheckBox* switchedOff() const { return switchedOff_; }
+    TFlyingButton* catalogStart() const { return catalogStart_; }
+
+signals:
+    void portChosen(int portNumber);
+    void deviceChosen(int portNumber, const QString& device);
+    void modelChosen(int model);
+    void intervalChanged(int seconds);
+    void catalogStartClicked();
+    void catalogSwitchedOff();
+    void catalogModeChanged(BeaconMode mode);
+    void repeaterClicked(bool on);
+    void acqStartClicked();
+    void acqStopClicked();
+    void acqModeChanged(BeaconMode mode);
+
 private:
+    void CheckBox1Click();
+    int chosenPort() const;
+
     std::unique_ptr<Ui::TForm5> ui_;
+    std::array<QRadioButton*, 4> comPorts_{};
+    QComboBox* device_ = nullptr;
+    std::array<QRadioButton*, 2> models_{};
+    QSpinBox* catalogTimer_ = nullptr;
+    QCheckBox* switchedOff_ = nullptr;
+    TFlyingButton* catalogStart_ = nullptr;
+    QCheckBox* catalogRobot_ = nullptr;
+    QCheckBox* catalogMartin_ = nullptr;
+    QCheckBox* acqRobot_ = nullptr;
+    QCheckBox* acqMartin_ = nullptr;
+    QCheckBox* tenMinutes_ = nullptr;
+    QStatusBar* status_ = nullptr;
 };
 
 } // namespace winorbis

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Beacons.h"
+
+#include "CommandGate.h"
+#include "LinkTexts.h"
+#include "ModeTable.h"
+#include "PictureTransfer.h"
+
+#include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramFolder.h"
+
+#include <QFileInfo>
+
+namespace winorbis {
+
+namespace {
+
+constexpr int kPositions = 25;
+
+// No box while a beacon works: its messages go to standard error only.
+class Unattended {
+public:
+    explicit Unattended(Dialogs& dialogs)
+        : dialogs_(dialogs)
+        , before_(dialogs.unattended()) {
+        dialogs_.setUnattended(true);
+    }
+    ~Unattended() { dialogs_.setUnattended(before_); }
+    Unattended(const Unattended&) = delete;
+    Unattended& operator=(const Unattended&) = delete;
+
+private:
+    Dialogs& dialogs_;
+    bool before_;
+};
+
+} // namespace
+
+std::uint8_t beaconModeByte(BeaconMode beaconMode) {
+    switch (beaconMode) {
+    case BeaconMode::Robot36:
+        return mode(ModeId::R36).txByte;
+    case BeaconMode::Martin1:
+        return mode(ModeId::M1).txByte;
+    case BeaconMode::None:
+        break;
+    }
+    return 0;
+}
+
+CatalogBeacon::CatalogBeacon(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate,
+                             Clock& clock, Dialogs& dialogs, const ProgramFolder& folder,
+                             std::function<MonitorHold()> hold, Host host)
+    : link_(link)
+    , transfer_(transfer)
+    , gate_(gate)
+    , clock_(clock)
+    , dialogs_(dialogs)
+    , folder_(folder)
+    , hold_(std::move(hold))
+    , host_(std::move(host))
+    , timer_(gate.gatedTimer(clock, [this] { tick(); })) {}
+
+CatalogBeacon::~CatalogBeacon() = default;
+
+void CatalogBeacon::startTimer() {
+    timer_->start(1000);
+}
+
+bool CatalogBeacon::timerRunning() const {
+    return timer_->isActive();
+}
+
+QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int position) {
+    for (const char* extension : {"BMP", "JPG"}) {
+        const QString path = folder.path(QStringLiteral("\\im%1\\cat%2.%3")
+                                             .arg(page)
+                                             .arg(position)
+                                             .arg(QLatin1String(extension)));
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+void CatalogBeacon::tick() {
+    if (!link_.isIdle() || countdown_ <= 0 || gate_.busy())
+        return;
+    --countdown_;
+    if (host_.status)
+        host_.status(linktext::beaconCountdown(countdown_, position_));
+    if (countdown_ == 0)
+        sendNext();
+}
+
+void CatalogBeacon::sendNext() {
+    CommandGate::Operation operation(gate_);
+    const MonitorHold hold = hold_();
+    timer_->stop();
+    countdown_ = interval_;
+    const int page = host_.page ? host_.page() : 0;
+    QString file;
+    int position = position_;
+    for (int tries = 0; tries < kPositions && file.isEmpty(); ++tries) {
+        position = position_;
+        file = positionFile(folder_, page, position_);
+        position_ = (position_ + 1) % kPositions;
+    }
+    if (file.isEmpty()) {
+        // The monitor is released and the timer stays stopped: the beacon has ended.
+        ended_ = true;
+        countdown_ = 0;
+        if (host_.status)
+            host_.status(linktext::kBeaconPageEmpty);
+        ConsoleNotes::write(linktext::kBeaconPageEmpty);
+        return;
+    }
+    QString why;
+    if (!host_.loadIntoTx(file, &why)) {
+        const QString text = linktext::beaconCannotLoad(file, why);
+        if (host_.status)
+            host_.status(text);
+        ConsoleNotes::write(text);
+        timer_->start(1000);
+        return;
+    }
+    if (host_.beforeUpload)
+        host_.beforeUpload();
+    if (host_.txChanged)
+        host_.txChanged();
+    bool uploaded = false;
+    {
+        const Unattended noBoxes(dialogs_);
+        uploaded = transfer_.UploadPicture(host_.txPicture(), hold);
+        if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
+            link_.SendCommandByte(byte);
+    }
+    if (!uploaded) {
+        const QString text = linktext::beaconUploadFailed(file);
+        if (host_.status)
+            host_.status(text);
+        ConsoleNotes::write(text);
+    }
+    if (host_.sent)
+        host_.sent(page, position, file);
+    timer_->start(1000);
+}
+
+AcqTxBeacon::AcqTxBeacon(ConverterLink& link, CommandGate& gate, Clock& clock, Host host)
+    : link_(link)
+    , gate_(gate)
+    , clock_(clock)
+    , host_(std::move(host))
+    , timer_(gate.gatedTimer(clock, [this] { transmit(); })) {}
+
+AcqTxBeacon::~AcqTxBeacon() = default;
+
+bool AcqTxBeacon::running() const {
+    return timer_->isActive();
+}
+
+void AcqTxBeacon::stop() {
+    tenMinutes_ = false;
+    timer_->stop();
+    host_.status(linktext::kAcqBeaconOff);
+}
+
+void AcqTxBeacon::transmit() {
+    if (gate_.busy())
+        return;
+    CommandGate::Operation operation(gate_);
+    tenMinutes_ = true;
+    timer_->stop();
+    host_.status(linktext::kDigitizeStatus);
+    host_.removeFrames();
+    link_.SendCommandByte(command::kDigitize);
+    if (!clock_.waitPainting(200))
+        return;
+    host_.removeFrames();
+    link_.SendCommandByte(command::kDigitize);
+    if (!clock_.waitPainting(14000))
+        return;
+    if (mode_ == BeaconMode::None)
+        return; // the timer stays stopped
+    host_.removeFrames();
+    const bool robot = mode_ == BeaconMode::Robot36;
+    host_.status(robot ? linktext::kAcqBeaconRobot36 : linktext::kAcqBeaconMartin1);
+    link_.SendCommandByte(beaconModeByte(mode_));
+    if (!clock_.waitPainting(robot ? 37000 : 114000))
+        return;
+    host_.status(linktext::kAcqBeaconBreak);
+    timer_->start(kPeriodMs);
+}
+
+} // namespace winorbis

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ConverterLink.h"
+#include "TRecThread.h"
+
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace winorbis {
+
+class Clock;
+class ClockTimer;
+class CommandGate;
+class Dialogs;
+class PictureTransfer;
+class ProgramFolder;
+
+// The mode a beacon sends its picture in after the upload; None uploads without sending.
+enum class BeaconMode { None, Robot36, Martin1 };
+std::uint8_t beaconModeByte(BeaconMode mode); // 62, 56, 0 for none
+
+// The catalog beacon: every interval seconds the next picture of the current catalog page
+// ("\im" P "\cat" K ".BMP", else ".JPG") goes into the TX picture, is uploaded and sent in the
+// beacon's mode. It ticks once a second (the main window's Timer1) while the link is idle. It
+// never stops on a message box: what goes wrong is said in the status and on standard error, and
+// the beacon goes on with the next position at the next interval. 25 empty positions in a row
+// end it.
+class CatalogBeacon {
+public:
+    struct Host {
+        std::function<int()> page;                                // the current catalog page
+        std::function<bool(const QString&, QString*)> loadIntoTx; // a BMP or JPEG file
+        std::function<const QImage&()> txPicture;
+        std::function<void()> txChanged;    // show the TX picture
+        std::function<void()> beforeUpload; // the callsign insert
+        std::function<void(const QString&)> status;
+        std::function<void(int, int, const QString&)> sent; // page, position, file
+    };
+
+    CatalogBeacon(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate, Clock& clock,
+                  Dialogs& dialogs, const ProgramFolder& folder, std::function<MonitorHold()> hold,
+                  Host host);
+    ~CatalogBeacon();
+
+    // The second's tick; the timer calls it.
+    void tick();
+    // Starts the one-second timer (the program's start); stop() ends the beacon as the program's
+    // end does.
+    void startTimer();
+    bool timerRunning() const;
+
+    // "Start": the first picture goes out at the next tick.
+    void start() { countdown_ = 1; }
+    int interval() const { return interval_; }
+    void setInterval(int seconds) { interval_ = std::clamp(seconds, 0, 9995); }
+    void setMode(BeaconMode mode) { mode_ = mode; }
+    BeaconMode mode() const { return mode_; }
+    int countdown() const { return countdown_; }
+    int position() const { return position_; }
+    void setPosition(int position) { position_ = std::clamp(position, 0, 24); }
+    // True once 25 positions in a row were empty: the beacon has ended until the next start.
+    bool ended() const { return ended_; }
+
+    // The file of a catalog position, BMP before JPEG, found whatever its letter case; empty when
+    // the position holds none.
+    static QString positionFile(const ProgramFolder& folder, int page, int position);
+
+private:
+    void sendNext();
+
+    ConverterLink& link_;
+    PictureTransfer& transfer_;
+    CommandGate& gate_;
+    Clock& clock_;
+    Dialogs& dialogs_;
+    const ProgramFolder& folder_;
+    std::function<MonitorHold()> hold_;
+    Host host_;
+    std::unique_ptr<ClockTimer> timer_;
+    int interval_ = 60;
+    int countdown_ = 0;
+    int position_ = 0;
+    BeaconMode mode_ = BeaconMode::Robot36;
+    bool ended_ = false;
+};
+
+// The ACQ/TX beacon: digitize the video input and send it in the beacon's mode, then again every
+// 10 minutes. Its waits go through the clock, so the window keeps painting; no other converter
+// command starts meanwhile, and the program's end cuts a wait short.
+class AcqTxBeacon {
+public:
+    struct Host {
+        std::function<void()> removeFrames;
+        std::function<void(const QString&)> status; // the setup window's status line
+    };
+    static constexpr int kPeriodMs = 600000;
+
+    AcqTxBeacon(ConverterLink& link, CommandGate& gate, Clock& clock, Host host);
+    ~AcqTxBeacon();
+
+    // "Start", and the period's tick: one transmission, then the next in 10 minutes.
+    void transmit();
+    // "Stop".
+    void stop();
+    void setMode(BeaconMode mode) { mode_ = mode; }
+    bool running() const;
+    bool tenMinutes() const { return tenMinutes_; } // the hidden "Set 10 min." box
+
+private:
+    ConverterLink& link_;
+    CommandGate& gate_;
+    Clock& clock_;
+    Host host_;
+    std::unique_ptr<ClockTimer> timer_;
+    BeaconMode mode_ = BeaconMode::Robot36;
+    bool tenMinutes_ = false;
+};
+
+} // namespace winorbis
