@@ -24,20 +24,28 @@ void HandheldExchange::fail(const QString& message) {
     dialogs_.message(message, Dialogs::Kind::Plain);
 }
 
+bool HandheldExchange::readOne(std::uint8_t& byte) {
+    if (port_.readByte(byte))
+        return true;
+    if (betweenReads_)
+        betweenReads_();
+    return false;
+}
+
 void HandheldExchange::clear() {
     dropOne();
 }
 
 void HandheldExchange::dropOne() {
     std::uint8_t stray = 0;
-    port_.readByte(stray);
+    readOne(stray);
 }
 
 bool HandheldExchange::awaitAnswer(int limit, const QString& message) {
     port_.drain();
     std::uint8_t answer = 0;
     for (int reads = 0; reads <= limit; ++reads)
-        if (port_.readByte(answer))
+        if (readOne(answer))
             return true;
     fail(message);
     return false;
@@ -48,7 +56,7 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
     int got = 0;
     int emptyInARow = 0;
     while (got < count) {
-        if (port_.readByte(into[got])) {
+        if (readOne(into[got])) {
             ++got;
             emptyInARow = 0;
         } else if (++emptyInARow > kCollectLimit) {
@@ -125,7 +133,7 @@ bool HandheldExchange::HandheldReadFlags() {
     int empty = 0;
     std::uint8_t byte = 0;
     while (got < 2) {
-        if (port_.readByte(byte)) {
+        if (readOne(byte)) {
             if (++got == 2)
                 data_.HandheldFlags = byte;
         } else if (++empty > kCollectLimit) {

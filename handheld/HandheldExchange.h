@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 
 namespace winorbis {
@@ -82,8 +83,16 @@ public:
     bool sendText(Text which, const QString& text, std::uint8_t colour);
 
     HandheldData& data() { return data_; }
+    Dialogs& dialogs() { return dialogs_; }
+    // Called after every read that brought nothing, so that a window keeps painting during the
+    // waits for an answer.
+    void setBetweenReads(std::function<void()> betweenReads) {
+        betweenReads_ = std::move(betweenReads);
+    }
 
 private:
+    // Reads one byte with the port's time-out; false when none came.
+    bool readOne(std::uint8_t& byte);
     // Reads one byte and drops it: a stray byte out of the way before every command.
     void clear();
     // Reads single bytes until one arrives; fails with the message once limit + 1 reads brought
@@ -103,6 +112,7 @@ private:
     BytePort& port_;
     Dialogs& dialogs_;
     HandheldData& data_;
+    std::function<void()> betweenReads_;
 };
 
 } // namespace winorbis
