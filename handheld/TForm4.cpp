@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QValidator>
 
+#include <vector>
+
 namespace winorbis {
 
 namespace {
@@ -203,14 +205,15 @@ void TForm4::showPanel() {
         {ui_->PowerSave, f.powerSave},      {ui_->DefaultModeItem0, f.fastFm},
         {ui_->DefaultModeItem1, !f.fastFm}, {ui_->TXTimerEnable, f.variableInterval},
         {ui_->RepeaterID, f.repeaterId}};
-    for (const auto& [box, on] : switches) {
-        const QSignalBlocker block(box);
+    // All at once: checking one radio item unchecks the other, which must not report a half-shown
+    // state.
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
+    for (const auto& [box, on] : switches)
+        blockers.push_back(std::make_unique<QSignalBlocker>(box));
+    blockers.push_back(std::make_unique<QSignalBlocker>(ui_->TxTimerVal));
+    for (const auto& [box, on] : switches)
         box->setChecked(on);
-    }
-    {
-        const QSignalBlocker block(ui_->TxTimerVal);
-        ui_->TxTimerVal->setValue(f.intervalSeconds);
-    }
+    ui_->TxTimerVal->setValue(f.intervalSeconds);
     ui_->FuncSet->setEnabled(panel.funcSetEnabled);
 }
 
@@ -219,7 +222,6 @@ void TForm4::openOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, C
     if (clock)
         exchange_->setBetweenReads([clock] { (void)clock->keepPainting(); });
     show();
-    raise();
     activateWindow();
     FormShow();
 }

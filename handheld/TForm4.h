@@ -47,6 +47,8 @@ public:
     // Reads and shows the handheld's state; runs at every showing.
     void FormShow();
 
+    // True while an exchange with the handheld runs.
+    bool busy() const { return busy_; }
     // The handheld's state as last read, kept for the whole run.
     const HandheldData& data() const { return data_; }
     const HandheldController& controller() const { return controller_; }
