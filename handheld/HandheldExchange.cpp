@@ -68,11 +68,10 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
 }
 
 bool HandheldExchange::send(const std::uint8_t* bytes, int count, const QString& message) {
-    for (int i = 0; i < count; ++i) {
-        if (!port_.writeByte(bytes[i])) {
-            fail(message);
-            return false;
-        }
+    // A record goes out in one write, as the handheld expects it.
+    if (!port_.write(bytes, count)) {
+        fail(message);
+        return false;
     }
     return true;
 }

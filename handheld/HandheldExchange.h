@@ -101,7 +101,8 @@ private:
     // Reads count bytes into the buffer; fails with the message followed by the number collected
     // once more than kCollectLimit reads in a row brought nothing.
     bool collect(std::uint8_t* into, int count, const QString& message);
-    // Writes the bytes; a byte that cannot be written fails the operation with the message.
+    // Writes the bytes in one write call; bytes that cannot be written fail the operation with the
+    // message.
     bool send(std::initializer_list<std::uint8_t> bytes, const QString& message);
     bool send(const std::uint8_t* bytes, int count, const QString& message);
     // Drops the next byte, if one comes within one read's time-out.

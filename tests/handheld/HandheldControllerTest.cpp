@@ -315,6 +315,25 @@ TEST_F(HandheldControllerTest, TextsAreSentWithTheirColoursAndEnableTheirButtons
     EXPECT_EQ(dialogs.texts(), QStringList{ht::kInactive});
 }
 
+TEST_F(HandheldControllerTest, EveryRecordGoesOutInOneWrite) {
+    controller.FormShow(exchange);
+    controller.holdChanged(exchange, 2, true);
+    controller.textChanged(Text::Report, QStringLiteral("59"));
+    controller.sendText(exchange, Text::Report);
+    controller.FunctionSet(exchange);
+    const QList<QByteArray> calls = port.writeCalls();
+    // The opening: two command bytes, then the status requests of the ten pages.
+    ASSERT_GE(calls.size(), 2 + 20);
+    for (int i = 0; i < 10; ++i) {
+        const auto address = handheldpage::addressBytes(handheldpage::statusAddress(i));
+        EXPECT_EQ(calls[2 + 2 * i + 1], bytes({address[0], address[1], address[2], address[3], 3}));
+    }
+    EXPECT_EQ(calls.mid(22), (QList<QByteArray>{bytes({33}), bytes({130}), bytes({97}),
+                                                bytes({2, 4, 200, 10, 1, 0, 255}), bytes({20}),
+                                                bytes({2, '5', '9', 5}), bytes({19}), bytes({0}),
+                                                bytes({24}), bytes({15, 160})}));
+}
+
 TEST_F(HandheldControllerTest, FunctionSetWritesFlagsThenTheInterval) {
     preset("flags 0x88\nticks 4000");
     controller.FormShow(exchange);
