@@ -141,7 +141,10 @@ void HandheldController::FormShow(HandheldExchange& exchange) {
     // not have would.
     if (data.callColour() < kHandheldColourCount)
         colourChosen(Text::CallSign, data.callColour());
-    functions.intervalSeconds = handheldinterval::ticksToSeconds(data.intervalTicks());
+    // The number field takes 1..960 s; an interval outside shows at the nearer end.
+    functions.intervalSeconds =
+        std::clamp(handheldinterval::ticksToSeconds(data.intervalTicks()),
+                   handheldinterval::kMinSeconds, handheldinterval::kMaxSeconds);
     showFunctions(functions);
     panel_.funcSetEnabled = false;
     panel_.call.setEnabled = false;

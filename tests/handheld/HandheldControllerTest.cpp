@@ -172,6 +172,15 @@ TEST_F(HandheldControllerTest, ColoursChosenStayAcrossOpenings) {
     preset("colour Magenta");
     controller.FormShow(exchange);
     EXPECT_EQ(controller.panel().call.colour, int(HandheldColour::Magenta));
+    // A colour index beyond the table leaves the list as it is; an interval beyond the number
+    // field's limits shows at the nearer end.
+    preset("colour 9\nticks 65535");
+    controller.FormShow(exchange);
+    EXPECT_EQ(controller.panel().call.colour, int(HandheldColour::Magenta));
+    EXPECT_EQ(controller.panel().functions.intervalSeconds, 960);
+    preset("ticks 0");
+    controller.FormShow(exchange);
+    EXPECT_EQ(controller.panel().functions.intervalSeconds, 1);
 }
 
 TEST_F(HandheldControllerTest, AFailedReadStopsTheOpeningThere) {

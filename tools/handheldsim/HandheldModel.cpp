@@ -265,7 +265,9 @@ bool HandheldModel::apply(const QString& line, QString* error) {
         return true;
     }
     if (verb == "colour" && words.size() == 2) {
-        const auto colour = colourOf(arg);
+        // Any byte by number, for a handheld that holds one beyond the table.
+        const auto byte = number(arg, 0, 255);
+        const auto colour = byte ? std::optional<std::uint8_t>(std::uint8_t(*byte)) : colourOf(arg);
         if (!colour)
             return fail(QStringLiteral("unknown colour %1").arg(arg));
         block[HandheldData::kCallColourOffset] = *colour;

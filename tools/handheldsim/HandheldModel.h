@@ -56,7 +56,7 @@ public:
     // Applies one line of a preset file or of the simulator's input; false with the reason when it
     // is not understood. The lines:
     //   call TEXT [COLOUR]     the call sign in the settings block (and its colour)
-    //   colour COLOUR          the call sign's colour (name or 0..7)
+    //   colour COLOUR          the call sign's colour (name, or any byte by number)
     //   interval SECONDS       the interval, stored as ticks of 15 ms
     //   ticks N                the interval in ticks
     //   flags N                the function flags (decimal or 0x..)

@@ -22,7 +22,7 @@ const char* kHandheldUsage =
     "the same lines are taken on standard input:\n"
     "  call TEXT [COLOUR]      the call sign (at most 8 characters) and its colour\n"
     "  colour COLOUR           the call sign's colour: White Yellow Cyanic Green Magenta Red\n"
-    "                          Blue Black, or 0..7\n"
+    "                          Blue Black, or any byte 0..255 by number\n"
     "  interval SECONDS        the automatic-transmission interval, 1..960\n"
     "  ticks N                 the interval in ticks of 15 ms\n"
     "  flags N                 the function flags byte (decimal or 0x..)\n"
