@@ -21,14 +21,15 @@ HandheldExchange::HandheldExchange(BytePort& port, Dialogs& dialogs, HandheldDat
     , data_(data) {}
 
 void HandheldExchange::fail(const QString& message) {
-    dialogs_.message(message, Dialogs::Kind::Plain);
+    if (!abandoned_)
+        dialogs_.message(message, Dialogs::Kind::Plain);
 }
 
 bool HandheldExchange::readOne(std::uint8_t& byte) {
     if (port_.readByte(byte))
         return true;
-    if (betweenReads_)
-        betweenReads_();
+    if (betweenReads_ && !betweenReads_())
+        abandoned_ = true;
     return false;
 }
 
@@ -44,9 +45,10 @@ void HandheldExchange::dropOne() {
 bool HandheldExchange::awaitAnswer(int limit, const QString& message) {
     port_.drain();
     std::uint8_t answer = 0;
-    for (int reads = 0; reads <= limit; ++reads)
+    for (int reads = 0; reads <= limit && !abandoned_; ++reads) {
         if (readOne(answer))
             return true;
+    }
     fail(message);
     return false;
 }
@@ -59,7 +61,7 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
         if (readOne(into[got])) {
             ++got;
             emptyInARow = 0;
-        } else if (++emptyInARow > kCollectLimit) {
+        } else if (++emptyInARow > kCollectLimit || abandoned_) {
             fail(message + QString::number(got));
             return false;
         }
@@ -69,7 +71,7 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
 
 bool HandheldExchange::send(const std::uint8_t* bytes, int count, const QString& message) {
     // A record goes out in one write, as the handheld expects it.
-    if (!port_.write(bytes, count)) {
+    if (abandoned_ || !port_.write(bytes, count)) {
         fail(message);
         return false;
     }
@@ -135,7 +137,7 @@ bool HandheldExchange::HandheldReadFlags() {
         if (readOne(byte)) {
             if (++got == 2)
                 data_.HandheldFlags = byte;
-        } else if (++empty > kCollectLimit) {
+        } else if (++empty > kCollectLimit || abandoned_) {
             fail(ht::kInactiveCount + QString::number(got + 1));
             return false;
         }

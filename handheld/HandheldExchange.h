@@ -85,10 +85,12 @@ public:
     HandheldData& data() { return data_; }
     Dialogs& dialogs() { return dialogs_; }
     // Called after every read that brought nothing, so that a window keeps painting during the
-    // waits for an answer.
-    void setBetweenReads(std::function<void()> betweenReads) {
+    // waits for an answer. When it returns false (the program is ending) the exchange gives up
+    // there without a message, and from then on writes nothing more.
+    void setBetweenReads(std::function<bool()> betweenReads) {
         betweenReads_ = std::move(betweenReads);
     }
+    bool abandoned() const { return abandoned_; }
 
 private:
     // Reads one byte with the port's time-out; false when none came.
@@ -113,7 +115,8 @@ private:
     BytePort& port_;
     Dialogs& dialogs_;
     HandheldData& data_;
-    std::function<void()> betweenReads_;
+    std::function<bool()> betweenReads_;
+    bool abandoned_ = false;
 };
 
 } // namespace winorbis

@@ -220,7 +220,7 @@ void TForm4::showPanel() {
 void TForm4::openOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock) {
     exchange_ = std::make_unique<HandheldExchange>(port, dialogs, data_, hold);
     if (clock)
-        exchange_->setBetweenReads([clock] { (void)clock->keepPainting(); });
+        exchange_->setBetweenReads([clock] { return clock->keepPainting(); });
     show();
     activateWindow();
     FormShow();
