@@ -2,6 +2,7 @@
 #include "HandheldWindowWiring.h"
 
 #include "TForm1.h"
+#include "captions/ui/CaptionWorkspace.h"
 #include "handheld/HandheldTexts.h"
 #include "handheld/TForm4.h"
 
@@ -11,6 +12,7 @@
 namespace winorbis {
 
 void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
+    main.captions().removeFrames();
     // A reception announced or running owns the port; the handheld waits until it has ended.
     if (!main.link().isIdle()) {
         main.setStatusText(handheldtext::kConverterBusy);
