@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppWindows.h"
 
+#include "HandheldWindowWiring.h"
 #include "TForm1.h"
 #include "TForm6.h"
 #include "analyzer/Tunit8.h"
@@ -41,6 +42,7 @@ AppWindows::AppWindows(const AppServices& services)
     // Its caption commands open the font and standard-text windows made here.
     form1_->captions().setFontWindow(form2_.get());
     form1_->captions().setLibraryWindow(memoBlk_.get());
+    connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {

@@ -21,7 +21,16 @@ HandheldExchange::HandheldExchange(BytePort& port, Dialogs& dialogs, HandheldDat
     , data_(data) {}
 
 void HandheldExchange::fail(const QString& message) {
-    dialogs_.message(message, Dialogs::Kind::Plain);
+    if (!abandoned_)
+        dialogs_.message(message, Dialogs::Kind::Plain);
+}
+
+bool HandheldExchange::readOne(std::uint8_t& byte) {
+    if (port_.readByte(byte))
+        return true;
+    if (betweenReads_ && !betweenReads_())
+        abandoned_ = true;
+    return false;
 }
 
 void HandheldExchange::clear() {
@@ -30,15 +39,16 @@ void HandheldExchange::clear() {
 
 void HandheldExchange::dropOne() {
     std::uint8_t stray = 0;
-    port_.readByte(stray);
+    readOne(stray);
 }
 
 bool HandheldExchange::awaitAnswer(int limit, const QString& message) {
     port_.drain();
     std::uint8_t answer = 0;
-    for (int reads = 0; reads <= limit; ++reads)
-        if (port_.readByte(answer))
+    for (int reads = 0; reads <= limit && !abandoned_; ++reads) {
+        if (readOne(answer))
             return true;
+    }
     fail(message);
     return false;
 }
@@ -48,10 +58,10 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
     int got = 0;
     int emptyInARow = 0;
     while (got < count) {
-        if (port_.readByte(into[got])) {
+        if (readOne(into[got])) {
             ++got;
             emptyInARow = 0;
-        } else if (++emptyInARow > kCollectLimit) {
+        } else if (++emptyInARow > kCollectLimit || abandoned_) {
             fail(message + QString::number(got));
             return false;
         }
@@ -60,11 +70,10 @@ bool HandheldExchange::collect(std::uint8_t* into, int count, const QString& mes
 }
 
 bool HandheldExchange::send(const std::uint8_t* bytes, int count, const QString& message) {
-    for (int i = 0; i < count; ++i) {
-        if (!port_.writeByte(bytes[i])) {
-            fail(message);
-            return false;
-        }
+    // A record goes out in one write, as the handheld expects it.
+    if (abandoned_ || !port_.write(bytes, count)) {
+        fail(message);
+        return false;
     }
     return true;
 }
@@ -125,10 +134,10 @@ bool HandheldExchange::HandheldReadFlags() {
     int empty = 0;
     std::uint8_t byte = 0;
     while (got < 2) {
-        if (port_.readByte(byte)) {
+        if (readOne(byte)) {
             if (++got == 2)
                 data_.HandheldFlags = byte;
-        } else if (++empty > kCollectLimit) {
+        } else if (++empty > kCollectLimit || abandoned_) {
             fail(ht::kInactiveCount + QString::number(got + 1));
             return false;
         }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 
 namespace winorbis {
@@ -82,8 +83,18 @@ public:
     bool sendText(Text which, const QString& text, std::uint8_t colour);
 
     HandheldData& data() { return data_; }
+    Dialogs& dialogs() { return dialogs_; }
+    // Called after every read that brought nothing, so that a window keeps painting during the
+    // waits for an answer. When it returns false (the program is ending) the exchange gives up
+    // there without a message, and from then on writes nothing more.
+    void setBetweenReads(std::function<bool()> betweenReads) {
+        betweenReads_ = std::move(betweenReads);
+    }
+    bool abandoned() const { return abandoned_; }
 
 private:
+    // Reads one byte with the port's time-out; false when none came.
+    bool readOne(std::uint8_t& byte);
     // Reads one byte and drops it: a stray byte out of the way before every command.
     void clear();
     // Reads single bytes until one arrives; fails with the message once limit + 1 reads brought
@@ -92,7 +103,8 @@ private:
     // Reads count bytes into the buffer; fails with the message followed by the number collected
     // once more than kCollectLimit reads in a row brought nothing.
     bool collect(std::uint8_t* into, int count, const QString& message);
-    // Writes the bytes; a byte that cannot be written fails the operation with the message.
+    // Writes the bytes in one write call; bytes that cannot be written fail the operation with the
+    // message.
     bool send(std::initializer_list<std::uint8_t> bytes, const QString& message);
     bool send(const std::uint8_t* bytes, int count, const QString& message);
     // Drops the next byte, if one comes within one read's time-out.
@@ -103,6 +115,8 @@ private:
     BytePort& port_;
     Dialogs& dialogs_;
     HandheldData& data_;
+    std::function<bool()> betweenReads_;
+    bool abandoned_ = false;
 };
 
 } // namespace winorbis

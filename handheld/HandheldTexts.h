@@ -50,4 +50,10 @@ inline const QString kCallSignSetIncomplete = QStringLiteral("CallSign Set Incom
 inline const QString kFunctionSetComplete = QStringLiteral("Function Set Compleat");
 inline const QString kFunctionSetIncomplete = QStringLiteral("Function Set Incompleat");
 
+// The main window's item that opens the settings window, and what the status bar says when the
+// converter is busy with a reception then.
+inline const QString kMenuItem = QStringLiteral("VC-H1 Setting...");
+inline const QString kConverterBusy =
+    QStringLiteral("The converter is busy. Try again when the reception has ended.");
+
 } // namespace winorbis::handheldtext

@@ -18,6 +18,15 @@ public:
     virtual int read(std::uint8_t* buffer, int count) = 0;
     // Writes one byte (one write call); false when it could not be written within 20 ms.
     virtual bool writeByte(std::uint8_t byte) = 0;
+    // Writes a record of count bytes in one write call; false when they could not all be written
+    // within 10 + 10 x count ms. A port without such a call writes them byte by byte.
+    virtual bool write(const std::uint8_t* bytes, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (!writeByte(bytes[i]))
+                return false;
+        }
+        return true;
+    }
     // Drops everything received and not yet read.
     virtual void discardInput() = 0;
     // Waits until every written byte has left the line: before an answer is awaited, and before a

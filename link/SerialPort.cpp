@@ -244,15 +244,18 @@ int SerialPort::read(std::uint8_t* buffer, int count) {
     return got;
 }
 
-bool SerialPort::writeByte(std::uint8_t byte) {
+bool SerialPort::write(const std::uint8_t* bytes, int count) {
     if (fd_ < 0 || gone_)
         return false;
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(porttimeouts::kWriteTotal);
-    for (;;) {
-        const ssize_t n = ::write(fd_, &byte, 1);
-        if (n == 1) {
-            noteWritten();
-            return true;
+    const auto deadline =
+        SteadyClock::now() + std::chrono::milliseconds(porttimeouts::totalMs(count));
+    int done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd_, bytes + done, std::size_t(count - done));
+        if (n > 0) {
+            noteWritten(int(n));
+            done += int(n);
+            continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
@@ -268,12 +271,14 @@ bool SerialPort::writeByte(std::uint8_t byte) {
         const timespec wait = toTimespec(deadline - now);
         ::ppoll(&p, 1, &wait, nullptr);
     }
+    return true;
 }
 
-void SerialPort::noteWritten() {
+void SerialPort::noteWritten(int count) {
     std::lock_guard lock(unsentMutex_);
-    if (unsentBytes_++ == 0)
+    if (unsentBytes_ == 0)
         firstUnsent_ = SteadyClock::now();
+    unsentBytes_ += count;
 }
 
 void SerialPort::discardInput() {

@@ -50,7 +50,8 @@ public:
     int baudRate() const { return baud_; }
 
     int read(std::uint8_t* buffer, int count) override;
-    bool writeByte(std::uint8_t byte) override;
+    bool writeByte(std::uint8_t byte) override { return write(&byte, 1); }
+    bool write(const std::uint8_t* bytes, int count) override;
     void discardInput() override;
     void drain() override;
     Wait waitForInput(int wakeFd) override;
@@ -60,7 +61,7 @@ public:
 private:
     void markGone();
     void close();
-    void noteWritten();
+    void noteWritten(int count);
 
     Clock& clock_;
     int fd_ = -1;

@@ -283,3 +283,23 @@ TEST_F(HandheldExchangeTest, FailedWritesAndBadPagesAreFailures) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HandheldExchangeTest, AnExchangeGivesUpQuietlyWhenTheProgramEnds) {
+    // The window keeps painting for ten empty reads; then the program is ending.
+    int calls = 0;
+    exchange.setBetweenReads([&] { return ++calls <= 10; });
+    EXPECT_FALSE(exchange.HandheldStorePage(0));
+    EXPECT_EQ(port.emptyReads(), 11); // the clear, then ten awaiting the answer
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    EXPECT_TRUE(exchange.abandoned());
+    // Nothing more goes to the handheld.
+    answerAfter({0, 1});
+    EXPECT_FALSE(exchange.HandheldRecallPage(1));
+    EXPECT_FALSE(exchange.HandheldReadFlags());
+    EXPECT_EQ(port.written(), bytes({35}));
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+} // namespace

@@ -42,16 +42,23 @@ int MemoryPort::read(std::uint8_t* buffer, int count) {
 }
 
 bool MemoryPort::writeByte(std::uint8_t byte) {
+    return write(&byte, 1);
+}
+
+bool MemoryPort::write(const std::uint8_t* bytes, int count) {
     std::function<void(std::uint8_t, MemoryPort&)> responder;
     {
         std::lock_guard lock(mutex_);
         if (!writable_ || vanished_)
             return false;
-        written_.append(char(byte));
+        written_.append(reinterpret_cast<const char*>(bytes), count);
+        writeCalls_.append(QByteArray(reinterpret_cast<const char*>(bytes), count));
         responder = responder_;
     }
-    if (responder)
-        responder(byte, *this);
+    if (responder) {
+        for (int i = 0; i < count; ++i)
+            responder(bytes[i], *this);
+    }
     return true;
 }
 
@@ -104,6 +111,11 @@ bool MemoryPort::reopen() {
 int MemoryPort::reopenAttempts() const {
     std::lock_guard lock(mutex_);
     return reopenAttempts_;
+}
+
+QList<QByteArray> MemoryPort::writeCalls() const {
+    std::lock_guard lock(mutex_);
+    return writeCalls_;
 }
 
 QByteArray MemoryPort::written() const {

@@ -4,6 +4,7 @@
 #include "link/BytePort.h"
 
 #include <QByteArray>
+#include <QList>
 
 #include <deque>
 #include <functional>
@@ -24,6 +25,8 @@ public:
 
     int read(std::uint8_t* buffer, int count) override;
     bool writeByte(std::uint8_t byte) override;
+    // Takes the bytes in one call (recorded in writeCalls()), each answered by the responder.
+    bool write(const std::uint8_t* bytes, int count) override;
     void discardInput() override;
 
     // Bytes that are there at the next read.
@@ -43,6 +46,8 @@ public:
     int reopenAttempts() const;
 
     QByteArray written() const;
+    // The bytes of each write call, in order.
+    QList<QByteArray> writeCalls() const;
     int reads() const;
     int emptyReads() const;
     int discards() const;
@@ -60,6 +65,7 @@ private:
     std::deque<Chunk> incoming_;
     std::function<void(std::uint8_t, MemoryPort&)> responder_;
     QByteArray written_;
+    QList<QByteArray> writeCalls_;
     bool writable_ = true;
     bool vanished_ = false;
     bool comesBack_ = false;

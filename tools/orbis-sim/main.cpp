@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbis-sim: the simulated Orbis 70p on a pseudo-terminal or a serial device. It prints what it
 // does and takes commands on standard input to script receptions and faults.
+#include "HandheldSim.h"
 #include "link/ModeTable.h"
 #include "tools/simulator/ConverterSimulator.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 const char* kUsage =
     "Usage: orbis-sim [--device DEV | --link NAME] [--speed 1|2] [--identify N] [--paced]\n"
+    "       orbis-sim --handheld [--help] ...   a VC-H1 handheld instead of the converter\n"
     "Simulates an Orbis 70p SSTV converter. Without --device it opens a pseudo-terminal and\n"
     "prints its name; start winorbis or orbisctl with --port NAME. With --link the\n"
     "pseudo-terminal is reached through the symbolic link NAME, which unplug and plug take away\n"
@@ -105,6 +107,8 @@ int main(int argc, char** argv) {
     int speed = 2;
     ConverterSimulator::Options options;
     const QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--handheld")))
+        return runHandheldSimulator(args);
     const auto usageError = [](const QString& why) {
         std::fprintf(stderr, "orbis-sim: %s\n", qPrintable(why));
         return 2;

@@ -11,6 +11,7 @@
 #include "settings/SettingsCodec.h"
 #include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/Caption.h"
+#include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Watch.h"
@@ -105,6 +106,21 @@ QString orbisctlHelp() {
         "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
         "                  highest column, the sync length or 0, the centre of mass); --bins\n"
         "                  adds the 256 shown bins, --png writes the last display\n"
+        "  handheld read   read a VC-H1 handheld on the port: flags and the meaning of each bit,\n"
+        "                  call sign, its colour, interval, one line per memory page\n"
+        "                  (\"P1 picture held\", \"P2 empty\", \"P5 unusable\")\n"
+        "  handheld store|recall|hold|release N\n"
+        "                  store into, recall, hold or release memory page N (1..10)\n"
+        "  handheld call|report|message TEXT COLOUR\n"
+        "                  show a text (A-Z 0-9 blank ! - / ?; small letters are made capitals;\n"
+        "                  call 8, report 10, message 9 characters at most) in a colour: White\n"
+        "                  Yellow Cyanic Green Magenta Red Blue Black\n"
+        "  handheld functions [--af-monitor on|off] [--call-display on|off]\n"
+        "                  [--power-save on|off] [--default-mode fast-fm|robot36]\n"
+        "                  [--variable-interval on|off] [--interval SECONDS]\n"
+        "                  [--repeater-id on|off]\n"
+        "                  change the given function switches and write them with the interval\n"
+        "                  (1..960 s; without --interval the handheld's own)\n"
         "  log show TABLE.DB\n"
         "                  print the log book's columns (name, type, width), an empty line, then\n"
         "                  its records, one per line, fields separated by tabs\n"
@@ -175,7 +191,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     QImage uploadPicture;
     WatchOptions watch;
     CaptionRequest caption;
-    if (isTransfer) {
+    std::optional<HandheldCommand> handheld;
+    if (verb == "handheld") {
+        handheld = parseHandheldCommand(request.command.mid(1), &why);
+        if (!handheld)
+            return usage(err, why);
+    } else if (isTransfer) {
         if (verb == "upload" && request.command.size() > 2) {
             if (const QString problem = parseCaptionOptions(request.command, 2, caption);
                 !problem.isEmpty())
@@ -234,6 +255,11 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     ConverterLink link(dialogs, clock);
     if (!link.OpenConverterPort(speed, device))
         return 1;
+    if (handheld) {
+        const int status = runHandheld(*handheld, link.port(), link.dialogs(), out, err);
+        link.port().drain();
+        return status;
+    }
     if (identify) {
         const std::uint8_t answer = link.IdentifyConverter();
         if (answer == 0)

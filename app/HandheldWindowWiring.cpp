@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HandheldWindowWiring.h"
+
+#include "TForm1.h"
+#include "captions/ui/CaptionWorkspace.h"
+#include "handheld/HandheldTexts.h"
+#include "handheld/TForm4.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace winorbis {
+
+void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
+    main.captions().removeFrames();
+    // A reception announced or running owns the port; the handheld waits until it has ended.
+    if (!main.link().isIdle()) {
+        main.setStatusText(handheldtext::kConverterBusy);
+        return;
+    }
+    const MonitorHold hold = main.reception().hold();
+    window.execOn(main.link().port(), main.link().dialogs(), hold, &clock);
+}
+
+void connectHandheldWindow(TForm1& main, TForm4& window, Clock& clock) {
+    auto* special = main.findChild<QMenu*>(QStringLiteral("Special1"));
+    if (!special)
+        return;
+    QAction* item = special->addAction(handheldtext::kMenuItem);
+    item->setObjectName(QStringLiteral("VCH1Setting1"));
+    QObject::connect(item, &QAction::triggered, &main,
+                     [&main, &window, &clock] { Button5Click(main, window, clock); });
+}
+
+} // namespace winorbis
