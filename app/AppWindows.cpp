@@ -2,6 +2,7 @@
 #include "AppWindows.h"
 
 #include "HandheldWindowWiring.h"
+#include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
 #include "analyzer/Tunit8.h"
@@ -44,6 +45,8 @@ AppWindows::AppWindows(const AppServices& services)
     form1_->captions().setLibraryWindow(memoBlk_.get());
     connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
+    station_ =
+        std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {
         if (window != form1_.get())
@@ -71,6 +74,7 @@ void AppWindows::connectLogBook(const AppServices& services) {
 }
 
 AppWindows::~AppWindows() {
+    station_.reset();
     // The other windows go first; the main window's destruction writes the settings last.
     unit8_.reset();
     form7_.reset();

@@ -21,6 +21,7 @@ class TForm7;
 class TMainForm;
 class TfrmMemoBlk;
 class Tunit8;
+class StationSetup;
 
 // The program's ten windows, created at start in a fixed order and living until the program ends.
 // The main window comes first, so its creation runs before any other window exists; the others are
@@ -52,6 +53,8 @@ private:
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<TForm7> form7_;
     std::unique_ptr<Tunit8> unit8_;
+    // The beacons, the setup and info buttons; they go before the windows they use.
+    std::unique_ptr<StationSetup> station_;
 };
 
 } // namespace winorbis

@@ -97,6 +97,7 @@ void CatalogBeacon::tick() {
 
 void CatalogBeacon::sendNext() {
     CommandGate::Operation operation(gate_);
+    const Unattended noBoxes(dialogs_);
     const MonitorHold hold = hold_();
     timer_->stop();
     countdown_ = interval_;
@@ -130,13 +131,9 @@ void CatalogBeacon::sendNext() {
         host_.beforeUpload();
     if (host_.txChanged)
         host_.txChanged();
-    bool uploaded = false;
-    {
-        const Unattended noBoxes(dialogs_);
-        uploaded = transfer_.UploadPicture(host_.txPicture(), hold);
-        if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
-            link_.SendCommandByte(byte);
-    }
+    const bool uploaded = transfer_.UploadPicture(host_.txPicture(), hold);
+    if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
+        link_.SendCommandByte(byte);
     if (!uploaded) {
         const QString text = linktext::beaconUploadFailed(file);
         if (host_.status)

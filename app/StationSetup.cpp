@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StationSetup.h"
+
+#include "TForm1.h"
+#include "TForm6.h"
+#include "captions/ui/CaptionWorkspace.h"
+#include "controls/TFlyingButton.h"
+#include "link/SerialDevices.h"
+#include "link/ui/TForm5.h"
+#include "platform/Colour.h"
+#include "platform/Dialogs.h"
+#include "workspace/ui/PaintBox.h"
+
+namespace winorbis {
+
+namespace {
+
+const QString kNextStart =
+    QStringLiteral("The new port is used from the next start of the program.");
+
+TFlyingButton* rowButton(TForm1& main, const QString& name, const QString& text, QRect at) {
+    auto* button = new TFlyingButton(main.centralWidget());
+    button->setObjectName(name);
+    button->setGeometry(at);
+    button->setButtontype(TFlyingButton::btRahmen);
+    button->setFaceColor(colours::clSilver);
+    QFont font(QStringLiteral("System"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    button->setFont(font);
+    button->setText(text);
+    button->show();
+    return button;
+}
+
+} // namespace
+
+StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clock,
+                           Dialogs& dialogs, QObject* parent)
+    : QObject(parent)
+    , main_(main)
+    , setup_(setup)
+    , info_(info)
+    , dialogs_(dialogs)
+    , transfer_(main.link(), clock)
+    , files_(main.programFolder(), dialogs, main.pictures(), main.settings())
+    , catalog_(main.link(), transfer_, main.gate(), clock, dialogs, main.programFolder(),
+               [&main] { return main.reception().hold(); },
+               {[&main] { return main.settings().catalogPage; },
+                [this](const QString& path, QString*) { return files_.loadIntoTx(path); },
+                [&main]() -> const QImage& { return main.pictures().tx; },
+                [this] { showTx(); },
+                [&main] { main.captions().beforeUpload(); },
+                [&main](const QString& text) { main.setStatusText(text); },
+                {}})
+    , acq_(main.link(), main.gate(), clock,
+           {[&main] { main.captions().removeFrames(); },
+            [&setup](const QString& text) { setup.setStatus(text); }}) {
+    catalog_.setInterval(main.settings().beaconInterval);
+    // The main window's Timer1 ticks from the start to the end.
+    catalog_.startTimer();
+    setup_.showPort(main.settings().portNumber, main.settings().model);
+    connectSetup();
+    // "Setup" and "Info" in the main window's right-hand column, below "Tune".
+    connect(rowButton(main, QStringLiteral("FlyingButton16"), QStringLiteral("Setup"),
+                      QRect(955, 398, 57, 23)),
+            &TFlyingButton::OnClick, this, &StationSetup::SetupClick);
+    connect(rowButton(main, QStringLiteral("FlyingButton15"), QStringLiteral("Info"),
+                      QRect(955, 426, 44, 23)),
+            &TFlyingButton::OnClick, this, &StationSetup::InfoClick);
+}
+
+StationSetup::~StationSetup() = default;
+
+void StationSetup::showTx() {
+    if (auto* window = main_.findChild<PaintBox*>(QStringLiteral("PaintBox1"))) {
+        window->setPaintsPicture(true);
+        window->update();
+    }
+}
+
+void StationSetup::connectSetup() {
+    Settings& settings = main_.settings();
+    connect(&setup_, &TForm5::portChosen, this, [this, &settings](int port) {
+        settings.portNumber = port;
+        setup_.showDevices(
+            presentSerialDevices(),
+            (pendingMap_ ? *pendingMap_ : PortMap::load(main_.programFolder())).device(port));
+        setup_.setStatus(kNextStart);
+    });
+    connect(&setup_, &TForm5::deviceChosen, this, [this](int port, const QString& device) {
+        if (port < 1 || device.isEmpty())
+            return;
+        if (!pendingMap_)
+            pendingMap_ = PortMap::load(main_.programFolder());
+        pendingMap_->setDevice(port, device);
+        setup_.setStatus(kNextStart);
+    });
+    connect(&setup_, &TForm5::modelChosen, this,
+            [&settings](int model) { settings.model = model; });
+    connect(&setup_, &TForm5::intervalChanged, this, [this, &settings](int seconds) {
+        settings.beaconInterval = seconds;
+        catalog_.setInterval(seconds);
+    });
+    connect(&setup_, &TForm5::catalogSwitchedOff, this, [this, &settings] {
+        // A running countdown runs out: one more picture goes out.
+        settings.beaconInterval = 0;
+        catalog_.setInterval(0);
+    });
+    connect(&setup_, &TForm5::catalogStartClicked, this, [this] { catalog_.start(); });
+    connect(&setup_, &TForm5::catalogModeChanged, this,
+            [this](BeaconMode mode) { catalog_.setMode(mode); });
+    connect(&setup_, &TForm5::repeaterClicked, this, [this](bool on) {
+        if (on)
+            main_.Ein2Click();
+        else
+            main_.Aus2Click();
+    });
+    connect(&setup_, &TForm5::acqStartClicked, this, [this] {
+        acq_.transmit();
+        setup_.setTenMinutes(acq_.tenMinutes());
+    });
+    connect(&setup_, &TForm5::acqStopClicked, this, [this] {
+        acq_.stop();
+        setup_.setTenMinutes(false);
+    });
+    connect(&setup_, &TForm5::acqModeChanged, this,
+            [this](BeaconMode mode) { acq_.setMode(mode); });
+    catalog_.setMode(setup_.catalogMode());
+    acq_.setMode(setup_.acqMode());
+}
+
+void StationSetup::SetupClick() {
+    main_.captions().removeFrames();
+    if (!main_.link().isIdle())
+        return; // a reception is under way
+    const MonitorHold hold = main_.reception().hold();
+    setup_.resetInterval();
+    pendingMap_.reset();
+    setup_.showDevices(presentSerialDevices(),
+                       PortMap::load(main_.programFolder()).device(main_.settings().portNumber));
+    const bool ok = setup_.exec() == QDialog::Accepted;
+    if (ok && pendingMap_) {
+        if (const QString problem = pendingMap_->save(main_.programFolder()); !problem.isEmpty())
+            dialogs_.error(QStringLiteral("The port map cannot be written: %1").arg(problem));
+    }
+    pendingMap_.reset();
+}
+
+void StationSetup::InfoClick() {
+    info_.exec();
+}
+
+} // namespace winorbis

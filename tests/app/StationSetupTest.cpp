@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The beacons and the setup window on the main window, on virtual time and the converter in
+// memory.
+#include "MainWindowFixture.h"
+
+#include "app/StationSetup.h"
+#include "app/TForm6.h"
+#include "controls/TFlyingButton.h"
+#include "link/LinkTexts.h"
+#include "link/ui/TForm5.h"
+#include "workspace/BmpFiles.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QSpinBox>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+struct BeaconFixture : MainWindowFixture {
+    std::unique_ptr<TForm5> setup;
+    std::unique_ptr<TForm6> info;
+    std::unique_ptr<StationSetup> station;
+
+    void SetUp() override {
+        start();
+        setup = std::make_unique<TForm5>();
+        info = std::make_unique<TForm6>();
+        station = std::make_unique<StationSetup>(*form, *setup, *info, clock, dialogs);
+    }
+    void TearDown() override {
+        station.reset();
+        MainWindowFixture::TearDown();
+    }
+    // A one-colour picture at a position of page 0.
+    void picture(int position, QColor colour, const char* extension = "bmp") {
+        QImage image(410, 256, QImage::Format_RGB888);
+        image.fill(colour);
+        const QString path =
+            dir.path() + QStringLiteral("/im0/cat%1.%2").arg(position).arg(extension);
+        if (QString::fromLatin1(extension).toLower() == "bmp")
+            ASSERT_TRUE(BmpFiles::write(image, path, nullptr));
+        else
+            ASSERT_TRUE(image.save(path, "JPG"));
+    }
+    void press(const char* button) {
+        emit setup->findChild<TFlyingButton*>(QString::fromLatin1(button))->OnClick();
+    }
+    QColor txColour() const { return QColor(form->pictures().tx.pixel(100, 100)); }
+    bool near(QColor a, QColor b) const {
+        return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 &&
+               std::abs(a.blue() - b.blue()) < 8;
+    }
+};
+
+} // namespace
+
+TEST_F(BeaconFixture, StartSendsAPictureASecondLaterAndThenEveryInterval) {
+    picture(0, Qt::red);
+    picture(1, Qt::blue, "JPG");
+    setup->catalogTimer()->setValue(60);
+    EXPECT_EQ(form->settings().beaconInterval, 60);
+    press("CatalogTx");
+    const int before = converter->uploadedLines();
+    clock.advance(1000);
+    EXPECT_GT(converter->uploadedLines(), before);
+    EXPECT_TRUE(near(txColour(), Qt::red));
+    EXPECT_EQ(port->written().back(), char(62)); // Robot 36 after the upload
+    clock.advance(59000);
+    EXPECT_TRUE(near(txColour(), Qt::red));
+    EXPECT_EQ(form->statusText(), linktext::beaconCountdown(1, 1));
+    clock.advance(1000);
+    EXPECT_TRUE(near(txColour(), Qt::blue));
+    // Back to the first position after the empty ones.
+    clock.advance(60000);
+    EXPECT_TRUE(near(txColour(), Qt::red));
+    EXPECT_EQ(dialogs.texts(), QStringList());
+}
+
+TEST_F(BeaconFixture, WithoutAModeThePictureIsUploadedButNotSent) {
+    picture(7, Qt::green); // the only picture of the page
+    setup->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    setup->catalogTimer()->setValue(30);
+    press("CatalogTx");
+    clock.advance(1000);
+    EXPECT_TRUE(near(txColour(), Qt::green));
+    EXPECT_NE(port->written().back(), char(62));
+    EXPECT_NE(port->written().back(), char(56));
+    form->pictures().tx.fill(Qt::black);
+    clock.advance(30000);
+    EXPECT_TRUE(near(txColour(), Qt::green));
+    // Martin 1 clears Robot 36 and sends 56.
+    setup->findChild<QCheckBox*>("CheckBox3")->setChecked(true);
+    clock.advance(30000);
+    EXPECT_EQ(port->written().back(), char(56));
+}
+
+TEST_F(BeaconFixture, AnEmptyPageEndsTheBeacon) {
+    setup->catalogTimer()->setValue(10);
+    press("CatalogTx");
+    const QByteArray before = port->written();
+    clock.advance(1000);
+    EXPECT_EQ(port->written(), before);
+    EXPECT_TRUE(station->catalogBeacon().ended());
+    EXPECT_FALSE(station->catalogBeacon().timerRunning());
+    EXPECT_EQ(form->statusText(), linktext::kBeaconPageEmpty);
+}
+
+TEST_F(BeaconFixture, APictureThatCannotBeLoadedIsSkippedWithoutABox) {
+    picture(0, Qt::red);
+    QFile broken(dir.path() + "/im0/cat1.jpg");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("no picture at all");
+    broken.close();
+    picture(2, Qt::blue);
+    setup->catalogTimer()->setValue(5);
+    press("CatalogTx");
+    clock.advance(1000);
+    EXPECT_TRUE(near(txColour(), Qt::red));
+    clock.advance(5000);
+    EXPECT_TRUE(form->statusText().startsWith("Beacon: the picture"))
+        << form->statusText().toStdString();
+    EXPECT_EQ(dialogs.count("error"), 0);
+    EXPECT_EQ(dialogs.count("stderr"), 1); // the reason goes to standard error
+    EXPECT_TRUE(station->catalogBeacon().timerRunning());
+    // The monitor was released: a command goes out at once, and the next picture follows.
+    clock.advance(5000);
+    EXPECT_TRUE(near(txColour(), Qt::blue));
+}
+
+TEST_F(BeaconFixture, StopLetsTheRunningCountdownSendOneMorePicture) {
+    picture(0, Qt::red);
+    picture(1, Qt::blue);
+    setup->catalogTimer()->setValue(20);
+    press("CatalogTx");
+    clock.advance(1000);
+    press("FlyingButton6"); // "Stop"
+    EXPECT_EQ(form->settings().beaconInterval, 0);
+    clock.advance(20000);
+    EXPECT_TRUE(near(txColour(), Qt::blue));
+    form->pictures().tx.fill(Qt::black);
+    clock.advance(60000);
+    EXPECT_TRUE(near(txColour(), Qt::black));
+}
+
+TEST_F(BeaconFixture, TheIntervalFieldAndTheSwitchedOffBoxFollowEachOther) {
+    QCheckBox* off = setup->switchedOff();
+    off->setChecked(true); // the field is 0 already: the box stays and "Start" is disabled
+    EXPECT_TRUE(off->isChecked());
+    EXPECT_FALSE(setup->catalogStart()->isEnabled());
+    setup->catalogTimer()->setValue(45);
+    EXPECT_FALSE(off->isChecked());
+    EXPECT_TRUE(setup->catalogStart()->isEnabled());
+    EXPECT_EQ(form->settings().beaconInterval, 45);
+    // The field shows 0 at every opening; the interval stays.
+    setup->resetInterval();
+    EXPECT_EQ(setup->catalogTimer()->value(), 0);
+    EXPECT_EQ(form->settings().beaconInterval, 45);
+}
+
+TEST_F(BeaconFixture, ACom3ChoiceTakesEffectAtTheNextStart) {
+    setup->showPort(1, 0);
+    setup->findChild<QAbstractButton*>("ComPort3")->click();
+    EXPECT_EQ(form->settings().portNumber, 3);
+    EXPECT_TRUE(setup->status().contains("next start"));
+    EXPECT_EQ(&form->link().port(), port); // the port in use stays
+}
+
+TEST_F(BeaconFixture, TheAcqTxBeaconDigitizesSendsAndRepeatsEveryTenMinutes) {
+    std::vector<std::pair<int, std::int64_t>> timed;
+    port->setResponder(
+        [&](std::uint8_t byte, MemoryPort&) { timed.emplace_back(byte, clock.elapsedMs()); });
+    const std::int64_t t0 = clock.elapsedMs();
+    press("FlyingButton2");
+    ASSERT_EQ(timed.size(), 3u);
+    EXPECT_EQ(timed[0], std::make_pair(36, t0));
+    EXPECT_EQ(timed[1], std::make_pair(36, t0 + 200));
+    EXPECT_EQ(timed[2], std::make_pair(62, t0 + 14200));
+    EXPECT_EQ(setup->status(), linktext::kAcqBeaconBreak);
+    EXPECT_NEAR(clock.elapsedMs(), t0 + 14200 + 37000, 100); // the bytes take their time too
+    clock.advance(600000);
+    ASSERT_EQ(timed.size(), 6u);
+    EXPECT_EQ(timed[3], std::make_pair(36, t0 + 51200 + 600000));
+    press("FlyingButton5");
+    EXPECT_EQ(setup->status(), linktext::kAcqBeaconOff);
+    clock.advance(700000);
+    EXPECT_EQ(timed.size(), 6u);
+}
