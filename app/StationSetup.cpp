@@ -131,16 +131,25 @@ void StationSetup::connectSetup() {
 }
 
 void StationSetup::SetupClick() {
+    if (!prepareSetup())
+        return;
+    const MonitorHold hold = main_.reception().hold();
+    finishSetup(setup_.exec() == QDialog::Accepted);
+}
+
+bool StationSetup::prepareSetup() {
     main_.captions().removeFrames();
     if (!main_.link().isIdle())
-        return; // a reception is under way
-    const MonitorHold hold = main_.reception().hold();
+        return false; // a reception is under way
     setup_.resetInterval();
     pendingMap_.reset();
     setup_.showDevices(presentSerialDevices(),
                        PortMap::load(main_.programFolder()).device(main_.settings().portNumber));
-    const bool ok = setup_.exec() == QDialog::Accepted;
-    if (ok && pendingMap_) {
+    return true;
+}
+
+void StationSetup::finishSetup(bool accepted) {
+    if (accepted && pendingMap_) {
         if (const QString problem = pendingMap_->save(main_.programFolder()); !problem.isEmpty())
             dialogs_.error(QStringLiteral("The port map cannot be written: %1").arg(problem));
     }

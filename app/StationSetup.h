@@ -34,6 +34,10 @@ public:
 
     // "Setup": nothing during a reception; otherwise the window, modal, with the monitor held.
     void SetupClick();
+    // SetupClick's steps around the modal window: false when a reception is under way; "OK"
+    // writes a device chosen in the window to the port map.
+    bool prepareSetup();
+    void finishSetup(bool accepted);
     void InfoClick();
 
 private:

@@ -69,10 +69,6 @@ void CatalogBeacon::startTimer() {
     timer_->start(1000);
 }
 
-bool CatalogBeacon::timerRunning() const {
-    return timer_->isActive();
-}
-
 QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int position) {
     for (const char* extension : {"BMP", "JPG"}) {
         const QString path = folder.path(QStringLiteral("\\im%1\\cat%2.%3")
@@ -86,7 +82,7 @@ QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int p
 }
 
 void CatalogBeacon::tick() {
-    if (!link_.isIdle() || countdown_ <= 0 || gate_.busy())
+    if (!timerRunning() || !link_.isIdle() || countdown_ <= 0 || gate_.busy())
         return;
     --countdown_;
     if (host_.status)
@@ -99,7 +95,7 @@ void CatalogBeacon::sendNext() {
     CommandGate::Operation operation(gate_);
     const Unattended noBoxes(dialogs_);
     const MonitorHold hold = hold_();
-    timer_->stop();
+    ticking_ = false;
     countdown_ = interval_;
     const int page = host_.page ? host_.page() : 0;
     QString file;
@@ -124,7 +120,7 @@ void CatalogBeacon::sendNext() {
         if (host_.status)
             host_.status(text);
         ConsoleNotes::write(text);
-        timer_->start(1000);
+        ticking_ = true;
         return;
     }
     if (host_.beforeUpload)
@@ -142,7 +138,7 @@ void CatalogBeacon::sendNext() {
     }
     if (host_.sent)
         host_.sent(page, position, file);
-    timer_->start(1000);
+    ticking_ = true;
 }
 
 AcqTxBeacon::AcqTxBeacon(ConverterLink& link, CommandGate& gate, Clock& clock, Host host)

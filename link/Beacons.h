@@ -47,12 +47,14 @@ public:
                   Host host);
     ~CatalogBeacon();
 
-    // The second's tick; the timer calls it.
+    // The second's tick: the timer calls it, or a loop of its own (orbisctl). Ticks do nothing
+    // while the link is not idle, while a picture goes out, and once the beacon has ended.
     void tick();
-    // Starts the one-second timer (the program's start); stop() ends the beacon as the program's
-    // end does.
+    // Starts the main window's one-second timer, which runs from the program's start to its end.
     void startTimer();
-    bool timerRunning() const;
+    // False while a picture goes out and once the beacon has ended (the main window's Timer1
+    // stopped).
+    bool timerRunning() const { return ticking_ && !ended_; }
 
     // "Start": the first picture goes out at the next tick.
     void start() { countdown_ = 1; }
@@ -86,6 +88,7 @@ private:
     int countdown_ = 0;
     int position_ = 0;
     BeaconMode mode_ = BeaconMode::Robot36;
+    bool ticking_ = true;
     bool ended_ = false;
 };
 

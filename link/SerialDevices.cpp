@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SerialDevices.h"
 
-#include <QCollator>
 #include <QDir>
 
 #include <algorithm>
@@ -14,8 +13,14 @@ QStringList presentSerialDevices(const QString& devRoot) {
     for (const QString& name :
          byId.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
         devices << byId.filePath(name);
-    QCollator numeric;
-    numeric.setNumericMode(true);
+    // ttyS2 before ttyS10: by the number at the end of the name.
+    const auto number = [](const QString& name) {
+        qsizetype i = name.size();
+        while (i > 0 && name[i - 1].isDigit())
+            --i;
+        return std::pair(name.left(i), name.mid(i).toLongLong());
+    };
+    const auto numeric = [&](const QString& a, const QString& b) { return number(a) < number(b); };
     const QDir dev(devRoot);
     for (const char* pattern : {"ttyUSB*", "ttyACM*", "ttyS*"}) {
         QStringList names = dev.entryList({QString::fromLatin1(pattern)},

@@ -7,13 +7,17 @@
 #include "app/TForm6.h"
 #include "controls/TFlyingButton.h"
 #include "link/LinkTexts.h"
+#include "link/SerialDevices.h"
 #include "link/ui/TForm5.h"
+#include "settings/PortMap.h"
+#include "support/EventPump.h"
 #include "workspace/BmpFiles.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 using namespace winorbis;
 using namespace winorbis::test;
@@ -188,4 +192,44 @@ TEST_F(BeaconFixture, TheAcqTxBeaconDigitizesSendsAndRepeatsEveryTenMinutes) {
     EXPECT_EQ(setup->status(), linktext::kAcqBeaconOff);
     clock.advance(700000);
     EXPECT_EQ(timed.size(), 6u);
+}
+
+TEST_F(BeaconFixture, ReceptionsPauseTheBeaconAndSetupWaitsForTheirEnd) {
+    picture(0, Qt::red);
+    setup->catalogTimer()->setValue(5);
+    press("CatalogTx");
+    port->arrive(QByteArray(1, char(172))); // a reception in Martin 1
+    ASSERT_TRUE(pumpUntil([&] { return form->link().linkState() == LinkState::Waiting; }));
+    EXPECT_FALSE(station->prepareSetup()); // "Setup" does nothing now
+    const int uploaded = converter->uploadedLines();
+    clock.advance(3000);
+    EXPECT_EQ(converter->uploadedLines(), uploaded);
+    EXPECT_EQ(station->catalogBeacon().countdown(), 1); // the countdown waits
+}
+
+TEST_F(BeaconFixture, OkWritesTheDeviceChosenForAComPort) {
+    ASSERT_TRUE(station->prepareSetup());
+    setup->findChild<QAbstractButton*>("ComPort2")->click();
+    emit setup->deviceChosen(2, "/dev/serial/by-id/usb-FTDI-if00-port0");
+    station->finishSetup(false); // "Exit" without OK writes nothing
+    EXPECT_EQ(PortMap::load(form->programFolder()).device(2), "/dev/ttyS1");
+    ASSERT_TRUE(station->prepareSetup());
+    emit setup->deviceChosen(2, "/dev/serial/by-id/usb-FTDI-if00-port0");
+    station->finishSetup(true);
+    EXPECT_EQ(PortMap::load(form->programFolder()).device(2),
+              "/dev/serial/by-id/usb-FTDI-if00-port0");
+}
+
+TEST(SerialDevices, StableNamesFirstThenTheKernelNamesInNumberOrder) {
+    QTemporaryDir dev;
+    ASSERT_TRUE(QDir(dev.path()).mkpath("serial/by-id"));
+    for (const char* name : {"ttyS10", "ttyS2", "ttyUSB1", "ttyACM0", "ttyUSB0", "tty0", "null",
+                             "serial/by-id/usb-FTDI-if00-port0"}) {
+        QFile file(dev.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString d = dev.path();
+    EXPECT_EQ(presentSerialDevices(d),
+              QStringList({d + "/serial/by-id/usb-FTDI-if00-port0", d + "/ttyUSB0", d + "/ttyUSB1",
+                           d + "/ttyACM0", d + "/ttyS2", d + "/ttyS10"}));
 }

@@ -618,3 +618,36 @@ TEST(OrbisctlLog, ShowsAndExportsALogBook) {
     EXPECT_EQ(orbisctl({"log", "print", table}).status, 2);
     EXPECT_EQ(orbisctl({"log", "show", table, "--out", adi}).status, 2);
 }
+
+TEST_F(OrbisctlFixture, BeaconSendsTheCatalogPagePictureByPictureWithTheModeByte) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("im2"));
+    QImage red(410, 256, QImage::Format_RGB888);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(dir.path() + "/im2/CAT3.BMP", "BMP"));
+    QImage blue(410, 256, QImage::Format_RGB888);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(dir.path() + "/im2/cat5.jpg", "JPG"));
+    const ToolRun run = orbisctl({"--folder", dir.path(), "--port", pty, "beacon", "--page", "2",
+                                  "--interval", "1", "--mode", "m1", "--count", "2"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("2 3 ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("/im2/CAT3.BMP"));
+    EXPECT_TRUE(lines[1].startsWith("2 5 "));
+    EXPECT_TRUE(sim.waitForEvents(1, 2000));
+    EXPECT_EQ(sim.received().count(char(56)), 2); // Martin 1 after each upload
+    EXPECT_GT(qBlue(sim.memoryPicture(1).pixel(100, 100)), 200);
+}
+
+TEST_F(OrbisctlFixture, BeaconOnAnEmptyPageEndsWithStatusOne) {
+    QTemporaryDir dir;
+    const ToolRun run = orbisctl(
+        {"--folder", dir.path(), "--port", pty, "beacon", "--page", "0", "--interval", "5"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("no picture")) << run.err.toStdString();
+    EXPECT_EQ(orbisctl({"--port", pty, "beacon", "--interval", "5"}).status, 2);
+    EXPECT_EQ(orbisctl({"--port", pty, "beacon", "--page", "18"}).status, 2);
+    EXPECT_EQ(orbisctl({"--port", pty, "beacon", "--page", "1", "--mode", "s1"}).status, 2);
+}

@@ -10,6 +10,7 @@
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
 #include "tools/orbisctl/Analyze.h"
+#include "tools/orbisctl/Beacon.h"
 #include "tools/orbisctl/Caption.h"
 #include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
@@ -92,6 +93,13 @@ QString orbisctlHelp() {
         "  upload PICTURE [CAPTION OPTIONS]\n"
         "                  load a BMP or JPEG picture (scaled into 410 x 256) into the converter,\n"
         "                  with a caption burnt in first when the caption options are given\n"
+        "  beacon --page P [--interval SECONDS] [--mode r36|m1|none] [--count N]\n"
+        "                  the catalog beacon without a window: every interval (default: the\n"
+        "                  folder's settings) the next picture of catalog page P (imP/catK.bmp,\n"
+        "                  else .jpg) is uploaded and sent in the mode; one line \"PAGE POSITION\n"
+        "                  FILE\" per picture. A reception pauses it. Ends after N pictures, on\n"
+        "                  Ctrl+C, after the one picture of interval 0, or with status 1 after\n"
+        "                  25 empty positions in a row\n"
         "  caption IN OUT --text TEXT [--at X,Y] [--size PIXELS] [--angle DEGREES]\n"
         "          [--font FAMILY] [--bold] [--italic] [--colour #RRGGBB] [--shadow #RRGGBB]\n"
         "          [--no-shadow] [--callsign]\n"
@@ -190,6 +198,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     std::optional<std::uint8_t> byte;
     QImage uploadPicture;
     WatchOptions watch;
+    BeaconOptions beacon;
     CaptionRequest caption;
     std::optional<HandheldCommand> handheld;
     if (verb == "handheld") {
@@ -223,6 +232,10 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
                 return 1;
             }
         }
+    } else if (verb == "beacon") {
+        if (const QString problem = parseBeaconOptions(request.command.mid(1), beacon);
+            !problem.isEmpty())
+            return usage(err, problem);
     } else if (verb == "watch") {
         for (int i = 1; i < request.command.size(); ++i) {
             const QString& option = request.command[i];
@@ -291,6 +304,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     }
     if (verb == "watch")
         return runWatch(link, clock, watch, out, err);
+    if (verb == "beacon")
+        return runBeacon(link, clock, folder, beacon, out, err);
     link.SendCommandByte(*byte);
     link.port().drain();
     return 0;

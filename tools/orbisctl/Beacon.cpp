@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/orbisctl/Beacon.h"
+
+#include "tools/orbisctl/Caption.h"
+#include "tools/orbisctl/PictureFile.h"
+
+#include "link/Beacons.h"
+#include "link/CommandGate.h"
+#include "link/ConverterLink.h"
+#include "link/LinkTexts.h"
+#include "link/PictureTransfer.h"
+#include "link/TRecThread.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/TerminationWatcher.h"
+#include "settings/SettingsCodec.h"
+#include "settings/StationOptions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <optional>
+
+namespace winorbis {
+
+namespace {
+
+constexpr int kPollMs = 10;
+
+// The monitor's job for the beacon: the end of an announced reception's time.
+class ReceptionDeadline final : public SilentMonitorHost {
+public:
+    explicit ReceptionDeadline(Clock& clock)
+        : clock_(clock) {}
+    void startReceiveTimer(int intervalMs) override { at = clock_.nowMs() + intervalMs; }
+    void stopReceiveTimer() override { at.reset(); }
+    std::optional<std::int64_t> at;
+
+private:
+    Clock& clock_;
+};
+
+int folderInterval(const ProgramFolder& folder) {
+    QFile file(folder.path(u"\\COM.DAT"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 60;
+    return SettingsCodec::parse(file.readAll(), Settings::defaults(QString()))
+        .settings.beaconInterval;
+}
+
+} // namespace
+
+QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& option = arguments[i];
+        if (i + 1 >= arguments.size())
+            return QStringLiteral("unknown or incomplete beacon option %1").arg(option);
+        const QString value = arguments[++i];
+        bool ok = false;
+        if (option == "--page") {
+            options.page = value.toInt(&ok);
+            if (!ok || options.page < 0 || options.page > 17)
+                return QStringLiteral("--page takes 0 to 17");
+        } else if (option == "--interval") {
+            options.interval = value.toInt(&ok);
+            if (!ok || options.interval < 0 || options.interval > 9995)
+                return QStringLiteral("--interval takes 0 to 9995 seconds");
+        } else if (option == "--mode") {
+            options.mode = value.toLower();
+            if (options.mode != "r36" && options.mode != "m1" && options.mode != "none")
+                return QStringLiteral("--mode takes r36, m1 or none");
+        } else if (option == "--count") {
+            options.count = value.toInt(&ok);
+            if (!ok || options.count < 1)
+                return QStringLiteral("--count takes a number from 1 on");
+        } else {
+            return QStringLiteral("unknown beacon option %1").arg(option);
+        }
+    }
+    if (options.page < 0)
+        return QStringLiteral("beacon needs --page");
+    return {};
+}
+
+int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
+              const BeaconOptions& options, std::FILE* out, std::FILE* err) {
+    bool stopRequested = false;
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested,
+                     [&](int) { stopRequested = true; });
+    CommandGate gate;
+    ReceptionDeadline reception(clock);
+    PictureTransfer transfer(link, clock);
+    TRecThread monitor(link, gate, reception, clock);
+    monitor.start();
+
+    // The station's callsign insert applies to the beacon's pictures as well.
+    CaptionRequest callsign;
+    callsign.callsign = StationOptions::load(folder).flag(QStringLiteral("CallsignInsert"));
+    QImage tx;
+    int sent = 0;
+    CatalogBeacon::Host host;
+    host.page = [&] { return options.page; };
+    host.loadIntoTx = [&](const QString& path, QString* why) {
+        QImage picture = loadTxPictureFile(path, why);
+        if (picture.isNull())
+            return false;
+        tx = picture;
+        return true;
+    };
+    host.txPicture = [&]() -> const QImage& { return tx; };
+    host.beforeUpload = [&] {
+        if (callsign.callsign) {
+            if (const QString problem = applyCaption(tx, folder, callsign); !problem.isEmpty())
+                std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
+        }
+    };
+    host.sent = [&](int page, int position, const QString& file) {
+        std::fprintf(out, "%d %d %s\n", page, position, qPrintable(file));
+        std::fflush(out);
+        ++sent;
+    };
+    CatalogBeacon beacon(
+        link, transfer, gate, clock, link.dialogs(), folder, [&] { return MonitorHold(&monitor); },
+        host);
+    beacon.setInterval(options.interval >= 0 ? options.interval : folderInterval(folder));
+    beacon.setMode(options.mode == "m1"     ? BeaconMode::Martin1
+                   : options.mode == "none" ? BeaconMode::None
+                                            : BeaconMode::Robot36);
+    beacon.start();
+
+    std::int64_t nextTick = clock.nowMs() + 1000;
+    int status = 0;
+    while (!stopRequested) {
+        QCoreApplication::processEvents();
+        if (reception.at && clock.nowMs() >= *reception.at) {
+            reception.at.reset();
+            monitor.endReception(); // no fetch: the beacon only waits for the reception's end
+        }
+        if (clock.nowMs() >= nextTick) {
+            nextTick += 1000;
+            beacon.tick();
+        }
+        if (beacon.ended()) {
+            std::fprintf(err, "orbisctl: %s\n", qPrintable(linktext::kBeaconPageEmpty));
+            status = 1;
+            break;
+        }
+        if ((options.count > 0 && sent >= options.count) || (sent > 0 && beacon.countdown() == 0))
+            break;
+        clock.sleep(kPollMs);
+    }
+    gate.shut();
+    monitor.stop();
+    return status;
+}
+
+} // namespace winorbis
