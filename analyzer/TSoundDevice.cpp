@@ -55,9 +55,8 @@ void TSoundDevice::Prepare(std::uint8_t* buffer) {
     queued_ = true;
 }
 
-void TSoundDevice::Start() {
-    if (open_ && prepared_)
-        report(input_.start());
+bool TSoundDevice::Start() {
+    return open_ && prepared_ && report(input_.start());
 }
 
 bool TSoundDevice::AddBuffer() {

@@ -40,8 +40,8 @@ public:
     // until Close. Does nothing unless the device is open; a buffer still prepared is released
     // first.
     void Prepare(std::uint8_t* buffer);
-    // Starts recording if the device is open and a buffer prepared.
-    void Start();
+    // Starts recording if the device is open and a buffer prepared; true when it records.
+    bool Start();
     // Queues the prepared buffer again after it was done; false when the device is closed or
     // holds no prepared buffer.
     bool AddBuffer();
