@@ -55,6 +55,10 @@ inline const QString noBuffer = QStringLiteral("No recording buffer was given.")
 
 // The display's context menu: the recording devices to choose from.
 inline const QString defaultDevice = QStringLiteral("Default recording device");
+inline QString displayHint(const QString& device) {
+    return QStringLiteral("Recording from: %1\nRight-click to choose the recording device.")
+        .arg(device);
+}
 inline QString absentDevice(const QString& id) {
     return QStringLiteral("%1 (not present)").arg(id);
 }

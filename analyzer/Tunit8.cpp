@@ -116,6 +116,19 @@ void Tunit8::FormShow() {
     device_.Open(this, 1, 1, 8000);
     device_.Prepare(captureBuffer_.data());
     device_.Start();
+    showDeviceHint();
+}
+
+void Tunit8::showDeviceHint() {
+    const QString chosen = input_->chosen();
+    const QList<RecordingDevice> devices = input_->devices();
+    QString name =
+        devices.isEmpty() ? analyzertexts::noRecordingDevice : analyzertexts::defaultDevice;
+    for (const RecordingDevice& device : devices) {
+        if (!chosen.isEmpty() && device.id == chosen)
+            name = device.name;
+    }
+    ui_->PaintBox1->setToolTip(analyzertexts::displayHint(name));
 }
 
 void Tunit8::FormCloseQuery() {
@@ -187,6 +200,7 @@ QMenu* Tunit8::recordingDeviceMenu() {
 
 void Tunit8::chooseRecordingDevice(const QString& id) {
     input_->choose(id);
+    showDeviceHint();
     if (folder_) {
         const QString reason = StationOptions::store(*folder_, kDeviceOption, id);
         if (!reason.isEmpty())

@@ -70,6 +70,8 @@ private:
     void PaintBox1Paint();
     void WaveInData(int recorded) override;
     void drawPeriod(const AnalyzerPeriod& period);
+    // The display's hint names the recording device and how to choose another.
+    void showDeviceHint();
 
     std::unique_ptr<Ui::Tunit8> ui_;
     Dialogs& dialogs_;

@@ -238,6 +238,7 @@ TEST_F(AnalyzerWindow, TheChosenRecordingDeviceIsUsedAtOnceAndKeptFromRunToRun) 
     EXPECT_TRUE(menu->actions()[0]->isChecked());
     menu->actions().back()->trigger();
     EXPECT_EQ(input->openedDevice, "usb-codec");
+    EXPECT_TRUE(window->displayBox().toolTip().startsWith("Recording from: USB Audio CODEC\n"));
     EXPECT_EQ(input->calls.count("open"), 2);
     EXPECT_TRUE(input->started);
     EXPECT_EQ(StationOptions::load(folder).value("RecordingDevice"), "usb-codec");
