@@ -94,15 +94,16 @@ QString QtAudioInput::start() {
                    ? analyzertexts::deviceCannotOpen(device_.description())
                    : analyzertexts::deviceFailed(device_.description());
     }
-    connect(stream_, &QIODevice::readyRead, this, &QtAudioInput::readAvailable);
+    connect(stream_.data(), &QIODevice::readyRead, this, &QtAudioInput::readAvailable);
     return {};
 }
 
 void QtAudioInput::stop() {
-    if (!stream_)
+    if (!source_)
         return;
     readAvailable();
-    disconnect(stream_, nullptr, this, nullptr);
+    if (stream_)
+        disconnect(stream_.data(), nullptr, this, nullptr);
     stream_ = nullptr;
     source_->stop();
 }
@@ -128,12 +129,16 @@ void QtAudioInput::readAvailable() {
                       std::size_t(bytes.size())));
 }
 
-void QtAudioInput::stateChanged() {
-    // A device that fails while recording (unplugged, taken by the sound server) only stops the
-    // display; the operator learns why from standard error.
-    if (source_ && source_->error() != QAudio::NoError && source_->error() != QAudio::UnderrunError)
-        std::fprintf(stderr, "winorbis: %s\n",
-                     qPrintable(analyzertexts::deviceFailed(device_.description())));
+void QtAudioInput::stateChanged(QAudio::State state) {
+    // A device that fails while recording (unplugged, the sound server gone) only stops the
+    // display; the operator learns why from standard error. Its stream is not read any more.
+    if (!source_ || source_->error() == QAudio::NoError ||
+        source_->error() == QAudio::UnderrunError)
+        return;
+    std::fprintf(stderr, "winorbis: %s\n",
+                 qPrintable(analyzertexts::deviceFailed(device_.description())));
+    if (state == QAudio::StoppedState)
+        stream_ = nullptr;
 }
 
 } // namespace winorbis

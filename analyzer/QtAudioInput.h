@@ -3,9 +3,11 @@
 
 #include "AudioInput.h"
 
+#include <QAudio>
 #include <QAudioDevice>
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -41,12 +43,14 @@ private:
     // names none, the first one); a null device when there is none.
     QAudioDevice device() const;
     void readAvailable();
-    void stateChanged();
+    void stateChanged(QAudio::State state);
 
     QString chosen_;
     QAudioDevice device_;
     std::unique_ptr<QAudioSource> source_;
-    QIODevice* stream_ = nullptr;
+    // The source's stream while it records; the source deletes it when it fails (the sound
+    // server gone), which clears this pointer.
+    QPointer<QIODevice> stream_;
     DataHandler onData_;
     bool fromSigned16_ = false;
     QByteArray carry_;
