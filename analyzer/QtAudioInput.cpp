@@ -3,12 +3,12 @@
 
 #include "AnalyzerTexts.h"
 
+#include "platform/ConsoleDialogs.h"
+
 #include <QAudioFormat>
 #include <QAudioSource>
 #include <QMediaDevices>
 #include <QtEndian>
-
-#include <cstdio>
 
 namespace winorbis {
 
@@ -135,8 +135,7 @@ void QtAudioInput::stateChanged(QAudio::State state) {
     if (!source_ || source_->error() == QAudio::NoError ||
         source_->error() == QAudio::UnderrunError)
         return;
-    std::fprintf(stderr, "winorbis: %s\n",
-                 qPrintable(analyzertexts::deviceFailed(device_.description())));
+    ConsoleNotes::write(analyzertexts::deviceFailed(device_.description()));
     if (state == QAudio::StoppedState)
         stream_ = nullptr;
 }
