@@ -101,7 +101,7 @@ TEST_F(TuneCommand, EndsWithStatusOneWithoutDeviceOrWhenItFallsSilent) {
 
     input.withoutDevices();
     EXPECT_EQ(run({}), 1);
-    EXPECT_TRUE(err.text().endsWith("No recording device is present.\n"));
+    EXPECT_TRUE(err.text().endsWith("orbisctl: No recording device is present.\n"));
     EXPECT_EQ(run({"--count", "-1"}), 2);
     EXPECT_EQ(run({"--frequency"}), 2);
 }
