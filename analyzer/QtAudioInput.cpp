@@ -87,12 +87,11 @@ QString QtAudioInput::start() {
     if (stream_)
         return {};
     stream_ = source_->start();
-    if (!stream_ || source_->error() != QAudio::NoError) {
+    if (const QAudio::Error error = source_->error(); !stream_ || error != QAudio::NoError) {
         stream_ = nullptr;
         source_->stop();
-        return source_->error() == QAudio::OpenError
-                   ? analyzertexts::deviceCannotOpen(device_.description())
-                   : analyzertexts::deviceFailed(device_.description());
+        return error == QAudio::OpenError ? analyzertexts::deviceCannotOpen(device_.description())
+                                          : analyzertexts::deviceFailed(device_.description());
     }
     connect(stream_.data(), &QIODevice::readyRead, this, &QtAudioInput::readAvailable);
     return {};
