@@ -32,4 +32,39 @@ inline QString badTapCount(int count) {
         .arg(count);
 }
 
+// The reasons the sound system gives for a recording device that cannot be used.
+inline const QString noRecordingDevice = QStringLiteral("No recording device is present.");
+inline QString deviceCannotOpen(const QString& device) {
+    return QStringLiteral("The recording device \"%1\" cannot be opened: it is in use by another "
+                          "program or not accessible.")
+        .arg(device);
+}
+inline QString formatNotSupported(const QString& device, int channels, int bits, int rate) {
+    return QStringLiteral("The recording device \"%1\" cannot record %2 channel(s) of %3 bits at "
+                          "%4 samples per second.")
+        .arg(device)
+        .arg(channels)
+        .arg(bits)
+        .arg(rate);
+}
+inline QString deviceFailed(const QString& device) {
+    return QStringLiteral("The recording device \"%1\" reported an error.").arg(device);
+}
+inline const QString deviceNotOpen = QStringLiteral("The recording device is not open.");
+inline const QString noBuffer = QStringLiteral("No recording buffer was given.");
+
+// The display's context menu: the recording devices to choose from.
+inline const QString defaultDevice = QStringLiteral("Default recording device");
+inline QString displayHint(const QString& device) {
+    return QStringLiteral("Recording from: %1\nRight-click to choose the recording device.")
+        .arg(device);
+}
+inline QString absentDevice(const QString& id) {
+    return QStringLiteral("%1 (not present)").arg(id);
+}
+inline QString choiceNotKept(const QString& reason) {
+    return QStringLiteral("The recording device chosen cannot be kept for the next start: %1")
+        .arg(reason);
+}
+
 } // namespace winorbis::analyzertexts

@@ -5,6 +5,7 @@
 #include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
+#include "TuningWiring.h"
 #include "analyzer/Tunit8.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "captions/ui/TForm2.h"
@@ -37,7 +38,7 @@ AppWindows::AppWindows(const AppServices& services)
     , mainForm_(make<TMainForm>())
     , form4_(make<TForm4>())
     , form7_(make<TForm7>())
-    , unit8_(make<Tunit8>()) {
+    , unit8_(make<Tunit8>(services.dialogs)) {
     // The main window prints through the preview window made here.
     form1_->pictureWorkspace().exchange().setPreview(form7_.get());
     // Its caption commands open the font and standard-text windows made here.
@@ -45,6 +46,7 @@ AppWindows::AppWindows(const AppServices& services)
     form1_->captions().setLibraryWindow(memoBlk_.get());
     connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
+    connectTuning(*form1_, *unit8_);
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
     // Only the main window's closing ends the program.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Orbisctl.h"
 
+#include "analyzer/QtAudioInput.h"
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
@@ -15,6 +16,7 @@
 #include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
+#include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
 
@@ -135,6 +137,12 @@ QString orbisctlHelp() {
         "  log export TABLE.DB [--out FILE.adi]\n"
         "                  write the log book as ADIF 3.1 (standard output without --out); a\n"
         "                  record without a call sign is left out with a warning\n"
+        "  tune [--list] [--device ID] [--count N] [--bins]\n"
+        "                  the tuning display on the sound card: the same lines as analyze,\n"
+        "                  one per display update (about twice a second) until N updates or\n"
+        "                  Ctrl+C; the device given, else the one chosen in the analyzer window\n"
+        "                  (station.conf), else the default; --list prints \"ID<TAB>NAME\" of\n"
+        "                  each recording device\n"
         "  watch [--save DIR] [--count N] [--no-reconnect]\n"
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
@@ -192,6 +200,11 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return runCaption(request.command.mid(1), folder, err);
     if (verb == "log")
         return runLog(request.command.mid(1), out, err);
+    // Nor does the tuning display on the sound card.
+    if (verb == "tune") {
+        QtAudioInput input;
+        return runTune(request.command.mid(1), folder, input, out, err);
+    }
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;
