@@ -11,9 +11,6 @@ packages=(
     fonts-dejavu-core
     clang libclang-rt-14-dev locales
     libbenchmark-dev
-    # A sound server of its own for the recording device tests (started privately, never used
-    # for the machine's sound).
-    pulseaudio
 )
 
 missing=()
