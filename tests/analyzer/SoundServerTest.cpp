@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording device on a real sound server: a private PulseAudio daemon whose only recording
 // device is a pipe fed with a generated tone in real time, recorded through Qt Multimedia by the
-// analyzer window and by orbisctl tune. Skipped where no pulseaudio program is installed (the build machines have none, so that every
-// other test finds no recording device there).
+// analyzer window and by orbisctl tune. Skipped where no pulseaudio program is installed (the build
+// machines have none, so that every other test finds no recording device there).
 #include "analyzer/AnalyzerTexts.h"
 #include "analyzer/QtAudioInput.h"
 #include "analyzer/TuningDisplay.h"
