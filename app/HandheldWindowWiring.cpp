@@ -19,6 +19,8 @@ void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
         return;
     }
     const MonitorHold hold = main.reception().hold();
+    // The beacons wait while the handheld has the port.
+    const CommandGate::Operation operation(main.gate());
     window.execOn(main.link().port(), main.link().dialogs(), hold, &clock);
 }
 
