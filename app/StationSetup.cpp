@@ -61,12 +61,12 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     catalog_.startTimer();
     setup_.showPort(main.settings().portNumber, main.settings().model);
     connectSetup();
-    // "Setup" and "Info" in the main window's right-hand column, below "Tune".
+    // "Setup" and "Info" in the row of the main window's general buttons, after "Tune".
     connect(rowButton(main, QStringLiteral("FlyingButton16"), QStringLiteral("Setup"),
-                      QRect(955, 398, 57, 23)),
+                      QRect(662, 372, 57, 23)),
             &TFlyingButton::OnClick, this, &StationSetup::SetupClick);
     connect(rowButton(main, QStringLiteral("FlyingButton15"), QStringLiteral("Info"),
-                      QRect(955, 426, 44, 23)),
+                      QRect(724, 372, 44, 23)),
             &TFlyingButton::OnClick, this, &StationSetup::InfoClick);
 }
 

@@ -10,9 +10,9 @@ namespace winorbis {
 
 namespace {
 
-// "Tune": 57 x 23, silver, "System" at 13 pixels; in the right-hand column below the memory
-// buttons, where the row of the window's general buttons (Exit, Help, Info, Setup) can join it.
-constexpr QRect kTuneGeometry(955, 370, 57, 23);
+// "Tune": 57 x 23, silver, "System" at 13 pixels; first of the row of the window's general
+// buttons below the RX window ("Setup" and "Info" follow it).
+constexpr QRect kTuneGeometry(600, 372, 57, 23);
 const QString kTuneText = QStringLiteral("Tune");
 const QString kTuneHint = QStringLiteral("Spectrum Analyzer");
 
