@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace winorbis {
 
 CommandLine CommandLine::parse(const QStringList& arguments) {
@@ -49,12 +52,26 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     return line;
 }
 
+QString CommandLine::defaultFolder(const QString& current, const QString& home,
+                                   const QString& dataHome) {
+    const QDir here(current);
+    // Name filters match whatever the letter case.
+    const bool hasSettings = !here.entryList({QStringLiteral("COM.DAT")}, QDir::Files).isEmpty();
+    const bool writable = QFileInfo(current).isDir() && QFileInfo(current).isWritable();
+    const bool isHome = QDir(current).canonicalPath() == QDir(home).canonicalPath();
+    if (hasSettings || (writable && !isHome))
+        return current;
+    return dataHome + QStringLiteral("/WinOrbis");
+}
+
 QString CommandLine::helpText() {
     return QStringLiteral(
         "Usage: winorbis [OPTION]...\n"
         "Control panel and picture store of the Orbis 70p SSTV scan converter.\n"
         "\n"
-        "  --folder DIR   use DIR as the program folder (default: the current directory);\n"
+        "  --folder DIR   use DIR as the program folder (default: the current directory, or\n"
+        "                 ~/.local/share/WinOrbis when that is the home folder or cannot be\n"
+        "                 written and holds no COM.DAT);\n"
         "                 it holds COM.DAT and the picture folders\n"
         "  --port DEVICE  open DEVICE as the converter's port for this run, instead of the\n"
         "                 COM port of the settings (mapped to devices in ports.conf)\n"

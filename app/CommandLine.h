@@ -20,6 +20,12 @@ struct CommandLine {
     // arguments without the program name.
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();
+
+    // The program folder of a start without --folder: the current directory, unless it holds no
+    // settings file and is the home folder itself or cannot be written (a start from the
+    // desktop's menu), then the user's data folder (dataHome + "/WinOrbis").
+    static QString defaultFolder(const QString& current, const QString& home,
+                                 const QString& dataHome);
 };
 
 } // namespace winorbis

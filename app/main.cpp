@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -56,17 +57,29 @@ int main(int argc, char** argv) {
                      qPrintable(CommandLine::helpText()));
         return 2;
     }
-    if (!line.folder.isEmpty()) {
+    QString folder = line.folder;
+    if (folder.isEmpty()) {
+        // Started from the desktop's menu (in the home folder, or somewhere not writable): the
+        // user's data folder, said on standard error.
+        folder = CommandLine::defaultFolder(
+            QDir::currentPath(), QDir::homePath(),
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        if (folder == QDir::currentPath())
+            folder.clear();
+        else
+            std::fprintf(stderr, "winorbis: the program folder is %s\n", qPrintable(folder));
+    }
+    if (!folder.isEmpty()) {
         // A folder that does not exist yet is made, as the picture folders are: a new station.
-        if (!QFileInfo::exists(line.folder)) {
-            if (QDir().mkpath(line.folder))
+        if (!QFileInfo::exists(folder)) {
+            if (QDir().mkpath(folder))
                 std::fprintf(stderr, "winorbis: created the program folder %s\n",
-                             qPrintable(line.folder));
+                             qPrintable(folder));
         }
         // The program folder is the current directory, so that relative names (the manual)
         // resolve there as well.
-        if (!QFileInfo(line.folder).isDir() || !QDir::setCurrent(line.folder)) {
-            std::fprintf(stderr, "winorbis: %s is not a folder\n", qPrintable(line.folder));
+        if (!QFileInfo(folder).isDir() || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "winorbis: %s is not a folder\n", qPrintable(folder));
             return 2;
         }
     }

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace winorbis;
@@ -36,4 +42,29 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(CommandLine::parse({"--port", "/dev/ttyUSB0"}).port, "/dev/ttyUSB0");
     EXPECT_EQ(CommandLine::parse({"--port=/dev/ttyUSB1"}).port, "/dev/ttyUSB1");
     EXPECT_TRUE(CommandLine::helpText().contains("--folder DIR"));
+}
+
+TEST(CommandLine, AStartFromTheDesktopMenuUsesTheUsersDataFolder) {
+    QTemporaryDir home;
+    QTemporaryDir data;
+    const QString station = home.path() + "/station";
+    ASSERT_TRUE(QDir().mkpath(station));
+    // A writable folder of its own stays the program folder.
+    EXPECT_EQ(CommandLine::defaultFolder(station, home.path(), data.path()), station);
+    // The home folder itself does not, unless it holds the settings already.
+    EXPECT_EQ(CommandLine::defaultFolder(home.path(), home.path(), data.path()),
+              data.path() + "/WinOrbis");
+    QFile settings(home.path() + "/com.dat");
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.close();
+    EXPECT_EQ(CommandLine::defaultFolder(home.path(), home.path(), data.path()), home.path());
+    // A folder nobody may write into (root may: then it stays).
+    QFile::setPermissions(station, QFile::ReadOwner | QFile::ExeOwner);
+    const QString chosen = CommandLine::defaultFolder(station, home.path(), data.path());
+    QFile::setPermissions(station, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(chosen, data.path() + "/WinOrbis");
+    }
+    EXPECT_EQ(CommandLine::defaultFolder("/nonexistent/folder", home.path(), data.path()),
+              data.path() + "/WinOrbis");
 }
