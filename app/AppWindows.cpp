@@ -2,6 +2,7 @@
 #include "AppWindows.h"
 
 #include "HandheldWindowWiring.h"
+#include "HelpCommands.h"
 #include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
@@ -47,6 +48,8 @@ AppWindows::AppWindows(const AppServices& services)
     connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
     connectTuning(*form1_, *unit8_);
+    // "Exit", "Help" and the menu "&Help" live as long as the main window.
+    new HelpCommands(*form1_, services.dialogs, form1_.get());
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
     // Only the main window's closing ends the program.

@@ -26,4 +26,22 @@ inline const std::pair<QString, QString> kMouseMoveTexts[] = {
      QStringLiteral("The Picture is download automatical from Orbis 70")},
 };
 
+// "Help" and the menu "&Help".
+inline const QString kHelpMenu = QStringLiteral("&Help");
+inline const QString kHelpItem = QStringLiteral("&Assistance Topics");
+inline const QString kMailItem = QStringLiteral("&Mail to the WinOrbis developers...");
+inline const QString kMailHint = QStringLiteral("Mailto:");
+inline const QString kMailAddress =
+    QStringLiteral("mailto:winorbis@example.org?subject=WinOrbis%2070p");
+inline const QString kHelpQuestion =
+    QStringLiteral("Please read the WinOrbis 70.pdf File. Install the Adobe Acrobat Reader, which "
+                   "is on the WinOrbis 70 - CD.");
+inline const QString kManualName = QStringLiteral("\\winorbis70.pdf");
+inline QString manualMissing(const QString& path) {
+    return QStringLiteral("The manual %1 is missing.").arg(path);
+}
+inline QString noViewer(const QString& target) {
+    return QStringLiteral("No program on this computer could open %1.").arg(target);
+}
+
 } // namespace winorbis::mainwindowtext

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StationSetup.h"
 
+#include "CommandRow.h"
 #include "TForm1.h"
 #include "TForm6.h"
 #include "captions/ui/CaptionWorkspace.h"
@@ -17,21 +18,6 @@ namespace {
 
 const QString kNextStart =
     QStringLiteral("The new port is used from the next start of the program.");
-
-TFlyingButton* rowButton(TForm1& main, const QString& name, const QString& text, QRect at) {
-    auto* button = new TFlyingButton(main.centralWidget());
-    button->setObjectName(name);
-    button->setGeometry(at);
-    button->setButtontype(TFlyingButton::btRahmen);
-    button->setFaceColor(colours::clSilver);
-    QFont font(QStringLiteral("System"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    button->setFont(font);
-    button->setText(text);
-    button->show();
-    return button;
-}
 
 } // namespace
 
@@ -61,13 +47,11 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     catalog_.startTimer();
     setup_.showPort(main.settings().portNumber, main.settings().model);
     connectSetup();
-    // "Setup" and "Info" in the row of the main window's general buttons, after "Tune".
-    connect(rowButton(main, QStringLiteral("FlyingButton16"), QStringLiteral("Setup"),
-                      QRect(662, 372, 57, 23)),
-            &TFlyingButton::OnClick, this, &StationSetup::SetupClick);
-    connect(rowButton(main, QStringLiteral("FlyingButton15"), QStringLiteral("Info"),
-                      QRect(724, 372, 44, 23)),
-            &TFlyingButton::OnClick, this, &StationSetup::InfoClick);
+    // "Setup" and "Info" in the row of the main window's general buttons.
+    connect(commandRowButton(main, QStringLiteral("FlyingButton16")), &TFlyingButton::OnClick, this,
+            &StationSetup::SetupClick);
+    connect(commandRowButton(main, QStringLiteral("FlyingButton15")), &TFlyingButton::OnClick, this,
+            &StationSetup::InfoClick);
 }
 
 StationSetup::~StationSetup() = default;
