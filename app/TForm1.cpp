@@ -58,9 +58,9 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormCreate() {
-    // 1. The caption-placement state starts cleared (the caption placement is added here), and
-    //    so does the reserved settings value; reading the settings below gives it the file's
-    //    value, which is written back unchanged.
+    // 1. The caption placement starts cleared (no caption armed, no picture in picture), and so
+    //    does the reserved settings value; reading the settings below gives it the file's value,
+    //    which is written back unchanged.
     settings_.reserved = 0;
 
     // 2. The program folder was taken when the window was made (the current directory, or the
