@@ -12,6 +12,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -200,4 +201,14 @@ TEST_F(CommandMap, TheCommandRowHoldsItsButtonsAndTheirCommands) {
     emit form().findChild<TFlyingButton*>("FlyingButton13")->OnClick();
     EXPECT_TRUE(dialogs.sawText("WinOrbis 70p close?"));
     EXPECT_TRUE(QFileInfo::exists(dir.path() + "/start.bmp"));
+}
+
+TEST_F(CommandMap, TheControlsNeverShownExistHidden) {
+    for (const char* name : {"RX", "GroupBox1", "RadioGroup1", "SpeedButton9", "SpeedButton10",
+                             "BitBtn3"}) {
+        auto* control = form().findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(control) << name;
+        EXPECT_FALSE(control->isVisibleTo(&form())) << name;
+    }
+    EXPECT_EQ(form().findChild<QAbstractButton*>("RX")->text(), "RX");
 }
