@@ -38,16 +38,10 @@ TFlyingButton* commandRowButton(TForm1& main, const QString& objectName) {
     int left = kLeft;
     for (const RowButton& b : kRow) {
         if (objectName == QLatin1String(b.name)) {
-            auto* button = new TFlyingButton(main.centralWidget());
-            button->setObjectName(objectName);
-            button->setGeometry(left, kTop, b.width, kHeight);
-            button->setButtontype(TFlyingButton::btRahmen);
-            button->setFaceColor(colours::clSilver);
-            QFont font(QStringLiteral("System"));
-            font.setPixelSize(13);
-            font.setBold(true);
-            button->setFont(font);
-            button->setText(QString::fromLatin1(b.text));
+            auto* button =
+                TFlyingButton::make(main.centralWidget(), objectName, QString::fromLatin1(b.text),
+                                    QRect(left, kTop, b.width, kHeight), colours::clSilver,
+                                    TFlyingButton::systemFont(13, true));
             if (*b.hint)
                 button->setToolTip(QString::fromLatin1(b.hint));
             button->show();

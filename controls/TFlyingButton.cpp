@@ -10,6 +10,25 @@
 
 namespace winorbis {
 
+TFlyingButton* TFlyingButton::make(QWidget* parent, const QString& objectName, const QString& text,
+                                   const QRect& geometry, TColor face, const QFont& font) {
+    auto* button = new TFlyingButton(parent);
+    button->setObjectName(objectName);
+    button->setGeometry(geometry);
+    button->setButtontype(btRahmen);
+    button->setFaceColor(face);
+    button->setFont(font);
+    button->setText(text);
+    return button;
+}
+
+QFont TFlyingButton::systemFont(int pixels, bool bold) {
+    QFont font(QStringLiteral("System"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
 TFlyingButton::TFlyingButton(QWidget* parent)
     : QWidget(parent) {
     RegisterColourProperty();

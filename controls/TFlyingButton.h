@@ -40,6 +40,11 @@ public:
 
     // A new button: 75 x 33, FaceColor 255 (clRed), stUp, empty caption, btRahmen.
     explicit TFlyingButton(QWidget* parent = nullptr);
+    // A framed button as the windows lay them out: its name, caption, place, face and font.
+    static TFlyingButton* make(QWidget* parent, const QString& objectName, const QString& text,
+                               const QRect& geometry, TColor face, const QFont& font);
+    // The "System" face at a pixel height, bold or not, as most of the windows' buttons use it.
+    static QFont systemFont(int pixels, bool bold);
 
     TButtonType Buttontype() const { return buttonType_; }
     int TextLeft() const { return textLeft_; }

@@ -53,15 +53,16 @@ private:
     static inline std::FILE* stream_ = stderr;
 };
 
-// Dialogs for command-line tools: every message goes to standard error as it stands, questions
-// are answered "No", dialogs are cancelled.
+// Dialogs for command-line tools: every message goes to standard error as it stands (after the
+// prefix, "orbisctl: "), questions are answered "No", dialogs are cancelled.
 class ConsoleDialogs final : public Dialogs {
 public:
-    explicit ConsoleDialogs(std::FILE* out = stderr)
-        : out_(out) {}
+    explicit ConsoleDialogs(std::FILE* out = stderr, QString prefix = {})
+        : out_(out)
+        , prefix_(std::move(prefix)) {}
 
     void message(const QString& text, Kind) override {
-        std::fprintf(out_, "%s\n", qPrintable(text));
+        std::fprintf(out_, "%s%s\n", qPrintable(prefix_), qPrintable(text));
         std::fflush(out_);
         ++messages_;
     }
@@ -87,6 +88,7 @@ public:
 
 private:
     std::FILE* out_;
+    QString prefix_;
     int messages_ = 0;
 };
 

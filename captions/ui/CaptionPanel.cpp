@@ -43,18 +43,6 @@ QLabel* label(QWidget& parent, const QString& text, QPoint at, bool yellow) {
     return l;
 }
 
-TFlyingButton* flyingButton(QWidget& parent, const QString& name, const QString& text,
-                            const QRect& geometry, TColor face, const QFont& font) {
-    auto* button = new TFlyingButton(&parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setButtontype(TFlyingButton::btRahmen);
-    button->setFaceColor(face);
-    button->setFont(font);
-    button->setText(text);
-    return button;
-}
-
 QSpinBox* spinEdit(QWidget& parent, const QString& name, QPoint at, int min, int max) {
     auto* spin = new QSpinBox(&parent);
     spin->setObjectName(name);
@@ -85,11 +73,12 @@ CaptionPanel::CaptionPanel(QWidget& mainArea, QWidget& picturePanel) {
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);
     arial.setBold(true);
-    font = flyingButton(*fontPanel, QStringLiteral("FlyingButton19"), QStringLiteral("Font"),
-                        QRect(209, 7, 66, 23), colours::clSilver, arial);
+    font = TFlyingButton::make(fontPanel, QStringLiteral("FlyingButton19"), QStringLiteral("Font"),
+                               QRect(209, 7, 66, 23), colours::clSilver, arial);
     font->setToolTip(kFontHint);
-    colour = flyingButton(*fontPanel, QStringLiteral("FlyingButton20"), QStringLiteral("Color"),
-                          QRect(209, 35, 66, 22), colours::clSilver, arial);
+    colour =
+        TFlyingButton::make(fontPanel, QStringLiteral("FlyingButton20"), QStringLiteral("Color"),
+                            QRect(209, 35, 66, 22), colours::clSilver, arial);
     colour->setToolTip(kColorHint);
 
     example = new QLabel(&mainArea);
@@ -116,18 +105,15 @@ CaptionPanel::CaptionPanel(QWidget& mainArea, QWidget& picturePanel) {
         button->setAcceptDrops(true);
         standardTexts[std::size_t(i)] = button;
     }
-    QFont system(QStringLiteral("System"));
-    system.setPixelSize(13);
-    system.setBold(true);
-    library =
-        flyingButton(*textPanel, QStringLiteral("FlyingButton21"), QStringLiteral("Standard Text"),
-                     QRect(485, 19, 101, 24), colours::clLime, system);
+    const QFont system = TFlyingButton::systemFont(13, true);
+    library = TFlyingButton::make(textPanel, QStringLiteral("FlyingButton21"),
+                                  QStringLiteral("Standard Text"), QRect(485, 19, 101, 24),
+                                  colours::clLime, system);
 
-    QFont small(QStringLiteral("System"));
-    small.setPixelSize(11);
-    callsignPicture =
-        flyingButton(picturePanel, QStringLiteral("FlyingButton17"), QStringLiteral("Callsign"),
-                     QRect(336, 297, 73, 23), colours::clYellow, small);
+    const QFont small = TFlyingButton::systemFont(11, false);
+    callsignPicture = TFlyingButton::make(&picturePanel, QStringLiteral("FlyingButton17"),
+                                          QStringLiteral("Callsign"), QRect(336, 297, 73, 23),
+                                          colours::clYellow, small);
     hiddenCallsign = new QPushButton(QStringLiteral("Rufzeichen"), &picturePanel);
     hiddenCallsign->setObjectName(QStringLiteral("SpeedButton9"));
     hiddenCallsign->hide();

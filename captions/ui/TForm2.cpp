@@ -18,16 +18,8 @@ namespace winorbis {
 namespace {
 
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QPoint at) {
-    auto* b = new TFlyingButton(parent);
-    b->setObjectName(name);
-    b->setGeometry(QRect(at, QSize(71, 25)));
-    b->setButtontype(TFlyingButton::btRahmen);
-    b->setFaceColor(colours::clSilver);
-    QFont font(QStringLiteral("System"));
-    font.setPixelSize(17);
-    b->setFont(font);
-    b->setText(text);
-    return b;
+    return TFlyingButton::make(parent, name, text, QRect(at, QSize(71, 25)), colours::clSilver,
+                               TFlyingButton::systemFont(17, false));
 }
 
 } // namespace

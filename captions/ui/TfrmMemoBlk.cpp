@@ -21,14 +21,7 @@ using namespace captiontext;
 namespace {
 
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QRect at) {
-    auto* b = new TFlyingButton(parent);
-    b->setObjectName(name);
-    b->setGeometry(at);
-    b->setButtontype(TFlyingButton::btRahmen);
-    b->setFaceColor(colours::clSilver);
-    b->setFont(parent->font());
-    b->setText(text);
-    return b;
+    return TFlyingButton::make(parent, name, text, at, colours::clSilver, parent->font());
 }
 
 QLabel* redLabel(QWidget* parent, const QString& text, QPoint at) {

@@ -22,17 +22,8 @@ namespace winorbis {
 namespace {
 
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QRect at) {
-    auto* b = new TFlyingButton(parent);
-    b->setObjectName(name);
-    b->setGeometry(at);
-    b->setButtontype(TFlyingButton::btRahmen);
-    b->setFaceColor(colours::clSilver);
-    QFont font(QStringLiteral("System"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    b->setFont(font);
-    b->setText(text);
-    return b;
+    return TFlyingButton::make(parent, name, text, at, colours::clSilver,
+                               TFlyingButton::systemFont(13, true));
 }
 
 QGroupBox* group(QWidget* parent, const QString& title, QRect at) {

@@ -5,7 +5,7 @@
 #include "analyzer/SpectrumAnalysis.h"
 #include "analyzer/TSoundDevice.h"
 #include "analyzer/TuningDisplay.h"
-#include "platform/Dialogs.h"
+#include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "settings/StationOptions.h"
@@ -26,36 +26,6 @@ int refuse(std::FILE* err, const QString& why) {
     std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
     return 2;
 }
-
-// The recording device's boxes as the tool's notes on standard error.
-class ToolDialogs final : public Dialogs {
-public:
-    explicit ToolDialogs(std::FILE* err)
-        : err_(err) {}
-    void message(const QString& text, Kind) override {
-        std::fprintf(err_, "orbisctl: %s\n", qPrintable(text));
-        std::fflush(err_);
-    }
-    bool askYesNo(const QString& text, Kind kind) override {
-        message(text, kind);
-        return false;
-    }
-    bool askOkCancel(const QString& text) override {
-        message(text, Kind::Warning);
-        return false;
-    }
-    std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
-    std::optional<TColor> chooseColour(TColor) override { return std::nullopt; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void beep(unsigned) override {}
-    bool shellOpen(const QString&) override { return false; }
-
-private:
-    std::FILE* err_;
-};
 
 // Takes the recorded buffers as the analyzer window does: copy, queue again, analyse. Once
 // finished it queues nothing more, so that samples the sound system still holds are not analysed.
@@ -155,7 +125,7 @@ int runTune(const QStringList& arguments, const ProgramFolder& folder, AudioInpu
         loop.quit();
     });
 
-    ToolDialogs dialogs(err);
+    ConsoleDialogs dialogs(err, QStringLiteral("orbisctl: "));
     input.choose(device);
     TSoundDevice sound(input, dialogs);
     Listener window(sound, analysis, [&silence] { silence.start(); });
