@@ -99,6 +99,7 @@ public:
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
     void SaveEndPicClick();
+    void removeFrames() override;
     // Ends the program in order without asking (SIGTERM, SIGINT): a running converter command
     // stops at its next step without sending anything more (a fetch keeps what it has received),
     // then the monitor ends, the TX picture and the settings are written and the event loops end.
@@ -111,6 +112,8 @@ signals:
     // A write of the program's end (the TX picture, the settings) failed; also emitted during the
     // destruction.
     void endWriteFailed();
+    void txCatalogStored(int position);
+    void rxCatalogStored(int position, const QImage& picture);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,7 +133,6 @@ private:
     void stopMonitor();
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
     void storeReceivedPicture();
-    void removeFrames() override;
     void transmitClick(ModeId mode);
     void connectCommands();
     void connectPictures();

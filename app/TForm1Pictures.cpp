@@ -98,8 +98,8 @@ void TForm1::PaintBox1Click() {
 
 void TForm1::BildspeichernTxClick() {
     removeFrames();
-    pictureFiles_.storeInTxCatalog();
-    // The catalog window shows the picture in its TX catalog position here.
+    if (const auto entry = pictureFiles_.storeInTxCatalog())
+        emit txCatalogStored(entry->position);
 }
 
 void TForm1::BildspeichernunterTxClick() {
@@ -108,9 +108,10 @@ void TForm1::BildspeichernunterTxClick() {
 
 void TForm1::BildspeichernRxClick() {
     removeFrames();
-    if (pictureFiles_.storeInRxCatalog())
+    if (const auto entry = pictureFiles_.storeInRxCatalog()) {
         miniSlots().showNames(); // the first twelve positions name their slot
-    // The catalog window shows the picture and its name in the RX catalog here.
+        emit rxCatalogStored(entry->position, entry->picture);
+    }
 }
 
 void TForm1::BildspeichernunterRxClick() {

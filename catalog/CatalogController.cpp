@@ -87,7 +87,7 @@ void CatalogController::FormCreate() {
     QStringList failed;
     // 1. and 2. The TX and RX catalogs; positions without a file stay empty.
     const auto fill = [&](const CatalogPosition& position) {
-        CatalogStore::Picture picture = store_.read(position);
+        CatalogStore::Picture picture = store_.read(position, CatalogStore::kShownSize);
         if (!picture.failedFile.isEmpty()) {
             failed << picture.failedFile;
             picture.image = store_.placeholder();
@@ -151,7 +151,8 @@ void CatalogController::reportUnreadable(const QStringList& failed) {
 void CatalogController::txPictureStored(int n) {
     if (n < 1 || n > kTxPositions)
         return;
-    const CatalogStore::Picture picture = store_.read(CatalogPosition::tx(n));
+    const CatalogStore::Picture picture =
+        store_.read(CatalogPosition::tx(n), CatalogStore::kShownSize);
     view_.showPicture(CatalogPosition::tx(n), picture.image);
 }
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace winorbis {
 
@@ -67,14 +68,22 @@ QString CatalogStore::shownFile(const CatalogPosition& position) const {
     return {};
 }
 
-CatalogStore::Picture CatalogStore::read(const CatalogPosition& position) const {
+CatalogStore::Picture CatalogStore::read(const CatalogPosition& position, QSize size) const {
     Picture result;
     const QString file = shownFile(position);
     if (file.isEmpty())
         return result;
     result.present = true;
-    QString error;
-    result.image = BmpFiles::read(file, &error);
+    if (size.isValid()) {
+        QImageReader reader(file);
+        if (reader.size().isValid() && reader.size().width() > size.width() &&
+            reader.size().height() > size.height())
+            reader.setScaledSize(size);
+        result.image = reader.read();
+    } else {
+        QString error;
+        result.image = BmpFiles::read(file, &error);
+    }
     if (result.image.isNull())
         result.failedFile = QDir::toNativeSeparators(file);
     return result;
@@ -83,7 +92,7 @@ CatalogStore::Picture CatalogStore::read(const CatalogPosition& position) const 
 CatalogStore::Page CatalogStore::readPage(int page) const {
     Page result;
     for (int k = 0; k < kPositionsPerPage; ++k) {
-        Picture picture = read(CatalogPosition::general(page, k));
+        Picture picture = read(CatalogPosition::general(page, k), kShownSize);
         if (!picture.failedFile.isEmpty())
             result.failed << picture.failedFile;
         result.pictures[std::size_t(k)] =
