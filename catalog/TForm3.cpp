@@ -10,6 +10,8 @@
 #include "platform/Dialogs.h"
 #include "settings/Settings.h"
 
+#include <QApplication>
+
 namespace winorbis {
 
 namespace {
@@ -35,6 +37,13 @@ TForm3::TForm3(QWidget* parent)
     palette.setColor(QPalette::Window, TColor(kBackground).toQColor());
     setPalette(palette);
     setAutoFillBackground(true);
+    // The three panels keep the desktop's face colour, on which their coloured titles stand out.
+    for (QFrame* panel : {ui_->Panel1, ui_->Panel2, ui_->Panel3}) {
+        QPalette face = panel->palette();
+        face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+        panel->setPalette(face);
+        panel->setAutoFillBackground(true);
+    }
     connect(ui_->Button19, &QPushButton::clicked, this, &TForm3::Button19Click);
     connect(ui_->Button20, &QPushButton::clicked, this, &TForm3::Button20Click);
 }
