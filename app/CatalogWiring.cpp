@@ -53,12 +53,12 @@ void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
         QObject::connect(item, &QAction::triggered, &catalog, open);
     }
 
-    QObject::connect(&main, &TForm1::txCatalogStored, &catalog,
-                     [&catalog](int n) { catalog.controller()->txPictureStored(n); });
-    QObject::connect(&main, &TForm1::rxCatalogStored, &catalog,
-                     [&catalog](int n, const QImage& picture) {
-                         catalog.controller()->rxPictureStored(n, picture);
-                     });
+    main.pictureFiles().setTxCatalogSink([&catalog](const PictureFiles::TxCatalogEntry& entry) {
+        catalog.controller()->txPictureStored(entry.position);
+    });
+    main.pictureFiles().setRxCatalogSink([&catalog](const PictureFiles::RxCatalogEntry& entry) {
+        catalog.controller()->rxPictureStored(entry.position, entry.picture);
+    });
 }
 
 } // namespace winorbis

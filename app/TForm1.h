@@ -48,6 +48,7 @@ public:
     ReceptionController& reception() { return reception_; }
     PictureWorkspace& pictureWorkspace() { return *workspace_; }
     CommandGate& gate() { return gate_; }
+    PictureFiles& pictureFiles() { return pictureFiles_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
     CaptionWorkspace& captions() { return *captions_; }
     QString statusText() const;
@@ -112,8 +113,6 @@ signals:
     // A write of the program's end (the TX picture, the settings) failed; also emitted during the
     // destruction.
     void endWriteFailed();
-    void txCatalogStored(int position);
-    void rxCatalogStored(int position, const QImage& picture);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -98,8 +98,7 @@ void TForm1::PaintBox1Click() {
 
 void TForm1::BildspeichernTxClick() {
     removeFrames();
-    if (const auto entry = pictureFiles_.storeInTxCatalog())
-        emit txCatalogStored(entry->position);
+    pictureFiles_.storeInTxCatalog();
 }
 
 void TForm1::BildspeichernunterTxClick() {
@@ -108,10 +107,8 @@ void TForm1::BildspeichernunterTxClick() {
 
 void TForm1::BildspeichernRxClick() {
     removeFrames();
-    if (const auto entry = pictureFiles_.storeInRxCatalog()) {
+    if (pictureFiles_.storeInRxCatalog())
         miniSlots().showNames(); // the first twelve positions name their slot
-        emit rxCatalogStored(entry->position, entry->picture);
-    }
 }
 
 void TForm1::BildspeichernunterRxClick() {
