@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppWindows.h"
 
+#include "CatalogWiring.h"
 #include "HandheldWindowWiring.h"
 #include "HelpCommands.h"
 #include "StationSetup.h"
@@ -52,6 +53,7 @@ AppWindows::AppWindows(const AppServices& services)
     new HelpCommands(*form1_, services.dialogs, form1_.get());
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
+    connectCatalog(*form1_, *form3_, services.dialogs); // the catalog window and its commands
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {
         if (window != form1_.get())

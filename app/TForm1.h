@@ -48,6 +48,7 @@ public:
     ReceptionController& reception() { return reception_; }
     PictureWorkspace& pictureWorkspace() { return *workspace_; }
     CommandGate& gate() { return gate_; }
+    PictureFiles& pictureFiles() { return pictureFiles_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
     CaptionWorkspace& captions() { return *captions_; }
     QString statusText() const;
@@ -99,6 +100,7 @@ public:
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
     void SaveEndPicClick();
+    void removeFrames() override;
     // Ends the program in order without asking (SIGTERM, SIGINT): a running converter command
     // stops at its next step without sending anything more (a fetch keeps what it has received),
     // then the monitor ends, the TX picture and the settings are written and the event loops end.
@@ -130,7 +132,6 @@ private:
     void stopMonitor();
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
     void storeReceivedPicture();
-    void removeFrames() override;
     void transmitClick(ModeId mode);
     void connectCommands();
     void connectPictures();

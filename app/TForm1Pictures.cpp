@@ -99,7 +99,6 @@ void TForm1::PaintBox1Click() {
 void TForm1::BildspeichernTxClick() {
     removeFrames();
     pictureFiles_.storeInTxCatalog();
-    // The catalog window shows the picture in its TX catalog position here.
 }
 
 void TForm1::BildspeichernunterTxClick() {
@@ -110,7 +109,6 @@ void TForm1::BildspeichernRxClick() {
     removeFrames();
     if (pictureFiles_.storeInRxCatalog())
         miniSlots().showNames(); // the first twelve positions name their slot
-    // The catalog window shows the picture and its name in the RX catalog here.
 }
 
 void TForm1::BildspeichernunterRxClick() {

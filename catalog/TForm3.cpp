@@ -3,16 +3,133 @@
 
 #include "ui_TForm3.h"
 
+#include "CatalogDrags.h"
+#include "CatalogTexts.h"
+
+#include "platform/Colour.h"
+#include "platform/Dialogs.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+
 namespace winorbis {
+
+namespace {
+
+constexpr std::uint32_t kBackground = 9559788; // red 236, green 222, blue 145
+constexpr int kFirstTxImage = 13;
+constexpr int kFirstGeneralImage = 18;
+constexpr int kFirstRxLabel = 28;
+constexpr int kFirstTxLabel = 40;
+constexpr int kFirstGeneralLabel = 3;
+
+} // namespace
 
 TForm3::TForm3(QWidget* parent)
     : QDialog(parent)
     , ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(size());
-    // The three catalog panels are set up here.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, TColor(kBackground).toQColor());
+    setPalette(palette);
+    setAutoFillBackground(true);
+    // The three panels keep the desktop's face colour, on which their coloured titles stand out.
+    for (QFrame* panel : {ui_->Panel1, ui_->Panel2, ui_->Panel3}) {
+        QPalette face = panel->palette();
+        face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+        panel->setPalette(face);
+        panel->setAutoFillBackground(true);
+    }
+    connect(ui_->Button19, &QPushButton::clicked, this, &TForm3::Button19Click);
+    connect(ui_->Button20, &QPushButton::clicked, this, &TForm3::Button20Click);
 }
 
 TForm3::~TForm3() = default;
+
+void TForm3::attach(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
+                    Settings& settings, CatalogController::Hooks hooks) {
+    dialogs_ = &dialogs;
+    CatalogView& view = *this;
+    controller_ = std::make_unique<CatalogController>(folder, dialogs, pictures, settings, view,
+                                                      std::move(hooks));
+    drags_ = new CatalogDrags(*controller_, this);
+    for (int n = 1; n <= kRxPositions; ++n) {
+        drags_->addPicture(picture(CatalogPosition::rx(n)), CatalogPosition::rx(n));
+    }
+    for (int n = 1; n <= kTxPositions; ++n) {
+        drags_->addPicture(picture(CatalogPosition::tx(n)), CatalogPosition::tx(n));
+        drags_->addNameLabel(nameLabel(CatalogPosition::tx(n)), CatalogPosition::tx(n));
+    }
+    for (int k = 0; k < kPositionsPerPage; ++k) {
+        const CatalogPosition position = CatalogPosition::general(0, k);
+        drags_->addPicture(picture(position), position);
+        drags_->addNameLabel(nameLabel(position), position);
+    }
+    for (int page = 0; page < kPageCount; ++page) {
+        QPushButton* button = pageButton(page);
+        drags_->addPageButton(button, page);
+        connect(button, &QPushButton::clicked, this,
+                [this, page] { controller_->selectPage(page); });
+    }
+    drags_->setTrashCan(ui_->TrashCan);
+    drags_->setTextField(ui_->Edit1);
+    controller_->FormCreate();
+}
+
+void TForm3::Button20Click() {
+    if (dialogs_ != nullptr)
+        dialogs_->message(CatalogTexts::kHelpText, Dialogs::Kind::Information);
+}
+
+CatalogPicture* TForm3::picture(const CatalogPosition& position) const {
+    int image = position.number;
+    if (position.kind == CatalogPosition::Kind::Tx)
+        image += kFirstTxImage - 1;
+    else if (position.kind == CatalogPosition::Kind::General)
+        image += kFirstGeneralImage;
+    return findChild<CatalogPicture*>(QStringLiteral("Image%1").arg(image));
+}
+
+QLabel* TForm3::nameLabel(const CatalogPosition& position) const {
+    int label = position.number + kFirstGeneralLabel;
+    if (position.kind == CatalogPosition::Kind::Rx)
+        label = position.number + kFirstRxLabel - 1;
+    else if (position.kind == CatalogPosition::Kind::Tx)
+        label = position.number + kFirstTxLabel - 1;
+    return findChild<QLabel*>(QStringLiteral("Label%1").arg(label));
+}
+
+QPushButton* TForm3::pageButton(int page) const {
+    return findChild<QPushButton*>(QStringLiteral("Button%1").arg(page + 1));
+}
+
+void TForm3::showPicture(const CatalogPosition& position, const QImage& shown) {
+    if (position.kind == CatalogPosition::Kind::General && position.page != controller_->page())
+        return;
+    if (CatalogPicture* box = picture(position))
+        box->setPicture(shown);
+}
+
+void TForm3::showName(const CatalogPosition& position, const QString& name) {
+    if (position.kind == CatalogPosition::Kind::General && position.page != controller_->page())
+        return;
+    if (QLabel* label = nameLabel(position))
+        label->setText(name);
+}
+
+void TForm3::showPageButton(int page, const QString& caption, bool current) {
+    QPushButton* button = pageButton(page);
+    if (button == nullptr)
+        return;
+    button->setText(caption);
+    QFont font = button->font();
+    font.setItalic(!current);
+    font.setBold(current);
+    button->setFont(font);
+}
 
 } // namespace winorbis

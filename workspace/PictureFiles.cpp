@@ -128,6 +128,8 @@ std::optional<PictureFiles::TxCatalogEntry> PictureFiles::storeInTxCatalog() {
         dialogs_.error(error);
     const int n = entry.position;
     settings_.txCatalogCounter = n >= 1 && n < kTxCatalogSize ? n + 1 : 1;
+    if (txCatalogSink_)
+        txCatalogSink_(entry);
     return entry;
 }
 
@@ -155,6 +157,8 @@ std::optional<PictureFiles::RxCatalogEntry> PictureFiles::storeInRxCatalog(const
     settings_.receiveCounter = n == kRxCatalogSize ? 1 : n + 1;
     if (!BmpFiles::remove(temp, &error))
         dialogs_.error(error);
+    if (rxCatalogSink_)
+        rxCatalogSink_(entry);
     return entry;
 }
 

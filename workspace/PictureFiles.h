@@ -52,6 +52,14 @@ public:
         , settings_(settings) {}
 
     void setStatusSink(StatusSink sink) { status_ = std::move(sink); }
+    // Told of each picture stored in the TX or RX catalog, once its file is written and the
+    // names and counters are up to date (the catalog window shows it at once).
+    void setTxCatalogSink(std::function<void(const TxCatalogEntry&)> sink) {
+        txCatalogSink_ = std::move(sink);
+    }
+    void setRxCatalogSink(std::function<void(const RxCatalogEntry&)> sink) {
+        rxCatalogSink_ = std::move(sink);
+    }
 
     // BildladenTxClick without removing the frames: the status text, and while the link is idle
     // the open dialog in the program folder and the load of the chosen file. True when a picture
@@ -113,6 +121,8 @@ private:
     WorkingPictures& pictures_;
     Settings& settings_;
     StatusSink status_;
+    std::function<void(const TxCatalogEntry&)> txCatalogSink_;
+    std::function<void(const RxCatalogEntry&)> rxCatalogSink_;
     QString lastChosen_;
     QString lastSaved_;
 };

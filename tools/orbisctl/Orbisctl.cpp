@@ -13,6 +13,7 @@
 #include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/Beacon.h"
 #include "tools/orbisctl/Caption.h"
+#include "tools/orbisctl/Catalog.h"
 #include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
@@ -116,6 +117,13 @@ QString orbisctlHelp() {
         "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
         "                  highest column, the sync length or 0, the centre of mass); --bins\n"
         "                  adds the 256 shown bins, --png writes the last display\n"
+        "  catalog [PAGE]  list the catalog of the program folder: RX and TX positions and\n"
+        "                  the page (default: the current one), each with its file and name\n"
+        "  catalog copy FROM TO\n"
+        "                  copy a catalog picture with its name; FROM rxN, txN or P:K (page P,\n"
+        "                  position K), TO txN or P:K\n"
+        "  catalog name txN|P:K|page P TEXT\n"
+        "                  name a TX position, a page position or a page\n"
         "  handheld read   read a VC-H1 handheld on the port: flags and the meaning of each bit,\n"
         "                  call sign, its colour, interval, one line per memory page\n"
         "                  (\"P1 picture held\", \"P2 empty\", \"P5 unusable\")\n"
@@ -205,6 +213,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         QtAudioInput input;
         return runTune(request.command.mid(1), folder, input, out, err);
     }
+    if (verb == "catalog")
+        return runCatalog(folder, request.command.mid(1), out, err);
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;

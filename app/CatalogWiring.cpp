@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CatalogWiring.h"
+
+#include "TForm1.h"
+
+#include "catalog/TForm3.h"
+#include "controls/TFlyingButton.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace winorbis {
+
+namespace {
+
+// KatalogClick: the frames go, the TX window is shown, and the catalog opens modally.
+void KatalogClick(TForm1& main, TForm3& catalog) {
+    main.removeFrames();
+    if (auto* txWindow = main.findChild<QWidget*>(QStringLiteral("PaintBox1")))
+        txWindow->setVisible(true);
+    catalog.exec();
+}
+
+// The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
+// dropped on the TX window does, and the TX picture takes the dragged-picture name.
+bool copyToTx(TForm1& main, const QString& file) {
+    SlotController& miniSlots = main.miniSlots();
+    const qint64 before = main.pictures().tx.cacheKey();
+    main.pictures().currentFile = file;
+    miniSlots.setDragState(DragState::SlotDragging);
+    miniSlots.txDragDrop();
+    return main.pictures().tx.cacheKey() != before;
+}
+
+} // namespace
+
+void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
+    CatalogController::Hooks hooks;
+    hooks.copyToTx = [&main](const QString& file) { return copyToTx(main, file); };
+    hooks.slotNamesChanged = [&main] { main.miniSlots().showNames(); };
+    catalog.attach(main.programFolder(), dialogs, main.pictures(), main.settings(),
+                   std::move(hooks));
+
+    const auto open = [&main, &catalog] { KatalogClick(main, catalog); };
+    if (auto* button = main.findChild<TFlyingButton*>(QStringLiteral("FlyingButton18")))
+        QObject::connect(button, &TFlyingButton::OnClick, &catalog, open);
+    if (auto* special = main.findChild<QMenu*>(QStringLiteral("Special1"))) {
+        auto* item = new QAction(QStringLiteral("&Catalog"), special);
+        item->setObjectName(QStringLiteral("Katalog1"));
+        item->setShortcut(QKeySequence(Qt::Key_F9));
+        const QList<QAction*> items = special->actions();
+        special->insertAction(items.isEmpty() ? nullptr : items.first(), item);
+        QObject::connect(item, &QAction::triggered, &catalog, open);
+    }
+
+    main.pictureFiles().setTxCatalogSink([&catalog](const PictureFiles::TxCatalogEntry& entry) {
+        catalog.controller()->txPictureStored(entry.position);
+    });
+    main.pictureFiles().setRxCatalogSink([&catalog](const PictureFiles::RxCatalogEntry& entry) {
+        catalog.controller()->rxPictureStored(entry.position, entry.picture);
+    });
+}
+
+} // namespace winorbis
