@@ -89,6 +89,7 @@ TEST_F(CommandMap, TheMenusHoldTheirItemsKeysAndSeparators) {
                                                  "Bildspeichernunter2", "-", "Drucken2"}));
     EXPECT_EQ(entries("RepeaterFunction1"), QStringList({"Ein2", "Aus2"}));
     const QStringList special = entries("Special1");
+    EXPECT_EQ(special.value(0), "Katalog1");
     const qsizetype repeater = special.indexOf("RepeaterFunction1");
     ASSERT_GE(repeater, 0);
     EXPECT_EQ(special.value(repeater + 1), "-");
@@ -117,6 +118,7 @@ TEST_F(CommandMap, TheMenusHoldTheirItemsKeysAndSeparators) {
         {"Bildkopieren2", "&Copy Picture", ""},
         {"Bildspeichernunter2", "Picture S&ave as...", ""},
         {"Drucken2", "&Print", "Ctrl+R"},
+        {"Katalog1", "&Catalog", "F9"},
         {"Ein2", "On", ""},
         {"Aus2", "Off", ""},
         {"SSTVBildbeschriftung1", "Picture inscription", ""},
