@@ -40,8 +40,12 @@ inline QString beaconCountdown(int seconds, int position) {
         .arg(position);
 }
 inline QString beaconCannotLoad(const QString& file, const QString& reason) {
-    return QStringLiteral("Beacon: the picture %1 cannot be loaded (%2); the next one follows")
-        .arg(file, reason);
+    return reason.isEmpty()
+               ? QStringLiteral("Beacon: the picture %1 cannot be loaded; the next one follows")
+                     .arg(file)
+               : QStringLiteral(
+                     "Beacon: the picture %1 cannot be loaded (%2); the next one follows")
+                     .arg(file, reason);
 }
 inline QString beaconUploadFailed(const QString& file) {
     return QStringLiteral("Beacon: the upload of %1 failed").arg(file);
