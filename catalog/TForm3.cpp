@@ -48,7 +48,11 @@ TForm3::TForm3(QWidget* parent)
     connect(ui_->Button20, &QPushButton::clicked, this, &TForm3::Button20Click);
 }
 
-TForm3::~TForm3() = default;
+TForm3::~TForm3() {
+    // The drags watch the child controls, which go after the controller: they go first.
+    delete drags_;
+    drags_ = nullptr;
+}
 
 void TForm3::attach(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
                     Settings& settings, CatalogController::Hooks hooks) {
