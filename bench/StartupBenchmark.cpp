@@ -55,8 +55,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
-            // After this paint event has been handled.
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            // After this paint event has been handled; exit, not quit, which would first ask the
+            // main window to close.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
         }
         return QObject::eventFilter(watched, event);
     }
@@ -127,7 +128,8 @@ bool runOnce(const QString& program, const QString& folder, Run& run) {
             break;
     }
     run.toShownMs = clock.nsecsElapsed() / 1e6;
-    child.waitForFinished(30000);
+    if (!child.waitForFinished(30000))
+        child.kill();
     out += child.readAllStandardOutput();
     const qsizetype at = out.indexOf(kMarker);
     if (at < 0 || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
