@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ManualFile.h"
 
+#include "MainWindowTexts.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 
@@ -35,9 +36,9 @@ QString installedManual() {
 }
 
 QString copyManualIfMissing(const ProgramFolder& folder, const QString& manual) {
-    if (folder.exists(manualtext::kFileName))
+    if (folder.exists(mainwindowtext::kManualName))
         return {};
-    const QString target = folder.path(manualtext::kFileName);
+    const QString target = folder.path(mainwindowtext::kManualName);
     if (manual.isEmpty() || !QFileInfo(manual).isFile())
         return manualtext::kNotInstalled;
     QFile source(manual);

@@ -10,8 +10,6 @@ class ProgramFolder;
 // The user manual "winorbis70.pdf": where the installation (or this build tree) keeps it, and its
 // copy in a program folder, which "Help" opens.
 namespace manualtext {
-// The manual's name in the program folder.
-inline const QString kFileName = QStringLiteral("\\winorbis70.pdf");
 inline const QString kNotInstalled =
     QStringLiteral("The user manual winorbis70.pdf is not installed; Help has nothing to open.");
 // %1 the manual's path in the program folder, %2 the reason.
@@ -25,9 +23,10 @@ QString installedManual(const QString& executableDir);
 // The manual of the running program.
 QString installedManual();
 
-// Copies manual into folder as "\winorbis70.pdf" unless the folder has one already, in any letter
-// case (an operator's own copy is never replaced). The copy appears whole or not at all. Returns
-// an empty text when the folder holds its manual afterwards, otherwise the reason.
+// Copies manual into folder as "\winorbis70.pdf" (the name "Help" opens) unless the folder has one
+// already, in any letter case (an operator's own copy is never replaced). The copy appears whole or
+// not at all. Returns an empty text when the folder holds its manual afterwards, otherwise the
+// reason.
 QString copyManualIfMissing(const ProgramFolder& folder, const QString& manual);
 // The same with the running program's manual.
 QString copyManualIfMissing(const ProgramFolder& folder);
