@@ -3,7 +3,7 @@
 # under the prefix, with the shared libraries it needs found by dpkg-shlibdeps.
 set(CPACK_PACKAGE_NAME winorbis)
 set(CPACK_PACKAGE_VENDOR "WinOrbis")
-set(CPACK_PACKAGE_CONTACT "WinOrbis maintainers <winorbis@localhost>")
+set(CPACK_PACKAGE_CONTACT "WinOrbis developers <winorbis@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control panel and picture store of the Orbis 70p SSTV converter")
 set(CPACK_PACKAGE_DESCRIPTION
     "WinOrbis drives the Orbis 70p, an external slow-scan television (SSTV) scan converter on a

@@ -16,7 +16,9 @@ cmake --build "$build" -j "$jobs"
 
 deb=$(ls -t "$build"/winorbis_*.deb | head -n 1)
 echo "== $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+for field in Package Version Architecture Depends Recommends; do
+    echo "$field: $(dpkg-deb --field "$deb" "$field")"
+done
 echo "== files"
 dpkg-deb --contents "$deb" | awk '{print $6}'
 
@@ -42,6 +44,8 @@ trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 echo "== from the unpacked package"
 "$root/usr/bin/winorbis" --version
-"$root/usr/bin/orbisctl" --help | head -n 2
-"$root/usr/bin/orbis-sim" --help | head -n 1
+help=$("$root/usr/bin/orbisctl" --help)
+head -n 2 <<<"$help"
+help=$("$root/usr/bin/orbis-sim" --help)
+head -n 1 <<<"$help"
 echo "== $deb is ready"
