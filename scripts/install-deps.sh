@@ -11,6 +11,8 @@ packages=(
     fonts-dejavu-core
     clang libclang-rt-14-dev locales
     libbenchmark-dev
+    desktop-file-utils appstream groff-base
+    dpkg-dev file
 )
 
 missing=()
