@@ -4,6 +4,7 @@
 #include "CatalogWiring.h"
 #include "HandheldWindowWiring.h"
 #include "HelpCommands.h"
+#include "ManualFile.h"
 #include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
@@ -49,8 +50,7 @@ AppWindows::AppWindows(const AppServices& services)
     connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
     connectTuning(*form1_, *unit8_);
-    // "Exit", "Help" and the menu "&Help" live as long as the main window.
-    new HelpCommands(*form1_, services.dialogs, form1_.get());
+    connectHelp(services);
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
     connectCatalog(*form1_, *form3_, services.dialogs); // the catalog window and its commands
@@ -59,6 +59,14 @@ AppWindows::AppWindows(const AppServices& services)
         if (window != form1_.get())
             window->setAttribute(Qt::WA_QuitOnClose, false);
     }
+}
+
+void AppWindows::connectHelp(const AppServices& services) {
+    // A new program folder gets the user manual, which "Help" opens.
+    if (const QString problem = copyManualIfMissing(form1_->programFolder()); !problem.isEmpty())
+        qWarning("%s", qPrintable(problem));
+    // "Exit", "Help" and the menu "&Help" live as long as the main window.
+    new HelpCommands(*form1_, services.dialogs, form1_.get());
 }
 
 void AppWindows::connectLogBook(const AppServices& services) {

@@ -41,6 +41,8 @@ private:
     template <typename W, typename... Args> std::unique_ptr<W> make(Args&&... args);
     // The log book window in the program folder, offered in the main window's "&Special" menu.
     void connectLogBook(const AppServices& services);
+    // "Help" with the manual copied into a new program folder, "Exit", the menu "&Help".
+    void connectHelp(const AppServices& services);
 
     QStringList order_;
     std::unique_ptr<TForm1> form1_;

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
+    // The desktop entry's name, so that desktops show the window with its entry's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.winorbis.WinOrbis"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.winorbis.WinOrbis")));
     const CommandLine line = CommandLine::parse(programArguments(argc, argv));
     if (!line.error.isEmpty()) {
         std::fprintf(stderr, "winorbis: %s\n%s", qPrintable(line.error),
