@@ -2,7 +2,7 @@
 #include "TDynaDBForm.h"
 
 #include "logbook/LogBookTexts.h"
-#include "logbook/LogSession.h"
+#include "logbook/OpenLog.h"
 #include "platform/Dialogs.h"
 
 #include <QFontMetrics>
@@ -20,10 +20,10 @@ const QStringList kGlyphs = {"|◀", "◀", "▶", "▶|", "+", "−", "▲", "�
 
 } // namespace
 
-TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget* parent)
+TDynaDBForm::TDynaDBForm(logbook::OpenLog& log, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint)
-    , session_(session)
+    , log_(log)
     , dialogs_(dialogs) {
     setObjectName(QStringLiteral("DynaDBForm"));
     setWindowTitle(logbooktext::kMaskTitle);
@@ -56,7 +56,7 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
     area->setFont(font()); // as inside the scroll box, so that the labels measure right
     QFont courier(QStringLiteral("Courier New"));
     const int maxCharWidth = QFontMetrics(courier).maxWidth();
-    layout_ = logbook::maskLayout(session_.table().columns(), maxCharWidth);
+    layout_ = logbook::maskLayout(log_.table().columns(), maxCharWidth);
     area->setFixedHeight(layout_.scrollRange);
     for (const logbook::MaskRow& r : layout_.rows) {
         auto* label = new QLabel(r.label, area);
@@ -70,7 +70,7 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
         edit->setObjectName(r.editName);
         edit->setFont(courier);
         edit->setGeometry(r.edit);
-        edit->setReadOnly(session_.table().readOnly());
+        edit->setReadOnly(log_.table().readOnly());
         edits_ << edit;
     }
     // Wide edit fields widen the area; the scroll box then scrolls sideways too.
@@ -79,7 +79,7 @@ TDynaDBForm::TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget
         right = std::max(right, r.edit.right() + 10);
     area->setFixedWidth(right);
     scrollBox_->setWidget(area);
-    connect(&session_, &logbook::LogSession::currentChanged, this, &TDynaDBForm::showCurrent);
+    connect(&log_, &logbook::OpenLog::currentChanged, this, &TDynaDBForm::showCurrent);
     showCurrent();
 }
 
@@ -90,17 +90,17 @@ void TDynaDBForm::showEvent(QShowEvent* event) {
 
 void TDynaDBForm::showCurrent() {
     inserting_ = false;
-    const QStringList texts = session_.currentTexts();
+    const QStringList texts = log_.currentTexts();
     for (int i = 0; i < edits_.size(); ++i)
-        edits_[i]->setText(session_.current() < 0 ? QString() : texts.value(i));
+        edits_[i]->setText(log_.current() < 0 ? QString() : texts.value(i));
 }
 
 bool TDynaDBForm::modified() const {
     if (inserting_)
         return true;
-    const QStringList texts = session_.currentTexts();
+    const QStringList texts = log_.currentTexts();
     for (int i = 0; i < edits_.size(); ++i)
-        if (edits_[i]->text() != (session_.current() < 0 ? QString() : texts.value(i)))
+        if (edits_[i]->text() != (log_.current() < 0 ? QString() : texts.value(i)))
             return true;
     return false;
 }
@@ -119,7 +119,7 @@ bool TDynaDBForm::postIfModified() {
         return true;
     }
     const bool asNew = inserting_;
-    if (!session_.post(texts, asNew))
+    if (!log_.post(texts, asNew))
         return false;
     inserting_ = false;
     return true;
@@ -134,16 +134,16 @@ void TDynaDBForm::navigate(int button) {
         if (!postIfModified())
             return;
         if (button == 0)
-            session_.first();
+            log_.first();
         else if (button == 1)
-            session_.previous();
+            log_.previous();
         else if (button == 2)
-            session_.next();
+            log_.next();
         else
-            session_.last();
+            log_.last();
         return;
     case 4: // insert: empty fields for a new record
-        if (!postIfModified() || session_.table().readOnly())
+        if (!postIfModified() || log_.table().readOnly())
             return;
         for (QLineEdit* edit : edits_)
             edit->clear();
@@ -152,9 +152,9 @@ void TDynaDBForm::navigate(int button) {
             edits_.first()->setFocus();
         return;
     case 5:
-        if (session_.current() < 0 || !dialogs_.askYesNo(logbooktext::kDeleteQuestion))
+        if (log_.current() < 0 || !dialogs_.askYesNo(logbooktext::kDeleteQuestion))
             return;
-        session_.removeCurrent();
+        log_.removeCurrent();
         return;
     case 6:
         if (!edits_.isEmpty())
@@ -167,7 +167,7 @@ void TDynaDBForm::navigate(int button) {
         showCurrent();
         return;
     case 9:
-        session_.refresh();
+        log_.refresh();
         return;
     default:
         return;

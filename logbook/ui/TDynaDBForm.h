@@ -14,7 +14,7 @@ namespace winorbis {
 class Dialogs;
 
 namespace logbook {
-class LogSession;
+class OpenLog;
 }
 
 // The input mask of an open log book, built anew for each log: a navigator over the records and
@@ -22,7 +22,7 @@ class LogSession;
 class TDynaDBForm : public QDialog {
     Q_OBJECT
 public:
-    TDynaDBForm(logbook::LogSession& session, Dialogs& dialogs, QWidget* parent = nullptr);
+    TDynaDBForm(logbook::OpenLog& log, Dialogs& dialogs, QWidget* parent = nullptr);
 
     const logbook::MaskLayout& layout() const { return layout_; }
     QScrollArea* scrollBox() const { return scrollBox_; }
@@ -42,7 +42,7 @@ private:
     // Writes a changed record before moving away; false when the table refused it.
     bool postIfModified();
 
-    logbook::LogSession& session_;
+    logbook::OpenLog& log_;
     Dialogs& dialogs_;
     logbook::MaskLayout layout_;
     QScrollArea* scrollBox_ = nullptr;

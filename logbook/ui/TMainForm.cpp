@@ -7,7 +7,7 @@
 
 #include "controls/StatusHints.h"
 #include "logbook/LogBookTexts.h"
-#include "logbook/LogSession.h"
+#include "logbook/OpenLog.h"
 #include "logbook/QsoLog.h"
 #include "platform/Colour.h"
 #include "platform/Dialogs.h"
@@ -152,24 +152,23 @@ bool TMainForm::openLog(const QString& path) {
             dialogs_->error(error);
         return false;
     }
-    session_ = std::make_unique<logbook::LogSession>(std::move(table), [this](const QString& text) {
+    log_ = std::make_unique<logbook::OpenLog>(std::move(table), [this](const QString& text) {
         if (dialogs_)
             dialogs_->error(text);
     });
-    grid_->setModel(session_.get());
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, session_.get(),
-            [this](const QModelIndex& index) { session_->setCurrent(index.row()); });
-    connect(session_.get(), &logbook::LogSession::currentChanged, grid_, [this](int row) {
+    grid_->setModel(log_.get());
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, log_.get(),
+            [this](const QModelIndex& index) { log_->setCurrent(index.row()); });
+    connect(log_.get(), &logbook::OpenLog::currentChanged, grid_, [this](int row) {
         if (row >= 0 && grid_->currentIndex().row() != row)
-            grid_->setCurrentIndex(
-                session_->index(row, std::max(0, grid_->currentIndex().column())));
+            grid_->setCurrentIndex(log_->index(row, std::max(0, grid_->currentIndex().column())));
     });
     grid_->show();
-    fileName_->setText(session_->tableName());
+    fileName_->setText(log_->tableName());
     maskButton_->setEnabled(true);
     exportItem_->setEnabled(true);
     if (dialogs_)
-        mask_ = new TDynaDBForm(*session_, *dialogs_, this);
+        mask_ = new TDynaDBForm(*log_, *dialogs_, this);
     QApplication::restoreOverrideCursor();
     return true;
 }
@@ -177,10 +176,10 @@ bool TMainForm::openLog(const QString& path) {
 void TMainForm::closeLog() {
     if (mask_) {
         mask_->hide();
-        delete mask_; // it works on the session, which goes now
+        delete mask_; // it works on the log, which goes now
     }
     grid_->setModel(nullptr);
-    session_.reset();
+    log_.reset();
     grid_->hide();
     maskButton_->setEnabled(false);
     exportItem_->setEnabled(false);
@@ -198,19 +197,19 @@ void TMainForm::MShowMaskClick() {
 }
 
 void TMainForm::exportAdifClick() {
-    if (!session_ || !dialogs_)
+    if (!log_ || !dialogs_)
         return;
     Dialogs::FileRequest request;
     request.filter = kAdifFilter;
     request.defaultExt = QStringLiteral("adi");
-    request.fileName = QFileInfo(session_->tableName()).completeBaseName() + ".adi";
-    request.folder = QFileInfo(session_->tableName()).absolutePath();
+    request.fileName = QFileInfo(log_->tableName()).completeBaseName() + ".adi";
+    request.folder = QFileInfo(log_->tableName()).absolutePath();
     const auto chosen = dialogs_->saveFile(request);
     if (!chosen || chosen->isEmpty())
         return;
     QStringList warnings;
     const QByteArray adif =
-        logbook::adifExport(session_->table(), QDateTime::currentDateTimeUtc(), &warnings);
+        logbook::adifExport(log_->table(), QDateTime::currentDateTimeUtc(), &warnings);
     if (const QString problem = replaceFileContents(*chosen, adif); !problem.isEmpty()) {
         dialogs_->error(cannotWriteExport(*chosen, problem));
         return;

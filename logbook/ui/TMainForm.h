@@ -22,7 +22,7 @@ class Dialogs;
 class ProgramFolder;
 
 namespace logbook {
-class LogSession;
+class OpenLog;
 }
 
 // The log book window: a QSO table opened, browsed and edited in a grid, with its input mask.
@@ -47,7 +47,7 @@ public:
     // "ADIF exportieren...": the open log as an ADIF file.
     void exportAdifClick();
 
-    logbook::LogSession* session() const { return session_.get(); }
+    logbook::OpenLog* currentLog() const { return log_.get(); }
     TDynaDBForm* mask() const { return mask_; }
 
 private:
@@ -62,7 +62,7 @@ private:
     QLabel* fileName_ = nullptr;
     QTableView* grid_ = nullptr;
     QAction* exportItem_ = nullptr;
-    std::unique_ptr<logbook::LogSession> session_;
+    std::unique_ptr<logbook::OpenLog> log_;
     QPointer<TDynaDBForm> mask_;
 };
 

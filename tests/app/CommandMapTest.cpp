@@ -213,8 +213,8 @@ TEST_F(CommandMap, TheCommandRowHoldsItsButtonsAndTheirCommands) {
 }
 
 TEST_F(CommandMap, TheControlsNeverShownExistHidden) {
-    for (const char* name : {"RX", "GroupBox1", "RadioGroup1", "SpeedButton9", "SpeedButton10",
-                             "BitBtn3"}) {
+    for (const char* name :
+         {"RX", "GroupBox1", "RadioGroup1", "SpeedButton9", "SpeedButton10", "BitBtn3"}) {
         auto* control = form().findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_TRUE(control) << name;
         EXPECT_FALSE(control->isVisibleTo(&form())) << name;

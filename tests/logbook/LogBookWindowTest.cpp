@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The log book window and its input mask on real Paradox files.
 #include "logbook/LogBookTexts.h"
-#include "logbook/LogSession.h"
 #include "logbook/MaskLayout.h"
+#include "logbook/OpenLog.h"
 #include "logbook/QsoLog.h"
 #include "logbook/ui/TMainForm.h"
 #include "platform/ProgramFolder.h"
@@ -96,10 +96,12 @@ TEST_F(LogBook, AQsoEnteredInTheMaskShowsInTheGridAndSurvivesReopening) {
     mask->edits()[3]->setText("14,230");
     mask->navigate(7); // post
     EXPECT_EQ(dialogs.count("error"), 0) << dialogs.texts().join('\n').toStdString();
-    EXPECT_EQ(window.session()->rowCount(), 1);
-    EXPECT_EQ(window.session()->data(window.session()->index(0, 2), Qt::DisplayRole), "DL1ABC");
+    EXPECT_EQ(window.currentLog()->rowCount(), 1);
+    EXPECT_EQ(window.currentLog()->data(window.currentLog()->index(0, 2), Qt::DisplayRole),
+              "DL1ABC");
     // The grid edits the same record in place.
-    EXPECT_TRUE(window.session()->setData(window.session()->index(0, 8), "Jürgen", Qt::EditRole));
+    EXPECT_TRUE(
+        window.currentLog()->setData(window.currentLog()->index(0, 8), "Jürgen", Qt::EditRole));
     EXPECT_EQ(mask->edits()[8]->text(), "Jürgen");
     // A value the column cannot take is refused with a message and changes nothing.
     mask->edits()[3]->setText("vierzehn");
@@ -111,28 +113,28 @@ TEST_F(LogBook, AQsoEnteredInTheMaskShowsInTheGridAndSurvivesReopening) {
     window.closeLog();
     EXPECT_FALSE(window.mask());
     ASSERT_TRUE(window.openLog(log()));
-    ASSERT_EQ(window.session()->rowCount(), 1);
+    ASSERT_EQ(window.currentLog()->rowCount(), 1);
     EXPECT_EQ(window.mask()->edits()[8]->text(), "Jürgen");
 }
 
 TEST_F(LogBook, DeletingAsksFirst) {
     ASSERT_TRUE(window.openLog(log()));
     QString error;
-    ASSERT_TRUE(window.session()->post({"2026-12-08", "", "OE3XYZ"}, true));
+    ASSERT_TRUE(window.currentLog()->post({"2026-12-08", "", "OE3XYZ"}, true));
     dialogs.answerYesNo(false);
     window.mask()->navigate(5);
     EXPECT_TRUE(dialogs.sawText(logbooktext::kDeleteQuestion));
-    EXPECT_EQ(window.session()->rowCount(), 1);
+    EXPECT_EQ(window.currentLog()->rowCount(), 1);
     dialogs.answerYesNo(true);
     window.mask()->navigate(5);
-    EXPECT_EQ(window.session()->rowCount(), 0);
+    EXPECT_EQ(window.currentLog()->rowCount(), 0);
 }
 
 TEST_F(LogBook, OpeningAnotherLogClosesTheFirstBeforeTheDialog) {
     ASSERT_TRUE(window.openLog(log()));
     dialogs.answerFile(std::nullopt); // cancelled
     window.MFileOpenClick();
-    EXPECT_FALSE(window.session());
+    EXPECT_FALSE(window.currentLog());
     EXPECT_FALSE(window.mask());
     EXPECT_FALSE(control<QTableView>("DBGrid1")->isVisibleTo(&window));
     EXPECT_TRUE(control<QLabel>("LabelFileName")->text().isEmpty());
@@ -140,11 +142,11 @@ TEST_F(LogBook, OpeningAnotherLogClosesTheFirstBeforeTheDialog) {
     EXPECT_EQ(dialogs.fileRequests()[0].filter, "Paradox-Tabellen|*.DB");
     dialogs.answerFile(log());
     window.MFileOpenClick();
-    EXPECT_TRUE(window.session());
+    EXPECT_TRUE(window.currentLog());
     // A file that is no table: the message, no log open.
     dialogs.answerFile(dir.filePath("none.DB"));
     window.MFileOpenClick();
-    EXPECT_FALSE(window.session());
+    EXPECT_FALSE(window.currentLog());
     EXPECT_EQ(dialogs.count("error"), 1);
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterSimulator.h"
+#include "SimulatedLine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,21 +23,8 @@ using namespace std::chrono;
 // A line the program started but did not finish is given up after this pause.
 constexpr milliseconds kLinePause{1000};
 
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-bool makeRaw(int fd, speed_t speed) {
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0)
-        return false;
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cflag &= ~tcflag_t(CRTSCTS);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    return ::tcsetattr(fd, TCSANOW, &tio) == 0;
-}
+using simulatedline::makeRaw;
+using simulatedline::systemError;
 
 } // namespace
 

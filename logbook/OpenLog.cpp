@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "LogSession.h"
+#include "OpenLog.h"
 
 namespace winorbis::logbook {
 
-LogSession::LogSession(std::unique_ptr<ParadoxTable> table, ErrorSink errors, QObject* parent)
+OpenLog::OpenLog(std::unique_ptr<ParadoxTable> table, ErrorSink errors, QObject* parent)
     : QAbstractTableModel(parent)
     , table_(std::move(table))
     , errors_(std::move(errors))
     , current_(table_->recordCount() > 0 ? 0 : -1) {}
 
-LogSession::~LogSession() = default;
+OpenLog::~OpenLog() = default;
 
-void LogSession::setCurrent(int row) {
+void OpenLog::setCurrent(int row) {
     const int count = table_->recordCount();
     const int clamped = count == 0 ? -1 : std::clamp(row, 0, count - 1);
     if (clamped == current_)
@@ -20,7 +20,7 @@ void LogSession::setCurrent(int row) {
     emit currentChanged(current_);
 }
 
-QStringList LogSession::currentTexts() const {
+QStringList OpenLog::currentTexts() const {
     QStringList texts;
     const Record record = table_->record(current_);
     for (int i = 0; i < table_->columns().size(); ++i)
@@ -28,7 +28,7 @@ QStringList LogSession::currentTexts() const {
     return texts;
 }
 
-void LogSession::reset() {
+void OpenLog::reset() {
     beginResetModel();
     endResetModel();
     const int count = table_->recordCount();
@@ -36,7 +36,7 @@ void LogSession::reset() {
     emit currentChanged(current_); // its fields may have changed even where it stayed
 }
 
-bool LogSession::post(const QStringList& texts, bool asNew) {
+bool OpenLog::post(const QStringList& texts, bool asNew) {
     Record record;
     QString error;
     for (int i = 0; i < table_->columns().size(); ++i) {
@@ -59,7 +59,7 @@ bool LogSession::post(const QStringList& texts, bool asNew) {
     return true;
 }
 
-bool LogSession::removeCurrent() {
+bool OpenLog::removeCurrent() {
     QString error;
     if (current_ < 0)
         return false;
@@ -71,7 +71,7 @@ bool LogSession::removeCurrent() {
     return true;
 }
 
-bool LogSession::refresh() {
+bool OpenLog::refresh() {
     QString error;
     auto reopened = ParadoxTable::open(table_->path(), &error,
                                        table_->readOnly() ? ParadoxTable::Mode::ReadOnly
@@ -85,21 +85,21 @@ bool LogSession::refresh() {
     return true;
 }
 
-int LogSession::rowCount(const QModelIndex& parent) const {
+int OpenLog::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : table_->recordCount();
 }
 
-int LogSession::columnCount(const QModelIndex& parent) const {
+int OpenLog::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(table_->columns().size());
 }
 
-QVariant LogSession::data(const QModelIndex& index, int role) const {
+QVariant OpenLog::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     return ParadoxTable::toText(table_->record(index.row()).value(index.column()));
 }
 
-QVariant LogSession::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant OpenLog::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
@@ -107,14 +107,14 @@ QVariant LogSession::headerData(int section, Qt::Orientation orientation, int ro
     return section == current_ ? QStringLiteral("▶") : QString();
 }
 
-Qt::ItemFlags LogSession::flags(const QModelIndex& index) const {
+Qt::ItemFlags OpenLog::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (!table_->readOnly())
         flags |= Qt::ItemIsEditable;
     return flags;
 }
 
-bool LogSession::setData(const QModelIndex& index, const QVariant& value, int role) {
+bool OpenLog::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
     const int row = index.row();

@@ -12,13 +12,13 @@ namespace winorbis::logbook {
 
 // An open log book: its table, the record that the grid and the input mask share, and the grid's
 // model. Changes go through the table; what it refuses comes back as the reason.
-class LogSession : public QAbstractTableModel {
+class OpenLog : public QAbstractTableModel {
     Q_OBJECT
 public:
     using ErrorSink = std::function<void(const QString&)>;
 
-    LogSession(std::unique_ptr<ParadoxTable> table, ErrorSink errors, QObject* parent = nullptr);
-    ~LogSession() override;
+    OpenLog(std::unique_ptr<ParadoxTable> table, ErrorSink errors, QObject* parent = nullptr);
+    ~OpenLog() override;
 
     ParadoxTable& table() { return *table_; }
     const QString& tableName() const { return table_->path(); }
