@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HandheldSim.h"
+#include "CommandLines.h"
 
 #include "tools/handheldsim/HandheldSimulator.h"
 
@@ -105,30 +106,16 @@ int runHandheldSimulator(const QStringList& arguments) {
         return 1;
     }
 
-    QSocketNotifier input(0, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(0, buffer, sizeof buffer);
-        if (n <= 0) {
-            input.setEnabled(false); // end of input: go on serving until killed
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromLocal8Bit(pending.left(end)).trimmed();
-            pending.remove(0, end + 1);
-            if (line == "quit" || line == "exit") {
-                QCoreApplication::quit();
-            } else if (line == "show") {
-                for (const QString& state : sim.model().describe())
-                    print(state);
-            } else if (line == "help") {
-                std::fputs(kHandheldUsage, stdout);
-            } else if (QString why; !sim.apply(line, &why)) {
-                std::fprintf(stderr, "orbis-sim: %s\n", qPrintable(why));
-            }
+    const CommandLines commands([&](const QString& line) {
+        if (line == "quit" || line == "exit") {
+            QCoreApplication::quit();
+        } else if (line == "show") {
+            for (const QString& state : sim.model().describe())
+                print(state);
+        } else if (line == "help") {
+            std::fputs(kHandheldUsage, stdout);
+        } else if (QString why; !sim.apply(line, &why)) {
+            std::fprintf(stderr, "orbis-sim: %s\n", qPrintable(why));
         }
     });
     return QCoreApplication::exec();

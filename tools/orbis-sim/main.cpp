@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbis-sim: the simulated Orbis 70p on a pseudo-terminal or a serial device. It prints what it
 // does and takes commands on standard input to script receptions and faults.
+#include "CommandLines.h"
 #include "HandheldSim.h"
 #include "link/ModeTable.h"
 #include "tools/simulator/ConverterSimulator.h"
@@ -165,21 +166,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QSocketNotifier input(0, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(0, buffer, sizeof buffer);
-        if (n <= 0) {
-            input.setEnabled(false); // end of input: go on serving until killed
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            runCommand(sim, QString::fromLocal8Bit(pending.left(end)).trimmed());
-            pending.remove(0, end + 1);
-        }
-    });
+    const CommandLines commands([&](const QString& line) { runCommand(sim, line); });
     return app.exec();
 }
