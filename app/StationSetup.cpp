@@ -38,6 +38,7 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
                 [this] { showTx(); },
                 [&main] { main.captions().beforeUpload(); },
                 [&main](const QString& text) { main.setStatusText(text); },
+                {},
                 {}})
     , acq_(main.link(), main.gate(), clock,
            {[&main] { main.captions().removeFrames(); },

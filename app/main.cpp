@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // SIGTERM and SIGINT are caught from here on: a signal during the application's start
+    // (fonts, platform) is taken up by the watcher below, and the program ends in order.
+    TerminationWatcher::catchEarly();
     // A file-size limit makes a write fail, which is reported, instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);

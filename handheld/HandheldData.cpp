@@ -32,4 +32,23 @@ QString HandheldData::callSign() const {
     return fromWinLatin(QByteArrayView(first, last - first));
 }
 
+QString HandheldData::problem() const {
+    // The handheld shows capitals, digits, the blank and ! - / ?; the field is filled up with
+    // blanks or zero bytes.
+    for (int i = 0; i < kCallSignLength; ++i) {
+        const std::uint8_t b = HandheldBlock[std::size_t(kCallSignOffset + i)];
+        const bool shown = (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == ' ' ||
+                           b == '!' || b == '-' || b == '/' || b == '?' || b == 0;
+        if (!shown)
+            return QStringLiteral("the call sign holds the byte %1, which the handheld cannot show")
+                .arg(b);
+    }
+    if (callColour() >= kHandheldColourCount)
+        return QStringLiteral("the call sign colour %1 is beyond the handheld's 8 colours")
+            .arg(callColour());
+    if (intervalTicks() > handheldinterval::secondsToTicks(handheldinterval::kMaxSeconds))
+        return QStringLiteral("the interval of %1 ticks is longer than 960 s").arg(intervalTicks());
+    return {};
+}
+
 } // namespace winorbis

@@ -82,7 +82,10 @@ QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int p
 }
 
 void CatalogBeacon::tick() {
-    if (!timerRunning() || !link_.isIdle() || countdown_ <= 0 || gate_.busy())
+    // A converter whose device has vanished pauses the countdown as a reception does: nothing
+    // is uploaded into a gone device, and the monitor gets its quiet seconds to open it again.
+    if (!timerRunning() || !link_.isIdle() || countdown_ <= 0 || gate_.busy() ||
+        link_.port().hasVanished())
         return;
     --countdown_;
     if (host_.status)
@@ -127,15 +130,20 @@ void CatalogBeacon::sendNext() {
         host_.beforeUpload();
     if (host_.txChanged)
         host_.txChanged();
-    const bool uploaded = transfer_.UploadPicture(host_.txPicture(), hold);
-    if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
-        link_.SendCommandByte(byte);
-    if (!uploaded) {
+    // A failed upload sends no mode byte: the converter would transmit whatever its memory held
+    // before, which is not the beacon's picture.
+    if (!transfer_.UploadPicture(host_.txPicture(), hold)) {
         const QString text = linktext::beaconUploadFailed(file);
         if (host_.status)
             host_.status(text);
         ConsoleNotes::write(text);
+        if (host_.failed)
+            host_.failed(page, position, file);
+        ticking_ = true;
+        return;
     }
+    if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
+        link_.SendCommandByte(byte);
     if (host_.sent)
         host_.sent(page, position, file);
     ticking_ = true;

@@ -28,8 +28,9 @@ std::uint8_t beaconModeByte(BeaconMode mode); // 62, 56, 0 for none
 // ("\im" P "\cat" K ".BMP", else ".JPG") goes into the TX picture, is uploaded and sent in the
 // beacon's mode. It ticks once a second (the main window's Timer1) while the link is idle. It
 // never stops on a message box: what goes wrong is said in the status and on standard error, and
-// the beacon goes on with the next position at the next interval. 25 empty positions in a row
-// end it.
+// the beacon goes on with the next position at the next interval. A picture whose upload failed
+// is not sent (no mode byte). 25 empty positions in a row end it. While the converter's device
+// has vanished the countdown pauses.
 class CatalogBeacon {
 public:
     struct Host {
@@ -39,7 +40,8 @@ public:
         std::function<void()> txChanged;    // show the TX picture
         std::function<void()> beforeUpload; // the callsign insert
         std::function<void(const QString&)> status;
-        std::function<void(int, int, const QString&)> sent; // page, position, file
+        std::function<void(int, int, const QString&)> sent;   // page, position, file
+        std::function<void(int, int, const QString&)> failed; // its upload failed: not sent
     };
 
     CatalogBeacon(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate, Clock& clock,

@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kIdentifyReads = 20;
 constexpr int kIdentifyTrailer = 5;
+// The longest time stale input is read before a command that expects an answer.
+constexpr int kStaleInputLimitMs = 8000;
 constexpr int kCommandAckReads = 2000;
 constexpr int kLineAckReads = 100;
 constexpr unsigned kBeepHand = 2;
@@ -70,22 +72,39 @@ std::uint8_t ConverterLink::IdentifyConverter() {
     return 0;
 }
 
-std::uint8_t ConverterLink::identifyQuietly() {
+void ConverterLink::discardStaleInput() {
+    // Bytes of an exchange that ended early (a fetch cut by a signal or a closed tool) may still
+    // be on their way: at 1200 baud a picture line takes 7 s. They are read and dropped until a
+    // read brings nothing; on a quiet line this costs one single-byte read.
+    port_->discardInput();
+    const std::int64_t until = clock_.nowMs() + kStaleInputLimitMs;
     std::uint8_t byte = 0;
-    port_->readByte(byte); // a stray byte out of the way
+    while (port_->readByte(byte) && clock_.nowMs() < until) {
+    }
+}
+
+std::uint8_t ConverterLink::identifyQuietly() {
+    discardStaleInput();
     port_->writeByte(command::kIdentify);
     port_->drain();
+    std::uint8_t byte = 0;
     for (int i = 0; i < kIdentifyReads; ++i) {
         byte = 0;
         port_->readByte(byte);
         LastStatus = byte;
-        if (byte != 0) {
-            std::uint8_t trailer[kIdentifyTrailer];
-            port_->read(trailer, kIdentifyTrailer);
-            return byte;
-        }
+        if (byte != 0)
+            break;
     }
-    return 0;
+    if (byte == 0)
+        return 0;
+    // The answer has the identify's shape: the non-zero byte and five more at once. A lone byte
+    // (a status byte, the tail of something else) is no answer.
+    std::uint8_t trailer[kIdentifyTrailer];
+    if (port_->read(trailer, kIdentifyTrailer) != kIdentifyTrailer) {
+        LastStatus = 0;
+        return 0;
+    }
+    return byte;
 }
 
 bool ConverterLink::SendCommandAwaitAck(std::uint8_t command) {

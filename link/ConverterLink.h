@@ -59,8 +59,12 @@ public:
     // Every byte read is stored into LastStatus.
     std::uint8_t IdentifyConverter();
     // The same exchange without beep, message or note: 0 when no answer came. The monitor asks
-    // with it whether a device that came back is the converter.
+    // with it whether a device that came back is the converter. Stale input is dropped first, and
+    // only an answer of the identify's shape (a non-zero byte and five more at once) counts.
     std::uint8_t identifyQuietly();
+    // Drops what the port has received and reads on until the line is quiet: before a command
+    // that expects an answer, so bytes of an earlier exchange are never taken for it.
+    void discardStaleInput();
     // Writes the command and reads until the acknowledge 128 comes; after 2000 reads without it
     // shows "Communication error[com]" and returns false.
     bool SendCommandAwaitAck(std::uint8_t command);

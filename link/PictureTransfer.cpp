@@ -50,8 +50,7 @@ void PictureTransfer::setPosition(int position) {
 }
 
 bool PictureTransfer::UploadPicture(const QImage& picture, const MonitorHold&) {
-    std::uint8_t stray = 0;
-    link_.port().readByte(stray);
+    link_.discardStaleInput();
     setPosition(0);
     if (!link_.SendCommandAwaitAck(command::kBeginTransfer) ||
         !link_.SendCommandAwaitAck(command::kLineFollows))
@@ -74,8 +73,7 @@ bool PictureTransfer::UploadPicture(const QImage& picture, const MonitorHold&) {
 
 bool PictureTransfer::FetchPicture(QImage& picture, const MonitorHold&, const RowDone& rowDone) {
     setPosition(0);
-    std::uint8_t stray = 0;
-    link_.port().readByte(stray);
+    link_.discardStaleInput();
     if (!link_.SendCommandAwaitAck(command::kBeginTransfer))
         return false;
 

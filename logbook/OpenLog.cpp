@@ -37,14 +37,11 @@ void OpenLog::reset() {
 }
 
 bool OpenLog::post(const QStringList& texts, bool asNew) {
-    Record record;
     QString error;
-    for (int i = 0; i < table_->columns().size(); ++i) {
-        record.append(ParadoxTable::fromText(table_->columns()[i], texts.value(i), &error));
-        if (!error.isEmpty()) {
-            errors_(error);
-            return false;
-        }
+    const Record record = table_->recordFromTexts(texts, &error);
+    if (!error.isEmpty()) {
+        errors_(error);
+        return false;
     }
     const bool inserting = asNew || current_ < 0;
     const bool ok =

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParadoxTable.h"
 
+#include "ParadoxHeader.h"
 #include "platform/CodePage.h"
+#include "platform/SafeFile.h"
 
+#include <QDate>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -17,6 +20,9 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace winorbis::logbook {
 
@@ -198,18 +204,29 @@ bool ParadoxTable::reopen(QString* error) {
         return false;
     }
     const QByteArray name = QFile::encodeName(path_);
-    // A file that cannot be written is opened for reading only.
-    if (mode_ == Mode::ReadWrite)
-        handle_->fp = std::fopen(name.constData(), "r+b");
-    readOnly_ = mode_ == Mode::ReadOnly ||
-                (handle_->fp == nullptr && (errno == EACCES || errno == EROFS || errno == EPERM));
-    if (readOnly_)
-        handle_->fp = std::fopen(name.constData(), "rb");
+    // Changes are made on a copy that replaces the table (see change()), so the table itself is
+    // only ever read. It can be changed when the file and its folder can be written.
+    handle_->fp = std::fopen(name.constData(), "rb");
     if (!handle_->fp) {
         *error = QStringLiteral("The log book %1 cannot be opened: %2")
                      .arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
+    const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+    readOnly_ = mode_ == Mode::ReadOnly || ::access(name.constData(), W_OK) != 0 ||
+                ::access(folder.constData(), W_OK | X_OK) != 0;
+    // The engine trusts the header; a damaged or foreign one is refused before it reads it.
+    QByteArray head(ParadoxHeader::kLongestHeader, '\0');
+    head.resize(qsizetype(std::fread(head.data(), 1, std::size_t(head.size()), handle_->fp)));
+    struct stat info = {};
+    const qint64 fileSize = ::fstat(::fileno(handle_->fp), &info) == 0 ? qint64(info.st_size) : 0;
+    if (const QString problem = ParadoxHeader::problem(head, fileSize); !problem.isEmpty()) {
+        *error =
+            QStringLiteral("%1 is no Paradox table the log book can read: %2.").arg(path_, problem);
+        handle_.reset();
+        return false;
+    }
+    std::rewind(handle_->fp);
     if (PX_open_fp(handle_->doc, handle_->fp) < 0) {
         *error = QStringLiteral("%1 is no Paradox table: %2")
                      .arg(path_, handle_->error(QStringLiteral("its header cannot be read")));
@@ -400,17 +417,98 @@ bool ParadoxTable::write(int n, const Record& record, QString* error) {
             break;
         }
     }
-    handle_->lastError.clear();
-    const int result = n < 0 ? PX_insert_record(handle_->doc, pointers.data())
-                             : PX_update_record(handle_->doc, pointers.data(), n);
-    if (result < 0) {
-        *error = QStringLiteral("The record cannot be written to %1: %2")
-                     .arg(path_, handle_->error(QStringLiteral("the table refused it")));
+    return change(
+        [&](pxdoc_t* doc) {
+            return n < 0 ? PX_insert_record(doc, pointers.data())
+                         : PX_update_record(doc, pointers.data(), n);
+        },
+        QStringLiteral("The record cannot be written to %1: %2"), error);
+}
+
+bool ParadoxTable::change(const std::function<int(pxdoc_t*)>& edit, const QString& failure,
+                          QString* error) {
+    if (!backedUp_) {
+        if (const QString problem = keepBackup(); !problem.isEmpty()) {
+            *error = QStringLiteral("The log book %1 is not changed: no backup could be kept (%2).")
+                         .arg(path_, problem);
+            return false;
+        }
+        backedUp_ = true;
+    }
+    // The change is made on a copy beside the table, which is flushed to the disk and renamed
+    // over it: whenever the program dies, and on a full disk, the table is as before or as after.
+    const QByteArray target = QFile::encodeName(path_);
+    QByteArray temp = target + kTemporaryMarker + "XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        *error = failure.arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    QString problem;
+    {
+        QFile original(path_);
+        QFile copy;
+        if (!original.open(QIODevice::ReadOnly) ||
+            !copy.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
+            copy.write(original.readAll()) != original.size() || !copy.flush())
+            problem = copy.errorString().isEmpty() ? original.errorString() : copy.errorString();
+    }
+    Handle edited;
+    if (problem.isEmpty()) {
+        edited.fp = ::fdopen(fd, "r+b");
+        if (!edited.fp || !edited.start() || PX_open_fp(edited.doc, edited.fp) < 0)
+            problem = edited.error(QStringLiteral("the copy cannot be opened"));
+        else if (edit(edited.doc) < 0)
+            problem = edited.error(QStringLiteral("the table refused it"));
+        if (edited.doc) {
+            PX_close(edited.doc);
+            PX_delete(edited.doc);
+            edited.doc = nullptr;
+        }
+    }
+    if (problem.isEmpty() && edited.fp) {
+        struct stat old = {};
+        if (std::fflush(edited.fp) != 0 || std::ferror(edited.fp) ||
+            (::stat(target.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) ||
+            ::fsync(fd) != 0)
+            problem = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+    }
+    if (edited.fp) {
+        if (std::fclose(edited.fp) != 0 && problem.isEmpty())
+            problem = QString::fromLocal8Bit(std::strerror(errno));
+        edited.fp = nullptr;
+    } else {
+        ::close(fd);
+    }
+    if (problem.isEmpty() && ::rename(temp.constData(), target.constData()) != 0)
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+    if (!problem.isEmpty()) {
+        ::unlink(temp.constData());
+        *error = failure.arg(path_, problem);
         QString ignored;
         reopen(&ignored);
         return false;
     }
+    // The rename reaches the disk only with its folder.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return reopen(error);
+}
+
+QString ParadoxTable::keepBackup() const {
+    // One backup a day, of the table as it was before that day's first change: "QSO.DB" gives
+    // "QSO.DB.2026-12-08.bak".
+    const QString backup =
+        QStringLiteral("%1.%2.bak").arg(path_, QDate::currentDate().toString(Qt::ISODate));
+    if (QFileInfo::exists(backup))
+        return {};
+    QFile original(path_);
+    if (!original.open(QIODevice::ReadOnly))
+        return original.errorString();
+    return replaceFileContents(backup, original.readAll());
 }
 
 bool ParadoxTable::insert(const Record& record, QString* error) {
@@ -434,13 +532,8 @@ bool ParadoxTable::remove(int n, QString* error) {
         *error = QStringLiteral("There is no record %1.").arg(n + 1);
         return false;
     }
-    handle_->lastError.clear();
-    if (PX_delete_record(handle_->doc, n) < 0) {
-        *error = QStringLiteral("The record cannot be deleted from %1: %2")
-                     .arg(path_, handle_->error(QStringLiteral("the table refused it")));
-        return false;
-    }
-    return reopen(error);
+    return change([n](pxdoc_t* doc) { return PX_delete_record(doc, n); },
+                  QStringLiteral("The record cannot be deleted from %1: %2"), error);
 }
 
 bool ParadoxTable::create(const QString& path, const QList<Column>& columns, QString* error) {
@@ -534,6 +627,19 @@ QVariant ParadoxTable::fromText(const Column& column, const QString& text, QStri
         return {};
     }
     return value;
+}
+
+Record ParadoxTable::recordFromTexts(const QStringList& texts, QString* error) const {
+    Record record;
+    for (int i = 0; i < columns_.size(); ++i) {
+        QString problem;
+        record.append(fromText(columns_[i], texts.value(i), &problem));
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return {};
+        }
+    }
+    return record;
 }
 
 QString ParadoxTable::toText(const QVariant& value) {

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
+
+struct px_doc;
 
 namespace winorbis::logbook {
 
@@ -38,9 +41,12 @@ using Record = QList<QVariant>;
 
 // A Paradox table (a log book "QSO.DB") opened by its path: the column list and the records, read
 // and written through pxlib. Every error comes back as text. A file that cannot be written is
-// opened read-only and refuses changes. Texts are converted from and to the table's code page
-// (Windows-1252 for tables the program makes); a text that does not fit its column or that the
-// code page cannot hold is refused, naming the column.
+// opened read-only and refuses changes. A header that the engine could not read safely (damaged,
+// foreign or encrypted) is refused before the engine sees it. Each change is made on a copy that
+// replaces the table in one step, so the table is whole whenever the program dies; before the
+// first change of each day a backup of the table is kept beside it. Texts are converted from and to
+// the table's code page (Windows-1252 for tables the program makes); a text that does not fit its
+// column or that the code page cannot hold is refused, naming the column.
 class ParadoxTable {
 public:
     enum class Mode { ReadWrite, ReadOnly };
@@ -72,6 +78,9 @@ public:
     // for an empty text; the reason when the text is no value of the column's kind.
     static QVariant fromText(const Column& column, const QString& text, QString* error);
     static QString toText(const QVariant& value);
+    // A record from one text per column (missing texts are empty), each checked as fromText
+    // checks it; an empty record and the reason for the first text that is no value.
+    Record recordFromTexts(const QStringList& texts, QString* error) const;
 
     struct Handle;
 
@@ -81,6 +90,11 @@ private:
     bool readAll(QString* error);
     QString problemWith(const Record& record) const;
     bool write(int n, const Record& record, QString* error);
+    // Applies edit to a copy of the table that then replaces it; failure is the message with %1
+    // for the table and %2 for the reason.
+    bool change(const std::function<int(px_doc*)>& edit, const QString& failure, QString* error);
+    // The day's backup of the table before its first change; the reason when it cannot be kept.
+    QString keepBackup() const;
 
     QString path_;
     QList<Column> columns_;
@@ -88,6 +102,7 @@ private:
     int codePage_ = 1252;
     bool readOnly_ = false;
     Mode mode_ = Mode::ReadWrite;
+    bool backedUp_ = false;
     std::unique_ptr<Handle> handle_;
 };
 

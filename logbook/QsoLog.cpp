@@ -57,8 +57,36 @@ QString adifFieldFor(const QString& columnName) {
 
 namespace {
 
+// ADIF's files (.adi) hold ASCII only: their fields count characters as bytes, and the
+// international fields of ADIF 3 may appear only in its XML files. Letters with marks lose them
+// (the German ones are written out: Jürgen as Juergen, Straße as Strasse); what has no ASCII
+// form becomes '?'.
+QString transliterated(const QString& text) {
+    static const QHash<QChar, QString> german = {
+        {QChar(0xE4), "ae"}, {QChar(0xF6), "oe"},  {QChar(0xFC), "ue"},  {QChar(0xC4), "Ae"},
+        {QChar(0xD6), "Oe"}, {QChar(0xDC), "Ue"},  {QChar(0xDF), "ss"},  {QChar(0x141), "L"},
+        {QChar(0x142), "l"}, {QChar(0xD8), "O"},   {QChar(0xF8), "o"},   {QChar(0xC6), "AE"},
+        {QChar(0xE6), "ae"}, {QChar(0x152), "OE"}, {QChar(0x153), "oe"}, {QChar(0x110), "D"},
+        {QChar(0x111), "d"}};
+    QString out;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            out += c;
+        } else if (german.contains(c)) {
+            out += german.value(c);
+        } else {
+            QString plain;
+            for (const QChar part : QString(c).normalized(QString::NormalizationForm_KD))
+                if (part.unicode() < 0x80)
+                    plain += part;
+            out += plain.isEmpty() ? QStringLiteral("?") : plain;
+        }
+    }
+    return out;
+}
+
 QByteArray tag(const QString& name, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = transliterated(text).toLatin1();
     return '<' + name.toLatin1() + ':' + QByteArray::number(bytes.size()) + '>' + bytes;
 }
 

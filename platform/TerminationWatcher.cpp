@@ -28,23 +28,43 @@ extern "C" void onTerminationSignal(int number) {
     [[maybe_unused]] const ssize_t written = ::write(pipeFds[1], &byte, 1);
 }
 
-} // namespace
-
-TerminationWatcher::TerminationWatcher(QObject* parent)
-    : QObject(parent) {
-    signalsSeen = 0;
-    if (pipeFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0)
-        return;
-    ::fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
-    notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &TerminationWatcher::readSignal);
-
+// The pair that carries a signal from its handler to the event loop, and the handlers; false when
+// the pair cannot be made.
+bool installHandlers() {
+    if (pipeFds[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0)
+            return false;
+        ::fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
+    }
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    return true;
+}
+
+bool signalWaiting() {
+    int waiting = 0;
+    return pipeFds[0] >= 0 && ::recv(pipeFds[0], &waiting, 1, MSG_PEEK | MSG_DONTWAIT) == 1;
+}
+
+} // namespace
+
+void TerminationWatcher::catchEarly() {
+    installHandlers();
+}
+
+TerminationWatcher::TerminationWatcher(QObject* parent)
+    : QObject(parent) {
+    // A signal caught before the watcher existed stays the first one.
+    if (!signalWaiting())
+        signalsSeen = 0;
+    if (!installHandlers())
+        return;
+    notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &TerminationWatcher::readSignal);
 }
 
 TerminationWatcher::~TerminationWatcher() {

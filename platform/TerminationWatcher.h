@@ -17,6 +17,11 @@ public:
     explicit TerminationWatcher(QObject* parent = nullptr);
     ~TerminationWatcher() override;
 
+    // Catches the signals from the program's first moment on, before the application object and
+    // the watcher exist (starting Qt may take seconds on a cold font cache): a signal caught so
+    // early waits, and the watcher made later reports it once an event loop runs.
+    static void catchEarly();
+
 signals:
     void terminationRequested(int signalNumber);
 

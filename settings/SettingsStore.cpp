@@ -28,6 +28,18 @@ QString quoted(const QString& text) {
     return shown;
 }
 
+// True when the file reads as a whole settings file: every line there and a valid value.
+bool isSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    // A settings file is a few kilobytes; anything far larger is something else.
+    constexpr qint64 kLargestSettingsFile = 64 * 1024;
+    if (file.size() > kLargestSettingsFile)
+        return false;
+    return SettingsCodec::parse(file.readAll(), Settings::defaults(QString())).problems.isEmpty();
+}
+
 } // namespace
 
 QString SettingsStore::filePath() const {
@@ -70,10 +82,21 @@ int SettingsStore::ReadSettings(Settings& settings, const QString& defaultFace) 
 bool SettingsStore::WriteSettings(const Settings& settings) {
     // A symbolic link "\\COM.DAT" (settings shared with another folder) stays a link: its target
     // is written.
+    // Its target is written only when it reads as a settings file: a link to any other file
+    // (by mistake, or planted) must never get that file overwritten with settings lines.
     QString path = filePath();
     const QFileInfo info(path);
-    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
-        path = info.symLinkTarget();
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty() || !isSettingsFile(target)) {
+            dialogs_.error(
+                QStringLiteral("The settings file %1 is a link to %2, which is no settings file: "
+                               "the settings were not written, and %2 was left as it is.")
+                    .arg(QFileInfo(path).absoluteFilePath(), target));
+            return false;
+        }
+        path = target;
+    }
     const QString error = replaceFileContents(path, SettingsCodec::serialize(settings));
     if (error.isEmpty())
         return true;

@@ -24,6 +24,8 @@ public:
 
     // Writes the settings through a temporary file in the same folder that then replaces
     // "\COM.DAT"; on failure the old file stays whole and the error is shown. True on success.
+    // A "\COM.DAT" that is a symbolic link is written through only when its target reads as a
+    // settings file; otherwise nothing is written and the operator is told.
     bool WriteSettings(const Settings& settings);
 
     QString filePath() const;

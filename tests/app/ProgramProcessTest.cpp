@@ -107,6 +107,42 @@ TEST(ProgramProcess, ACutSettingsFileIsKeptAsBadAndCompletedWhileTheMessageIsOpe
     EXPECT_TRUE(rewritten.startsWith(cut));
 }
 
+// A signal at any moment of the start, also while Qt itself starts (fonts, platform; seconds on a
+// cold font cache) and before the first box, ends the program in order: status 0 and the cut
+// settings file completed. The first delay lies inside the application's start.
+TEST(ProgramProcess, ASignalAtAnyMomentOfTheStartEndsTheProgramInOrder) {
+    for (const int delayMs : {60, 150, 400, 1500}) {
+        QTemporaryDir dir;
+        QTemporaryDir home; // a fresh home: no font cache of its own
+        const QString comDat = dir.path() + "/COM.DAT";
+        const QList<QByteArray> full =
+            SettingsCodec::serialize(Settings::defaults("Some Face")).split('\n');
+        QByteArray cut;
+        for (int i = 0; i < 200; ++i)
+            cut += full[i] + '\n';
+        {
+            QFile file(comDat);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(cut);
+        }
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", home.path());
+        env.insert("XDG_CACHE_HOME", home.path() + "/.cache");
+        program.setProcessEnvironment(env);
+        program.start(WINORBIS_BINARY, {"--folder", dir.path()});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        QThread::msleep(delayMs);
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(15000)) << delayMs;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
+            << "signal after " << delayMs << " ms";
+        EXPECT_EQ(program.exitCode(), 0) << delayMs;
+        EXPECT_EQ(readAll(comDat).count("\r\n"), 585) << delayMs;
+    }
+}
+
 // A write that fails while the program ends on a signal shows no box that nobody would answer:
 // it is reported on standard error, the other file is still written, and the exit status says so.
 TEST(ProgramProcess, AFailedWriteAtTheEndOnASignalIsReportedAndTheOtherFileWritten) {

@@ -106,6 +106,29 @@ TEST_F(BeaconFixture, WithoutAModeThePictureIsUploadedButNotSent) {
     EXPECT_EQ(port->written().back(), char(56));
 }
 
+// A failed upload sends no mode byte (the converter would transmit the old picture of its memory),
+// is said in the status bar without a box, and the beacon goes on at the next interval.
+TEST_F(BeaconFixture, AFailedUploadSendsNoModeByteAndTheBeaconGoesOn) {
+    picture(3, Qt::red);
+    setup->catalogTimer()->setValue(20);
+    converter->noLineAckFrom = 40;
+    press("CatalogTx");
+    clock.advance(15000, [&] { return form->statusText().startsWith("Beacon: the upload"); });
+    EXPECT_TRUE(form->statusText().startsWith("Beacon: the upload"))
+        << form->statusText().toStdString();
+    const auto transmissions = [&] {
+        return converter->model().events().filter(QStringLiteral("transmit")).size();
+    };
+    clock.advance(2000);
+    EXPECT_EQ(transmissions(), 0);
+    EXPECT_EQ(dialogs.texts(), QStringList());
+    // The converter answers again: the next picture goes out with its mode byte.
+    converter->noLineAckFrom = -1;
+    clock.advance(40000, [&] { return transmissions() == 1; });
+    EXPECT_EQ(transmissions(), 1);
+    EXPECT_EQ(port->written().back(), char(62));
+}
+
 TEST_F(BeaconFixture, AnEmptyPageEndsTheBeacon) {
     setup->catalogTimer()->setValue(10);
     press("CatalogTx");

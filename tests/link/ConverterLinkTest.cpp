@@ -50,6 +50,25 @@ TEST_F(LinkFixture, IdentifyDropsAStrayByteWritesSixteenAndEatsTheFiveAfterTheAn
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 
+// The tail of a picture line from a fetch that was cut short is still there, in pieces: all of it
+// is dropped before the identify, and its bytes are never taken for the answer. A lone non-zero
+// byte without the five after it is no answer either.
+TEST_F(LinkFixture, IdentifyDropsStaleBytesAndTakesOnlyAnAnswerOfItsShape) {
+    port->arrive(QByteArray(300, char(42)));
+    port->arrive(bytes({132, 6, 42, 42}));
+    port->setResponder(converterAnswers(76));
+    EXPECT_EQ(link.identifyQuietly(), 76);
+    EXPECT_EQ(link.LastStatus, 76);
+    EXPECT_EQ(port->written(), bytes({16}));
+
+    port->setResponder([](std::uint8_t b, MemoryPort& p) {
+        if (b == 16)
+            p.arrive(bytes({172, 1})); // a status byte and one more: not the identify's six
+    });
+    EXPECT_EQ(link.identifyQuietly(), 0);
+    EXPECT_EQ(link.LastStatus, 0);
+}
+
 TEST_F(LinkFixture, IdentifyAcceptsAnAnswerAfterEmptyReadsAndZeroBytes) {
     port->setResponder([](std::uint8_t b, MemoryPort& p) {
         if (b == 16) {

@@ -3,12 +3,15 @@
 #include "link/SerialPort.h"
 #include "platform/Clock.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <map>
 #include <poll.h>
 #include <termios.h>
 #include <thread>
@@ -164,6 +167,53 @@ TEST(SerialPort, AVanishedDeviceIsReportedOnceAndNeverSpunOn) {
     EXPECT_TRUE(port.isGone());
     EXPECT_EQ(reports, 1);
     EXPECT_FALSE(port.writeByte(1));
+}
+
+// The process's open descriptors and what each refers to.
+std::map<int, QString> openDescriptors() {
+    std::map<int, QString> fds;
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc/self/fd"))
+             .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const int fd = entry.toInt(&number);
+        if (number)
+            fds[fd] = QFileInfo(QStringLiteral("/proc/self/fd/") + entry).symLinkTarget();
+    }
+    return fds;
+}
+
+// reopen() promises that the descriptor number stays the one a writer on another thread may be
+// using: afterwards the old number refers to the new device, and no descriptor was added.
+TEST(SerialPort, AReopenedDeviceKeepsItsDescriptorNumber) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("ttyUSB-orbis");
+    auto pty = std::make_unique<PtyPair>();
+    ASSERT_EQ(::symlink(qPrintable(pty->device), qPrintable(name)), 0);
+    SystemClock clock;
+    SerialPort port(clock);
+    const auto beforeOpen = openDescriptors();
+    ASSERT_TRUE(port.open(name));
+    ASSERT_TRUE(port.configure(2));
+    int portFd = -1;
+    for (const auto& [fd, target] : openDescriptors())
+        if (!beforeOpen.count(fd) && target == pty->device)
+            portFd = fd;
+    ASSERT_GE(portFd, 0);
+
+    pty.reset();
+    ::unlink(qPrintable(name));
+    std::uint8_t byte;
+    EXPECT_FALSE(port.readByte(byte));
+    ASSERT_TRUE(port.hasVanished());
+    pty = std::make_unique<PtyPair>();
+    ASSERT_EQ(::symlink(qPrintable(pty->device), qPrintable(name)), 0);
+    const auto beforeReopen = openDescriptors();
+    ASSERT_TRUE(port.reopen());
+    const auto afterReopen = openDescriptors();
+    EXPECT_EQ(afterReopen.size(), beforeReopen.size()) << "a descriptor was added or lost";
+    ASSERT_TRUE(afterReopen.count(portFd));
+    EXPECT_EQ(afterReopen.at(portFd), pty->device);
 }
 
 TEST(SerialPort, AVanishedDeviceIsOpenedAgainUnderItsStableNameAtTheSameSpeed) {

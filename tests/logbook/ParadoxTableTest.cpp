@@ -5,12 +5,17 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTime>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace winorbis::logbook;
@@ -180,7 +185,7 @@ TEST_F(Table, TheStarterLogIsMadeOnceAndExportsAsAdif) {
     EXPECT_EQ(lines[2], "<EOH>");
     EXPECT_EQ(lines[3], QByteArray("<CALL:6>DL1ABC <QSO_DATE:8>20261208 <TIME_ON:6>140500 "
                                    "<FREQ:5>14.23 <BAND:3>20M <MODE:4>SSTV <RST_SENT:3>595 "
-                                   "<RST_RCVD:3>575 <NAME:7>J\xc3\xbcrgen <QTH:5>K\xc3\xb6ln "
+                                   "<RST_RCVD:3>575 <NAME:7>Juergen <QTH:5>Koeln "
                                    "<COMMENT:8>nice pic <EOR>"));
     EXPECT_EQ(lines.size(), 5); // the record without a call sign is left out
     EXPECT_EQ(warnings, QStringList{"record 2 has no call sign and is left out"});
@@ -193,4 +198,150 @@ TEST(AdifFields, AreFoundByGermanOrEnglishNamesWhateverTheCase) {
     EXPECT_EQ(adifFieldFor("Frequency"), "FREQ");
     EXPECT_EQ(adifFieldFor("Bemerkung"), "COMMENT");
     EXPECT_EQ(adifFieldFor("Bilddatei"), "");
+}
+
+TEST(AdifExport, WritesTextsThatAreNotAsciiAsAsciiWithCharacterCounts) {
+    QTemporaryDir dir;
+    QString error;
+    ASSERT_TRUE(ParadoxTable::create(dir.filePath("L.DB"),
+                                     {{"Call", FieldType::Alpha, 10, 0},
+                                      {"Name", FieldType::Alpha, 40, 0},
+                                      {"QTH", FieldType::Alpha, 40, 0}},
+                                     &error));
+    auto log = ParadoxTable::open(dir.filePath("L.DB"), &error);
+    ASSERT_TRUE(log);
+    // The table keeps Windows-1252: Ł and 東 cannot be kept, the others can.
+    ASSERT_TRUE(log->insert(
+        {"sp9xyz", QString::fromUtf8("Señor Æsop"), QString::fromUtf8("Straße Ørsted")}, &error))
+        << error.toStdString();
+    const QList<QByteArray> lines = adifExport(*log, QDateTime(), nullptr).split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[3], "<CALL:6>SP9XYZ <MODE:4>SSTV <NAME:11>Senor AEsop <QTH:14>Strasse Orsted "
+                        "<EOR>");
+    for (const char c : lines[3])
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+}
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Where the table's list of (type, size) pairs starts.
+int fieldList(const QByteArray& head) {
+    const bool extended = quint8(head[0x39]) >= 5 && (head[4] == 0 || head[4] == 2);
+    return extended ? 0x78 : 0x58;
+}
+
+} // namespace
+
+// Damaged headers that made the engine copy past a number, read past the record or spin for ever
+// are refused before the engine reads them, with a reason, quickly.
+TEST_F(Table, RefusesDamagedOrEncryptedHeadersBeforeTheEngineReadsThem) {
+    auto table = make();
+    QString error;
+    ASSERT_TRUE(table->insert(qso("DL1ABC"), &error));
+    table.reset();
+    const QByteArray good = fileBytes(path());
+    const int fields = fieldList(good);
+    ASSERT_EQ(good[fields + 2 * 3], 0x04); // the Long column
+    const struct {
+        const char* what;
+        std::function<void(QByteArray&)> damage;
+        const char* reason;
+    } cases[] = {
+        {"encrypted", [](QByteArray& b) { b[38] = char(0xc8); }, "encrypted"},
+        {"long of 200 bytes", [&](QByteArray& b) { b[fields + 2 * 3 + 1] = char(200); },
+         "which its type cannot have"},
+        {"number of 4 bytes", [&](QByteArray& b) { b[fields + 2 * 5 + 1] = 4; },
+         "which its type cannot have"},
+        {"fields longer than the record", [](QByteArray& b) { b[0] = 8, b[1] = 0; },
+         "more than the record"},
+        {"more blocks than the file", [](QByteArray& b) { b[0x0C] = char(0xff); },
+         "more than the file holds"},
+        {"more records than the blocks", [](QByteArray& b) { b[0x08] = 0x7f; },
+         "more than its blocks hold"},
+        {"cut in the header", [](QByteArray& b) { b.truncate(0x40); }, "too short"},
+        {"cut in the field list", [&](QByteArray& b) { b.truncate(fields + 4); }, "shorter"},
+        {"no fields", [](QByteArray& b) { b[0x21] = 0, b[0x22] = 0; }, "0 fields"},
+        {"an index file", [](QByteArray& b) { b[4] = 1; }, "not a table"},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = good;
+        c.damage(bytes);
+        writeBytes(path(), bytes);
+        error.clear();
+        EXPECT_FALSE(ParadoxTable::open(path(), &error)) << c.what;
+        EXPECT_TRUE(error.contains(c.reason)) << c.what << ": " << error.toStdString();
+    }
+    writeBytes(path(), good);
+    EXPECT_TRUE(ParadoxTable::open(path(), &error)) << error.toStdString();
+}
+
+// Every change replaces the table in one step; before the day's first change the table is kept
+// as a dated backup beside it, and no temporary copy stays behind.
+TEST_F(Table, ChangesReplaceTheTableWholeAndTheDayHasABackup) {
+    auto table = make();
+    QString error;
+    ASSERT_TRUE(table->insert(qso("DL1ABC"), &error));
+    const QByteArray before = fileBytes(path());
+    table.reset();
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_TRUE(table->insert(qso("DL2XYZ"), &error));
+    ASSERT_TRUE(table->update(0, qso("DL1ABD"), &error));
+    ASSERT_TRUE(table->remove(1, &error));
+    const QString backup = path() + "." + QDate::currentDate().toString(Qt::ISODate) + ".bak";
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    EXPECT_EQ(files, (QStringList{"QSO.DB", QFileInfo(backup).fileName()}));
+    // The first table of the day had one record when the backup was taken: make() made it empty
+    // and backed it up at the first insert.
+    auto kept = ParadoxTable::open(backup, &error, ParadoxTable::Mode::ReadOnly);
+    ASSERT_TRUE(kept) << error.toStdString();
+    EXPECT_EQ(kept->recordCount(), 0);
+    EXPECT_NE(fileBytes(path()), before);
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_EQ(table->recordCount(), 1);
+    EXPECT_EQ(table->record(0)[0], "DL1ABD");
+}
+
+// A change that does not fit on the disk fails with its reason and leaves the table as it was.
+TEST_F(Table, AFullDiskLeavesTheTableAsItWas) {
+    auto table = make();
+    QString error;
+    ASSERT_TRUE(table->insert(qso("DL1ABC"), &error));
+    const QByteArray before = fileBytes(path());
+    // Files may grow to just the table's size: the copy fits, its next block does not.
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = rlim_t(before.size());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = true;
+    int added = 0;
+    QByteArray lastWhole = before;
+    for (; added < 200 && written; ++added) {
+        written = table->insert(qso(QStringLiteral("DL%1").arg(added)), &error);
+        if (written)
+            lastWhole = fileBytes(path());
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path()), lastWhole);
+    table = ParadoxTable::open(path(), &error);
+    ASSERT_TRUE(table) << error.toStdString();
+    EXPECT_EQ(table->recordCount(), added); // DL1ABC and every insert that succeeded
+    EXPECT_EQ(table->record(0)[0], "DL1ABC");
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        EXPECT_FALSE(name.contains(".winorbis-")) << name.toStdString();
 }

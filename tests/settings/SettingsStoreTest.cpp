@@ -201,3 +201,37 @@ TEST_F(StoreFixture, ALinkedSettingsFileStaysALinkAndItsTargetIsWritten) {
     EXPECT_EQ(read.callsign, "DL1ABC");
     EXPECT_TRUE(readAll(target).contains("DL1ABC"));
 }
+
+// A link to a file that is no settings file (a mistake, or a link planted to make a program run as
+// root overwrite a system file) keeps its target byte for byte: nothing is written, and the
+// operator is told. A dangling link gets no new file either.
+TEST_F(StoreFixture, ALinkToAnotherFileIsNeverWrittenThrough) {
+    QTemporaryDir other;
+    const QString target = other.path() + "/passwd";
+    const QByteArray text = "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/:/bin/false\n";
+    writeAll(target, text);
+    ASSERT_TRUE(QFile::link(target, comDat()));
+    Settings read;
+    store.ReadSettings(read, kFace); // says the file is damaged; writes only COM.DAT.bad
+    dialogs.clear();
+    EXPECT_FALSE(store.WriteSettings(read));
+    EXPECT_EQ(readAll(target), text);
+    EXPECT_TRUE(QFileInfo(comDat()).isSymLink());
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts().first().contains("no settings file"))
+        << dialogs.texts().first().toStdString();
+
+    // A cut settings file behind a link is not written through either: its damage stays for the
+    // operator to look at.
+    Settings s = Settings::defaults(kFace);
+    const QByteArray cut = SettingsCodec::serialize(s).left(200);
+    writeAll(target, cut);
+    EXPECT_FALSE(store.WriteSettings(s));
+    EXPECT_EQ(readAll(target), cut);
+
+    const QString dangling = other.path() + "/nothing-here";
+    QFile::remove(comDat());
+    ASSERT_TRUE(QFile::link(dangling, comDat()));
+    EXPECT_FALSE(store.WriteSettings(s));
+    EXPECT_FALSE(QFileInfo::exists(dangling));
+}

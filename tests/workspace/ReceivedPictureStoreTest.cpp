@@ -52,6 +52,18 @@ TEST_F(StoreFixture, WithoutAutomaticSavingNoJpegIsWritten) {
 }
 
 TEST_F(StoreFixture, TheCounterRunsFromOneToSixteenAndBack) {
+    // Seventeen receptions from 1 on: each of the sixteen slots in turn, then slot 1 again.
+    settings.receiveCounter = 1;
+    for (int reception = 1; reception <= 17; ++reception) {
+        const int slot = (reception - 1) % 16 + 1;
+        const QDateTime at = when.addSecs(reception);
+        const auto result = store.store(picture, settings, false, at);
+        EXPECT_EQ(result.slot, slot);
+        EXPECT_EQ(result.slotFile,
+                  dir.path() + QStringLiteral("/Kleinbilder/Bild%1.bmp").arg(slot));
+        EXPECT_EQ(settings.slotNames[slot - 1], result.name);
+        EXPECT_EQ(settings.receiveCounter, slot % 16 + 1);
+    }
     settings.receiveCounter = 16;
     store.store(picture, settings, false, when);
     EXPECT_EQ(settings.receiveCounter, 1);

@@ -3,6 +3,7 @@
 // does and takes commands on standard input to script receptions and faults.
 #include "CommandLines.h"
 #include "HandheldSim.h"
+#include "app/AppInfo.h"
 #include "link/ModeTable.h"
 #include "tools/simulator/ConverterSimulator.h"
 
@@ -13,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 using namespace winorbis;
@@ -21,6 +23,7 @@ namespace {
 
 const char* kUsage =
     "Usage: orbis-sim [--device DEV | --link NAME] [--speed 1|2] [--identify N] [--paced]\n"
+    "       orbis-sim --version\n"
     "       orbis-sim --handheld [--help] ...   a VC-H1 handheld instead of the converter\n"
     "Simulates an Orbis 70p SSTV converter. Without --device it opens a pseudo-terminal and\n"
     "prints its name; start winorbis or orbisctl with --port NAME. With --link the\n"
@@ -100,6 +103,10 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", qPrintable(kApplicationTitle));
+        return 0;
+    }
     // A file-size limit makes a "save" fail, which is reported, instead of killing the simulator.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);

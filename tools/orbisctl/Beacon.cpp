@@ -11,6 +11,7 @@
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "platform/Clock.h"
+#include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "settings/SettingsCodec.h"
@@ -27,13 +28,18 @@ namespace {
 
 constexpr int kPollMs = 10;
 
-// The monitor's job for the beacon: the end of an announced reception's time.
+// The monitor's job for the beacon: the end of an announced reception's time, and the converter's
+// device lost and found again, said on standard error as watch says it.
 class ReceptionDeadline final : public SilentMonitorHost {
 public:
     explicit ReceptionDeadline(Clock& clock)
         : clock_(clock) {}
     void startReceiveTimer(int intervalMs) override { at = clock_.nowMs() + intervalMs; }
     void stopReceiveTimer() override { at.reset(); }
+    void connectionLost(const QString& device) override {
+        ConsoleNotes::write(linktext::kConnectionLost.arg(device));
+    }
+    void connectionRestored() override { ConsoleNotes::write(linktext::kConnectedAgain); }
     std::optional<std::int64_t> at;
 
 private:
@@ -92,6 +98,7 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
     ReceptionDeadline reception(clock);
     PictureTransfer transfer(link, clock);
     TRecThread monitor(link, gate, reception, clock);
+    monitor.setReconnecting(true);
     monitor.start();
 
     // The station's callsign insert applies to the beacon's pictures as well.
@@ -120,6 +127,8 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
         std::fflush(out);
         ++sent;
     };
+    int failed = 0;
+    host.failed = [&](int, int, const QString&) { ++failed; };
     CatalogBeacon beacon(
         link, transfer, gate, clock, link.dialogs(), folder, [&] { return MonitorHold(&monitor); },
         host);
@@ -146,12 +155,17 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
             status = 1;
             break;
         }
-        if ((options.count > 0 && sent >= options.count) || (sent > 0 && beacon.countdown() == 0))
+        // With interval 0 the beacon tries one picture and stops.
+        if ((options.count > 0 && sent >= options.count) ||
+            (sent + failed > 0 && beacon.countdown() == 0))
             break;
         clock.sleep(kPollMs);
     }
     gate.shut();
     monitor.stop();
+    // Fewer pictures out than asked for, or only failed ones, is a failure.
+    if (options.count > 0 ? sent < options.count : failed > 0 && sent == 0)
+        status = 1;
     return status;
 }
 

@@ -41,7 +41,7 @@ int outcome(bool done, const QString& complete, const QString& incomplete, std::
     return done ? 0 : 1;
 }
 
-int readState(HandheldExchange& exchange, std::FILE* out) {
+int readState(HandheldExchange& exchange, std::FILE* out, std::FILE* err) {
     // The settings window's reads, in its order.
     if (!exchange.HandheldReadFlags() || !exchange.HandheldReadBlock())
         return 1;
@@ -50,6 +50,12 @@ int readState(HandheldExchange& exchange, std::FILE* out) {
             return 1;
     }
     const HandheldData& data = exchange.data();
+    // Replies that break the record's rules are not shown as if a handheld had sent them.
+    if (const QString problem = data.problem(); !problem.isEmpty()) {
+        line(err,
+             QStringLiteral("orbisctl: the answer is no VC-H1 settings block: %1").arg(problem));
+        return 1;
+    }
     HandheldFunctions f;
     f.takeFlags(data.HandheldFlags);
     line(out, QStringLiteral("flags: %1").arg(data.HandheldFlags));
@@ -218,7 +224,7 @@ int runHandheld(const HandheldCommand& c, BytePort& port, Dialogs& dialogs, std:
     const int n = c.pageIndex + 1;
     switch (c.verb) {
     case HandheldCommand::Verb::Read:
-        return readState(exchange, out);
+        return readState(exchange, out, err);
     case HandheldCommand::Verb::Store:
         return outcome(exchange.HandheldStorePage(c.pageIndex), ht::kStoreComplete.arg(n),
                        ht::kStoreIncomplete.arg(n), out, err);

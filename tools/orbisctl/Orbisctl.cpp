@@ -23,6 +23,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -85,6 +86,7 @@ QString orbisctlHelp() {
         "  --speed 1|2     1200 or 115200 baud\n"
         "  --folder DIR    the program folder (default: the current directory); without\n"
         "                  --port or --com its settings give port and speed\n"
+        "  --version       print the version and exit\n"
         "\n"
         "Commands:\n"
         "  identify        print the converter's identify answer in decimal\n"
@@ -102,7 +104,10 @@ QString orbisctlHelp() {
         "                  else .jpg) is uploaded and sent in the mode; one line \"PAGE POSITION\n"
         "                  FILE\" per picture. A reception pauses it. Ends after N pictures, on\n"
         "                  Ctrl+C, after the one picture of interval 0, or with status 1 after\n"
-        "                  25 empty positions in a row\n"
+        "                  25 empty positions in a row. A picture whose upload failed is said\n"
+        "                  on standard error, not sent and not counted; with --count N the\n"
+        "                  status is 1 when fewer than N went out. A device that vanishes is\n"
+        "                  opened again every second, and the beacon waits for it\n"
         "  caption IN OUT --text TEXT [--at X,Y] [--size PIXELS] [--angle DEGREES]\n"
         "          [--font FAMILY] [--bold] [--italic] [--colour #RRGGBB] [--shadow #RRGGBB]\n"
         "          [--no-shadow] [--callsign]\n"
@@ -145,6 +150,10 @@ QString orbisctlHelp() {
         "  log export TABLE.DB [--out FILE.adi]\n"
         "                  write the log book as ADIF 3.1 (standard output without --out); a\n"
         "                  record without a call sign is left out with a warning\n"
+        "  log add TABLE.DB FIELD=VALUE ...\n"
+        "                  add one record, its fields by column name (any letter case), each\n"
+        "                  value checked as the log book's input mask checks it (dates as\n"
+        "                  2026-12-08 or 8.12.2026, times as 14:05); prints \"added record N\"\n"
         "  tune [--list] [--device ID] [--count N] [--bins]\n"
         "                  the tuning display on the sound card: the same lines as analyze,\n"
         "                  one per display update (about twice a second) until N updates or\n"
@@ -199,6 +208,9 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (!request.device.isEmpty() && request.com != 0)
         return usage(err, QStringLiteral("--port and --com exclude each other"));
 
+    if (!request.folder.isEmpty() && !QFileInfo(request.folder).isDir())
+        return usage(err, QStringLiteral("--folder %1 is no folder").arg(request.folder));
+
     const QString verb = request.command.first();
     // The analysis of a recording needs no converter.
     if (verb == "analyze")
@@ -213,8 +225,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         QtAudioInput input;
         return runTune(request.command.mid(1), folder, input, out, err);
     }
-    if (verb == "catalog")
+    if (verb == "catalog") {
+        // Commands that write the folder clear the temporary files a killed program left there.
+        if (request.command.value(1) == "copy" || request.command.value(1) == "name")
+            folder.removeStaleTemporaryFiles();
         return runCatalog(folder, request.command.mid(1), out, err);
+    }
     const bool identify = request.command == QStringList{"identify"};
     const bool isTransfer = verb == "upload" || verb == "fetch";
     QString why;

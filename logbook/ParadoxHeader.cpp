@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ParadoxHeader.h"
+
+#include <cstdint>
+
+namespace winorbis::logbook {
+
+namespace {
+
+// Offsets into the header (little-endian throughout).
+constexpr int kRecordSize = 0x00;
+constexpr int kHeaderSize = 0x02;
+constexpr int kFileType = 0x04;
+constexpr int kMaxTableSize = 0x05;
+constexpr int kNumRecords = 0x06;
+constexpr int kFileBlocks = 0x0C;
+constexpr int kNumFields = 0x21;
+constexpr int kEncryption1 = 0x25;
+constexpr int kFileVersion = 0x39;
+constexpr int kEncryption2 = 0x5C;
+constexpr int kFieldsPlain = 0x58;    // the field list of tables before version 4
+constexpr int kFieldsExtended = 0x78; // and after the extended header of version 4 and later
+constexpr int kBlockHeader = 6;       // next, previous, and the size of the block's records
+
+unsigned byteAt(const QByteArray& b, int at) {
+    return static_cast<std::uint8_t>(b[at]);
+}
+unsigned word(const QByteArray& b, int at) {
+    return byteAt(b, at) | byteAt(b, at + 1) << 8;
+}
+std::uint32_t longWord(const QByteArray& b, int at) {
+    return word(b, at) | std::uint32_t(word(b, at + 2)) << 16;
+}
+
+// The size a field of this type must have; 0 for types whose size varies within a range, -1 for
+// unknown types.
+int fixedSize(unsigned type) {
+    switch (type) {
+    case 0x01: // alpha
+    case 0x18: // bytes
+    case 0x0C: // memo
+    case 0x0D: // binary large object
+    case 0x0E: // formatted memo
+    case 0x0F: // OLE
+    case 0x10: // graphic
+        return 0;
+    case 0x02: // date
+    case 0x04: // long
+    case 0x14: // time
+    case 0x16: // auto increment
+        return 4;
+    case 0x03: // short
+        return 2;
+    case 0x05: // currency
+    case 0x06: // number
+    case 0x15: // timestamp
+        return 8;
+    case 0x09: // logical
+        return 1;
+    case 0x17: // binary-coded decimal
+        return 17;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+QString ParadoxHeader::problem(const QByteArray& head, qint64 fileSize) {
+    if (head.size() < kFieldsPlain || fileSize < kFieldsPlain)
+        return QStringLiteral("the file is too short for a table header");
+    const unsigned version = byteAt(head, kFileVersion);
+    const unsigned fileType = byteAt(head, kFileType);
+    // Data tables (keyed or not) of version 4 and later carry an extended header before the
+    // field list.
+    const bool extended = version >= 5 && (fileType == 0 || fileType == 2);
+    if (fileType != 0 && fileType != 2)
+        return QStringLiteral("the file is a Paradox index or view, not a table");
+    if (longWord(head, kEncryption1) != 0 ||
+        (extended && head.size() >= kEncryption2 + 4 && longWord(head, kEncryption2) != 0))
+        return QStringLiteral("the table is encrypted (password-protected), which the log book "
+                              "cannot read");
+    const unsigned recordSize = word(head, kRecordSize);
+    const unsigned headerSize = word(head, kHeaderSize);
+    const unsigned blockKb = byteAt(head, kMaxTableSize);
+    const unsigned fields = word(head, kNumFields);
+    if (recordSize == 0)
+        return QStringLiteral("the header gives records of no size");
+    if (blockKb != 1 && blockKb != 2 && blockKb != 3 && blockKb != 4 && blockKb != 8 &&
+        blockKb != 16 && blockKb != 32)
+        return QStringLiteral("the header gives an impossible block size");
+    const unsigned blockSize = blockKb * 1024;
+    if (recordSize > blockSize - kBlockHeader)
+        return QStringLiteral("the header gives records larger than a block");
+    if (fields == 0 || fields > 255)
+        return QStringLiteral("the header gives %1 fields").arg(fields);
+    const int fieldList = extended ? kFieldsExtended : kFieldsPlain;
+    const int fieldListEnd = fieldList + 2 * int(fields);
+    if (head.size() < fieldListEnd || qint64(headerSize) < fieldListEnd)
+        return QStringLiteral("the header is shorter than its field list");
+    if (qint64(headerSize) > fileSize)
+        return QStringLiteral("the header is longer than the file");
+    unsigned sum = 0;
+    for (unsigned i = 0; i < fields; ++i) {
+        const unsigned type = byteAt(head, fieldList + 2 * int(i));
+        const unsigned size = byteAt(head, fieldList + 2 * int(i) + 1);
+        const int expected = fixedSize(type);
+        if (expected < 0)
+            return QStringLiteral("field %1 has an unknown type").arg(i + 1);
+        if ((expected > 0 && int(size) != expected) || size == 0)
+            return QStringLiteral("field %1 has a size of %2 bytes, which its type cannot have")
+                .arg(i + 1)
+                .arg(size);
+        sum += size;
+    }
+    if (sum > recordSize)
+        return QStringLiteral("the fields take %1 bytes, more than the record's %2")
+            .arg(sum)
+            .arg(recordSize);
+    const qint64 blocks = word(head, kFileBlocks);
+    if (qint64(headerSize) + blocks * blockSize > fileSize)
+        return QStringLiteral("the header counts %1 blocks, more than the file holds").arg(blocks);
+    const qint64 records = longWord(head, kNumRecords);
+    const qint64 room = blocks * ((blockSize - kBlockHeader) / recordSize);
+    if (records > room)
+        return QStringLiteral("the header counts %1 records, more than its blocks hold")
+            .arg(records);
+    return {};
+}
+
+} // namespace winorbis::logbook

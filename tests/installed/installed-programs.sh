@@ -1,0 +1,379 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The programs as they ship: installed into PREFIX (cmake --install) and run as a user's shell
+# runs them, with a plain environment (no DISPLAY, no QT_QPA_PLATFORM), a fresh home and no
+# terminal. Every command and option group of orbisctl --help runs at least once, against
+# orbis-sim on a pseudo-terminal or on files; winorbis answers --help and --version and starts and
+# ends on SIGTERM under Xvfb.
+#
+#   installed-programs.sh PREFIX GROUP
+#
+# GROUP: converter, beacon, files, log (KILLS=N kills during log add, default 40), handheld,
+# winorbis.
+# Prints one line per check and "N passed, N failed" at the end; the status is 1 when a check
+# failed.
+set -uo pipefail
+
+prefix=${1:?usage: installed-programs.sh PREFIX GROUP}
+group=${2:?usage: installed-programs.sh PREFIX GROUP}
+bin=$prefix/bin
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/winorbis-installed-XXXXXX")
+mkdir -p "$work/home" "$work/station"
+passed=0
+failed=0
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A command as a user's shell starts it: the plain environment of a login, no terminal (a session
+# of its own, standard input from nowhere).
+plain() {
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 USER="${USER:-user}" \
+        setsid -w "$@" </dev/null
+}
+
+ok() {
+    echo "ok: $1"
+    passed=$((passed + 1))
+}
+bad() {
+    echo "FAILED: $1"
+    shift
+    for detail in "$@"; do
+        echo "    $detail"
+    done
+    failed=$((failed + 1))
+}
+
+# expect NAME STATUS PATTERN -- COMMAND...: runs COMMAND plainly; passes when it ends with STATUS
+# and its output (standard output, then standard error) matches the extended regular expression
+# PATTERN (empty: anything). The output stays in $work/out and $work/err.
+expect() {
+    local name=$1 status=$2 pattern=$3
+    shift 4
+    plain "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    if [ "$got" -ne "$status" ]; then
+        bad "$name" "status $got, expected $status: $*" "out: $(head -c 600 "$work/out")" \
+            "err: $(head -c 600 "$work/err")"
+    elif [ -n "$pattern" ] && ! cat "$work/out" "$work/err" | grep -Eq -- "$pattern"; then
+        bad "$name" "output does not match /$pattern/: $*" "out: $(head -c 600 "$work/out")" \
+            "err: $(head -c 600 "$work/err")"
+    else
+        ok "$name"
+    fi
+}
+
+# check NAME CONDITION...: a condition of the shell (test, grep ...).
+check() {
+    local name=$1
+    shift
+    if "$@"; then ok "$name"; else bad "$name" "$*"; fi
+}
+
+wait_for() { # wait_for SECONDS CONDITION...
+    local tries=$(($1 * 10))
+    shift
+    while ! "$@"; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# The simulated converter behind the stable name $work/orbis, its commands through descriptor 7
+# and its log in $work/sim.log.
+start_sim() {
+    rm -f "$work/sim.in" "$work/orbis"
+    mkfifo "$work/sim.in"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 \
+        "$bin/orbis-sim" --link "$work/orbis" "$@" <"$work/sim.in" >"$work/sim.log" 2>&1 &
+    pids+=($!)
+    exec 7>"$work/sim.in"
+    wait_for 10 test -e "$work/orbis" || bad "orbis-sim starts" "$(cat "$work/sim.log")"
+}
+sim() { echo "$*" >&7; }
+stop_sim() {
+    sim quit
+    exec 7>&-
+    wait "${pids[-1]}" 2>/dev/null
+    unset 'pids[-1]'
+}
+sim_logged() { grep -q -- "$1" "$work/sim.log"; }
+
+# A BMP picture of W x H pixels in one colour (24-bit, bottom-up), made without the programs.
+make_bmp() { # make_bmp FILE W H B G R
+    local file=$1 w=$2 h=$3 row=$((($2 * 3 + 3) / 4 * 4))
+    le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) \
+        $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+    local pixel y
+    pixel=$(printf '\\x%02x\\x%02x\\x%02x' "$4" "$5" "$6")
+    {
+        printf "BM$(le32 $((54 + row * h)))$(le32 0)$(le32 54)"
+        printf "$(le32 40)$(le32 "$w")$(le32 "$h")\\x01\\x00\\x18\\x00$(le32 0)$(le32 $((row * h)))"
+        printf "$(le32 2835)$(le32 2835)$(le32 0)$(le32 0)"
+        for ((y = 0; y < h; y++)); do
+            # printf repeats its format for every argument: one pixel per number.
+            printf "$pixel%.0s" $(seq "$w")
+            head -c $((row - w * 3)) /dev/zero
+        done
+    } >"$file"
+}
+
+group_converter() {
+    start_sim
+    local port=(--port "$work/orbis")
+    expect "orbisctl identify" 0 '^76$' -- orbisctl "${port[@]}" identify
+    expect "orbisctl --speed 2 identify" 0 '^76$' -- orbisctl "${port[@]}" --speed 2 identify
+    # --com through the program folder's port map.
+    printf 'COM3=%s\n' "$work/orbis" >"$work/station/ports.conf"
+    expect "orbisctl --folder --com identify" 0 '^76$' -- \
+        orbisctl --folder "$work/station" --com 3 identify
+    expect "orbisctl send M1" 0 '' -- orbisctl "${port[@]}" send M1
+    wait_for 5 sim_logged "transmit Martin 1"
+    check "the converter transmits Martin 1" sim_logged "transmit Martin 1"
+    expect "orbisctl freerun S2" 0 '' -- orbisctl "${port[@]}" freerun S2
+    expect "orbisctl digitize" 0 '' -- orbisctl "${port[@]}" digitize
+    expect "orbisctl memory 2" 0 '' -- orbisctl "${port[@]}" memory 2
+    expect "orbisctl stop" 0 '' -- orbisctl "${port[@]}" stop
+    wait_for 5 sim_logged "free run"
+    check "the converter took the free run" sim_logged "free run"
+    expect "orbisctl send with an unknown mode" 2 'unknown mode' -- orbisctl "${port[@]}" send X9
+
+    make_bmp "$work/red.bmp" 64 48 0 0 255
+    expect "orbisctl upload" 0 '' -- orbisctl "${port[@]}" upload "$work/red.bmp"
+    expect "orbisctl upload with a caption" 0 '' -- \
+        orbisctl "${port[@]}" upload "$work/red.bmp" --text "CQ DE TEST" --size 30
+    expect "orbisctl fetch" 0 '' -- orbisctl "${port[@]}" fetch "$work/fetched.bmp"
+    check "the fetched picture is 410 x 256" \
+        grep -q '410 x 256' <(file "$work/fetched.bmp")
+
+    # watch: a reception announced and saved.
+    sim receive M2
+    expect "orbisctl watch --save --count 1" 0 'saved .*\.jpg' -- \
+        orbisctl "${port[@]}" watch --save "$work/saved" --count 1
+    check "watch announced Martin 2" grep -q '^40 Martin 2' "$work/out"
+    check "watch saved a JPEG" compgen -G "$work/saved/*.jpg" >/dev/null
+    # watch ends with status 1 when the converter goes and it may not reconnect.
+    ( sleep 1; sim unplug ) &
+    expect "orbisctl watch --no-reconnect on an unplug" 1 'lost' -- \
+        orbisctl "${port[@]}" watch --no-reconnect
+    sim plug
+    wait_for 5 test -e "$work/orbis"
+    stop_sim
+
+    # Stale bytes of a fetch cut by a signal are never taken for the identify's answer.
+    start_sim --paced
+    plain orbisctl "${port[@]}" fetch "$work/cut.bmp" >/dev/null 2>&1 &
+    local fetch=$!
+    sleep 0.8
+    kill -TERM "$fetch" 2>/dev/null
+    wait "$fetch" 2>/dev/null
+    expect "orbisctl identify right after a cut fetch" 0 '^76$' -- orbisctl "${port[@]}" identify
+    stop_sim
+}
+
+group_beacon() {
+    start_sim
+    local port=(--port "$work/orbis")
+    mkdir -p "$work/station/im0"
+    make_bmp "$work/station/im0/cat0.bmp" 64 48 255 0 0
+    expect "orbisctl beacon of interval 0" 0 '^0 0 .*cat0\.bmp$' -- \
+        orbisctl --folder "$work/station" "${port[@]}" beacon --page 0 --interval 0 --mode r36
+    wait_for 5 sim_logged "transmit Robot 36"
+    check "the beacon's picture went out in Robot 36" sim_logged "transmit Robot 36"
+    expect "orbisctl beacon of an empty page" 1 '' -- \
+        orbisctl --folder "$work/station" "${port[@]}" beacon --page 3 --interval 0
+    expect "orbisctl beacon without --page" 2 'needs --page' -- orbisctl "${port[@]}" beacon
+
+    # The converter unplugged and plugged in again while the beacon runs: the beacon waits for
+    # it and goes on; what failed meanwhile was not counted as sent.
+    ( sleep 2; sim unplug; sleep 3; sim plug ) &
+    expect "orbisctl beacon across an unplug" 0 'connected again' -- \
+        orbisctl --folder "$work/station" "${port[@]}" beacon --page 0 --interval 3 --count 3
+    check "three pictures were reported sent" test "$(grep -c '^0 0 ' "$work/out")" -eq 3
+    stop_sim
+}
+
+group_files() {
+    expect "orbisctl --version" 0 'WinOrbis' -- orbisctl --version
+    expect "orbisctl --help" 0 'Usage: orbisctl' -- orbisctl --help
+    expect "orbisctl without a command" 2 'no command' -- orbisctl
+    expect "orbisctl with an unknown option" 2 'unknown' -- orbisctl --frobnicate identify
+    expect "orbisctl --folder that does not exist" 2 'no folder' -- \
+        orbisctl --folder "$work/none" catalog
+    : >"$work/plainfile"
+    expect "orbisctl --folder that is a file" 2 'no folder' -- \
+        orbisctl --folder "$work/plainfile" catalog
+
+    make_bmp "$work/blue.bmp" 80 60 255 0 0
+    expect "orbisctl caption" 0 '' -- \
+        orbisctl --folder "$work/station" caption "$work/blue.bmp" "$work/captioned.jpg" \
+        --text "DL0ABC 599" --at 10,200 --size 40 --angle 10 --bold --italic \
+        --colour '#ffff00' --shadow '#000000'
+    check "the captioned picture is written" test -s "$work/captioned.jpg"
+    cp "$work/blue.bmp" "$work/station/callsign.bmp"
+    expect "orbisctl caption --callsign --no-shadow" 0 '' -- \
+        orbisctl --folder "$work/station" caption "$work/blue.bmp" "$work/call.bmp" \
+        --text X --no-shadow --font "DejaVu Sans" --callsign
+
+    mkdir -p "$work/station/im2"
+    make_bmp "$work/station/im2/cat4.bmp" 32 32 0 255 0
+    expect "orbisctl catalog" 0 '' -- orbisctl --folder "$work/station" catalog
+    expect "orbisctl catalog copy" 0 '' -- orbisctl --folder "$work/station" catalog copy 2:4 tx1
+    expect "orbisctl catalog name" 0 '' -- orbisctl --folder "$work/station" catalog name tx1 Hello
+    expect "orbisctl catalog shows the name" 0 'Hello' -- orbisctl --folder "$work/station" catalog
+
+    # A 1 s recording of 8-bit silence, 8000 Hz.
+    {
+        printf 'RIFF\x64\x1f\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00'
+        printf '\x40\x1f\x00\x00\x01\x00\x08\x00data\x40\x1f\x00\x00'
+        head -c 8000 /dev/zero | tr '\0' '\200'
+    } >"$work/quiet.wav"
+    expect "orbisctl analyze" 0 '' -- orbisctl analyze "$work/quiet.wav" --png "$work/tune.png"
+    check "analyze wrote its picture" test -s "$work/tune.png"
+    # Without a sound server the list is empty or the tool says why; it never crashes.
+    plain orbisctl tune --list >"$work/out" 2>"$work/err"
+    check "orbisctl tune --list ends without a crash" test $? -le 1
+
+}
+
+# The folder's starter log book, as a first start of the program makes it (the program started
+# here only to make it, on Qt's offscreen platform).
+starter_table() {
+    local folder=$work/starter
+    mkdir -p "$folder"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" QT_QPA_PLATFORM=offscreen \
+        "$bin/winorbis" --folder "$folder" </dev/null >/dev/null 2>&1 &
+    local program=$!
+    wait_for 30 test -s "$folder/QSO.DB"
+    kill -TERM "$program"
+    wait "$program"
+    cp "$folder/QSO.DB" "$1"
+}
+
+group_log() {
+    local db=$work/QSO.DB
+    starter_table "$db"
+    expect "orbisctl log add" 0 'added record 1' -- \
+        orbisctl log add "$db" Datum=2026-12-08 UTC=14:05 Rufzeichen=dl1abc Name=Jürgen
+    expect "orbisctl log add with a bad date" 1 'no valid value' -- \
+        orbisctl log add "$db" Datum=2026-13-45 Rufzeichen=X
+    expect "orbisctl log add with an unknown field" 2 'no FIELD=VALUE' -- \
+        orbisctl log add "$db" Colour=red
+    expect "orbisctl log show" 0 'dl1abc' -- orbisctl log show "$db"
+    expect "orbisctl log export" 0 '<CALL:6>DL1ABC .*<NAME:7>Juergen' -- orbisctl log export "$db"
+    expect "orbisctl log export --out" 0 '' -- orbisctl log export "$db" --out "$work/log.adi"
+    check "the ADIF file is ASCII" test -z "$(LC_ALL=C grep -P '[^\x00-\x7f]' "$work/log.adi")"
+
+    # An encrypted or damaged header is refused at once, never read.
+    cp "$db" "$work/enc.db"
+    printf '\xc8' | dd of="$work/enc.db" bs=1 seek=38 conv=notrunc status=none
+    expect "orbisctl log show of an encrypted table" 1 'encrypted' -- \
+        timeout 10 orbisctl log show "$work/enc.db"
+
+    # SIGKILLs at random moments of log add: the table always reads, with every record that was
+    # reported added.
+    local kills=${KILLS:-40} i reported=0 lost=0
+    for ((i = 1; i <= kills; i++)); do
+        plain orbisctl log add "$db" "Rufzeichen=K$i" >"$work/added" 2>/dev/null &
+        local pid=$!
+        sleep "0.$((RANDOM % 2))$((RANDOM % 10))$((RANDOM % 10))"
+        kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+        if ! plain orbisctl log show "$db" >"$work/show" 2>"$work/err"; then
+            bad "the table reads after kill $i" "$(cat "$work/err")"
+            return
+        fi
+        if grep -q '^added record' "$work/added"; then
+            reported=$((reported + 1))
+            grep -q $'\tK'"$i"$'\t' "$work/show" || lost=$((lost + 1))
+        fi
+    done
+    check "after $kills kills the table reads; $reported adds reported, $lost of them lost" \
+        test "$lost" -eq 0
+    plain orbisctl log add "$db" Rufzeichen=LAST >/dev/null 2>&1
+    check "no copy of a change older than a minute is left beside the table" \
+        test -z "$(find "$work" -maxdepth 1 -name 'QSO.DB.winorbis-*' -mmin +1)"
+}
+
+group_handheld() {
+    rm -f "$work/hh.in"
+    mkfifo "$work/hh.in"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" "$bin/orbis-sim" --handheld \
+        --link "$work/vch1" <"$work/hh.in" >"$work/hh.log" 2>&1 &
+    pids+=($!)
+    exec 8>"$work/hh.in"
+    wait_for 10 test -e "$work/vch1" || bad "orbis-sim --handheld starts" "$(cat "$work/hh.log")"
+    local port=(--port "$work/vch1")
+    expect "orbisctl handheld read" 0 'call sign:' -- orbisctl "${port[@]}" handheld read
+    expect "orbisctl handheld store" 0 '' -- orbisctl "${port[@]}" handheld store 2
+    expect "orbisctl handheld recall" 0 '' -- orbisctl "${port[@]}" handheld recall 2
+    expect "orbisctl handheld hold" 0 '' -- orbisctl "${port[@]}" handheld hold 3
+    expect "orbisctl handheld release" 0 '' -- orbisctl "${port[@]}" handheld release 3
+    expect "orbisctl handheld call" 0 '' -- orbisctl "${port[@]}" handheld call DL0ABC Yellow
+    expect "orbisctl handheld report" 0 '' -- orbisctl "${port[@]}" handheld report 595 Red
+    expect "orbisctl handheld message" 0 '' -- orbisctl "${port[@]}" handheld message HELLO Green
+    expect "orbisctl handheld functions" 0 '' -- \
+        orbisctl "${port[@]}" handheld functions --af-monitor on --call-display on \
+        --power-save off --default-mode robot36 --variable-interval off --interval 30 \
+        --repeater-id off
+    expect "orbisctl handheld read after the changes" 0 'interval: 30 s' -- \
+        orbisctl "${port[@]}" handheld read
+    expect "orbisctl handheld with a bad page" 2 '' -- orbisctl "${port[@]}" handheld store 11
+    echo quit >&8
+    exec 8>&-
+}
+
+group_winorbis() {
+    expect "winorbis --help" 0 'Usage' -- winorbis --help
+    expect "winorbis --version" 0 'WinOrbis 70p' -- winorbis --version
+    expect "orbis-sim --version" 0 'WinOrbis 70p' -- orbis-sim --version
+    expect "orbis-sim --help" 0 'Usage: orbis-sim' -- orbis-sim --help
+    if ! command -v Xvfb >/dev/null; then
+        bad "Xvfb is installed (scripts/install-deps.sh installs it)"
+        return
+    fi
+    local display=:$((90 + RANDOM % 100))
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 10 test -e "/tmp/.X11-unix/X${display#:}" || bad "Xvfb starts"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
+        setsid "$bin/winorbis" --folder "$work/station" --simulate </dev/null \
+        >"$work/winorbis.out" 2>"$work/winorbis.err" &
+    local program=$!
+    wait_for 30 test -e "$work/station/COM.DAT"
+    sleep 2
+    if kill -0 "$program" 2>/dev/null; then ok "winorbis starts under Xvfb"; else
+        bad "winorbis starts under Xvfb" "$(cat "$work/winorbis.err")"
+    fi
+    kill -TERM "$program"
+    wait "$program"
+    local status=$?
+    check "winorbis ends on SIGTERM with status 0 (got $status)" test "$status" -eq 0
+    check "winorbis wrote its 585 settings lines" \
+        test "$(grep -c $'\r$' "$work/station/COM.DAT")" -eq 585
+}
+
+case "$group" in
+converter) group_converter ;;
+beacon) group_beacon ;;
+files) group_files ;;
+log) group_log ;;
+handheld) group_handheld ;;
+winorbis) group_winorbis ;;
+*)
+    echo "unknown group $group" >&2
+    exit 2
+    ;;
+esac
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
