@@ -16,6 +16,7 @@ constexpr int kNumRecords = 0x06;
 constexpr int kFileBlocks = 0x0C;
 constexpr int kNumFields = 0x21;
 constexpr int kEncryption1 = 0x25;
+constexpr std::uint32_t kNotEncrypted = 0xFF00FF00; // what writers put there, besides zero
 constexpr int kFileVersion = 0x39;
 constexpr int kEncryption2 = 0x5C;
 constexpr int kFieldsPlain = 0x58;    // the field list of tables before version 4
@@ -76,7 +77,8 @@ QString ParadoxHeader::problem(const QByteArray& head, qint64 fileSize) {
     const bool extended = version >= 5 && (fileType == 0 || fileType == 2);
     if (fileType != 0 && fileType != 2)
         return QStringLiteral("the file is a Paradox index or view, not a table");
-    if (longWord(head, kEncryption1) != 0 ||
+    const std::uint32_t encryption1 = longWord(head, kEncryption1);
+    if ((encryption1 != 0 && encryption1 != kNotEncrypted) ||
         (extended && head.size() >= kEncryption2 + 4 && longWord(head, kEncryption2) != 0))
         return QStringLiteral("the table is encrypted (password-protected), which the log book "
                               "cannot read");
