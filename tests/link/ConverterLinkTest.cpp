@@ -238,7 +238,8 @@ TEST(ConverterLinkLine, EveryAnswerIsAwaitedOnlyAfterTheWrittenBytesHaveLeft) {
     ASSERT_TRUE(link.AwaitLineAck());
     EXPECT_EQ(port->log.mid(0, 4), QStringList({"write 5", "write 6", "drain", "read"}));
     port->log.clear();
-    port->pending = {76, 1, 2, 3, 4, 5};
     link.IdentifyConverter();
-    EXPECT_EQ(port->log.mid(1, 3), QStringList({"write 16", "drain", "read"}));
+    const qsizetype identify = port->log.indexOf("write 16");
+    ASSERT_GE(identify, 1); // after reading what was stale
+    EXPECT_EQ(port->log.mid(identify, 3), QStringList({"write 16", "drain", "read"}));
 }

@@ -3,16 +3,17 @@
 #include "link/SerialPort.h"
 #include "platform/Clock.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
+#include <string>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -172,14 +173,20 @@ TEST(SerialPort, AVanishedDeviceIsReportedOnceAndNeverSpunOn) {
 // The process's open descriptors and what each refers to.
 std::map<int, QString> openDescriptors() {
     std::map<int, QString> fds;
-    for (const QString& entry :
-         QDir(QStringLiteral("/proc/self/fd"))
-             .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        bool number = false;
-        const int fd = entry.toInt(&number);
-        if (number)
-            fds[fd] = QFileInfo(QStringLiteral("/proc/self/fd/") + entry).symLinkTarget();
+    DIR* dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return fds;
+    while (const dirent* entry = ::readdir(dir)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == ::dirfd(dir))
+            continue;
+        char target[256] = {};
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        if (::readlink(link.c_str(), target, sizeof target - 1) > 0)
+            fds[int(fd)] = QString::fromLocal8Bit(target);
     }
+    ::closedir(dir);
     return fds;
 }
 

@@ -10,6 +10,18 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     // The version needs no application, as the program's own --version.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -22,6 +34,9 @@ int main(int argc, char** argv) {
     // shows no window, so it takes the offscreen platform whatever the environment says: it runs
     // the same from a desktop, a remote shell and a cron job.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Where no desktop runs (cron, a remote shell) Qt notes on every start that it has no runtime
+    // folder; that note says nothing about the command and is left out.
+    previousHandler = qInstallMessageHandler(withoutRuntimeFolderNote);
     QGuiApplication app(argc, argv);
     winorbis::SystemClock clock;
     return winorbis::runOrbisctl(app.arguments().mid(1), clock, stdout, stderr);
