@@ -2,6 +2,7 @@
 #include "ParadoxHeader.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace winorbis::logbook {
 
@@ -14,6 +15,7 @@ constexpr int kFileType = 0x04;
 constexpr int kMaxTableSize = 0x05;
 constexpr int kNumRecords = 0x06;
 constexpr int kFileBlocks = 0x0C;
+constexpr int kFirstBlock = 0x0E;
 constexpr int kNumFields = 0x21;
 constexpr int kEncryption1 = 0x25;
 constexpr std::uint32_t kNotEncrypted = 0xFF00FF00; // what writers put there, besides zero
@@ -67,7 +69,8 @@ int fixedSize(unsigned type) {
 
 } // namespace
 
-QString ParadoxHeader::problem(const QByteArray& head, qint64 fileSize) {
+QString ParadoxHeader::problem(const QByteArray& head) {
+    const qint64 fileSize = head.size();
     if (head.size() < kFieldsPlain || fileSize < kFieldsPlain)
         return QStringLiteral("the file is too short for a table header");
     const unsigned version = byteAt(head, kFileVersion);
@@ -127,6 +130,25 @@ QString ParadoxHeader::problem(const QByteArray& head, qint64 fileSize) {
     if (records > room)
         return QStringLiteral("the header counts %1 records, more than its blocks hold")
             .arg(records);
+    // The chain of data blocks from the first: each block number within the file, none twice,
+    // each with room for the records it says it holds.
+    const qint64 perBlock = (blockSize - kBlockHeader) / recordSize;
+    std::vector<bool> seen(std::size_t(blocks) + 1, false);
+    for (unsigned block = word(head, kFirstBlock); block != 0;) {
+        if (block > blocks)
+            return QStringLiteral("the chain of blocks leaves the file at block %1").arg(block);
+        if (seen[block])
+            return QStringLiteral("the chain of blocks runs in a circle at block %1").arg(block);
+        seen[block] = true;
+        const qint64 at = qint64(headerSize) + qint64(block - 1) * blockSize;
+        const int used = std::int16_t(word(head, int(at) + 4)); // (records - 1) x record size
+        const qint64 inBlock = used / qint64(recordSize) + 1;
+        if (used % qint64(recordSize) != 0 || inBlock < 0 || inBlock > perBlock)
+            return QStringLiteral("block %1 says it holds %2 bytes of records, which it cannot")
+                .arg(block)
+                .arg(used + qint64(recordSize));
+        block = word(head, int(at));
+    }
     return {};
 }
 

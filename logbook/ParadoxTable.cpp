@@ -31,6 +31,8 @@ namespace {
 // Paradox counts days from 1 January of the year 1; Qt's Julian days from 4713 BC.
 constexpr qint64 kJulianOffset = 1721425;
 constexpr double kMsPerDay = 86400000.0;
+// Some 30000 years: beyond it a time stamp is damage, not a date.
+constexpr double kLatestTimestampMs = 1e15;
 
 FieldType typeOf(char pxType) {
     switch (pxType) {
@@ -216,11 +218,16 @@ bool ParadoxTable::reopen(QString* error) {
     readOnly_ = mode_ == Mode::ReadOnly || ::access(name.constData(), W_OK) != 0 ||
                 ::access(folder.constData(), W_OK | X_OK) != 0;
     // The engine trusts the header; a damaged or foreign one is refused before it reads it.
-    QByteArray head(ParadoxHeader::kLongestHeader, '\0');
-    head.resize(qsizetype(std::fread(head.data(), 1, std::size_t(head.size()), handle_->fp)));
-    struct stat info = {};
-    const qint64 fileSize = ::fstat(::fileno(handle_->fp), &info) == 0 ? qint64(info.st_size) : 0;
-    if (const QString problem = ParadoxHeader::problem(head, fileSize); !problem.isEmpty()) {
+    QFile whole;
+    if (!whole.open(handle_->fp, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        *error =
+            QStringLiteral("The log book %1 cannot be read: %2").arg(path_, whole.errorString());
+        handle_.reset();
+        return false;
+    }
+    const QByteArray file = whole.readAll();
+    whole.close();
+    if (const QString problem = ParadoxHeader::problem(file); !problem.isEmpty()) {
         *error =
             QStringLiteral("%1 is no Paradox table the log book can read: %2.").arg(path_, problem);
         handle_.reset();
@@ -324,7 +331,9 @@ bool ParadoxTable::readAll(QString* error) {
                     value = d;
                 break;
             case FieldType::Timestamp:
-                if (PX_get_data_double(doc, data, column.size, &d) > 0) {
+                // A damaged field may hold no number at all, or one far beyond any calendar.
+                if (PX_get_data_double(doc, data, column.size, &d) > 0 && std::isfinite(d) &&
+                    std::abs(d) < kLatestTimestampMs) {
                     const qint64 days = qint64(std::floor(d / kMsPerDay));
                     value = QDateTime(QDate::fromJulianDay(days + kJulianOffset),
                                       QTime::fromMSecsSinceStartOfDay(int(d - days * kMsPerDay)));

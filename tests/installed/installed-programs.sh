@@ -337,6 +337,11 @@ group_handheld() {
     expect "orbisctl handheld read after the changes" 0 'interval: 30 s' -- \
         orbisctl "${port[@]}" handheld read
     expect "orbisctl handheld with a bad page" 2 '' -- orbisctl "${port[@]}" handheld store 11
+    # A block that no handheld sends (a colour beyond its eight) is refused, not shown.
+    echo "colour 200" >&8
+    sleep 0.3
+    expect "orbisctl handheld read of a block that breaks its rules" 1 'no VC-H1 settings block' \
+        -- orbisctl "${port[@]}" handheld read
     echo quit >&8
     exec 8>&-
 }
