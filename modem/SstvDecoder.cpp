@@ -1,0 +1,333 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SstvDecoder.h"
+
+#include "Colour.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace winorbis::sstv {
+
+namespace {
+
+constexpr double kIdleCentreHz = 1700.0;
+constexpr double kIdleHalfWidthHz = 1000.0;
+constexpr double kChunkMs = 50.0;
+constexpr double kWideSearchMs = 10.0;
+constexpr double kNarrowSearchMs = 4.0;
+constexpr double kSyncResidualMs = 2.5;
+constexpr double kSyncShare = 0.45;
+constexpr double kQuietSnrDb = -4.0;
+constexpr int kQuietLines = 2;
+constexpr int kMissedLines = 6;
+constexpr int kBackLines = 10;
+
+// The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
+// the weaker the signal, the narrower the filter and the longer the average.
+struct Reception {
+    double halfWidthHz;
+    double pixelWidth;
+};
+Reception receptionFor(double snrDb) {
+    if (snrDb >= 25.0)
+        return {1000.0, 0.6};
+    if (snrDb >= 15.0)
+        return {850.0, 1.0};
+    if (snrDb >= 8.0)
+        return {700.0, 1.2};
+    return {600.0, 1.4};
+}
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0.0;
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+SstvDecoder::SstvDecoder(double sampleRate)
+    : rate_(sampleRate)
+    , demod_(sampleRate, kIdleCentreHz, kIdleHalfWidthHz)
+    , vis_(demod_.workingRate())
+    , syncEvents_(demod_.workingRate())
+    , finder_(demod_.workingRate())
+    , chunk_(std::max<std::int64_t>(1, std::llround(kChunkMs * demod_.workingRate() / 1000.0))) {
+    snr_.fill(-99.0);
+}
+
+void SstvDecoder::process(std::span<const float> samples) {
+    // In pieces, so that the moments of the baseband keep pace with the working samples.
+    const std::size_t piece = std::size_t(demod_.decimation()) * 32;
+    for (std::size_t at = 0; at < samples.size(); at += piece) {
+        hz_.clear();
+        demod_.process(samples.subspan(at, std::min(piece, samples.size() - at)), hz_);
+        for (const float f : hz_) {
+            history_.push(f, offset_);
+            step();
+        }
+    }
+}
+
+void SstvDecoder::finish() {
+    if (!picture_)
+        return;
+    // Silence for a few line times lets the lines under way finish and the picture end.
+    const std::vector<float> silence(std::size_t(rate_ / 10), 0.0f);
+    const double lineMs = picture_->mode->lineMs;
+    for (double ms = 0; ms < 3 * lineMs + 200 && picture_; ms += 100)
+        process(silence);
+    if (picture_)
+        endPicture(picture_->nextLine >= picture_->mode->lines);
+}
+
+double SstvDecoder::recentSnr() const {
+    return median(std::vector<double>(snr_.begin(), snr_.end()));
+}
+
+void SstvDecoder::step() {
+    if (++chunkCount_ >= chunk_) {
+        chunkCount_ = 0;
+        snr_[snrIndex_++ % snr_.size()] =
+            FmDemodulator::snrDb(demod_.takeMoments(), demod_.halfWidthHz());
+    }
+    if (picture_) {
+        pictureStep();
+        return;
+    }
+    const double perMs = workingRate() / 1000.0;
+    if (const auto header = vis_.step(history_)) {
+        const Mode& m = mode(header->mode);
+        startPicture(m, true, header->offsetHz, {},
+                     header->end + (m.leadSyncMs + m.syncOffsetMs()) * perMs);
+        return;
+    }
+    const auto event = syncEvents_.step(history_);
+    if (!event || event->start < double(idleFrom_))
+        return;
+    if (auto found = finder_.add(*event)) {
+        double offset = 0.0;
+        found = timingOffset(std::move(*found), offset);
+        const Mode& m = mode(found->mode);
+        startPicture(m, false, offset, found->syncs, 0.0);
+    }
+}
+
+std::optional<ModeFinder::Found> SstvDecoder::timingOffset(ModeFinder::Found found,
+                                                           double& offset) {
+    // The mistuning from the middles of the syncs found.
+    const double perMs = workingRate() / 1000.0;
+    const double syncMs = mode(found.mode).syncMs();
+    std::vector<double> means;
+    for (const auto& [line, start] : found.syncs)
+        means.push_back(history_.meanHz(start + 1.5 * perMs, start + (syncMs - 1.5) * perMs));
+    offset = std::clamp(median(means) - kSyncHz, -250.0, 250.0);
+    return found;
+}
+
+void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
+                               const std::vector<std::pair<int, double>>& syncs,
+                               double lineZeroSync) {
+    const double perMs = workingRate() / 1000.0;
+    Picture p;
+    p.mode = &m;
+    p.nominal = m.lineMs * perMs;
+    p.fit = LineFit(p.nominal);
+    p.syncOffset = m.syncOffsetMs() * perMs;
+    p.syncLength = m.syncMs() * perMs;
+    const double snr = recentSnr();
+    const Reception reception = receptionFor(snr);
+    p.pixelWidth = reception.pixelWidth;
+    offset_ = offsetHz;
+    demod_.setCentre(kIdleCentreHz + offsetHz);
+    demod_.setHalfWidth(reception.halfWidthHz);
+
+    if (fromVis) {
+        p.fit.setAnchor(0, lineZeroSync);
+    } else {
+        // The chain found, and the lines before it that are still in the history.
+        std::vector<std::pair<int, double>> points = syncs;
+        for (const auto& [line, time] : points)
+            p.fit.add(line, time);
+        const double window = kNarrowSearchMs * perMs;
+        for (int line = -1; line >= -kBackLines && points.back().first - line < m.lines; --line) {
+            const double expected = p.fit.predict(line);
+            if (expected - p.syncOffset - window < double(history_.oldest()))
+                break;
+            const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
+            if (match.share < 0.6 || std::fabs(match.start - expected) > kSyncResidualMs * perMs)
+                break;
+            points.insert(points.begin(), {line, match.start});
+            p.fit.add(line, match.start);
+        }
+        const int first = points.front().first;
+        p.fit = LineFit(p.nominal);
+        for (const auto& [line, time] : points)
+            p.fit.add(line - first, time);
+        p.nextSync = points.back().first - first + 1;
+        // Lines whose start has left the history cannot be decoded.
+        while (p.nextLine < m.lines && lineStart(p, p.nextLine) < double(history_.oldest()) + 1.0)
+            ++p.nextLine;
+    }
+    p.image = QImage(m.pixels, m.lines, QImage::Format_RGB32);
+    p.image.fill(Qt::black);
+    p.y.assign(std::size_t(m.pixels), 16.0);
+    p.redDiff.assign(std::size_t(m.pixels), 128.0);
+    p.blueDiff.assign(std::size_t(m.pixels), 128.0);
+    picture_ = std::move(p);
+    if (events_.started)
+        events_.started(PictureStart{m.id, fromVis, offsetHz, snr});
+}
+
+double SstvDecoder::lineStart(const Picture& p, int line) const {
+    return p.fit.predict(line) - p.syncOffset * p.fit.period() / p.nominal;
+}
+
+void SstvDecoder::pictureStep() {
+    const double perMs = workingRate() / 1000.0;
+    while (picture_) {
+        Picture& p = *picture_;
+        const int lines = p.mode->lines;
+        const double n = double(history_.end());
+        const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+        if (p.nextSync < lines &&
+            n >= p.fit.predict(p.nextSync) + window + 1.5 * p.syncLength + 2) {
+            searchSync(p);
+            continue;
+        }
+        if (p.nextLine < lines && (p.nextSync > p.nextLine + 1 || p.nextSync >= lines) &&
+            n >= lineStart(p, p.nextLine + 1) + 2) {
+            decodeLine(p, p.nextLine++);
+            if (p.nextLine == lines)
+                endPicture(true);
+            continue;
+        }
+        break;
+    }
+}
+
+void SstvDecoder::searchSync(Picture& p) {
+    const double perMs = workingRate() / 1000.0;
+    const int line = p.nextSync++;
+    const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+    const double expected = p.fit.predict(line);
+    const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
+    const double limit = p.fit.count() >= 3 ? kSyncResidualMs * perMs : window;
+    if (match.share >= kSyncShare && std::fabs(match.start - expected) <= limit) {
+        p.fit.add(line, match.start);
+        p.missed = 0;
+        p.quietLines = 0;
+        return;
+    }
+    if (p.missed++ == 0)
+        p.firstMissed = line;
+    // The last line time's worth of signal measures.
+    const int chunks = std::clamp(int(p.mode->lineMs / kChunkMs), 1, int(snr_.size()));
+    std::vector<double> last;
+    for (int i = 1; i <= chunks; ++i)
+        last.push_back(snr_[(snrIndex_ + snr_.size() * 4 - std::size_t(i)) % snr_.size()]);
+    p.quietLines = median(last) < kQuietSnrDb ? p.quietLines + 1 : 0;
+    if ((p.missed >= kQuietLines && p.quietLines >= kQuietLines) || p.missed >= kMissedLines)
+        endPicture(false);
+}
+
+void SstvDecoder::decodeLine(Picture& p, int line) {
+    const Mode& m = *p.mode;
+    const double perMs = workingRate() / 1000.0;
+    const double scale = p.fit.period() / p.nominal;
+    double t = lineStart(p, line);
+    std::array<std::vector<double>, 7> values;
+    for (const Segment& s : m.layout(line)) {
+        const double length = s.ms * perMs * scale;
+        if (s.channel != Channel::Tone) {
+            auto& v = values[std::size_t(s.channel)];
+            v.resize(std::size_t(m.pixels));
+            const double w = length / m.pixels;
+            const double half = std::max(0.5, p.pixelWidth * w / 2);
+            for (int x = 0; x < m.pixels; ++x) {
+                const double c = t + (x + 0.5) * w;
+                v[std::size_t(x)] = hzValue(history_.meanHz(c - half, c + half) - offset_);
+            }
+        }
+        t += length;
+    }
+    auto* row = reinterpret_cast<QRgb*>(p.image.scanLine(line));
+    auto channel = [&](Channel c) -> const std::vector<double>& { return values[std::size_t(c)]; };
+    switch (m.colour) {
+    case ColourModel::Rgb:
+        for (int x = 0; x < m.pixels; ++x) {
+            const auto i = std::size_t(x);
+            row[x] =
+                qRgb(clampByte(channel(Channel::Red)[i]), clampByte(channel(Channel::Green)[i]),
+                     clampByte(channel(Channel::Blue)[i]));
+        }
+        break;
+    case ColourModel::YuvLine:
+        for (int x = 0; x < m.pixels; ++x) {
+            const auto i = std::size_t(x);
+            int r, g, b;
+            toRgb(Yuv{channel(Channel::Y)[i], channel(Channel::RedDiff)[i],
+                      channel(Channel::BlueDiff)[i]},
+                  r, g, b);
+            row[x] = qRgb(r, g, b);
+        }
+        break;
+    case ColourModel::YuvPair:
+        if (line % 2 == 0) {
+            p.y = channel(Channel::Y);
+            p.redDiff = channel(Channel::RedDiff);
+            // Until the odd line brings its colour difference, the even line shows without.
+            for (int x = 0; x < m.pixels; ++x) {
+                int r, g, b;
+                toRgb(Yuv{p.y[std::size_t(x)], p.redDiff[std::size_t(x)], 128.0}, r, g, b);
+                row[x] = qRgb(r, g, b);
+            }
+        } else {
+            const auto& blue = channel(Channel::BlueDiff);
+            auto* above = reinterpret_cast<QRgb*>(p.image.scanLine(line - 1));
+            for (int x = 0; x < m.pixels; ++x) {
+                const auto i = std::size_t(x);
+                int r, g, b;
+                toRgb(Yuv{p.y[i], p.redDiff[i], blue[i]}, r, g, b);
+                above[x] = qRgb(r, g, b);
+                toRgb(Yuv{channel(Channel::Y)[i], p.redDiff[i], blue[i]}, r, g, b);
+                row[x] = qRgb(r, g, b);
+            }
+            if (events_.line)
+                events_.line(line - 1, p.image);
+        }
+        break;
+    }
+    if (events_.line)
+        events_.line(line, p.image);
+}
+
+void SstvDecoder::endPicture(bool complete) {
+    Picture& p = *picture_;
+    PictureEnd end;
+    end.mode = p.mode->id;
+    end.complete = complete;
+    // A lost picture keeps the lines before the signal went.
+    end.lines = complete ? p.mode->lines
+                         : (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
+    if (!complete)
+        for (int line = end.lines; line < p.mode->lines; ++line)
+            std::fill_n(reinterpret_cast<QRgb*>(p.image.scanLine(line)), p.mode->pixels,
+                        qRgb(0, 0, 0));
+    end.clockPpm = (p.fit.period() / p.nominal - 1.0) * 1e6;
+    end.offsetHz = offset_;
+    end.picture = std::move(p.image);
+    picture_.reset();
+    offset_ = 0.0;
+    demod_.setCentre(kIdleCentreHz);
+    demod_.setHalfWidth(kIdleHalfWidthHz);
+    vis_.reset();
+    syncEvents_.reset();
+    finder_.reset();
+    idleFrom_ = history_.end();
+    if (events_.ended)
+        events_.ended(end);
+}
+
+} // namespace winorbis::sstv
