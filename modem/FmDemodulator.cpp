@@ -65,7 +65,8 @@ void FmDemodulator::design() {
     }
 }
 
-void FmDemodulator::process(std::span<const float> input, std::vector<float>& out) {
+void FmDemodulator::process(std::span<const float> input, std::vector<float>& out,
+                            std::vector<float>& power) {
     const double toHz = workingRate() / (2.0 * kPi);
     const Biquad s0 = stages_[0], s1 = stages_[1];
     auto& z0 = state_[0];
@@ -100,20 +101,11 @@ void FmDemodulator::process(std::span<const float> input, std::vector<float>& ou
             continue;
         phaseCount_ = 0;
         const std::complex<float> z{float(yi), float(yq)};
-        const float power = std::norm(z);
-        moments_.m2 += power;
-        moments_.m4 += double(power) * power;
-        ++moments_.count;
+        power.push_back(std::norm(z));
         const std::complex<float> d = z * std::conj(previous_);
         previous_ = z;
         out.push_back(float(fastAtan2(d.imag(), d.real()) * toHz + centre_));
     }
-}
-
-FmDemodulator::Moments FmDemodulator::takeMoments() {
-    const Moments m = moments_;
-    moments_ = Moments{};
-    return m;
 }
 
 double FmDemodulator::snrDb(const Moments& m, double halfWidthHz) {

@@ -30,16 +30,21 @@ public:
     double halfWidthHz() const { return halfWidth_; }
     void setHalfWidth(double hz);
 
-    // The frequencies in Hz of the working-rate samples the input completes, appended to out.
-    void process(std::span<const float> input, std::vector<float>& out);
+    // The frequencies in Hz of the working-rate samples the input completes, appended to out,
+    // and the power of the baseband at each to power.
+    void process(std::span<const float> input, std::vector<float>& out, std::vector<float>& power);
 
-    // Moments of the baseband since the last call, as the signal-to-noise ratio in dB within
-    // 3 kHz; nothing when too few samples have come or there is no signal at all.
+    // Second and fourth moments of the baseband, and from them the signal-to-noise ratio in dB
+    // within 3 kHz (-99 when too few samples have come or there is no signal at all).
     struct Moments {
         double m2 = 0.0, m4 = 0.0;
         std::int64_t count = 0;
+        void add(double power) {
+            m2 += power;
+            m4 += power * power;
+            ++count;
+        }
     };
-    Moments takeMoments();
     static double snrDb(const Moments& m, double halfWidthHz);
 
 private:
@@ -60,7 +65,6 @@ private:
     int phaseCount_ = 0;
     int renormalize_ = 0;
     std::complex<float> previous_{1.0f, 0.0f};
-    Moments moments_;
 };
 
 } // namespace winorbis::sstv

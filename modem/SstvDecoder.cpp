@@ -58,13 +58,24 @@ SstvDecoder::SstvDecoder(double sampleRate)
 }
 
 void SstvDecoder::process(std::span<const float> samples) {
-    // In pieces, so that the moments of the baseband keep pace with the working samples.
-    const std::size_t piece = std::size_t(demod_.decimation()) * 32;
-    for (std::size_t at = 0; at < samples.size(); at += piece) {
+    // In pieces at fixed places of the stream: a change of filter or mixer takes effect at the
+    // next, whatever the blocks the samples come in.
+    const auto piece = std::int64_t(demod_.decimation()) * 32;
+    for (std::size_t at = 0; at < samples.size();) {
+        if (consumed_ % piece == 0 && tuning_) {
+            demod_.setCentre(tuning_->first);
+            demod_.setHalfWidth(tuning_->second);
+            tuning_.reset();
+        }
+        const auto count = std::min(samples.size() - at, std::size_t(piece - consumed_ % piece));
         hz_.clear();
-        demod_.process(samples.subspan(at, std::min(piece, samples.size() - at)), hz_);
-        for (const float f : hz_) {
-            history_.push(f, offset_);
+        power_.clear();
+        demod_.process(samples.subspan(at, count), hz_, power_);
+        at += count;
+        consumed_ += std::int64_t(count);
+        for (std::size_t i = 0; i < hz_.size(); ++i) {
+            history_.push(hz_[i], offset_);
+            moments_.add(power_[i]);
             step();
         }
     }
@@ -89,8 +100,8 @@ double SstvDecoder::recentSnr() const {
 void SstvDecoder::step() {
     if (++chunkCount_ >= chunk_) {
         chunkCount_ = 0;
-        snr_[snrIndex_++ % snr_.size()] =
-            FmDemodulator::snrDb(demod_.takeMoments(), demod_.halfWidthHz());
+        snr_[snrIndex_++ % snr_.size()] = FmDemodulator::snrDb(moments_, demod_.halfWidthHz());
+        moments_ = {};
     }
     if (picture_) {
         pictureStep();
@@ -140,8 +151,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     const Reception reception = receptionFor(snr);
     p.pixelWidth = reception.pixelWidth;
     offset_ = offsetHz;
-    demod_.setCentre(kIdleCentreHz + offsetHz);
-    demod_.setHalfWidth(reception.halfWidthHz);
+    tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
 
     if (fromVis) {
         p.fit.setAnchor(0, lineZeroSync);
@@ -320,8 +330,7 @@ void SstvDecoder::endPicture(bool complete) {
     end.picture = std::move(p.image);
     picture_.reset();
     offset_ = 0.0;
-    demod_.setCentre(kIdleCentreHz);
-    demod_.setHalfWidth(kIdleHalfWidthHz);
+    tuning_ = {kIdleCentreHz, kIdleHalfWidthHz};
     vis_.reset();
     syncEvents_.reset();
     finder_.reset();

@@ -92,7 +92,11 @@ private:
     SyncEventDetector syncEvents_;
     ModeFinder finder_;
     Events events_;
-    std::vector<float> hz_;
+    std::vector<float> hz_, power_;
+    FmDemodulator::Moments moments_;
+    std::int64_t consumed_ = 0;
+    // Centre and half width for the demodulator from the next piece on.
+    std::optional<std::pair<double, double>> tuning_;
     double offset_ = 0.0;
     std::optional<Picture> picture_;
     std::int64_t idleFrom_ = 0; // no picture is found from syncs before this sample
