@@ -16,12 +16,17 @@ class FrequencyHistory {
 public:
     static constexpr double kLowHz = 1000.0;
     static constexpr double kHighHz = 2500.0;
+    // Picture tones lie from 1500 to 2300 Hz: the video sums hold no more than a little beyond.
+    static constexpr double kVideoLowHz = 1450.0;
+    static constexpr double kVideoHighHz = 2350.0;
 
     explicit FrequencyHistory(int capacityBits = 17)
         : mask_((std::int64_t(1) << capacityBits) - 1)
         , hz_(std::size_t(mask_ + 1))
         , hzSum_(std::size_t(mask_ + 1))
-        , syncSum_(std::size_t(mask_ + 1)) {}
+        , syncSum_(std::size_t(mask_ + 1))
+        , video_(std::size_t(mask_ + 1))
+        , videoSum_(std::size_t(mask_ + 1)) {}
 
     std::int64_t capacity() const { return mask_ + 1; }
     // The number of the next sample to come; samples end() - capacity() + 1 .. end() - 1 are kept.
@@ -36,6 +41,9 @@ public:
         hz_[i] = float(f);
         hzSum_[next] = hzSum_[i] + f;
         syncSum_[next] = syncSum_[i] + syncLikeness(f - offsetHz);
+        const double video = std::clamp(f - offsetHz, kVideoLowHz, kVideoHighHz);
+        video_[i] = float(video);
+        videoSum_[next] = videoSum_[i] + video;
         ++end_;
     }
 
@@ -46,7 +54,13 @@ public:
     double meanHz(double a, double b) const {
         if (b - a < 1e-9)
             return at(std::int64_t(std::floor(a)));
-        return (integral(b) - integral(a)) / (b - a);
+        return (integral(hzSum_, hz_, b) - integral(hzSum_, hz_, a)) / (b - a);
+    }
+    // The mean picture tone over [a, b), the mistuning taken out.
+    double meanVideoHz(double a, double b) const {
+        if (b - a < 1e-9)
+            return video_[std::size_t(std::int64_t(std::floor(a)) & mask_)];
+        return (integral(videoSum_, video_, b) - integral(videoSum_, video_, a)) / (b - a);
     }
     // The share of sync tone over [a, b) (integer bounds).
     double syncShare(std::int64_t a, std::int64_t b) const {
@@ -62,16 +76,23 @@ public:
 
 private:
     // The sum of the frequencies up to time t, the sample under t counted by its part.
-    double integral(double t) const {
+    static double integral(const std::vector<double>& sums, const std::vector<float>& values,
+                           std::int64_t mask, double t) {
         const auto k = std::int64_t(std::floor(t));
         const double frac = t - double(k);
-        return hzSum_[std::size_t(k & mask_)] + frac * hz_[std::size_t(k & mask_)];
+        return sums[std::size_t(k & mask)] + frac * values[std::size_t(k & mask)];
+    }
+    double integral(const std::vector<double>& sums, const std::vector<float>& values,
+                    double t) const {
+        return integral(sums, values, mask_, t);
     }
 
     std::int64_t mask_;
     std::vector<float> hz_;
     std::vector<double> hzSum_;
     std::vector<double> syncSum_;
+    std::vector<float> video_;
+    std::vector<double> videoSum_;
     std::int64_t end_ = 0;
 };
 

@@ -185,4 +185,21 @@ SyncMatch matchSync(const FrequencyHistory& h, double expected, double halfWindo
     return m;
 }
 
+double refineSyncStart(const FrequencyHistory& h, double roughStart, double length, double porch,
+                       double offsetHz, double perMs) {
+    const double after = std::min(porch - 0.25 * perMs, 1.5 * perMs);
+    if (after < 1.0 * perMs)
+        return roughStart;
+    const double roughEnd = roughStart + length;
+    const double u = roughEnd - 1.5 * perMs;
+    const double v = roughEnd + after;
+    if (u < double(h.oldest()) || v > double(h.end() - 1))
+        return roughStart;
+    // Over [u, v] the frequency is the sync tone up to the step and the porch after it.
+    const double mean = h.meanHz(u, v) - offsetHz;
+    const double share = std::clamp((mean - kSyncHz) / (kBlackHz - kSyncHz), 0.0, 1.0);
+    const double end = v - share * (v - u);
+    return end - length;
+}
+
 } // namespace winorbis::sstv

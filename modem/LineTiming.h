@@ -96,4 +96,12 @@ struct SyncMatch {
 SyncMatch matchSync(const FrequencyHistory& history, double expected, double halfWindow,
                     double length);
 
+// The start of a sync tone found roughly at roughStart, from the rise at its end into the
+// porch that follows: the tone and the porch frequencies known, the time of the step is where
+// the area under the frequency puts it. The start of a sync depends on what came before it,
+// its end never; the porch must be long enough to hold the rise (1.5 ms and more), else the
+// rough start is kept.
+double refineSyncStart(const FrequencyHistory& history, double roughStart, double length,
+                       double porch, double offsetHz, double perMs);
+
 } // namespace winorbis::sstv

@@ -147,6 +147,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     p.fit = LineFit(p.nominal);
     p.syncOffset = m.syncOffsetMs() * perMs;
     p.syncLength = m.syncMs() * perMs;
+    p.porch = m.porchAfterSyncMs() * perMs;
     const double snr = recentSnr();
     const Reception reception = receptionFor(snr);
     p.pixelWidth = reception.pixelWidth;
@@ -158,8 +159,10 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     } else {
         // The chain found, and the lines before it that are still in the history.
         std::vector<std::pair<int, double>> points = syncs;
-        for (const auto& [line, time] : points)
+        for (auto& [line, time] : points) {
+            time = refineSyncStart(history_, time, p.syncLength, p.porch, offset_, perMs);
             p.fit.add(line, time);
+        }
         const double window = kNarrowSearchMs * perMs;
         for (int line = -1; line >= -kBackLines && points.back().first - line < m.lines; --line) {
             const double expected = p.fit.predict(line);
@@ -168,8 +171,10 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
             if (match.share < 0.6 || std::fabs(match.start - expected) > kSyncResidualMs * perMs)
                 break;
-            points.insert(points.begin(), {line, match.start});
-            p.fit.add(line, match.start);
+            const double start = refineSyncStart(history_, match.start, p.syncLength, p.porch,
+                                                 offset_, perMs);
+            points.insert(points.begin(), {line, start});
+            p.fit.add(line, start);
         }
         const int first = points.front().first;
         p.fit = LineFit(p.nominal);
@@ -225,7 +230,8 @@ void SstvDecoder::searchSync(Picture& p) {
     const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
     const double limit = p.fit.count() >= 3 ? kSyncResidualMs * perMs : window;
     if (match.share >= kSyncShare && std::fabs(match.start - expected) <= limit) {
-        p.fit.add(line, match.start);
+        p.fit.add(line, refineSyncStart(history_, match.start, p.syncLength, p.porch, offset_,
+                                        perMs));
         p.missed = 0;
         p.quietLines = 0;
         return;
@@ -257,7 +263,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             const double half = std::max(0.5, p.pixelWidth * w / 2);
             for (int x = 0; x < m.pixels; ++x) {
                 const double c = t + (x + 0.5) * w;
-                v[std::size_t(x)] = hzValue(history_.meanHz(c - half, c + half) - offset_);
+                v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
             }
         }
         t += length;

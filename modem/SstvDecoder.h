@@ -64,6 +64,7 @@ private:
         double nominal = 0.0; // line time in working samples
         double syncOffset = 0.0;
         double syncLength = 0.0;
+        double porch = 0.0; // after the sync
         int nextSync = 0;
         int nextLine = 0;
         int missed = 0; // syncs missed in a row

@@ -120,6 +120,13 @@ double Mode::syncMs() const {
     return 0.0;
 }
 
+double Mode::porchAfterSyncMs() const {
+    for (std::size_t i = 0; i + 1 < evenLine.size(); ++i)
+        if (evenLine[i].sync)
+            return evenLine[i + 1].channel == Channel::Tone ? evenLine[i + 1].ms : 0.0;
+    return 0.0;
+}
+
 std::span<const Mode> modes() {
     return table();
 }

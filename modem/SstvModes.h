@@ -50,6 +50,8 @@ struct Mode {
     // Where the line's sync tone starts, in ms from the start of the line.
     double syncOffsetMs() const;
     double syncMs() const;
+    // The length of the tone after the sync.
+    double porchAfterSyncMs() const;
 };
 
 inline constexpr double kSyncHz = 1200.0;
