@@ -56,6 +56,19 @@ public:
             return at(std::int64_t(std::floor(a)));
         return (integral(hzSum_, hz_, b) - integral(hzSum_, hz_, a)) / (b - a);
     }
+    // The median frequency of the samples in [a, b), appended to the pool first so that
+    // several stretches can make one median: call with a pool, then median(pool).
+    void collect(double a, double b, std::vector<float>& pool) const {
+        for (auto n = std::int64_t(std::ceil(a)); double(n) < b; ++n)
+            pool.push_back(at(n));
+    }
+    static double median(std::vector<float>& pool) {
+        if (pool.empty())
+            return 0.0;
+        std::nth_element(pool.begin(), pool.begin() + std::ptrdiff_t(pool.size() / 2), pool.end());
+        return pool[pool.size() / 2];
+    }
+
     // The mean picture tone over [a, b), the mistuning taken out.
     double meanVideoHz(double a, double b) const {
         if (b - a < 1e-9)

@@ -17,6 +17,7 @@ constexpr int kChainSyncs = 5;
 constexpr double kChainPpm = 2500.0;
 constexpr double kChainJitterMs = 1.5;
 constexpr double kHistoryMs = 12 * 450.0;
+constexpr double kMaxClockError = 0.004;
 
 } // namespace
 
@@ -133,7 +134,9 @@ double LineFit::period() const {
     const double d = n_ * sxx_ - sx_ * sx_;
     if (d <= 0.0)
         return nominal_;
-    return (n_ * sxy_ - sx_ * sy_) / d;
+    // No sound card is further off than this; a wilder slope comes of noisy syncs.
+    return std::clamp((n_ * sxy_ - sx_ * sy_) / d, nominal_ * (1 - kMaxClockError),
+                      nominal_ * (1 + kMaxClockError));
 }
 
 double LineFit::predict(int line) const {

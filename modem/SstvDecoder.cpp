@@ -21,6 +21,7 @@ constexpr double kQuietSnrDb = -4.0;
 constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 6;
 constexpr int kBackLines = 10;
+constexpr double kOffsetFromSyncsSnrDb = 15.0;
 
 // The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
 // the weaker the signal, the narrower the filter and the longer the average.
@@ -130,10 +131,14 @@ std::optional<ModeFinder::Found> SstvDecoder::timingOffset(ModeFinder::Found fou
     // The mistuning from the middles of the syncs found.
     const double perMs = workingRate() / 1000.0;
     const double syncMs = mode(found.mode).syncMs();
-    std::vector<double> means;
+    std::vector<float> pool;
     for (const auto& [line, start] : found.syncs)
-        means.push_back(history_.meanHz(start + 1.5 * perMs, start + (syncMs - 1.5) * perMs));
-    offset = std::clamp(median(means) - kSyncHz, -250.0, 250.0);
+        history_.collect(start + 1.5 * perMs, start + (syncMs - 1.5) * perMs, pool);
+    offset = std::clamp(FrequencyHistory::median(pool) - kSyncHz, -250.0, 250.0);
+    // In a weak signal the noise drags the short syncs towards the middle of the band: no
+    // measure then.
+    if (recentSnr() < kOffsetFromSyncsSnrDb)
+        offset = 0.0;
     return found;
 }
 
@@ -171,8 +176,8 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
             if (match.share < 0.6 || std::fabs(match.start - expected) > kSyncResidualMs * perMs)
                 break;
-            const double start = refineSyncStart(history_, match.start, p.syncLength, p.porch,
-                                                 offset_, perMs);
+            const double start =
+                refineSyncStart(history_, match.start, p.syncLength, p.porch, offset_, perMs);
             points.insert(points.begin(), {line, start});
             p.fit.add(line, start);
         }
@@ -230,8 +235,8 @@ void SstvDecoder::searchSync(Picture& p) {
     const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
     const double limit = p.fit.count() >= 3 ? kSyncResidualMs * perMs : window;
     if (match.share >= kSyncShare && std::fabs(match.start - expected) <= limit) {
-        p.fit.add(line, refineSyncStart(history_, match.start, p.syncLength, p.porch, offset_,
-                                        perMs));
+        p.fit.add(line,
+                  refineSyncStart(history_, match.start, p.syncLength, p.porch, offset_, perMs));
         p.missed = 0;
         p.quietLines = 0;
         return;

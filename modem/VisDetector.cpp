@@ -9,8 +9,8 @@ namespace winorbis::sstv {
 namespace {
 
 constexpr double kTrimMs = 4.0; // left off each side of a bit window
-constexpr double kBitToleranceHz = 130.0;
-constexpr double kSyncToleranceHz = 90.0;
+constexpr double kBitToleranceHz = 90.0;
+constexpr double kSyncToleranceHz = 120.0;
 constexpr double kLeaderToleranceHz = 60.0;
 constexpr double kMaxOffsetHz = 250.0;
 constexpr double kSettleMs = 12.0; // how long after the best alignment it is reported
@@ -66,11 +66,16 @@ std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h,
             return std::nullopt;
         score += d * d;
     }
+    // The bits lie 100 Hz either side of the sync tone. They are told apart by the sync tone
+    // as it was measured: in noise every window mean leans towards the middle of the band, the
+    // more the further the tone lies from it, and bits and sync lean alike.
+    const double reference = (startHz + stopHz) / 2.0;
+    const double step = (kVisZeroHz - kVisOneHz) / 2.0;
     int code = 0;
     for (int i = 0; i < 8; ++i) {
-        const double f = window(1 + i) - offset;
-        const bool one = f < (kVisOneHz + kVisZeroHz) / 2;
-        const double d = f - (one ? kVisOneHz : kVisZeroHz);
+        const double f = window(1 + i) - reference;
+        const bool one = f < 0.0;
+        const double d = std::fabs(f) - step;
         if (std::fabs(d) > kBitToleranceHz)
             return std::nullopt;
         score += d * d;
@@ -106,6 +111,17 @@ std::optional<VisHeader> VisDetector::step(const FrequencyHistory& h) {
         return std::nullopt;
     VisHeader header = found.header;
     header.mode = *id;
+    // The mistuning again from medians, which the clicks of a weak signal hardly move: the
+    // leader, and the start and stop bits.
+    const double bit = kVisBitMs * perMs_, trim = kTrimMs * perMs_;
+    const double start = header.end - 10 * bit;
+    std::vector<float> leader, sync;
+    h.collect(start - 250.0 * perMs_, start - 8.0 * perMs_, leader);
+    h.collect(start + trim, start + bit - trim, sync);
+    h.collect(header.end - bit + trim, header.end - trim, sync);
+    header.offsetHz = (3.0 * (FrequencyHistory::median(leader) - kLeaderHz) +
+                       (FrequencyHistory::median(sync) - kSyncHz)) /
+                      4.0;
     return header;
 }
 
