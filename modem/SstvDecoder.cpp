@@ -22,21 +22,26 @@ constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 6;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
+// Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
+// differ by less than this many times the noise.
+constexpr double kSmoothNoise = 4.0;
+constexpr double kSmoothThreshold = 2.5;
 
 // The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
 // the weaker the signal, the narrower the filter and the longer the average.
 struct Reception {
     double halfWidthHz;
-    double pixelWidth;
+    double pixelWidth; // share of a pixel's time
+    double leastMs;    // but no shorter than this
 };
 Reception receptionFor(double snrDb) {
     if (snrDb >= 25.0)
-        return {1000.0, 0.6};
+        return {1000.0, 0.6, 0.0};
     if (snrDb >= 15.0)
-        return {850.0, 1.0};
+        return {850.0, 1.0, 0.3};
     if (snrDb >= 8.0)
-        return {700.0, 1.2};
-    return {600.0, 1.4};
+        return {700.0, 1.2, 0.5};
+    return {600.0, 1.4, 0.6};
 }
 
 double median(std::vector<double> v) {
@@ -156,6 +161,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     const double snr = recentSnr();
     const Reception reception = receptionFor(snr);
     p.pixelWidth = reception.pixelWidth;
+    p.leastWindow = reception.leastMs * perMs;
     offset_ = offsetHz;
     tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
 
@@ -192,6 +198,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     }
     p.image = QImage(m.pixels, m.lines, QImage::Format_RGB32);
     p.image.fill(Qt::black);
+    p.raw = p.image.copy();
     p.y.assign(std::size_t(m.pixels), 16.0);
     p.redDiff.assign(std::size_t(m.pixels), 128.0);
     p.blueDiff.assign(std::size_t(m.pixels), 128.0);
@@ -265,7 +272,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             auto& v = values[std::size_t(s.channel)];
             v.resize(std::size_t(m.pixels));
             const double w = length / m.pixels;
-            const double half = std::max(0.5, p.pixelWidth * w / 2);
+            const double half = std::max({0.5, p.pixelWidth * w / 2, p.leastWindow / 2});
             for (int x = 0; x < m.pixels; ++x) {
                 const double c = t + (x + 0.5) * w;
                 v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
@@ -273,7 +280,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
         }
         t += length;
     }
-    auto* row = reinterpret_cast<QRgb*>(p.image.scanLine(line));
+    auto* row = reinterpret_cast<QRgb*>(p.raw.scanLine(line));
     auto channel = [&](Channel c) -> const std::vector<double>& { return values[std::size_t(c)]; };
     switch (m.colour) {
     case ColourModel::Rgb:
@@ -306,7 +313,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             }
         } else {
             const auto& blue = channel(Channel::BlueDiff);
-            auto* above = reinterpret_cast<QRgb*>(p.image.scanLine(line - 1));
+            auto* above = reinterpret_cast<QRgb*>(p.raw.scanLine(line - 1));
             for (int x = 0; x < m.pixels; ++x) {
                 const auto i = std::size_t(x);
                 int r, g, b;
@@ -315,13 +322,68 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 toRgb(Yuv{channel(Channel::Y)[i], p.redDiff[i], blue[i]}, r, g, b);
                 row[x] = qRgb(r, g, b);
             }
-            if (events_.line)
-                events_.line(line - 1, p.image);
         }
         break;
     }
-    if (events_.line)
-        events_.line(line, p.image);
+    // The even line of a Robot 36 pair is final with the odd one.
+    const bool waits = m.colour == ColourModel::YuvPair && line % 2 == 0;
+    settle(p, waits ? line : line + 1, false);
+}
+
+void SstvDecoder::settle(Picture& p, int rows, bool last) {
+    p.rawRows = std::max(p.rawRows, rows);
+    // A row is shown once the row below it is final, the last one at the end.
+    const int limit = last ? p.rawRows : p.rawRows - 1;
+    for (; p.shownRows < limit; ++p.shownRows) {
+        smoothRow(p, p.shownRows, p.shownRows + 1 < p.rawRows ? p.shownRows + 1 : -1);
+        if (events_.line)
+            events_.line(p.shownRows, p.image);
+    }
+}
+
+void SstvDecoder::smoothRow(Picture& p, int row, int below) {
+    const int w = p.raw.width();
+    const auto* centre = reinterpret_cast<const QRgb*>(p.raw.constScanLine(row));
+    auto* out = reinterpret_cast<QRgb*>(p.image.scanLine(row));
+    const auto* up =
+        row > 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(row - 1)) : nullptr;
+    const auto* down =
+        below >= 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(below)) : nullptr;
+    // The noise from the differences to the row below: their median, robust to edges.
+    if (down) {
+        std::vector<double> d(static_cast<std::size_t>(w));
+        for (int x = 0; x < w; ++x)
+            d[std::size_t(x)] = std::abs(qGreen(centre[x]) - qGreen(down[x]));
+        const double estimate = median(std::move(d)) * 1.05;
+        p.noise = p.noise < 0 ? estimate : 0.8 * p.noise + 0.2 * estimate;
+    }
+    if (p.noise < kSmoothNoise) {
+        std::copy_n(centre, w, out);
+        return;
+    }
+    // Each value with those above and below that differ from it by no more than the noise
+    // would make: noise is averaged out, edges stay.
+    const double threshold = kSmoothThreshold * p.noise;
+    auto smooth = [&](int c, int a, int b, bool hasA, bool hasB) {
+        double sum = 2.0 * c, weight = 2.0;
+        if (hasA && std::abs(a - c) < threshold) {
+            sum += a;
+            weight += 1.0;
+        }
+        if (hasB && std::abs(b - c) < threshold) {
+            sum += b;
+            weight += 1.0;
+        }
+        return clampByte(sum / weight);
+    };
+    for (int x = 0; x < w; ++x) {
+        const QRgb c = centre[x];
+        const QRgb a = up ? up[x] : c;
+        const QRgb b = down ? down[x] : c;
+        out[x] = qRgb(smooth(qRed(c), qRed(a), qRed(b), up, down),
+                      smooth(qGreen(c), qGreen(a), qGreen(b), up, down),
+                      smooth(qBlue(c), qBlue(a), qBlue(b), up, down));
+    }
 }
 
 void SstvDecoder::endPicture(bool complete) {
@@ -332,6 +394,7 @@ void SstvDecoder::endPicture(bool complete) {
     // A lost picture keeps the lines before the signal went.
     end.lines = complete ? p.mode->lines
                          : (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
+    settle(p, p.nextLine, true);
     if (!complete)
         for (int line = end.lines; line < p.mode->lines; ++line)
             std::fill_n(reinterpret_cast<QRgb*>(p.image.scanLine(line)), p.mode->pixels,

@@ -69,9 +69,14 @@ private:
         int nextLine = 0;
         int missed = 0; // syncs missed in a row
         int firstMissed = -1;
-        int quietLines = 0;      // lines in a row with no signal to speak of
-        double pixelWidth = 1.0; // share of a pixel's time averaged for it
-        QImage image;
+        int quietLines = 0;       // lines in a row with no signal to speak of
+        double pixelWidth = 1.0;  // share of a pixel's time averaged for it
+        double leastWindow = 0.0; // but no fewer samples than this
+        QImage raw;               // the lines as decoded
+        QImage image;             // the lines as shown: with the noise of weak signals smoothed
+        int rawRows = 0;          // rows final in raw
+        int shownRows = 0;        // rows final in image
+        double noise = -1.0;      // estimated noise of a pixel value, -1 before the first estimate
         std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
     };
 
@@ -82,6 +87,8 @@ private:
     void searchSync(Picture& p);
     void decodeLine(Picture& p, int line);
     void endPicture(bool complete);
+    void settle(Picture& p, int rows, bool last);
+    void smoothRow(Picture& p, int row, int below);
     double lineStart(const Picture& p, int line) const;
     double recentSnr() const;
     std::optional<ModeFinder::Found> timingOffset(ModeFinder::Found found, double& offset);
