@@ -272,7 +272,11 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             auto& v = values[std::size_t(s.channel)];
             v.resize(std::size_t(m.pixels));
             const double w = length / m.pixels;
-            const double half = std::max({0.5, p.pixelWidth * w / 2, p.leastWindow / 2});
+            // The colour differences carry less detail than their pixels could: in weak
+            // signals they are averaged longer.
+            const bool difference = s.channel == Channel::RedDiff || s.channel == Channel::BlueDiff;
+            const double least = difference ? 2 * p.leastWindow : p.leastWindow;
+            const double half = std::max({0.5, p.pixelWidth * w / 2, least / 2});
             for (int x = 0; x < m.pixels; ++x) {
                 const double c = t + (x + 0.5) * w;
                 v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
