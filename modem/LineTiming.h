@@ -34,7 +34,7 @@ private:
     bool pending_ = false;
 };
 
-// Finds the mode of a picture whose VIS was missed from the times of its syncs: five or more
+// Finds the mode of a picture whose VIS was missed from the times of its syncs: six or more
 // syncs, the latest one among them, spaced by whole line times of one mode (at most one line
 // skipped, within 2500 ppm). Of the modes that fit, the shortest line wins: a slower mode with
 // a multiple of its line would skip every other sync.

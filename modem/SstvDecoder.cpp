@@ -22,6 +22,7 @@ constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 6;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
+constexpr double kLeastTimingSnrDb = -2.5;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
@@ -123,7 +124,8 @@ void SstvDecoder::step() {
     const auto event = syncEvents_.step(history_);
     if (!event || event->start < double(idleFrom_))
         return;
-    if (auto found = finder_.add(*event)) {
+    // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
+    if (auto found = finder_.add(*event); found && recentSnr() >= kLeastTimingSnrDb) {
         double offset = 0.0;
         found = timingOffset(std::move(*found), offset);
         const Mode& m = mode(found->mode);

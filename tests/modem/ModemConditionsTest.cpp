@@ -84,7 +84,7 @@ TEST(ModemConditions, ACutPictureEndsAndKeepsWhatCame) {
         auto tail = audio;
         std::vector<float> after(samplesOf(3000.0), 0.0f);
         if (noise)
-            addNoise(after, kRate, -40.0, 7); // a receiver's hiss, with no signal
+            addHiss(after, 0.2, 7); // a receiver's hiss, with no signal
         tail.insert(tail.end(), after.begin(), after.end());
         const Reception r = receive(tail, kRate);
         ASSERT_EQ(r.ends.size(), 1u);
@@ -97,9 +97,11 @@ TEST(ModemConditions, ACutPictureEndsAndKeepsWhatCame) {
 }
 
 TEST(ModemConditions, NoiseAndASteadyToneStartNothing) {
-    std::vector<float> noise(samplesOf(60000.0), 0.0f);
-    addNoise(noise, kRate, -20.0, 11);
-    EXPECT_TRUE(receive(noise, kRate).starts.empty());
+    for (const double level : {0.02, 0.3}) {
+        std::vector<float> noise(samplesOf(60000.0), 0.0f);
+        addHiss(noise, level, 11);
+        EXPECT_TRUE(receive(noise, kRate).starts.empty()) << level;
+    }
 
     std::vector<float> tone(samplesOf(60000.0));
     for (std::size_t n = 0; n < tone.size(); ++n)

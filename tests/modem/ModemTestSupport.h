@@ -69,6 +69,14 @@ inline void addNoise(std::vector<float>& samples, double rate, double snrDb, uns
         s += gauss(random);
 }
 
+// Gaussian noise of the given standard deviation (full scale 1), alone or over a signal.
+inline void addHiss(std::vector<float>& samples, double deviation, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<float> gauss(0.0f, float(deviation));
+    for (float& s : samples)
+        s += gauss(random);
+}
+
 // Everything the receiver reported for a stretch of audio.
 struct Reception {
     std::vector<PictureStart> starts;

@@ -152,7 +152,7 @@ TEST_F(OrbisctlSstv, BadInputIsRefusedWithAClearMessage) {
 
 TEST_F(OrbisctlSstv, NoPictureIsStatusOne) {
     std::vector<float> hiss(8000 * 5, 0.0f);
-    addNoise(hiss, 8000.0, -10.0, 3);
+    addHiss(hiss, 0.2, 3);
     std::vector<std::int16_t> samples(hiss.size());
     for (std::size_t i = 0; i < hiss.size(); ++i)
         samples[i] = std::int16_t(std::clamp(hiss[i], -1.0f, 1.0f) * 20000.0f);
