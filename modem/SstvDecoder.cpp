@@ -19,7 +19,7 @@ constexpr double kSyncResidualMs = 2.5;
 constexpr double kSyncShare = 0.45;
 constexpr double kQuietSnrDb = -4.0;
 constexpr int kQuietLines = 2;
-constexpr int kMissedLines = 6;
+constexpr int kMissedLines = 16;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
@@ -125,28 +125,40 @@ void SstvDecoder::step() {
     if (!event || event->start < double(idleFrom_))
         return;
     // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
-    if (auto found = finder_.add(*event); found && recentSnr() >= kLeastTimingSnrDb) {
-        double offset = 0.0;
-        found = timingOffset(std::move(*found), offset);
-        const Mode& m = mode(found->mode);
-        startPicture(m, false, offset, found->syncs, 0.0);
+    if (auto found = finder_.add(*event);
+        found && recentSnr() >= kLeastTimingSnrDb && !syncsBetween(*found)) {
+        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0);
     }
 }
 
-std::optional<ModeFinder::Found> SstvDecoder::timingOffset(ModeFinder::Found found,
-                                                           double& offset) {
+bool SstvDecoder::syncsBetween(const ModeFinder::Found& found) const {
+    // Syncs halfway between those of the chain: a mode of half the line time (Robot 36 with
+    // its syncs seen as those of Robot 72 every other line).
+    const Mode& m = mode(found.mode);
+    const double perMs = workingRate() / 1000.0;
+    int between = 0;
+    for (std::size_t i = 0; i + 1 < found.syncs.size(); ++i) {
+        const double half = (found.syncs[i].second + found.syncs[i + 1].second) / 2.0;
+        if (found.syncs[i + 1].first - found.syncs[i].first != 1)
+            continue;
+        if (matchSync(history_, half, 3.0 * perMs, m.syncMs() * perMs).share >= 0.5)
+            ++between;
+    }
+    return 2 * between >= int(found.syncs.size()) - 1;
+}
+
+double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
     // The mistuning from the middles of the syncs found.
     const double perMs = workingRate() / 1000.0;
     const double syncMs = mode(found.mode).syncMs();
-    std::vector<float> pool;
-    for (const auto& [line, start] : found.syncs)
-        history_.collect(start + 1.5 * perMs, start + (syncMs - 1.5) * perMs, pool);
-    offset = std::clamp(FrequencyHistory::median(pool) - kSyncHz, -250.0, 250.0);
     // In a weak signal the noise drags the short syncs towards the middle of the band: no
     // measure then.
     if (recentSnr() < kOffsetFromSyncsSnrDb)
-        offset = 0.0;
-    return found;
+        return 0.0;
+    std::vector<float> pool;
+    for (const auto& [line, start] : found.syncs)
+        history_.collect(start + 1.5 * perMs, start + (syncMs - 1.5) * perMs, pool);
+    return std::clamp(FrequencyHistory::median(pool) - kSyncHz, -250.0, 250.0);
 }
 
 void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,

@@ -91,7 +91,8 @@ private:
     void smoothRow(Picture& p, int row, int below);
     double lineStart(const Picture& p, int line) const;
     double recentSnr() const;
-    std::optional<ModeFinder::Found> timingOffset(ModeFinder::Found found, double& offset);
+    bool syncsBetween(const ModeFinder::Found& found) const;
+    double timingOffset(const ModeFinder::Found& found) const;
 
     double rate_;
     FmDemodulator demod_;
