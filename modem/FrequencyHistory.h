@@ -56,12 +56,12 @@ public:
             return at(std::int64_t(std::floor(a)));
         return (integral(hzSum_, hz_, b) - integral(hzSum_, hz_, a)) / (b - a);
     }
-    // The median frequency of the samples in [a, b), appended to the pool first so that
-    // several stretches can make one median: call with a pool, then median(pool).
+    // The samples in [a, b) appended to a pool, so that several stretches make one median.
     void collect(double a, double b, std::vector<float>& pool) const {
         for (auto n = std::int64_t(std::ceil(a)); double(n) < b; ++n)
             pool.push_back(at(n));
     }
+    // The median of a pool (reordered).
     static double median(std::vector<float>& pool) {
         if (pool.empty())
             return 0.0;
