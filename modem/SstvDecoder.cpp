@@ -183,8 +183,12 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
         p.fit.setAnchor(0, lineZeroSync);
     } else {
         // The chain found, and the lines before it that are still in the history.
+        // The chain's times are rough: each sync is matched again where it was seen.
         std::vector<std::pair<int, double>> points = syncs;
         for (auto& [line, time] : points) {
+            const SyncMatch match = matchSync(history_, time, 2.0 * perMs, p.syncLength);
+            if (match.share >= kSyncShare)
+                time = match.start;
             time = refineSyncStart(history_, time, p.syncLength, p.porch, offset_, perMs);
             p.fit.add(line, time);
         }
@@ -254,7 +258,10 @@ void SstvDecoder::searchSync(Picture& p) {
     const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
     const double expected = p.fit.predict(line);
     const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
-    const double limit = p.fit.count() >= 3 ? kSyncResidualMs * perMs : window;
+    // A fit from few or rough syncs may drift off: after misses the limit widens, up to the
+    // whole window.
+    const double limit =
+        p.fit.count() >= 3 ? std::min(window, kSyncResidualMs * perMs * (1 + p.missed)) : window;
     if (match.share >= kSyncShare && std::fabs(match.start - expected) <= limit) {
         p.fit.add(line,
                   refineSyncStart(history_, match.start, p.syncLength, p.porch, offset_, perMs));
