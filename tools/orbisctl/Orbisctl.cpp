@@ -17,6 +17,7 @@
 #include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
+#include "tools/orbisctl/Sstv.h"
 #include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
 #include "workspace/WorkingPictures.h"
@@ -122,6 +123,16 @@ QString orbisctlHelp() {
         "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
         "                  highest column, the sync length or 0, the centre of mass); --bins\n"
         "                  adds the 256 shown bins, --png writes the last display\n"
+        "  sstv encode PICTURE OUT.wav --mode r36|r72|m1|m2|s1|s2 [--rate HZ] [--vox]\n"
+        "                  send a picture (BMP, JPEG or PNG, scaled to the mode's size) as SSTV\n"
+        "                  in software: 16-bit mono WAV at HZ (default 48000), with --vox the\n"
+        "                  VOX tones before the VIS header\n"
+        "  sstv decode IN.wav OUT.png|bmp|jpg\n"
+        "                  receive the first SSTV picture of a recording (PCM WAV of 8 to 32\n"
+        "                  bits, the first channel, any rate), write it at the mode's size and\n"
+        "                  print \"MODE LINES CLOCK_PPM OFFSET_HZ\" (MODE R36 R72 M1 M2 S1 S2;\n"
+        "                  the lines received; how much longer its lines were than the mode's,\n"
+        "                  in ppm; the mistuning in Hz); status 1 when there is no picture\n"
         "  catalog [PAGE]  list the catalog of the program folder: RX and TX positions and\n"
         "                  the page (default: the current one), each with its file and name\n"
         "  catalog copy FROM TO\n"
@@ -215,6 +226,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     // The analysis of a recording needs no converter.
     if (verb == "analyze")
         return runAnalyze(request.command.mid(1), out, err);
+    if (verb == "sstv")
+        return runSstv(request.command.mid(1), out, err);
     const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     if (verb == "caption")
         return runCaption(request.command.mid(1), folder, err);

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LineTiming.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace winorbis::sstv {
+
+namespace {
+
+constexpr double kBoxMs = 2.0;
+constexpr double kThreshold = 0.5;
+constexpr double kBridgeMs = 2.0;
+constexpr double kMinSyncMs = 3.5;
+constexpr double kMaxSyncMs = 11.0;
+constexpr int kChainSyncs = 6;
+constexpr double kChainPpm = 2500.0;
+constexpr double kChainJitterMs = 1.5;
+constexpr double kHistoryMs = 12 * 450.0;
+constexpr double kMaxClockError = 0.004;
+
+} // namespace
+
+SyncEventDetector::SyncEventDetector(double workingRate)
+    : perMs_(workingRate / 1000.0)
+    , box_(std::max<std::int64_t>(2, std::llround(kBoxMs * perMs_))) {}
+
+void SyncEventDetector::reset() {
+    inRun_ = false;
+    pending_ = false;
+}
+
+std::optional<SyncEvent> SyncEventDetector::step(const FrequencyHistory& h) {
+    const std::int64_t boxStart = h.end() - box_;
+    if (boxStart < h.oldest())
+        return std::nullopt;
+    const bool low = h.syncShare(boxStart, h.end()) >= kThreshold;
+    if (low) {
+        if (!inRun_) {
+            inRun_ = true;
+            // A short gap after the last stretch joins the two.
+            if (!(pending_ && double(boxStart - runEnd_) < kBridgeMs * perMs_))
+                runStart_ = boxStart;
+            pending_ = false;
+        }
+        runEnd_ = boxStart;
+        return std::nullopt;
+    }
+    if (inRun_) {
+        inRun_ = false;
+        pending_ = true;
+        return std::nullopt;
+    }
+    if (pending_ && double(boxStart - runEnd_) >= kBridgeMs * perMs_) {
+        pending_ = false;
+        const double length = double(runEnd_ - runStart_) + double(box_) * (2 * kThreshold);
+        if (length >= kMinSyncMs * perMs_ && length <= kMaxSyncMs * perMs_)
+            return SyncEvent{double(runStart_) + double(box_) * (1 - kThreshold), length};
+    }
+    return std::nullopt;
+}
+
+ModeFinder::ModeFinder(double workingRate)
+    : perMs_(workingRate / 1000.0) {}
+
+std::optional<ModeFinder::Found> ModeFinder::chain(const Mode& m) const {
+    const double period = m.lineMs * perMs_;
+    Found found;
+    found.mode = m.id;
+    double last = events_.back().start;
+    int line = 0;
+    int skipped = 0;
+    std::vector<std::pair<int, double>> syncs{{0, last}};
+    for (auto it = std::next(events_.rbegin()); it != events_.rend(); ++it) {
+        const double d = last - it->start;
+        if (d > 2.5 * period)
+            break;
+        const int k = int(std::lround(d / period));
+        if (k < 1)
+            continue;
+        const double tolerance = kChainJitterMs * perMs_ + kChainPpm * 1e-6 * k * period;
+        if (std::fabs(d - k * period) > tolerance)
+            continue;
+        if (k > 1 && ++skipped > 1)
+            break;
+        line -= k;
+        last = it->start;
+        syncs.emplace_back(line, last);
+    }
+    if (int(syncs.size()) < kChainSyncs)
+        return std::nullopt;
+    std::reverse(syncs.begin(), syncs.end());
+    const int first = syncs.front().first;
+    for (auto& s : syncs)
+        s.first -= first;
+    found.syncs = std::move(syncs);
+    return found;
+}
+
+std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event) {
+    events_.push_back(event);
+    while (events_.front().start < event.start - kHistoryMs * perMs_)
+        events_.pop_front();
+    std::optional<Found> best;
+    double bestLine = 0.0;
+    for (const Mode& m : modes()) {
+        // A Martin sync is half as long as the others.
+        const double syncMs = m.syncMs();
+        if (event.length > (syncMs + 3.5) * perMs_ || event.length < (syncMs - 2.5) * perMs_)
+            continue;
+        if (auto found = chain(m); found && (!best || m.lineMs < bestLine)) {
+            best = std::move(found);
+            bestLine = m.lineMs;
+        }
+    }
+    if (best)
+        events_.clear();
+    return best;
+}
+
+void LineFit::add(int line, double time) {
+    ++n_;
+    sx_ += line;
+    sy_ += time;
+    sxx_ += double(line) * line;
+    sxy_ += double(line) * time;
+    lastLine_ = line;
+    lastTime_ = time;
+}
+
+double LineFit::period() const {
+    if (n_ < 2)
+        return nominal_;
+    const double d = n_ * sxx_ - sx_ * sx_;
+    if (d <= 0.0)
+        return nominal_;
+    // No sound card is further off than this; a wilder slope comes of noisy syncs.
+    return std::clamp((n_ * sxy_ - sx_ * sy_) / d, nominal_ * (1 - kMaxClockError),
+                      nominal_ * (1 + kMaxClockError));
+}
+
+double LineFit::predict(int line) const {
+    if (n_ == 0)
+        return anchor_ + (line - anchorLine_) * nominal_;
+    if (n_ == 1)
+        return lastTime_ + (line - lastLine_) * nominal_;
+    const double b = period();
+    const double a = (sy_ - b * sx_) / n_;
+    return a + b * line;
+}
+
+SyncMatch matchSync(const FrequencyHistory& h, double expected, double halfWindow, double length) {
+    const auto len = std::max<std::int64_t>(1, std::llround(length));
+    const auto from = std::max<std::int64_t>(h.oldest(), std::llround(expected - halfWindow));
+    const auto to = std::min<std::int64_t>(h.end() - len, std::llround(expected + halfWindow));
+    if (to < from)
+        return {};
+    std::vector<double> sums(std::size_t(to - from + 1));
+    double peak = -1.0;
+    std::int64_t at = from;
+    for (std::int64_t t = from; t <= to; ++t) {
+        // The sync share inside, less the share in the half-lengths just before and after: a
+        // sharp peak where the window covers the tone exactly.
+        const std::int64_t half = len / 2;
+        double s = h.syncSum(t, t + len);
+        if (t - half >= h.oldest())
+            s -= h.syncSum(t - half, t);
+        if (t + len + half <= h.end())
+            s -= h.syncSum(t + len, t + len + half);
+        sums[std::size_t(t - from)] = s;
+        if (s > peak) {
+            peak = s;
+            at = t;
+        }
+    }
+    // The centre of the peak above its half.
+    double weight = 0.0, moment = 0.0;
+    for (std::int64_t t = std::max(from, at - len); t <= std::min(to, at + len); ++t) {
+        const double w = sums[std::size_t(t - from)] - peak / 2;
+        if (w > 0) {
+            weight += w;
+            moment += w * double(t);
+        }
+    }
+    SyncMatch m;
+    m.start = weight > 0 ? moment / weight : double(at);
+    m.share = h.syncShare(at, at + len);
+    return m;
+}
+
+double refineSyncStart(const FrequencyHistory& h, double roughStart, double length, double porch,
+                       double offsetHz, double perMs) {
+    const double after = std::min(porch - 0.25 * perMs, 1.5 * perMs);
+    if (after < 1.0 * perMs)
+        return roughStart;
+    const double roughEnd = roughStart + length;
+    const double u = roughEnd - 1.5 * perMs;
+    const double v = roughEnd + after;
+    if (u < double(h.oldest()) || v > double(h.end() - 1))
+        return roughStart;
+    // Over [u, v] the frequency is the sync tone up to the step and the porch after it.
+    const double mean = h.meanHz(u, v) - offsetHz;
+    const double share = std::clamp((mean - kSyncHz) / (kBlackHz - kSyncHz), 0.0, 1.0);
+    const double end = v - share * (v - u);
+    return end - length;
+}
+
+} // namespace winorbis::sstv

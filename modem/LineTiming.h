@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FrequencyHistory.h"
+#include "SstvModes.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace winorbis::sstv {
+
+// A stretch of sync tone found without knowing the mode.
+struct SyncEvent {
+    double start = 0.0;  // working-rate sample
+    double length = 0.0; // samples
+};
+
+// Finds stretches of sync tone 3.5 to 11 ms long in the frequency history, sample by sample:
+// a 2 ms window mostly at the sync tone opens a stretch, falling below closes it, and gaps of
+// under 2 ms (noise clicks) are bridged.
+class SyncEventDetector {
+public:
+    explicit SyncEventDetector(double workingRate);
+    std::optional<SyncEvent> step(const FrequencyHistory& history);
+    void reset();
+
+private:
+    double perMs_;
+    std::int64_t box_;
+    bool inRun_ = false;
+    std::int64_t runStart_ = 0, runEnd_ = 0;
+    bool pending_ = false;
+};
+
+// Finds the mode of a picture whose VIS was missed from the times of its syncs: six or more
+// syncs, the latest one among them, spaced by whole line times of one mode (at most one line
+// skipped, within 2500 ppm). Of the modes that fit, the shortest line wins: a slower mode with
+// a multiple of its line would skip every other sync.
+class ModeFinder {
+public:
+    explicit ModeFinder(double workingRate);
+
+    struct Found {
+        ModeId mode{};
+        // The syncs of the chain, oldest first, with their line numbers counted from the first.
+        std::vector<std::pair<int, double>> syncs;
+    };
+    std::optional<Found> add(const SyncEvent& event);
+    void reset() { events_.clear(); }
+
+private:
+    std::optional<Found> chain(const Mode& mode) const;
+
+    double perMs_;
+    std::deque<SyncEvent> events_;
+};
+
+// The line timing of a picture: the least-squares line through the measured sync times against
+// line numbers, which gives each line's start with the slant taken out and the clock error.
+class LineFit {
+public:
+    explicit LineFit(double nominalPeriod)
+        : nominal_(nominalPeriod) {}
+
+    void add(int line, double time);
+    int count() const { return n_; }
+    // The sync time of a line from the fit (from the nominal period with fewer than two syncs;
+    // with none, from the given anchor).
+    double predict(int line) const;
+    double period() const;
+    void setAnchor(int line, double time) {
+        anchorLine_ = line;
+        anchor_ = time;
+    }
+    // How far a time lies from the fit's sync of a line.
+    double residual(int line, double time) const { return time - predict(line); }
+
+private:
+    double nominal_;
+    int n_ = 0;
+    double sx_ = 0, sy_ = 0, sxx_ = 0, sxy_ = 0;
+    int anchorLine_ = 0;
+    double anchor_ = 0.0;
+    int lastLine_ = 0;
+    double lastTime_ = 0.0;
+};
+
+// The best alignment of a sync tone of the given length near an expected start: the centre of
+// the peak of the windowed sync share, and the share at the peak (1 for a clean sync).
+struct SyncMatch {
+    double start = 0.0;
+    double share = 0.0;
+};
+SyncMatch matchSync(const FrequencyHistory& history, double expected, double halfWindow,
+                    double length);
+
+// The start of a sync tone found roughly at roughStart, from the rise at its end into the
+// porch that follows: the tone and the porch frequencies known, the time of the step is where
+// the area under the frequency puts it. The start of a sync depends on what came before it,
+// its end never; the porch must be long enough to hold the rise (1.5 ms and more), else the
+// rough start is kept.
+double refineSyncStart(const FrequencyHistory& history, double roughStart, double length,
+                       double porch, double offsetHz, double perMs);
+
+} // namespace winorbis::sstv

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FmDemodulator.h"
+#include "FrequencyHistory.h"
+#include "LineTiming.h"
+#include "SstvModes.h"
+#include "VisDetector.h"
+
+#include <QImage>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace winorbis::sstv {
+
+struct PictureStart {
+    ModeId mode{};
+    bool fromVis = false; // else found from its line timing
+    double offsetHz = 0.0;
+    double snrDb = 0.0; // estimated at the start, within 3 kHz
+};
+
+struct PictureEnd {
+    ModeId mode{};
+    bool complete = false; // all lines came; else the signal was lost
+    int lines = 0;         // lines decoded
+    double clockPpm = 0.0; // how much longer the received lines were than the mode's
+    double offsetHz = 0.0;
+    QImage picture; // at the mode's size; lines that did not come are black
+};
+
+// The receiver: audio samples in, pictures out. Samples are pushed as they come, in blocks of
+// any size; it owns no thread and no device. While idle it looks for a VIS header and, beside
+// it, for the sync pattern of a picture whose header was missed. During a picture it follows
+// the syncs line by line, takes the slant out as it goes, and ends the picture when all lines
+// have come or the signal has been gone for two line times.
+class SstvDecoder {
+public:
+    struct Events {
+        std::function<void(const PictureStart&)> started;
+        std::function<void(int line, const QImage& picture)> line;
+        std::function<void(const PictureEnd&)> ended;
+    };
+
+    explicit SstvDecoder(double sampleRate);
+    void setEvents(Events events) { events_ = std::move(events); }
+
+    void process(std::span<const float> samples);
+    // The input has ended: a picture under way is ended with what has come.
+    void finish();
+
+    bool receiving() const { return picture_.has_value(); }
+    double workingRate() const { return demod_.workingRate(); }
+    int parityFailures() const { return vis_.parityFailures(); }
+
+private:
+    struct Picture {
+        const Mode* mode = nullptr;
+        LineFit fit{1.0};
+        double nominal = 0.0; // line time in working samples
+        double syncOffset = 0.0;
+        double syncLength = 0.0;
+        double porch = 0.0; // after the sync
+        int nextSync = 0;
+        int nextLine = 0;
+        int missed = 0; // syncs missed in a row
+        int firstMissed = -1;
+        int quietLines = 0;       // lines in a row with no signal to speak of
+        double pixelWidth = 1.0;  // share of a pixel's time averaged for it
+        double leastWindow = 0.0; // but no fewer samples than this
+        QImage raw;               // the lines as decoded
+        QImage image;             // the lines as shown: with the noise of weak signals smoothed
+        int rawRows = 0;          // rows final in raw
+        int shownRows = 0;        // rows final in image
+        double noise = -1.0;      // estimated noise of a pixel value, -1 before the first estimate
+        std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
+    };
+
+    void step();
+    void startPicture(const Mode& m, bool fromVis, double offsetHz,
+                      const std::vector<std::pair<int, double>>& syncs, double lineZeroSync);
+    void pictureStep();
+    void searchSync(Picture& p);
+    void decodeLine(Picture& p, int line);
+    void endPicture(bool complete);
+    void settle(Picture& p, int rows, bool last);
+    void smoothRow(Picture& p, int row, int below);
+    double lineStart(const Picture& p, int line) const;
+    double recentSnr() const;
+    bool syncsBetween(const ModeFinder::Found& found) const;
+    double timingOffset(const ModeFinder::Found& found) const;
+
+    double rate_;
+    FmDemodulator demod_;
+    FrequencyHistory history_;
+    VisDetector vis_;
+    SyncEventDetector syncEvents_;
+    ModeFinder finder_;
+    Events events_;
+    std::vector<float> hz_, power_;
+    FmDemodulator::Moments moments_;
+    std::int64_t consumed_ = 0;
+    // Centre and half width for the demodulator from the next piece on.
+    std::optional<std::pair<double, double>> tuning_;
+    double offset_ = 0.0;
+    std::optional<Picture> picture_;
+    std::int64_t idleFrom_ = 0; // no picture is found from syncs before this sample
+    std::int64_t chunk_ = 0;
+    std::int64_t chunkCount_ = 0;
+    std::array<double, 12> snr_{};
+    std::size_t snrIndex_ = 0;
+    std::vector<SyncEvent> recentEvents_;
+};
+
+} // namespace winorbis::sstv

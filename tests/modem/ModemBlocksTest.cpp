@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The receiver's blocks on their own: the demodulator's frequency and signal-to-noise ratio,
+// the line fit, and WAV files in their many sample formats.
+#include "ModemTestSupport.h"
+#include "modem/FmDemodulator.h"
+#include "modem/LineTiming.h"
+#include "modem/WavFile.h"
+
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numbers>
+
+using namespace winorbis::sstv;
+using namespace winorbis::sstv::test;
+
+namespace {
+
+std::vector<float> tone(double hz, double rate, double seconds, double amplitude = 0.5) {
+    std::vector<float> out(std::size_t(rate * seconds));
+    for (std::size_t n = 0; n < out.size(); ++n)
+        out[n] = float(amplitude * std::sin(2.0 * std::numbers::pi * hz * double(n) / rate));
+    return out;
+}
+
+TEST(ModemBlocks, DemodulatorReadsTonesAcrossTheBandAtEveryRate) {
+    for (const double rate : {8000.0, 11025.0, 22050.0, 44100.0, 48000.0, 96000.0}) {
+        FmDemodulator demod(rate);
+        EXPECT_GE(demod.workingRate(), 8000.0);
+        EXPECT_LT(demod.workingRate(), 16000.0);
+        for (const double hz : {1100.0, 1200.0, 1500.0, 1900.0, 2300.0}) {
+            std::vector<float> out, power;
+            demod.process(tone(hz, rate, 0.2), out, power);
+            ASSERT_EQ(out.size(), power.size());
+            // After the filter has settled, the mean of the last half.
+            double sum = 0.0;
+            for (std::size_t i = out.size() / 2; i < out.size(); ++i)
+                sum += out[i];
+            EXPECT_NEAR(sum / double(out.size() - out.size() / 2), hz, 1.0)
+                << hz << " Hz at " << rate;
+        }
+    }
+}
+
+TEST(ModemBlocks, SignalToNoiseRatioIsEstimatedInThreeKilohertz) {
+    const double rate = 11025.0;
+    for (const double snr : {0.0, 10.0, 20.0}) {
+        auto audio = tone(1700.0, rate, 2.0);
+        addNoise(audio, rate, snr, 5);
+        FmDemodulator demod(rate);
+        std::vector<float> out, power;
+        demod.process(audio, out, power);
+        FmDemodulator::Moments m;
+        for (std::size_t i = power.size() / 4; i < power.size(); ++i)
+            m.add(power[i]);
+        EXPECT_NEAR(FmDemodulator::snrDb(m, demod.halfWidthHz()), snr, 2.0) << snr;
+    }
+    FmDemodulator::Moments silence;
+    for (int i = 0; i < 100; ++i)
+        silence.add(0.0);
+    EXPECT_EQ(FmDemodulator::snrDb(silence, 1000.0), -99.0);
+}
+
+TEST(ModemBlocks, LineFitFollowsTheSyncsWithinTheClockErrorsThereAre) {
+    LineFit fit(1000.0);
+    fit.setAnchor(0, 50.0);
+    EXPECT_DOUBLE_EQ(fit.predict(3), 3050.0);
+    fit.add(0, 52.0);
+    EXPECT_DOUBLE_EQ(fit.predict(3), 3052.0);
+    for (int line = 1; line < 20; ++line)
+        fit.add(line, 52.0 + line * 1001.5);
+    EXPECT_NEAR(fit.period(), 1001.5, 1e-9);
+    EXPECT_NEAR(fit.predict(100), 52.0 + 100 * 1001.5, 1e-6);
+    // Syncs of noise that would make a slope no sound card has are held to the possible.
+    LineFit wild(1000.0);
+    wild.add(0, 0.0);
+    wild.add(1, 1100.0);
+    EXPECT_LE(wild.period(), 1004.0 + 1e-9);
+}
+
+// A WAV file of one format: the given bytes per sample for each frame of two channels.
+QByteArray wavOf(std::uint16_t format, int bits, int channels, const QByteArray& data,
+                 bool extensible = false, bool oddChunk = false) {
+    QByteArray out("RIFF\0\0\0\0WAVE", 12);
+    if (oddChunk)
+        out.append(QByteArray("LIST\x03\0\0\0abc\0", 12));
+    const int fmtSize = extensible ? 40 : 16;
+    QByteArray fmt(8 + fmtSize, '\0');
+    char* f = fmt.data();
+    std::memcpy(f, "fmt ", 4);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(fmtSize), f + 4);
+    qToLittleEndian<std::uint16_t>(extensible ? 0xfffe : format, f + 8);
+    qToLittleEndian<std::uint16_t>(std::uint16_t(channels), f + 10);
+    qToLittleEndian<std::uint32_t>(8000, f + 12);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(8000 * channels * bits / 8), f + 16);
+    qToLittleEndian<std::uint16_t>(std::uint16_t(channels * bits / 8), f + 20);
+    qToLittleEndian<std::uint16_t>(std::uint16_t(bits), f + 22);
+    if (extensible)
+        qToLittleEndian<std::uint16_t>(format, f + 32);
+    out.append(fmt);
+    out.append("data", 4);
+    char size[4];
+    qToLittleEndian<std::uint32_t>(std::uint32_t(data.size()), size);
+    out.append(size, 4);
+    out.append(data);
+    return out;
+}
+
+TEST(ModemBlocks, WavFilesOfEverySampleFormatGiveTheFirstChannel) {
+    struct Case {
+        std::uint16_t format;
+        int bits;
+        QByteArray frames; // two frames of two channels: +half, -half on the first
+        bool extensible = false, oddChunk = false;
+    };
+    auto le32 = [](std::uint32_t v) {
+        char b[4];
+        qToLittleEndian<std::uint32_t>(v, b);
+        return QByteArray(b, 4);
+    };
+    float half = 0.5f, minusHalf = -0.5f;
+    std::uint32_t h, m;
+    std::memcpy(&h, &half, 4);
+    std::memcpy(&m, &minusHalf, 4);
+    const std::vector<Case> cases{
+        {1, 8, QByteArray("\xc0\x80\x40\x80", 4)},
+        {1, 16, QByteArray("\x00\x40\x00\x00\x00\xc0\x00\x00", 8)},
+        {1, 24, QByteArray("\x00\x00\x40\x00\x00\x00\x00\x00\xc0\x00\x00\x00", 12), true},
+        {1, 32, le32(0x40000000) + le32(0) + le32(0xc0000000) + le32(0), false, true},
+        {3, 32, le32(h) + le32(0) + le32(m) + le32(0), true},
+    };
+    for (const Case& c : cases) {
+        QString why;
+        const auto audio =
+            parseWav(wavOf(c.format, c.bits, 2, c.frames, c.extensible, c.oddChunk), &why);
+        ASSERT_TRUE(audio) << c.bits << ": " << why.toStdString();
+        EXPECT_EQ(audio->sampleRate, 8000);
+        ASSERT_EQ(audio->samples.size(), 2u) << c.bits;
+        EXPECT_NEAR(audio->samples[0], 0.5, 1e-6) << c.bits;
+        EXPECT_NEAR(audio->samples[1], -0.5, 1e-6) << c.bits;
+    }
+    // Written and read back.
+    const std::vector<std::int16_t> samples{0, 16384, -16384, 32767};
+    QString why;
+    const auto back = parseWav(wavBytes(samples, 11025), &why);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->sampleRate, 11025);
+    EXPECT_EQ(back->samples, (std::vector<float>{0.0f, 0.5f, -0.5f, 32767.0f / 32768.0f}));
+}
+
+TEST(ModemBlocks, BrokenWavFilesAreRefused) {
+    QString why;
+    EXPECT_FALSE(parseWav("RIFF", &why));
+    EXPECT_TRUE(why.contains("not a WAV"));
+    EXPECT_FALSE(parseWav(wavOf(2, 16, 1, QByteArray(4, '\0')), &why)); // ADPCM
+    EXPECT_TRUE(why.contains("not PCM"));
+    EXPECT_FALSE(parseWav(wavOf(1, 12, 1, QByteArray(4, '\0')), &why));
+    EXPECT_TRUE(why.contains("12-bit"));
+    EXPECT_FALSE(parseWav(wavOf(1, 16, 1, QByteArray()).left(30), &why));
+    EXPECT_TRUE(why.contains("cut short"));
+}
+
+} // namespace

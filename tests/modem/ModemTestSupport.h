@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "modem/SstvDecoder.h"
+#include "modem/SstvEncoder.h"
+
+#include <QImage>
+
+#include <cmath>
+#include <random>
+#include <span>
+#include <vector>
+
+namespace winorbis::sstv::test {
+
+// A picture with smooth gradients, hard edges and saturated colours at the mode's size.
+inline QImage testPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int r = x * 255 / (width - 1), g = y * 255 / (height - 1), b = 128;
+            if (y > height / 2) { // colour blocks below
+                const int block = x * 8 / width;
+                r = block & 1 ? 230 : 20;
+                g = block & 2 ? 230 : 20;
+                b = block & 4 ? 230 : 20;
+            }
+            picture.setPixel(x, y, qRgb(r, g, b));
+        }
+    return picture;
+}
+
+inline QImage testPicture(ModeId id) {
+    return testPicture(mode(id).pixels, mode(id).lines);
+}
+
+// Peak signal-to-noise ratio of b against a over the first lines (all when 0), RGB.
+inline double psnr(const QImage& a, const QImage& b, int lines = 0) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size())
+        return 0.0;
+    const int h = lines > 0 ? std::min(lines, x.height()) : x.height();
+    double sum = 0.0;
+    for (int row = 0; row < h; ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int i = 0; i < x.width(); ++i) {
+            const double dr = qRed(p[i]) - qRed(q[i]), dg = qGreen(p[i]) - qGreen(q[i]),
+                         db = qBlue(p[i]) - qBlue(q[i]);
+            sum += dr * dr + dg * dg + db * db;
+        }
+    }
+    const double mse = sum / (3.0 * h * x.width());
+    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// White noise added for a signal-to-noise ratio within 3 kHz (signal power taken from the
+// samples themselves).
+inline void addNoise(std::vector<float>& samples, double rate, double snrDb, unsigned seed) {
+    double power = 0.0;
+    for (const float s : samples)
+        power += double(s) * s;
+    power /= double(samples.size());
+    const double noisePower = power / std::pow(10.0, snrDb / 10.0) * (rate / 2.0) / 3000.0;
+    std::mt19937 random(seed);
+    std::normal_distribution<float> gauss(0.0f, float(std::sqrt(noisePower)));
+    for (float& s : samples)
+        s += gauss(random);
+}
+
+// Gaussian noise of the given standard deviation (full scale 1), alone or over a signal.
+inline void addHiss(std::vector<float>& samples, double deviation, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<float> gauss(0.0f, float(deviation));
+    for (float& s : samples)
+        s += gauss(random);
+}
+
+// Everything the receiver reported for a stretch of audio.
+struct Reception {
+    std::vector<PictureStart> starts;
+    std::vector<PictureEnd> ends;
+    int lines = 0;
+};
+
+inline Reception receive(std::span<const float> audio, double rate, std::size_t block = 4096) {
+    Reception r;
+    SstvDecoder decoder(rate);
+    decoder.setEvents({[&](const PictureStart& s) { r.starts.push_back(s); },
+                       [&](int, const QImage&) { ++r.lines; },
+                       [&](const PictureEnd& e) { r.ends.push_back(e); }});
+    for (std::size_t at = 0; at < audio.size(); at += block)
+        decoder.process(audio.subspan(at, std::min(block, audio.size() - at)));
+    decoder.finish();
+    return r;
+}
+
+} // namespace winorbis::sstv::test

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Sstv.h"
+
+#include "modem/SstvDecoder.h"
+#include "modem/SstvEncoder.h"
+#include "modem/WavFile.h"
+#include "platform/SafeFile.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cmath>
+#include <optional>
+
+namespace winorbis {
+
+namespace {
+
+int refuse(std::FILE* err, const QString& why) {
+    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
+    return 2;
+}
+
+int fail(std::FILE* err, int status, const QString& why) {
+    std::fprintf(err, "orbisctl: %s\n", qPrintable(why));
+    return status;
+}
+
+// The image format of an output name by its extension, or nothing.
+const char* pictureFormat(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == "png")
+        return "PNG";
+    if (suffix == "bmp")
+        return "BMP";
+    if (suffix == "jpg" || suffix == "jpeg")
+        return "JPEG";
+    return nullptr;
+}
+
+int encode(const QStringList& arguments, std::FILE* err) {
+    QStringList files;
+    std::optional<sstv::ModeId> id;
+    int rate = 48000;
+    bool vox = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (a == "--mode" && hasValue) {
+            id = sstv::modeByShortName(arguments[++i]);
+            if (!id)
+                return refuse(
+                    err, QStringLiteral("unknown mode %1 (r36 r72 m1 m2 s1 s2)").arg(arguments[i]));
+        } else if (a == "--rate" && hasValue) {
+            bool ok = false;
+            rate = arguments[++i].toInt(&ok);
+            if (!ok || rate < 8000 || rate > 96000)
+                return refuse(err, QStringLiteral("--rate takes 8000 to 96000"));
+        } else if (a == "--vox") {
+            vox = true;
+        } else if (a.startsWith("--")) {
+            return refuse(err, QStringLiteral("unknown or incomplete sstv option %1").arg(a));
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() != 2)
+        return refuse(err, QStringLiteral("sstv encode needs a picture and a WAV file"));
+    if (!id)
+        return refuse(err, QStringLiteral("sstv encode needs --mode"));
+    if (QFileInfo(files[1]).suffix().compare("wav", Qt::CaseInsensitive) != 0)
+        return refuse(err, QStringLiteral("%1: the sound is written as WAV (.wav)").arg(files[1]));
+    QImageReader reader(files[0]);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return refuse(
+            err,
+            QStringLiteral("cannot read the picture %1: %2").arg(files[0], reader.errorString()));
+
+    sstv::EncoderOptions options;
+    options.sampleRate = rate;
+    options.vox = vox;
+    const auto samples = sstv::SstvEncoder::encode16(picture, *id, options);
+    if (const QString error = replaceFileContents(files[1], sstv::wavBytes(samples, rate));
+        !error.isEmpty())
+        return fail(err, 1, error);
+    return 0;
+}
+
+int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    if (arguments.size() != 2 || arguments[0].startsWith("--") || arguments[1].startsWith("--"))
+        return refuse(err, QStringLiteral("sstv decode needs a WAV file and a picture file"));
+    const char* format = pictureFormat(arguments[1]);
+    if (!format)
+        return refuse(
+            err,
+            QStringLiteral("%1: the picture is written as PNG, BMP or JPEG").arg(arguments[1]));
+    QString why;
+    const auto audio = sstv::readWav(arguments[0], &why);
+    if (!audio)
+        return fail(err, 2, why);
+
+    std::optional<sstv::PictureEnd> first;
+    sstv::SstvDecoder decoder(audio->sampleRate);
+    decoder.setEvents({{}, {}, [&](const sstv::PictureEnd& end) {
+                           if (!first)
+                               first = end;
+                       }});
+    const std::span<const float> samples(audio->samples);
+    constexpr std::size_t kBlock = 8192;
+    for (std::size_t at = 0; at < samples.size() && !first; at += kBlock)
+        decoder.process(samples.subspan(at, std::min(kBlock, samples.size() - at)));
+    if (!first)
+        decoder.finish();
+    if (!first)
+        return fail(err, 1, QStringLiteral("%1: no picture found").arg(arguments[0]));
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!first->picture.save(&buffer, format))
+        return fail(err, 1, QStringLiteral("cannot make the %1 picture").arg(format));
+    if (const QString error = replaceFileContents(arguments[1], bytes); !error.isEmpty())
+        return fail(err, 1, error);
+    const sstv::Mode& m = sstv::mode(first->mode);
+    std::fprintf(out, "%s %d %ld %ld\n", qPrintable(m.shortName), first->lines,
+                 std::lround(first->clockPpm), std::lround(first->offsetHz));
+    std::fflush(out);
+    return 0;
+}
+
+} // namespace
+
+int runSstv(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    const QString verb = arguments.value(0);
+    if (verb == "encode")
+        return encode(arguments.mid(1), err);
+    if (verb == "decode")
+        return decode(arguments.mid(1), out, err);
+    return refuse(err, QStringLiteral("sstv takes encode or decode"));
+}
+
+} // namespace winorbis
