@@ -80,6 +80,10 @@ QString ParadoxHeader::problem(const QByteArray& head) {
     const bool extended = version >= 5 && (fileType == 0 || fileType == 2);
     if (fileType != 0 && fileType != 2)
         return QStringLiteral("the file is a Paradox index or view, not a table");
+    // 3 and 4: Paradox 3.0 and 3.5; 5 to 9: 4.x; 10 and 11: 5.x; 12: 7.x. The engine reads any
+    // other value as some version and the rest of the header wrongly.
+    if (version < 3 || version > 12)
+        return QStringLiteral("the header names an unknown table version (%1)").arg(version);
     const std::uint32_t encryption1 = longWord(head, kEncryption1);
     if ((encryption1 != 0 && encryption1 != kNotEncrypted) ||
         (extended && head.size() >= kEncryption2 + 4 && longWord(head, kEncryption2) != 0))

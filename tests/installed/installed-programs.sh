@@ -238,6 +238,15 @@ group_files() {
     expect "orbisctl catalog name" 0 '' -- orbisctl --folder "$work/station" catalog name tx1 Hello
     expect "orbisctl catalog shows the name" 0 'Hello' -- orbisctl --folder "$work/station" catalog
 
+    # The software modem: a picture sent as audio and received back.
+    expect "orbisctl sstv encode" 0 '' -- \
+        orbisctl sstv encode "$work/blue.bmp" "$work/m2.wav" --mode m2 --rate 11025 --vox
+    expect "orbisctl sstv decode" 0 '^M2 256 -?[0-9]+ -?[0-9.]+$' -- \
+        orbisctl sstv decode "$work/m2.wav" "$work/m2.png"
+    check "the decoded picture is 320 x 256" grep -q '320 x 256' <(file "$work/m2.png")
+    expect "orbisctl sstv decode of no WAV" 2 'not a WAV' -- \
+        orbisctl sstv decode "$work/blue.bmp" "$work/x.png"
+
     # A 1 s recording of 8-bit silence, 8000 Hz.
     {
         printf 'RIFF\x64\x1f\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00'

@@ -273,6 +273,7 @@ TEST_F(Table, RefusesDamagedOrEncryptedHeadersBeforeTheEngineReadsThem) {
         {"cut in the field list", [&](QByteArray& b) { b.truncate(fields + 4); }, "shorter"},
         {"no fields", [](QByteArray& b) { b[0x21] = 0, b[0x22] = 0; }, "0 fields"},
         {"an index file", [](QByteArray& b) { b[4] = 1; }, "not a table"},
+        {"an unknown version", [](QByteArray& b) { b[0x39] = 14; }, "unknown table version"},
     };
     for (const auto& c : cases) {
         QByteArray bytes = good;
