@@ -13,6 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
+    ser2net
 )
 
 missing=()
