@@ -180,9 +180,12 @@ int NetworkPort::connectSocket(SteadyClock::time_point deadline, QString* error)
 }
 
 bool NetworkPort::startSession(int fd, SteadyClock::time_point deadline, QString* error) {
-    codec_ = TelnetCodec();
-    input_.clear();
-    inputStart_ = 0;
+    {
+        std::lock_guard lock(inputMutex_);
+        codec_ = TelnetCodec();
+        input_.clear();
+        inputStart_ = 0;
+    }
     clientBinary_ = false;
     if (protocol_ == Protocol::Rfc2217) {
         std::vector<std::uint8_t> hello = codec_.opening();
@@ -206,6 +209,7 @@ bool NetworkPort::startSession(int fd, SteadyClock::time_point deadline, QString
         if (ready == 0)
             return true; // nothing against it: a server that does not confirm, or a raw one
         if (ready < 0 || !receiveAvailable(fd)) {
+            std::lock_guard lock(inputMutex_);
             const QString text = refusalText(input_, inputStart_);
             *error = text.isEmpty()
                          ? QStringLiteral("the server closed the connection")
@@ -216,6 +220,7 @@ bool NetworkPort::startSession(int fd, SteadyClock::time_point deadline, QString
 }
 
 bool NetworkPort::receiveAvailable(int fd) {
+    std::lock_guard lock(inputMutex_);
     std::uint8_t chunk[kReceiveChunk];
     const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
     if (n == 0)
@@ -238,7 +243,7 @@ bool NetworkPort::receiveAvailable(int fd) {
     codec_.decode(chunk, std::size_t(n), input_, replies);
     clientBinary_ = codec_.clientSendsBinary();
     if (!replies.empty()) {
-        std::lock_guard lock(writeMutex_);
+        std::lock_guard writeLock(writeMutex_);
         if (sendAll(fd, replies.data(), replies.size(), SteadyClock::now() + kControlWriteTime) < 0)
             return false;
     }
@@ -307,6 +312,7 @@ int NetworkPort::read(std::uint8_t* buffer, int count) {
         return 0;
     }
     const auto take = [&](int got) {
+        std::lock_guard lock(inputMutex_);
         const int n =
             int(std::min<std::size_t>(std::size_t(count - got), input_.size() - inputStart_));
         std::copy_n(input_.begin() + std::ptrdiff_t(inputStart_), n, buffer + got);
@@ -394,6 +400,7 @@ void NetworkPort::discardInput() {
             break;
         }
     }
+    std::lock_guard lock(inputMutex_);
     input_.clear();
     inputStart_ = 0;
 }
@@ -426,8 +433,12 @@ void NetworkPort::drain() {
 
 BytePort::Wait NetworkPort::waitForInput(int wakeFd) {
     constexpr int kUnusableWaitMs = 1000;
+    const auto pending = [this] {
+        std::lock_guard lock(inputMutex_);
+        return inputStart_ < input_.size();
+    };
     for (;;) {
-        if (inputStart_ < input_.size())
+        if (pending())
             return Wait::Input;
         const bool usable = fd_ >= 0 && !gone_;
         pollfd p[2] = {{wakeFd, POLLIN, 0}, {fd_, POLLIN, 0}};

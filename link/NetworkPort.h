@@ -88,7 +88,9 @@ private:
     std::atomic<int> speedSelector_{0};
     std::atomic<int> baud_{0};
 
-    // The reading side (read, waitForInput, discardInput, reopen: one thread at a time).
+    // The reading side. One thread reads at a time, but the receive monitor may still take what
+    // the socket brought in waitForInput() when a hold has begun to read, so it is locked.
+    std::mutex inputMutex_;
     TelnetCodec codec_;
     std::vector<std::uint8_t> input_; // data taken from the socket and not read yet
     std::size_t inputStart_ = 0;
