@@ -76,7 +76,8 @@ bool Ser2netServer::start(QString* error) {
                                 "    accepter: %1tcp,127.0.0.1,%2\n"
                                 "    connector: serialdev,%3,115200n81,local\n"
                                 "    options:\n"
-                                "        mdns: false\n")
+                                "        mdns: false\n"
+                                "        chardelay: false\n")
                      .arg(rfc2217_ ? QStringLiteral("telnet(rfc2217),") : QString())
                      .arg(port_)
                      .arg(device_)

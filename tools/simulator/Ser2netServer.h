@@ -9,8 +9,9 @@ namespace winorbis {
 
 // ser2net (the Debian package) serving a serial device on 127.0.0.1, as a remote station serves
 // its converter: run in the foreground with a configuration of its own, one client at a time,
-// the line at 115200 baud 8N1, behind a Telnet accepter with com port control (RFC 2217) or a raw
-// one. The tests and benchmarks put it in front of the simulated converter's pseudo-terminal.
+// the line at 115200 baud 8N1, the converter's answers passed on without delay, behind a Telnet
+// accepter with com port control (RFC 2217) or a raw one. The tests and benchmarks put it in front
+// of the simulated converter's pseudo-terminal.
 class Ser2netServer {
 public:
     // Picks a free TCP port of 127.0.0.1, kept across restarts.
