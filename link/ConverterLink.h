@@ -37,10 +37,11 @@ namespace winorbis {
 class Clock;
 class Dialogs;
 
-// The converter on its serial port: the one open port of the process, the link state and the
-// converter's last status byte, and the small exchanges every converter command is built from.
-// The exchanges run on the calling thread and take no lock: the receive monitor stays off the port
-// while they run (it is held, or not yet started); see the threading rules above.
+// The converter on its port (a serial device or a serial server): the one open port of the process,
+// the link state and the converter's last status byte, and the small exchanges every converter
+// command is built from. The exchanges run on the calling thread and take no lock: the receive
+// monitor stays off the port while they run (it is held, or not yet started); see the threading
+// rules above.
 class ConverterLink {
 public:
     ConverterLink(Dialogs& dialogs, Clock& clock);
