@@ -61,14 +61,17 @@ public:
             ::close(client_);
         client_ = -1;
     }
+    // Closed by the server's thread, which may be polling it: closed under a poll, a socket
+    // would take one more client.
     void stopListening() {
-        std::lock_guard lock(mutex_);
-        ::close(listener_);
-        listener_ = -1;
+        listening_ = false;
+        while (listenerOpen_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     void listenAgain() {
         std::lock_guard lock(mutex_);
         listen(port_);
+        listening_ = true;
     }
     void refuseWith(const std::string& text) {
         std::lock_guard lock(mutex_);
@@ -101,6 +104,7 @@ private:
     enum class State { Data, Command, Option, Sub, SubCommand };
 
     void listen(int port) {
+        listenerOpen_ = true;
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int one = 1;
         ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -121,6 +125,11 @@ private:
             int count = 0;
             {
                 std::lock_guard lock(mutex_);
+                if (!listening_ && listener_ >= 0) {
+                    ::close(listener_);
+                    listener_ = -1;
+                    listenerOpen_ = false;
+                }
                 if (listener_ >= 0)
                     p[count++] = {listener_, POLLIN, 0};
                 if (client_ >= 0)
@@ -237,6 +246,8 @@ private:
     std::vector<std::uint32_t> speeds_;
     std::atomic<int> clients_{0};
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> listening_{true};
+    std::atomic<bool> listenerOpen_{false};
     std::thread thread_;
 };
 
@@ -431,4 +442,47 @@ TEST(NetworkPort, ADroppedConnectionVanishesOnceAndIsOpenedAgain) {
         EXPECT_EQ(port->read(buffer, 1), 0);
         EXPECT_EQ(gone, 2) << "each loss is told once";
     }
+}
+
+TEST(NetworkPort, OneThreadReadsWhileAnotherWritesAndAnIdleWaitGivesWayToAReader) {
+    LoopbackServer server(true);
+    SystemClock clock;
+    QString error;
+    auto port = openPort(url(true, server.port()), 2, clock, &error);
+    ASSERT_TRUE(port) << error.toStdString();
+
+    // The monitor waits idle while the program writes and then reads the answer itself, as a
+    // hold does: every byte reaches one of them, none is lost or read twice.
+    const int wake = ::eventfd(0, EFD_CLOEXEC);
+    std::atomic<bool> stop{false};
+    std::atomic<int> inputs{0};
+    std::thread monitor([&] {
+        while (!stop) {
+            if (port->waitForInput(wake) == BytePort::Wait::Input) {
+                ++inputs;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    Bytes sent(300);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = std::uint8_t(i * 7);
+    Bytes answer;
+    for (std::size_t i = 0; i < sent.size(); i += 30) {
+        ASSERT_TRUE(port->write(sent.data() + i, 30));
+        Bytes wire;
+        TelnetCodec::encode(sent.data() + i, 30, true, wire);
+        server.send(wire);
+        const Bytes got = readAll(*port, 30);
+        answer.insert(answer.end(), got.begin(), got.end());
+        server.send({kIac, 241}); // a command alone, taken in the idle wait
+    }
+    stop = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+    monitor.join();
+    ::close(wake);
+    EXPECT_EQ(answer, sent);
+    ASSERT_TRUE(server.waitForData(sent.size()));
+    EXPECT_EQ(server.data(), sent);
 }
