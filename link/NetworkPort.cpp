@@ -486,6 +486,13 @@ bool NetworkPort::reopen() {
         unsentBytes_ = 0;
     }
     ::close(fd);
+    {
+        // What came with the new connection is no answer to anything, as after a serial
+        // device's reopen.
+        std::lock_guard lock(inputMutex_);
+        input_.clear();
+        inputStart_ = 0;
+    }
     gone_ = false;
     return true;
 }
