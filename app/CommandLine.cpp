@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include "link/PortFactory.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -30,6 +32,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
                 line.port = arg.mid(7);
             if (line.port.isEmpty()) {
                 line.error = QStringLiteral("--port needs a device");
+                return line;
+            }
+            if (const QString problem = portNameProblem(line.port); !problem.isEmpty()) {
+                line.error = problem;
                 return line;
             }
         } else if (arg == QLatin1String("--simulate")) {
@@ -74,7 +80,10 @@ QString CommandLine::helpText() {
         "                 written and holds no COM.DAT);\n"
         "                 it holds COM.DAT and the picture folders\n"
         "  --port DEVICE  open DEVICE as the converter's port for this run, instead of the\n"
-        "                 COM port of the settings (mapped to devices in ports.conf)\n"
+        "                 COM port of the settings (mapped to devices in ports.conf): a\n"
+        "                 serial device, or a serial server across the network as\n"
+        "                 rfc2217://HOST:PORT (Telnet with com port control) or\n"
+        "                 tcp://HOST:PORT (raw)\n"
         "  --simulate     run on the built-in simulated converter\n"
         "  --verbose      with --simulate, log every step of the simulated converter (each\n"
         "                 command and each line of a transfer) on standard error\n"

@@ -6,6 +6,7 @@
 #include "TForm6.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "controls/TFlyingButton.h"
+#include "link/PortFactory.h"
 #include "link/SerialDevices.h"
 #include "link/ui/TForm5.h"
 #include "platform/Colour.h"
@@ -76,6 +77,12 @@ void StationSetup::connectSetup() {
     connect(&setup_, &TForm5::deviceChosen, this, [this](int port, const QString& device) {
         if (port < 1 || device.isEmpty())
             return;
+        // A device path, or a serial server's rfc2217://HOST:PORT or tcp://HOST:PORT; a
+        // malformed server name is said and not kept.
+        if (const QString problem = portNameProblem(device); !problem.isEmpty()) {
+            setup_.setStatus(problem);
+            return;
+        }
         if (!pendingMap_)
             pendingMap_ = PortMap::load(main_.programFolder());
         pendingMap_->setDevice(port, device);

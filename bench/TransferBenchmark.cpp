@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Upload plus fetch of a full frame over a pseudo-terminal against the simulated converter:
+// Upload plus fetch of a full frame against the simulated converter: over a pseudo-terminal
 // answering at once (wall and processor time), and paced at 115200 baud (measured time over the
-// time the moved bytes take on the line).
+// time the moved bytes take on the line), directly and across ser2net on 127.0.0.1 (RFC 2217 and
+// raw TCP).
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
+#include "tools/simulator/Ser2netServer.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -15,6 +17,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <utility>
 
 using namespace winorbis;
 
@@ -31,7 +35,9 @@ struct Figures {
     bool ok = false;
 };
 
-Figures run(bool paced) {
+enum class Transport { PseudoTerminal, Rfc2217, Tcp };
+
+Figures run(bool paced, Transport transport = Transport::PseudoTerminal) {
     ConverterSimulator::Options options;
     options.paced = paced;
     ConverterSimulator sim(options);
@@ -40,6 +46,15 @@ Figures run(bool paced) {
     if (!sim.openPseudoTerminal(&device, &error)) {
         std::fprintf(stderr, "cannot open a pseudo-terminal: %s\n", qPrintable(error));
         return f;
+    }
+    std::unique_ptr<Ser2netServer> server;
+    if (transport != Transport::PseudoTerminal) {
+        server = std::make_unique<Ser2netServer>(device, transport == Transport::Rfc2217);
+        if (!server->start(&error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return f;
+        }
+        device = server->portName();
     }
     SystemClock clock;
     ConsoleDialogs dialogs;
@@ -89,5 +104,17 @@ int main(int argc, char** argv) {
                 lineFetch, paced.fetchWall / lineFetch,
                 (paced.uploadWall + paced.fetchWall) / (lineUpload + lineFetch),
                 paced.ok ? "" : " (FAILED)");
-    return fast.ok && paced.ok ? 0 : 1;
+    bool networkOk = true;
+    for (const auto& [transport, name] :
+         {std::pair(Transport::Rfc2217, "rfc2217"), std::pair(Transport::Tcp, "raw tcp")}) {
+        const Figures net = run(true, transport);
+        std::printf("ser2net %-8s    upload %.3f s (line %.3f s, ratio %.3f), fetch %.3f s (line "
+                    "%.3f s, ratio %.3f), together ratio %.3f%s\n",
+                    name, net.uploadWall, lineUpload, net.uploadWall / lineUpload, net.fetchWall,
+                    lineFetch, net.fetchWall / lineFetch,
+                    (net.uploadWall + net.fetchWall) / (lineUpload + lineFetch),
+                    net.ok ? "" : " (FAILED)");
+        networkOk = networkOk && net.ok;
+    }
+    return fast.ok && paced.ok && networkOk ? 0 : 1;
 }

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 namespace winorbis {
 
@@ -10,9 +14,25 @@ namespace winorbis {
 // than 5 ms pass between two bytes, or at the latest 10 + 10 x n ms after it began, with whatever
 // has arrived (possibly nothing). One thread may read while another writes (ConverterLink.h
 // states the threading rules).
+//
+// The line may be a local serial device or a serial server across the network; the port factory
+// (PortFactory.h) makes the right one from a name, and nothing above it needs to know which.
 class BytePort {
 public:
     virtual ~BytePort() = default;
+
+    // The name the port was opened under, as messages show it (a device path, HOST:PORT); empty
+    // for a port without one.
+    virtual QString name() const { return {}; }
+    // What kind of line it is, for messages and status displays: "serial device", "network port".
+    virtual QString kind() const { return QStringLiteral("port"); }
+    // The reason of the last failed open, configure or reopen.
+    virtual QString lastError() const { return {}; }
+    // Sets the line speed: speedSelector 1 = 1200 baud, 2 = 115200 baud, 8N1; false for any other
+    // selector or when the line cannot be set. A port without a line accepts both.
+    virtual bool configure(int speedSelector) { return speedSelector == 1 || speedSelector == 2; }
+    // The line speed set by configure(); 0 before, or for a port without a line.
+    virtual int baudRate() const { return 0; }
 
     // Reads up to count bytes into buffer; returns how many arrived.
     virtual int read(std::uint8_t* buffer, int count) = 0;
@@ -51,9 +71,21 @@ public:
     // it is back. Runs on the thread that reads (the receive monitor) while no other thread reads;
     // a write of another thread meanwhile goes to the old or the new device, never elsewhere.
     virtual bool reopen() { return false; }
+    // Called once, on the thread that noticed it, each time the line disappears.
+    void setGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
 
     // Reads one byte; false when none came within the time-out.
     bool readByte(std::uint8_t& byte) { return read(&byte, 1) == 1; }
+
+protected:
+    // For the kinds of port: tells the gone handler.
+    void notifyGone() const {
+        if (goneHandler_)
+            goneHandler_();
+    }
+
+private:
+    std::function<void()> goneHandler_;
 };
 
 // The time-outs of every read, in milliseconds.

@@ -3,7 +3,7 @@
 
 #include "LinkTexts.h"
 #include "ModeTable.h"
-#include "SerialPort.h"
+#include "PortFactory.h"
 
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
@@ -26,47 +26,46 @@ constexpr unsigned kBeepHand = 2;
 ConverterLink::ConverterLink(Dialogs& dialogs, Clock& clock)
     : dialogs_(dialogs)
     , clock_(clock)
-    , port_(std::make_unique<SerialPort>(clock)) {
-    serial_ = static_cast<SerialPort*>(port_.get());
-}
+    , port_(unusablePort(QString(), clock)) {}
 
 ConverterLink::~ConverterLink() = default;
 
 bool ConverterLink::OpenConverterPort(int speedSelector, const QString& device) {
-    auto serial = std::make_unique<SerialPort>(clock_);
-    serial->setGoneHandler([name = device] {
-        ConsoleNotes::write(QStringLiteral("the serial device %1 has gone").arg(name));
-    });
-    serial_ = serial.get();
-    const bool opened = serial->open(device);
-    const bool configured = opened && serial->configure(speedSelector);
-    port_ = std::move(serial);
-    if (!configured) {
+    // The port in use goes first: a device is never open twice.
+    port_ = unusablePort(device, clock_);
+    QString error;
+    std::unique_ptr<BytePort> port = openPort(device, speedSelector, clock_, &error);
+    if (!port) {
+        const auto address = PortAddress::parse(device);
         ConsoleNotes::write(
-            QStringLiteral("cannot use the serial device %1: %2")
-                .arg(device.isEmpty() ? QStringLiteral("(none)") : device, serial_->lastError()));
+            QStringLiteral("cannot use the %1 %2: %3")
+                .arg(address ? address->kindText() : QStringLiteral("serial device"),
+                     device.isEmpty() ? QStringLiteral("(none)") : device, error));
         dialogs_.message(linktext::kNoInterface);
         return false;
     }
+    port->setGoneHandler([kind = port->kind(), name = port->name()] {
+        ConsoleNotes::write(QStringLiteral("the %1 %2 has gone").arg(kind, name));
+    });
+    port_ = std::move(port);
     port_->discardInput();
     return true;
 }
 
 void ConverterLink::attachPort(std::unique_ptr<BytePort> port) {
     port_ = std::move(port);
-    serial_ = dynamic_cast<SerialPort*>(port_.get());
 }
 
 QString ConverterLink::deviceName() const {
-    return serial_ ? serial_->device() : QStringLiteral("the converter's port");
+    const QString name = port_->name();
+    return name.isEmpty() ? QStringLiteral("the converter's port") : name;
 }
 
 std::uint8_t ConverterLink::IdentifyConverter() {
     if (const std::uint8_t answer = identifyQuietly())
         return answer;
-    if (serial_)
-        ConsoleNotes::write(
-            QStringLiteral("no answer from the converter on %1").arg(serial_->device()));
+    if (const QString name = port_->name(); !name.isEmpty())
+        ConsoleNotes::write(QStringLiteral("no answer from the converter on %1").arg(name));
     dialogs_.beep(kBeepHand);
     dialogs_.message(linktext::kNoConnection);
     return 0;

@@ -36,22 +36,23 @@ namespace winorbis {
 
 class Clock;
 class Dialogs;
-class SerialPort;
 
-// The converter on its serial port: the one open port of the process, the link state and the
-// converter's last status byte, and the small exchanges every converter command is built from.
-// The exchanges run on the calling thread and take no lock: the receive monitor stays off the port
-// while they run (it is held, or not yet started); see the threading rules above.
+// The converter on its port (a serial device or a serial server): the one open port of the process,
+// the link state and the converter's last status byte, and the small exchanges every converter
+// command is built from. The exchanges run on the calling thread and take no lock: the receive
+// monitor stays off the port while they run (it is held, or not yet started); see the threading
+// rules above.
 class ConverterLink {
 public:
     ConverterLink(Dialogs& dialogs, Clock& clock);
     ~ConverterLink();
 
-    // Opens the device at 1200 (speedSelector 1) or 115200 baud (2) and discards what it has
-    // received. A device that is missing, busy or cannot be configured (also any other selector)
-    // shows "No response from the interface" and returns false; reads then bring nothing.
+    // Opens the port that device names (PortFactory.h: a serial device, rfc2217:// or tcp://) at
+    // 1200 (speedSelector 1) or 115200 baud (2) and discards what it has received. A port that is
+    // missing, busy, refused or cannot be configured (also any other selector) shows "No response
+    // from the interface" and returns false; reads then bring nothing and nothing is written.
     bool OpenConverterPort(int speedSelector, const QString& device);
-    // Uses the given port instead of a serial device.
+    // Uses the given port, made elsewhere (the simulated converter's, a test's).
     void attachPort(std::unique_ptr<BytePort> port);
 
     // Writes 16 and returns the converter's first non-zero answer byte, after eating the five
@@ -75,10 +76,9 @@ public:
     void SendCommandByte(std::uint8_t command);
 
     BytePort& port() { return *port_; }
-    // The serial device, when the port is one; null otherwise.
-    SerialPort* serialPort() const { return serial_; }
+    const BytePort& port() const { return *port_; }
     Dialogs& dialogs() { return dialogs_; }
-    // The name of the serial device, or "the converter's port" for a port that is none.
+    // The port's name (a device path, HOST:PORT), or "the converter's port" for one without.
     QString deviceName() const;
 
     // The link state; only the receive monitor changes it.
@@ -95,7 +95,6 @@ private:
     Dialogs& dialogs_;
     Clock& clock_;
     std::unique_ptr<BytePort> port_;
-    SerialPort* serial_ = nullptr;
 };
 
 } // namespace winorbis

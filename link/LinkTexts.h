@@ -28,7 +28,7 @@ inline const QString kRepeaterNote = QStringLiteral("Repeater Function is switch
 inline const QString kRxStopText = QStringLiteral("RX Stop");
 inline const QString kLoadingText = QStringLiteral("Lade");
 
-// The serial device vanished (%1: its name), and came back.
+// The port vanished (%1: its name, a device path or HOST:PORT), and came back.
 inline const QString kConnectionLost =
     QStringLiteral("Connection to the converter lost: waiting for %1");
 inline const QString kConnectedAgain = QStringLiteral("Converter connected again");

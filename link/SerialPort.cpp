@@ -180,8 +180,8 @@ bool SerialPort::reopen() {
 }
 
 void SerialPort::markGone() {
-    if (!gone_.exchange(true) && goneHandler_)
-        goneHandler_();
+    if (!gone_.exchange(true))
+        notifyGone();
 }
 
 int SerialPort::read(std::uint8_t* buffer, int count) {

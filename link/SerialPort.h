@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <mutex>
 
 namespace winorbis {
@@ -37,17 +36,17 @@ public:
     // Sets the line: speedSelector 1 = 1200 baud, 2 = 115200 baud, raw 8N1, no flow control; asks
     // the driver for low latency where it supports it. Any other selector configures nothing and
     // fails, as does a device that is not a terminal. False on failure.
-    bool configure(int speedSelector);
+    bool configure(int speedSelector) override;
 
     bool isOpen() const { return fd_ >= 0; }
     bool isGone() const { return gone_.load(); }
     const QString& device() const { return device_; }
+    QString name() const override { return device_; }
+    QString kind() const override { return QStringLiteral("serial device"); }
     // The system's reason of the last failed open or configure.
-    const QString& lastError() const { return lastError_; }
-    // Called once, on the thread that noticed it, when the device disappears.
-    void setGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
+    QString lastError() const override { return lastError_; }
     // The line speed set by configure(), 0 before.
-    int baudRate() const { return baud_; }
+    int baudRate() const override { return baud_; }
 
     int read(std::uint8_t* buffer, int count) override;
     bool writeByte(std::uint8_t byte) override { return write(&byte, 1); }
@@ -76,7 +75,6 @@ private:
     std::mutex unsentMutex_;
     int unsentBytes_ = 0;
     std::chrono::steady_clock::time_point firstUnsent_;
-    std::function<void()> goneHandler_;
 };
 
 } // namespace winorbis

@@ -34,8 +34,8 @@ public:
     // selected.
     virtual int repeaterItemToSend() = 0;
     virtual void removeFrames() = 0;
-    // The serial device has vanished. While the monitor reconnects, it tries to open the device
-    // again every second.
+    // The port has vanished (a device unplugged, a server's connection dropped); device is its
+    // name. While the monitor reconnects, it tries to open it again every second.
     virtual void connectionLost(const QString& device) = 0;
     // The device is back and the converter answered identify: the monitor watches again.
     virtual void connectionRestored() = 0;

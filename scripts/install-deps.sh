@@ -13,7 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
-    xvfb
+    xvfb ser2net
 )
 
 missing=()

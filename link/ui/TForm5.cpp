@@ -85,7 +85,8 @@ TForm5::TForm5(QWidget* parent)
     device_->setObjectName(QStringLiteral("PortDevice"));
     device_->setEditable(true);
     device_->setGeometry(12, 48, 400, 24);
-    device_->setToolTip(QStringLiteral("The serial device of the chosen COM port"));
+    device_->setToolTip(QStringLiteral("The serial device of the chosen COM port, or a serial "
+                                       "server: rfc2217://HOST:PORT or tcp://HOST:PORT"));
     connect(device_, &QComboBox::activated, this,
             [this] { emit deviceChosen(chosenPort(), chosenDevice()); });
     connect(device_->lineEdit(), &QLineEdit::editingFinished, this, [this] {

@@ -41,6 +41,9 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
             << args.join(' ').toStdString();
     EXPECT_EQ(CommandLine::parse({"--port", "/dev/ttyUSB0"}).port, "/dev/ttyUSB0");
     EXPECT_EQ(CommandLine::parse({"--port=/dev/ttyUSB1"}).port, "/dev/ttyUSB1");
+    EXPECT_EQ(CommandLine::parse({"--port", "rfc2217://shack:7000"}).port, "rfc2217://shack:7000");
+    EXPECT_EQ(CommandLine::parse({"--port=tcp://shack:70000"}).error,
+              "tcp://shack:70000: the TCP port must be a number from 1 to 65535");
     EXPECT_TRUE(CommandLine::helpText().contains("--folder DIR"));
 }
 

@@ -197,3 +197,26 @@ TEST(ProgramProcess, AFileSizeLimitMakesWritesFailInsteadOfKillingTheProgram) {
     EXPECT_EQ(readAll(dir.path() + "/COM.DAT").count("\r\n"), 585);
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.winorbis-*"}, QDir::Files).isEmpty());
 }
+
+TEST(ProgramProcess, ARegularFileNamedAsPortIsNeverWritten) {
+    QTemporaryDir dir;
+    const QString notes = dir.path() + "/notes.txt";
+    {
+        QFile file(notes);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("COM2 is the converter\n");
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(WINORBIS_BINARY, {"--folder", dir.path(), "--port", notes});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // Start-up with its boxes (no interface, no converter), then the end on a signal.
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/COM.DAT"); }, 15000));
+    QThread::msleep(1500);
+    endWithSigterm(program);
+    EXPECT_EQ(readAll(notes), "COM2 is the converter\n");
+    EXPECT_TRUE(program.readAllStandardError().contains("cannot use the serial device " +
+                                                        notes.toLocal8Bit()));
+}

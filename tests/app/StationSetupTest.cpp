@@ -253,6 +253,16 @@ TEST_F(BeaconFixture, OkWritesTheDeviceChosenForAComPort) {
               "/dev/serial/by-id/usb-FTDI-if00-port0");
 }
 
+TEST_F(BeaconFixture, TheDeviceFieldTakesSerialServersAndSaysWhatIsWrongWithAMalformedOne) {
+    ASSERT_TRUE(station->prepareSetup());
+    setup->findChild<QAbstractButton*>("ComPort3")->click();
+    emit setup->deviceChosen(3, "rfc2217://shack.example.org:7000");
+    emit setup->deviceChosen(3, "tcp://shack.example.org");
+    EXPECT_EQ(setup->status(), "tcp://shack.example.org: the address needs HOST:PORT");
+    station->finishSetup(true);
+    EXPECT_EQ(PortMap::load(form->programFolder()).device(3), "rfc2217://shack.example.org:7000");
+}
+
 TEST(SerialDevices, StableNamesFirstThenTheKernelNamesInNumberOrder) {
     QTemporaryDir dev;
     ASSERT_TRUE(QDir(dev.path()).mkpath("serial/by-id"));

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on real time with the simulated converter behind a stable name, unplugged and
-// plugged in again as a USB adapter is, while the receive monitor watches.
+// plugged in again as a USB adapter is, and behind ser2net on 127.0.0.1, stopped and started
+// again, while the receive monitor watches.
 #include "app/TForm1.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "support/EventPump.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
+#include "tools/simulator/Ser2netServer.h"
 
 #include <QTemporaryDir>
 
@@ -66,6 +68,41 @@ TEST(Unplug, TheMonitorSaysTheConverterIsLostAndFindsItAgainUnderTheSameName) {
     EXPECT_TRUE(notes.written().contains("winorbis: Converter connected again\n"));
 
     // Watched as before: a reception is announced.
+    sim.receive(172, QImage());
+    EXPECT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+    form.reset();
+}
+
+TEST(Unplug, TheWindowWatchesAConverterBehindSer2netAndFindsItAgainAfterTheServerRestarts) {
+    QTemporaryDir dir;
+    ConverterSimulator sim;
+    QString device, error;
+    ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
+    Ser2netServer server(device, true);
+    ASSERT_TRUE(server.start(&error)) << error.toStdString();
+    sim.setIdentifyAnswer(196);
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    CapturedNotes notes;
+    AppServices services{dialogs, clock, dir.path()};
+    services.portDevice = server.portName();
+    auto form = std::make_unique<TForm1>(services);
+    EXPECT_EQ(form->link().LastStatus, 196);
+    // A first start has no start picture yet; the converter answered.
+    EXPECT_EQ(dialogs.texts().filter("Orbis 70p").size(), 0);
+    EXPECT_EQ(dialogs.texts().filter("interface").size(), 0);
+    dialogs.clear();
+
+    server.kill();
+    const QString lost = "Connection to the converter lost: waiting for " + server.hostPort();
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == lost; }))
+        << form->statusText().toStdString();
+    ASSERT_TRUE(server.start(&error)) << error.toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return form->statusText() == "Converter connected again"; }))
+        << form->statusText().toStdString();
+    EXPECT_EQ(notes.written().count(lost), 1);
+
     sim.receive(172, QImage());
     EXPECT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();

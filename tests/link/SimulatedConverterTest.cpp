@@ -4,7 +4,6 @@
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
-#include "link/SerialPort.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "support/ScriptedDialogs.h"
@@ -150,8 +149,7 @@ TEST_F(SimulatorFixture, ALineClosedInTheMiddleOfATransferLeavesReadsEmptyWithou
     timer.start();
     EXPECT_EQ(link.port().read(buffer, 10), 0);
     EXPECT_GE(timer.elapsed(), 19); // waited instead of spinning
-    ASSERT_NE(link.serialPort(), nullptr);
-    EXPECT_TRUE(link.serialPort()->isGone());
+    EXPECT_TRUE(link.port().hasVanished());
     EXPECT_EQ(link.IdentifyConverter(), 0);
 }
 
@@ -164,7 +162,8 @@ TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
     {
         ConverterLink link(dialogs, clock);
         ASSERT_TRUE(link.OpenConverterPort(1, device));
-        EXPECT_EQ(link.serialPort()->baudRate(), 1200);
+        EXPECT_EQ(link.port().baudRate(), 1200);
+        EXPECT_EQ(link.port().kind(), "serial device");
     }
     {
         ConverterLink link(dialogs, clock);

@@ -142,6 +142,7 @@ TEST(Orbisctl, UsageErrorsExitWithTwo) {
                                                       {"--port", "/dev/x", "--com", "1", "stop"},
                                                       {"--frobnicate", "stop"},
                                                       {"--port", "", "stop"},
+                                                      {"--port", "rfc2217://shack", "stop"},
                                                       {"dance"}}) {
         const ToolRun run = orbisctl(args);
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();

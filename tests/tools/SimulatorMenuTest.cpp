@@ -5,7 +5,6 @@
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
-#include "link/SerialPort.h"
 #include "platform/Clock.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPictures.h"
@@ -143,8 +142,7 @@ TEST_F(SimulatorMenuFixture, ClosingTheLineLeavesTheProgramsPortGoneAndTheMenuId
     action("SimulatorCloseLine")->trigger();
     EXPECT_FALSE(sim.isRunning());
     EXPECT_EQ(nextByte(), -1);
-    ASSERT_NE(link.serialPort(), nullptr);
-    EXPECT_TRUE(link.serialPort()->isGone());
+    EXPECT_TRUE(link.port().hasVanished());
     for (const char* name :
          {"SimulatorReceiveTestR36", "SimulatorStatus68", "SimulatorSilent", "SimulatorCloseLine"})
         EXPECT_FALSE(action(name)->isEnabled()) << name;

@@ -5,6 +5,7 @@
 #include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
+#include "link/PortFactory.h"
 #include "link/TRecThread.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
@@ -82,7 +83,9 @@ QString orbisctlHelp() {
         "Usage: orbisctl [--port DEVICE | --com N] [--speed 1|2] [--folder DIR] COMMAND\n"
         "Drives an Orbis 70p SSTV converter from the command line.\n"
         "\n"
-        "  --port DEVICE   the converter's serial device (/dev/ttyUSB0, a pseudo-terminal)\n"
+        "  --port DEVICE   the converter's port: a serial device (/dev/ttyUSB0, a\n"
+        "                  pseudo-terminal) or a serial server, rfc2217://HOST:PORT (Telnet\n"
+        "                  with com port control) or tcp://HOST:PORT (raw)\n"
         "  --com N         port number 1..4 as mapped in the program folder's ports.conf\n"
         "  --speed 1|2     1200 or 115200 baud\n"
         "  --folder DIR    the program folder (default: the current directory); without\n"
@@ -196,6 +199,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             request.device = arguments[++i];
             if (request.device.isEmpty())
                 return usage(err, QStringLiteral("--port needs a device"));
+            if (const QString problem = portNameProblem(request.device); !problem.isEmpty())
+                return usage(err, problem);
         } else if (a == "--com" && hasValue) {
             bool ok = false;
             request.com = arguments[++i].toInt(&ok);
