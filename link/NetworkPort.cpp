@@ -302,6 +302,11 @@ bool NetworkPort::configure(int speedSelector) {
     return true;
 }
 
+namespace {
+// The longest single poll of a read; see read().
+constexpr auto kPollSlice = std::chrono::milliseconds(2);
+} // namespace
+
 int NetworkPort::read(std::uint8_t* buffer, int count) {
     if (count <= 0 || !buffer)
         return 0;
@@ -326,11 +331,19 @@ int NetworkPort::read(std::uint8_t* buffer, int count) {
         auto limit = deadline;
         if (got > 0)
             limit = std::min(limit, lastByte + milliseconds(porttimeouts::kInterval));
+        // An idle wait on the monitor's thread may have taken bytes off the socket into the
+        // buffer just before this read began to poll: the buffer is looked at again between
+        // short polls, so such bytes are never left lying until the time-out.
+        if (const int n = take(got); n > 0) {
+            got += n;
+            lastByte = SteadyClock::now();
+            continue;
+        }
         const auto now = SteadyClock::now();
         if (now >= limit)
             break;
         pollfd p{fd_, POLLIN, 0};
-        const timespec wait = toTimespec(limit - now);
+        const timespec wait = toTimespec(std::min<SteadyClock::duration>(limit - now, kPollSlice));
         const int ready = ::ppoll(&p, 1, &wait, nullptr);
         if (ready < 0) {
             if (errno == EINTR)
@@ -425,9 +438,12 @@ void NetworkPort::drain() {
     if (unsent > 0 && baud > 0) {
         const auto lineTime =
             std::chrono::microseconds(std::int64_t(unsent) * 10 * 1'000'000 / baud);
+        // Rounded down: the answer is awaited by reads with their own time-outs anyway, while a
+        // millisecond rounded up at each of the two drains of every upload line would add a
+        // good part of a line's time over a picture.
         const auto left = firstUnsent + lineTime - SteadyClock::now();
-        if (left > SteadyClock::duration::zero())
-            clock_.sleep(int(std::chrono::ceil<milliseconds>(left).count()));
+        if (left >= milliseconds(1))
+            clock_.sleep(int(std::chrono::floor<milliseconds>(left).count()));
     }
 }
 

@@ -35,22 +35,23 @@ std::uint32_t longWord(const QByteArray& b, int at) {
     return word(b, at) | std::uint32_t(word(b, at + 2)) << 16;
 }
 
-// The size a field of this type must have; 0 for types whose size varies within a range, -1 for
-// unknown types.
+// The size a field of this type must have; 0 for types whose size varies from 1 to 255, -2 for
+// memo and object fields (11 to 250), -1 for unknown types.
 int fixedSize(unsigned type) {
     switch (type) {
     case 0x01: // alpha
     case 0x18: // bytes
-    case 0x0C: // memo
-    case 0x0D: // binary large object
-    case 0x0E: // formatted memo
-    case 0x0F: // OLE
-    case 0x10: // graphic
         return 0;
-    case 0x02: // date
-    case 0x04: // long
-    case 0x14: // time
-    case 0x16: // auto increment
+    case 0x0C:     // memo
+    case 0x0D:     // binary large object
+    case 0x0E:     // formatted memo
+    case 0x0F:     // OLE
+    case 0x10:     // graphic
+        return -2; // a leader of 1 to 240 bytes and 10 bytes of reference
+    case 0x02:     // date
+    case 0x04:     // long
+    case 0x14:     // time
+    case 0x16:     // auto increment
         return 4;
     case 0x03: // short
         return 2;
@@ -114,9 +115,10 @@ QString ParadoxHeader::problem(const QByteArray& head) {
         const unsigned type = byteAt(head, fieldList + 2 * int(i));
         const unsigned size = byteAt(head, fieldList + 2 * int(i) + 1);
         const int expected = fixedSize(type);
-        if (expected < 0)
+        if (expected == -1)
             return QStringLiteral("field %1 has an unknown type").arg(i + 1);
-        if ((expected > 0 && int(size) != expected) || size == 0)
+        if ((expected > 0 && int(size) != expected) || size == 0 ||
+            (expected == -2 && (size < 11 || size > 250)))
             return QStringLiteral("field %1 has a size of %2 bytes, which its type cannot have")
                 .arg(i + 1)
                 .arg(size);
