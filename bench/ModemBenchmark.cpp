@@ -3,6 +3,7 @@
 // the mode is found, slant correction, and the speed of receiver and transmitter.
 //   bench_modem [quick]    (quick: 10 detection runs per level instead of 50)
 #include "modem/Colour.h"
+#include "modem/ModemTestSupport.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 #include "workspace/TestPictures.h"
@@ -67,36 +68,10 @@ QImage photoLike(int width, int height) {
     return picture;
 }
 
-double psnr(const QImage& a, const QImage& b) {
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    if (x.size() != y.size())
-        return 0.0;
-    double sum = 0.0;
-    for (int row = 0; row < x.height(); ++row) {
-        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int i = 0; i < x.width(); ++i) {
-            const double dr = qRed(p[i]) - qRed(q[i]), dg = qGreen(p[i]) - qGreen(q[i]),
-                         db = qBlue(p[i]) - qBlue(q[i]);
-            sum += dr * dr + dg * dg + db * db;
-        }
-    }
-    const double mse = sum / (3.0 * x.height() * x.width());
-    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
-// White noise for a signal-to-noise ratio measured within 3 kHz.
+// The tests' measures: white noise for a signal-to-noise ratio within 3 kHz, and the PSNR.
+using test::psnr;
 std::vector<float> noisy(std::vector<float> samples, double rate, double snrDb, unsigned seed) {
-    double power = 0.0;
-    for (const float s : samples)
-        power += double(s) * s;
-    power /= double(samples.size());
-    const double noisePower = power / std::pow(10.0, snrDb / 10.0) * (rate / 2.0) / 3000.0;
-    std::mt19937 random(seed);
-    std::normal_distribution<float> gauss(0.0f, float(std::sqrt(noisePower)));
-    for (float& s : samples)
-        s += gauss(random);
+    test::addNoise(samples, rate, snrDb, seed);
     return samples;
 }
 
