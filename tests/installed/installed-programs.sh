@@ -33,8 +33,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A command as a user's shell starts it: the plain environment of a login, no terminal (a session
-# of its own, standard input from nowhere).
+# A command as a user's shell starts it: the plain environment of a login, no controlling
+# terminal (setsid), standard input from nowhere.
 plain() {
     env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 USER="${USER:-user}" \
         setsid -w "$@" </dev/null

@@ -43,7 +43,7 @@ Bytes cat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-// What a serial server sends in a session: its negotiation, the answer to the speed, a line
+// What a serial server sends over one connection: its negotiation, the answer to the speed, a line
 // state notice, commands that want no answer, and data with 0xFF among it.
 const Bytes kServerStream = cat({
     {kIac, kWill, kSuppressGoAhead, kIac, kDo, kSuppressGoAhead, kIac, kWill, kEcho},
