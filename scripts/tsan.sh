@@ -26,7 +26,9 @@ mkdir -p "$logs"
 # Every process writes its reports to tsan-logs/report.<program>.<pid>, so that the reports of
 # programs the tests start (winorbis, orbis-sim) are seen even where the test does not look at
 # their exit status; exitcode=66 makes the reporting process fail its test as well.
-export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1 exitcode=66 log_exe_name=1\
+# die_after_fork=0: tests start servers (ser2net) with QProcess while the link's threads run; the
+# child only executes the server, which the sanitizer would otherwise refuse to let it do.
+export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1 exitcode=66 log_exe_name=1 die_after_fork=0\
  log_path=$logs/report suppressions=$top/scripts/tsan.supp${TSAN_OPTIONS:+ $TSAN_OPTIONS}"
 export QT_QPA_PLATFORM=offscreen
 
