@@ -44,6 +44,19 @@ void startProgram(QProcess& process, const QString& folder) {
     ASSERT_TRUE(process.waitForStarted(10000));
 }
 
+// Writes the first lines of the settings file of these settings to path, as a cut file; returns
+// what was written (empty when it could not be).
+QByteArray cutSettingsFile(const QString& path, const Settings& settings, int lines) {
+    const QList<QByteArray> full = SettingsCodec::serialize(settings).split('\n');
+    QByteArray cut;
+    for (int i = 0; i < lines; ++i)
+        cut += full[i] + '\n';
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(cut) != cut.size())
+        return {};
+    return cut;
+}
+
 void endWithSigterm(QProcess& process) {
     process.terminate(); // SIGTERM
     ASSERT_TRUE(process.waitForFinished(15000));
@@ -84,15 +97,8 @@ TEST(ProgramProcess, ACutSettingsFileIsKeptAsBadAndCompletedWhileTheMessageIsOpe
     Settings settings = Settings::defaults("Some Face");
     settings.callsign = "PA0XYZ";
     settings.portNumber = 3;
-    const QList<QByteArray> full = SettingsCodec::serialize(settings).split('\n');
-    QByteArray cut;
-    for (int i = 0; i < 300; ++i)
-        cut += full[i] + '\n';
-    {
-        QFile file(comDat);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(cut);
-    }
+    const QByteArray cut = cutSettingsFile(comDat, settings, 300);
+    ASSERT_FALSE(cut.isEmpty());
 
     QProcess program;
     startProgram(program, dir.path());
@@ -134,16 +140,7 @@ TEST(ProgramProcess, ASignalAtAnyMomentOfTheStartEndsTheProgramInOrder) {
         QTemporaryDir dir;
         QTemporaryDir home; // a fresh home: no font cache of its own
         const QString comDat = dir.path() + "/COM.DAT";
-        const QList<QByteArray> full =
-            SettingsCodec::serialize(Settings::defaults("Some Face")).split('\n');
-        QByteArray cut;
-        for (int i = 0; i < 200; ++i)
-            cut += full[i] + '\n';
-        {
-            QFile file(comDat);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(cut);
-        }
+        ASSERT_FALSE(cutSettingsFile(comDat, Settings::defaults("Some Face"), 200).isEmpty());
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
