@@ -140,4 +140,8 @@ void ConverterLink::SendCommandByte(std::uint8_t command) {
     port_->writeByte(command);
 }
 
+void ConverterLink::SendBytes(const QByteArray& bytes) {
+    port_->write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
+}
+
 } // namespace winorbis

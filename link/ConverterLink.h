@@ -26,6 +26,7 @@
 #include "BytePort.h"
 #include "LinkState.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -74,6 +75,10 @@ public:
     bool AwaitLineAck();
     // Writes one command byte and returns at once; nothing is checked.
     void SendCommandByte(std::uint8_t command);
+    // Writes a line's bytes in one write and returns at once; nothing is checked. The bytes leave
+    // together, as from a serial driver's buffer: a network port sends them in one segment
+    // instead of holding single bytes back until earlier ones are acknowledged.
+    void SendBytes(const QByteArray& bytes);
 
     BytePort& port() { return *port_; }
     const BytePort& port() const { return *port_; }

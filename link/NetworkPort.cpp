@@ -169,6 +169,9 @@ int NetworkPort::connectSocket(SteadyClock::time_point deadline, QString* error)
             setOption(fd, IPPROTO_TCP, TCP_KEEPIDLE, kKeepIdleSeconds);
             setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, kKeepIntervalSeconds);
             setOption(fd, IPPROTO_TCP, TCP_KEEPCNT, kKeepCount);
+            // Every write is a whole command or line that the converter answers: held back
+            // until earlier bytes are acknowledged (Nagle), it would wait for nothing.
+            setOption(fd, IPPROTO_TCP, TCP_NODELAY, 1);
             return fd;
         }
         lastError = errno;
@@ -421,10 +424,6 @@ void NetworkPort::discardInput() {
 void NetworkPort::drain() {
     if (fd_ < 0 || gone_)
         return;
-    // Small writes wait in the socket for the acknowledgement of earlier ones; switching delay
-    // off sends them now.
-    setOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
-    setOption(fd_, IPPROTO_TCP, TCP_NODELAY, 0);
     int unsent = 0;
     SteadyClock::time_point firstUnsent;
     {

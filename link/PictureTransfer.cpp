@@ -23,8 +23,7 @@ namespace {
 constexpr int kFetchOffset = 10;
 
 bool writeLine(ConverterLink& link, const QByteArray& line) {
-    for (char byte : line)
-        link.SendCommandByte(std::uint8_t(byte));
+    link.SendBytes(line);
     return link.AwaitLineAck();
 }
 
