@@ -18,7 +18,7 @@ using namespace winorbis;
 using namespace winorbis::test;
 namespace pc = winorbis::pixelcodec;
 
-TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255AsSingleBytes) {
+TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255EachInOneWrite) {
     const QImage picture = randomPicture(410, 256, 1);
     ASSERT_TRUE(transfer.UploadPicture(picture, noMonitor));
     QByteArray expected("\x01\x08", 2);
@@ -26,6 +26,13 @@ TEST_F(TransferFixture, AnUploadWritesTheHeaderAndRowsOneTo255AsSingleBytes) {
     for (int row = 1; row < 256; ++row)
         expected += '\x08' + pc::encodeImageRow(picture, row);
     EXPECT_EQ(port->written(), expected);
+    // Commands go alone, each line in one write: a network port sends a line in one segment.
+    const QList<QByteArray> calls = port->writeCalls();
+    ASSERT_EQ(calls.size(), 2 + 1 + 255 * 2);
+    EXPECT_EQ(calls[2], pc::headerLine());
+    EXPECT_EQ(calls[3], QByteArray(1, '\x08'));
+    EXPECT_EQ(calls[4], pc::encodeImageRow(picture, 1));
+    EXPECT_EQ(calls.back(), pc::encodeImageRow(picture, 255));
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(converter->memory[0], pc::headerLine());
     // Columns 410 .. 419 of the 410-pixel picture went out white.
