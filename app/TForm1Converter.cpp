@@ -13,6 +13,7 @@
 
 #include <QButtonGroup>
 #include <QDateTime>
+#include <QLabel>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
@@ -44,10 +45,13 @@ void TForm1::connectControls() {
             [this](int item) { reception_.selectRepeaterItem(item); });
 
     transfer_.setProgress([this](int position, int maximum) {
-        if (ui_->ProgressBar1->Max() != maximum)
-            ui_->ProgressBar1->setMax(maximum);
-        ui_->ProgressBar1->setPosition(position);
+        // A transfer's lines take the progress over from the time on the air.
+        airTime_.stop();
+        showProgress(position, maximum);
     });
+    converterField_ = new QLabel(this);
+    converterField_->setObjectName(QStringLiteral("ConverterField"));
+    ui_->StatusBar1->addPermanentWidget(converterField_);
 
     connect(ui_->ToOrbis, &TFlyingButton::OnClick, this, &TForm1::ToOrbisClick);
     connect(ui_->PCOrbis701, &QAction::triggered, this, &TForm1::ToOrbisClick);
@@ -59,6 +63,19 @@ void TForm1::connectControls() {
     connect(ui_->Aus2, &QAction::triggered, this, &TForm1::Aus2Click);
     connect(ui_->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(ui_->Beenden1, &QAction::triggered, this, &TForm1::ExitClick);
+}
+
+void TForm1::showProgress(int position, int maximum) {
+    if (ui_->ProgressBar1->Max() != maximum)
+        ui_->ProgressBar1->setMax(maximum);
+    ui_->ProgressBar1->setPosition(position);
+}
+
+void TForm1::showConverterPresence(linktext::ConverterPresence presence) {
+    const BytePort& port = link_.port();
+    converterField_->setText(linktext::converterField(portKind_.isEmpty() ? port.kind() : portKind_,
+                                                      portKind_.isEmpty() ? port.name() : QString(),
+                                                      presence));
 }
 
 QString TForm1::statusText() const {
@@ -130,6 +147,10 @@ void TForm1::setRxStopFace(const QString& text, std::optional<std::uint32_t> col
 void TForm1::ToOrbisClick() {
     if (gate_.busy())
         return;
+    if (link_.refuseWhileLost(true)) {
+        setStatusText(link_.lostText());
+        return;
+    }
     CommandGate::Operation operation(gate_);
     beforeUpload();
     setStatusText(kUploadStatus);
@@ -140,6 +161,10 @@ void TForm1::ToOrbisClick() {
 void TForm1::fetchPicture(bool byOperator) {
     if (gate_.busy())
         return;
+    if (link_.refuseWhileLost(byOperator)) {
+        setStatusText(link_.lostText());
+        return;
+    }
     CommandGate::Operation operation(gate_);
     ui_->PaintBox2->setVisible(false);
     if (repeaterOn()) {

@@ -61,6 +61,22 @@ QString ConverterLink::deviceName() const {
     return name.isEmpty() ? QStringLiteral("the converter's port") : name;
 }
 
+QString ConverterLink::lostText() const {
+    return linktext::kConnectionLost.arg(deviceName());
+}
+
+bool ConverterLink::refuseWhileLost(bool byOperator) {
+    if (!converterLost())
+        return false;
+    if (byOperator) {
+        dialogs_.beep(kBeepHand);
+        dialogs_.message(lostText(), Dialogs::Kind::Warning);
+    } else {
+        ConsoleNotes::write(lostText());
+    }
+    return true;
+}
+
 std::uint8_t ConverterLink::IdentifyConverter() {
     if (const std::uint8_t answer = identifyQuietly())
         return answer;

@@ -86,6 +86,17 @@ public:
     // The port's name (a device path, HOST:PORT), or "the converter's port" for one without.
     QString deviceName() const;
 
+    // True from the moment the receive monitor finds the converter's device gone until the
+    // converter answers again; only the monitor changes it.
+    bool converterLost() const { return lost_.load(); }
+    // "Connection to the converter lost: waiting for NAME".
+    QString lostText() const;
+    // The converter command's first step: while the converter is lost, says so at once instead
+    // of waiting out the time-outs and returns true. A command the operator started gets the
+    // message in a box; automatic work (byOperator false) only on standard error, its caller
+    // shows the text in its status line.
+    bool refuseWhileLost(bool byOperator);
+
     // The link state; only the receive monitor changes it.
     LinkState linkState() const { return state_.load(); }
     // True while the monitor watches an idle link: converter commands may start.
@@ -96,6 +107,7 @@ public:
 private:
     friend class TRecThread;
     std::atomic<LinkState> state_{LinkState::Stop};
+    std::atomic<bool> lost_{false};
 
     Dialogs& dialogs_;
     Clock& clock_;

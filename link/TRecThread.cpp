@@ -241,6 +241,12 @@ void TRecThread::monitorPass() {
     gate_.post([host] { host->setLoadButtonEnabled(false); });
     gate_.post([host] { host->setRxStopColour(colours::clLime.value()); });
     gate_.call([host, byte] { host->announce(byte); });
+    if (!modeByStatus(byte)) {
+        // 68 and 72 name no mode and lead straight to the wait; their meaning is shown instead.
+        gate_.post([host, byte] {
+            host->setStatusText(linktext::receptionWithoutMode(byte, receiveWaitMs(byte)));
+        });
+    }
     setPriority(true);
 }
 
@@ -295,6 +301,7 @@ void TRecThread::lostPass() {
     MonitorHost* host = &host_;
     if (!lost_) {
         lost_ = true;
+        link_.lost_ = true;
         setPriority(false);
         gate_.post([host, device = link_.deviceName()] { host->connectionLost(device); });
     }
@@ -303,6 +310,7 @@ void TRecThread::lostPass() {
         return;
     if (tryReconnect()) {
         lost_ = false;
+        link_.lost_ = false;
         gate_.post([host] { host->connectionRestored(); });
     }
 }

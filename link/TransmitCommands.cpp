@@ -13,6 +13,13 @@ namespace winorbis {
 
 using namespace linktext;
 
+bool TransmitCommands::refusedWhileLost() {
+    if (!link_.refuseWhileLost(true))
+        return false;
+    host_.setStatusText(link_.lostText());
+    return true;
+}
+
 void TransmitCommands::send(std::uint8_t byte) {
     link_.SendCommandByte(byte);
 }
@@ -27,7 +34,7 @@ bool TransmitCommands::digitizeTwice() {
 }
 
 void TransmitCommands::transmit(ModeId id, bool picTx, bool acqTx) {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     CommandGate::Operation operation(gate_);
     host_.removeFrames();
@@ -54,10 +61,11 @@ void TransmitCommands::transmit(ModeId id, bool picTx, bool acqTx) {
     const Mode& m = mode(id);
     host_.setStatusText(m.transmitText);
     send(m.txByte);
+    host_.transmissionStarted(m.receiveWaitMs);
 }
 
 void TransmitCommands::digitize() {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     host_.removeFrames();
     host_.setStatusText(kDigitizeStatus);
@@ -65,7 +73,7 @@ void TransmitCommands::digitize() {
 }
 
 void TransmitCommands::selfTimer2s() {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     CommandGate::Operation operation(gate_);
     host_.removeFrames();
@@ -74,7 +82,7 @@ void TransmitCommands::selfTimer2s() {
 }
 
 void TransmitCommands::selfTimer10s() {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     CommandGate::Operation operation(gate_);
     host_.removeFrames();
@@ -88,7 +96,7 @@ void TransmitCommands::selfTimer10s() {
 }
 
 void TransmitCommands::memory(int number) {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     host_.removeFrames();
     host_.setStatusText(number == 1 ? kMemory1Status : kMemory2Status);
@@ -96,7 +104,7 @@ void TransmitCommands::memory(int number) {
 }
 
 void TransmitCommands::freeRun(ModeId id) {
-    if (gate_.busy())
+    if (gate_.busy() || refusedWhileLost())
         return;
     host_.removeFrames();
     const Mode& m = mode(id);

@@ -29,6 +29,8 @@ public:
     virtual void beforeUpload() {}
     // Plays the confirmation sound "\ok.wav" of the program folder.
     virtual void playConfirmation() = 0;
+    // The mode's transmit byte has gone out: the transmission takes totalMs.
+    virtual void transmissionStarted(int totalMs) { (void)totalMs; }
 };
 
 // The operator's one-byte converter commands: transmit in a mode (after uploading the TX picture
@@ -36,7 +38,8 @@ public:
 // free-run reception. Every command first removes pending frames; the bytes are written without
 // awaiting an answer while the receive monitor keeps reading, and only the upload holds it. The
 // waits keep the window painting and let no other converter command start; a wait cut short by
-// the program's end ends the command without another byte.
+// the program's end ends the command without another byte. While the converter is lost every
+// command ends at once with the lost message.
 class TransmitCommands {
 public:
     static constexpr int kDigitizePauseMs = 200;
@@ -66,6 +69,8 @@ private:
     // end cut the pause short and the second byte was not sent.
     [[nodiscard]] bool digitizeTwice();
     void send(std::uint8_t byte);
+    // While the converter is lost the command ends at once with the lost message.
+    [[nodiscard]] bool refusedWhileLost();
 
     ConverterLink& link_;
     PictureTransfer& transfer_;

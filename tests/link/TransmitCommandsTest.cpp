@@ -5,6 +5,7 @@
 #include "link/PictureTransfer.h"
 #include "link/PixelCodec.h"
 #include "link/TRecThread.h"
+#include "support/EventPump.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -242,4 +243,41 @@ TEST(TransmitEndToEnd, EveryModeAndOptionSendsItsBytesToTheSimulatedConverter) {
     EXPECT_EQ(sim.received(), expected);
     EXPECT_TRUE(dialogs.texts().isEmpty());
     EXPECT_EQ(sim.events().last(), "transmit Martin 2");
+}
+
+TEST_F(CommandsFixture, WhileTheConverterIsLostEveryCommandAnswersAtOnceWithTheLostMessage) {
+    port->vanish();
+    monitor.start();
+    ASSERT_TRUE(pumpUntil([&] { return link.converterLost(); }));
+    const std::int64_t t0 = clock.elapsedMs();
+    const QString lost = "Connection to the converter lost: waiting for the converter's port";
+    const auto answeredAtOnce = [&](const char* what) {
+        EXPECT_EQ(host.events.back(), "status " + lost) << what;
+        ASSERT_FALSE(dialogs.texts().isEmpty()) << what;
+        EXPECT_EQ(dialogs.texts().back(), lost) << what;
+        dialogs.clear();
+        host.events.clear();
+    };
+    commands.transmit(ModeId::M1, true, false); // with the upload
+    answeredAtOnce("transmit");
+    commands.transmit(ModeId::R36, false, true); // with the camera's 14 s
+    answeredAtOnce("acq/tx");
+    commands.selfTimer10s();
+    answeredAtOnce("self-timer");
+    commands.freeRun(ModeId::S1);
+    answeredAtOnce("free run");
+    commands.memory(2);
+    answeredAtOnce("memory");
+    EXPECT_EQ(clock.elapsedMs() - t0, 0);
+    EXPECT_TRUE(port->written().isEmpty());
+    EXPECT_EQ(host.events, QStringList()); // nothing held, no frames touched
+
+    // Back: the commands go out again.
+    port->setComesBack(true);
+    port->setResponder(converterAnswers(0xC4));
+    ASSERT_TRUE(pumpUntil([&] { return !link.converterLost(); }));
+    const qsizetype before = port->written().size();
+    commands.memory(1);
+    EXPECT_EQ(port->written().mid(before), QByteArray(1, char(command::kMemory1)));
+    monitor.stop();
 }
