@@ -14,7 +14,7 @@ namespace winorbis {
 void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
     main.captions().removeFrames();
     // A reception announced or running owns the port; the handheld waits until it has ended.
-    if (!main.link().isIdle()) {
+    if (!main.link().isIdle() || main.gate().busy()) {
         main.setStatusText(handheldtext::kConverterBusy);
         return;
     }

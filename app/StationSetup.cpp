@@ -97,7 +97,7 @@ void StationSetup::connectSetup() {
     connect(&setup_, &TForm5::catalogSwitchedOff, this, [this, &settings] {
         // A running countdown runs out: one more picture goes out.
         settings.beaconInterval = 0;
-        catalog_.setInterval(0);
+        catalog_.switchOff();
     });
     connect(&setup_, &TForm5::catalogStartClicked, this, [this] { catalog_.start(); });
     connect(&setup_, &TForm5::catalogModeChanged, this,
@@ -131,8 +131,8 @@ void StationSetup::SetupClick() {
 
 bool StationSetup::prepareSetup() {
     main_.captions().removeFrames();
-    if (!main_.link().isIdle())
-        return false; // a reception is under way
+    if (!main_.link().isIdle() || main_.gate().busy())
+        return false; // a reception or another converter command is under way
     setup_.resetInterval();
     pendingMap_.reset();
     setup_.showDevices(presentSerialDevices(),

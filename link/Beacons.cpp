@@ -81,6 +81,12 @@ QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int p
     return {};
 }
 
+void CatalogBeacon::switchOff() {
+    setInterval(0);
+    if (host_.status)
+        host_.status(QString());
+}
+
 void CatalogBeacon::tick() {
     // A converter whose device has vanished pauses the countdown as a reception does: nothing
     // is uploaded into a gone device, and the monitor gets its quiet seconds to open it again.
@@ -88,7 +94,8 @@ void CatalogBeacon::tick() {
         link_.port().hasVanished())
         return;
     --countdown_;
-    if (host_.status)
+    // Once switched off the last countdown runs out silently: "Stop" has cleared its text.
+    if (host_.status && interval_ > 0)
         host_.status(linktext::beaconCountdown(countdown_, position_));
     if (countdown_ == 0)
         sendNext();
@@ -164,24 +171,42 @@ bool AcqTxBeacon::running() const {
 
 void AcqTxBeacon::stop() {
     tenMinutes_ = false;
+    stopped_ = true;
     timer_->stop();
     host_.status(linktext::kAcqBeaconOff);
+}
+
+bool AcqTxBeacon::waitUnlessStopped(int ms) {
+    // In slices, so that "Stop" ends the transmission within a second.
+    constexpr int kSliceMs = 250;
+    for (int left = ms; left > 0; left -= kSliceMs) {
+        if (!clock_.waitPainting(std::min(left, kSliceMs)) || stopped_)
+            return false;
+    }
+    return !stopped_;
 }
 
 void AcqTxBeacon::transmit() {
     if (gate_.busy())
         return;
     CommandGate::Operation operation(gate_);
+    stopped_ = false;
     tenMinutes_ = true;
     timer_->stop();
+    if (link_.refuseWhileLost(false)) {
+        // Tried again at the next period: the converter may be back by then.
+        host_.status(link_.lostText());
+        timer_->start(kPeriodMs);
+        return;
+    }
     host_.status(linktext::kDigitizeStatus);
     host_.removeFrames();
     link_.SendCommandByte(command::kDigitize);
-    if (!clock_.waitPainting(200))
+    if (!waitUnlessStopped(200))
         return;
     host_.removeFrames();
     link_.SendCommandByte(command::kDigitize);
-    if (!clock_.waitPainting(14000))
+    if (!waitUnlessStopped(14000))
         return;
     if (mode_ == BeaconMode::None)
         return; // the timer stays stopped
@@ -189,7 +214,7 @@ void AcqTxBeacon::transmit() {
     const bool robot = mode_ == BeaconMode::Robot36;
     host_.status(robot ? linktext::kAcqBeaconRobot36 : linktext::kAcqBeaconMartin1);
     link_.SendCommandByte(beaconModeByte(mode_));
-    if (!clock_.waitPainting(robot ? 37000 : 114000))
+    if (!waitUnlessStopped(robot ? 37000 : 114000))
         return;
     host_.status(linktext::kAcqBeaconBreak);
     timer_->start(kPeriodMs);

@@ -62,6 +62,9 @@ public:
     void start() { countdown_ = 1; }
     int interval() const { return interval_; }
     void setInterval(int seconds) { interval_ = std::clamp(seconds, 0, 9995); }
+    // "Stop": the interval becomes 0 and the countdown's text is cleared; a running countdown
+    // runs out without showing itself, and one more picture goes out.
+    void switchOff();
     void setMode(BeaconMode mode) { mode_ = mode; }
     BeaconMode mode() const { return mode_; }
     int countdown() const { return countdown_; }
@@ -95,8 +98,10 @@ private:
 };
 
 // The ACQ/TX beacon: digitize the video input and send it in the beacon's mode, then again every
-// 10 minutes. Its waits go through the clock, so the window keeps painting; no other converter
-// command starts meanwhile, and the program's end cuts a wait short.
+// 10 minutes. Its waits go through the clock, so the window keeps painting and answering; no other
+// converter command starts meanwhile, "Stop" ends the transmission's waits within a second
+// (nothing more is sent), and the program's end cuts a wait short. While the converter is lost
+// it sends nothing and tries again at the next period.
 class AcqTxBeacon {
 public:
     struct Host {
@@ -121,9 +126,13 @@ private:
     CommandGate& gate_;
     Clock& clock_;
     Host host_;
+    // False when the wait was cut short by "Stop" or the program's end.
+    [[nodiscard]] bool waitUnlessStopped(int ms);
+
     std::unique_ptr<ClockTimer> timer_;
     BeaconMode mode_ = BeaconMode::Robot36;
     bool tenMinutes_ = false;
+    bool stopped_ = false;
 };
 
 } // namespace winorbis

@@ -15,6 +15,7 @@ ReceptionController::ReceptionController(ConverterLink& link, CommandGate& gate,
                                          ReceptionView& view)
     : link_(link)
     , view_(view)
+    , gate_(gate)
     , timer2_(gate.gatedTimer(clock, [this] { Timer2Timer(); }))
     , monitor_(std::make_unique<TRecThread>(link, gate, static_cast<MonitorHost&>(*this), clock)) {}
 
@@ -32,6 +33,7 @@ void ReceptionController::stop() {
 }
 
 void ReceptionController::Timer2Timer() {
+    view_.receptionTimeEnded();
     view_.setRxStopFace(linktext::kLoadingText, std::nullopt);
     monitor_->endReception();
     if (view_.savesAutomatically())
@@ -43,6 +45,9 @@ bool ReceptionController::receiveTimerRunning() const {
 }
 
 void ReceptionController::receiveStop() {
+    // Inside another converter command's waits the stop byte would cut into that command.
+    if (gate_.busy())
+        return;
     view_.removeFrames();
     view_.setStatusText(linktext::kReceiveStopped);
     link_.SendCommandByte(command::kBeginTransfer);
@@ -68,9 +73,13 @@ void ReceptionController::announce(std::uint8_t status) {
 
 void ReceptionController::startReceiveTimer(int intervalMs) {
     timer2_->start(intervalMs);
+    view_.receptionTimeStarted(intervalMs);
 }
 
 void ReceptionController::stopReceiveTimer() {
+    // Stopped before its time (the receive stop): the progress ends too.
+    if (timer2_->isActive())
+        view_.receptionTimeEnded();
     timer2_->stop();
 }
 
@@ -97,11 +106,13 @@ void ReceptionController::removeFrames() {
 void ReceptionController::connectionLost(const QString& device) {
     const QString text = linktext::kConnectionLost.arg(device);
     view_.setStatusText(text);
+    view_.showConverterPresence(linktext::ConverterPresence::Lost);
     ConsoleNotes::write(text);
 }
 
 void ReceptionController::connectionRestored() {
     view_.setStatusText(linktext::kConnectedAgain);
+    view_.showConverterPresence(linktext::ConverterPresence::Connected);
     ConsoleNotes::write(linktext::kConnectedAgain);
 }
 

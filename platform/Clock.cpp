@@ -67,7 +67,9 @@ bool SystemClock::waitPainting(int ms) {
     });
     timer.start(ms);
     waits_.push_back(&loop);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The window answers clicks meanwhile; the command gate keeps every other converter command
+    // from starting (a stop button may end the waiting command at its next step).
+    loop.exec();
     std::erase(waits_, &loop);
     // A loop ended by anything but its timer was ended by the program's end (QCoreApplication's
     // exit ends every loop).

@@ -36,9 +36,10 @@ public:
     virtual std::int64_t nowMs() const = 0;
     // Blocks the calling thread without handling any event. For worker threads.
     virtual void sleep(int ms) = 0;
-    // Blocks the calling command on the user-interface thread for ms, while windows keep painting
-    // and timers keep firing; user input waits until the command has ended. False when the wait
-    // was cut short because the program is ending: the command then stops where it is.
+    // Blocks the calling command on the user-interface thread for ms, while windows keep painting,
+    // timers keep firing and the window takes user input (the command gate keeps a second
+    // converter command from starting). False when the wait was cut short because the program is
+    // ending: the command then stops where it is.
     [[nodiscard]] virtual bool waitPainting(int ms) = 0;
     // Lets windows repaint during a long operation on the user-interface thread, without user
     // input. Returns at once; false once the program is ending.
@@ -60,7 +61,7 @@ protected:
 };
 
 // Real time: std::chrono::steady_clock, precise QTimers (a window timer of 115 s must not fire a
-// second early) and nested event loops that exclude user input.
+// second early) and nested event loops; transfers repaint without taking user input.
 class SystemClock final : public Clock {
 public:
     std::int64_t nowMs() const override;

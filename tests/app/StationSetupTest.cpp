@@ -168,8 +168,13 @@ TEST_F(BeaconFixture, StopLetsTheRunningCountdownSendOneMorePicture) {
     setup->catalogTimer()->setValue(20);
     press("CatalogTx");
     clock.advance(1000);
+    ASSERT_TRUE(form->statusText().startsWith("Beacon Intervaltime"));
     press("FlyingButton6"); // "Stop"
     EXPECT_EQ(form->settings().beaconInterval, 0);
+    // The countdown's text goes at once and does not come back while the countdown runs out.
+    EXPECT_EQ(form->statusText(), "");
+    clock.advance(3000);
+    EXPECT_FALSE(form->statusText().startsWith("Beacon Intervaltime"));
     clock.advance(30000, [&] { return near(txColour(), Qt::blue); });
     EXPECT_TRUE(near(txColour(), Qt::blue));
     form->pictures().tx.fill(Qt::black);
@@ -225,6 +230,30 @@ TEST_F(BeaconFixture, TheAcqTxBeaconDigitizesSendsAndRepeatsEveryTenMinutes) {
     EXPECT_EQ(setup->status(), linktext::kAcqBeaconOff);
     clock.advance(700000);
     EXPECT_EQ(timed.size(), 6u);
+}
+
+TEST_F(BeaconFixture, StopEndsTheAcqTxBeaconsWaitWithinASecondAndNothingMoreIsSent) {
+    std::vector<int> bytes;
+    port->setResponder([&](std::uint8_t byte, MemoryPort&) { bytes.push_back(byte); });
+    const std::int64_t t0 = clock.elapsedMs();
+    // "Stop" is clicked 5 s into the 14 s wait after the second digitize.
+    std::int64_t stoppedAt = 0;
+    const auto stopper = clock.createTimer([&] {
+        if (stoppedAt == 0) {
+            stoppedAt = clock.elapsedMs();
+            press("FlyingButton5");
+        }
+    });
+    stopper->start(5200);
+    press("FlyingButton2");
+    stopper->stop();
+    ASSERT_GT(stoppedAt, 0);
+    EXPECT_LE(clock.elapsedMs() - stoppedAt, 1000);
+    EXPECT_LT(clock.elapsedMs() - t0, 7000);
+    EXPECT_EQ(bytes, std::vector<int>({36, 36})); // no mode byte
+    EXPECT_EQ(setup->status(), linktext::kAcqBeaconOff);
+    clock.advance(700000);
+    EXPECT_EQ(bytes.size(), 2u);
 }
 
 TEST_F(BeaconFixture, ReceptionsPauseTheBeaconAndSetupWaitsForTheirEnd) {
