@@ -22,6 +22,9 @@ struct AppServices {
     // The converter's device for this run instead of the settings' COM port (--port, and the
     // built-in simulated converter of --simulate).
     QString portDevice = {};
+    // What the status bar calls the converter's port when not its own kind ("simulated
+    // converter" for --simulate).
+    QString portKind = {};
     // When set, the converter is reached through this port instead of a serial device.
     std::function<std::unique_ptr<BytePort>()> portFactory = {};
 };

@@ -37,11 +37,14 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , store_(folder_, dialogs_)
     , link_(dialogs_, clock_)
     , portDevice_(services.portDevice)
+    , portKind_(services.portKind)
     , portFactory_(services.portFactory)
     , pictureFiles_(folder_, dialogs_, pictures_, settings_)
     , transfer_(link_, clock_)
     , commands_(link_, transfer_, gate_, clock_, *this)
-    , reception_(link_, gate_, clock_, *this) {
+    , reception_(link_, gate_, clock_, *this)
+    , airTime_(clock_, {[this](int position, int maximum) { showProgress(position, maximum); },
+                        [this](const QString& text) { setStatusText(text); }}) {
     ui_->setupUi(this);
     // The client area below the menu bar is 1024 x 702, the status line included.
     ui_->centralwidget->setFixedSize(kClientSize.width(),
@@ -99,6 +102,8 @@ void TForm1::FormCreate() {
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
+    showConverterPresence(link_.LastStatus != 0 ? linktext::ConverterPresence::Connected
+                                                : linktext::ConverterPresence::NotAnswering);
     // 7. The hidden TX-mode item of LastStatus.
     selectTxModeItem(link_.LastStatus);
     // 8. The mini picture slots: their files and names.

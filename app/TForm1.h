@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "link/AirTime.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
@@ -20,6 +21,7 @@
 #include <optional>
 
 class QButtonGroup;
+class QLabel;
 class QSoundEffect;
 
 namespace Ui {
@@ -144,6 +146,7 @@ private:
     const QImage& txPicture() const override { return pictures_.tx; }
     void beforeUpload() override;
     void playConfirmation() override;
+    void transmissionStarted(int totalMs) override { airTime_.startTransmission(totalMs); }
 
     // ReceptionView: what the reception shows.
     void selectTxModeItem(std::uint8_t status) override;
@@ -153,6 +156,10 @@ private:
     void showRepeaterSwitch(bool on) override;
     bool savesAutomatically() const override;
     void fetchReceivedPicture() override { fetchPicture(false); }
+    void receptionTimeStarted(int totalMs) override { airTime_.startReception(totalMs); }
+    void receptionTimeEnded() override { airTime_.stop(); }
+    void showConverterPresence(linktext::ConverterPresence presence) override;
+    void showProgress(int position, int maximum);
     // The fetch; the one the operator starts shows the repeater note in a box, the automatic one
     // at the end of a reception in the status bar, so an unattended repeater never stops.
     void fetchPicture(bool byOperator);
@@ -165,6 +172,8 @@ private:
     SettingsStore store_;
     ConverterLink link_;
     QString portDevice_;
+    QString portKind_;
+    QLabel* converterField_ = nullptr; // the status bar's permanent converter field
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
     PictureFiles pictureFiles_;
@@ -175,6 +184,8 @@ private:
     PictureTransfer transfer_;
     TransmitCommands commands_;
     ReceptionController reception_;
+    // The progress of a reception or transmission on the air.
+    AirTime airTime_;
     QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1
     QSoundEffect* mediaPlayer1_ = nullptr;
     bool terminating_ = false;

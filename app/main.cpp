@@ -140,8 +140,9 @@ int main(int argc, char** argv) {
     });
     // A write of the program's end that failed makes the exit status 1.
     bool writeFailed = false;
-    windows =
-        std::make_unique<AppWindows>(AppServices{dialogs, clock, QDir::currentPath(), portDevice});
+    windows = std::make_unique<AppWindows>(
+        AppServices{dialogs, clock, QDir::currentPath(), portDevice,
+                    simulator ? QStringLiteral("simulated converter") : QString()});
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
     if (terminationPending) {
         windows->main().Terminate();

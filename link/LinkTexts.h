@@ -33,6 +33,36 @@ inline const QString kConnectionLost =
     QStringLiteral("Connection to the converter lost: waiting for %1");
 inline const QString kConnectedAgain = QStringLiteral("Converter connected again");
 
+// A transmission's time has passed.
+inline const QString kTransmissionEnded = QStringLiteral("Transmission ended");
+
+// A status byte without a mode (68, 72): the converter receives, the wait runs ms.
+inline QString receptionWithoutMode(int status, int waitMs) {
+    return QStringLiteral("Status %1: reception without mode, waiting %2 s")
+        .arg(status)
+        .arg(waitMs / 1000);
+}
+
+// The status bar's converter field: its kind ("serial device", "network port", "simulated
+// converter"), its name (may be empty), and how it answers.
+enum class ConverterPresence { Connected, NotAnswering, Lost };
+inline QString converterField(const QString& kind, const QString& name,
+                              ConverterPresence presence) {
+    QString text = kind.isEmpty() ? QStringLiteral("Converter") : kind;
+    text[0] = text[0].toUpper();
+    if (!name.isEmpty())
+        text += QLatin1Char(' ') + name;
+    switch (presence) {
+    case ConverterPresence::Connected:
+        return text + QStringLiteral(": connected");
+    case ConverterPresence::NotAnswering:
+        return text + QStringLiteral(": no answer");
+    case ConverterPresence::Lost:
+        return text + QStringLiteral(": lost, reconnecting");
+    }
+    return text;
+}
+
 // The beacons and the setup window.
 inline QString beaconCountdown(int seconds, int position) {
     return QStringLiteral("Beacon Intervaltime : %1 sec.     Picture : %2")

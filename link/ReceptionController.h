@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "LinkTexts.h"
 #include "TRecThread.h"
 
 #include <QString>
@@ -32,6 +33,12 @@ public:
     // "Save Pic Auto": the received picture is fetched when the reception has ended.
     virtual bool savesAutomatically() const = 0;
     virtual void fetchReceivedPicture() = 0;
+    // The end-of-reception timer started with the reception's time, and ended (its time ran out,
+    // or the receive stop); for the progress of the reception.
+    virtual void receptionTimeStarted(int totalMs) { (void)totalMs; }
+    virtual void receptionTimeEnded() {}
+    // The converter was lost, or answers again.
+    virtual void showConverterPresence(linktext::ConverterPresence presence) { (void)presence; }
 };
 
 // The reception side of the main window: the receive monitor, the end-of-reception timer
@@ -78,6 +85,7 @@ private:
 
     ConverterLink& link_;
     ReceptionView& view_;
+    CommandGate& gate_;
     std::unique_ptr<ClockTimer> timer2_;
     std::unique_ptr<TRecThread> monitor_;
     bool repeaterOn_ = false;

@@ -113,7 +113,7 @@ TEST_F(MonitorFixture, TheEndOfTheWaitReportsReadyAndTheRepeaterSendsAfterASecon
     EXPECT_TRUE(pumpUntil([&] { return link.isIdle(); }));
 }
 
-TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongWithoutModeTextOrRepeaterItem) {
+TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongSayingSoWithoutRepeaterItem) {
     for (int status : {68, 72}) {
         host.calls.clear();
         port->arrive(QByteArray(1, char(status)));
@@ -122,6 +122,9 @@ TEST_F(MonitorFixture, TheModelessStatusBytesWaitLongWithoutModeTextOrRepeaterIt
             host.calls,
             QStringList({"load off", "rxstop 65280",
                          QStringLiteral("announce %1 (last status %1)").arg(status),
+                         QStringLiteral("status Status %1: reception without mode, waiting %2 s")
+                             .arg(status)
+                             .arg(status == 68 ? 1000 : 1040),
                          QStringLiteral("start timer %1").arg(status == 68 ? 1000000 : 1040000)}));
         endWait();
         ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("repeater?"); }));
