@@ -132,8 +132,9 @@ private:
     // Writes "\start.bmp" and "\COM.DAT", each whether the other failed or not.
     void writeEndFiles();
     void stopMonitor();
-    // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy.
-    void storeReceivedPicture();
+    // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy; the
+    // errors, each already shown.
+    QStringList storeReceivedPicture();
     void transmitClick(ModeId mode);
     void connectCommands();
     void connectPictures();

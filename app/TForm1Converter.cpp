@@ -166,9 +166,13 @@ void TForm1::fetchPicture(bool byOperator) {
         return;
     }
     CommandGate::Operation operation(gate_);
+    // The automatic fetch at the end of a reception (Save Pic Auto) may run with nobody there:
+    // what goes wrong is said in the status line and on standard error, never in a box.
+    std::optional<UnattendedScope> noBoxes;
+    if (!byOperator)
+        noBoxes.emplace(dialogs_);
     ui_->PaintBox2->setVisible(false);
     if (repeaterOn()) {
-        // Nobody need be there at the end of a reception: the automatic fetch only notes it.
         if (byOperator) {
             dialogs_.beep(kBeepHand);
             dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
@@ -180,18 +184,28 @@ void TForm1::fetchPicture(bool byOperator) {
     ui_->PaintBox2->setVisible(true);
     removeFrames();
     setStatusText(kFetchStatus);
+    link_.clearFailure();
+    bool fetched = false;
+    QStringList storeErrors;
     {
         const MonitorHold hold = reception_.hold();
         ui_->FromOrbis->setEnabled(true);
-        transfer_.FetchPicture(pictures_.rx, hold, [this](int) { ui_->PaintBox2->update(); });
+        fetched =
+            transfer_.FetchPicture(pictures_.rx, hold, [this](int) { ui_->PaintBox2->update(); });
         // What has arrived is stored also when the fetch stopped early.
-        storeReceivedPicture();
+        storeErrors = storeReceivedPicture();
     }
     ui_->FromOrbis->setEnabled(true);
-    setStatusText(QStringLiteral(" "));
+    QString failure = link_.lastFailure();
+    if (failure.isEmpty() && !storeErrors.isEmpty()) {
+        failure = storeErrors.front();
+        fetched = false;
+    }
+    // The operator has seen the box; the automatic fetch leaves its failure in the status line.
+    setStatusText(!byOperator && !fetched && !failure.isEmpty() ? failure : QStringLiteral(" "));
 }
 
-void TForm1::storeReceivedPicture() {
+QStringList TForm1::storeReceivedPicture() {
     const ReceivedPictureStore store(folder_);
     const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
                                     QDateTime::currentDateTime());
@@ -199,6 +213,7 @@ void TForm1::storeReceivedPicture() {
     miniSlots().fill(result.slot, result.name);
     for (const QString& error : result.errors)
         dialogs_.error(error);
+    return result.errors;
 }
 
 } // namespace winorbis

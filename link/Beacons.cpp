@@ -19,23 +19,6 @@ namespace {
 
 constexpr int kPositions = 25;
 
-// No box while a beacon works: its messages go to standard error only.
-class Unattended {
-public:
-    explicit Unattended(Dialogs& dialogs)
-        : dialogs_(dialogs)
-        , before_(dialogs.unattended()) {
-        dialogs_.setUnattended(true);
-    }
-    ~Unattended() { dialogs_.setUnattended(before_); }
-    Unattended(const Unattended&) = delete;
-    Unattended& operator=(const Unattended&) = delete;
-
-private:
-    Dialogs& dialogs_;
-    bool before_;
-};
-
 } // namespace
 
 std::uint8_t beaconModeByte(BeaconMode beaconMode) {
@@ -103,7 +86,7 @@ void CatalogBeacon::tick() {
 
 void CatalogBeacon::sendNext() {
     CommandGate::Operation operation(gate_);
-    const Unattended noBoxes(dialogs_);
+    const UnattendedScope noBoxes(dialogs_); // no box while a beacon works
     const MonitorHold hold = hold_();
     ticking_ = false;
     countdown_ = interval_;

@@ -61,6 +61,11 @@ QString ConverterLink::deviceName() const {
     return name.isEmpty() ? QStringLiteral("the converter's port") : name;
 }
 
+void ConverterLink::fail(const QString& text) {
+    lastFailure_ = text;
+    dialogs_.message(text);
+}
+
 QString ConverterLink::lostText() const {
     return linktext::kConnectionLost.arg(deviceName());
 }
@@ -83,7 +88,7 @@ std::uint8_t ConverterLink::IdentifyConverter() {
     if (const QString name = port_->name(); !name.isEmpty())
         ConsoleNotes::write(QStringLiteral("no answer from the converter on %1").arg(name));
     dialogs_.beep(kBeepHand);
-    dialogs_.message(linktext::kNoConnection);
+    fail(linktext::kNoConnection);
     return 0;
 }
 
@@ -132,7 +137,7 @@ bool ConverterLink::SendCommandAwaitAck(std::uint8_t command) {
         if (port_->readByte(byte) && byte == kAcknowledge)
             return true;
     }
-    dialogs_.message(linktext::kCommunicationCom);
+    fail(linktext::kCommunicationCom);
     return false;
 }
 
@@ -148,7 +153,7 @@ bool ConverterLink::AwaitLineAck() {
     }
     std::uint8_t last = 0;
     port_->readByte(last);
-    dialogs_.message(linktext::kCommunicationAck);
+    fail(linktext::kCommunicationAck);
     return false;
 }
 

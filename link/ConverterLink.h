@@ -80,6 +80,13 @@ public:
     // instead of holding single bytes back until earlier ones are acknowledged.
     void SendBytes(const QByteArray& bytes);
 
+    // A failed exchange: the message is shown (a box, or standard error while unattended) and
+    // kept for the caller's status line.
+    void fail(const QString& text);
+    // The message of the last failed exchange since clearFailure().
+    QString lastFailure() const { return lastFailure_; }
+    void clearFailure() { lastFailure_.clear(); }
+
     BytePort& port() { return *port_; }
     const BytePort& port() const { return *port_; }
     Dialogs& dialogs() { return dialogs_; }
@@ -108,6 +115,7 @@ private:
     friend class TRecThread;
     std::atomic<LinkState> state_{LinkState::Stop};
     std::atomic<bool> lost_{false};
+    QString lastFailure_; // the user-interface thread's own
 
     Dialogs& dialogs_;
     Clock& clock_;

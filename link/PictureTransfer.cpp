@@ -89,7 +89,7 @@ bool PictureTransfer::FetchPicture(QImage& picture, const MonitorHold&, const Ro
                 continue;
             }
             if (link_.IdentifyConverter() == 0) {
-                link_.dialogs().message(linktext::kCommunicationData);
+                link_.fail(linktext::kCommunicationData);
                 return false;
             }
             complete = false; // the converter is there: take the previous line instead

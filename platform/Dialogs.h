@@ -58,6 +58,24 @@ protected:
     std::atomic<bool> unattended_{false};
 };
 
+// Unattended for its lifetime: automatic work (a beacon, the automatic fetch) never waits on a
+// box; its messages go to standard error only.
+class UnattendedScope {
+public:
+    explicit UnattendedScope(Dialogs& dialogs)
+        : dialogs_(dialogs)
+        , before_(dialogs.unattended()) {
+        dialogs_.setUnattended(true);
+    }
+    ~UnattendedScope() { dialogs_.setUnattended(before_); }
+    UnattendedScope(const UnattendedScope&) = delete;
+    UnattendedScope& operator=(const UnattendedScope&) = delete;
+
+private:
+    Dialogs& dialogs_;
+    bool before_;
+};
+
 // The Windows "|" filter ("Text *.bmp|*.BMP|All *.*|*.*") as Qt name filters ("Text (*.bmp)").
 QString qtFilterFromWindows(const QString& windowsFilter);
 

@@ -177,6 +177,25 @@ TEST_F(ReceptionFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePict
     EXPECT_EQ(form->statusText(), " ");
 }
 
+TEST_F(ReceptionFixture, AFailedAutomaticFetchShowsNoBoxAndLeavesItsMessageInTheStatusLine) {
+    start();
+    ASSERT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
+    converter->fill(randomPicture(420, 256, 24));
+    converter->silentFromFetchLine = 100;
+    QStringList statusTexts;
+    QObject::connect(form->findChild<QStatusBar*>("StatusBar1"), &QStatusBar::messageChanged,
+                     [&](const QString& text) { statusTexts << text; });
+    announceMartin1();
+    endOfReception();
+    ASSERT_TRUE(pumpUntil([&] { return statusTexts.contains("Communication error[data]"); }))
+        << statusTexts.join('|').toStdString();
+    // Nothing waits for an answer: the message went to standard error only.
+    EXPECT_EQ(dialogs.texts(), QStringList()) << dialogs.texts().join('|').toStdString();
+    EXPECT_GE(dialogs.count("stderr"), 1);
+    EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
+    EXPECT_FALSE(dialogs.unattended());
+}
+
 TEST_F(ReceptionFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromTheStart) {
     start();
     EXPECT_TRUE(control<QCheckBox>("CheckBox2")->isChecked());
@@ -219,7 +238,13 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
     sim.closeAfterLines(60);
     clock.advance(115000);
-    EXPECT_EQ(dialogs.texts().last(), "Communication error[data]");
+    // The automatic fetch shows no box: its failure goes to standard error.
+    EXPECT_FALSE(dialogs.texts().contains("Communication error[data]"))
+        << dialogs.texts().join('|').toStdString();
+    bool noted = false;
+    for (const auto& shown : dialogs.shown())
+        noted |= shown.what == "stderr" && shown.text == "Communication error[data]";
+    EXPECT_TRUE(noted);
     EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild2.bmp"));
     const QImage partial(dir.path() + "/Kleinbilder/Bild2.bmp");
     EXPECT_EQ(partial.pixel(200, 10), qRgb(0, 0, 252) | 0xFF000000u);
