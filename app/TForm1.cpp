@@ -209,6 +209,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     closeConfirmed_ = true;
     event->accept();
+    // A command waiting now (a self-timer, the beacon's transmission) ends at once without
+    // sending anything more, and no later wait starts.
+    clock_.endWaits();
     // The program runs until the main window closes, whatever other window is still open.
     QCoreApplication::quit();
 }

@@ -12,6 +12,7 @@
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -135,4 +136,16 @@ TEST_F(TerminationFixture, DuringTheAcqTxWaitTheTransmissionNeverStarts) {
     expectEndedInOrder();
     EXPECT_EQ(sim.received().count('\x24'), 2); // both digitize bytes, 200 ms apart
     EXPECT_FALSE(sim.received().contains(char(56)));
+}
+
+TEST_F(TerminationFixture, ClosingTheWindowDuringTheSelfTimerEndsItAtOnceWithoutDigitizing) {
+    // The window's close button, answered "Yes", 1.5 s into the 10 s wait.
+    QTimer::singleShot(1500, [this] { form->close(); });
+    QElapsedTimer waited;
+    waited.start();
+    form->ACQ10Click();
+    EXPECT_LT(waited.elapsed(), 3000);
+    EXPECT_EQ(dialogs.texts(), QStringList({"WinOrbis 70p close?"}));
+    EXPECT_FALSE(receivedAfterSignal().contains('\x24'));
+    EXPECT_FALSE(sim.received().contains('\x24'));
 }
