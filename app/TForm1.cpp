@@ -102,10 +102,10 @@ void TForm1::FormCreate() {
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
-    showConverterPresence(link_.LastStatus != 0 ? linktext::ConverterPresence::Connected
+    showConverterPresence(link_.LastStatus() != 0 ? linktext::ConverterPresence::Connected
                                                 : linktext::ConverterPresence::NotAnswering);
     // 7. The hidden TX-mode item of LastStatus.
-    selectTxModeItem(link_.LastStatus);
+    selectTxModeItem(link_.LastStatus());
     // 8. The mini picture slots: their files and names.
     miniSlots().loadAll();
     // 9. Current picture file and TX picture name "$$$".

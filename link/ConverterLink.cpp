@@ -111,7 +111,7 @@ std::uint8_t ConverterLink::identifyQuietly() {
     for (int i = 0; i < kIdentifyReads; ++i) {
         byte = 0;
         port_->readByte(byte);
-        LastStatus = byte;
+        lastStatus_ = byte;
         if (byte != 0)
             break;
     }
@@ -121,7 +121,7 @@ std::uint8_t ConverterLink::identifyQuietly() {
     // (a status byte, the tail of something else) is no answer.
     std::uint8_t trailer[kIdentifyTrailer];
     if (port_->read(trailer, kIdentifyTrailer) != kIdentifyTrailer) {
-        LastStatus = 0;
+        lastStatus_ = 0;
         return 0;
     }
     return byte;

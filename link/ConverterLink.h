@@ -109,12 +109,14 @@ public:
     // True while the monitor watches an idle link: converter commands may start.
     bool isIdle() const { return linkState() == LinkState::Idle; }
     // The identify answer, then the last reception status byte.
-    std::atomic<std::uint8_t> LastStatus{0};
+    std::uint8_t LastStatus() const { return lastStatus_.load(); }
 
 private:
     friend class TRecThread;
     std::atomic<LinkState> state_{LinkState::Stop};
     std::atomic<bool> lost_{false};
+    // Written by the identify exchange and by the monitor (a status byte).
+    std::atomic<std::uint8_t> lastStatus_{0};
     QString lastFailure_; // the user-interface thread's own
 
     Dialogs& dialogs_;

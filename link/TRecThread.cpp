@@ -235,7 +235,7 @@ void TRecThread::monitorPass() {
         return; // any other byte is dropped
     if (!changeState(LinkState::Idle, next))
         return; // the program stopped the monitor meanwhile
-    link_.LastStatus = byte;
+    link_.lastStatus_ = byte;
     // Queued work captures the host, never the monitor: the gate drops it unrun once shut.
     MonitorHost* host = &host_;
     gate_.post([host] { host->setLoadButtonEnabled(false); });
@@ -261,7 +261,7 @@ void TRecThread::announcedPass(LinkState state) {
 }
 
 void TRecThread::waitPass() {
-    const int waitMs = receiveWaitMs(link_.LastStatus);
+    const int waitMs = receiveWaitMs(link_.LastStatus());
     setPriority(false);
     MonitorHost* host = &host_;
     gate_.call([host, waitMs] { host->startReceiveTimer(waitMs); });

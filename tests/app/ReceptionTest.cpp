@@ -218,7 +218,7 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     services.portDevice = device;
     TForm1 form(services);
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
-    EXPECT_EQ(form.link().LastStatus, 76);
+    EXPECT_EQ(form.link().LastStatus(), 76);
 
     QImage frame(420, 256, QImage::Format_RGB888);
     frame.fill(qRgb(255, 0, 0));

@@ -101,7 +101,7 @@ TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePic
         // The converter was identified: one stray byte read, 16 written, the answer read.
         ASSERT_NE(converter, nullptr);
         EXPECT_EQ(converter->written(), QByteArray(1, 16));
-        EXPECT_EQ(windows.main().link().LastStatus, 76);
+        EXPECT_EQ(windows.main().link().LastStatus(), 76);
         EXPECT_EQ(converter->pending(), 0);
     }
     const QStringList folders = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -194,7 +194,7 @@ TEST_F(StartupFixture, ASilentConverterIsReportedAndTheStartGoesOn) {
     EXPECT_EQ(dialogs.texts(),
               QStringList{"No connection to Orbis 70p. Control please the interface (Setup) and "
                           "the jumper in the Orbis 70p."});
-    EXPECT_EQ(windows.main().link().LastStatus, 0);
+    EXPECT_EQ(windows.main().link().LastStatus(), 0);
     EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
 }
 

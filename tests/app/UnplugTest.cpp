@@ -92,7 +92,7 @@ TEST(Unplug, TheWindowWatchesAConverterBehindSer2netAndFindsItAgainAfterTheServe
     AppServices services{dialogs, clock, dir.path()};
     services.portDevice = server.portName();
     auto form = std::make_unique<TForm1>(services);
-    EXPECT_EQ(form->link().LastStatus, 196);
+    EXPECT_EQ(form->link().LastStatus(), 196);
     // A first start has no start picture yet; the converter answered.
     EXPECT_EQ(dialogs.texts().filter("Orbis 70p").size(), 0);
     EXPECT_EQ(dialogs.texts().filter("interface").size(), 0);

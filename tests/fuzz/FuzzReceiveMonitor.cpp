@@ -56,7 +56,7 @@ public:
     void announce(std::uint8_t status) override {
         checkState();
         check(isStatus(status), "only status bytes are announced");
-        check(link_.LastStatus == status, "LastStatus holds the announced byte");
+        check(link_.LastStatus() == status, "LastStatus holds the announced byte");
         check(!inReception, "no announce during a reception");
         announced.append(char(status));
         inReception = true;

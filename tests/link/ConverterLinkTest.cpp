@@ -45,7 +45,7 @@ TEST_F(LinkFixture, IdentifyDropsAStrayByteWritesSixteenAndEatsTheFiveAfterTheAn
     });
     EXPECT_EQ(link.IdentifyConverter(), 76);
     EXPECT_EQ(port->written(), bytes({16}));
-    EXPECT_EQ(link.LastStatus, 76);
+    EXPECT_EQ(link.LastStatus(), 76);
     EXPECT_EQ(port->pending(), 1); // only the five were eaten
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
@@ -58,7 +58,7 @@ TEST_F(LinkFixture, IdentifyDropsStaleBytesAndTakesOnlyAnAnswerOfItsShape) {
     port->arrive(bytes({132, 6, 42, 42}));
     port->setResponder(converterAnswers(76));
     EXPECT_EQ(link.identifyQuietly(), 76);
-    EXPECT_EQ(link.LastStatus, 76);
+    EXPECT_EQ(link.LastStatus(), 76);
     EXPECT_EQ(port->written(), bytes({16}));
 
     port->setResponder([](std::uint8_t b, MemoryPort& p) {
@@ -66,7 +66,7 @@ TEST_F(LinkFixture, IdentifyDropsStaleBytesAndTakesOnlyAnAnswerOfItsShape) {
             p.arrive(bytes({172, 1})); // a status byte and one more: not the identify's six
     });
     EXPECT_EQ(link.identifyQuietly(), 0);
-    EXPECT_EQ(link.LastStatus, 0);
+    EXPECT_EQ(link.LastStatus(), 0);
 }
 
 TEST_F(LinkFixture, IdentifyAcceptsAnAnswerAfterEmptyReadsAndZeroBytes) {
@@ -80,19 +80,23 @@ TEST_F(LinkFixture, IdentifyAcceptsAnAnswerAfterEmptyReadsAndZeroBytes) {
     // The stray read and three empty ones waited 20 ms each.
     EXPECT_EQ(clock.elapsedMs(), 4 * 20);
     EXPECT_EQ(port->pending(), 0);
-    EXPECT_EQ(link.LastStatus, 194);
+    EXPECT_EQ(link.LastStatus(), 194);
 }
 
 TEST_F(LinkFixture, IdentifyGivesUpAfterTwentyReadsWithABeepAndTheMessage) {
+    // An earlier answer, then nineteen zero bytes and nothing.
+    port->setResponder(converterAnswers(55));
+    ASSERT_EQ(link.IdentifyConverter(), 55);
     port->setResponder([](std::uint8_t b, MemoryPort& p) {
         if (b == 16)
-            p.arrive(QByteArray(19, '\0')); // nineteen zero bytes, then nothing
+            p.arrive(QByteArray(19, '\0'));
     });
-    link.LastStatus = 55;
+    const int readsBefore = port->reads();
+    const std::int64_t before = clock.elapsedMs();
     EXPECT_EQ(link.IdentifyConverter(), 0);
-    EXPECT_EQ(link.LastStatus, 0);
-    EXPECT_EQ(port->reads(), 21);
-    EXPECT_EQ(clock.elapsedMs(), 2 * 20); // the stray read and the twentieth
+    EXPECT_EQ(link.LastStatus(), 0);
+    EXPECT_EQ(port->reads() - readsBefore, 21);
+    EXPECT_EQ(clock.elapsedMs() - before, 2 * 20); // the stray read and the twentieth
     const auto shown = dialogs.shown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].what, "beep");

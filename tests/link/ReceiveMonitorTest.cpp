@@ -27,7 +27,7 @@ public:
     explicit RecordingHost(ConverterLink& link)
         : link_(link) {}
     void announce(std::uint8_t status) override {
-        calls << QStringLiteral("announce %1 (last status %2)").arg(status).arg(link_.LastStatus);
+        calls << QStringLiteral("announce %1 (last status %2)").arg(status).arg(link_.LastStatus());
     }
     void startReceiveTimer(int ms) override {
         calls << QStringLiteral("start timer %1").arg(ms);
@@ -92,7 +92,7 @@ TEST_F(MonitorFixture, AStatusByteAnnouncesTheModeAndStartsTheTimerWithItsTime) 
                            "status  Mode Martin 1, stopped use the Button \" RX Stop \" ", "item 2",
                            "start timer 115000"}));
     EXPECT_EQ(link.linkState(), LinkState::Waiting);
-    EXPECT_EQ(link.LastStatus, 172);
+    EXPECT_EQ(link.LastStatus(), 172);
 }
 
 TEST_F(MonitorFixture, TheEndOfTheWaitReportsReadyAndTheRepeaterSendsAfterASecond) {
@@ -231,7 +231,7 @@ TEST_F(MonitorFixture, ADeviceThatComesBackIsIdentifiedAndWatchedAgain) {
     EXPECT_EQ(port->reopenAttempts(), attempts) << "a device that is back is not opened again";
     port->setResponder(converterAnswers(76));
     ASSERT_TRUE(pumpUntil([&] { return host.calls.contains("restored"); }, 3000));
-    EXPECT_EQ(link.LastStatus, 76);
+    EXPECT_EQ(link.LastStatus(), 76);
     port->arrive(QByteArray(1, char(172)));
     ASSERT_TRUE(pumpUntil([&] { return host.timerRunning; }));
     EXPECT_EQ(link.linkState(), LinkState::Waiting);

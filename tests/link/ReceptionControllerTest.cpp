@@ -80,7 +80,7 @@ TEST_F(ReceptionFixture, TheEndOfTheReceptionTimeFetchesWithSavePicAutoAndRepeat
     reception->switchRepeater(true);
     EXPECT_TRUE(view.shownSwitch);
     announce(184); // Scottie 2
-    EXPECT_EQ(link.LastStatus, 184);
+    EXPECT_EQ(link.LastStatus(), 184);
     EXPECT_EQ(view.shownItem, 5);
     EXPECT_FALSE(view.loadEnabled);
     EXPECT_EQ(view.rxStop, "RX Stop");

@@ -40,7 +40,7 @@ struct SimulatorFixture : ::testing::Test {
 TEST_F(SimulatorFixture, IdentifyGetsTheAnswerAndNothingIsLeftOver) {
     sim.setIdentifyAnswer(194);
     EXPECT_EQ(link.IdentifyConverter(), 194);
-    EXPECT_EQ(link.LastStatus, 194);
+    EXPECT_EQ(link.LastStatus(), 194);
     std::uint8_t byte;
     EXPECT_FALSE(link.port().readByte(byte)); // the five after the answer were eaten
     EXPECT_TRUE(dialogs.shown().isEmpty());
