@@ -76,8 +76,8 @@ void AppWindows::connectLogBook(const AppServices& services) {
         qWarning("%s", qPrintable(problem));
     mainForm_->attach(services.dialogs, form1_->programFolder());
     // LogbuchClick: the "&Special" menu shows the log book without blocking.
-    if (auto* special = form1_->findChild<QMenu*>(QStringLiteral("Special1"))) {
-        QAction* item = special->addAction(logbooktext::kMenuItem);
+    {
+        QAction* item = form1_->specialMenu()->addAction(logbooktext::kMenuItem);
         item->setObjectName(QStringLiteral("Logbuch1"));
         TMainForm* logBook = mainForm_.get();
         QObject::connect(item, &QAction::triggered, logBook, [logBook] {

@@ -5,6 +5,7 @@
 
 #include "catalog/TForm3.h"
 #include "controls/TFlyingButton.h"
+#include "workspace/ui/PaintBox.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,20 +17,15 @@ namespace {
 // KatalogClick: the frames go, the TX window is shown, and the catalog opens modally.
 void KatalogClick(TForm1& main, TForm3& catalog) {
     main.removeFrames();
-    if (auto* txWindow = main.findChild<QWidget*>(QStringLiteral("PaintBox1")))
-        txWindow->setVisible(true);
+    main.txWindow()->setVisible(true);
     catalog.exec();
 }
 
 // The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
 // dropped on the TX window does, and the TX picture takes the dragged-picture name.
 bool copyToTx(TForm1& main, const QString& file) {
-    SlotController& miniSlots = main.miniSlots();
-    const qint64 before = main.pictures().tx.cacheKey();
     main.pictures().currentFile = file;
-    miniSlots.setDragState(DragState::SlotDragging);
-    miniSlots.txDragDrop();
-    return main.pictures().tx.cacheKey() != before;
+    return main.miniSlots().loadCurrentFileIntoTx();
 }
 
 } // namespace
@@ -42,9 +38,9 @@ void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
                    std::move(hooks));
 
     const auto open = [&main, &catalog] { KatalogClick(main, catalog); };
-    if (auto* button = main.findChild<TFlyingButton*>(QStringLiteral("FlyingButton18")))
-        QObject::connect(button, &TFlyingButton::OnClick, &catalog, open);
-    if (auto* special = main.findChild<QMenu*>(QStringLiteral("Special1"))) {
+    QObject::connect(main.catalogButton(), &TFlyingButton::OnClick, &catalog, open);
+    {
+        QMenu* special = main.specialMenu();
         auto* item = new QAction(QStringLiteral("&Catalog"), special);
         item->setObjectName(QStringLiteral("Katalog1"));
         item->setShortcut(QKeySequence(Qt::Key_F9));

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandRow.h"
 
-#include "TForm1.h"
 #include "controls/TFlyingButton.h"
 #include "platform/Colour.h"
 
@@ -16,8 +15,8 @@ struct RowButton {
     const char* hint;
 };
 
-// In the row's order, 5 pixels apart, from (520, 372) of the main window's client area: below
-// the RX window, clear of the caption panel and the "341 x 256" button.
+// In the order of RowCommand, 5 pixels apart, from (520, 372) of the main window's client area:
+// below the RX window, clear of the caption panel and the "341 x 256" button.
 constexpr RowButton kRow[] = {
     {"FlyingButton13", "Exit", 44, ""},
     {"FlyingButton14", "Help", 44, ""},
@@ -32,24 +31,22 @@ constexpr int kGap = 5;
 
 } // namespace
 
-TFlyingButton* commandRowButton(TForm1& main, const QString& objectName) {
-    if (auto* existing = main.centralWidget()->findChild<TFlyingButton*>(objectName))
-        return existing;
+std::array<TFlyingButton*, kRowCommands> makeCommandRow(QWidget* clientArea) {
+    static_assert(std::size(kRow) == kRowCommands);
+    std::array<TFlyingButton*, kRowCommands> row{};
     int left = kLeft;
-    for (const RowButton& b : kRow) {
-        if (objectName == QLatin1String(b.name)) {
-            auto* button =
-                TFlyingButton::make(main.centralWidget(), objectName, QString::fromLatin1(b.text),
-                                    QRect(left, kTop, b.width, kHeight), colours::clSilver,
-                                    TFlyingButton::systemFont(13, true));
-            if (*b.hint)
-                button->setToolTip(QString::fromLatin1(b.hint));
-            button->show();
-            return button;
-        }
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const RowButton& b = kRow[i];
+        row[i] =
+            TFlyingButton::make(clientArea, QString::fromLatin1(b.name),
+                                QString::fromLatin1(b.text), QRect(left, kTop, b.width, kHeight),
+                                colours::clSilver, TFlyingButton::systemFont(13, true));
+        if (*b.hint)
+            row[i]->setToolTip(QString::fromLatin1(b.hint));
+        row[i]->show();
         left += b.width + kGap;
     }
-    return nullptr;
+    return row;
 }
 
 } // namespace winorbis

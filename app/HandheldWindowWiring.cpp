@@ -25,9 +25,7 @@ void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
 }
 
 void connectHandheldWindow(TForm1& main, TForm4& window, Clock& clock) {
-    auto* special = main.findChild<QMenu*>(QStringLiteral("Special1"));
-    if (!special)
-        return;
+    QMenu* special = main.specialMenu();
     QAction* item = special->addAction(handheldtext::kMenuItem);
     item->setObjectName(QStringLiteral("VCH1Setting1"));
     QObject::connect(item, &QAction::triggered, &main,

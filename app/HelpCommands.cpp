@@ -29,9 +29,9 @@ HelpCommands::HelpCommands(TForm1& main, Dialogs& dialogs, QObject* parent)
     mail->setStatusTip(kMailHint);
     connect(topics, &QAction::triggered, this, &HelpCommands::HilfeClick);
     connect(mail, &QAction::triggered, this, &HelpCommands::MailAuthor1Click);
-    connect(commandRowButton(main, QStringLiteral("FlyingButton13")), &TFlyingButton::OnClick,
-            &main, &TForm1::ExitClick);
-    connect(commandRowButton(main, QStringLiteral("FlyingButton14")), &TFlyingButton::OnClick, this,
+    connect(main.commandRowButton(RowCommand::Exit), &TFlyingButton::OnClick, &main,
+            &TForm1::ExitClick);
+    connect(main.commandRowButton(RowCommand::Help), &TFlyingButton::OnClick, this,
             &HelpCommands::HilfeClick);
 }
 

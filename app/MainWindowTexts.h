@@ -7,24 +7,20 @@
 
 namespace winorbis::mainwindowtext {
 
-// The status texts the main window shows while the mouse moves over a control, by the control's
-// objectName.
-inline const std::pair<QString, QString> kMouseMoveTexts[] = {
-    {QStringLiteral("SpeedButton16"), QStringLiteral("Digitize ")},
-    {QStringLiteral("SpeedButton17"), QStringLiteral("Self - timer after 2s")},
-    {QStringLiteral("SpeedButton18"), QStringLiteral("Self - timer after 10s")},
-    {QStringLiteral("SpeedButton7"), QStringLiteral("Orbis 70 - Memory 1")},
-    {QStringLiteral("SpeedButton8"), QStringLiteral("Orbis 70 - Memory 2")},
-    {QStringLiteral("CheckBox3"),
-     QStringLiteral("Load picture from TX Window in the memory from Orbis 70 "
-                    "and send in the selected TX Mode")},
-    {QStringLiteral("ACQandTX"), QStringLiteral("Digitize and send in the selected TX Mode")},
-    {QStringLiteral("CheckBox4"),
-     QStringLiteral("The callsign is inserted automatically in the picture, "
-                    "before this will transfer into the Memory from Orbis 70")},
-    {QStringLiteral("CheckBox2"),
-     QStringLiteral("The Picture is download automatical from Orbis 70")},
-};
+// The status texts the main window shows while the mouse moves over a control.
+inline const QString kDigitizeHint = QStringLiteral("Digitize ");
+inline const QString kSelfTimer2Hint = QStringLiteral("Self - timer after 2s");
+inline const QString kSelfTimer10Hint = QStringLiteral("Self - timer after 10s");
+inline const QString kMemory1Hint = QStringLiteral("Orbis 70 - Memory 1");
+inline const QString kMemory2Hint = QStringLiteral("Orbis 70 - Memory 2");
+inline const QString kPicTxHint = QStringLiteral(
+    "Load picture from TX Window in the memory from Orbis 70 and send in the selected TX Mode");
+inline const QString kAcqTxHint = QStringLiteral("Digitize and send in the selected TX Mode");
+inline const QString kCallsignInsertHint =
+    QStringLiteral("The callsign is inserted automatically in the picture, "
+                   "before this will transfer into the Memory from Orbis 70");
+inline const QString kSavePicAutoHint =
+    QStringLiteral("The Picture is download automatical from Orbis 70");
 
 // "Help" and the menu "&Help".
 inline const QString kHelpMenu = QStringLiteral("&Help");

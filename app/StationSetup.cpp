@@ -50,19 +50,17 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     setup_.showPort(main.settings().portNumber, main.settings().model);
     connectSetup();
     // "Setup" and "Info" in the row of the main window's general buttons.
-    connect(commandRowButton(main, QStringLiteral("FlyingButton16")), &TFlyingButton::OnClick, this,
+    connect(main.commandRowButton(RowCommand::Setup), &TFlyingButton::OnClick, this,
             &StationSetup::SetupClick);
-    connect(commandRowButton(main, QStringLiteral("FlyingButton15")), &TFlyingButton::OnClick, this,
+    connect(main.commandRowButton(RowCommand::Info), &TFlyingButton::OnClick, this,
             &StationSetup::InfoClick);
 }
 
 StationSetup::~StationSetup() = default;
 
 void StationSetup::showTx() {
-    if (auto* window = main_.findChild<PaintBox*>(QStringLiteral("PaintBox1"))) {
-        window->setPaintsPicture(true);
-        window->update();
-    }
+    main_.txWindow()->setPaintsPicture(true);
+    main_.txWindow()->update();
 }
 
 void StationSetup::connectSetup() {

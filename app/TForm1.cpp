@@ -50,6 +50,7 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     ui_->centralwidget->setFixedSize(kClientSize.width(),
                                      kClientSize.height() - ui_->StatusBar1->sizeHint().height());
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    commandRow_ = makeCommandRow(centralWidget());
     connectControls();
     connectCommands();
     connectPictures();
@@ -103,7 +104,7 @@ void TForm1::FormCreate() {
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
     showConverterPresence(link_.LastStatus() != 0 ? linktext::ConverterPresence::Connected
-                                                : linktext::ConverterPresence::NotAnswering);
+                                                  : linktext::ConverterPresence::NotAnswering);
     // 7. The hidden TX-mode item of LastStatus.
     selectTxModeItem(link_.LastStatus());
     // 8. The mini picture slots: their files and names.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "CommandRow.h"
 #include "link/AirTime.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
@@ -22,6 +23,7 @@
 
 class QButtonGroup;
 class QLabel;
+class QMenu;
 class QSoundEffect;
 
 namespace Ui {
@@ -31,6 +33,8 @@ class TForm1;
 namespace winorbis {
 
 class CaptionWorkspace;
+class PaintBox;
+class TFlyingButton;
 
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
@@ -53,6 +57,13 @@ public:
     PictureFiles& pictureFiles() { return pictureFiles_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
     CaptionWorkspace& captions() { return *captions_; }
+    // Controls the other windows' wiring attaches to.
+    PaintBox* txWindow() const;           // PaintBox1
+    TFlyingButton* catalogButton() const; // FlyingButton18
+    QMenu* specialMenu() const;           // "&Special"
+    TFlyingButton* commandRowButton(RowCommand command) const {
+        return commandRow_[std::size_t(command)];
+    }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
     bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
@@ -175,6 +186,7 @@ private:
     QString portDevice_;
     QString portKind_;
     QLabel* converterField_ = nullptr; // the status bar's permanent converter field
+    std::array<TFlyingButton*, kRowCommands> commandRow_{};
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
     PictureFiles pictureFiles_;

@@ -51,8 +51,16 @@ void TForm1::connectCommands() {
     ui_->SpeedButton8->setText(QStringLiteral("2"));
 
     auto* hints = new StatusHints([this](const QString& text) { setStatusText(text); }, this);
-    for (const auto& [control, text] : mainwindowtext::kMouseMoveTexts)
-        hints->add(*this, control, text);
+    using namespace mainwindowtext;
+    hints->add(ui_->SpeedButton16, kDigitizeHint);
+    hints->add(ui_->SpeedButton17, kSelfTimer2Hint);
+    hints->add(ui_->SpeedButton18, kSelfTimer10Hint);
+    hints->add(ui_->SpeedButton7, kMemory1Hint);
+    hints->add(ui_->SpeedButton8, kMemory2Hint);
+    hints->add(ui_->CheckBox3, kPicTxHint);
+    hints->add(ui_->ACQandTX, kAcqTxHint);
+    hints->add(ui_->CheckBox4, kCallsignInsertHint);
+    hints->add(ui_->CheckBox2, kSavePicAutoHint);
 
     mediaPlayer1_ = new QSoundEffect(this);
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));

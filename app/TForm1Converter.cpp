@@ -10,6 +10,7 @@
 #include "link/ModeTable.h"
 #include "platform/Dialogs.h"
 #include "workspace/ReceivedPictureStore.h"
+#include "workspace/ui/SlotPanel.h"
 
 #include <QButtonGroup>
 #include <QDateTime>
@@ -76,6 +77,18 @@ void TForm1::showConverterPresence(linktext::ConverterPresence presence) {
     converterField_->setText(linktext::converterField(portKind_.isEmpty() ? port.kind() : portKind_,
                                                       portKind_.isEmpty() ? port.name() : QString(),
                                                       presence));
+}
+
+PaintBox* TForm1::txWindow() const {
+    return ui_->PaintBox1;
+}
+
+TFlyingButton* TForm1::catalogButton() const {
+    return ui_->ThumbnailPanel->catalogButton();
+}
+
+QMenu* TForm1::specialMenu() const {
+    return ui_->Special1;
 }
 
 QString TForm1::statusText() const {

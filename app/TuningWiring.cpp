@@ -10,7 +10,7 @@ namespace winorbis {
 
 void connectTuning(TForm1& form, Tunit8& unit8) {
     unit8.setProgramFolder(form.programFolder());
-    TFlyingButton* button = commandRowButton(form, QStringLiteral("FlyingButton22"));
+    TFlyingButton* button = form.commandRowButton(RowCommand::Tune);
     // FlyingButton22Click
     QObject::connect(button, &TFlyingButton::OnClick, &unit8, &Tunit8::showOrRaise);
 }

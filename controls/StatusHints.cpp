@@ -10,15 +10,6 @@ StatusHints::StatusHints(Sink sink, QObject* parent)
     : QObject(parent)
     , sink_(std::move(sink)) {}
 
-void StatusHints::add(QWidget& window, const QString& objectName, const QString& text) {
-    auto* control = window.findChild<QWidget*>(objectName);
-    if (!control) {
-        qWarning("no control %s for its status text", qPrintable(objectName));
-        return;
-    }
-    add(control, text);
-}
-
 void StatusHints::add(QWidget* control, const QString& text) {
     if (!texts_.contains(control)) {
         control->setMouseTracking(true);

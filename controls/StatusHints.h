@@ -19,9 +19,6 @@ public:
     using Sink = std::function<void(const QString&)>;
     StatusHints(Sink sink, QObject* parent = nullptr);
 
-    // The control named objectName among window's children; a name that is not there is a
-    // programming error and is reported with qWarning.
-    void add(QWidget& window, const QString& objectName, const QString& text);
     void add(QWidget* control, const QString& text);
 
 protected:

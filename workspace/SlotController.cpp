@@ -123,15 +123,21 @@ QImage SlotController::readShown(const QString& path) const {
 void SlotController::txDragDrop() {
     const bool fromSlot = state_ == DragState::SlotDragging;
     state_ = DragState::Idle;
-    if (!fromSlot || (hooks_.framesShown && hooks_.framesShown()))
-        return;
+    if (fromSlot)
+        loadCurrentFileIntoTx();
+}
+
+bool SlotController::loadCurrentFileIntoTx() {
+    if (hooks_.framesShown && hooks_.framesShown())
+        return false;
     const QImage picture = readShown(pictures_.currentFile);
     if (picture.isNull())
-        return; // the TX picture stays
+        return false; // the TX picture stays
     pictures_.tx = picture;
     pictures_.txName = pictures_.draggedName;
     if (hooks_.txPictureChanged)
         hooks_.txPictureChanged();
+    return true;
 }
 
 bool SlotController::rxAccepts(DragSource source) const {

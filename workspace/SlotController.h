@@ -80,6 +80,9 @@ public:
     bool txAccepts(DragSource source) const;
     // A slot dropped on the TX window: its file loaded 1:1, the TX picture takes its size.
     void txDragDrop();
+    // What a slot dropped on the TX window does, for the current picture file: true when the TX
+    // picture took it (not while caption frames are shown, nor for a file that cannot be read).
+    bool loadCurrentFileIntoTx();
 
     // The RX window: a slot or the TX window's file shown there.
     bool rxAccepts(DragSource source) const;
