@@ -80,7 +80,7 @@ void SlotController::slotDragDrop(int n) {
     QString error;
     if (!BmpFiles::write(pictures_.tx, path, &error)) {
         // The old slot file and picture stay.
-        dialogs_.error(PictureTexts::cannotWrite(path, error));
+        dialogs_.error(error);
         return;
     }
     view_.showSlotPicture(n, BmpFiles::read(path, &error));
@@ -116,7 +116,7 @@ QImage SlotController::readShown(const QString& path) const {
     QString error;
     QImage picture = BmpFiles::read(path, &error);
     if (picture.isNull())
-        dialogs_.error(PictureTexts::cannotRead(path, error));
+        dialogs_.error(error); // the reader's text names the file and the reason
     return picture;
 }
 
@@ -174,7 +174,7 @@ void SlotController::trashDragDrop() {
     deleteFlag_ = true;
     QString error;
     if (!BmpFiles::remove(path, &error))
-        dialogs_.error(PictureTexts::cannotDelete(path, error));
+        dialogs_.error(error);
     pictures_.draggedName = WorkingPictures::kNone;
 }
 

@@ -129,7 +129,7 @@ QString applyCaption(QImage& picture, const ProgramFolder& folder, const Caption
         QString error;
         const QImage callsign = BmpFiles::read(path, &error);
         if (callsign.isNull())
-            return PictureTexts::cannotRead(path, error);
+            return error; // already says which file and why
         captions::pasteCallsign(picture, callsign);
     }
     return {};
