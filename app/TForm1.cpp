@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TForm1.h"
 
-#include "StarterFiles.h"
+#include "captions/StarterFiles.h"
 
 #include "ui_TForm1.h"
 

@@ -75,6 +75,7 @@ TEST_F(CaptionsFixture, ShowsTheStoredCaptionSettingsAtTheStart) {
 
 TEST_F(CaptionsFixture, TheCallsignIsArmedPlacedWithAClickAndBurntIn) {
     form->settings().callsignFont.faceName = QStringLiteral("DejaVu Sans");
+    form->pictures().tx.fill(Qt::black); // the starter colour bars hold red
     control<QPushButton>("MyCall")->click();
     EXPECT_EQ(form->statusText(), captiontext::kCallsignStatus);
     EXPECT_TRUE(captions().framesShown());
@@ -136,7 +137,8 @@ TEST_F(CaptionsFixture, AStandardTextKeepsItsOwnFontAndTurn) {
 TEST_F(CaptionsFixture, TheCallsignPictureGoesIntoTheCornerAndOnEveryUploadWhileChecked) {
     QImage callsign(110, 26, QImage::Format_RGB888);
     callsign.fill(Qt::white);
-    // Missing picture: the box on a click, only the status bar before an upload.
+    // A lost picture: the box on a click, only the status bar before an upload.
+    ASSERT_TRUE(QFile::remove(dir.path() + "/callsign.bmp"));
     auto* insert = control<QCheckBox>("CheckBox4");
     insert->click();
     EXPECT_EQ(dialogs.count("error"), 1);
@@ -177,7 +179,9 @@ TEST_F(CaptionsFixture, PictureInPicturePastesTheRxPictureIntoTheTxPicture) {
 TEST_F(CaptionsFixture, TheStandardTextLibraryHandsItsTextToTheTypedTextField) {
     TfrmMemoBlk library;
     captions().setLibraryWindow(&library);
-    library.show(); // no library file yet: the error box, an empty outline
+    // A folder that lost its library file: the error box, an empty outline.
+    ASSERT_TRUE(QFile::remove(dir.path() + "/winorbis.txt"));
+    library.show();
     EXPECT_EQ(dialogs.count("error"), 1);
     EXPECT_TRUE(library.windowTitle().startsWith("Standardtext: "));
     dialogs.answerInput(QStringLiteral("CQ CQ CQ de DL1ABC pse K")); // 24 characters

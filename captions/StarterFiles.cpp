@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StarterFiles.h"
 
-#include "captions/StandardTextLibrary.h"
-#include "captions/StationCallsign.h"
+#include "StandardTextLibrary.h"
+#include "StationCallsign.h"
 #include "platform/ProgramFolder.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/PictureFiles.h"
