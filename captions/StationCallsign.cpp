@@ -39,7 +39,7 @@ QImage callsignPicture(const Settings& settings) {
     QImage picture(kCallsignPictureSize, QImage::Format_RGB888);
     CaptionStyle style = captionStyle(settings);
     const QColor text = style.textColour.toQColor();
-    picture.fill(text.lightness() > 160 ? Qt::black : Qt::white);
+    picture.fill(qGray(text.rgb()) > 150 ? Qt::black : Qt::white);
     style.font.escapement = 0;
     const QString call = settings.callsign.trimmed();
     if (call.isEmpty())
