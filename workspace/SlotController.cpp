@@ -49,13 +49,14 @@ void SlotController::showNames() {
         view_.showSlotName(s.number, settings_.slotNames[std::size_t(s.number - 1)]);
 }
 
-void SlotController::fill(int n, const QString& name) {
+void SlotController::fill(int n, const QString& name, const QString& hint) {
     if (n < 1 || n > int(slotTable().size()))
         return;
     QString error;
     view_.showSlotPicture(n, BmpFiles::read(slotFile(n), &error));
     settings_.slotNames[std::size_t(n - 1)] = name;
     view_.showSlotName(n, name);
+    view_.showSlotHint(n, hint);
 }
 
 void SlotController::slotMouseDown(int) {
