@@ -10,6 +10,7 @@
 #include "captions/StationCallsign.h"
 #include "controls/StatusHints.h"
 #include "controls/TFlyingButton.h"
+#include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
@@ -294,6 +295,8 @@ void CaptionWorkspace::FontClick() {
 void CaptionWorkspace::StandardClick() {
     if (!libraryWindow_)
         return;
+    if (!libraryWindow_->isVisible())
+        centreOver(*libraryWindow_, &controls_.mainArea);
     libraryWindow_->show();
     libraryWindow_->raise();
     libraryWindow_->activateWindow();

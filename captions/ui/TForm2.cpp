@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QListWidget>
 #include <QRadioButton>
@@ -17,9 +18,23 @@ namespace winorbis {
 
 namespace {
 
+constexpr QSize kButtonSize(71, 25);
+
+// The buttons' 17-pixel font, made smaller where the caption would not fit on the face (the
+// screen's stand-in for the system font is wider than the original).
+QFont fittingFont(const QString& text) {
+    QFont font = TFlyingButton::systemFont(17, false);
+    for (int pixels = 17; pixels > 9; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= kButtonSize.width() - 10)
+            break;
+    }
+    return font;
+}
+
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QPoint at) {
-    return TFlyingButton::make(parent, name, text, QRect(at, QSize(71, 25)), colours::clSilver,
-                               TFlyingButton::systemFont(17, false));
+    return TFlyingButton::make(parent, name, text, QRect(at, kButtonSize), colours::clSilver,
+                               fittingFont(text));
 }
 
 } // namespace
