@@ -126,8 +126,12 @@ void HandheldController::FormShow(HandheldExchange& exchange) {
         colourChosen(Text::CallSign, int(HandheldColour::Blue));
 
     HandheldData& data = exchange.data();
-    if (!exchange.HandheldReadFlags())
+    panel_.answered = false;
+    if (!exchange.HandheldReadFlags()) {
+        setStatus(handheldtext::kNoAnswer);
         return;
+    }
+    panel_.answered = true;
     HandheldFunctions functions = panel_.functions;
     functions.takeFlags(data.HandheldFlags);
     showFunctions(functions);

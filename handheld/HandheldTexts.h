@@ -24,6 +24,9 @@ inline const std::array<QString, 8> kColourNames = {
 // The settings window: caption, default TX mode items and the status texts of its commands
 // (%1: the page number 1..10).
 inline const QString kWindowCaption = QStringLiteral("VC-H1 Setting");
+inline const QString kNoAnswer =
+    QStringLiteral("The VC-H1 does not answer: check its cable and that it is switched on, "
+                   "then open this window again.");
 inline const QString kModeFastFm = QStringLiteral("Fast FM");
 inline const QString kModeRobot36 = QStringLiteral("Robot 36");
 inline const QString kStore = QStringLiteral("Store to P%1");
