@@ -374,6 +374,16 @@ group_handheld() {
     exec 8>&-
 }
 
+# The names of the top-level windows shown on the display, one a line.
+shown_windows() {
+    local id
+    for id in $(DISPLAY=$1 xwininfo -root -children | grep -o '^ *0x[0-9a-f]*'); do
+        if DISPLAY=$1 xwininfo -id "$id" | grep -q 'Map State: IsViewable'; then
+            DISPLAY=$1 xwininfo -id "$id" | sed -n 's/^xwininfo: Window id: 0x[0-9a-f]* "\(.*\)"$/\1/p'
+        fi
+    done
+}
+
 group_winorbis() {
     expect "winorbis --help" 0 'Usage' -- winorbis --help
     expect "winorbis --version" 0 'WinOrbis 70p' -- winorbis --version
@@ -396,6 +406,14 @@ group_winorbis() {
     if kill -0 "$program" 2>/dev/null; then ok "winorbis starts under Xvfb"; else
         bad "winorbis starts under Xvfb" "$(cat "$work/winorbis.err")"
     fi
+    # A first start in a new folder shows the main window and no box: the folder got its
+    # starter files.
+    local shown
+    shown=$(shown_windows "$display" | sed 's/^ *//' | paste -sd '|')
+    check "the first start shows only the main window (shown: $shown)" \
+        test "$shown" = "WinOrbis 70 p Version 3.00e"
+    check "the new folder got start.bmp, winorbis.txt and callsign.bmp" test -s \
+        "$work/station/start.bmp" -a -s "$work/station/winorbis.txt" -a -s "$work/station/callsign.bmp"
     kill -TERM "$program"
     wait "$program"
     local status=$?
