@@ -3,6 +3,7 @@
 
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -30,6 +31,12 @@ void centreOver(QWidget& window, const QWidget* over) {
     const QSize size =
         window.testAttribute(Qt::WA_WState_Created) ? window.frameGeometry().size() : window.size();
     window.move(centredPosition(size, main->frameGeometry(), screen));
+    // Kept above the main window, as its dialogs are, rather than opening behind it.
+    if (!window.parentWidget() && main->windowHandle()) {
+        window.winId();
+        if (QWindow* handle = window.windowHandle())
+            handle->setTransientParent(main->windowHandle());
+    }
 }
 
 } // namespace winorbis

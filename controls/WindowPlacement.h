@@ -13,7 +13,8 @@ namespace winorbis {
 // within the screen's free area.
 QPoint centredPosition(QSize window, const QRect& over, const QRect& screen);
 
-// Moves window so that it opens centred on over; nothing when over is null or not shown.
+// Moves window so that it opens centred on over's window and keeps it above that window;
+// nothing when over is null or not shown.
 void centreOver(QWidget& window, const QWidget* over);
 
 } // namespace winorbis

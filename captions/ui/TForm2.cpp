@@ -4,6 +4,7 @@
 #include "ui_TForm2.h"
 
 #include "captions/CaptionSources.h"
+#include "controls/ButtonPicture.h"
 #include "controls/TFlyingButton.h"
 #include "platform/Dialogs.h"
 #include "settings/Settings.h"
@@ -19,6 +20,7 @@ namespace winorbis {
 namespace {
 
 constexpr QSize kButtonSize(71, 25);
+constexpr int kCaptionMargin = 16;
 
 // The buttons' 17-pixel font, made smaller where the caption would not fit on the face (the
 // screen's stand-in for the system font is wider than the original).
@@ -26,7 +28,9 @@ QFont fittingFont(const QString& text) {
     QFont font = TFlyingButton::systemFont(17, false);
     for (int pixels = 17; pixels > 9; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).horizontalAdvance(text) <= kButtonSize.width() - 10)
+        // Measured as the button draws it, with room for its raised edge on both sides.
+        if (QFontMetrics(CaptionFont(font)).horizontalAdvance(text) <=
+            kButtonSize.width() - kCaptionMargin)
             break;
     }
     return font;

@@ -9,6 +9,7 @@
 #include "captions/ui/CaptionWorkspace.h"
 #include "captions/ui/TForm2.h"
 #include "captions/ui/TfrmMemoBlk.h"
+#include "controls/ButtonPicture.h"
 #include "controls/TFlyingButton.h"
 #include "settings/StationOptions.h"
 #include "workspace/BmpFiles.h"
@@ -201,6 +202,12 @@ TEST_F(CaptionsFixture, TheFontWindowSetsFaceWeightAndShadowColour) {
     captions().setFontWindow(&window);
     ASSERT_GT(window.faces().size(), 1);
     window.prepare(form->settings(), dialogs);
+    // Each button's caption fits its face with room for the raised edge.
+    for (const TFlyingButton* button : window.findChildren<TFlyingButton*>()) {
+        const QFontMetrics metrics(CaptionFont(button->font()));
+        EXPECT_LE(metrics.horizontalAdvance(button->Text()), button->width() - 16)
+            << button->Text().toStdString();
+    }
     EXPECT_TRUE(window.findChild<QAbstractButton*>("RadioButton1")->isChecked()); // "Bold"
     auto* list = window.findChild<QListWidget*>("ListBox1");
     EXPECT_EQ(list->currentRow(), 1);
