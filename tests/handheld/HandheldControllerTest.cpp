@@ -200,6 +200,9 @@ TEST_F(HandheldControllerTest, AFailedReadStopsTheOpeningThere) {
     EXPECT_EQ(controller.panel().call.text, QStringLiteral("OLD1"));
     EXPECT_TRUE(controller.panel().funcSetEnabled);
     EXPECT_TRUE(page(3).recallEnabled);
+    // A cut block is no answer to show: the window keeps its controls disabled.
+    EXPECT_EQ(controller.panel().status, ht::kNoAnswer);
+    EXPECT_FALSE(controller.panel().answered);
 
     // Silent from the start: nothing changes.
     preset("flags 0\nsilent on");

@@ -105,6 +105,9 @@ TEST_F(HandheldWindowTest, OpensFilledFromTheHandheld) {
 }
 
 TEST_F(HandheldWindowTest, AHandheldThatDoesNotAnswerIsSaidAndNoControlIsEnabled) {
+    // Before any opening nothing shows either.
+    EXPECT_FALSE(control<QCheckBox>("PowerSave")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("PowerSave")->isEnabled());
     QString error;
     ASSERT_TRUE(sim.applyAll("silent on", &error)) << error.toStdString();
     window.openOn(port, dialogs, hold, &clock);
