@@ -142,7 +142,11 @@ TEST_F(CaptionsFixture, TheCallsignPictureGoesIntoTheCornerAndOnEveryUploadWhile
     ASSERT_TRUE(QFile::remove(dir.path() + "/callsign.bmp"));
     auto* insert = control<QCheckBox>("CheckBox4");
     insert->click();
-    EXPECT_EQ(dialogs.count("error"), 1);
+    ASSERT_EQ(dialogs.count("error"), 1);
+    // The reason is said once, not wrapped into a second "cannot be read".
+    EXPECT_EQ(dialogs.texts().first().count("cannot be read"), 1)
+        << dialogs.texts().first().toStdString();
+    EXPECT_TRUE(dialogs.texts().first().contains("callsign.bmp"));
     EXPECT_TRUE(insert->isChecked());
     EXPECT_TRUE(StationOptions::load(form->programFolder()).flag("CallsignInsert"));
     form->ToOrbisClick();
