@@ -4,6 +4,7 @@
 #include "CommandRow.h"
 #include "TForm1.h"
 #include "TForm6.h"
+#include "captions/StationCallsign.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "controls/TFlyingButton.h"
 #include "link/PortFactory.h"
@@ -11,6 +12,7 @@
 #include "link/ui/TForm5.h"
 #include "platform/Colour.h"
 #include "platform/Dialogs.h"
+#include "settings/SettingsStore.h"
 #include "workspace/ui/PaintBox.h"
 
 namespace winorbis {
@@ -19,6 +21,8 @@ namespace {
 
 const QString kNextStart =
     QStringLiteral("The new port is used from the next start of the program.");
+// %1 the callsign.
+const QString kCallsignPictureMade = QStringLiteral("Callsign %1 set; callsign.bmp made from it.");
 
 } // namespace
 
@@ -116,8 +120,25 @@ void StationSetup::connectSetup() {
     });
     connect(&setup_, &TForm5::acqModeChanged, this,
             [this](BeaconMode mode) { acq_.setMode(mode); });
+    connect(&setup_, &TForm5::callsignChosen, this, &StationSetup::applyCallsign);
     catalog_.setMode(setup_.catalogMode());
     acq_.setMode(setup_.acqMode());
+}
+
+void StationSetup::applyCallsign(const QString& callsign) {
+    Settings& settings = main_.settings();
+    if (callsign == settings.callsign)
+        return;
+    const QString problem = StationCallsign(settings, main_.programFolder()).set(callsign);
+    setup_.showCallsign(settings.callsign);
+    main_.captions().showCallsign();
+    if (settings.callsign != callsign) {
+        setup_.setStatus(problem); // the text cannot be a callsign; the old one stays
+        return;
+    }
+    // Kept at once, so that the callsign outlives a program that does not end in order.
+    SettingsStore(main_.programFolder(), dialogs_).WriteSettings(settings);
+    setup_.setStatus(problem.isEmpty() ? kCallsignPictureMade.arg(settings.callsign) : problem);
 }
 
 void StationSetup::SetupClick() {
@@ -132,6 +153,7 @@ bool StationSetup::prepareSetup() {
     if (!main_.link().isIdle() || main_.gate().busy())
         return false; // a reception or another converter command is under way
     setup_.resetInterval();
+    setup_.showCallsign(main_.settings().callsign);
     pendingMap_.reset();
     setup_.showDevices(presentSerialDevices(),
                        PortMap::load(main_.programFolder()).device(main_.settings().portNumber));
@@ -139,6 +161,9 @@ bool StationSetup::prepareSetup() {
 }
 
 void StationSetup::finishSetup(bool accepted) {
+    // A callsign typed and confirmed with "OK" without leaving its field.
+    if (accepted)
+        applyCallsign(setup_.callsign());
     if (accepted && pendingMap_) {
         if (const QString problem = pendingMap_->save(main_.programFolder()); !problem.isEmpty())
             dialogs_.error(QStringLiteral("The port map cannot be written: %1").arg(problem));

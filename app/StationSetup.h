@@ -21,7 +21,7 @@ class TForm6;
 
 // The main window's unattended operation and its setup: the catalog beacon on the main window's
 // one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the COM port with
-// its device, and the "Setup" and "Info" buttons of the main window.
+// its device, the station's callsign, and the "Setup" and "Info" buttons of the main window.
 class StationSetup : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +39,9 @@ public:
     bool prepareSetup();
     void finishSetup(bool accepted);
     void InfoClick();
+    // The setup window's callsign: set in the settings, written to the settings file and drawn
+    // into the callsign picture; a text that cannot be a callsign is said in the status line.
+    void applyCallsign(const QString& callsign);
 
 private:
     void connectSetup();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TForm1.h"
 
+#include "captions/StarterFiles.h"
+
 #include "ui_TForm1.h"
 
 #include "captions/CaptionSources.h"
@@ -82,9 +84,15 @@ void TForm1::FormCreate() {
     pictures_.rx = WorkingPictures::defaultGradient();
     pictures_.scratch = QImage(410, 256, QImage::Format_RGB888);
 
-    // 4. Settings.
+    // 4. Settings. A folder without a settings file is new: it gets its starter files (the
+    //    start picture, the standard-text library, the callsign picture) without a word.
+    const bool newFolder = StarterFiles::isNewFolder(folder_);
     settings_.speedSelector = 2;
     store_.ReadSettings(settings_, captions::defaultFace());
+    if (newFolder) {
+        for (const QString& problem : StarterFiles::writeMissing(folder_, settings_))
+            qWarning("%s", qPrintable(problem));
+    }
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
     CheckBox2Click(); // its colour also when the value was already the box's

@@ -203,6 +203,7 @@ private:
     QSoundEffect* mediaPlayer1_ = nullptr;
     bool terminating_ = false;
     bool endFilesWritten_ = false;
+    QString receivedMode_; // the display name of the mode announced last, until it is stored
     bool endWritesFailed_ = false;
     // The operator has answered the close question with "Yes".
     bool closeConfirmed_ = false;

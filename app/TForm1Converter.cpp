@@ -145,6 +145,9 @@ void TForm1::selectTxModeItem(std::uint8_t status) {
     const QList<QRadioButton*> items = {ui_->ColFast, ui_->ColStand,     ui_->BWFast,
                                         ui_->BWStand, ui_->RadioButton1, ui_->RadioButton2};
     items[txModeItemForStatus(status)]->setChecked(true);
+    // The mode of the reception announced last, for the received picture's record.
+    if (const auto id = modeByStatus(status))
+        receivedMode_ = mode(*id).displayName;
 }
 
 void TForm1::setLoadButtonEnabled(bool enabled) {
@@ -221,9 +224,10 @@ void TForm1::fetchPicture(bool byOperator) {
 QStringList TForm1::storeReceivedPicture() {
     const ReceivedPictureStore store(folder_);
     const auto result = store.store(pictures_.rx, settings_, ui_->CheckBox2->isChecked(),
-                                    QDateTime::currentDateTime());
+                                    QDateTime::currentDateTime(), receivedMode_);
+    receivedMode_.clear();
     pictures_.draggedName = result.name;
-    miniSlots().fill(result.slot, result.name);
+    miniSlots().fill(result.slot, result.name, result.hint);
     for (const QString& error : result.errors)
         dialogs_.error(error);
     return result.errors;

@@ -11,6 +11,8 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 
 namespace winorbis {
 
@@ -121,8 +123,23 @@ void TForm3::showPicture(const CatalogPosition& position, const QImage& shown) {
 void TForm3::showName(const CatalogPosition& position, const QString& name) {
     if (position.kind == CatalogPosition::Kind::General && position.page != controller_->page())
         return;
-    if (QLabel* label = nameLabel(position))
-        label->setText(name);
+    QLabel* label = nameLabel(position);
+    if (!label)
+        return;
+    // A name that does not fit its label (a time stamp "ddmmyy_hhnnss" in the screen's font) is
+    // drawn smaller rather than cut; the whole name is the label's hint.
+    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+    const int full = QFontInfo(font).pixelSize();
+    for (int pixels = full; pixels > 7; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(name) <= label->width() - 2 &&
+            metrics.height() <= label->height() + 1)
+            break;
+    }
+    label->setFont(font);
+    label->setText(name);
+    label->setToolTip(name);
 }
 
 void TForm3::showPageButton(int page, const QString& caption, bool current) {

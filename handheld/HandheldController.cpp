@@ -126,16 +126,24 @@ void HandheldController::FormShow(HandheldExchange& exchange) {
         colourChosen(Text::CallSign, int(HandheldColour::Blue));
 
     HandheldData& data = exchange.data();
-    if (!exchange.HandheldReadFlags())
+    panel_.answered = false;
+    // Something else on the port (the converter) may answer a byte or two: the handheld counts
+    // as answering once its switches and its block have been read.
+    if (!exchange.HandheldReadFlags()) {
+        setStatus(handheldtext::kNoAnswer);
         return;
+    }
     HandheldFunctions functions = panel_.functions;
     functions.takeFlags(data.HandheldFlags);
     showFunctions(functions);
     if (changed_)
         changed_();
 
-    if (!exchange.HandheldReadBlock())
+    if (!exchange.HandheldReadBlock()) {
+        setStatus(handheldtext::kNoAnswer);
         return;
+    }
+    panel_.answered = true;
     textChanged(Text::CallSign, data.callSign());
     // A colour index outside the table leaves the list as it is, as a list given an item it does
     // not have would.

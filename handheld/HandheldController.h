@@ -61,6 +61,9 @@ struct HandheldPanel {
     };
 
     QString status;
+    // The handheld answered this opening's first read: until then no control is enabled and no
+    // switch shows a state.
+    bool answered = false;
     std::array<Page, handheldpage::kCount> pages{};
     TextLine call{QString(), -1, false};
     TextLine report;

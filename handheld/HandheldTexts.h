@@ -24,6 +24,8 @@ inline const std::array<QString, 8> kColourNames = {
 // The settings window: caption, default TX mode items and the status texts of its commands
 // (%1: the page number 1..10).
 inline const QString kWindowCaption = QStringLiteral("VC-H1 Setting");
+// Fits the window's status field; the manual says what to check.
+inline const QString kNoAnswer = QStringLiteral("No answer from the VC-H1");
 inline const QString kModeFastFm = QStringLiteral("Fast FM");
 inline const QString kModeRobot36 = QStringLiteral("Robot 36");
 inline const QString kStore = QStringLiteral("Store to P%1");

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 
 #include <QButtonGroup>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QValidator>
 
@@ -168,6 +169,8 @@ void TForm4::functionControlChanged() {
 void TForm4::showPanel() {
     const HandheldPanel& panel = controller_.panel();
     ui_->StatusReport->setText(panel.status);
+    // Nothing can be done with a handheld that has not answered, and nothing it never said shows.
+    const bool on = panel.answered;
 
     pageButtons_->setExclusive(false);
     for (int i = 0; i < handheldpage::kCount; ++i) {
@@ -178,10 +181,10 @@ void TForm4::showPanel() {
             store_[std::size_t(i)]->setChecked(false);
             recall_[std::size_t(i)]->setChecked(false);
         }
-        store_[std::size_t(i)]->setEnabled(page.storeEnabled);
-        recall_[std::size_t(i)]->setEnabled(page.recallEnabled);
-        protect_[std::size_t(i)]->setEnabled(page.holdEnabled);
-        protect_[std::size_t(i)]->setChecked(page.holdChecked);
+        store_[std::size_t(i)]->setEnabled(on && page.storeEnabled);
+        recall_[std::size_t(i)]->setEnabled(on && page.recallEnabled);
+        protect_[std::size_t(i)]->setEnabled(on && page.holdEnabled);
+        protect_[std::size_t(i)]->setChecked(on && page.holdChecked);
     }
     pageButtons_->setExclusive(true);
 
@@ -196,7 +199,9 @@ void TForm4::showPanel() {
             const QSignalBlocker block(colourList(which));
             colourList(which)->setCurrentIndex(line.colour);
         }
-        setButton(which)->setEnabled(line.setEnabled);
+        edit->setEnabled(on);
+        colourList(which)->setEnabled(on);
+        setButton(which)->setEnabled(on && line.setEnabled);
     }
 
     const HandheldFunctions& f = panel.functions;
@@ -208,13 +213,19 @@ void TForm4::showPanel() {
     // All at once: checking one radio item unchecks the other, which must not report a half-shown
     // state.
     std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-    for (const auto& [box, on] : switches)
+    for (const auto& [box, checked] : switches)
         blockers.push_back(std::make_unique<QSignalBlocker>(box));
     blockers.push_back(std::make_unique<QSignalBlocker>(ui_->TxTimerVal));
-    for (const auto& [box, on] : switches)
-        box->setChecked(on);
+    for (const auto& [box, checked] : switches) {
+        // A radio pair shows neither item until the handheld has answered.
+        if (auto* radio = qobject_cast<QRadioButton*>(box))
+            radio->setAutoExclusive(on);
+        box->setChecked(on && checked);
+        box->setEnabled(on);
+    }
     ui_->TxTimerVal->setValue(f.intervalSeconds);
-    ui_->FuncSet->setEnabled(panel.funcSetEnabled);
+    ui_->TxTimerVal->setEnabled(on);
+    ui_->FuncSet->setEnabled(on && panel.funcSetEnabled);
 }
 
 void TForm4::openOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock) {

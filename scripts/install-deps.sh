@@ -13,7 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
-    xvfb ser2net
+    xvfb x11-utils ser2net
 )
 
 missing=()

@@ -3,6 +3,7 @@
 
 #include "BmpFiles.h"
 #include "PictureTexts.h"
+#include "ReceptionLog.h"
 #include "WorkingPictures.h"
 
 #include "platform/ProgramFolder.h"
@@ -29,8 +30,20 @@ QString ReceivedPictureStore::unusedFileName(const QString& folder, const QStrin
 }
 
 ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, Settings& settings,
-                                                         bool saveAuto,
-                                                         const QDateTime& when) const {
+                                                         bool saveAuto, const QDateTime& when,
+                                                         const QString& mode) const {
+    Result result = storeFiles(picture, settings, saveAuto, when);
+    const ReceptionLog::Entry entry{when, mode, result.slotFile, result.jpegFile};
+    result.hint = ReceptionLog::hint(entry);
+    if (const QString problem = ReceptionLog(folder_.path(u"\\AutoSpeichern")).append(entry);
+        !problem.isEmpty())
+        result.errors << problem;
+    return result;
+}
+
+ReceivedPictureStore::Result ReceivedPictureStore::storeFiles(const QImage& picture,
+                                                              Settings& settings, bool saveAuto,
+                                                              const QDateTime& when) const {
     Result result;
     result.name = WorkingPictures::timeStamp(when);
     result.slot = settings.receiveCounter;

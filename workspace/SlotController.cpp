@@ -49,13 +49,14 @@ void SlotController::showNames() {
         view_.showSlotName(s.number, settings_.slotNames[std::size_t(s.number - 1)]);
 }
 
-void SlotController::fill(int n, const QString& name) {
+void SlotController::fill(int n, const QString& name, const QString& hint) {
     if (n < 1 || n > int(slotTable().size()))
         return;
     QString error;
     view_.showSlotPicture(n, BmpFiles::read(slotFile(n), &error));
     settings_.slotNames[std::size_t(n - 1)] = name;
     view_.showSlotName(n, name);
+    view_.showSlotHint(n, hint);
 }
 
 void SlotController::slotMouseDown(int) {
@@ -80,7 +81,7 @@ void SlotController::slotDragDrop(int n) {
     QString error;
     if (!BmpFiles::write(pictures_.tx, path, &error)) {
         // The old slot file and picture stay.
-        dialogs_.error(PictureTexts::cannotWrite(path, error));
+        dialogs_.error(error);
         return;
     }
     view_.showSlotPicture(n, BmpFiles::read(path, &error));
@@ -116,7 +117,7 @@ QImage SlotController::readShown(const QString& path) const {
     QString error;
     QImage picture = BmpFiles::read(path, &error);
     if (picture.isNull())
-        dialogs_.error(PictureTexts::cannotRead(path, error));
+        dialogs_.error(error); // the reader's text names the file and the reason
     return picture;
 }
 
@@ -180,7 +181,7 @@ void SlotController::trashDragDrop() {
     deleteFlag_ = true;
     QString error;
     if (!BmpFiles::remove(path, &error))
-        dialogs_.error(PictureTexts::cannotDelete(path, error));
+        dialogs_.error(error);
     pictures_.draggedName = WorkingPictures::kNone;
 }
 

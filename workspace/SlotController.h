@@ -23,6 +23,8 @@ public:
     virtual ~SlotView() = default;
     virtual void showSlotPicture(int n, const QImage& picture) = 0;
     virtual void showSlotName(int n, const QString& name) = 0;
+    // The hint of slot n's thumbnail (when and how a received picture came).
+    virtual void showSlotHint(int /*n*/, const QString& /*hint*/) {}
 };
 
 // The mini picture slots and the picture drags of the main window: the slot files
@@ -47,8 +49,8 @@ public:
     // Start-up: every slot file that exists into its slot, then every name label from the name
     // table.
     void loadAll();
-    // A fetch has written slot n's file: the slot shows it and takes the name.
-    void fill(int n, const QString& name);
+    // A fetch has written slot n's file: the slot shows it and takes the name and the hint.
+    void fill(int n, const QString& name, const QString& hint = {});
     // The name labels from the name table again (the RX catalog store names slots too).
     void showNames();
     // Native path of slot n's file.

@@ -7,8 +7,10 @@
 #include "captions/CaptionRenderer.h"
 #include "captions/CaptionSources.h"
 #include "captions/CaptionTexts.h"
+#include "captions/StationCallsign.h"
 #include "controls/StatusHints.h"
 #include "controls/TFlyingButton.h"
+#include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
@@ -35,7 +37,6 @@ namespace winorbis {
 
 namespace {
 
-const QString kCallsignPicture = QStringLiteral("\\callsign.bmp");
 const QString kCallsignInsertKey = QStringLiteral("CallsignInsert");
 // The typed text's drags carry this type beside the text, so that texts of other programs are
 // not taken.
@@ -158,6 +159,16 @@ void CaptionWorkspace::showSettings() {
     drawFontExample();
 }
 
+void CaptionWorkspace::showCallsign() {
+    panel_.callsign->setText(settings_.callsign);
+}
+
+void CaptionWorkspace::remakeCallsignPicture() {
+    if (const QString problem = StationCallsign(settings_, folder_).remakePicture();
+        !problem.isEmpty())
+        status(problem);
+}
+
 void CaptionWorkspace::showStandardText(int n) {
     const FontBlock& block = settings_.standardTexts[std::size_t(n - 1)];
     QPushButton* button = panel_.standardTexts[std::size_t(n - 1)];
@@ -255,12 +266,14 @@ void CaptionWorkspace::CheckBox1Click() {
     removeFrames();
     settings_.shadowOn = panel_.shadow->isChecked() ? 1 : 0;
     drawFontExample();
+    remakeCallsignPicture();
 }
 
 void CaptionWorkspace::SlantClick() {
     removeFrames();
     settings_.callsignFont.italic = panel_.italic->isChecked() ? 1 : 0;
     drawFontExample();
+    remakeCallsignPicture();
 }
 
 void CaptionWorkspace::ColorClick() {
@@ -268,6 +281,7 @@ void CaptionWorkspace::ColorClick() {
     if (const auto colour = dialogs_.chooseColour(settings_.callsignFont.textColour))
         settings_.callsignFont.textColour = *colour;
     drawFontExample();
+    remakeCallsignPicture();
 }
 
 void CaptionWorkspace::FontClick() {
@@ -275,11 +289,14 @@ void CaptionWorkspace::FontClick() {
     if (fontWindow_)
         fontWindow_->choose(settings_, dialogs_);
     drawFontExample();
+    remakeCallsignPicture();
 }
 
 void CaptionWorkspace::StandardClick() {
     if (!libraryWindow_)
         return;
+    if (!libraryWindow_->isVisible())
+        centreOver(*libraryWindow_, &controls_.mainArea);
     libraryWindow_->show();
     libraryWindow_->raise();
     libraryWindow_->activateWindow();
@@ -298,15 +315,15 @@ void CaptionWorkspace::CheckBox4Click() {
 }
 
 bool CaptionWorkspace::CallClick(bool automatic) {
-    const QString path = folder_.path(kCallsignPicture);
+    const QString path = folder_.path(captions::kCallsignPictureName);
     QString error;
     const QImage callsign = BmpFiles::read(path, &error);
     if (callsign.isNull()) {
-        const QString text = PictureTexts::cannotRead(path, error);
+        // The reader's text names the file and the reason already.
         if (automatic)
-            status(text);
+            status(error);
         else
-            dialogs_.error(text);
+            dialogs_.error(error);
         return false;
     }
     pictures_.scratch = callsign;

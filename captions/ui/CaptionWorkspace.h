@@ -61,6 +61,11 @@ public:
     // The start: the callsign on `MyCall`, the standard texts on their buttons, the font fields and
     // boxes from the stored values, the contest number, the report field's blank, the font example.
     void showSettings();
+    // The callsign on `MyCall` after the setup window changed it.
+    void showCallsign();
+    // "\callsign.bmp" drawn again after the caption font, colours or shadow switch changed; a
+    // failure is noted in the status bar.
+    void remakeCallsignPicture();
     void removeFrames() { placement_.removeFrames(); }
     bool framesShown() const { return placement_.framesShown(); }
 

@@ -4,11 +4,13 @@
 #include "ui_TForm2.h"
 
 #include "captions/CaptionSources.h"
+#include "controls/ButtonPicture.h"
 #include "controls/TFlyingButton.h"
 #include "platform/Dialogs.h"
 #include "settings/Settings.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QListWidget>
 #include <QRadioButton>
@@ -17,9 +19,26 @@ namespace winorbis {
 
 namespace {
 
+constexpr QSize kButtonSize(71, 25);
+constexpr int kCaptionMargin = 16;
+
+// The buttons' 17-pixel font, made smaller where the caption would not fit on the face (the
+// screen's stand-in for the system font is wider than the original).
+QFont fittingFont(const QString& text) {
+    QFont font = TFlyingButton::systemFont(17, false);
+    for (int pixels = 17; pixels > 9; --pixels) {
+        font.setPixelSize(pixels);
+        // Measured as the button draws it, with room for its raised edge on both sides.
+        if (QFontMetrics(CaptionFont(font)).horizontalAdvance(text) <=
+            kButtonSize.width() - kCaptionMargin)
+            break;
+    }
+    return font;
+}
+
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QPoint at) {
-    return TFlyingButton::make(parent, name, text, QRect(at, QSize(71, 25)), colours::clSilver,
-                               TFlyingButton::systemFont(17, false));
+    return TFlyingButton::make(parent, name, text, QRect(at, kButtonSize), colours::clSilver,
+                               fittingFont(text));
 }
 
 } // namespace

@@ -157,6 +157,23 @@ TForm5::TForm5(QWidget* parent)
     tenMinutes_ = check(acq, QStringLiteral("CheckBox6"), QStringLiteral("Set 10 min."), {0, 0});
     tenMinutes_->hide();
 
+    // The station's callsign, below the repeater.
+    auto* callsignLabel = new QLabel(QStringLiteral("Callsign"), this);
+    callsignLabel->move(12, 266);
+    callsign_ = new QLineEdit(this);
+    callsign_->setObjectName(QStringLiteral("Callsign"));
+    callsign_->setGeometry(8, 284, 120, 22);
+    callsign_->setMaxLength(16);
+    callsign_->setToolTip(
+        QStringLiteral("The station's callsign, drawn into callsign.bmp in the caption font"));
+    callsignLabel->setBuddy(callsign_);
+    connect(callsign_, &QLineEdit::editingFinished, this, [this] {
+        if (!callsign_->isModified())
+            return;
+        callsign_->setModified(false);
+        emit callsignChosen(callsign_->text().trimmed());
+    });
+
     connect(button(this, QStringLiteral("FlyingButton1"), QStringLiteral("OK"), {8, 314, 65, 23}),
             &TFlyingButton::OnClick, this, &QDialog::accept);
     status_ = new QStatusBar(this);
@@ -226,11 +243,25 @@ void TForm5::resetInterval() {
 }
 
 void TForm5::setStatus(const QString& text) {
-    status_->showMessage(text);
+    // A text wider than the window is cut with an ellipsis and shown whole as the line's hint.
+    statusText_ = text;
+    const int room = status_->width() - 12;
+    const QString shown = status_->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    status_->showMessage(shown);
+    status_->setToolTip(shown == text ? QString() : text);
 }
 
 QString TForm5::status() const {
-    return status_->currentMessage();
+    return status_->currentMessage().isEmpty() ? QString() : statusText_;
+}
+
+void TForm5::showCallsign(const QString& callsign) {
+    callsign_->setText(callsign);
+    callsign_->setModified(false);
+}
+
+QString TForm5::callsign() const {
+    return callsign_->text().trimmed();
 }
 
 BeaconMode TForm5::catalogMode() const {

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QRadioButton;
 class QSpinBox;
 class QStatusBar;
@@ -23,10 +24,10 @@ namespace winorbis {
 
 class TFlyingButton;
 
-// The setup window: COM port and its device, converter model, catalog beacon, ACQ/TX beacon and
-// repeater switch. It keeps its own rules (the interval field, "Beacon function switched off."
-// and "Start"; the mode boxes that clear their partner) and says what the operator asked for
-// through its signals; the beacons themselves run elsewhere.
+// The setup window: COM port and its device, the station's callsign, converter model, catalog
+// beacon, ACQ/TX beacon and repeater switch. It keeps its own rules (the interval field, "Beacon
+// function switched off." and "Start"; the mode boxes that clear their partner) and says what the
+// operator asked for through its signals; the beacons themselves run elsewhere.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
@@ -41,8 +42,13 @@ public:
     QString chosenDevice() const;
     // Each opening shows the interval field at 0, whatever the beacon's interval.
     void resetInterval();
+    // The status line; a text that does not fit is elided and has its whole text as the hint.
     void setStatus(const QString& text);
     QString status() const;
+    QStatusBar* statusLine() const { return status_; }
+    // The callsign field.
+    void showCallsign(const QString& callsign);
+    QString callsign() const;
 
     BeaconMode catalogMode() const;
     BeaconMode acqMode() const;
@@ -65,6 +71,8 @@ signals:
     void acqStartClicked();
     void acqStopClicked();
     void acqModeChanged(BeaconMode mode);
+    // The operator typed a callsign and left the field (or pressed Enter).
+    void callsignChosen(const QString& callsign);
 
 private:
     void CheckBox1Click();
@@ -83,6 +91,8 @@ private:
     QCheckBox* acqMartin_ = nullptr;
     QCheckBox* tenMinutes_ = nullptr;
     QStatusBar* status_ = nullptr;
+    QString statusText_;
+    QLineEdit* callsign_ = nullptr;
 };
 
 } // namespace winorbis

@@ -17,6 +17,10 @@ namespace winorbis {
 namespace {
 
 const QStringList kGlyphs = {"|◀", "◀", "▶", "▶|", "+", "−", "▲", "✓", "✗", "↻"};
+// The scroll box's area: the mask's width less its frame and vertical scroll bar; fields end
+// kFieldMargin before its right edge.
+constexpr int kAreaWidth = 556 - 24;
+constexpr int kFieldMargin = 10;
 
 } // namespace
 
@@ -69,15 +73,15 @@ TDynaDBForm::TDynaDBForm(logbook::OpenLog& log, Dialogs& dialogs, QWidget* paren
         auto* edit = new QLineEdit(area);
         edit->setObjectName(r.editName);
         edit->setFont(courier);
-        edit->setGeometry(r.edit);
+        // A field wider than the room beside its label ends at the mask's edge; its text
+        // scrolls inside it, so that no field runs past the window.
+        QRect field = r.edit;
+        field.setWidth(std::min(field.width(), kAreaWidth - kFieldMargin - field.left()));
+        edit->setGeometry(field);
         edit->setReadOnly(log_.table().readOnly());
         edits_ << edit;
     }
-    // Wide edit fields widen the area; the scroll box then scrolls sideways too.
-    int right = 556 - 20;
-    for (const logbook::MaskRow& r : layout_.rows)
-        right = std::max(right, r.edit.right() + 10);
-    area->setFixedWidth(right);
+    area->setFixedWidth(kAreaWidth);
     scrollBox_->setWidget(area);
     connect(&log_, &logbook::OpenLog::currentChanged, this, &TDynaDBForm::showCurrent);
     showCurrent();

@@ -9,6 +9,7 @@
 #include "captions/ui/CaptionWorkspace.h"
 #include "captions/ui/TForm2.h"
 #include "captions/ui/TfrmMemoBlk.h"
+#include "controls/ButtonPicture.h"
 #include "controls/TFlyingButton.h"
 #include "settings/StationOptions.h"
 #include "workspace/BmpFiles.h"
@@ -75,6 +76,7 @@ TEST_F(CaptionsFixture, ShowsTheStoredCaptionSettingsAtTheStart) {
 
 TEST_F(CaptionsFixture, TheCallsignIsArmedPlacedWithAClickAndBurntIn) {
     form->settings().callsignFont.faceName = QStringLiteral("DejaVu Sans");
+    form->pictures().tx.fill(Qt::black); // the starter colour bars hold red
     control<QPushButton>("MyCall")->click();
     EXPECT_EQ(form->statusText(), captiontext::kCallsignStatus);
     EXPECT_TRUE(captions().framesShown());
@@ -136,10 +138,15 @@ TEST_F(CaptionsFixture, AStandardTextKeepsItsOwnFontAndTurn) {
 TEST_F(CaptionsFixture, TheCallsignPictureGoesIntoTheCornerAndOnEveryUploadWhileChecked) {
     QImage callsign(110, 26, QImage::Format_RGB888);
     callsign.fill(Qt::white);
-    // Missing picture: the box on a click, only the status bar before an upload.
+    // A lost picture: the box on a click, only the status bar before an upload.
+    ASSERT_TRUE(QFile::remove(dir.path() + "/callsign.bmp"));
     auto* insert = control<QCheckBox>("CheckBox4");
     insert->click();
-    EXPECT_EQ(dialogs.count("error"), 1);
+    ASSERT_EQ(dialogs.count("error"), 1);
+    // The reason is said once, not wrapped into a second "cannot be read".
+    EXPECT_EQ(dialogs.texts().first().count("cannot be read"), 1)
+        << dialogs.texts().first().toStdString();
+    EXPECT_TRUE(dialogs.texts().first().contains("callsign.bmp"));
     EXPECT_TRUE(insert->isChecked());
     EXPECT_TRUE(StationOptions::load(form->programFolder()).flag("CallsignInsert"));
     form->ToOrbisClick();
@@ -177,7 +184,9 @@ TEST_F(CaptionsFixture, PictureInPicturePastesTheRxPictureIntoTheTxPicture) {
 TEST_F(CaptionsFixture, TheStandardTextLibraryHandsItsTextToTheTypedTextField) {
     TfrmMemoBlk library;
     captions().setLibraryWindow(&library);
-    library.show(); // no library file yet: the error box, an empty outline
+    // A folder that lost its library file: the error box, an empty outline.
+    ASSERT_TRUE(QFile::remove(dir.path() + "/winorbis.txt"));
+    library.show();
     EXPECT_EQ(dialogs.count("error"), 1);
     EXPECT_TRUE(library.windowTitle().startsWith("Standardtext: "));
     dialogs.answerInput(QStringLiteral("CQ CQ CQ de DL1ABC pse K")); // 24 characters
@@ -197,6 +206,12 @@ TEST_F(CaptionsFixture, TheFontWindowSetsFaceWeightAndShadowColour) {
     captions().setFontWindow(&window);
     ASSERT_GT(window.faces().size(), 1);
     window.prepare(form->settings(), dialogs);
+    // Each button's caption fits its face with room for the raised edge.
+    for (const TFlyingButton* button : window.findChildren<TFlyingButton*>()) {
+        const QFontMetrics metrics(CaptionFont(button->font()));
+        EXPECT_LE(metrics.horizontalAdvance(button->Text()), button->width() - 16)
+            << button->Text().toStdString();
+    }
     EXPECT_TRUE(window.findChild<QAbstractButton*>("RadioButton1")->isChecked()); // "Bold"
     auto* list = window.findChild<QListWidget*>("ListBox1");
     EXPECT_EQ(list->currentRow(), 1);

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QToolButton>
 
@@ -103,4 +104,22 @@ TEST_F(PicturesFixture, TheRxWindowIsSavedAsShownIn341By256) {
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);
     EXPECT_EQ(dialogs.texts().last(), "The File " + target + " existed. Overwrite?");
+}
+
+TEST_F(PicturesFixture, PrintingOnAMachineWithoutPrintersWritesAPdfFileInstead) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "this machine has a printer";
+    // The machine's own print system, through the menu item: the offer of a PDF file, not the
+    // print question.
+    const QString target = dir.path() + "/tx.pdf";
+    dialogs.answerFile(target);
+    control<QAction>("Drucken1")->trigger();
+    EXPECT_FALSE(dialogs.sawText("They would like to print the picture?"));
+    EXPECT_TRUE(dialogs.sawText("No printer is installed. Print the picture into a PDF file?"));
+    QFile pdf(target);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 1);
+    EXPECT_EQ(form->statusText(), "The picture was printed into " + target);
 }

@@ -229,7 +229,12 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     clock.advance(111000);
     EXPECT_EQ(form.pictures().rx.pixel(200, 100), qRgb(252, 0, 0));
     EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"));
-    EXPECT_EQ(QDir(dir.path() + "/AutoSpeichern").entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(dir.path() + "/AutoSpeichern").entryList({"*.jpg"}, QDir::Files).size(), 1);
+    // The slot's hint says when (UTC) and in which mode the picture came.
+    const auto* slot = form.findChild<SlotThumbnail*>("Image3");
+    ASSERT_NE(slot, nullptr);
+    EXPECT_TRUE(slot->toolTip().startsWith("Received 20")) << slot->toolTip().toStdString();
+    EXPECT_TRUE(slot->toolTip().endsWith(" UTC, Scottie 1")) << slot->toolTip().toStdString();
     ASSERT_TRUE(pumpUntil([&] { return form.statusText() == kReady; }));
 
     // The line closes in the middle of the next fetch.
@@ -249,6 +254,24 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     const QImage partial(dir.path() + "/Kleinbilder/Bild2.bmp");
     EXPECT_EQ(partial.pixel(200, 10), qRgb(0, 0, 252) | 0xFF000000u);
     EXPECT_EQ(partial.pixel(200, 100), qRgb(252, 0, 0) | 0xFF000000u); // the earlier picture
+    // Both receptions have their line in the reception log: time, mode, slot file, JPEG file.
+    QFile log(dir.path() + "/AutoSpeichern/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3); // two lines and the empty rest after the last line break
+    EXPECT_TRUE(lines[2].isEmpty());
+    const QStringList modes = {"Scottie 1", "Martin 1"};
+    for (int n = 0; n < 2; ++n) {
+        const QStringList fields = QString::fromUtf8(lines[n]).split('\t');
+        ASSERT_EQ(fields.size(), 4) << lines[n].constData();
+        const QDateTime when = QDateTime::fromString(fields[0], Qt::ISODate);
+        EXPECT_TRUE(when.isValid() && when.timeSpec() == Qt::UTC) << lines[n].constData();
+        EXPECT_LT(std::abs(when.secsTo(QDateTime::currentDateTimeUtc())), 120);
+        EXPECT_EQ(fields[1], modes[n]);
+        EXPECT_EQ(fields[2], dir.path() + QStringLiteral("/Kleinbilder/Bild%1.bmp").arg(n + 1));
+        EXPECT_TRUE(fields[3].startsWith(dir.path() + "/AutoSpeichern/")) << lines[n].constData();
+        EXPECT_TRUE(QFile::exists(fields[3])) << lines[n].constData();
+    }
     // The program goes on: the receive stop still works on the dead line.
     form.RXSTOPClick();
     EXPECT_EQ(form.statusText(), "Receive stopped, ready for receive");

@@ -2,7 +2,9 @@
 #include "app/AppInfo.h"
 #include "app/AppWindows.h"
 #include "app/TForm1.h"
+#include "captions/StandardTextLibrary.h"
 #include "link/ConverterLink.h"
+#include "platform/ProgramFolder.h"
 #include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -103,18 +105,45 @@ TEST_F(StartupFixture, AFirstStartInAnEmptyFolderWritesTheSettingsAndMakesThePic
         EXPECT_EQ(converter->written(), QByteArray(1, 16));
         EXPECT_EQ(windows.main().link().LastStatus(), 76);
         EXPECT_EQ(converter->pending(), 0);
+        // The new folder's starter picture, the colour bars, is the TX picture.
+        EXPECT_EQ(QImage(dir.path() + "/start.bmp").size(), QSize(420, 256));
+        const QImage& tx = windows.main().pictures().tx;
+        int coloured = 0; // the grey ramp has none
+        for (int x = 0; x < tx.width(); ++x)
+            coloured += tx.pixelColor(x, 20).saturation() > 100 ? 1 : 0;
+        EXPECT_GT(coloured, tx.width() / 2);
     }
     const QStringList folders = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     EXPECT_EQ(folders.size(), 22);
     EXPECT_TRUE(folders.contains("Kleinbilder"));
     EXPECT_TRUE(folders.contains("im17"));
-    // Without a TX picture of an earlier run the start-up load says so, and the TX picture keeps
-    // the grey ramp; at the end of the run it is saved for the next.
-    ASSERT_EQ(dialogs.count("error"), 1);
-    EXPECT_TRUE(dialogs.texts().first().contains("start.bmp"));
-    EXPECT_TRUE(QFile::exists(dir.path() + "/start.bmp"));
+    // A new folder gets its starter files without a message: the colour bars as the TX picture
+    // of an "earlier run", the standard-text library and the callsign picture.
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(QImage(dir.path() + "/callsign.bmp").size(), QSize(220, 52));
+    const auto library = StandardTextLibrary::load(ProgramFolder(dir.path()));
+    ASSERT_TRUE(library.has_value());
+    EXPECT_GE(library->entries().size(), 3);
     EXPECT_EQ(QFile(dir.path() + "/DEFALT.BMP").size(), 315446);
     EXPECT_EQ(QFile(dir.path() + "/Gray.BMP").size(), 14454);
+}
+
+TEST_F(StartupFixture, AFolderThatLostItsStartPictureIsToldAndGetsNoStarterFiles) {
+    // The folder has run the program before (it has settings) and lost its TX picture.
+    QFile::remove(dir.path() + "/start.bmp");
+    { AppWindows first(services()); }
+    QFile::remove(dir.path() + "/start.bmp");
+    QFile::remove(dir.path() + "/callsign.bmp");
+    dialogs.clear();
+    {
+        AppWindows windows(services());
+        // The start-up load says so, and the TX picture keeps the grey ramp; at the end of the
+        // run it is saved for the next.
+        ASSERT_EQ(dialogs.count("error"), 1);
+        EXPECT_TRUE(dialogs.texts().first().contains("start.bmp"));
+        EXPECT_FALSE(QFile::exists(dir.path() + "/callsign.bmp"));
+    }
+    EXPECT_EQ(QImage(dir.path() + "/start.bmp").size(), QSize(410, 256));
 }
 
 TEST_F(StartupFixture, TheDestructionWritesTheSettingsWithoutAskingAgain) {

@@ -5,6 +5,7 @@
 
 #include "app/StationSetup.h"
 #include "app/TForm6.h"
+#include "captions/ui/CaptionWorkspace.h"
 #include "controls/TFlyingButton.h"
 #include "link/LinkTexts.h"
 #include "link/SerialDevices.h"
@@ -16,7 +17,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 using namespace winorbis;
@@ -290,6 +294,61 @@ TEST_F(BeaconFixture, TheDeviceFieldTakesSerialServersAndSaysWhatIsWrongWithAMal
     EXPECT_EQ(setup->status(), "tcp://shack.example.org: the address needs HOST:PORT");
     station->finishSetup(true);
     EXPECT_EQ(PortMap::load(form->programFolder()).device(3), "rfc2217://shack.example.org:7000");
+}
+
+TEST_F(BeaconFixture, TheCallsignFieldSetsTheCallsignInTheSettingsFileAndRemakesItsPicture) {
+    ASSERT_TRUE(station->prepareSetup());
+    auto* field = setup->findChild<QLineEdit*>("Callsign");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), form->settings().callsign);
+    QString error;
+    const QImage before = BmpFiles::read(dir.path() + "/callsign.bmp", &error);
+    // Typed and left: the settings, their file, the picture and the main window's button.
+    field->setText("DL1ABC");
+    field->setModified(true);
+    emit field->editingFinished();
+    EXPECT_EQ(form->settings().callsign, "DL1ABC");
+    QFile file(dir.path() + "/COM.DAT");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\r\nDL1ABC\r\n"));
+    const QImage after = BmpFiles::read(dir.path() + "/callsign.bmp", &error);
+    ASSERT_EQ(after.size(), QSize(220, 52)) << error.toStdString();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(control<QPushButton>("MyCall")->text(), "DL1ABC");
+    EXPECT_TRUE(setup->status().contains("DL1ABC"));
+
+    // A text that cannot be a callsign is said, and the old callsign comes back into the field.
+    field->setText("    ");
+    field->setModified(true);
+    emit field->editingFinished();
+    EXPECT_EQ(form->settings().callsign, "DL1ABC");
+    EXPECT_EQ(field->text(), "DL1ABC");
+    EXPECT_EQ(setup->status(), "The callsign is empty.");
+
+    // Typed and confirmed with OK in one go.
+    field->setText("G4XYZ");
+    station->finishSetup(true);
+    EXPECT_EQ(form->settings().callsign, "G4XYZ");
+    EXPECT_NE(BmpFiles::read(dir.path() + "/callsign.bmp", &error), after);
+
+    // A change of the caption colours draws the picture again.
+    const QImage g4xyz = BmpFiles::read(dir.path() + "/callsign.bmp", &error);
+    dialogs.answerColour(colours::clBlue);
+    form->captions().ColorClick();
+    EXPECT_NE(BmpFiles::read(dir.path() + "/callsign.bmp", &error), g4xyz);
+}
+
+TEST_F(BeaconFixture, ALongStatusTextIsElidedAndShownWholeAsTheHint) {
+    const QString text = QStringLiteral("A status text far longer than the setup window is wide, "
+                                        "so that its end would be cut at the window's edge.");
+    setup->setStatus(text);
+    EXPECT_EQ(setup->status(), text);
+    EXPECT_NE(setup->statusLine()->currentMessage(), text);
+    EXPECT_TRUE(setup->statusLine()->currentMessage().endsWith(QChar(0x2026)));
+    EXPECT_EQ(setup->statusLine()->toolTip(), text);
+    setup->setStatus("Short");
+    EXPECT_EQ(setup->statusLine()->currentMessage(), "Short");
+    EXPECT_TRUE(setup->statusLine()->toolTip().isEmpty());
 }
 
 TEST(SerialDevices, StableNamesFirstThenTheKernelNamesInNumberOrder) {

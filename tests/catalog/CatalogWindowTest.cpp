@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -163,6 +165,20 @@ TEST_F(CatalogWindowTest, TextDraggedOntoNamesAndASimpleClick) {
     QTest::mouseClick(image(19), Qt::LeftButton);
     EXPECT_EQ(copiedToTx, QStringList{station.file("im0/cat1.bmp")});
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(CatalogWindowTest, ATimeStampNameFitsItsLabelWholeAndAShortNameKeepsTheFont) {
+    settings.positionNames[0][2] = "081226_161500_2";
+    settings.positionNames[0][3] = "Sun";
+    attach();
+    auto* stamp = control<QLabel>("Label5");
+    EXPECT_EQ(stamp->text(), "081226_161500_2");
+    EXPECT_EQ(stamp->toolTip(), "081226_161500_2");
+    const QFontMetrics metrics(stamp->font());
+    EXPECT_LE(metrics.horizontalAdvance(stamp->text()), stamp->width());
+    EXPECT_LE(metrics.height(), stamp->height() + 1);
+    auto* shortName = control<QLabel>("Label6");
+    EXPECT_EQ(QFontInfo(shortName->font()).pixelSize(), QFontInfo(window.font()).pixelSize());
 }
 
 } // namespace

@@ -200,6 +200,9 @@ TEST_F(HandheldControllerTest, AFailedReadStopsTheOpeningThere) {
     EXPECT_EQ(controller.panel().call.text, QStringLiteral("OLD1"));
     EXPECT_TRUE(controller.panel().funcSetEnabled);
     EXPECT_TRUE(page(3).recallEnabled);
+    // A cut block is no answer to show: the window keeps its controls disabled.
+    EXPECT_EQ(controller.panel().status, ht::kNoAnswer);
+    EXPECT_FALSE(controller.panel().answered);
 
     // Silent from the start: nothing changes.
     preset("flags 0\nsilent on");
@@ -207,11 +210,15 @@ TEST_F(HandheldControllerTest, AFailedReadStopsTheOpeningThere) {
     controller.FormShow(exchange);
     EXPECT_EQ(dialogs.texts(), QStringList{ht::kInactiveCount + "1"});
     EXPECT_TRUE(controller.panel().functions.variableInterval);
+    // The status line says why, and the window is told that nothing was read.
+    EXPECT_EQ(controller.panel().status, ht::kNoAnswer);
+    EXPECT_FALSE(controller.panel().answered);
 
     // A page that does not answer leaves every page as it was.
     preset("faults off\nflags 0x20\nlate 14 60");
     dialogs.clear();
     controller.FormShow(exchange);
+    EXPECT_TRUE(controller.panel().answered);
     EXPECT_EQ(dialogs.texts(), QStringList{ht::kInactiveCount + "0"});
     EXPECT_EQ(controller.panel().call.text, QStringLiteral("NEW2"));
     EXPECT_TRUE(page(3).recallEnabled);

@@ -104,6 +104,38 @@ TEST_F(HandheldWindowTest, OpensFilledFromTheHandheld) {
     EXPECT_EQ(pageControls(6), std::tuple(true, false, false, false));
 }
 
+TEST_F(HandheldWindowTest, AHandheldThatDoesNotAnswerIsSaidAndNoControlIsEnabled) {
+    // Before any opening nothing shows either.
+    EXPECT_FALSE(control<QCheckBox>("PowerSave")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("PowerSave")->isEnabled());
+    QString error;
+    ASSERT_TRUE(sim.applyAll("silent on", &error)) << error.toStdString();
+    window.openOn(port, dialogs, hold, &clock);
+    EXPECT_EQ(status(), handheldtext::kNoAnswer);
+    // No switch state it never read, and nothing to press.
+    for (const char* name : {"AF_ON", "CallDisp", "PowerSave", "DefaultModeItem0",
+                             "DefaultModeItem1", "TXTimerEnable", "RepeaterID"}) {
+        auto* box = control<QAbstractButton>(name);
+        EXPECT_FALSE(box->isChecked()) << name;
+        EXPECT_FALSE(box->isEnabled()) << name;
+    }
+    for (const char* name :
+         {"P1Store", "P1Recall", "P1protect", "CallSet", "RsvSet", "MesSet", "FuncSet", "CallSign",
+          "RSV", "MessageText", "CallColor", "TxTimerVal"})
+        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
+    window.reject();
+
+    // Once it answers, the next opening shows and enables everything.
+    ASSERT_TRUE(sim.applyAll("silent off", &error)) << error.toStdString();
+    window.openOn(port, dialogs, hold, &clock);
+    EXPECT_NE(status(), handheldtext::kNoAnswer);
+    EXPECT_TRUE(control<QCheckBox>("AF_ON")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>("AF_ON")->isEnabled());
+    EXPECT_TRUE(control<QRadioButton>("DefaultModeItem0")->isChecked());
+    EXPECT_TRUE(control<QRadioButton>("P1Store")->isEnabled());
+    EXPECT_TRUE(control<QLineEdit>("CallSign")->isEnabled());
+}
+
 TEST_F(HandheldWindowTest, EveryCommandSendsItsBytes) {
     window.openOn(port, dialogs, hold, &clock);
     ASSERT_TRUE(sim.waitForEvents(eventsSeen = 12, 2000));

@@ -231,6 +231,25 @@ group_files() {
         orbisctl --folder "$work/station" caption "$work/blue.bmp" "$work/call.bmp" \
         --text X --no-shadow --font "DejaVu Sans" --callsign
 
+    # The station's callsign: in the settings and drawn into callsign.bmp; a new folder gets its
+    # other starter files with it.
+    mkdir -p "$work/newstation"
+    expect "orbisctl callsign prints the picture's path" 0 "^$work/newstation/callsign.bmp\$" -- \
+        orbisctl --folder "$work/newstation" callsign DL1ABC
+    check "the callsign is in COM.DAT" grep -q $'^DL1ABC\r$' "$work/newstation/COM.DAT"
+    check "callsign.bmp is a 220 x 52 BMP" grep -q '220 x 52' <(file "$work/newstation/callsign.bmp")
+    check "the new folder got start.bmp and winorbis.txt" \
+        test -s "$work/newstation/start.bmp" -a -s "$work/newstation/winorbis.txt"
+    cp "$work/newstation/callsign.bmp" "$work/callsign-first.bmp"
+    expect "orbisctl callsign again" 0 'callsign.bmp' -- \
+        orbisctl --folder "$work/newstation" callsign G4XYZ
+    cmp -s "$work/callsign-first.bmp" "$work/newstation/callsign.bmp"
+    check "callsign.bmp is remade" test $? -ne 0
+    check "the settings keep their 585 lines" \
+        test "$(grep -c $'\r$' "$work/newstation/COM.DAT")" -eq 585
+    expect "orbisctl callsign of nothing" 2 'empty' -- \
+        orbisctl --folder "$work/newstation" callsign " "
+
     mkdir -p "$work/station/im2" "$work/station/TxKatalog"
     make_bmp "$work/station/im2/cat4.bmp" 32 32 0 255 0
     expect "orbisctl catalog" 0 '' -- orbisctl --folder "$work/station" catalog
@@ -355,6 +374,16 @@ group_handheld() {
     exec 8>&-
 }
 
+# The names of the top-level windows shown on the display, one a line.
+shown_windows() {
+    local id
+    for id in $(DISPLAY=$1 xwininfo -root -children | grep -o '^ *0x[0-9a-f]*'); do
+        if DISPLAY=$1 xwininfo -id "$id" | grep -q 'Map State: IsViewable'; then
+            DISPLAY=$1 xwininfo -id "$id" | sed -n 's/^xwininfo: Window id: 0x[0-9a-f]* "\(.*\)"$/\1/p'
+        fi
+    done
+}
+
 group_winorbis() {
     expect "winorbis --help" 0 'Usage' -- winorbis --help
     expect "winorbis --version" 0 'WinOrbis 70p' -- winorbis --version
@@ -377,6 +406,14 @@ group_winorbis() {
     if kill -0 "$program" 2>/dev/null; then ok "winorbis starts under Xvfb"; else
         bad "winorbis starts under Xvfb" "$(cat "$work/winorbis.err")"
     fi
+    # A first start in a new folder shows the main window and no box: the folder got its
+    # starter files.
+    local shown
+    shown=$(shown_windows "$display" | sed 's/^ *//' | paste -sd '|')
+    check "the first start shows only the main window (shown: $shown)" \
+        test "$shown" = "WinOrbis 70 p Version 3.00e"
+    check "the new folder got start.bmp, winorbis.txt and callsign.bmp" test -s \
+        "$work/station/start.bmp" -a -s "$work/station/winorbis.txt" -a -s "$work/station/callsign.bmp"
     kill -TERM "$program"
     wait "$program"
     local status=$?

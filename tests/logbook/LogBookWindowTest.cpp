@@ -89,6 +89,16 @@ TEST_F(LogBook, AQsoEnteredInTheMaskShowsInTheGridAndSurvivesReopening) {
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask->windowTitle(), logbooktext::kMaskTitle);
     ASSERT_EQ(mask->edits().size(), starterColumns().size());
+    // Every field, the 60-character ones too, ends inside the mask: nothing scrolls sideways.
+    auto* box = mask->findChild<QScrollArea*>("ScrollBox1");
+    ASSERT_TRUE(box);
+    mask->show(); // laid out as on the screen
+    QApplication::processEvents();
+    for (const QLineEdit* edit : mask->edits())
+        EXPECT_LE(edit->geometry().right(), box->viewport()->width())
+            << edit->objectName().toStdString();
+    EXPECT_LE(box->widget()->width(), box->viewport()->width());
+    mask->hide();
     mask->navigate(4); // insert
     mask->edits()[0]->setText("2026-12-08");
     mask->edits()[1]->setText("14:05");

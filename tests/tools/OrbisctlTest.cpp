@@ -270,12 +270,21 @@ TEST_F(OrbisctlFixture, WatchSavesEachPictureWhenItsReceptionTimeHasRunOut) {
         orbisctl({"--port", pty, "watch", "--save", dir.path() + "/rx", "--count", "1"}, &clock);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_GE(clock.elapsedMs(), 111000);
-    const QStringList files = QDir(dir.path() + "/rx").entryList(QDir::Files);
+    const QStringList files = QDir(dir.path() + "/rx").entryList({"*.jpg"}, QDir::Files);
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(QRegularExpression("^\\d{6}_\\d{6}\\.jpg$").match(files[0]).hasMatch())
         << files[0].toStdString();
     EXPECT_EQ(QImage(dir.path() + "/rx/" + files[0]).size(), QSize(410, 256));
     EXPECT_TRUE(run.out.startsWith("60 Scottie 1 111000\nsaved ")) << run.out.toStdString();
+    // The folder's reception log has the picture's line: time, mode, no slot, the JPEG file.
+    QFile log(dir.path() + "/rx/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> fields = log.readAll().chopped(1).split('\t');
+    ASSERT_EQ(fields.size(), 4);
+    EXPECT_TRUE(QDateTime::fromString(QString::fromUtf8(fields[0]), Qt::ISODate).isValid());
+    EXPECT_EQ(fields[1], "Scottie 1");
+    EXPECT_EQ(fields[2], "-");
+    EXPECT_EQ(fields[3], dir.path() + "/rx/" + files[0]);
 }
 
 TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
@@ -295,7 +304,7 @@ TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
     const ToolRun run =
         orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    QStringList added = QDir(dir.path()).entryList(QDir::Files);
+    QStringList added = QDir(dir.path()).entryList({"*.jpg"}, QDir::Files);
     for (const QString& name : before) {
         EXPECT_EQ(added.removeAll(name), 1);
         QFile file(dir.path() + "/" + name);
@@ -316,7 +325,7 @@ TEST_F(OrbisctlFixture, WatchEndsWithStatusOneWhenItStoredAnIncompletePicture) {
         orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains(" (incomplete)\n")) << run.out.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.jpg"}, QDir::Files).size(), 1);
 }
 
 // The converter behind a stable name, as a USB adapter under /dev/serial/by-id, pulled out and

@@ -277,13 +277,33 @@ TEST_F(ExchangeFixture, PrintingTheRxPictureAsksWithoutQuestionMark) {
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
-TEST_F(ExchangeFixture, WithoutAnyPrinterPrintingAndSetupSaySo) {
+TEST_F(ExchangeFixture, WithoutAnyPrinterPrintingOffersAPdfFileAndSetupSaysSo) {
     printers->installed = false;
+    // The print question is not asked: the offer of a PDF file is, and a cancelled file choice
+    // prints nothing.
     exchange.Drucken1Click();
     EXPECT_EQ(dialogs.texts(),
-              QStringList({"They would like to print the picture?", "No printer is installed."}));
+              QStringList({"No printer is installed. Print the picture into a PDF file?"}));
+    EXPECT_EQ(dialogs.count("save"), 1);
     EXPECT_FALSE(preview.isVisible());
     EXPECT_FALSE(QFile::exists(pdf));
+
+    // A file chosen without its extension gets ".pdf"; the page is the preview's client area.
+    dialogs.clear();
+    dialogs.answerFile(dir.filePath("rx-picture"));
+    exchange.Drucken2Click();
+    const QByteArray bytes = readAll(dir.filePath("rx-picture.pdf"));
+    ASSERT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 1);
+    EXPECT_TRUE(bytes.contains("/Width 325"));
+    EXPECT_EQ(statuses.last(), "The picture was printed into " + dir.filePath("rx-picture.pdf"));
+    EXPECT_FALSE(QFile::exists(pdf)); // not the printer's file
+
+    // "No" to the offer asks for no file.
+    dialogs.clear();
+    dialogs.answerYesNo(false);
+    exchange.Drucken1Click();
+    EXPECT_EQ(dialogs.count("save"), 0);
 
     dialogs.clear();
     exchange.Druckereinrichten1Click();

@@ -47,8 +47,13 @@ TEST_F(StoreFixture, APictureGoesIntoTheNextSlotUnderItsTimeStamp) {
 TEST_F(StoreFixture, WithoutAutomaticSavingNoJpegIsWritten) {
     const auto result = store.store(picture, settings, false, when);
     EXPECT_TRUE(result.jpegFile.isEmpty());
-    EXPECT_TRUE(QDir(dir.path() + "/AutoSpeichern").isEmpty());
+    EXPECT_EQ(QDir(dir.path() + "/AutoSpeichern").entryList(QDir::Files),
+              QStringList{"received.log"});
     EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"));
+    // The reception is recorded all the same, without a JPEG file.
+    QFile log(dir.path() + "/AutoSpeichern/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().endsWith("\t-\n"));
 }
 
 TEST_F(StoreFixture, TheCounterRunsFromOneToSixteenAndBack) {
@@ -102,7 +107,9 @@ TEST_F(StoreFixture, AFailedJpegCopyIsReportedAndTheSlotFileStays) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const auto result = store.store(picture, settings, true, when);
-    EXPECT_EQ(result.errors.size(), 1);
+    // Neither the copy nor the reception log's line can be written there.
+    ASSERT_EQ(result.errors.size(), 2);
+    EXPECT_TRUE(result.errors[1].contains("received.log"));
     EXPECT_TRUE(result.jpegFile.isEmpty());
     EXPECT_TRUE(QFile::exists(result.slotFile));
 }

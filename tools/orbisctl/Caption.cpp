@@ -5,8 +5,12 @@
 
 #include "captions/CaptionRenderer.h"
 #include "captions/CaptionSources.h"
+#include "captions/StarterFiles.h"
+#include "captions/StationCallsign.h"
+#include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "settings/SettingsCodec.h"
+#include "settings/SettingsStore.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/PictureTexts.h"
 
@@ -129,7 +133,7 @@ QString applyCaption(QImage& picture, const ProgramFolder& folder, const Caption
         QString error;
         const QImage callsign = BmpFiles::read(path, &error);
         if (callsign.isNull())
-            return PictureTexts::cannotRead(path, error);
+            return error; // already says which file and why
         captions::pasteCallsign(picture, callsign);
     }
     return {};
@@ -164,6 +168,42 @@ int runCaption(const QStringList& arguments, const ProgramFolder& folder, std::F
         return 1;
     }
     return 0;
+}
+
+int runCallsign(const QStringList& arguments, const ProgramFolder& folder, std::FILE* out,
+                std::FILE* err) {
+    if (arguments.size() != 1) {
+        std::fprintf(err, "orbisctl: callsign needs one callsign\nTry 'orbisctl --help'.\n");
+        return 2;
+    }
+    if (const QString problem = captions::callsignProblem(arguments[0]); !problem.isEmpty()) {
+        std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
+        return 2;
+    }
+    ConsoleDialogs dialogs(err);
+    SettingsStore store(folder, dialogs);
+    const bool newFolder = StarterFiles::isNewFolder(folder);
+    Settings settings = Settings::defaults(captions::defaultFace());
+    store.ReadSettings(settings, captions::defaultFace());
+    StationCallsign callsign(settings, folder);
+    int status = 0;
+    if (const QString problem = callsign.set(arguments[0]); !problem.isEmpty()) {
+        std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
+        status = 1;
+    }
+    if (!store.WriteSettings(settings))
+        status = 1;
+    // The settings file makes the folder an old one: the program's first start there would find
+    // no starter files.
+    if (newFolder) {
+        for (const QString& problem : StarterFiles::writeMissing(folder, settings)) {
+            std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
+            status = 1;
+        }
+    }
+    if (status == 0)
+        std::fprintf(out, "%s\n", qPrintable(callsign.picturePath()));
+    return status;
 }
 
 } // namespace winorbis

@@ -46,4 +46,10 @@ QString applyCaption(QImage& picture, const ProgramFolder& folder, const Caption
 // 2 on a usage error.
 int runCaption(const QStringList& arguments, const ProgramFolder& folder, std::FILE* err);
 
+// orbisctl callsign CALL: the folder's callsign set in "\COM.DAT" and "\callsign.bmp" drawn from
+// it, as the setup window does (a new folder gets its other starter files as well); prints the
+// picture's path. Exit 0, 1 when a file cannot be written, 2 on a usage error.
+int runCallsign(const QStringList& arguments, const ProgramFolder& folder, std::FILE* out,
+                std::FILE* err);
+
 } // namespace winorbis

@@ -119,6 +119,9 @@ QString orbisctlHelp() {
         "                  program does; what is not given comes from the folder's caption\n"
         "                  settings; --callsign pastes callsign.bmp into the corner; OUT is BMP\n"
         "                  or JPEG by its extension\n"
+        "  callsign CALL   set the station's callsign in the folder's settings and draw\n"
+        "                  callsign.bmp from it in the caption font and colours, as the setup\n"
+        "                  window does; prints the picture's path\n"
         "  fetch OUT       fetch the converter's picture and write its 410 x 256 part (converter\n"
         "                  pixels 10 .. 419) as OUT, BMP or JPEG by the name's extension\n"
         "  analyze FILE.wav [--bins] [--png OUT.png]\n"
@@ -178,7 +181,8 @@ QString orbisctlHelp() {
         "                  follow the converter's receptions: one line per status byte, e.g.\n"
         "                  \"172 Martin 1 115000\"; with --save fetch each picture when its\n"
         "                  reception time has run out and write it as DIR/ddmmyy_hhnnss.jpg\n"
-        "                  (ddmmyy_hhnnss_2.jpg ... when that name is taken); end after N\n"
+        "                  (ddmmyy_hhnnss_2.jpg ... when that name is taken) with a line in\n"
+        "                  DIR/received.log (UTC time, mode, -, file); end after N\n"
         "                  receptions or on Ctrl+C. A device that vanishes is opened again\n"
         "                  every second until it is back; with --no-reconnect the watch ends\n"
         "                  there with status 1. A picture stored incomplete makes the status 1\n"
@@ -236,6 +240,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     if (verb == "caption")
         return runCaption(request.command.mid(1), folder, err);
+    if (verb == "callsign")
+        return runCallsign(request.command.mid(1), folder, out, err);
     if (verb == "log")
         return runLog(request.command.mid(1), out, err);
     // Nor does the tuning display on the sound card.

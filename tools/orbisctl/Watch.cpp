@@ -13,6 +13,7 @@
 #include "platform/ConsoleDialogs.h"
 #include "platform/TerminationWatcher.h"
 #include "workspace/ReceivedPictureStore.h"
+#include "workspace/ReceptionLog.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,7 @@ public:
                      id ? qPrintable(mode(*id).displayName) : "-", receiveWaitMs(status));
         std::fflush(out_);
         ++announcements;
+        announcedMode = id ? mode(*id).displayName : QString();
     }
     void startReceiveTimer(int intervalMs) override { deadline = clock_.nowMs() + intervalMs; }
     void stopReceiveTimer() override { deadline.reset(); }
@@ -58,6 +60,7 @@ public:
 
     std::optional<std::int64_t> deadline;
     int announcements = 0;
+    QString announcedMode; // of the reception announced last
     bool reconnect = true;
     bool lost = false;
 
@@ -112,10 +115,18 @@ int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std
                 const MonitorHold hold(&monitor);
                 QImage picture = WorkingPictures::defaultGradient();
                 const bool complete = transfer.FetchPicture(picture, hold);
+                const QDateTime when = QDateTime::currentDateTime();
                 const QString name = ReceivedPictureStore::unusedFileName(
-                    options.saveFolder, WorkingPictures::timeStamp(QDateTime::currentDateTime()),
-                    QStringLiteral(".jpg"));
-                const QString error = savePictureFile(picture, name);
+                    options.saveFolder, WorkingPictures::timeStamp(when), QStringLiteral(".jpg"));
+                QString error = savePictureFile(picture, name);
+                // The folder's reception log records it as the program's does.
+                const QString logProblem =
+                    ReceptionLog(options.saveFolder)
+                        .append({when, host.announcedMode, {}, error.isEmpty() ? name : QString()});
+                if (!logProblem.isEmpty()) {
+                    std::fprintf(err, "orbisctl: %s\n", qPrintable(logProblem));
+                    status = 1;
+                }
                 if (!error.isEmpty()) {
                     std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
                     status = 1;

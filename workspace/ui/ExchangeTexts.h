@@ -24,6 +24,12 @@ inline const QString kPrintRxQuestion = QStringLiteral("They would like to print
 inline const QString kNoClipboardPicture =
     QStringLiteral("The clipboard holds no picture. Copy a picture to the clipboard first.");
 inline const QString kNoPrinter = QStringLiteral("No printer is installed.");
+inline const QString kNoPrinterPdfQuestion =
+    QStringLiteral("No printer is installed. Print the picture into a PDF file?");
+inline const QString kPdfTitle = QStringLiteral("Print into a PDF file");
+inline QString printedToPdf(const QString& file) {
+    return QStringLiteral("The picture was printed into %1").arg(file);
+}
 inline QString cannotPrint(const QString& printerName) {
     return QStringLiteral("The picture cannot be printed on \"%1\".").arg(printerName);
 }

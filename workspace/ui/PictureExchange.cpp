@@ -6,6 +6,7 @@
 #include "StoredTestPictures.h"
 #include "TForm7.h"
 
+#include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "workspace/BmpFiles.h"
@@ -13,8 +14,10 @@
 #include "workspace/WorkingPictures.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPrinter>
 
 namespace winorbis {
 
@@ -125,12 +128,40 @@ TForm7& PictureExchange::preview() {
 void PictureExchange::print(const QImage& picture, const QString& question) {
     TForm7& window = preview();
     window.showPicture(throughClipboard(picture));
+    if (!window.isVisible())
+        centreOver(window, dialogParent_);
     window.show();
     window.raise();
     dialogs_.beep(0);
-    if (dialogs_.askYesNo(question))
-        printPreview(window);
+    if (printers_->anyInstalled()) {
+        if (dialogs_.askYesNo(question))
+            printPreview(window);
+    } else if (dialogs_.askYesNo(ExchangeTexts::kNoPrinterPdfQuestion)) {
+        // No printer: the page goes into a PDF file instead.
+        if (const QString file = pdfFileName(); !file.isEmpty()) {
+            QPrinter pdf(QPrinter::HighResolution);
+            pdf.setOutputFormat(QPrinter::PdfFormat);
+            pdf.setOutputFileName(file);
+            if (printOn(pdf, window))
+                status(ExchangeTexts::printedToPdf(QDir::toNativeSeparators(file)));
+        }
+    }
     window.close();
+}
+
+QString PictureExchange::pdfFileName() {
+    Dialogs::FileRequest request;
+    request.title = ExchangeTexts::kPdfTitle;
+    request.filter = QStringLiteral("PDF file *.pdf|*.pdf");
+    request.defaultExt = QStringLiteral("pdf");
+    request.folder = folder_.folder();
+    request.fileName = QStringLiteral("picture.pdf");
+    const std::optional<QString> path = dialogs_.saveFile(request);
+    if (!path || path->isEmpty())
+        return {};
+    if (!path->endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return *path + QStringLiteral(".pdf");
+    return *path;
 }
 
 void PictureExchange::printPreview(TForm7& window) {
@@ -138,18 +169,22 @@ void PictureExchange::printPreview(TForm7& window) {
         dialogs_.message(ExchangeTexts::kNoPrinter, Dialogs::Kind::Warning);
         return;
     }
-    QPrinter& printer = printers_->printer();
+    printOn(printers_->printer(), window);
+}
+
+bool PictureExchange::printOn(QPrinter& printer, TForm7& window) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         const QString name =
             printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
         dialogs_.message(ExchangeTexts::cannotPrint(name), Dialogs::Kind::Warning);
-        return;
+        return false;
     }
     const double scaleX = double(printer.logicalDpiX()) / window.logicalDpiX();
     const double scaleY = double(printer.logicalDpiY()) / window.logicalDpiY();
     drawPage(painter, window.clientImage(), scaleX, scaleY);
     painter.end();
+    return true;
 }
 
 } // namespace winorbis

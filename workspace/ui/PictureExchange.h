@@ -12,6 +12,7 @@
 #include <memory>
 
 class QPainter;
+class QPrinter;
 class QWidget;
 
 namespace winorbis {
@@ -76,6 +77,11 @@ private:
     }
     void print(const QImage& picture, const QString& question);
     void printPreview(TForm7& preview);
+    // Prints the preview's client area; false (and the operator told) when the printer or file
+    // cannot be opened.
+    bool printOn(QPrinter& printer, TForm7& preview);
+    // The PDF file chosen to print into; empty when the operator cancelled.
+    QString pdfFileName();
     TForm7& preview();
 
     WorkingPictures& pictures_;

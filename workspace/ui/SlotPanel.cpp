@@ -127,4 +127,8 @@ void SlotPanel::showSlotName(int n, const QString& name) {
     nameLabel(n)->setText(name);
 }
 
+void SlotPanel::showSlotHint(int n, const QString& hint) {
+    thumbnail(n)->setToolTip(hint);
+}
+
 } // namespace winorbis

@@ -57,6 +57,7 @@ public:
 
     void showSlotPicture(int n, const QImage& picture) override;
     void showSlotName(int n, const QString& name) override;
+    void showSlotHint(int n, const QString& hint) override;
 
 private:
     std::array<SlotThumbnail*, 16> thumbnails_{};
