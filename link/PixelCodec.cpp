@@ -108,28 +108,35 @@ ChannelWeights bgrWeights() {
     return {wordPairs(17, 45), wordPairs(-17, 105), wordPairs(133, -45)};
 }
 
-// Luminance sum, red and blue difference of four pixels, one in each 32-bit lane with its colour
-// bytes in bytes 0 to 2 of the lane.
-inline void pixelSums(__m128i pixels, const ChannelWeights& w, __m128i& sum, __m128i& dr,
-                      __m128i& db) {
+// Luminance sum and four times the red and blue differences of four pixels, one in each 32-bit
+// lane with its colour bytes in bytes 0 to 2 of the lane.
+inline void pixelSums(__m128i pixels, const ChannelWeights& w, __m128i& sum, __m128i& red,
+                      __m128i& blue) {
     const __m128i outer = _mm_and_si128(pixels, _mm_set1_epi32(0x00FF00FF));
     const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 8), _mm_set1_epi32(0xFF));
     const __m128i green89 = _mm_madd_epi16(green, _mm_set1_epi32(89));
     sum = _mm_add_epi32(_mm_madd_epi16(outer, w.sum), green89);
-    dr = truncatingShift32<2>(_mm_sub_epi32(_mm_madd_epi16(outer, w.red), green89));
-    db = truncatingShift32<2>(_mm_sub_epi32(_mm_madd_epi16(outer, w.blue), green89));
+    red = _mm_sub_epi32(_mm_madd_epi16(outer, w.red), green89);
+    blue = _mm_sub_epi32(_mm_madd_epi16(outer, w.blue), green89);
+}
+
+// Signed 16-bit lanes divided by 4, truncating toward zero.
+inline __m128i quarter16(__m128i v) {
+    return _mm_srai_epi16(_mm_add_epi16(v, _mm_and_si128(_mm_srai_epi16(v, 15), _mm_set1_epi16(3))),
+                          2);
 }
 
 // Encodes eight pixels (four pairs) given as two vectors of four 32-bit pixels into 16 bytes.
 inline void encodeEight(__m128i first, __m128i second, const ChannelWeights& w, std::uint8_t* out) {
-    __m128i s1, dr1, db1, s2, dr2, db2;
-    pixelSums(first, w, s1, dr1, db1);
-    pixelSums(second, w, s2, dr2, db2);
-    // The differences of a pair summed and scaled in one step.
-    const __m128i ry =
-        truncatingShift32<16>(_mm_madd_epi16(_mm_packs_epi32(dr1, dr2), _mm_set1_epi16(619)));
-    const __m128i by =
-        truncatingShift32<16>(_mm_madd_epi16(_mm_packs_epi32(db1, db2), _mm_set1_epi16(348)));
+    __m128i s1, r1, b1, s2, r2, b2;
+    pixelSums(first, w, s1, r1, b1);
+    pixelSums(second, w, s2, r2, b2);
+    // Four times the red difference stays within 16 bits, four times the blue one not; the
+    // differences of a pair are summed and scaled in one step.
+    const __m128i dr = quarter16(_mm_packs_epi32(r1, r2));
+    const __m128i db = _mm_packs_epi32(truncatingShift32<2>(b1), truncatingShift32<2>(b2));
+    const __m128i ry = truncatingShift32<16>(_mm_madd_epi16(dr, _mm_set1_epi16(619)));
+    const __m128i by = truncatingShift32<16>(_mm_madd_epi16(db, _mm_set1_epi16(348)));
     // RY for the left pixel's place, BY for the right one's; saturating to -128 instead of
     // -127 gives the same byte once the lowest bit is cleared.
     __m128i diffs = _mm_unpacklo_epi16(_mm_packs_epi32(ry, ry), _mm_packs_epi32(by, by));
@@ -154,27 +161,18 @@ inline __m128i loadFourRgb888(const uchar* in) {
 
 // Decodes four blocks into the red, green and blue values of their eight pixels.
 inline void decodeEight(const std::uint8_t* blocks, __m128i& r, __m128i& g, __m128i& b) {
-    const __m128i zero = _mm_setzero_si128();
+    // A block's words are Y1 + 256 RY and Y2 + 256 BY.
     const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks));
-    // Each block's words as Y1, Y2, RY, BY.
-    const auto order = [](__m128i words) {
-        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 1, 2, 0)),
-                                   _MM_SHUFFLE(3, 1, 2, 0));
-    };
-    const __m128 low = _mm_castsi128_ps(order(_mm_unpacklo_epi8(in, zero)));
-    const __m128 high = _mm_castsi128_ps(order(_mm_unpackhi_epi8(in, zero)));
-    const __m128i luma = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
-    __m128i diffs = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
-    const __m128i signBit = _mm_set1_epi16(0x80);
-    diffs = _mm_sub_epi16(_mm_xor_si128(diffs, signBit), signBit);
+    const __m128i luma = _mm_and_si128(in, _mm_set1_epi16(0xFF));
+    const __m128i diffs = _mm_srai_epi16(in, 8);
 
     const __m128i a = _mm_mullo_epi16(_mm_sub_epi16(luma, wordPairs(61, 60)), _mm_set1_epi16(109));
-    const __m128i ry = _mm_shufflehi_epi16(_mm_shufflelo_epi16(diffs, _MM_SHUFFLE(2, 2, 0, 0)),
-                                           _MM_SHUFFLE(2, 2, 0, 0));
-    const __m128i by = _mm_shufflehi_epi16(_mm_shufflelo_epi16(diffs, _MM_SHUFFLE(3, 3, 1, 1)),
-                                           _MM_SHUFFLE(3, 3, 1, 1));
-    const __m128i u = _mm_mullo_epi16(ry, _mm_set1_epi16(90));
-    const __m128i v = _mm_mullo_epi16(by, _mm_set1_epi16(160));
+    // u = 90 RY and v = 160 BY, each spread over the pair's two pixels.
+    const __m128i uv = _mm_mullo_epi16(diffs, wordPairs(90, 160));
+    const __m128i u = _mm_shufflehi_epi16(_mm_shufflelo_epi16(uv, _MM_SHUFFLE(2, 2, 0, 0)),
+                                          _MM_SHUFFLE(2, 2, 0, 0));
+    const __m128i v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(uv, _MM_SHUFFLE(3, 3, 1, 1)),
+                                          _MM_SHUFFLE(3, 3, 1, 1));
     // v * 12218 + u * 33324 per pair, as (2u) * 16662 so that every factor fits 16 bits.
     const __m128i scaled = _mm_mullo_epi16(diffs, wordPairs(180, 160));
     __m128i green = truncatingShift32<16>(_mm_madd_epi16(scaled, wordPairs(16662, 12218)));
