@@ -88,9 +88,9 @@ template <int shift> inline __m128i truncatingShift32(__m128i v) {
     return _mm_srai_epi32(_mm_add_epi32(v, bias), shift);
 }
 
-// The weights of a pixel's bytes 0 and 2 in the luminance sum and the two colour differences
-// (times four); the green byte's weight is 89 in all three. RGB888 pixels have red in byte 0,
-// QRgb words blue.
+// The weights of a pixel's bytes 0 and 2 in the luminance sum and in four times the two colour
+// differences; green (byte 1) adds 89 times to the sum and takes as much from the differences.
+// RGB888 pixels have red in byte 0, QRgb words blue.
 struct ChannelWeights {
     __m128i sum, red, blue;
 };
