@@ -1,16 +1,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Precompiled headers: the standard, Qt and GoogleTest headers that most sources include are
-# compiled once for each kind of target (libraries and programs without widgets, those with
-# widgets, the test programs) and reused by every target of that kind (REUSE_FROM; the compiler
+# compiled once for each kind of target (libraries and programs on Qt Core, on Qt Gui, on Qt
+# Widgets, the test programs) and reused by every target of that kind (REUSE_FROM; the compiler
 # flags of a kind are the same). Included before the targets are defined; winorbis_apply_pch()
 # after them gives each library and program its kind.
 option(WINORBIS_PCH "Precompile the common standard and Qt headers" ON)
 
-set(_pch_gui
+set(_pch_core
     <algorithm> <array> <chrono> <cstdint> <cstring> <functional> <memory> <optional> <string>
     <vector>
-    <QByteArray> <QDateTime> <QDir> <QFile> <QFileInfo> <QImage> <QObject> <QString>
-    <QStringList>)
+    <QByteArray> <QDateTime> <QDir> <QFile> <QFileInfo> <QObject> <QString> <QStringList>)
+set(_pch_gui ${_pch_core} <QImage>)
 set(_pch_widgets ${_pch_gui}
     <QAction> <QApplication> <QDialog> <QLabel> <QMenu> <QMouseEvent> <QPainter> <QPushButton>
     <QWidget>)
@@ -23,9 +23,10 @@ file(CONFIGURE OUTPUT ${_pch_anchor} CONTENT "// The precompiled headers' own ob
 # sanitizer build of its tests.
 set(_pch_skip vexcore vexcore_c_api vexcore_tests_asan)
 
-# Whether target compiles against Qt6::Widgets: linked directly, or passed on by the interface of a
-# library it links (a library that links Qt6::Widgets privately passes on no compiler flags).
-function(_winorbis_links_widgets target property result)
+# Whether target compiles against the Qt module qt (Qt6::Widgets, ...): linked directly, or passed on
+# by the interface of a library it links (a library that links a module privately passes on no
+# compiler flags).
+function(_winorbis_compiles_with target qt property result)
     set(${result} FALSE PARENT_SCOPE)
     set(_seen ${ARGN})
     get_target_property(_links ${target} ${property})
@@ -33,13 +34,13 @@ function(_winorbis_links_widgets target property result)
         return()
     endif()
     foreach(_lib ${_links})
-        if(_lib STREQUAL "Qt6::Widgets")
+        if(_lib STREQUAL qt)
             set(${result} TRUE PARENT_SCOPE)
             return()
         endif()
-        if(TARGET ${_lib} AND NOT _lib MATCHES "::" AND NOT _lib IN_LIST _seen)
+        if(TARGET ${_lib} AND NOT _lib IN_LIST _seen)
             list(APPEND _seen ${_lib})
-            _winorbis_links_widgets(${_lib} INTERFACE_LINK_LIBRARIES _found ${_seen})
+            _winorbis_compiles_with(${_lib} ${qt} INTERFACE_LINK_LIBRARIES _found ${_seen})
             if(_found)
                 set(${result} TRUE PARENT_SCOPE)
                 return()
@@ -72,12 +73,15 @@ function(winorbis_apply_pch dir)
            OR NOT _type MATCHES "^(STATIC_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
             continue()
         endif()
-        _winorbis_links_widgets(${_target} LINK_LIBRARIES _widgets)
-        if(_widgets)
-            target_precompile_headers(${_target} REUSE_FROM wo_pch_widgets)
-        else()
-            target_precompile_headers(${_target} REUSE_FROM wo_pch_gui)
-        endif()
+        # The widest Qt module the target compiles with decides its kind; targets without Qt have
+        # none.
+        foreach(_kind widgets gui core)
+            _winorbis_compiles_with(${_target} ${_pch_qt_${_kind}} LINK_LIBRARIES _found)
+            if(_found)
+                target_precompile_headers(${_target} REUSE_FROM wo_pch_${_kind})
+                break()
+            endif()
+        endforeach()
     endforeach()
     get_property(_subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
     foreach(_subdir ${_subdirs})
@@ -92,5 +96,10 @@ function(winorbis_test_pch target)
     endif()
 endfunction()
 
+# The Qt module of each kind.
+set(_pch_qt_core Qt6::Core)
+set(_pch_qt_gui Qt6::Gui)
+set(_pch_qt_widgets Qt6::Widgets)
+winorbis_pch_kind(core Qt6::Core)
 winorbis_pch_kind(gui Qt6::Gui)
 winorbis_pch_kind(widgets Qt6::Widgets)
