@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian 12 packages that building and testing WinOrbis need, when they are missing.
+# Installs the Debian 12 packages that building and testing WinOrbis need, when they are missing;
+# with --ci also those that only continuous integration needs (.ci/run).
 set -euo pipefail
 
 packages=(
@@ -9,12 +10,16 @@ packages=(
     libgtest-dev libgmock-dev googletest
     pxlib-dev
     fonts-dejavu-core
-    clang libclang-rt-14-dev locales
+    locales lld
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
     xvfb x11-utils ser2net
 )
+if [ "${1:-}" = --ci ]; then
+    # The fuzz targets' compiler and runtime, and the formatting check.
+    packages+=(clang libclang-rt-14-dev clang-format)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh"
+# Only what it starts: the program, the simulator for --simulate, the manual and the icons.
+BUILD_TARGETS="winorbis orbis-sim winorbis-data" "$top/scripts/build.sh"
 build=${BUILD_DIR:-$top/build}
 if [ $# -eq 0 ]; then
     mkdir -p "$top/station"

@@ -10,7 +10,7 @@ build=${BUILD_DIR:-$top/build}
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "screenshot.sh: $tool is missing (apt-get install xvfb xdotool imagemagick)" >&2; exit 1; }
 done
-[ -x "$build/app/winorbis" ] || "$top/scripts/build.sh"
+[ -x "$build/app/winorbis" ] || BUILD_TARGETS="winorbis winorbis-data" "$top/scripts/build.sh"
 
 display=:$((90 + RANDOM % 100))
 folder=$(mktemp -d)

@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+#include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,4 +96,106 @@ TEST(PixelCodec, ADecodedRangeBeyondTheLineStopsAtItsEnd) {
     std::fill(out.begin(), out.end(), 0xAB);
     pc::decodeLineRgb888(bytes, 2147483600, 100, out.data());
     EXPECT_EQ(out[0], 0xAB) << "a start past the line decodes nothing";
+}
+
+// The codec's output pinned over large inputs: every colour, random pixel pairs and whole
+// pictures in each picture format, each folded into a hash recorded from the codec as the
+// converter accepts it. A faster codec must keep these hashes.
+namespace {
+
+// FNV-1a over bytes.
+struct Fnv {
+    std::uint64_t value = 14695981039346656037ull;
+    void add(const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < size; ++i)
+            value = (value ^ bytes[i]) * 1099511628211ull;
+    }
+    void add(QRgb pixel) { add(&pixel, sizeof pixel); }
+};
+
+QImage randomPicture(int width, int height, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    QImage picture(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        uchar* line = picture.scanLine(y);
+        for (int i = 0; i < 3 * width; ++i)
+            line[i] = uchar(rng() >> 24);
+    }
+    return picture;
+}
+
+std::uint64_t frameHash(const QImage& picture) {
+    Fnv hash;
+    for (int row = -1; row <= pc::kFrameLines; ++row) {
+        const QByteArray line = pc::encodeImageRow(picture, row);
+        hash.add(line.constData(), std::size_t(line.size()));
+    }
+    return hash.value;
+}
+
+} // namespace
+
+TEST(PixelCodecReference, EncodingKeepsItsOutputForEveryColourAndRandomPairs) {
+    Fnv same, random;
+    std::mt19937 rng(11);
+    for (std::uint32_t c = 0; c < (1u << 24); ++c) {
+        const QRgb pixel = 0xFF000000u | c;
+        const pc::PairBlock block = pc::encodePair(pixel, pixel);
+        same.add(block.data(), block.size());
+        const pc::PairBlock mixed = pc::encodePair(pixel, 0xFF000000u | (rng() >> 8));
+        random.add(mixed.data(), mixed.size());
+    }
+    EXPECT_EQ(same.value, 12346254572009041503ull);
+    EXPECT_EQ(random.value, 13762394383606325115ull);
+}
+
+TEST(PixelCodecReference, DecodingKeepsItsOutputForEveryBlock) {
+    // Red and blue depend on a luminance and one difference, green on all three.
+    Fnv pairs, lines;
+    std::uint8_t block[4];
+    for (int y = 0; y < 256; ++y) {
+        block[0] = std::uint8_t(y);
+        block[2] = std::uint8_t(255 - y);
+        for (int u = 0; u < 256; ++u) {
+            block[1] = std::uint8_t(u);
+            for (int v = 0; v < 256; ++v) {
+                block[3] = std::uint8_t(v);
+                const auto pair = pc::decodePair(block);
+                pairs.add(pair[0]);
+                pairs.add(pair[1]);
+            }
+        }
+    }
+    EXPECT_EQ(pairs.value, 13057836385510903102ull);
+    // Whole lines and parts of them, from odd and even first pixels.
+    const QImage picture = randomPicture(pc::kFrameWidth, 16, 5);
+    std::vector<std::uint8_t> rgb(3 * pc::kFrameWidth);
+    for (int row = 0; row < 16; ++row) {
+        const QByteArray encoded = pc::encodeImageRow(picture, row);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(encoded.constData());
+        for (const QRgb pixel : pc::decodeLine(bytes))
+            lines.add(pixel);
+        for (const auto& [first, count] : {std::pair{0, 420}, std::pair{10, 410}, std::pair{3, 8},
+                                           std::pair{1, 418}, std::pair{415, 9}}) {
+            std::fill(rgb.begin(), rgb.end(), 0xAB);
+            pc::decodeLineRgb888(bytes, first, count, rgb.data());
+            lines.add(rgb.data(), rgb.size());
+        }
+    }
+    EXPECT_EQ(lines.value, 3794738106937677928ull);
+}
+
+TEST(PixelCodecReference, EveryPictureFormatEncodesAsBefore) {
+    const QImage picture = randomPicture(pc::kFrameWidth, pc::kFrameLines, 3);
+    const std::uint64_t expected = 6595450927081407889ull;
+    EXPECT_EQ(frameHash(picture), expected);
+    EXPECT_EQ(frameHash(picture.convertToFormat(QImage::Format_RGB32)), expected);
+    EXPECT_EQ(frameHash(picture.convertToFormat(QImage::Format_ARGB32)), expected);
+    EXPECT_EQ(frameHash(picture.convertToFormat(QImage::Format_RGBX8888)), expected);
+    // Narrower and wider pictures: white beyond the right edge, the rest cut off.
+    EXPECT_EQ(frameHash(randomPicture(301, 200, 4)), 16187000904456264223ull);
+    EXPECT_EQ(frameHash(randomPicture(301, 200, 4).convertToFormat(QImage::Format_RGB32)),
+              16187000904456264223ull);
+    EXPECT_EQ(frameHash(randomPicture(640, 300, 6)), 4714188316143896281ull);
 }

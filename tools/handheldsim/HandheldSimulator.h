@@ -2,16 +2,15 @@
 #pragma once
 
 #include "HandheldModel.h"
+#include "tools/simulator/SimulatedLine.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 namespace winorbis {
 
@@ -53,14 +52,10 @@ public:
     bool waitForEvents(int count, int timeoutMs) const;
 
 private:
-    bool startServing(int fd, int slaveFd);
     void serve();
 
     Options options_;
-    int fd_ = -1;
-    int slaveFd_ = -1;
-    std::thread thread_;
-    std::atomic<bool> stopRequested_{false};
+    SimulatedLine line_;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;

@@ -7,11 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace winorbis {
@@ -23,7 +20,6 @@ using namespace std::chrono;
 // A line the program started but did not finish is given up after this pause.
 constexpr milliseconds kLinePause{1000};
 
-using simulatedline::makeRaw;
 using simulatedline::systemError;
 
 } // namespace
@@ -41,36 +37,14 @@ ConverterSimulator::~ConverterSimulator() {
 
 bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error) {
     stop();
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        if (error)
-            *error = systemError();
-        if (master >= 0)
-            ::close(master);
+    QString name;
+    if (!line_.openPseudoTerminal(&name, error))
         return false;
-    }
-    char name[128] = {};
-    if (::ptsname_r(master, name, sizeof name) != 0) {
-        if (error)
-            *error = systemError();
-        ::close(master);
-        return false;
-    }
-    // The simulator holds the other end open as well: the line stays up between the program's
-    // opens, and it is raw before the program opens it.
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0 || !makeRaw(slave, B115200)) {
-        if (error)
-            *error = systemError();
-        if (slave >= 0)
-            ::close(slave);
-        ::close(master);
-        return false;
-    }
     if (devicePath)
-        *devicePath = QString::fromLocal8Bit(name);
-    log(QStringLiteral("Orbis 70p simulator on %1").arg(QString::fromLocal8Bit(name)));
-    return startServing(master, slave);
+        *devicePath = name;
+    log(QStringLiteral("Orbis 70p simulator on %1").arg(name));
+    startServing();
+    return true;
 }
 
 bool ConverterSimulator::openPseudoTerminalAt(const QString& linkPath, QString* error) {
@@ -120,32 +94,20 @@ void ConverterSimulator::unplug() {
 
 bool ConverterSimulator::openDevice(const QString& device, int speedSelector, QString* error) {
     stop();
-    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 || !makeRaw(fd, speedSelector == 1 ? B1200 : B115200)) {
-        if (error)
-            *error = systemError();
-        if (fd >= 0)
-            ::close(fd);
+    if (!line_.openDevice(device, speedSelector, error))
         return false;
-    }
     log(QStringLiteral("Orbis 70p simulator on %1").arg(device));
-    return startServing(fd, -1);
-}
-
-bool ConverterSimulator::startServing(int fd, int slaveFd) {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fd_ = fd;
-    slaveFd_ = slaveFd;
-    stopRequested_ = false;
-    running_ = true;
-    thread_ = std::thread([this] { serve(); });
+    startServing();
     return true;
 }
 
+void ConverterSimulator::startServing() {
+    running_ = true;
+    line_.serve([this] { serve(); });
+}
+
 void ConverterSimulator::stop() {
-    stopRequested_ = true;
-    if (thread_.joinable())
-        thread_.join();
+    line_.stopServing();
     shutLine();
 }
 
@@ -158,21 +120,17 @@ void ConverterSimulator::closeLine() {
 
 void ConverterSimulator::shutLine() {
     std::lock_guard lock(writeMutex_);
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (slaveFd_ >= 0)
-        ::close(slaveFd_);
-    fd_ = slaveFd_ = -1;
+    line_.close();
     running_ = false;
 }
 
 void ConverterSimulator::serve() {
     std::uint8_t buffer[64];
-    while (!stopRequested_) {
+    while (!line_.stopRequested()) {
         int fd;
         {
             std::lock_guard lock(writeMutex_);
-            fd = fd_;
+            fd = line_.fd();
         }
         if (fd < 0)
             break;
@@ -201,7 +159,7 @@ void ConverterSimulator::serve() {
             ::usleep(50000); // EIO: nobody has the other end open
             continue;
         }
-        for (ssize_t i = 0; i < n && !stopRequested_; ++i) {
+        for (ssize_t i = 0; i < n && !line_.stopRequested(); ++i) {
             ConverterModel::Output out;
             {
                 std::lock_guard lock(mutex_);
@@ -226,7 +184,7 @@ void ConverterSimulator::carryOut(const ConverterModel::Output& out) {
     if (!out.bytes.isEmpty())
         writeRaw(out.bytes);
     if (out.closeLine) {
-        stopRequested_ = true;
+        line_.requestStop();
         shutLine();
     }
 }
@@ -251,16 +209,17 @@ void ConverterSimulator::writeRaw(const QByteArray& bytes) {
     // the reader's time-outs as on a real line (at 1200 baud one byte every 8.3 ms).
     const qsizetype piece = std::clamp(options_.baud / 5000, 1, 16);
     qsizetype done = 0;
-    while (done < bytes.size() && fd_ >= 0 && !stopRequested_) {
+    const int fd = line_.fd();
+    while (done < bytes.size() && fd >= 0 && !line_.stopRequested()) {
         const qsizetype chunk =
             options_.paced ? std::min(piece, bytes.size() - done) : bytes.size() - done;
-        const ssize_t n = ::write(fd_, bytes.constData() + done, std::size_t(chunk));
+        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(chunk));
         if (n > 0) {
             done += n;
             if (options_.paced)
                 pace(outputFree_, n);
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pollfd p{fd_, POLLOUT, 0};
+            pollfd p{fd, POLLOUT, 0};
             ::poll(&p, 1, 50);
         } else {
             error(QStringLiteral("cannot send %1 bytes: %2")

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ConverterModel.h"
+#include "SimulatedLine.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -14,7 +15,6 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 namespace winorbis {
 
@@ -103,7 +103,7 @@ public:
     }
 
 private:
-    bool startServing(int fd, int slaveFd);
+    void startServing();
     void serve();
     // Carries out what the model decided: log, bytes, closing the line.
     void carryOut(const ConverterModel::Output& out);
@@ -117,11 +117,9 @@ private:
 
     Options options_;
     QString linkPath_;
-    int fd_ = -1;
-    int slaveFd_ = -1;
-    std::thread thread_;
+    // Its end is closed under writeMutex_, which every write holds.
+    SimulatedLine line_;
     std::atomic<bool> running_{false};
-    std::atomic<bool> stopRequested_{false};
     std::mutex writeMutex_;
     std::chrono::steady_clock::time_point outputFree_{};
     std::chrono::steady_clock::time_point inputFree_{};
