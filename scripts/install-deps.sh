@@ -14,7 +14,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
-    xvfb x11-utils ser2net
+    xvfb xauth x11-utils ser2net
 )
 if [ "${1:-}" = --ci ]; then
     # The fuzz targets' compiler and runtime, and the formatting check.
