@@ -41,9 +41,13 @@ if setarch "$(uname -m)" -R true 2>/dev/null; then
     norandom=(setarch "$(uname -m)" -R)
 fi
 
+# The same window tests on Xvfb run once more in the normal build only: there Qt's X connection
+# reads on a thread of its own inside libxcb, which is not built for the sanitizer and whose
+# locking it cannot see.
 status=0
 for dir in "${dirs[@]}"; do
-    "${norandom[@]}" ctest --test-dir "$build/$dir" --output-on-failure -j"${CTEST_JOBS:-1}" "$@" ||
+    "${norandom[@]}" ctest --test-dir "$build/$dir" --output-on-failure -j"${CTEST_JOBS:-1}" \
+        -E '^app\.xvfb$' "$@" ||
         status=1
 done
 
