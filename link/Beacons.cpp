@@ -160,10 +160,12 @@ void AcqTxBeacon::stop() {
 }
 
 bool AcqTxBeacon::waitUnlessStopped(int ms) {
-    // In slices, so that "Stop" ends the transmission within a second.
-    constexpr int kSliceMs = 250;
-    for (int left = ms; left > 0; left -= kSliceMs) {
-        if (!clock_.waitPainting(std::min(left, kSliceMs)) || stopped_)
+    // In slices of a second, so that "Stop" ends the transmission within a second.
+    // Up to a deadline, so that the slices' own overhead does not add up over a long wait.
+    constexpr std::int64_t kSliceMs = 1000;
+    const std::int64_t deadline = clock_.nowMs() + ms;
+    for (std::int64_t left = ms; left > 0; left = deadline - clock_.nowMs()) {
+        if (!clock_.waitPainting(int(std::min(left, kSliceMs))) || stopped_)
             return false;
     }
     return !stopped_;
