@@ -37,16 +37,18 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , clock_(services.clock)
     , folder_(folderOf(services))
     , store_(folder_, dialogs_)
-    , link_(dialogs_, clock_)
+    , face_(*ui_, clock_, services.portKind,
+            {[this](const QString& text) { setStatusText(text); }, [this] { removeFrames(); },
+             [this] { fetchPicture(false); }, [this]() -> const BytePort& { return link_.port(); }})
+    , station_(dialogs_, clock_, face_)
+    , link_(station_.link())
+    , gate_(station_.gate())
+    , transfer_(station_.transfer())
+    , reception_(station_.reception())
     , portDevice_(services.portDevice)
-    , portKind_(services.portKind)
     , portFactory_(services.portFactory)
     , pictureFiles_(folder_, dialogs_, pictures_, settings_)
-    , transfer_(link_, clock_)
-    , commands_(link_, transfer_, gate_, clock_, *this)
-    , reception_(link_, gate_, clock_, *this)
-    , airTime_(clock_, {[this](int position, int maximum) { showProgress(position, maximum); },
-                        [this](const QString& text) { setStatusText(text); }}) {
+    , commands_(link_, transfer_, gate_, clock_, *this) {
     ui_->setupUi(this);
     // The client area below the menu bar is 1024 x 702, the status line included.
     ui_->centralwidget->setFixedSize(kClientSize.width(),
@@ -111,10 +113,11 @@ void TForm1::FormCreate() {
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();
-    showConverterPresence(link_.LastStatus() != 0 ? linktext::ConverterPresence::Connected
-                                                  : linktext::ConverterPresence::NotAnswering);
+    face_.showConverterPresence(link_.LastStatus() != 0
+                                    ? linktext::ConverterPresence::Connected
+                                    : linktext::ConverterPresence::NotAnswering);
     // 7. The hidden TX-mode item of LastStatus.
-    selectTxModeItem(link_.LastStatus());
+    face_.selectTxModeItem(link_.LastStatus());
     // 8. The mini picture slots: their files and names.
     miniSlots().loadAll();
     // 9. Current picture file and TX picture name "$$$".

@@ -3,15 +3,12 @@
 
 #include "AppServices.h"
 #include "CommandRow.h"
-#include "link/AirTime.h"
-#include "link/CommandGate.h"
-#include "link/ConverterLink.h"
-#include "link/PictureTransfer.h"
-#include "link/ReceptionController.h"
+#include "ReceptionFace.h"
 #include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "stationcore/Station.h"
 #include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
 #include "workspace/ui/PictureWorkspace.h"
@@ -21,8 +18,6 @@
 #include <memory>
 #include <optional>
 
-class QButtonGroup;
-class QLabel;
 class QMenu;
 class QSoundEffect;
 
@@ -39,7 +34,7 @@ class TFlyingButton;
 // The main window: its creation opens the converter link and starts the receive monitor, its
 // destruction stops the monitor and writes the settings back. It owns the operator's settings for
 // the whole run and wires the main window's controls to the subsystems and their controllers.
-class TForm1 : public QMainWindow, private ReceptionView, private CommandHost {
+class TForm1 : public QMainWindow, private CommandHost {
     Q_OBJECT
 public:
     explicit TForm1(const AppServices& services, QWidget* parent = nullptr);
@@ -76,7 +71,7 @@ public:
     void Timer2Timer() { reception_.Timer2Timer(); }
     void Ein2Click() { reception_.switchRepeater(true); }
     void Aus2Click() { reception_.switchRepeater(false); }
-    void CheckBox2Click();
+    void CheckBox2Click() { face_.saveAutoChanged(); }
     bool repeaterOn() const { return reception_.repeaterOn(); }
 
     // Transmit, capture and memory commands.
@@ -144,8 +139,8 @@ private:
     void writeEndFiles();
     void stopMonitor();
     // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy; the
-    // errors, each already shown.
-    QStringList storeReceivedPicture();
+    // errors.
+    QStringList storeReceivedPicture(const QImage& picture, const QString& mode);
     void transmitClick(ModeId mode);
     void connectCommands();
     void connectPictures();
@@ -158,20 +153,8 @@ private:
     const QImage& txPicture() const override { return pictures_.tx; }
     void beforeUpload() override;
     void playConfirmation() override;
-    void transmissionStarted(int totalMs) override { airTime_.startTransmission(totalMs); }
+    void transmissionStarted(int totalMs) override { face_.transmissionStarted(totalMs); }
 
-    // ReceptionView: what the reception shows.
-    void selectTxModeItem(std::uint8_t status) override;
-    void setLoadButtonEnabled(bool enabled) override;
-    void setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) override;
-    void showRepeaterItem(int item) override;
-    void showRepeaterSwitch(bool on) override;
-    bool savesAutomatically() const override;
-    void fetchReceivedPicture() override { fetchPicture(false); }
-    void receptionTimeStarted(int totalMs) override { airTime_.startReception(totalMs); }
-    void receptionTimeEnded() override { airTime_.stop(); }
-    void showConverterPresence(linktext::ConverterPresence presence) override;
-    void showProgress(int position, int maximum);
     // The fetch; the one the operator starts shows the repeater note in a box, the automatic one
     // at the end of a reception in the status bar, so an unattended repeater never stops.
     void fetchPicture(bool byOperator);
@@ -182,10 +165,15 @@ private:
     ProgramFolder folder_;
     Settings settings_;
     SettingsStore store_;
-    ConverterLink link_;
+    // What the window shows of the converter and its reception.
+    ReceptionFace face_;
+    // The converter link, gate, transfers and reception, with the chain after a reception.
+    Station station_;
+    ConverterLink& link_;
+    CommandGate& gate_;
+    PictureTransfer& transfer_;
+    ReceptionController& reception_;
     QString portDevice_;
-    QString portKind_;
-    QLabel* converterField_ = nullptr; // the status bar's permanent converter field
     std::array<TFlyingButton*, kRowCommands> commandRow_{};
     std::function<std::unique_ptr<BytePort>()> portFactory_;
     WorkingPictures pictures_;
@@ -193,17 +181,10 @@ private:
     // The mini slots with their drags, and the clipboard, print and test picture commands.
     PictureWorkspace* workspace_ = nullptr;
     CaptionWorkspace* captions_ = nullptr; // the caption controls and placement
-    CommandGate gate_;
-    PictureTransfer transfer_;
     TransmitCommands commands_;
-    ReceptionController reception_;
-    // The progress of a reception or transmission on the air.
-    AirTime airTime_;
-    QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1
     QSoundEffect* mediaPlayer1_ = nullptr;
     bool terminating_ = false;
     bool endFilesWritten_ = false;
-    QString receivedMode_; // the display name of the mode announced last, until it is stored
     bool endWritesFailed_ = false;
     // The operator has answered the close question with "Yes".
     bool closeConfirmed_ = false;

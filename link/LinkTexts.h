@@ -32,6 +32,9 @@ inline const QString kLoadingText = QStringLiteral("Lade");
 inline const QString kConnectionLost =
     QStringLiteral("Connection to the converter lost: waiting for %1");
 inline const QString kConnectedAgain = QStringLiteral("Converter connected again");
+// The same for a monitor that does not wait for it (orbisctl watch --no-reconnect).
+inline const QString kConnectionLostForGood =
+    QStringLiteral("the connection to the converter on %1 is lost");
 
 // A transmission's time has passed.
 inline const QString kTransmissionEnded = QStringLiteral("Transmission ended");

@@ -104,7 +104,9 @@ void ReceptionController::removeFrames() {
 }
 
 void ReceptionController::connectionLost(const QString& device) {
-    const QString text = linktext::kConnectionLost.arg(device);
+    const QString text =
+        (monitor_->reconnecting() ? linktext::kConnectionLost : linktext::kConnectionLostForGood)
+            .arg(device);
     view_.setStatusText(text);
     view_.showConverterPresence(linktext::ConverterPresence::Lost);
     ConsoleNotes::write(text);

@@ -100,6 +100,7 @@ public:
     void setEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
     // Whether a vanished device is opened again (the default); set before start().
     void setReconnecting(bool on) { reconnecting_ = on; }
+    bool reconnecting() const { return reconnecting_; }
 
 private:
     friend class MonitorHold;

@@ -5,46 +5,22 @@
 #include "tools/orbisctl/PictureFile.h"
 
 #include "link/Beacons.h"
-#include "link/CommandGate.h"
-#include "link/ConverterLink.h"
 #include "link/LinkTexts.h"
-#include "link/PictureTransfer.h"
-#include "link/TRecThread.h"
 #include "platform/Clock.h"
-#include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "settings/SettingsCodec.h"
 #include "settings/StationOptions.h"
+#include "stationcore/Station.h"
 
 #include <QCoreApplication>
 #include <QFile>
-
-#include <optional>
 
 namespace winorbis {
 
 namespace {
 
 constexpr int kPollMs = 10;
-
-// The monitor's job for the beacon: the end of an announced reception's time, and the converter's
-// device lost and found again, said on standard error as watch says it.
-class ReceptionDeadline final : public SilentMonitorHost {
-public:
-    explicit ReceptionDeadline(Clock& clock)
-        : clock_(clock) {}
-    void startReceiveTimer(int intervalMs) override { at = clock_.nowMs() + intervalMs; }
-    void stopReceiveTimer() override { at.reset(); }
-    void connectionLost(const QString& device) override {
-        ConsoleNotes::write(linktext::kConnectionLost.arg(device));
-    }
-    void connectionRestored() override { ConsoleNotes::write(linktext::kConnectedAgain); }
-    std::optional<std::int64_t> at;
-
-private:
-    Clock& clock_;
-};
 
 int folderInterval(const ProgramFolder& folder) {
     QFile file(folder.path(u"\\COM.DAT"));
@@ -88,18 +64,16 @@ QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options)
     return {};
 }
 
-int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
-              const BeaconOptions& options, std::FILE* out, std::FILE* err) {
+int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions& options,
+              std::FILE* out, std::FILE* err) {
     bool stopRequested = false;
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested,
                      [&](int) { stopRequested = true; });
-    CommandGate gate;
-    ReceptionDeadline reception(clock);
-    PictureTransfer transfer(link, clock);
-    TRecThread monitor(link, gate, reception, clock);
-    monitor.setReconnecting(true);
-    monitor.start();
+    // The station's reception ends an announced reception's time (the beacon waits for it, it
+    // does not fetch) and opens a vanished device again, as the program does.
+    Clock& clock = station.clock();
+    station.reception().start();
 
     // The station's callsign insert applies to the beacon's pictures as well.
     CaptionRequest callsign;
@@ -130,8 +104,8 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
     int failed = 0;
     host.failed = [&](int, int, const QString&) { ++failed; };
     CatalogBeacon beacon(
-        link, transfer, gate, clock, link.dialogs(), folder, [&] { return MonitorHold(&monitor); },
-        host);
+        station.link(), station.transfer(), station.gate(), clock, station.dialogs(), folder,
+        [&] { return station.hold(); }, host);
     beacon.setInterval(options.interval >= 0 ? options.interval : folderInterval(folder));
     beacon.setMode(options.mode == "m1"     ? BeaconMode::Martin1
                    : options.mode == "none" ? BeaconMode::None
@@ -141,11 +115,6 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
     std::int64_t nextTick = clock.nowMs() + 1000;
     int status = 0;
     while (!stopRequested) {
-        QCoreApplication::processEvents();
-        if (reception.at && clock.nowMs() >= *reception.at) {
-            reception.at.reset();
-            monitor.endReception(); // no fetch: the beacon only waits for the reception's end
-        }
         if (clock.nowMs() >= nextTick) {
             nextTick += 1000;
             beacon.tick();
@@ -159,10 +128,12 @@ int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
         if ((options.count > 0 && sent >= options.count) ||
             (sent + failed > 0 && beacon.countdown() == 0))
             break;
-        clock.sleep(kPollMs);
+        // The station's timers (the end of a reception's time) fire in the wait.
+        QCoreApplication::processEvents();
+        clock.waitPainting(kPollMs);
     }
-    gate.shut();
-    monitor.stop();
+    station.gate().shut();
+    station.reception().stop();
     // Fewer pictures out than asked for, or only failed ones, is a failure.
     if (options.count > 0 ? sent < options.count : failed > 0 && sent == 0)
         status = 1;

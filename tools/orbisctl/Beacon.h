@@ -7,9 +7,8 @@
 
 namespace winorbis {
 
-class Clock;
-class ConverterLink;
 class ProgramFolder;
+class Station;
 
 // orbisctl beacon --page P [--interval SECONDS] [--mode r36|m1|none] [--count N]: the catalog
 // beacon without a window, on the program folder's catalog, with the program's search order and
@@ -26,7 +25,8 @@ struct BeaconOptions {
 
 // The options from the arguments after "beacon"; the problem as text on a usage error.
 QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options);
-int runBeacon(ConverterLink& link, Clock& clock, const ProgramFolder& folder,
-              const BeaconOptions& options, std::FILE* out, std::FILE* err);
+// Runs on the station's link and reception, which opens a vanished device again as watch does.
+int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions& options,
+              std::FILE* out, std::FILE* err);
 
 } // namespace winorbis

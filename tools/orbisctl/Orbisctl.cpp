@@ -11,6 +11,8 @@
 #include "platform/ProgramFolder.h"
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
+#include "stationcore/HeadlessFace.h"
+#include "stationcore/Station.h"
 #include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/Beacon.h"
 #include "tools/orbisctl/Caption.h"
@@ -328,7 +330,9 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     const int speed = request.speed != 0 ? request.speed : settingsSpeed;
 
     ConsoleDialogs dialogs(err);
-    ConverterLink link(dialogs, clock);
+    HeadlessFace face;
+    Station station(dialogs, clock, face);
+    ConverterLink& link = station.link();
     if (!link.OpenConverterPort(speed, device))
         return 1;
     if (handheld) {
@@ -344,14 +348,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return 0;
     }
     if (verb == "upload") {
-        PictureTransfer transfer(link, clock);
-        // No receive monitor runs in orbisctl: the hold holds nothing.
-        return transfer.UploadPicture(uploadPicture, MonitorHold(nullptr)) ? 0 : 1;
+        // The receive monitor does not run for a single command: the hold holds nothing.
+        return station.transfer().UploadPicture(uploadPicture, MonitorHold(nullptr)) ? 0 : 1;
     }
     if (verb == "fetch") {
-        PictureTransfer transfer(link, clock);
         QImage picture = WorkingPictures::defaultGradient();
-        const bool complete = transfer.FetchPicture(picture, MonitorHold(nullptr));
+        const bool complete = station.transfer().FetchPicture(picture, MonitorHold(nullptr));
         // A fetch that failed keeps what has arrived, as the program keeps it in its slot.
         const QString error = savePictureFile(picture, request.command[1]);
         if (!error.isEmpty()) {
@@ -366,9 +368,9 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return 0;
     }
     if (verb == "watch")
-        return runWatch(link, clock, watch, out, err);
+        return runWatch(station, face, watch, out, err);
     if (verb == "beacon")
-        return runBeacon(link, clock, folder, beacon, out, err);
+        return runBeacon(station, folder, beacon, out, err);
     link.SendCommandByte(*byte);
     link.port().drain();
     return 0;

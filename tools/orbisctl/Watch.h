@@ -7,8 +7,8 @@
 
 namespace winorbis {
 
-class Clock;
-class ConverterLink;
+class HeadlessFace;
+class Station;
 
 // orbisctl watch: follows the converter's status bytes as the program's receive monitor does and
 // prints one line per announced reception ("172 Martin 1 115000", "68 - 1000000"). With a save
@@ -24,7 +24,8 @@ struct WatchOptions {
     bool reconnect = true;
 };
 
-int runWatch(ConverterLink& link, Clock& clock, const WatchOptions& options, std::FILE* out,
+// Runs on the station's reception; face is the station's face.
+int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, std::FILE* out,
              std::FILE* err);
 
 } // namespace winorbis

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReceptionFace.h"
+
+#include "ui_TForm1.h"
+
+#include "link/BytePort.h"
+#include "link/LinkTexts.h"
+#include "link/ModeTable.h"
+#include "settings/Settings.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace winorbis {
+
+ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, Hooks hooks)
+    : ui_(ui)
+    , portKind_(std::move(portKind))
+    , hooks_(std::move(hooks))
+    , airTime_(clock, {[this](int position, int maximum) { showProgress(position, maximum); },
+                       [this](const QString& text) { hooks_.status(text); }}) {}
+
+void ReceptionFace::attach(QWidget* window, ReceptionController& reception, Settings& settings) {
+    settings_ = &settings;
+    repeaterItems_ = new QButtonGroup(window);
+    const QList<QRadioButton*> items = {ui_.RadioGroup1Item0, ui_.RadioGroup1Item1,
+                                        ui_.RadioGroup1Item2, ui_.RadioGroup1Item3,
+                                        ui_.RadioGroup1Item4, ui_.RadioGroup1Item5};
+    for (int i = 0; i < items.size(); ++i)
+        repeaterItems_->addButton(items[i], i);
+    QObject::connect(repeaterItems_, &QButtonGroup::idClicked, window,
+                     [&reception](int item) { reception.selectRepeaterItem(item); });
+    converterField_ = new QLabel(window);
+    converterField_->setObjectName(QStringLiteral("ConverterField"));
+    ui_.StatusBar1->addPermanentWidget(converterField_);
+}
+
+void ReceptionFace::showTransferProgress(int position, int maximum) {
+    airTime_.stop();
+    showProgress(position, maximum);
+}
+
+void ReceptionFace::showProgress(int position, int maximum) {
+    if (ui_.ProgressBar1->Max() != maximum)
+        ui_.ProgressBar1->setMax(maximum);
+    ui_.ProgressBar1->setPosition(position);
+}
+
+void ReceptionFace::saveAutoChanged() {
+    const bool checked = ui_.CheckBox2->isChecked();
+    if (settings_)
+        settings_->saveAuto = checked;
+    ui_.FromOrbis->setEnabled(!checked);
+    QPalette palette = ui_.CheckBox2->palette();
+    palette.setColor(QPalette::WindowText, (checked ? colours::clLime : colours::clRed).toQColor());
+    ui_.CheckBox2->setPalette(palette);
+}
+
+void ReceptionFace::showConverterPresence(linktext::ConverterPresence presence) {
+    const BytePort& port = hooks_.port();
+    converterField_->setText(linktext::converterField(portKind_.isEmpty() ? port.kind() : portKind_,
+                                                      portKind_.isEmpty() ? port.name() : QString(),
+                                                      presence));
+}
+
+void ReceptionFace::showRepeaterSwitch(bool on) {
+    ui_.Ein2->setChecked(on);
+    ui_.Aus2->setChecked(!on);
+    ui_.Label27->setVisible(on);
+}
+
+void ReceptionFace::showRepeaterItem(int item) {
+    if (QAbstractButton* button = repeaterItems_->button(item))
+        button->setChecked(true);
+}
+
+bool ReceptionFace::savesAutomatically() const {
+    return ui_.CheckBox2->isChecked();
+}
+
+void ReceptionFace::selectTxModeItem(std::uint8_t status) {
+    // The selector is hidden and only shows the converter's kind of answer; choosing an item
+    // leaves LastStatus alone, so every reception waits its mode's time.
+    const QList<QRadioButton*> items = {ui_.ColFast, ui_.ColStand,     ui_.BWFast,
+                                        ui_.BWStand, ui_.RadioButton1, ui_.RadioButton2};
+    items[txModeItemForStatus(status)]->setChecked(true);
+}
+
+void ReceptionFace::setLoadButtonEnabled(bool enabled) {
+    ui_.SpeedButton4->setEnabled(enabled);
+}
+
+void ReceptionFace::setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) {
+    ui_.RXSTOP->setText(text);
+    if (colour)
+        ui_.RXSTOP->setFaceColor(TColor(*colour));
+}
+
+} // namespace winorbis

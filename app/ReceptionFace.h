@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "link/AirTime.h"
+#include "link/ReceptionController.h"
+
+#include <QString>
+
+#include <functional>
+
+class QButtonGroup;
+class QLabel;
+class QWidget;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace winorbis {
+
+class BytePort;
+class ReceptionController;
+struct Settings;
+
+// What the main window shows of the converter and its reception: the RX stop button, the load
+// button, the hidden TX-mode selector, the repeater switch and its mode list, Save Pic Auto, the
+// progress bar (time on the air and transfer lines) and the status bar's converter field. The
+// station's reception talks to the window through it.
+class ReceptionFace final : public ReceptionView {
+public:
+    struct Hooks {
+        std::function<void(const QString&)> status; // the status line
+        std::function<void()> removeFrames;
+        std::function<void()> fetch; // the automatic fetch at the end of a reception
+        // The converter's port, for the converter field.
+        std::function<const BytePort&()> port;
+    };
+    // portKind names a port that is no device of the user's ("simulated converter"); empty for
+    // the port's own kind and name.
+    ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, Hooks hooks);
+
+    // Builds the repeater list and the converter field, once the window's controls exist.
+    void attach(QWidget* window, ReceptionController& reception, Settings& settings);
+    // A transfer's progress: its lines take the bar over from the time on the air.
+    void showTransferProgress(int position, int maximum);
+    void transmissionStarted(int totalMs) { airTime_.startTransmission(totalMs); }
+    // Save Pic Auto changed: the settings, the fetch button and the box's colour follow it.
+    void saveAutoChanged();
+
+    void selectTxModeItem(std::uint8_t status) override;
+    void setStatusText(const QString& text) override { hooks_.status(text); }
+    void setLoadButtonEnabled(bool enabled) override;
+    void setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) override;
+    void showRepeaterItem(int item) override;
+    void showRepeaterSwitch(bool on) override;
+    void removeFrames() override { hooks_.removeFrames(); }
+    bool savesAutomatically() const override;
+    void fetchReceivedPicture() override { hooks_.fetch(); }
+    void receptionTimeStarted(int totalMs) override { airTime_.startReception(totalMs); }
+    void receptionTimeEnded() override { airTime_.stop(); }
+    void showConverterPresence(linktext::ConverterPresence presence) override;
+
+private:
+    void showProgress(int position, int maximum);
+
+    Ui::TForm1& ui_;
+    QString portKind_;
+    Hooks hooks_;
+    Settings* settings_ = nullptr;
+    AirTime airTime_;
+    QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1
+    QLabel* converterField_ = nullptr;      // the status bar's permanent converter field
+};
+
+} // namespace winorbis

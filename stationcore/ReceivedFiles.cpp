@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReceivedFiles.h"
+
+#include "platform/vexfile/PictureConversions.h"
+#include "workspace/ReceivedPictureStore.h"
+#include "workspace/ReceptionLog.h"
+#include "workspace/WorkingPictures.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+namespace winorbis {
+
+ReceivedFile saveReceivedPicture(const QImage& picture, const QString& folder,
+                                 const QDateTime& when, const QString& mode) {
+    ReceivedFile result;
+    const QString name = ReceivedPictureStore::unusedFileName(
+        folder, WorkingPictures::timeStamp(when), QStringLiteral(".jpg"));
+    // The JPEG goes through the picture library's conversion, as the program folder's copies do.
+    QTemporaryFile bmp(QDir::tempPath() + QStringLiteral("/winorbis-XXXXXX.bmp"));
+    if (!bmp.open() || !picture.save(bmp.fileName(), "BMP"))
+        result.errors << QStringLiteral("cannot write a temporary picture file");
+    else if (!PictureConversions::bmpToJpeg(name, bmp.fileName()))
+        result.errors << QStringLiteral("cannot write %1: %2")
+                             .arg(QDir::toNativeSeparators(name), PictureConversions::lastError());
+    else
+        result.path = name;
+    // The folder's log records the reception also when its picture could not be written.
+    if (const QString problem = ReceptionLog(folder).append({when, mode, {}, result.path});
+        !problem.isEmpty())
+        result.errors << problem;
+    return result;
+}
+
+} // namespace winorbis

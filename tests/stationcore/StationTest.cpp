@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The station without a window: a reception through to its files and the repeater's send-back,
+// on the in-memory converter (virtual time) and on the simulator over a pseudo-terminal.
+#include "stationcore/Station.h"
+#include "stationcore/HeadlessFace.h"
+#include "stationcore/ReceivedFiles.h"
+
+#include "link/ModeTable.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
+#include "support/EventPump.h"
+#include "support/MemoryConverter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+#include "tools/simulator/ConverterSimulator.h"
+#include "workspace/ReceivedPictureStore.h"
+#include "workspace/WorkingPictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace winorbis;
+using namespace winorbis::test;
+
+namespace {
+
+// The mean absolute difference of two pictures' colours, over the smaller one's area.
+double meanDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888).scaled(x.size());
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            const QRgb p = x.pixel(column, row), q = y.pixel(column, row);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+struct MemoryStation : ::testing::Test {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    HeadlessFace face;
+    Station station{dialogs, clock, face};
+    MemoryPort* port = nullptr;
+    std::unique_ptr<MemoryConverter> converter;
+    QTemporaryDir dir;
+    ProgramFolder folder{dir.path()};
+    Settings settings = Settings::defaults(QString());
+    QImage rx = WorkingPictures::defaultGradient();
+    ReceivedPictureStore::Result stored;
+    Station::FetchResult fetched;
+    int fetches = 0;
+
+    void SetUp() override {
+        ASSERT_TRUE(folder.createMissingFolders().isEmpty());
+        auto memory = std::make_unique<MemoryPort>(clock);
+        port = memory.get();
+        converter = std::make_unique<MemoryConverter>(*port);
+        station.link().attachPort(std::move(memory));
+        // The program folder's store, as the main window uses it, with automatic JPEG copies.
+        face.fetch = [this] {
+            Station::FetchSteps steps;
+            steps.store = [this](const QImage& picture, const QString& mode) {
+                stored = ReceivedPictureStore(folder).store(picture, settings, true,
+                                                            QDateTime::currentDateTime(), mode);
+                return stored.errors;
+            };
+            fetched = station.fetchReceived(rx, false, steps);
+            ++fetches;
+        };
+        station.reception().start();
+    }
+    void TearDown() override { station.gate().shut(); }
+
+    // The converter announces a reception of the picture in the mode; its time runs out.
+    void receive(ModeId id, const QImage& picture) {
+        port->arrive(converter->model().receive(mode(id).statusByte, picture).bytes);
+        ASSERT_TRUE(pumpUntil([&] { return station.reception().receiveTimerRunning(); }));
+        clock.advance(receiveWaitMs(mode(id).statusByte));
+        ASSERT_TRUE(pumpUntil([&] { return fetches > 0; }));
+    }
+};
+
+} // namespace
+
+TEST_F(MemoryStation, AReceptionEndsInTheSlotFileTheJpegTheLogAndTheRepeatersSendBack) {
+    station.reception().switchRepeater(true);
+    const QImage picture = ConverterModel::cameraPicture(7);
+    receive(ModeId::M2, picture);
+    ASSERT_TRUE(fetched.ran);
+    EXPECT_TRUE(fetched.complete) << fetched.failure.toStdString();
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    // The picture came over whole, and went to the slot file and the JPEG copy.
+    EXPECT_LT(meanDifference(rx, picture.copy(10, 0, 410, 256)), 2.0);
+    EXPECT_EQ(stored.slot, 1);
+    EXPECT_LT(meanDifference(QImage(stored.slotFile), rx), 1.0);
+    ASSERT_FALSE(stored.jpegFile.isEmpty());
+    EXPECT_LT(meanDifference(QImage(stored.jpegFile), rx), 12.0);
+    EXPECT_EQ(settings.slotNames[0], stored.name);
+    QFile log(folder.path(u"\\AutoSpeichern\\received.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tMartin 2\t")) << "the announced mode is recorded";
+    // The repeater sends the picture back in the mode it came in.
+    const std::uint8_t martin2 = mode(ModeId::M2).txByte;
+    ASSERT_TRUE(pumpUntil([&] { return port->written().endsWith(char(martin2)); }));
+}
+
+TEST_F(MemoryStation, AFailedAutomaticFetchShowsNoBoxStoresWhatCameAndSaysWhy) {
+    converter->silentFromFetchLine = 100;
+    receive(ModeId::R36, ConverterModel::cameraPicture(3));
+    ASSERT_TRUE(fetched.ran);
+    EXPECT_FALSE(fetched.complete);
+    EXPECT_FALSE(fetched.failure.isEmpty());
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+    // What arrived is in the slot all the same.
+    EXPECT_TRUE(QFile::exists(stored.slotFile));
+    // The station is free for the next command.
+    EXPECT_FALSE(station.gate().busy());
+}
+
+TEST_F(MemoryStation, AFetchIsRefusedWhileAnotherCommandRuns) {
+    CommandGate::Operation other(station.gate());
+    QImage picture;
+    const Station::FetchResult result = station.fetchReceived(picture, true, {});
+    EXPECT_FALSE(result.ran);
+    EXPECT_TRUE(port->written().isEmpty());
+}
+
+TEST(PseudoTerminalStation, AReceptionOnTheSimulatorIsSavedAsJpegWithItsLogLine) {
+    ConverterSimulator simulator;
+    QString device, error;
+    ASSERT_TRUE(simulator.openPseudoTerminal(&device, &error)) << error.toStdString();
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    HeadlessFace face;
+    Station station(dialogs, clock, face);
+    ASSERT_TRUE(station.link().OpenConverterPort(2, device));
+    QTemporaryDir dir;
+    QImage rx = WorkingPictures::defaultGradient();
+    ReceivedFile saved;
+    bool done = false;
+    face.fetch = [&] {
+        Station::FetchSteps steps;
+        steps.store = [&](const QImage& picture, const QString& mode) {
+            saved = saveReceivedPicture(picture, dir.path(), QDateTime::currentDateTime(), mode);
+            return saved.errors;
+        };
+        EXPECT_TRUE(station.fetchReceived(rx, false, steps).complete);
+        done = true;
+    };
+    station.reception().start();
+    const QImage picture = ConverterModel::cameraPicture(11);
+    // Robot 36: the shortest wait (37 s) is still long for a test, so the wait is cut short by
+    // the reception's own timer being run at once.
+    simulator.receive(mode(ModeId::R36).statusByte, picture);
+    ASSERT_TRUE(pumpUntil([&] { return station.reception().receiveTimerRunning(); }, 5000));
+    station.reception().Timer2Timer();
+    ASSERT_TRUE(done);
+    ASSERT_FALSE(saved.path.isEmpty()) << saved.errors.join('\n').toStdString();
+    EXPECT_LT(meanDifference(QImage(saved.path), picture.copy(10, 0, 410, 256)), 12.0);
+    QFile log(dir.path() + "/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tRobot 36\t-\t" + saved.path.toUtf8()));
+    station.gate().shut();
+}
