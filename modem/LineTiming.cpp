@@ -104,6 +104,8 @@ std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event) {
     std::optional<Found> best;
     double bestLine = 0.0;
     for (const Mode& m : modes()) {
+        if (only_ && m.id != *only_)
+            continue;
         // A Martin sync is half as long as the others.
         const double syncMs = m.syncMs();
         if (event.length > (syncMs + 3.5) * perMs_ || event.length < (syncMs - 2.5) * perMs_)

@@ -49,12 +49,15 @@ public:
     };
     std::optional<Found> add(const SyncEvent& event);
     void reset() { events_.clear(); }
+    // Looks for this mode alone; nullopt: for all.
+    void setOnlyMode(std::optional<ModeId> mode) { only_ = mode; }
 
 private:
     std::optional<Found> chain(const Mode& mode) const;
 
     double perMs_;
     std::deque<SyncEvent> events_;
+    std::optional<ModeId> only_;
 };
 
 // The line timing of a picture: the least-squares line through the measured sync times against
