@@ -12,7 +12,9 @@ constexpr double kBoxMs = 2.0;
 constexpr double kThreshold = 0.5;
 constexpr double kBridgeMs = 2.0;
 constexpr double kMinSyncMs = 3.5;
-constexpr double kMaxSyncMs = 11.0;
+// A Scottie sync between dark pixels (black is close to the sync tone) runs long: up to the
+// longest sync (9 ms) and the 3.5 ms the mode finder allows above it.
+constexpr double kMaxSyncMs = 12.5;
 constexpr int kChainSyncs = 6;
 constexpr double kChainPpm = 2500.0;
 constexpr double kChainJitterMs = 1.5;

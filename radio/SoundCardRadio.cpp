@@ -16,7 +16,7 @@ namespace {
 
 namespace pc = pixelcodec;
 
-constexpr std::size_t kReadBlock = 4800;
+constexpr std::size_t kReadBlock = 4096;
 
 sstv::ModeId modemMode(ModeId id) {
     return *sstv::modeByShortName(mode(id).shortName);
