@@ -51,7 +51,8 @@ int psnr(const QString& referencePath, const QString& picturePath, int left) {
     if (reference.isNull() || picture.isNull())
         return 2;
     if (left < 0)
-        reference = reference.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        reference =
+            reference.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     else if (left + picture.width() > reference.width() || picture.height() != reference.height())
         return 2;
     else

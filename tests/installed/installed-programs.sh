@@ -450,14 +450,17 @@ group_modem() {
     for m in "${modes[@]}"; do
         "$pictures" record "$m" "$work/frame.png" "$work/$m.wav" || bad "the $m recording is made"
         mkdir -p "$work/saved-$m"
-        # The watch comes first and waits for the converter's name to appear; the recordings
-        # begin with 3 s of silence, time enough for it to connect.
+        spawn orbis-modem --link "$work/modem-$m" --input "$work/$m.wav" >"$work/modem-$m.log" 2>&1
+        modems[$m]=$!
+        pids+=("${modems[$m]}")
+    done
+    # The recordings begin with 3 s of silence: time enough for each watch to connect.
+    for m in "${modes[@]}"; do
+        wait_for 3 test -e "$work/modem-$m" || bad "orbis-modem for $m starts"
         spawn orbisctl --port "$work/modem-$m" watch --save "$work/saved-$m" --count 1 \
             >"$work/watch-$m.out" 2>&1
         watchers[$m]=$!
-        spawn orbis-modem --link "$work/modem-$m" --input "$work/$m.wav" >"$work/modem-$m.log" 2>&1
-        modems[$m]=$!
-        pids+=("${modems[$m]}" "${watchers[$m]}")
+        pids+=("${watchers[$m]}")
     done
     spawn orbis-modem --link "$work/modem-tx" --output "$work/tx.wav" --ptt vox \
         >"$work/modem-tx.log" 2>&1
