@@ -2,18 +2,23 @@
 // A helper of the installed-program tests, which have no image tools of their own:
 //   modem-test-pictures frame FILE
 //       writes a 420 x 256 picture of smooth gradients and a soft blob, as a photograph has
+//   modem-test-pictures uploaded PICTURE FILE
+//       the converter's memory after PICTURE was uploaded: stretched over the 410 columns the
+//       program sends, white beyond, the grey staircase as the first line, through the pixel codec
 //   modem-test-pictures record MODE PICTURE FILE.wav
 //       the picture sent in MODE (R36 R72 M1 M2 S1 S2) at 48000 Hz after 3 s of silence
 //   modem-test-pictures psnr REFERENCE PICTURE [LEFT]
 //       the peak signal-to-noise ratio in dB (RGB) of PICTURE against REFERENCE: the part of it
 //       from column LEFT at PICTURE's size, or without LEFT all of it scaled to that size
 // Status 2 when something cannot be read or written.
+#include "link/PixelCodec.h"
 #include "modem/SstvEncoder.h"
 #include "modem/WavFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 
 #include <cmath>
 #include <cstdio>
@@ -31,6 +36,23 @@ QImage frame() {
             p.setPixel(x, y, qRgb(x * 255 / 419, int(y * 0.8 + 30), int(blob)));
         }
     return p;
+}
+
+QImage uploaded(const QImage& picture) {
+    namespace pc = winorbis::pixelcodec;
+    QImage memory(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
+    memory.fill(Qt::white);
+    {
+        QPainter painter(&memory);
+        painter.drawImage(QRect(0, 0, 410, pc::kFrameLines), picture);
+    }
+    for (int row = 0; row < pc::kFrameLines; ++row) {
+        const QByteArray bytes = row == 0 ? pc::headerLine() : pc::encodeImageRow(memory, row);
+        const auto pixels =
+            pc::decodeLine(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        std::copy(pixels.begin(), pixels.end(), reinterpret_cast<QRgb*>(memory.scanLine(row)));
+    }
+    return memory;
 }
 
 int record(const QString& modeName, const QString& picturePath, const QString& out) {
@@ -80,6 +102,8 @@ int main(int argc, char** argv) {
     int status = 2;
     if (args.size() == 2 && args[0] == "frame")
         status = frame().save(args[1]) ? 0 : 2;
+    else if (args.size() == 3 && args[0] == "uploaded")
+        status = !QImage(args[1]).isNull() && uploaded(QImage(args[1])).save(args[2]) ? 0 : 2;
     else if (args.size() == 4 && args[0] == "record")
         status = record(args[1], args[2], args[3]);
     else if ((args.size() == 3 || args.size() == 4) && args[0] == "psnr")
