@@ -147,7 +147,8 @@ TEST(SoundCardReception, FreeRunScottie2WithoutVis) {
     bench.source.close();
     bench.radio.pump();
     EXPECT_EQ(bench.sent, QByteArray(1, char(mode(ModeId::S2).statusByte)));
-    EXPECT_TRUE(bench.events.contains("Receiving Scottie 2 (free run)")) << bench.events.join("|").toStdString();
+    EXPECT_TRUE(bench.events.contains("Receiving Scottie 2 (free run)"))
+        << bench.events.join("|").toStdString();
     // The lines before the timing was found are taken from what was heard.
     EXPECT_GE(psnr(framePicture(), bench.model.memoryPicture(1)), 25.0);
 }
