@@ -12,7 +12,9 @@ constexpr double kBoxMs = 2.0;
 constexpr double kThreshold = 0.5;
 constexpr double kBridgeMs = 2.0;
 constexpr double kMinSyncMs = 3.5;
-constexpr double kMaxSyncMs = 11.0;
+// A Scottie sync between dark pixels (black is close to the sync tone) runs long: up to the
+// longest sync (9 ms) and the 3.5 ms the mode finder allows above it.
+constexpr double kMaxSyncMs = 12.5;
 constexpr int kChainSyncs = 6;
 constexpr double kChainPpm = 2500.0;
 constexpr double kChainJitterMs = 1.5;
@@ -104,6 +106,8 @@ std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event) {
     std::optional<Found> best;
     double bestLine = 0.0;
     for (const Mode& m : modes()) {
+        if (only_ && m.id != *only_)
+            continue;
         // A Martin sync is half as long as the others.
         const double syncMs = m.syncMs();
         if (event.length > (syncMs + 3.5) * perMs_ || event.length < (syncMs - 2.5) * perMs_)

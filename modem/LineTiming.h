@@ -17,7 +17,7 @@ struct SyncEvent {
     double length = 0.0; // samples
 };
 
-// Finds stretches of sync tone 3.5 to 11 ms long in the frequency history, sample by sample:
+// Finds stretches of sync tone 3.5 to 12.5 ms long in the frequency history, sample by sample:
 // a 2 ms window mostly at the sync tone opens a stretch, falling below closes it, and gaps of
 // under 2 ms (noise clicks) are bridged.
 class SyncEventDetector {
@@ -49,12 +49,15 @@ public:
     };
     std::optional<Found> add(const SyncEvent& event);
     void reset() { events_.clear(); }
+    // Looks for this mode alone; nullopt: for all.
+    void setOnlyMode(std::optional<ModeId> mode) { only_ = mode; }
 
 private:
     std::optional<Found> chain(const Mode& mode) const;
 
     double perMs_;
     std::deque<SyncEvent> events_;
+    std::optional<ModeId> only_;
 };
 
 // The line timing of a picture: the least-squares line through the measured sync times against

@@ -100,6 +100,22 @@ void SstvDecoder::finish() {
         endPicture(picture_->nextLine >= picture_->mode->lines);
 }
 
+void SstvDecoder::setOnlyMode(std::optional<ModeId> mode) {
+    only_ = mode;
+    finder_.setOnlyMode(mode);
+    finder_.reset();
+}
+
+void SstvDecoder::cancel() {
+    if (!picture_)
+        return;
+    const Picture& p = *picture_;
+    const int left = std::max(0, p.mode->lines - p.nextLine);
+    const auto rest = std::int64_t(left * p.fit.period());
+    endPicture(false);
+    idleFrom_ = history_.end() + rest;
+}
+
 double SstvDecoder::recentSnr() const {
     return median(std::vector<double>(snr_.begin(), snr_.end()));
 }
@@ -115,7 +131,7 @@ void SstvDecoder::step() {
         return;
     }
     const double perMs = workingRate() / 1000.0;
-    if (const auto header = vis_.step(history_)) {
+    if (auto header = vis_.step(history_); header && (!only_ || header->mode == *only_)) {
         const Mode& m = mode(header->mode);
         startPicture(m, true, header->offsetHz, {},
                      header->end + (m.leadSyncMs + m.syncOffsetMs()) * perMs);
@@ -125,8 +141,9 @@ void SstvDecoder::step() {
     if (!event || event->start < double(idleFrom_))
         return;
     // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
+    // In free run the mode is known: a Robot 72 sync every other line time is no Robot 36.
     if (auto found = finder_.add(*event);
-        found && recentSnr() >= kLeastTimingSnrDb && !syncsBetween(*found)) {
+        found && recentSnr() >= kLeastTimingSnrDb && (only_ || !syncsBetween(*found))) {
         startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0);
     }
 }

@@ -52,6 +52,13 @@ public:
     void process(std::span<const float> samples);
     // The input has ended: a picture under way is ended with what has come.
     void finish();
+    // Receives only this mode (free-run reception): a picture is found from its line timing
+    // alone, and the VIS headers of other modes are ignored. nullopt: every mode again.
+    void setOnlyMode(std::optional<ModeId> mode);
+    std::optional<ModeId> onlyMode() const { return only_; }
+    // Ends a picture under way at once (ended reports it incomplete); the rest of its syncs are
+    // not taken for a new picture.
+    void cancel();
 
     bool receiving() const { return picture_.has_value(); }
     double workingRate() const { return demod_.workingRate(); }
@@ -114,6 +121,7 @@ private:
     std::array<double, 12> snr_{};
     std::size_t snrIndex_ = 0;
     std::vector<SyncEvent> recentEvents_;
+    std::optional<ModeId> only_;
 };
 
 } // namespace winorbis::sstv

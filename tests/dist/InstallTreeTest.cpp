@@ -75,6 +75,7 @@ TEST_F(InstallTree, HoldsEveryFileInItsUsualPlace) {
         bin("winorbis"),
         bin("orbisctl"),
         bin("orbis-sim"),
+        bin("orbis-modem"),
         path(lib + "libvexcore.so"),
         path(lib + "libvexcore.so.1"),
         path(lib + "pkgconfig/vexcore.pc"),
@@ -85,6 +86,7 @@ TEST_F(InstallTree, HoldsEveryFileInItsUsualPlace) {
         path(man + "winorbis.1"),
         path(man + "orbisctl.1"),
         path(man + "orbis-sim.1"),
+        path(man + "orbis-modem.1"),
         path(QStringLiteral(WINORBIS_TEST_DOCDIR "/winorbis70.pdf")),
     };
     for (const int size : {16, 32, 48, 64, 128, 256})
@@ -92,7 +94,7 @@ TEST_F(InstallTree, HoldsEveryFileInItsUsualPlace) {
                          ".png");
     for (const QString& file : expected)
         EXPECT_TRUE(QFileInfo(file).isFile()) << qPrintable(file);
-    for (const char* program : {"winorbis", "orbisctl", "orbis-sim"})
+    for (const char* program : {"winorbis", "orbisctl", "orbis-sim", "orbis-modem"})
         EXPECT_TRUE(QFileInfo(bin(program)).isExecutable()) << program;
 }
 

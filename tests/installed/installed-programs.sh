@@ -9,7 +9,7 @@
 #   installed-programs.sh PREFIX GROUP
 #
 # GROUP: converter, beacon, files, log (KILLS=N kills during log add, default 40), handheld,
-# winorbis.
+# winorbis, modem (MODEM_TEST_PICTURES: the helper that makes and compares its pictures).
 # Prints one line per check and "N passed, N failed" at the end; the status is 1 when a check
 # failed.
 set -uo pipefail
@@ -422,8 +422,112 @@ group_winorbis() {
         test "$(grep -c $'\r$' "$work/station/COM.DAT")" -eq 585
 }
 
+# The WAV file's header matches its length: RIFF size and data size.
+wav_whole() { # wav_whole FILE
+    local size riff data
+    size=$(stat -c %s "$1") || return 1
+    riff=$(od -An -tu4 -j4 -N4 "$1" | tr -d ' ')
+    data=$(od -An -tu4 -j40 -N4 "$1" | tr -d ' ')
+    [ "$size" -gt 44 ] && [ "$riff" -eq $((size - 8)) ] && [ "$data" -eq $((size - 44)) ]
+}
+
+group_modem() {
+    local pictures=${MODEM_TEST_PICTURES:?the modem group needs MODEM_TEST_PICTURES}
+    expect "orbis-modem --version" 0 'WinOrbis' -- orbis-modem --version
+    expect "orbis-modem --help" 0 '--input FILE.wav' -- orbis-modem --help
+    expect "orbis-modem without --link" 2 'link NAME is required' -- orbis-modem
+    expect "orbis-modem with an unknown PTT" 2 'unknown push-to-talk' -- \
+        orbis-modem --link "$work/x" --ptt carrier-pigeon
+    expect "orbis-modem with a missing recording" 1 'missing.wav' -- \
+        orbis-modem --link "$work/x" --input "$work/missing.wav"
+    "$pictures" frame "$work/frame.png" || bad "the test picture is made"
+
+    # All at once, as each takes its mode's time on the air: a recording in each mode received
+    # and fetched by orbisctl watch, a picture uploaded and sent in Martin 1 into a WAV file, and
+    # a transmission cut by SIGTERM.
+    local modes=(R36 R72 M1 M2 S1 S2) m
+    declare -A watchers modems
+    for m in "${modes[@]}"; do
+        "$pictures" record "$m" "$work/frame.png" "$work/$m.wav" || bad "the $m recording is made"
+        mkdir -p "$work/saved-$m"
+        spawn orbis-modem --link "$work/modem-$m" --input "$work/$m.wav" >"$work/modem-$m.log" 2>&1
+        modems[$m]=$!
+        pids+=("${modems[$m]}")
+    done
+    # The recordings begin with 3 s of silence: time enough for each watch to connect.
+    for m in "${modes[@]}"; do
+        wait_for 3 test -e "$work/modem-$m" || bad "orbis-modem for $m starts"
+        spawn orbisctl --port "$work/modem-$m" watch --save "$work/saved-$m" --count 1 \
+            >"$work/watch-$m.out" 2>&1
+        watchers[$m]=$!
+        pids+=("${watchers[$m]}")
+    done
+    spawn orbis-modem --link "$work/modem-tx" --output "$work/tx.wav" --ptt vox \
+        >"$work/modem-tx.log" 2>&1
+    local transmitter=$!
+    spawn orbis-modem --link "$work/modem-cut" --output "$work/cut.wav" --rate 22050 \
+        >"$work/modem-cut.log" 2>&1
+    local cut=$!
+    pids+=("$transmitter" "$cut")
+    wait_for 10 test -e "$work/modem-tx" -a -e "$work/modem-cut" || bad "orbis-modem starts"
+    expect "orbisctl upload to orbis-modem" 0 '' -- \
+        orbisctl --port "$work/modem-tx" upload "$work/frame.png"
+    expect "orbisctl send M1 to orbis-modem" 0 '' -- orbisctl --port "$work/modem-tx" send M1
+    expect "orbisctl send R36 to the one to be cut" 0 '' -- \
+        orbisctl --port "$work/modem-cut" send R36
+    wait_for 10 grep -q 'Transmitting Robot 36' "$work/modem-cut.log"
+    sleep 3
+    kill -TERM "$cut"
+    wait "$cut"
+    local status=$?
+    check "orbis-modem ends on SIGTERM with status 0 (got $status)" test "$status" -eq 0
+    check "SIGTERM cut the transmission" grep -q 'Transmission cut' "$work/modem-cut.log"
+    check "the cut transmission's WAV is whole" wav_whole "$work/cut.wav"
+    check "the cut transmission's WAV holds about 3 s" \
+        test "$(stat -c %s "$work/cut.wav")" -gt $((22050 * 2 * 2))
+
+    for m in "${modes[@]}"; do
+        wait "${watchers[$m]}"
+        status=$?
+        check "orbisctl watch fetched the $m reception (status $status)" test "$status" -eq 0
+        kill -TERM "${modems[$m]}" 2>/dev/null
+        wait "${modems[$m]}" 2>/dev/null
+        check "orbis-modem announced $m from its VIS" grep -q '^Receiving .* (VIS)$' "$work/modem-$m.log"
+        check "orbis-modem received all lines of $m" grep -Eq '^Received .*: (240|256) lines' \
+            "$work/modem-$m.log"
+        local saved
+        saved=$(find "$work/saved-$m" -name '*.jpg' | head -1)
+        if [ -z "$saved" ]; then
+            bad "the $m picture was saved" "$(cat "$work/watch-$m.out" "$work/modem-$m.log")"
+            continue
+        fi
+        local db
+        db=$("$pictures" psnr "$work/frame.png" "$saved" 10)
+        echo "    $m: $db dB"
+        check "the $m picture fetched matches the recording's ($db dB)" \
+            awk -v db="$db" 'BEGIN { exit !(db >= 30) }'
+    done
+
+    wait_for 150 grep -q 'Transmission ended' "$work/modem-tx.log"
+    check "orbis-modem sent Martin 1 with VOX tones" grep -q 'Transmitting Martin 1' "$work/modem-tx.log"
+    check "the Martin 1 transmission ended" grep -q 'Transmission ended' "$work/modem-tx.log"
+    check "the transmission's WAV is whole" wav_whole "$work/tx.wav"
+    expect "the transmission decodes as Martin 1" 0 '^M1 256 ' -- \
+        orbisctl sstv decode "$work/tx.wav" "$work/tx.png"
+    # Against the converter's memory after the upload, which the program fills in its own way.
+    "$pictures" uploaded "$work/frame.png" "$work/memory.png" || bad "the memory picture is made"
+    local db
+    db=$("$pictures" psnr "$work/memory.png" "$work/tx.png")
+    echo "    sent M1: $db dB"
+    check "the Martin 1 picture sent matches the upload ($db dB)" \
+        awk -v db="$db" 'BEGIN { exit !(db >= 30) }'
+    kill -TERM "$transmitter"
+    wait "$transmitter"
+}
+
 case "$group" in
 converter) group_converter ;;
+modem) group_modem ;;
 beacon) group_beacon ;;
 files) group_files ;;
 log) group_log ;;

@@ -4,8 +4,6 @@
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 
-#include <QPainter>
-
 #include <algorithm>
 
 namespace winorbis {
@@ -31,26 +29,6 @@ ConverterModel::ConverterModel() {
     const QImage camera = cameraPicture(0);
     storePicture(1, camera);
     storePicture(2, camera);
-}
-
-QImage ConverterModel::cameraPicture(int frameNumber) {
-    QImage picture(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
-    QPainter painter(&picture);
-    // Colour bars over the upper two thirds, a grey ramp below, a marker that moves per frame.
-    const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
-                           Qt::magenta, Qt::red,    Qt::blue, Qt::black};
-    const int barWidth = pc::kFrameWidth / 8;
-    for (int i = 0; i < 8; ++i)
-        painter.fillRect(i * barWidth, 0, i == 7 ? pc::kFrameWidth - 7 * barWidth : barWidth, 170,
-                         bars[i]);
-    for (int x = 0; x < pc::kFrameWidth; ++x) {
-        const int grey = x * 255 / (pc::kFrameWidth - 1);
-        painter.fillRect(x, 170, 1, 86, QColor(grey, grey, grey));
-    }
-    const int markerX = 10 + (frameNumber * 37) % (pc::kFrameWidth - 60);
-    painter.fillRect(markerX, 190, 40, 40, QColor(255, 128, 0));
-    painter.end();
-    return picture;
 }
 
 void ConverterModel::storePicture(int memory, const QImage& picture) {
@@ -116,6 +94,7 @@ ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
         transferLine_ = 0;
         transferredLines_ = 0;
         event(out, QStringLiteral("begin transfer / stop reception"));
+        radio().stopReception();
         if (behaviour.ackBeginTransfer)
             answer(out, QByteArray(1, char(kAcknowledge)));
         return out;
@@ -138,20 +117,24 @@ ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
         event(out, QStringLiteral("memory %1").arg(active_ + 1));
         return out;
     case command::kDigitize:
-        ++cameraFrame_;
-        storePicture(activeMemory(), cameraPicture(cameraFrame_));
+        if (const QImage picture = radio().digitize(); !picture.isNull())
+            storePicture(activeMemory(), picture);
         event(out, QStringLiteral("digitize into memory %1").arg(activeMemory()));
         return out;
     default:
         break;
     }
-    for (const Mode& m : modeTable()) {
+    const auto& table = modeTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const Mode& m = table[i];
         if (byte == m.txByte) {
             event(out, QStringLiteral("transmit %1").arg(m.displayName));
+            radio().transmit(ModeId(i), memory_[std::size_t(active_)]);
             return out;
         }
         if (byte == m.freeRunByte) {
             event(out, QStringLiteral("free run %1").arg(m.shortName));
+            radio().freeRun(ModeId(i));
             return out;
         }
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConverterRadio.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -17,9 +19,10 @@ namespace winorbis {
 // The Orbis 70p as a machine of bytes, without a line, a thread or a clock: it is fed every byte
 // the PC writes and gives back the bytes the converter answers. It holds the two picture memories
 // (256 lines of 840 bytes), the identify answer, the faults that are switched on and the list of
-// commands it understood. The simulator on a pseudo-terminal and the in-memory converter of the
-// virtual-time tests both drive it, so both speak exactly the same bytes. Not thread-safe: its
-// driver serialises the calls.
+// commands it understood. What the commands do on the air goes to its radio (ConverterRadio): the
+// simulated one, or a sound card behind the modem. The simulator on a pseudo-terminal and the
+// in-memory converter of the virtual-time tests both drive it, so both speak exactly the same
+// bytes. Not thread-safe: its driver serialises the calls.
 class ConverterModel {
 public:
     // How the converter answers. Every field may change between two bytes.
@@ -54,8 +57,11 @@ public:
         QStringList log;        // what happened, one line each (the events and remarks)
     };
 
-    // Both memories hold the camera picture at first.
+    // Both memories hold the camera picture at first. The radio is the simulated one.
     ConverterModel();
+    // Puts the commands on another radio, which must outlive the model; nullptr: the simulated
+    // one again.
+    void setRadio(ConverterRadio* radio) { externalRadio_ = radio; }
 
     Behaviour behaviour;
 
@@ -89,7 +95,9 @@ public:
     int uploadedLines() const { return uploaded_; }
 
     // The picture the camera input shows; each digitise moves its marker.
-    static QImage cameraPicture(int frameNumber);
+    static QImage cameraPicture(int frameNumber) {
+        return SimulatedRadio::cameraPicture(frameNumber);
+    }
 
 private:
     void event(Output& out, const QString& text);
@@ -105,7 +113,12 @@ private:
     int uploaded_ = 0;
     int expectingData_ = 0;
     QByteArray lineBuffer_;
-    int cameraFrame_ = 0;
+    ConverterRadio& radio() {
+        return externalRadio_ ? *externalRadio_ : static_cast<ConverterRadio&>(simulatedRadio_);
+    }
+
+    SimulatedRadio simulatedRadio_;
+    ConverterRadio* externalRadio_ = nullptr;
     QByteArray received_;
     QStringList events_;
 };

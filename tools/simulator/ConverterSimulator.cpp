@@ -292,6 +292,22 @@ void ConverterSimulator::receive(std::uint8_t statusByte, const QImage& picture)
     carryOut(out);
 }
 
+void ConverterSimulator::setRadio(ConverterRadio* radio) {
+    std::lock_guard lock(mutex_);
+    model_.setRadio(radio);
+}
+
+void ConverterSimulator::withModel(
+    const std::function<ConverterModel::Output(ConverterModel&)>& call) {
+    ConverterModel::Output out;
+    {
+        std::lock_guard lock(mutex_);
+        out = call(model_);
+        changed_.notify_all();
+    }
+    carryOut(out);
+}
+
 void ConverterSimulator::sendStatus(std::uint8_t statusByte) {
     ConverterModel::Output out;
     {

@@ -86,6 +86,13 @@ public:
     // Sends a status byte alone (68 and 72 carry no mode).
     void sendStatus(std::uint8_t statusByte);
 
+    // Puts the model's commands on another radio (ConverterModel::setRadio), which must outlive
+    // the simulator; its calls come from the line's thread.
+    void setRadio(ConverterRadio* radio);
+    // Runs call on the model under the simulator's lock, from any thread, and carries out what it
+    // returns (its bytes to the line).
+    void withModel(const std::function<ConverterModel::Output(ConverterModel&)>& call);
+
     // What the converter holds and has seen.
     int activeMemory() const; // 1 or 2
     QByteArray memoryLine(int memory, int line) const;

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FrameScaling.h"
+
+#include "link/PixelCodec.h"
+
+#include <algorithm>
+
+namespace winorbis::radio::framescaling {
+
+namespace pc = pixelcodec;
+
+QImage frameFromLines(const std::vector<QByteArray>& lines) {
+    QImage frame(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
+    frame.fill(Qt::white);
+    for (int row = 0; row < pc::kFrameLines && std::size_t(row) < lines.size(); ++row) {
+        const QByteArray& bytes = lines[std::size_t(row)];
+        if (bytes.size() != pc::kLineBytes)
+            continue;
+        const auto pixels =
+            pc::decodeLine(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        std::copy(pixels.begin(), pixels.end(), reinterpret_cast<QRgb*>(frame.scanLine(row)));
+    }
+    return frame;
+}
+
+QImage toMode(const QImage& frame, sstv::ModeId mode) {
+    const sstv::Mode& m = sstv::mode(mode);
+    return frame.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+int modeLineForRow(sstv::ModeId mode, int row) {
+    const int lines = sstv::mode(mode).lines;
+    return std::clamp(int((row + 0.5) * lines / pc::kFrameLines), 0, lines - 1);
+}
+
+void fillRow(const QImage& modePicture, sstv::ModeId mode, int row, QImage& frame) {
+    if (row < 0 || row >= frame.height())
+        return;
+    const int line = modeLineForRow(mode, row);
+    const QImage scaled =
+        modePicture.copy(0, line, modePicture.width(), 1)
+            .scaled(frame.width(), 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    std::copy_n(reinterpret_cast<const QRgb*>(scaled.constScanLine(0)), frame.width(),
+                reinterpret_cast<QRgb*>(frame.scanLine(row)));
+}
+
+} // namespace winorbis::radio::framescaling

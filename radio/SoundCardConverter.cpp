@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SoundCardConverter.h"
+
+namespace winorbis::radio {
+
+namespace {
+
+ConverterSimulator::Options lineOptions(const SoundCardConverter::Options& options) {
+    ConverterSimulator::Options line;
+    line.log = options.commandLog;
+    line.error = options.error;
+    return line;
+}
+
+} // namespace
+
+SoundCardConverter::SoundCardConverter(const Clock& clock, AudioSource* source, AudioSink* sink,
+                                       Ptt* ptt, Options options)
+    : line_(lineOptions(options))
+    , radio_(clock, source, sink, ptt,
+             [this](const SoundCardRadio::ModelCall& call) { line_.withModel(call); }) {
+    radio_.setEventHandler(options.event);
+    line_.setRadio(&radio_);
+    timer_.setInterval(options.pumpMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { radio_.pump(); });
+}
+
+SoundCardConverter::~SoundCardConverter() {
+    stop();
+    line_.setRadio(nullptr);
+}
+
+bool SoundCardConverter::openAt(const QString& linkPath, QString* error) {
+    if (!line_.openPseudoTerminalAt(linkPath, error))
+        return false;
+    timer_.start();
+    return true;
+}
+
+void SoundCardConverter::stop() {
+    timer_.stop();
+    line_.stop();
+    radio_.shutdown();
+}
+
+} // namespace winorbis::radio

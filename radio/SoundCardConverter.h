@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "SoundCardRadio.h"
+#include "tools/simulator/ConverterSimulator.h"
+
+#include <QTimer>
+
+#include <functional>
+
+namespace winorbis::radio {
+
+// The converter for a station without the box: the converter's byte model served on a
+// pseudo-terminal behind a stable name (the simulator's line and thread), with the sound card
+// as its air. The program and orbisctl talk to it as to the box. The bytes are handled on the
+// line's thread; the audio on the thread that made the converter, from a timer of its event
+// loop; the model between them under the simulator's lock.
+class SoundCardConverter {
+public:
+    struct Options {
+        // The radio's events, one line each.
+        std::function<void(const QString&)> event;
+        // The commands the model understood and the line's own remarks.
+        std::function<void(const QString&)> commandLog;
+        std::function<void(const QString&)> error;
+        int pumpMs = 20;
+    };
+
+    SoundCardConverter(const Clock& clock, AudioSource* source, AudioSink* sink, Ptt* ptt,
+                       Options options);
+    ~SoundCardConverter();
+    SoundCardConverter(const SoundCardConverter&) = delete;
+    SoundCardConverter& operator=(const SoundCardConverter&) = delete;
+
+    // Serves on a new pseudo-terminal reached through linkPath, and starts the audio.
+    bool openAt(const QString& linkPath, QString* error);
+    // Cuts a transmission, releases the PTT and stops serving.
+    void stop();
+
+    SoundCardRadio& radio() { return radio_; }
+    ConverterSimulator& line() { return line_; }
+
+private:
+    ConverterSimulator line_;
+    SoundCardRadio radio_;
+    QTimer timer_;
+};
+
+} // namespace winorbis::radio

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AudioPorts.h"
+#include "Ptt.h"
+#include "modem/SstvDecoder.h"
+#include "modem/SstvModes.h"
+#include "tools/simulator/ConverterModel.h"
+#include "tools/simulator/ConverterRadio.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace winorbis {
+class Clock;
+}
+
+namespace winorbis::radio {
+
+// The converter's air on a sound card: the modem behind the converter's byte model. Transmit
+// commands send the memory picture through the sink with the push-to-talk keyed around it;
+// whenever nothing is sent, the capture is decoded, and a picture found is announced with its
+// mode's status byte and lands line by line in the active memory, as the converter does.
+//
+// It owns no thread: its owner calls pump() from its event loop (every 20 ms or so), which does
+// all the audio work. The ConverterRadio calls come from the model, on whatever thread feeds it
+// bytes; they only queue a request. The model is reached through the owner's ModelAccess, which
+// holds the owner's lock and carries out the model's output (its status bytes to the line).
+class SoundCardRadio : public ConverterRadio {
+public:
+    using ModelCall = std::function<ConverterModel::Output(ConverterModel&)>;
+    using ModelAccess = std::function<void(const ModelCall&)>;
+
+    // Source, sink and PTT may be null (no capture, no playback, nothing to key); all must
+    // outlive the radio.
+    SoundCardRadio(const Clock& clock, AudioSource* source, AudioSink* sink, Ptt* ptt,
+                   ModelAccess access);
+    ~SoundCardRadio() override;
+
+    // One line per event: "Receiving Martin 1 (VIS)", "Transmitting Scottie 2", ...
+    void setEventHandler(std::function<void(const QString&)> handler) {
+        onEvent_ = std::move(handler);
+    }
+    // Each frame row as it lands in memory: the row and the frame so far.
+    void setLineHandler(std::function<void(int row, const QImage& frame)> handler) {
+        onLine_ = std::move(handler);
+    }
+    // The sound card's true rate is nominal x (1 + ppm / 1e6); taken at the next picture.
+    void setClockPpm(double ppm);
+    double clockPpm() const { return ppm_; }
+    // The clock error measured on the last picture received, in ppm of the corrected rate.
+    std::optional<double> lastClockErrorPpm() const { return lastClockError_; }
+    // The picture file a digitize reads (the camera of this converter).
+    void setDigitizePicture(const QString& path);
+
+    // Does the audio work that is due; called regularly from the owner's event loop.
+    void pump();
+    // The owner ends: a transmission is cut and the PTT released.
+    void shutdown();
+
+    bool transmitting() const { return tx_.has_value(); }
+    bool receiving() const { return decoder_ && decoder_->receiving(); }
+    // Seconds a transmission may run past its mode's time before the watchdog cuts it.
+    static constexpr int kWatchdogMs = 5000;
+    // How far ahead of the clock the samples are given to the sink.
+    static constexpr int kLeadMs = 300;
+
+    // ConverterRadio, from the model's thread.
+    void transmit(ModeId mode, std::vector<QByteArray> memoryLines) override;
+    void freeRun(ModeId mode) override;
+    void stopReception() override;
+    QImage digitize() override;
+
+private:
+    struct Request {
+        enum Kind { Transmit, FreeRun, Stop, Say } kind;
+        sstv::ModeId mode{};
+        std::vector<QByteArray> lines;
+        QString text;
+    };
+    struct Transmission {
+        sstv::ModeId mode{};
+        std::vector<float> samples;
+        std::size_t played = 0;
+        std::int64_t startMs = 0;
+        double durationMs = 0.0;
+    };
+
+    void handle(Request& request);
+    void startTransmission(sstv::ModeId mode, const std::vector<QByteArray>& lines);
+    void feedTransmission();
+    void endTransmission(const QString& how);
+    void releasePtt();
+    void listen();
+    void makeDecoder();
+    void pictureStarted(const sstv::PictureStart& start);
+    void pictureLine(int line, const QImage& picture);
+    void pictureEnded(const sstv::PictureEnd& end);
+    void say(const QString& text);
+
+    const Clock& clock_;
+    AudioSource* source_;
+    AudioSink* sink_;
+    Ptt* ptt_;
+    ModelAccess access_;
+    std::function<void(const QString&)> onEvent_;
+    std::function<void(int, const QImage&)> onLine_;
+    double ppm_ = 0.0;
+    std::optional<double> lastClockError_;
+
+    std::mutex requestMutex_; // guards requests_ and picturePath_
+    std::deque<Request> requests_;
+    QString picturePath_;
+
+    std::unique_ptr<sstv::SstvDecoder> decoder_;
+    double decoderRate_ = 0.0;
+    std::optional<sstv::ModeId> freeRun_;
+    bool finished_ = false; // the source's end has been given to the decoder
+    std::vector<float> buffer_;
+    std::optional<Transmission> tx_;
+    // The picture being received: its mode, the frame so far and the next frame row to fill.
+    sstv::ModeId rxMode_{};
+    QImage frame_;
+    int nextRow_ = 0;
+};
+
+} // namespace winorbis::radio
