@@ -218,7 +218,9 @@ QByteArray bytesFromSamples(const QAudioFormat& format, std::span<const float> s
         const float clipped = std::isfinite(value) ? std::clamp(value, -1.0f, 1.0f) : 0.0f;
         switch (format.sampleFormat()) {
         case QAudioFormat::Int16:
-            qToUnaligned(std::int16_t(std::lround(clipped * 32767.0f)), at);
+            // The scale the capture divides by, so that a sample goes there and back unchanged.
+            qToUnaligned(std::int16_t(std::clamp(std::lround(clipped * 32768.0f), -32768L, 32767L)),
+                         at);
             break;
         case QAudioFormat::Int32:
             qToUnaligned(std::int32_t(std::llround(double(clipped) * 2147483647.0)), at);

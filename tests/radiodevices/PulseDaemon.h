@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace winorbis::test {
+
+// A PulseAudio daemon of the test's own: its own runtime folder, home and socket, no shared
+// memory, never ending when idle, and a null sink ("Orbis test sink") whose monitor is the
+// capture. export() points this process's sound clients at it, and at nothing else: autospawn is
+// off. Killed and started again, it listens on the same socket.
+class PulseDaemon {
+public:
+    PulseDaemon();
+    ~PulseDaemon();
+    PulseDaemon(const PulseDaemon&) = delete;
+    PulseDaemon& operator=(const PulseDaemon&) = delete;
+
+    static constexpr const char* sinkDescription = "Orbis test sink";
+    static constexpr const char* monitorDescription = "Monitor of Orbis test sink";
+
+    // The installed pulseaudio, empty when there is none.
+    static QString program();
+
+    // Starts the daemon and waits until `pactl info` answers through its socket; false with the
+    // reason.
+    bool start(QString* error);
+    // Kills it at once, as a crash would.
+    void kill();
+    // Ends it in order.
+    void stop();
+
+    // unix:PATH of its socket, for PULSE_SERVER.
+    QString server() const;
+    // Sets PULSE_SERVER and a client configuration without autospawn in this process's
+    // environment, before any sound client starts.
+    void exportToThisProcess() const;
+
+private:
+    QProcessEnvironment environment() const;
+
+    QTemporaryDir dir_;
+    QProcess process_;
+};
+
+// Whether a missing tool fails a test rather than skipping it: in continuous integration.
+bool missingToolFails();
+
+} // namespace winorbis::test
