@@ -17,8 +17,9 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kRetryMs = 1000;
-// A capture that has brought nothing for this long has stopped, whatever its state says.
-constexpr int kSilenceMs = 2000;
+// A capture that has brought nothing for this long has stopped, whatever its state says. A
+// sound server's virtual devices may take two seconds to bring their first samples.
+constexpr int kSilenceMs = 5000;
 // How often the playback queue is handed to the device.
 constexpr int kFeedMs = 5;
 
@@ -265,7 +266,6 @@ bool SoundCardSource::start(QString* error) {
     // A tenth of a second of buffer in the sound server: the converter reads every few
     // milliseconds, and a long buffer only delays what it hears.
     source_->setBufferSize(format_.bytesForDuration(100'000));
-    connect(source_.get(), &QAudioSource::stateChanged, this, &SoundCardSource::checkState);
     stream_ = source_->start();
     if (!stream_ || fatal(source_->error())) {
         const QString why =
@@ -275,6 +275,8 @@ bool SoundCardSource::start(QString* error) {
             *error = why;
         return false;
     }
+    // Watched from now on: start() itself changes the state before the stream is known.
+    connect(source_.get(), &QAudioSource::stateChanged, this, &SoundCardSource::checkState);
     connect(stream_.data(), &QIODevice::readyRead, this,
             [this] { lastData_ = SteadyClock::now(); });
     lastData_ = SteadyClock::now();
@@ -366,7 +368,6 @@ bool SoundCardSink::start(QString* error) {
     close();
     sink_ = std::make_unique<QAudioSink>(device_, format_);
     sink_->setBufferSize(format_.bytesForDuration(100'000));
-    connect(sink_.get(), &QAudioSink::stateChanged, this, &SoundCardSink::checkState);
     stream_ = sink_->start();
     if (!stream_ || fatal(sink_->error())) {
         const QString why =
@@ -376,6 +377,7 @@ bool SoundCardSink::start(QString* error) {
             *error = why;
         return false;
     }
+    connect(sink_.get(), &QAudioSink::stateChanged, this, &SoundCardSink::checkState);
     return true;
 }
 

@@ -48,7 +48,7 @@ QByteArray bytesFromSamples(const QAudioFormat& format, std::span<const float> s
 
 // A sound card's capture device: a QAudioSource in push mode whose bytes are taken by read() and
 // turned into floats. When the device fails or vanishes (the sound server stopped, a USB card
-// unplugged, nothing coming for two seconds), problem() says so and a timer opens it again once a
+// unplugged, nothing coming for five seconds), problem() says so and a timer opens it again once a
 // second until it is back.
 class SoundCardSource final : public QObject, public AudioSource {
     Q_OBJECT

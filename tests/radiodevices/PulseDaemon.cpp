@@ -65,8 +65,13 @@ bool PulseDaemon::start(QString* error) {
                         .arg(dir_.filePath(QStringLiteral("native"))),
                     QStringLiteral("-L"),
                     QStringLiteral("module-null-sink sink_name=orbis_test "
-                                   "sink_properties=device.description=\"%1\"")
-                        .arg(QLatin1String(sinkDescription))});
+                                   "sink_properties='device.description=\"%1\"'")
+                        .arg(QLatin1String(sinkDescription)),
+                    QStringLiteral("-L"),
+                    QStringLiteral("module-remap-source source_name=orbis_capture "
+                                   "master=orbis_test.monitor "
+                                   "source_properties='device.description=\"%1\"'")
+                        .arg(QLatin1String(captureDescription))});
     if (!process_.waitForStarted(5000)) {
         *error = QStringLiteral("pulseaudio does not start: %1").arg(process_.errorString());
         return false;

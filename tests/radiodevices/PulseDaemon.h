@@ -9,8 +9,9 @@ namespace winorbis::test {
 
 // A PulseAudio daemon of the test's own: its own runtime folder, home and socket, no shared
 // memory, never ending when idle, and a null sink ("Orbis test sink") whose monitor is the
-// capture. export() points this process's sound clients at it, and at nothing else: autospawn is
-// off. Killed and started again, it listens on the same socket.
+// capture ("Orbis test capture": Qt lists no monitor sources, so the monitor is remapped into a
+// source of its own). export() points this process's sound clients at it, and at nothing else:
+// autospawn is off. Killed and started again, it listens on the same socket.
 class PulseDaemon {
 public:
     PulseDaemon();
@@ -19,7 +20,7 @@ public:
     PulseDaemon& operator=(const PulseDaemon&) = delete;
 
     static constexpr const char* sinkDescription = "Orbis test sink";
-    static constexpr const char* monitorDescription = "Monitor of Orbis test sink";
+    static constexpr const char* captureDescription = "Orbis test capture";
 
     // The installed pulseaudio, empty when there is none.
     static QString program();
