@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound card through a private PulseAudio daemon: a tone played into its null sink comes back
 // from the sink's monitor at its frequency and level; devices are listed and chosen by name; a
-// capture survives the daemon's death and comes back when a new one listens on the same socket.
+// capture and a playback survive the daemon's death and come back when a new one listens on the
+// same socket.
 #include "PulseDaemon.h"
 
 #include "radio/devices/SoundCard.h"
@@ -167,10 +168,12 @@ TEST_F(SoundCard, StopDropsWhatIsQueued) {
     EXPECT_TRUE(sink->play(tone(1000, 0.5, sink->sampleRate(), 4800, 0)));
 }
 
-TEST_F(SoundCard, ACaptureOutlivesTheSoundServerAndComesBackWithANewOne) {
+TEST_F(SoundCard, CaptureAndPlaybackOutliveTheSoundServerAndComeBackWithANewOne) {
     QString error;
     auto source = openAudioSource(PulseDaemon::captureDescription, &error);
     ASSERT_TRUE(source) << error.toStdString();
+    auto sink = openAudioSink(PulseDaemon::sinkDescription, &error);
+    ASSERT_TRUE(sink) << error.toStdString();
     const auto some = [](const std::vector<float>& samples) { return samples.size() > 4800; };
     ASSERT_TRUE(some(capture(*source, 5000, {}, some)));
 
@@ -185,6 +188,12 @@ TEST_F(SoundCard, ACaptureOutlivesTheSoundServerAndComesBackWithANewOne) {
                   .arg(PulseDaemon::captureDescription));
     std::vector<float> block(1024);
     EXPECT_EQ(source->read(block), 0u);
+    ASSERT_TRUE(pumpUntil([&] { return !sink->problem().isEmpty(); }, 5000));
+    EXPECT_EQ(sink->problem(),
+              QStringLiteral("Playback device \"%1\" has gone (the sound server stopped or the "
+                             "device was unplugged); trying again every second")
+                  .arg(PulseDaemon::sinkDescription));
+    EXPECT_FALSE(sink->play(block));
 
     ASSERT_TRUE(daemon_->start(&error)) << error.toStdString();
     timer.restart();
@@ -192,6 +201,9 @@ TEST_F(SoundCard, ACaptureOutlivesTheSoundServerAndComesBackWithANewOne) {
         << source->problem().toStdString();
     const qint64 back = timer.elapsed();
     EXPECT_TRUE(some(capture(*source, 5000, {}, some)));
+    ASSERT_TRUE(pumpUntil([&] { return sink->problem().isEmpty(); }, 5000))
+        << sink->problem().toStdString();
+    EXPECT_TRUE(sink->play(block));
     std::printf("[ figure ] sound server gone noticed after %lld ms; capture back %lld ms after "
                 "the new server answered\n",
                 noticed, back);
