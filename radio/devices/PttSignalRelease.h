@@ -19,6 +19,8 @@ namespace winorbis::radio {
 class PttSignalRelease : public QObject {
     Q_OBJECT
 public:
+    // Made before the program connects its own handler to the watcher, so that the release
+    // comes first.
     explicit PttSignalRelease(TerminationWatcher& watcher, QObject* parent = nullptr);
     explicit PttSignalRelease(QObject* parent = nullptr);
     ~PttSignalRelease() override;

@@ -301,11 +301,14 @@ std::size_t SoundCardSource::read(std::span<float> out) {
     if (!problem_.isEmpty() || !stream_ || out.empty())
         return 0;
     const qint64 wanted = qint64(out.size()) * format_.bytesPerSample() - carry_.size();
-    QByteArray bytes(qsizetype(std::max<qint64>(wanted, 0)), Qt::Uninitialized);
-    const qint64 got = bytes.isEmpty() ? 0 : stream_->read(bytes.data(), bytes.size());
+    if (wanted <= 0)
+        return 0;
+    if (bytes_.size() < wanted)
+        bytes_.resize(qsizetype(wanted));
+    const qint64 got = stream_->read(bytes_.data(), wanted);
     if (got <= 0)
         return 0;
-    return soundcard::samplesFromBytes(format_, carry_, bytes.constData(), std::size_t(got),
+    return soundcard::samplesFromBytes(format_, carry_, bytes_.constData(), std::size_t(got),
                                        out.data());
 }
 

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<QAudioSource> source_;
     // The stream while it records; the source deletes it when it fails.
     QPointer<QIODevice> stream_;
+    QByteArray bytes_; // what one read() takes from the stream, kept between calls
     QByteArray carry_;
     QString problem_;
     QTimer retry_;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound card's bytes and the converter's samples: both sample formats a device may take,
-// pieces of a sample split between two reads, clipping and the choice of the stream format.
+// pieces of a sample split between two reads, clipping.
 #include "radio/devices/SoundCard.h"
 
 #include <QtEndian>
@@ -58,13 +58,4 @@ TEST(SampleFormat, OutOfRangeSamplesAreClippedAndNonNumbersSilenced) {
     EXPECT_EQ(qFromUnaligned<float>(floats.constData()), 1.0f);
     EXPECT_EQ(qFromUnaligned<float>(floats.constData() + 4), -1.0f);
     EXPECT_EQ(qFromUnaligned<float>(floats.constData() + 8), 0.0f);
-}
-
-TEST(SampleFormat, TheStreamIsMonoAt48000OrTheDevicesRateForADeviceOfNoKnownFormats) {
-    // A null device admits to no format at all: its own rate (none here) falls back to 48000
-    // 16-bit mono, which every device takes.
-    const QAudioFormat format = soundcard::streamFormat(QAudioDevice());
-    EXPECT_EQ(format.channelCount(), 1);
-    EXPECT_EQ(format.sampleRate(), 48000);
-    EXPECT_EQ(format.sampleFormat(), QAudioFormat::Int16);
 }
