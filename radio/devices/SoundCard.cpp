@@ -20,6 +20,8 @@ constexpr int kRetryMs = 1000;
 // A capture that has brought nothing for this long has stopped, whatever its state says. A
 // sound server's virtual devices may take two seconds to bring their first samples.
 constexpr int kSilenceMs = 5000;
+// How often a device in use is checked: still listed, still running.
+constexpr int kWatchMs = 500;
 // How often the playback queue is handed to the device.
 constexpr int kFeedMs = 5;
 
@@ -250,10 +252,12 @@ SoundCardSource::SoundCardSource(const QString& name, const QAudioDevice& device
     , format_(soundcard::streamFormat(device)) {
     retry_.setInterval(kRetryMs);
     connect(&retry_, &QTimer::timeout, this, &SoundCardSource::tryAgain);
-    watchdog_.setInterval(kSilenceMs / 4);
-    connect(&watchdog_, &QTimer::timeout, this, &SoundCardSource::checkState);
-    auto* devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this, &SoundCardSource::checkDeviceList);
+    // The device list is asked, not awaited: Qt 6.4 does not tell when a device goes.
+    watchdog_.setInterval(kWatchMs);
+    connect(&watchdog_, &QTimer::timeout, this, [this] {
+        checkState();
+        checkDeviceList();
+    });
 }
 
 SoundCardSource::~SoundCardSource() {
@@ -359,8 +363,11 @@ SoundCardSink::SoundCardSink(const QString& name, const QAudioDevice& device)
     connect(&retry_, &QTimer::timeout, this, &SoundCardSink::tryAgain);
     feeder_.setInterval(kFeedMs);
     connect(&feeder_, &QTimer::timeout, this, &SoundCardSink::feed);
-    auto* devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioOutputsChanged, this, &SoundCardSink::checkDeviceList);
+    watchdog_.setInterval(kWatchMs);
+    connect(&watchdog_, &QTimer::timeout, this, [this] {
+        checkState();
+        checkDeviceList();
+    });
 }
 
 SoundCardSink::~SoundCardSink() {
@@ -381,11 +388,13 @@ bool SoundCardSink::start(QString* error) {
         return false;
     }
     connect(sink_.get(), &QAudioSink::stateChanged, this, &SoundCardSink::checkState);
+    watchdog_.start();
     return true;
 }
 
 void SoundCardSink::close() {
     feeder_.stop();
+    watchdog_.stop();
     if (sink_) {
         disconnect(sink_.get(), nullptr, this, nullptr);
         sink_->stop();

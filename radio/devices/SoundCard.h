@@ -117,6 +117,7 @@ private:
     QByteArray queue_;
     QString problem_;
     QTimer retry_;
+    QTimer watchdog_;
     QTimer feeder_;
 };
 

@@ -68,21 +68,14 @@ bool PulseDaemon::start(QString* error) {
                                    "sink_properties='device.description=\"%1\"'")
                         .arg(QLatin1String(sinkDescription)),
                     QStringLiteral("-L"),
-                    QStringLiteral("module-remap-source source_name=orbis_capture "
-                                   "master=orbis_test.monitor "
-                                   "source_properties='device.description=\"%1\"'")
-                        .arg(QLatin1String(captureDescription))});
+                    QStringLiteral("module-remap-source ") + captureArguments()});
     if (!process_.waitForStarted(5000)) {
         *error = QStringLiteral("pulseaudio does not start: %1").arg(process_.errorString());
         return false;
     }
     const QDeadlineTimer deadline(10000);
     for (;;) {
-        QProcess info;
-        info.setProcessEnvironment(environment());
-        info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-        if (info.waitForFinished(3000) && info.exitStatus() == QProcess::NormalExit &&
-            info.exitCode() == 0)
+        if (pactl({QStringLiteral("info")}))
             return true;
         if (deadline.hasExpired() || process_.state() != QProcess::Running) {
             *error = QStringLiteral("pulseaudio does not answer: %1")
@@ -92,6 +85,29 @@ bool PulseDaemon::start(QString* error) {
         }
         QThread::msleep(50);
     }
+}
+
+QString PulseDaemon::captureArguments() {
+    return QStringLiteral("source_name=orbis_capture master=orbis_test.monitor "
+                          "source_properties='device.description=\"%1\"'")
+        .arg(QLatin1String(captureDescription));
+}
+
+bool PulseDaemon::pactl(const QStringList& arguments) const {
+    QProcess run;
+    run.setProcessEnvironment(environment());
+    run.start(QStringLiteral("pactl"), arguments);
+    return run.waitForFinished(3000) && run.exitStatus() == QProcess::NormalExit &&
+           run.exitCode() == 0;
+}
+
+bool PulseDaemon::unplugCapture() const {
+    return pactl({QStringLiteral("unload-module"), QStringLiteral("module-remap-source")});
+}
+
+bool PulseDaemon::plugCaptureIn() const {
+    return pactl(
+        {QStringLiteral("load-module"), QStringLiteral("module-remap-source"), captureArguments()});
 }
 
 void PulseDaemon::kill() {

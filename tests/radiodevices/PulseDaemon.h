@@ -32,6 +32,11 @@ public:
     void kill();
     // Ends it in order.
     void stop();
+    // Takes the capture device away, as an unplugged USB sound card goes, and brings it back.
+    bool unplugCapture() const;
+    bool plugCaptureIn() const;
+    // Runs pactl against the daemon; true when it succeeds.
+    bool pactl(const QStringList& arguments) const;
 
     // unix:PATH of its socket, for PULSE_SERVER.
     QString server() const;
@@ -40,6 +45,7 @@ public:
     void exportToThisProcess() const;
 
 private:
+    static QString captureArguments();
     QProcessEnvironment environment() const;
 
     QTemporaryDir dir_;

@@ -208,3 +208,23 @@ TEST_F(SoundCard, CaptureAndPlaybackOutliveTheSoundServerAndComeBackWithANewOne)
                 "the new server answered\n",
                 noticed, back);
 }
+
+TEST_F(SoundCard, ACaptureDeviceUnpluggedIsReportedAndTakenAgainWhenItIsBack) {
+    QString error;
+    auto source = openAudioSource(PulseDaemon::captureDescription, &error);
+    ASSERT_TRUE(source) << error.toStdString();
+    const auto some = [](const std::vector<float>& samples) { return samples.size() > 4800; };
+    ASSERT_TRUE(some(capture(*source, 5000, {}, some)));
+
+    ASSERT_TRUE(daemon_->unplugCapture());
+    ASSERT_TRUE(pumpUntil([&] { return !source->problem().isEmpty(); }, 5000));
+    EXPECT_TRUE(source->problem().contains("has gone")) << source->problem().toStdString();
+    // Nothing of that name: the source keeps waiting, and does not take another device.
+    pumpUntil([] { return false; }, 1500);
+    EXPECT_FALSE(source->problem().isEmpty());
+
+    ASSERT_TRUE(daemon_->plugCaptureIn());
+    ASSERT_TRUE(pumpUntil([&] { return source->problem().isEmpty(); }, 5000))
+        << source->problem().toStdString();
+    EXPECT_TRUE(some(capture(*source, 5000, {}, some)));
+}
