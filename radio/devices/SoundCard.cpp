@@ -289,13 +289,16 @@ bool SoundCardSource::start(QString* error) {
     return true;
 }
 
-void SoundCardSource::close() {
+void SoundCardSource::close(When when) {
     watchdog_.stop();
     if (source_) {
         disconnect(source_.get(), nullptr, this, nullptr);
         if (stream_)
             disconnect(stream_.data(), nullptr, this, nullptr);
         source_->stop();
+        // A source that fails is closed from its own signal, which must return into it first.
+        if (when == When::Later)
+            source_.release()->deleteLater();
     }
     stream_ = nullptr;
     source_.reset();
@@ -320,7 +323,7 @@ void SoundCardSource::fail(const QString& why) {
     if (!problem_.isEmpty())
         return;
     problem_ = why;
-    close();
+    close(When::Later);
     retry_.start();
 }
 
@@ -392,12 +395,14 @@ bool SoundCardSink::start(QString* error) {
     return true;
 }
 
-void SoundCardSink::close() {
+void SoundCardSink::close(When when) {
     feeder_.stop();
     watchdog_.stop();
     if (sink_) {
         disconnect(sink_.get(), nullptr, this, nullptr);
         sink_->stop();
+        if (when == When::Later)
+            sink_.release()->deleteLater();
     }
     stream_ = nullptr;
     sink_.reset();
@@ -455,7 +460,7 @@ void SoundCardSink::fail(const QString& why) {
         return;
     problem_ = why;
     queue_.clear();
-    close();
+    close(When::Later);
     retry_.start();
 }
 

@@ -66,7 +66,8 @@ public:
 
 private:
     void fail(const QString& why);
-    void close();
+    enum class When { Now, Later };
+    void close(When when = When::Now);
     void tryAgain();
     void checkState();
     void checkDeviceList();
@@ -103,7 +104,8 @@ public:
 
 private:
     void fail(const QString& why);
-    void close();
+    enum class When { Now, Later };
+    void close(When when = When::Now);
     void tryAgain();
     void checkState();
     void checkDeviceList();
