@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <clocale>
 #include <cstdarg>
 #include <mutex>
 
@@ -34,6 +35,28 @@ QString hamlibError(int code) {
     return end < 0 ? text : text.left(end).trimmed();
 }
 
+// Hamlib 4.5 keeps the name setlocale() returns, switches LC_NUMERIC to "C" and back with it;
+// the switch frees the name it keeps when the program's locale is not "C" already (a use after
+// free). Around every Hamlib call the numeric locale is "C", whose name is never freed, and the
+// program's own comes back afterwards.
+class NumericLocaleC {
+public:
+    NumericLocaleC() {
+        if (const char* current = std::setlocale(LC_NUMERIC, nullptr))
+            saved_ = current;
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    ~NumericLocaleC() {
+        if (!saved_.isEmpty())
+            std::setlocale(LC_NUMERIC, saved_.constData());
+    }
+    NumericLocaleC(const NumericLocaleC&) = delete;
+    NumericLocaleC& operator=(const NumericLocaleC&) = delete;
+
+private:
+    QByteArray saved_;
+};
+
 bool setConf(RIG* rig, const char* name, const QByteArray& value) {
     const token_t token = rig_token_lookup(rig, name);
     return token != RIG_CONF_END && rig_set_conf(rig, token, value.constData()) == RIG_OK;
@@ -46,6 +69,7 @@ HamlibPtt::HamlibPtt(s_rig* rig, const QString& description)
     , description_(description) {}
 
 HamlibPtt::~HamlibPtt() {
+    const NumericLocaleC locale;
     if (keyed_)
         setKeyed(false, nullptr);
     rig_close(rig_);
@@ -67,6 +91,7 @@ std::unique_ptr<HamlibPtt> HamlibPtt::openRig(int model, const QString& device, 
 std::unique_ptr<HamlibPtt> HamlibPtt::open(int model, const QString& pathname, int baud,
                                            const QString& description, QString* error) {
     quietHamlib();
+    const NumericLocaleC locale;
     const auto fail = [&](const QString& why) -> std::unique_ptr<HamlibPtt> {
         if (error)
             *error = QStringLiteral("%1: %2").arg(description, why);
@@ -98,6 +123,7 @@ std::unique_ptr<HamlibPtt> HamlibPtt::open(int model, const QString& pathname, i
 }
 
 bool HamlibPtt::setKeyed(bool on, QString* error) {
+    const NumericLocaleC locale;
     const int result = rig_set_ptt(rig_, RIG_VFO_CURR, on ? RIG_PTT_ON : RIG_PTT_OFF);
     if (result != RIG_OK) {
         if (error)
@@ -111,6 +137,7 @@ bool HamlibPtt::setKeyed(bool on, QString* error) {
 }
 
 bool HamlibPtt::readKeyed(bool* on, QString* error) {
+    const NumericLocaleC locale;
     ptt_t ptt = RIG_PTT_OFF;
     const int result = rig_get_ptt(rig_, RIG_VFO_CURR, &ptt);
     if (result != RIG_OK) {
