@@ -281,9 +281,8 @@ bool SoundCardSource::start(QString* error) {
     }
     // Watched from now on: start() itself changes the state before the stream is known.
     connect(source_.get(), &QAudioSource::stateChanged, this, &SoundCardSource::checkState);
-    connect(stream_.data(), &QIODevice::readyRead, this,
-            [this] { lastData_ = SteadyClock::now(); });
     lastData_ = SteadyClock::now();
+    seen_ = -1;
     carry_.clear();
     watchdog_.start();
     return true;
@@ -315,6 +314,7 @@ std::size_t SoundCardSource::read(std::span<float> out) {
     const qint64 got = stream_->read(bytes_.data(), wanted);
     if (got <= 0)
         return 0;
+    taken_ += got;
     return soundcard::samplesFromBytes(format_, carry_, bytes_.constData(), std::size_t(got),
                                        out.data());
 }
@@ -332,6 +332,14 @@ void SoundCardSource::checkState() {
         return;
     if (!source_ || !stream_ || fatal(source_->error()))
         return fail(gone(QStringLiteral("Capture"), device_.description()));
+    // Samples have come when more have been taken or are waiting than at the last look (the
+    // stream's readyRead also comes without any).
+    const qint64 seen = taken_ + stream_->bytesAvailable();
+    if (seen != seen_) {
+        seen_ = seen;
+        lastData_ = SteadyClock::now();
+        return;
+    }
     if (SteadyClock::now() - lastData_ > std::chrono::milliseconds(kSilenceMs))
         fail(QStringLiteral("Capture device \"%1\" has brought no sound for %2 seconds; trying "
                             "again every second")

@@ -49,7 +49,9 @@ QByteArray bytesFromSamples(const QAudioFormat& format, std::span<const float> s
 // A sound card's capture device: a QAudioSource in push mode whose bytes are taken by read() and
 // turned into floats. When the device fails or vanishes (the sound server stopped, a USB card
 // unplugged, nothing coming for five seconds), problem() says so and a timer opens it again once a
-// second until it is back.
+// second until it is back. (Qt 6.4 waits without end for a new stream of a sound server that
+// hangs rather than goes; such a server is reported as silence, and the try after it blocks until
+// the server goes on or goes away.)
 class SoundCardSource final : public QObject, public AudioSource {
     Q_OBJECT
 public:
@@ -83,6 +85,9 @@ private:
     QString problem_;
     QTimer retry_;
     QTimer watchdog_;
+    // Bytes taken by read() in all, and what had come at the last look.
+    qint64 taken_ = 0;
+    qint64 seen_ = -1;
     std::chrono::steady_clock::time_point lastData_;
 };
 

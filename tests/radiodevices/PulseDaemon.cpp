@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace winorbis::test {
 
 PulseDaemon::PulseDaemon() {
@@ -56,6 +59,8 @@ bool PulseDaemon::start(QString* error) {
     }
     process_.setProcessEnvironment(environment());
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    // Ends with the test, also when the test is killed.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.start(pulseaudio,
                    {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
                     QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disable-shm=yes"),
@@ -115,6 +120,16 @@ void PulseDaemon::kill() {
         process_.kill();
         process_.waitForFinished(5000);
     }
+}
+
+void PulseDaemon::freeze() {
+    if (process_.state() == QProcess::Running)
+        ::kill(pid_t(process_.processId()), SIGSTOP);
+}
+
+void PulseDaemon::thaw() {
+    if (process_.state() == QProcess::Running)
+        ::kill(pid_t(process_.processId()), SIGCONT);
 }
 
 void PulseDaemon::stop() {

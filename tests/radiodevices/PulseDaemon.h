@@ -32,6 +32,9 @@ public:
     void kill();
     // Ends it in order.
     void stop();
+    // Stops it without ending it (SIGSTOP), as a hung server; and lets it go on (SIGCONT).
+    void freeze();
+    void thaw();
     // Takes the capture device away, as an unplugged USB sound card goes, and brings it back.
     bool unplugCapture() const;
     bool plugCaptureIn() const;
