@@ -15,6 +15,7 @@ packages=(
     desktop-file-utils appstream groff-base
     dpkg-dev file
     xvfb xauth x11-utils ser2net
+    pulseaudio libhamlib-dev libhamlib-utils
 )
 if [ "${1:-}" = --ci ]; then
     # The fuzz targets' compiler and runtime, and the formatting check.
