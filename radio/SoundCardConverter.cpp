@@ -20,6 +20,7 @@ SoundCardConverter::SoundCardConverter(const Clock& clock, AudioSource* source, 
     , radio_(clock, source, sink, ptt,
              [this](const SoundCardRadio::ModelCall& call) { line_.withModel(call); }) {
     radio_.setEventHandler(options.event);
+    radio_.setProblemHandler(options.error);
     line_.setRadio(&radio_);
     timer_.setInterval(options.pumpMs);
     QObject::connect(&timer_, &QTimer::timeout, [this] { radio_.pump(); });

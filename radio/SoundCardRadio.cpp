@@ -114,9 +114,25 @@ void SoundCardRadio::pump() {
     }
     for (Request& request : requests)
         handle(request);
+    if (source_)
+        watchDevice(QStringLiteral("Capture"), source_->problem(), sourceProblem_);
+    if (sink_)
+        watchDevice(QStringLiteral("Playback"), sink_->problem(), sinkProblem_);
     if (tx_)
         feedTransmission();
     listen();
+}
+
+void SoundCardRadio::watchDevice(const QString& what, const QString& problem, QString& known) {
+    if (problem == known)
+        return;
+    const QString text =
+        problem.isEmpty() ? QStringLiteral("%1 works again").arg(what)
+                          : QStringLiteral("%1: %2; trying again every second").arg(what, problem);
+    known = problem;
+    say(text);
+    if (onProblem_)
+        onProblem_(text);
 }
 
 void SoundCardRadio::handle(Request& request) {

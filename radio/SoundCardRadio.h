@@ -49,6 +49,10 @@ public:
     void setEventHandler(std::function<void(const QString&)> handler) {
         onEvent_ = std::move(handler);
     }
+    // A capture or playback device that fails, and comes back: said once each time.
+    void setProblemHandler(std::function<void(const QString&)> handler) {
+        onProblem_ = std::move(handler);
+    }
     // Each frame row as it lands in memory: the row and the frame so far.
     void setLineHandler(std::function<void(int row, const QImage& frame)> handler) {
         onLine_ = std::move(handler);
@@ -105,6 +109,8 @@ private:
     void pictureLine(int line, const QImage& picture);
     void pictureEnded(const sstv::PictureEnd& end);
     void say(const QString& text);
+    // Says a device's problem when it begins and when it ends.
+    void watchDevice(const QString& what, const QString& problem, QString& known);
 
     const Clock& clock_;
     AudioSource* source_;
@@ -113,6 +119,8 @@ private:
     ModelAccess access_;
     std::function<void(const QString&)> onEvent_;
     std::function<void(int, const QImage&)> onLine_;
+    std::function<void(const QString&)> onProblem_;
+    QString sourceProblem_, sinkProblem_; // as said last
     double ppm_ = 0.0;
     std::optional<double> lastClockError_;
 

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbis-modem: the converter for a station without the box. It serves the converter's bytes on a
 // pseudo-terminal behind a stable name, for winorbis and orbisctl, and does on the air what the
-// box does with the PC's sound: pictures are sent to a WAV file and received from a recording.
+// box does with the PC's sound card (or WAV files): pictures are sent and received as SSTV audio,
+// with the transmitter keyed through Hamlib, a serial line's RTS or DTR, or VOX.
 #include "CommandLine.h"
 #include "app/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/TerminationWatcher.h"
-#include "radio/BasicPtt.h"
 #include "radio/SoundCardConverter.h"
 #include "radio/WavFileAudio.h"
+#include "radio/devices/PttDevices.h"
+#include "radio/devices/PttSignalRelease.h"
+#include "radio/devices/SoundCard.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 using namespace winorbis;
 
@@ -38,22 +42,15 @@ struct Setup {
     QString link;
     QString input;
     QString output;
+    std::optional<QString> capture;  // a sound card's capture device ("" the default)
+    std::optional<QString> playback; // a sound card's playback device
+    bool listDevices = false;
     int rate = 48000;
     double ppm = 0.0;
     QString picture;
     QString ptt = QStringLiteral("none");
     bool verbose = false;
 };
-
-std::unique_ptr<radio::Ptt> makePtt(const QString& spec, QString* why) {
-    if (spec == "none")
-        return std::make_unique<radio::NoPtt>();
-    if (spec == "vox")
-        return std::make_unique<radio::VoxPtt>();
-    if (why)
-        *why = QStringLiteral("unknown push-to-talk %1").arg(spec);
-    return nullptr;
-}
 
 void describeOptions(CommandLine& line, Setup& setup) {
     line.add("--link", "NAME", "the converter's line: a symbolic link to its pseudo-terminal",
@@ -91,12 +88,28 @@ void describeOptions(CommandLine& line, Setup& setup) {
                  setup.picture = v;
                  return QString();
              });
-    line.add("--ptt", "KIND", "push-to-talk: none or vox (VOX tones before each picture)",
+    line.add("--capture", "DEVICE",
+             "receive from this sound card capture device (its name as --list-devices shows it; "
+             "\"default\" for the default)",
+             [&](const QString& v) {
+                 setup.capture = v == "default" ? QString() : v;
+                 return QString();
+             });
+    line.add("--playback", "DEVICE", "transmit through this sound card playback device",
+             [&](const QString& v) {
+                 setup.playback = v == "default" ? QString() : v;
+                 return QString();
+             });
+    line.add("--ptt", "KIND",
+             "push-to-talk: none, vox (VOX tones before each picture), rts:DEVICE, dtr:DEVICE, "
+             "rigctld:HOST:PORT or hamlib:MODEL:DEVICE[:BAUD]",
              [&](const QString& v) {
                  setup.ptt = v;
                  QString why;
-                 return makePtt(v, &why) ? QString() : why;
+                 return radio::PttSpec::parse(v, &why) ? QString() : why;
              });
+    line.addFlag("--list-devices", "print the sound cards' capture and playback devices",
+                 [&] { setup.listDevices = true; });
     line.addFlag("--verbose", "also print every command of the program",
                  [&] { setup.verbose = true; });
 }
@@ -133,24 +146,45 @@ int main(int argc, char** argv) {
     };
     if (const QString why = commandLine.parse(args); !why.isEmpty())
         return usageError(why);
+    if (setup.listDevices) {
+        print(QStringLiteral("Capture devices:"));
+        for (const QString& name : radio::captureDeviceNames())
+            print(QStringLiteral("  %1").arg(name));
+        print(QStringLiteral("Playback devices:"));
+        for (const QString& name : radio::playbackDeviceNames())
+            print(QStringLiteral("  %1").arg(name));
+        return 0;
+    }
     if (setup.link.isEmpty())
         return usageError(QStringLiteral("--link NAME is required"));
+    if (setup.capture && !setup.input.isEmpty())
+        return usageError(QStringLiteral("--capture and --input exclude each other"));
+    if (setup.playback && !setup.output.isEmpty())
+        return usageError(QStringLiteral("--playback and --output exclude each other"));
 
     SystemClock clock;
     QString why;
-    std::unique_ptr<radio::WavFileSource> source;
-    if (!setup.input.isEmpty() &&
-        !(source = radio::WavFileSource::open(setup.input, clock, &why))) {
+    const auto fail = [&why] {
         std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(why));
         return 1;
-    }
-    std::unique_ptr<radio::WavFileSink> sink;
-    if (!setup.output.isEmpty() &&
-        !(sink = radio::WavFileSink::create(setup.output, setup.rate, &why))) {
-        std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(why));
-        return 1;
-    }
-    const std::unique_ptr<radio::Ptt> ptt = makePtt(setup.ptt, &why);
+    };
+    std::unique_ptr<radio::AudioSource> source;
+    if (!setup.input.isEmpty())
+        source = radio::WavFileSource::open(setup.input, clock, &why);
+    else if (setup.capture)
+        source = radio::openAudioSource(*setup.capture, &why);
+    if (!why.isEmpty())
+        return fail();
+    std::unique_ptr<radio::AudioSink> sink;
+    if (!setup.output.isEmpty())
+        sink = radio::WavFileSink::create(setup.output, setup.rate, &why);
+    else if (setup.playback)
+        sink = radio::openAudioSink(*setup.playback, &why);
+    if (!why.isEmpty())
+        return fail();
+    const std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
+    if (!ptt)
+        return fail();
 
     radio::SoundCardConverter::Options options;
     options.event = print;
@@ -175,13 +209,25 @@ int main(int argc, char** argv) {
     }
     print(QStringLiteral("Converter on %1; input %2, output %3, PTT %4")
               .arg(setup.link,
-                   source ? QStringLiteral("%1 (%2 Hz)").arg(setup.input).arg(source->sampleRate())
+                   source ? QStringLiteral("%1 (%2 Hz)")
+                                .arg(!setup.input.isEmpty() ? setup.input
+                                     : setup.capture->isEmpty()
+                                         ? QStringLiteral("default capture device")
+                                         : *setup.capture)
+                                .arg(source->sampleRate())
                           : QStringLiteral("none"),
-                   sink ? QStringLiteral("%1 (%2 Hz)").arg(setup.output).arg(setup.rate)
+                   sink ? QStringLiteral("%1 (%2 Hz)")
+                              .arg(!setup.output.isEmpty() ? setup.output
+                                   : setup.playback->isEmpty()
+                                       ? QStringLiteral("default playback device")
+                                       : *setup.playback)
+                              .arg(sink->sampleRate())
                         : QStringLiteral("none"),
                    ptt->describe()));
 
     TerminationWatcher termination;
+    // The transmitter is released first, from the event loop, then the converter ends in order.
+    radio::PttSignalRelease release(termination);
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &app, [&] {
         converter.stop();
         QCoreApplication::quit();
