@@ -153,6 +153,12 @@ void SoundCardRadio::handle(Request& request) {
         say(QStringLiteral("Free run %1").arg(modeName(request.mode)));
         return;
     case Request::Stop: {
+        // The stop (also the first byte of an upload) ends a transmission as well: the
+        // transmitter is released at once.
+        if (tx_) {
+            sink_->stop();
+            endTransmission(QStringLiteral("Transmission cut by the receive stop"));
+        }
         const bool running = receiving() || freeRun_;
         freeRun_.reset();
         if (decoder_) {

@@ -9,7 +9,7 @@
 #   installed-programs.sh PREFIX GROUP
 #
 # GROUP: converter, beacon, files, log (KILLS=N kills during log add, default 40), handheld,
-# winorbis, modem and soundcard (MODEM_TEST_PICTURES: the helper that makes and compares their
+# winorbis, ptt (against rigctld), modem and soundcard (MODEM_TEST_PICTURES: the helper that makes and compares their
 # pictures; soundcard starts a private PulseAudio daemon).
 # Prints one line per check and "N passed, N failed" at the end; the status is 1 when a check
 # failed.
@@ -630,6 +630,60 @@ group_soundcard() {
     check "orbis-modem ends in order after all that (status $status)" test "$status" -eq 0
 }
 
+# The transmitter keyed through rigctld's dummy rig on a loopback port: keyed while a picture goes
+# out, released after it, at the receive stop and on SIGTERM.
+group_ptt() {
+    if ! command -v rigctld >/dev/null; then
+        bad "rigctld is installed (scripts/install-deps.sh installs libhamlib-utils)"
+        return
+    fi
+    local port=$((40000 + RANDOM % 20000)) rig
+    spawn rigctld -m 1 -P RIG -T 127.0.0.1 -t "$port"
+    rig=$!
+    pids+=("$rig")
+    ptt_state() { rigctl -m 2 -r "127.0.0.1:$port" t 2>/dev/null; }
+    keyed() { [ "$(ptt_state)" = 1 ]; }
+    released() { [ "$(ptt_state)" = 0 ]; }
+    wait_for 5 released || { bad "rigctld answers on port $port"; return; }
+    expect "orbis-modem with rigctld gone" 1 'rigctld' -- \
+        orbis-modem --link "$work/x" --ptt "rigctld:127.0.0.1:1"
+
+    spawn orbis-modem --link "$work/ptt" --output "$work/ptt.wav" --ptt "rigctld:127.0.0.1:$port" \
+        >"$work/ptt.log" 2>&1
+    local modem=$!
+    pids+=("$modem")
+    wait_for 10 test -e "$work/ptt" || bad "orbis-modem starts with rigctld"
+    check "orbis-modem names its push-to-talk" grep -q "PTT .*$port" "$work/ptt.log"
+    check "the transmitter is released at the start" released
+
+    plain orbisctl --port "$work/ptt" send R36 || bad "send R36"
+    wait_for 5 keyed
+    check "the transmitter is keyed while Robot 36 goes out" keyed
+    wait_for 60 grep -q 'Transmission ended' "$work/ptt.log"
+    wait_for 2 released
+    check "the transmitter is released after it" released
+
+    plain orbisctl --port "$work/ptt" send M1 || bad "send M1"
+    wait_for 5 keyed
+    plain orbisctl --port "$work/ptt" stop || bad "stop"
+    wait_for 2 released
+    check "the receive stop releases the transmitter" released
+    wait_for 2 grep -q 'Transmission cut by the receive stop' "$work/ptt.log"
+    grep -q 'Transmission cut by the receive stop' "$work/ptt.log" &&
+        ok "the receive stop cut the transmission" ||
+        bad "the receive stop cut the transmission" "$(cat "$work/ptt.log")"
+
+    plain orbisctl --port "$work/ptt" send M1 || bad "send M1"
+    wait_for 5 keyed
+    check "keyed again for Martin 1" keyed
+    kill -TERM "$modem"
+    wait "$modem"
+    local status=$?
+    check "orbis-modem ends on SIGTERM (status $status)" test "$status" -eq 0
+    check "SIGTERM released the transmitter" released
+    check "the output is whole after SIGTERM" wav_whole "$work/ptt.wav"
+}
+
 mode_name() {
     case "$1" in
     R36) echo "Robot 36" ;; R72) echo "Robot 72" ;; M1) echo "Martin 1" ;;
@@ -641,6 +695,7 @@ case "$group" in
 converter) group_converter ;;
 modem) group_modem ;;
 soundcard) group_soundcard ;;
+ptt) group_ptt ;;
 beacon) group_beacon ;;
 files) group_files ;;
 log) group_log ;;

@@ -103,6 +103,26 @@ TEST(SoundCardTransmit, WatchdogAndFailedPlaysReleaseThePtt) {
     }
 }
 
+TEST(SoundCardTransmit, TheReceiveStopCutsATransmissionAndReleasesThePtt) {
+    RadioBench bench;
+    bench.model.feed(mode(ModeId::M1).txByte);
+    bench.radio.pump();
+    ASSERT_TRUE(bench.ptt.keyed());
+    bench.clock.sleep(2000);
+    bench.radio.pump();
+    bench.model.feed(command::kBeginTransfer);
+    bench.radio.pump();
+    EXPECT_FALSE(bench.radio.transmitting());
+    EXPECT_FALSE(bench.ptt.keyed());
+    EXPECT_EQ(bench.sink.stops(), 1);
+    EXPECT_EQ(bench.events.last(), "Transmission cut by the receive stop");
+    // Nothing more is played.
+    const std::size_t played = bench.sink.samples().size();
+    bench.clock.sleep(1000);
+    bench.radio.pump();
+    EXPECT_EQ(bench.sink.samples().size(), played);
+}
+
 class SoundCardReception : public ::testing::TestWithParam<ModeId> {};
 
 TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
