@@ -3,7 +3,7 @@
 # Builds the threaded tests with the thread sanitizer into build-tsan/ (or $BUILD_DIR) and runs
 # them: the link (receive monitor, command gate, simulated converter), the link over a
 # pseudo-terminal and across the network, the main window with its receive monitor, the program process, orbisctl,
-# the simulator menu and the sound-card converter. Ends non-zero when a test fails or any process reports a data race, a lock
+# the simulator menu, the station core and the sound-card converter. Ends non-zero when a test fails or any process reports a data race, a lock
 # order inversion or another thread-sanitizer finding; the reports are printed at the end and kept
 # in build-tsan/tsan-logs/. JOBS=N limits the build to N parallel jobs, CTEST_JOBS the tests
 # (default 1: the sanitizer slows every thread, and timeouts are tighter when tests share cores).
@@ -12,9 +12,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build-tsan}
 # The test folders whose programs run here, and those programs (with the ones they start).
-dirs=(tests/link tests/app tests/tools tests/radio)
+dirs=(tests/link tests/app tests/tools tests/stationcore tests/radio)
 targets=(test_link test_link_pty test_link_net test_app test_app_process winorbis test_orbisctl
-         orbis-sim test_simulator_menu test_radio)
+         orbis-sim test_simulator_menu test_stationcore test_radio)
 
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWINORBIS_TSAN=ON \
       -DWINORBIS_SANITIZE=OFF -DWINORBIS_BENCH=OFF >/dev/null
