@@ -14,6 +14,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 
+#include <array>
+
 namespace winorbis {
 
 namespace {
@@ -97,7 +99,15 @@ CatalogPicture* TForm3::picture(const CatalogPosition& position) const {
         image += kFirstTxImage - 1;
     else if (position.kind == CatalogPosition::Kind::General)
         image += kFirstGeneralImage;
-    return findChild<CatalogPicture*>(QStringLiteral("Image%1").arg(image));
+    const std::array<CatalogPicture*, 42> images = {
+        ui_->Image1,  ui_->Image2,  ui_->Image3,  ui_->Image4,  ui_->Image5,  ui_->Image6,
+        ui_->Image7,  ui_->Image8,  ui_->Image9,  ui_->Image10, ui_->Image11, ui_->Image12,
+        ui_->Image13, ui_->Image14, ui_->Image15, ui_->Image16, ui_->Image17, ui_->Image18,
+        ui_->Image19, ui_->Image20, ui_->Image21, ui_->Image22, ui_->Image23, ui_->Image24,
+        ui_->Image25, ui_->Image26, ui_->Image27, ui_->Image28, ui_->Image29, ui_->Image30,
+        ui_->Image31, ui_->Image32, ui_->Image33, ui_->Image34, ui_->Image35, ui_->Image36,
+        ui_->Image37, ui_->Image38, ui_->Image39, ui_->Image40, ui_->Image41, ui_->Image42};
+    return image >= 1 && image <= int(images.size()) ? images[std::size_t(image - 1)] : nullptr;
 }
 
 QLabel* TForm3::nameLabel(const CatalogPosition& position) const {
@@ -106,11 +116,24 @@ QLabel* TForm3::nameLabel(const CatalogPosition& position) const {
         label = position.number + kFirstRxLabel - 1;
     else if (position.kind == CatalogPosition::Kind::Tx)
         label = position.number + kFirstTxLabel - 1;
-    return findChild<QLabel*>(QStringLiteral("Label%1").arg(label));
+    const std::array<QLabel*, 45> labels = {
+        ui_->Label1,  ui_->Label2,  ui_->Label3,  ui_->Label4,  ui_->Label5,  ui_->Label6,
+        ui_->Label7,  ui_->Label8,  ui_->Label9,  ui_->Label10, ui_->Label11, ui_->Label12,
+        ui_->Label13, ui_->Label14, ui_->Label15, ui_->Label16, ui_->Label17, ui_->Label18,
+        ui_->Label19, ui_->Label20, ui_->Label21, ui_->Label22, ui_->Label23, ui_->Label24,
+        ui_->Label25, ui_->Label26, ui_->Label27, ui_->Label28, ui_->Label29, ui_->Label30,
+        ui_->Label31, ui_->Label32, ui_->Label33, ui_->Label34, ui_->Label35, ui_->Label36,
+        ui_->Label37, ui_->Label38, ui_->Label39, ui_->Label40, ui_->Label41, ui_->Label42,
+        ui_->Label43, ui_->Label44, ui_->Label45};
+    return label >= 1 && label <= int(labels.size()) ? labels[std::size_t(label - 1)] : nullptr;
 }
 
 QPushButton* TForm3::pageButton(int page) const {
-    return findChild<QPushButton*>(QStringLiteral("Button%1").arg(page + 1));
+    const std::array<QPushButton*, 18> pages = {
+        ui_->Button1,  ui_->Button2,  ui_->Button3,  ui_->Button4,  ui_->Button5,  ui_->Button6,
+        ui_->Button7,  ui_->Button8,  ui_->Button9,  ui_->Button10, ui_->Button11, ui_->Button12,
+        ui_->Button13, ui_->Button14, ui_->Button15, ui_->Button16, ui_->Button17, ui_->Button18};
+    return page >= 0 && page < int(pages.size()) ? pages[std::size_t(page)] : nullptr;
 }
 
 void TForm3::showPicture(const CatalogPosition& position, const QImage& shown) {

@@ -55,11 +55,13 @@ TForm4::TForm4(QWidget* parent)
 
     pageButtons_ = new QButtonGroup(this);
     pageButtons_->setObjectName(QStringLiteral("PageButtons"));
+    store_ = {ui_->P1Store, ui_->P2Store, ui_->P3Store, ui_->P4Store, ui_->P5Store,
+              ui_->P6Store, ui_->P7Store, ui_->P8Store, ui_->P9Store, ui_->P10Store};
+    recall_ = {ui_->P1Recall, ui_->P2Recall, ui_->P3Recall, ui_->P4Recall, ui_->P5Recall,
+               ui_->P6Recall, ui_->P7Recall, ui_->P8Recall, ui_->P9Recall, ui_->P10Recall};
+    protect_ = {ui_->P1protect, ui_->P2protect, ui_->P3protect, ui_->P4protect, ui_->P5protect,
+                ui_->P6protect, ui_->P7protect, ui_->P8protect, ui_->P9protect, ui_->P10protect};
     for (int i = 0; i < handheldpage::kCount; ++i) {
-        const int n = i + 1;
-        store_[std::size_t(i)] = findChild<QAbstractButton*>(QStringLiteral("P%1Store").arg(n));
-        recall_[std::size_t(i)] = findChild<QAbstractButton*>(QStringLiteral("P%1Recall").arg(n));
-        protect_[std::size_t(i)] = findChild<QCheckBox*>(QStringLiteral("P%1protect").arg(n));
         // Store buttons 0..9, Recall buttons 10..19: one group of push-like radio buttons.
         pageButtons_->addButton(store_[std::size_t(i)], i);
         pageButtons_->addButton(recall_[std::size_t(i)], handheldpage::kCount + i);
