@@ -33,12 +33,12 @@ void CaptionPlacement::arm(const QString& text, const CaptionStyle& style, int a
 }
 
 void CaptionPlacement::removeFrames() {
-    const bool any = frameShown_ || pip_ > 1;
+    const bool any = frameShown_ || pip_ != Pip::Off;
     if (frameShown_) {
         frameShown_ = false;
         at_ = {};
     }
-    pip_ = 0;
+    pip_ = Pip::Off;
     source_ = {};
     target_ = {};
     if (any)
@@ -49,21 +49,21 @@ void CaptionPlacement::mouseMove(QPoint at) {
     if (frameShown_) {
         at_ = at;
         changed();
-    } else if (pip_ == 2) {
+    } else if (pip_ == Pip::Placing) {
         target_.moveTopLeft(at);
         changed();
-    } else if (pip_ == 3 && at.x() > target_.x() + 20 && at.y() > target_.y() + 20) {
+    } else if (pip_ == Pip::Sizing && at.x() > target_.x() + 20 && at.y() > target_.y() + 20) {
         target_.setSize({at.x() - target_.x(), at.y() - target_.y()});
         changed();
     }
 }
 
 bool CaptionPlacement::leftPress(QPoint at) {
-    if (pip_ == 2) {
-        pip_ = 3; // the origin stays where it is
+    if (pip_ == Pip::Placing) {
+        pip_ = Pip::Sizing; // the origin stays where it is
         return true;
     }
-    if (pip_ == 3) {
+    if (pip_ == Pip::Sizing) {
         pasteTarget();
         return true;
     }
@@ -75,8 +75,8 @@ bool CaptionPlacement::leftPress(QPoint at) {
 }
 
 bool CaptionPlacement::leftRelease(QPoint) {
-    if (!frameShown_ || pip_ != 0)
-        return pip_ != 0;
+    if (!frameShown_ || pip_ != Pip::Off)
+        return pip_ != Pip::Off;
     if (hooks_.dragState && hooks_.dragState() != DragState::TxPressed)
         return false;
     frameShown_ = false;
@@ -98,10 +98,10 @@ void CaptionPlacement::pipButtonPress(QPoint inButton) {
         frameShown_ = false;
         changed();
     }
-    if (pip_ != 0)
+    if (pip_ != Pip::Off)
         return;
     source_ = QRect(inButton, kSourceSize);
-    pip_ = 2;
+    pip_ = Pip::Placing;
     target_ = QRect(inButton, kTargetSize);
     changed();
     if (hooks_.status)
@@ -109,8 +109,8 @@ void CaptionPlacement::pipButtonPress(QPoint inButton) {
 }
 
 void CaptionPlacement::pipButtonRightPress() {
-    const bool shown = pip_ > 1;
-    pip_ = 0;
+    const bool shown = pip_ != Pip::Off;
+    pip_ = Pip::Off;
     source_ = {};
     target_ = {};
     if (shown)
@@ -120,7 +120,7 @@ void CaptionPlacement::pipButtonRightPress() {
 void CaptionPlacement::pasteTarget() {
     const QRect source = source_;
     const QRect target = target_;
-    pip_ = 0;
+    pip_ = Pip::Off;
     source_ = {};
     target_ = {};
     captions::pastePictureInPicture(pictures_.tx, pictures_.rx, source, target, window_);
@@ -132,7 +132,7 @@ void CaptionPlacement::pasteTarget() {
 void CaptionPlacement::paintFrames(QImage& shown) const {
     if (frameShown_)
         captions::invertFrame(shown, captions::frameCorners(at_, w_, h_, angle_));
-    if (pip_ > 1)
+    if (pip_ != Pip::Off)
         captions::invertFrame(
             shown, captions::frameCorners(target_.topLeft(), target_.width(), target_.height(), 0));
 }

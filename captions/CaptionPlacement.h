@@ -46,10 +46,13 @@ public:
     // Erases every frame and drops the pending caption and the picture-in-picture state.
     void removeFrames();
 
+    // The picture-in-picture placement: off, its frame following the mouse, its frame's size
+    // following the mouse from a fixed corner.
+    enum class Pip { Off, Placing, Sizing };
     bool frameShown() const { return frameShown_; }
     // True while a caption frame or a picture-in-picture frame is on the TX window.
-    bool framesShown() const { return frameShown_ || pip_ != 0; }
-    int pipState() const { return pip_; }
+    bool framesShown() const { return frameShown_ || pip_ != Pip::Off; }
+    Pip pipState() const { return pip_; }
     QPoint position() const { return at_; }
     QSize frameSize() const { return {w_, h_}; }
     int frameAngle() const { return angle_; }
@@ -86,7 +89,7 @@ private:
     int h_ = 0;
     int angle_ = 0;
     bool frameShown_ = false;
-    int pip_ = 0;
+    Pip pip_ = Pip::Off;
     QRect source_;
     QRect target_;
     QSize window_{411, 256};

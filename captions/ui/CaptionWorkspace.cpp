@@ -233,7 +233,7 @@ void CaptionWorkspace::FormClick(int n) {
 
 void CaptionWorkspace::dropTypedText(QWidget* target) {
     const QString text = panel_.typedText->text();
-    textDrag_ = 0;
+    textDrag_ = TextDrag::Idle;
     if (target == panel_.contest) {
         const auto number = captions::contestFromText(text);
         if (!number) {
@@ -396,30 +396,31 @@ bool CaptionWorkspace::typedTextEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (buttonOf(event) == Qt::LeftButton) {
-            textDrag_ = 1;
+            textDrag_ = TextDrag::Pressed;
             textPress_ = pointOf(event);
         }
         return false;
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint at = mouse->position().toPoint();
-        if ((textDrag_ != 1 && textDrag_ != 2) || !(mouse->buttons() & Qt::LeftButton) ||
+        if ((textDrag_ != TextDrag::Pressed && textDrag_ != TextDrag::Dragging) ||
+            !(mouse->buttons() & Qt::LeftButton) ||
             (at.x() == textPress_.x() && at.y() == textPress_.y()))
             return false;
         // The drag starts at once, without the system's threshold.
-        textDrag_ = 2;
+        textDrag_ = TextDrag::Dragging;
         auto* drag = new QDrag(panel_.typedText);
         auto* mime = new QMimeData;
         mime->setText(panel_.typedText->text());
         mime->setData(kTypedTextMime, panel_.typedText->text().toUtf8());
         drag->setMimeData(mime);
         drag->exec(Qt::CopyAction);
-        textDrag_ = 0;
+        textDrag_ = TextDrag::Idle;
         textPress_ = {};
         return true;
     }
     case QEvent::MouseButtonRelease:
-        textDrag_ = 0;
+        textDrag_ = TextDrag::Idle;
         textPress_ = {};
         return false;
     default:
@@ -432,8 +433,9 @@ bool CaptionWorkspace::dropTargetEvent(QWidget* target, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
-        if (drag->mimeData()->hasFormat(kTypedTextMime) && (textDrag_ == 2 || textDrag_ == 3)) {
-            textDrag_ = 3;
+        if (drag->mimeData()->hasFormat(kTypedTextMime) &&
+            (textDrag_ == TextDrag::Dragging || textDrag_ == TextDrag::OverTarget)) {
+            textDrag_ = TextDrag::OverTarget;
             drag->acceptProposedAction();
         } else {
             drag->ignore();
@@ -441,12 +443,12 @@ bool CaptionWorkspace::dropTargetEvent(QWidget* target, QEvent* event) {
         return true;
     }
     case QEvent::DragLeave:
-        if (textDrag_ == 3)
-            textDrag_ = 2;
+        if (textDrag_ == TextDrag::OverTarget)
+            textDrag_ = TextDrag::Dragging;
         return true;
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (textDrag_ != 3)
+        if (textDrag_ != TextDrag::OverTarget)
             return true;
         drop->acceptProposedAction();
         dropTypedText(target);

@@ -118,8 +118,9 @@ private:
     QPointer<PaintBox> txWindow_;
     QPointer<TForm2> fontWindow_;
     QPointer<TfrmMemoBlk> libraryWindow_;
-    // The typed text's drag: 0 idle, 1 pressed, 2 dragging, 3 over a button that takes it.
-    int textDrag_ = 0;
+    // The typed text's drag.
+    enum class TextDrag { Idle, Pressed, Dragging, OverTarget };
+    TextDrag textDrag_ = TextDrag::Idle;
     QPoint textPress_;
 };
 

@@ -117,20 +117,20 @@ TEST_F(Placement, PictureInPictureGoesThroughPositioningAndSizingToThePaste) {
     placement.arm(QStringLiteral("HI"), style, 0);
     placement.pipButtonPress({4, 6});
     EXPECT_FALSE(placement.frameShown()); // the caption frame gives way
-    EXPECT_EQ(placement.pipState(), 2);
+    EXPECT_EQ(placement.pipState(), CaptionPlacement::Pip::Placing);
     EXPECT_EQ(status, captiontext::kPictureInPictureStatus);
     EXPECT_EQ(placement.targetFrame(), QRect(4, 6, 203, 126));
     placement.mouseMove({50, 40});
     EXPECT_EQ(placement.targetFrame(), QRect(50, 40, 203, 126));
     EXPECT_TRUE(placement.leftPress({50, 40})); // the origin is fixed; no drag sees the press
-    EXPECT_EQ(placement.pipState(), 3);
+    EXPECT_EQ(placement.pipState(), CaptionPlacement::Pip::Sizing);
     placement.mouseMove({60, 200}); // not more than 20 pixels right: the size stays
     EXPECT_EQ(placement.targetFrame().size(), QSize(203, 126));
     placement.mouseMove({150, 100});
     EXPECT_EQ(placement.targetFrame(), QRect(50, 40, 100, 60));
     EXPECT_FALSE(placement.frameShown());
     EXPECT_TRUE(placement.leftPress({150, 100}));
-    EXPECT_EQ(placement.pipState(), 0);
+    EXPECT_EQ(placement.pipState(), CaptionPlacement::Pip::Off);
     EXPECT_EQ(pictures.tx.pixelColor(50, 40), QColor(Qt::yellow));
     EXPECT_EQ(pictures.tx.pixelColor(100, 70), QColor(Qt::yellow));
     EXPECT_EQ(pictures.tx.pixelColor(149, 99), QColor(Qt::black)); // beyond the RX picture
@@ -144,11 +144,11 @@ TEST_F(Placement, PictureInPictureIsCancelledByARightPressOrRemovingFrames) {
     placement.pipButtonPress({9, 9}); // a second press while active changes nothing
     EXPECT_EQ(placement.targetFrame().topLeft(), QPoint(0, 0));
     placement.pipButtonRightPress();
-    EXPECT_EQ(placement.pipState(), 0);
+    EXPECT_EQ(placement.pipState(), CaptionPlacement::Pip::Off);
     placement.pipButtonPress({0, 0});
     placement.leftPress({30, 30});
     placement.removeFrames();
-    EXPECT_EQ(placement.pipState(), 0);
+    EXPECT_EQ(placement.pipState(), CaptionPlacement::Pip::Off);
     EXPECT_FALSE(placement.framesShown());
     const QImage before = pictures.tx;
     EXPECT_FALSE(placement.leftPress({40, 40}));
