@@ -142,7 +142,8 @@ QStringList TForm1::storeReceivedPicture(const QImage& picture, const QString& m
     const auto result = store.store(picture, settings_, ui_->CheckBox2->isChecked(),
                                     QDateTime::currentDateTime(), mode);
     pictures_.draggedName = result.name;
-    miniSlots().fill(result.slot, result.name, result.hint);
+    miniSlots().fill(result.slot, result.name, result.hint,
+                     result.slotWritten ? picture : QImage());
     return result.errors;
 }
 

@@ -50,6 +50,7 @@ ReceivedPictureStore::Result ReceivedPictureStore::storeFiles(const QImage& pict
     result.slotFile = folder_.path(QStringLiteral("\\Kleinbilder\\Bild%1.bmp").arg(result.slot));
     QString error;
     const bool slotWritten = BmpFiles::write(picture, result.slotFile, &error);
+    result.slotWritten = slotWritten;
     if (!slotWritten)
         result.errors << error;
     if (result.slot >= 1 && result.slot <= kSlotCount)

@@ -22,6 +22,7 @@ public:
         QString name;     // the time stamp "ddmmyy_hhnnss"
         int slot = 0;     // the receive counter the picture was stored under
         QString slotFile; // native path of the slot file
+        bool slotWritten = false;
         QString jpegFile; // native path of the JPEG copy, empty without automatic saving
         QString hint;     // the slot's hint: when (UTC) and in which mode it was received
         QStringList errors;

@@ -49,11 +49,11 @@ void SlotController::showNames() {
         view_.showSlotName(s.number, settings_.slotNames[std::size_t(s.number - 1)]);
 }
 
-void SlotController::fill(int n, const QString& name, const QString& hint) {
+void SlotController::fill(int n, const QString& name, const QString& hint, const QImage& written) {
     if (n < 1 || n > int(slotTable().size()))
         return;
     QString error;
-    view_.showSlotPicture(n, BmpFiles::read(slotFile(n), &error));
+    view_.showSlotPicture(n, written.isNull() ? BmpFiles::read(slotFile(n), &error) : written);
     settings_.slotNames[std::size_t(n - 1)] = name;
     view_.showSlotName(n, name);
     view_.showSlotHint(n, hint);

@@ -50,7 +50,9 @@ public:
     // table.
     void loadAll();
     // A fetch has written slot n's file: the slot shows it and takes the name and the hint.
-    void fill(int n, const QString& name, const QString& hint = {});
+    // written: the picture just written to the slot file, shown from memory instead of being
+    // read back; without one the slot shows what its file holds.
+    void fill(int n, const QString& name, const QString& hint = {}, const QImage& written = {});
     // The name labels from the name table again (the RX catalog store names slots too).
     void showNames();
     // Native path of slot n's file.
