@@ -2,18 +2,21 @@
 // The main window on the built-in sound-card converter: the converter's pseudo-terminal as its
 // port, and the RX picture growing line by line while a picture comes in over the air.
 #include "app/AppWindows.h"
+#include "app/BuiltInSoundCard.h"
 #include "app/ReceivedRows.h"
 #include "app/TForm1.h"
 #include "modem/SstvEncoder.h"
 #include "radio/FrameScaling.h"
 #include "radio/MemoryAudio.h"
 #include "radio/SoundCardConverter.h"
+#include "settings/StationOptions.h"
 #include "support/EventPump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
 #include "workspace/ui/PaintBox.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -148,4 +151,39 @@ TEST(SoundCardWindow, TheRxPictureGrowsRowByRowWhileAPictureComesIn) {
             differing += form.pictures().rx.pixel(x, y) != memory.pixel(x + 10, y);
     EXPECT_EQ(differing, 0);
     converter.stop();
+}
+
+// What station.conf names and cannot be had is said and left out; the converter serves its line
+// all the same, and goes with its private folder.
+TEST(SoundCardWindow, TheBuiltInConverterStartsWithoutWhatItCannotHave) {
+    VirtualClock clock;
+    QStringList warnings;
+    BuiltInSoundCard::Options options;
+    options.warning = [&](const QString& text) { warnings << text; };
+    StationOptions station = StationOptions::fromText("SoundCapture=NoSuchCard\n"
+                                                      "SoundPlayback=NoSuchCard\n"
+                                                      "Ptt=carrier-pigeon\n"
+                                                      "ClockPpm=fast\n");
+    QString error;
+    auto card = BuiltInSoundCard::start(station, clock, options, &error);
+    ASSERT_TRUE(card) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(card->linkPath()).isSymLink());
+    ASSERT_EQ(warnings.size(), 4) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(warnings[0].startsWith("no sound capture")) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[1].startsWith("no sound playback")) << warnings[1].toStdString();
+    EXPECT_TRUE(warnings[2].contains("carrier-pigeon")) << warnings[2].toStdString();
+    EXPECT_TRUE(warnings[3].startsWith("ClockPpm=fast")) << warnings[3].toStdString();
+    EXPECT_EQ(card->converter().radio().clockPpm(), 0.0);
+    const QString folder = QFileInfo(card->linkPath()).path();
+    card.reset();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+
+    // A correction that is one is taken; no push-to-talk named is none.
+    warnings.clear();
+    station = StationOptions::fromText("SoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n"
+                                       "ClockPpm=-12.5\n");
+    card = BuiltInSoundCard::start(station, clock, options, &error);
+    ASSERT_TRUE(card) << error.toStdString();
+    EXPECT_EQ(card->converter().radio().clockPpm(), -12.5);
+    EXPECT_EQ(warnings.size(), 2) << warnings.join('\n').toStdString();
 }
