@@ -17,6 +17,7 @@
 
 #include <QEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -130,6 +131,9 @@ TEST(SoundCardWindow, TheRxPictureGrowsRowByRowWhileAPictureComesIn) {
     }
     // The window took the converter's announcement from its port, and no fetch has run.
     EXPECT_EQ(form.link().linkState(), LinkState::Waiting);
+    const auto* field = form.findChild<QLabel*>(QStringLiteral("ConverterField"));
+    ASSERT_TRUE(field);
+    EXPECT_TRUE(field->text().contains("Sound card")) << field->text().toStdString();
     EXPECT_TRUE(form.statusText().startsWith(" Mode Robot 36")) << form.statusText().toStdString();
     ASSERT_EQ(grown.size(), std::size_t(kPieces));
     EXPECT_FALSE(form.rxWindow()->isHidden());
