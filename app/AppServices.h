@@ -11,6 +11,7 @@ namespace winorbis {
 class BytePort;
 class Clock;
 class Dialogs;
+class ReceivedRows;
 
 // What the program's windows are given from outside: how they speak to the operator, the clock
 // of all waits and timers, and the program folder. The program passes the real ones; tests pass a
@@ -23,10 +24,13 @@ struct AppServices {
     // built-in simulated converter of --simulate).
     QString portDevice = {};
     // What the status bar calls the converter's port when not its own kind ("simulated
-    // converter" for --simulate).
+    // converter" for --simulate, "Sound card" for --sound-card).
     QString portKind = {};
     // When set, the converter is reached through this port instead of a serial device.
     std::function<std::unique_ptr<BytePort>()> portFactory = {};
+    // When set, the rows of a picture the built-in converter receives, which the windows draw
+    // into the RX picture as they land.
+    ReceivedRows* receivedRows = nullptr;
 };
 
 } // namespace winorbis

@@ -5,6 +5,7 @@
 #include "HandheldWindowWiring.h"
 #include "HelpCommands.h"
 #include "ManualFile.h"
+#include "ReceivedRows.h"
 #include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
@@ -50,6 +51,8 @@ AppWindows::AppWindows(const AppServices& services)
     connectHandheldWindow(*form1_, *form4_, services.clock);
     connectLogBook(services);
     connectTuning(*form1_, *unit8_);
+    if (services.receivedRows)
+        services.receivedRows->showIn(form1_->pictures().rx, *form1_->rxWindow());
     connectHelp(services);
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);

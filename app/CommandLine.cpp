@@ -40,6 +40,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             }
         } else if (arg == QLatin1String("--simulate")) {
             line.simulate = true;
+        } else if (arg == QLatin1String("--sound-card")) {
+            line.soundCard = true;
         } else if (arg == QLatin1String("--verbose")) {
             line.verbose = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
@@ -55,6 +57,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         line.error = QStringLiteral("--folder needs a directory");
     if (line.simulate && !line.port.isEmpty())
         line.error = QStringLiteral("--port and --simulate exclude each other");
+    if (line.soundCard && !line.port.isEmpty())
+        line.error = QStringLiteral("--port and --sound-card exclude each other");
+    if (line.soundCard && line.simulate)
+        line.error = QStringLiteral("--simulate and --sound-card exclude each other");
     return line;
 }
 
@@ -85,8 +91,13 @@ QString CommandLine::helpText() {
         "                 rfc2217://HOST:PORT (Telnet with com port control) or\n"
         "                 tcp://HOST:PORT (raw)\n"
         "  --simulate     run on the built-in simulated converter\n"
-        "  --verbose      with --simulate, log every step of the simulated converter (each\n"
-        "                 command and each line of a transfer) on standard error\n"
+        "  --sound-card   run on the built-in converter on the computer's sound card: it\n"
+        "                 receives and sends SSTV pictures itself, with the devices, the\n"
+        "                 push-to-talk and the clock correction of station.conf\n"
+        "                 (SoundCapture, SoundPlayback, Ptt, ClockPpm)\n"
+        "  --verbose      with --simulate or --sound-card, log every step of the built-in\n"
+        "                 converter (each command and each line of a transfer) on standard\n"
+        "                 error\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n");
 }

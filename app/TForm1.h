@@ -54,6 +54,7 @@ public:
     CaptionWorkspace& captions() { return *captions_; }
     // Controls the other windows' wiring attaches to.
     PaintBox* txWindow() const;           // PaintBox1
+    PaintBox* rxWindow() const;           // PaintBox2
     TFlyingButton* catalogButton() const; // FlyingButton18
     QMenu* specialMenu() const;           // "&Special"
     TFlyingButton* commandRowButton(RowCommand command) const {

@@ -56,6 +56,10 @@ PaintBox* TForm1::txWindow() const {
     return ui_->PaintBox1;
 }
 
+PaintBox* TForm1::rxWindow() const {
+    return ui_->PaintBox2;
+}
+
 TFlyingButton* TForm1::catalogButton() const {
     return ui_->ThumbnailPanel->catalogButton();
 }

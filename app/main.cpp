@@ -2,11 +2,16 @@
 // The winorbis program: the application object, its ten windows and the message loop.
 #include "app/AppInfo.h"
 #include "app/AppWindows.h"
+#include "app/BuiltInSoundCard.h"
 #include "app/CommandLine.h"
+#include "app/ReceivedRows.h"
 #include "app/TForm1.h"
 #include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/ui/QtDialogs.h"
+#include "radio/devices/PttSignalRelease.h"
+#include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "tools/simulator/ui/SimulatorMenu.h"
 
@@ -120,12 +125,41 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The built-in converter on the sound card, likewise; its rows go into the RX picture.
     SystemClock clock;
+    ReceivedRows receivedRows;
+    std::unique_ptr<BuiltInSoundCard> soundCard;
+    if (line.soundCard) {
+        const auto print = [](const QString& text) {
+            std::fprintf(stderr, "sound card: %s\n", qPrintable(text));
+        };
+        BuiltInSoundCard::Options options;
+        options.warning = print;
+        options.event = print;
+        if (line.verbose)
+            options.commandLog = print;
+        QString error;
+        soundCard = BuiltInSoundCard::start(
+            StationOptions::load(ProgramFolder(QDir::currentPath())), clock, options, &error);
+        if (!soundCard) {
+            std::fprintf(stderr, "winorbis: cannot start the sound-card converter: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+        portDevice = soundCard->linkPath();
+        soundCard->converter().radio().setLineHandler(
+            [&receivedRows](int row, const QImage& frame) { receivedRows.draw(row, frame); });
+    }
+
     QtDialogs dialogs;
     // SIGTERM and SIGINT end the program in order at any time, also while a message box of the
     // start-up is open: the start-up then finishes without waiting for answers, and the program
     // ends as soon as the windows exist.
     TerminationWatcher termination;
+    // The transmitter is released first, from the event loop, before the program ends in order.
+    std::unique_ptr<radio::PttSignalRelease> pttRelease;
+    if (soundCard)
+        pttRelease = std::make_unique<radio::PttSignalRelease>(termination);
     std::unique_ptr<AppWindows> windows;
     bool terminationPending = false;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&](int) {
@@ -140,13 +174,23 @@ int main(int argc, char** argv) {
     });
     // A write of the program's end that failed makes the exit status 1.
     bool writeFailed = false;
-    windows = std::make_unique<AppWindows>(
-        AppServices{dialogs, clock, QDir::currentPath(), portDevice,
-                    simulator ? QStringLiteral("simulated converter") : QString()});
+    AppServices services{dialogs, clock, QDir::currentPath(), portDevice,
+                         simulator   ? QStringLiteral("simulated converter")
+                         : soundCard ? QStringLiteral("Sound card")
+                                     : QString()};
+    if (soundCard)
+        services.receivedRows = &receivedRows;
+    windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
+    // The converter's end comes after the window's: the window's end may still speak to it.
+    const auto endSoundCard = [&soundCard] {
+        if (soundCard)
+            soundCard->stop();
+    };
     if (terminationPending) {
         windows->main().Terminate();
         windows.reset();
+        endSoundCard();
         return writeFailed ? 1 : 0;
     }
     dialogs.setParent(&windows->main());
@@ -156,5 +200,6 @@ int main(int argc, char** argv) {
     windows->main().show();
     const int status = QApplication::exec();
     windows.reset(); // the destruction writes what the end on a signal has not written yet
+    endSoundCard();
     return status != 0 || writeFailed ? 1 : 0;
 }

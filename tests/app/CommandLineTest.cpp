@@ -29,6 +29,25 @@ TEST(CommandLine, TheSimulatorsStepsAreLoggedOnlyWithVerbose) {
     EXPECT_TRUE(CommandLine::helpText().contains("--verbose"));
 }
 
+TEST(CommandLine, OneConverterOnly) {
+    const CommandLine line = CommandLine::parse({"--sound-card", "--verbose"});
+    EXPECT_TRUE(line.error.isEmpty());
+    EXPECT_TRUE(line.soundCard);
+    EXPECT_TRUE(line.verbose);
+    EXPECT_FALSE(CommandLine::parse({"--simulate"}).soundCard);
+    // In either order, and --port in both of its forms.
+    for (const QStringList& args : QList<QStringList>{{"--sound-card", "--port", "/dev/ttyUSB0"},
+                                                      {"--port=/dev/ttyUSB0", "--sound-card"}})
+        EXPECT_EQ(CommandLine::parse(args).error, "--port and --sound-card exclude each other")
+            << args.join(' ').toStdString();
+    for (const QStringList& args :
+         QList<QStringList>{{"--sound-card", "--simulate"}, {"--simulate", "--sound-card"}})
+        EXPECT_EQ(CommandLine::parse(args).error, "--simulate and --sound-card exclude each other")
+            << args.join(' ').toStdString();
+    EXPECT_FALSE(CommandLine::parse({"--sound-card=default"}).error.isEmpty());
+    EXPECT_TRUE(CommandLine::helpText().contains("--sound-card"));
+}
+
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_FALSE(CommandLine::parse({"--folder"}).error.isEmpty());
     EXPECT_FALSE(CommandLine::parse({"--folder="}).error.isEmpty());

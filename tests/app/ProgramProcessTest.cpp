@@ -240,3 +240,38 @@ TEST(ProgramProcess, ARegularFileNamedAsPortIsNeverWritten) {
     EXPECT_TRUE(program.readAllStandardError().contains("cannot use the serial device " +
                                                         notes.toLocal8Bit()));
 }
+
+// The sound-card converter inside the program: devices the station names and the sound server
+// does not have are said, the window runs on the converter's line all the same, and the end on a
+// signal takes the line's private folder with it.
+TEST(ProgramProcess, TheSoundCardConverterRunsWithoutItsDevicesAndGoesAtTheEnd) {
+    QTemporaryDir dir;
+    {
+        QFile options(dir.path() + "/station.conf");
+        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+        options.write("SoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\nPtt=none\n");
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", dir.path());
+    program.setProcessEnvironment(env);
+    program.start(WINORBIS_BINARY, {"--folder", dir.path(), "--sound-card"});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/COM.DAT"); }, 15000));
+    const QStringList lines = QDir(dir.path()).entryList({"winorbis-sound-*"}, QDir::Dirs);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(QFileInfo(dir.path() + "/" + lines[0] + "/Orbis70p").isSymLink());
+    QThread::msleep(500);
+    endWithSigterm(program);
+    const QByteArray said = program.readAllStandardError();
+    EXPECT_TRUE(said.contains("sound card: no sound capture")) << said.toStdString();
+    EXPECT_TRUE(said.contains("sound card: no sound playback")) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/" + lines[0]));
+
+    // One converter only.
+    program.start(WINORBIS_BINARY, {"--sound-card", "--simulate"});
+    ASSERT_TRUE(program.waitForFinished(15000));
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardError().contains("exclude each other"));
+}
