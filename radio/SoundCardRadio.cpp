@@ -126,9 +126,9 @@ void SoundCardRadio::pump() {
 void SoundCardRadio::watchDevice(const QString& what, const QString& problem, QString& known) {
     if (problem == known)
         return;
-    const QString text =
-        problem.isEmpty() ? QStringLiteral("%1 works again").arg(what)
-                          : QStringLiteral("%1: %2; trying again every second").arg(what, problem);
+    // The device's own text says that it is tried again.
+    const QString text = problem.isEmpty() ? QStringLiteral("%1 works again").arg(what)
+                                           : QStringLiteral("%1: %2").arg(what, problem);
     known = problem;
     say(text);
     if (onProblem_)
