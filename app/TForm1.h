@@ -16,7 +16,6 @@
 #include <QMainWindow>
 
 #include <memory>
-#include <optional>
 
 class QMenu;
 class QSoundEffect;

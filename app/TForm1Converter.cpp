@@ -7,14 +7,11 @@
 
 #include "captions/ui/CaptionWorkspace.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "platform/Dialogs.h"
 #include "workspace/ReceivedPictureStore.h"
 #include "workspace/ui/SlotPanel.h"
 
-#include <QButtonGroup>
 #include <QDateTime>
-#include <QLabel>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
