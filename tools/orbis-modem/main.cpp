@@ -234,5 +234,8 @@ int main(int argc, char** argv) {
     });
     const int status = app.exec();
     converter.stop();
+    // A sound stream that failed is deleted from the event loop once its own signal has returned;
+    // those still waiting go now, while the sound server's connection of the program still lives.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return status;
 }
