@@ -215,18 +215,20 @@ TEST_F(BeaconFixture, TheAcqTxBeaconDigitizesSendsAndRepeatsEveryTenMinutes) {
         [&](std::uint8_t byte, MemoryPort&) { timed.emplace_back(byte, clock.elapsedMs()); });
     const std::int64_t t0 = clock.elapsedMs();
     press("FlyingButton2");
-    // The port's reads and writes take their time too: each time within a few of them.
+    // The port's reads and writes take their time too, and so do the receive monitor's reads,
+    // which run on their own thread and move the same virtual clock (more of them when the
+    // thread sanitizer slows every thread): each time within a few of them.
     const auto at = [&](std::size_t i, int byte, std::int64_t ms) {
         ASSERT_LT(i, timed.size());
         EXPECT_EQ(timed[i].first, byte) << i;
-        EXPECT_NEAR(timed[i].second, ms, 100) << i;
+        EXPECT_NEAR(timed[i].second, ms, 300) << i;
     };
     ASSERT_EQ(timed.size(), 3u);
     at(0, 36, t0);
     at(1, 36, t0 + 200);
     at(2, 62, t0 + 14200);
     EXPECT_EQ(setup->status(), linktext::kAcqBeaconBreak);
-    EXPECT_NEAR(clock.elapsedMs(), t0 + 14200 + 37000, 200);
+    EXPECT_NEAR(clock.elapsedMs(), t0 + 14200 + 37000, 400);
     clock.advance(600000);
     ASSERT_EQ(timed.size(), 6u);
     at(3, 36, t0 + 51200 + 600000);
