@@ -92,19 +92,19 @@ std::optional<PttSpec> PttSpec::parse(const QString& text, QString* problem) {
     const qsizetype colon = trimmed.indexOf(':');
     const QString kind = (colon < 0 ? trimmed : trimmed.left(colon)).toLower();
     const QString rest = colon < 0 ? QString() : trimmed.mid(colon + 1);
-    PttSpec spec;
+    PttSpec named;
     if (kind == QLatin1String("none") || kind == QLatin1String("vox")) {
         if (colon >= 0)
             return fail(QStringLiteral("%1 takes no device").arg(kind));
-        spec.kind = kind == QLatin1String("none") ? Kind::None : Kind::Vox;
-        return spec;
+        named.kind = kind == QLatin1String("none") ? Kind::None : Kind::Vox;
+        return named;
     }
     if (kind == QLatin1String("rts") || kind == QLatin1String("dtr")) {
         if (rest.isEmpty())
             return fail(QStringLiteral("the serial device is missing"));
-        spec.kind = kind == QLatin1String("rts") ? Kind::Rts : Kind::Dtr;
-        spec.device = rest;
-        return spec;
+        named.kind = kind == QLatin1String("rts") ? Kind::Rts : Kind::Dtr;
+        named.device = rest;
+        return named;
     }
     if (kind == QLatin1String("rigctld")) {
         QString host;
@@ -122,55 +122,55 @@ std::optional<PttSpec> PttSpec::parse(const QString& text, QString* problem) {
             host = rest.left(at);
             port = rest.mid(at + 1);
         }
-        spec.port = plainNumber(port, 65535);
+        named.port = plainNumber(port, 65535);
         if (host.isEmpty())
             return fail(QStringLiteral("rigctld needs a host"));
-        if (spec.port == 0)
+        if (named.port == 0)
             return fail(QStringLiteral("the TCP port must be a number from 1 to 65535"));
-        spec.kind = Kind::Rigctld;
-        spec.host = host;
-        return spec;
+        named.kind = Kind::Rigctld;
+        named.host = host;
+        return named;
     }
     if (kind == QLatin1String("hamlib")) {
         const qsizetype at = rest.indexOf(':');
-        spec.model = plainNumber(rest.left(at), 1 << 30);
-        if (spec.model == 0)
+        named.model = plainNumber(rest.left(at), 1 << 30);
+        if (named.model == 0)
             return fail(QStringLiteral("the Hamlib rig model must be a number (rigctl -l lists "
                                        "them)"));
         QString device = at < 0 ? QString() : rest.mid(at + 1);
         const qsizetype last = device.lastIndexOf(':');
         if (last > 0) {
-            spec.baud = plainNumber(device.mid(last + 1), 10'000'000);
-            if (spec.baud == 0)
+            named.baud = plainNumber(device.mid(last + 1), 10'000'000);
+            if (named.baud == 0)
                 return fail(QStringLiteral("the serial speed must be a number"));
             device = device.left(last);
         }
         if (device.isEmpty())
             return fail(QStringLiteral("the rig's serial device is missing"));
-        spec.kind = Kind::Hamlib;
-        spec.device = device;
-        return spec;
+        named.kind = Kind::Hamlib;
+        named.device = device;
+        return named;
     }
     return fail(QStringLiteral("unknown kind"));
 }
 
 std::unique_ptr<Ptt> openPtt(const QString& text, QString* error) {
-    const auto spec = PttSpec::parse(text, error);
-    if (!spec)
+    const auto named = PttSpec::parse(text, error);
+    if (!named)
         return nullptr;
-    switch (spec->kind) {
+    switch (named->kind) {
     case PttSpec::Kind::None:
         return std::make_unique<NoPtt>();
     case PttSpec::Kind::Vox:
         return std::make_unique<VoxPtt>();
     case PttSpec::Kind::Rts:
-        return SerialLinePtt::open(SerialLinePtt::Line::Rts, spec->device, error);
+        return SerialLinePtt::open(SerialLinePtt::Line::Rts, named->device, error);
     case PttSpec::Kind::Dtr:
-        return SerialLinePtt::open(SerialLinePtt::Line::Dtr, spec->device, error);
+        return SerialLinePtt::open(SerialLinePtt::Line::Dtr, named->device, error);
     case PttSpec::Kind::Rigctld:
-        return HamlibPtt::openRigctld(spec->host, spec->port, error);
+        return HamlibPtt::openRigctld(named->host, named->port, error);
     case PttSpec::Kind::Hamlib:
-        return HamlibPtt::openRig(spec->model, spec->device, spec->baud, error);
+        return HamlibPtt::openRig(named->model, named->device, named->baud, error);
     }
     return nullptr;
 }

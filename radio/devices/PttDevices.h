@@ -35,7 +35,7 @@ QString pttSpecForms();
 // Opens the push-to-talk a text names, released. Null with the reason when the text is malformed
 // or the device or rig cannot be reached. Every push-to-talk it makes releases the transmitter
 // when it is destroyed, and is known to releaseEveryPtt() while it exists.
-std::unique_ptr<Ptt> openPtt(const QString& spec, QString* error);
+std::unique_ptr<Ptt> openPtt(const QString& text, QString* error);
 
 // Releases every push-to-talk openPtt() made that still exists (the end of the program, a
 // termination signal). Call it on the thread that uses them, never in a signal handler.

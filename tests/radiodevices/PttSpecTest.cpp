@@ -29,14 +29,14 @@ TEST(PttSpec, ReadsEveryForm) {
     };
     for (const Case& c : cases) {
         QString problem;
-        const auto spec = PttSpec::parse(QString::fromUtf8(c.text), &problem);
-        ASSERT_TRUE(spec) << c.text << ": " << problem.toStdString();
-        EXPECT_EQ(spec->kind, c.kind) << c.text;
-        EXPECT_EQ(spec->device, QString::fromUtf8(c.device)) << c.text;
-        EXPECT_EQ(spec->host, QString::fromUtf8(c.host)) << c.text;
-        EXPECT_EQ(spec->port, c.port) << c.text;
-        EXPECT_EQ(spec->model, c.model) << c.text;
-        EXPECT_EQ(spec->baud, c.baud) << c.text;
+        const auto named = PttSpec::parse(QString::fromUtf8(c.text), &problem);
+        ASSERT_TRUE(named) << c.text << ": " << problem.toStdString();
+        EXPECT_EQ(named->kind, c.kind) << c.text;
+        EXPECT_EQ(named->device, QString::fromUtf8(c.device)) << c.text;
+        EXPECT_EQ(named->host, QString::fromUtf8(c.host)) << c.text;
+        EXPECT_EQ(named->port, c.port) << c.text;
+        EXPECT_EQ(named->model, c.model) << c.text;
+        EXPECT_EQ(named->baud, c.baud) << c.text;
     }
 }
 
