@@ -12,6 +12,7 @@ class BytePort;
 class Clock;
 class Dialogs;
 class ReceivedRows;
+class StationConverter;
 
 // What the program's windows are given from outside: how they speak to the operator, the clock
 // of all waits and timers, and the program folder. The program passes the real ones; tests pass a
@@ -31,6 +32,9 @@ struct AppServices {
     // When set, the rows of a picture the built-in converter receives, which the windows draw
     // into the RX picture as they land.
     ReceivedRows* receivedRows = nullptr;
+    // When set, the station's converter: the windows attach to it, and the setup window's
+    // converter choice switches it.
+    StationConverter* converter = nullptr;
 };
 
 } // namespace winorbis

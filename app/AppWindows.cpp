@@ -6,6 +6,7 @@
 #include "HelpCommands.h"
 #include "ManualFile.h"
 #include "ReceivedRows.h"
+#include "StationConverter.h"
 #include "StationSetup.h"
 #include "TForm1.h"
 #include "TForm6.h"
@@ -20,6 +21,8 @@
 #include "logbook/LogBookTexts.h"
 #include "logbook/QsoLog.h"
 #include "logbook/ui/TMainForm.h"
+#include "radio/devices/CameraInput.h"
+#include "radio/devices/SoundCard.h"
 #include "workspace/ui/TForm7.h"
 
 #include <QMenu>
@@ -56,6 +59,14 @@ AppWindows::AppWindows(const AppServices& services)
     connectHelp(services);
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);
+    station_->setDeviceLists([] {
+        return SoundCardPanel::Devices{radio::captureDeviceNames(), radio::playbackDeviceNames(),
+                                       radio::cameraNames()};
+    });
+    if (services.converter) {
+        services.converter->attach(*form1_);
+        station_->setConverter(services.converter);
+    }
     connectCatalog(*form1_, *form3_, services.dialogs); // the catalog window and its commands
     // Only the main window's closing ends the program.
     for (QWidget* window : all()) {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BuiltInSoundCard.h"
 
+#include "ConverterChoice.h"
+
 #include "radio/devices/PttDevices.h"
 #include "radio/devices/SoundCard.h"
 #include "settings/StationOptions.h"
 
 #include <QDir>
-
-#include <cmath>
 
 namespace winorbis {
 
@@ -15,6 +15,8 @@ const QString BuiltInSoundCard::kCaptureKey = QStringLiteral("SoundCapture");
 const QString BuiltInSoundCard::kPlaybackKey = QStringLiteral("SoundPlayback");
 const QString BuiltInSoundCard::kPttKey = QStringLiteral("Ptt");
 const QString BuiltInSoundCard::kClockPpmKey = QStringLiteral("ClockPpm");
+const QString BuiltInSoundCard::kCameraKey = QStringLiteral("Camera");
+const QString BuiltInSoundCard::kDigitizePictureKey = QStringLiteral("DigitizePicture");
 
 std::unique_ptr<BuiltInSoundCard> BuiltInSoundCard::start(const StationOptions& station,
                                                           const Clock& clock,
@@ -47,16 +49,19 @@ std::unique_ptr<BuiltInSoundCard> BuiltInSoundCard::start(const StationOptions& 
     if (!card->ptt_)
         warn(QStringLiteral("no push-to-talk, the transmitter is not keyed: %1").arg(why));
 
-    double ppm = 0.0;
-    if (const QString text = station.value(kClockPpmKey).trimmed(); !text.isEmpty()) {
-        bool ok = false;
-        ppm = text.toDouble(&ok);
-        if (!ok || !std::isfinite(ppm) || std::abs(ppm) > 20000) {
-            warn(QStringLiteral("%1=%2 is no clock correction (ppm from -20000 to 20000); none "
-                                "is made")
-                     .arg(kClockPpmKey, text));
-            ppm = 0.0;
-        }
+    const QString ppmText = station.value(kClockPpmKey).trimmed();
+    const std::optional<double> ppm = ConverterChoice::parseClockPpm(ppmText);
+    if (!ppm)
+        warn(QStringLiteral("%1=%2 is no clock correction (ppm from -20000 to 20000); none "
+                            "is made")
+                 .arg(kClockPpmKey, ppmText));
+    why.clear();
+    if (const QString camera = ConverterChoice::fromOptions(station).camera; !camera.isEmpty()) {
+        card->camera_ = radio::CameraInput::open(camera, &why);
+        if (!card->camera_)
+            warn(QStringLiteral("no camera, a digitize takes the picture file: %1").arg(why));
+        else
+            card->camera_->setProblemHandler(options.warning);
     }
 
     radio::SoundCardConverter::Options converterOptions;
@@ -65,7 +70,10 @@ std::unique_ptr<BuiltInSoundCard> BuiltInSoundCard::start(const StationOptions& 
     converterOptions.commandLog = options.commandLog;
     card->converter_ = std::make_unique<radio::SoundCardConverter>(
         clock, card->source_.get(), card->sink_.get(), card->ptt_.get(), converterOptions);
-    card->converter_->radio().setClockPpm(ppm);
+    card->converter_->radio().setClockPpm(ppm.value_or(0.0));
+    card->converter_->radio().setDigitizePicture(station.value(kDigitizePictureKey).trimmed());
+    if (radio::CameraInput* camera = card->camera_.get())
+        card->converter_->radio().setDigitizeCamera([camera] { return camera->lastFrame(); });
     if (!card->converter_->openAt(card->linkPath_, error))
         return nullptr;
     return card;

@@ -4,6 +4,7 @@
 #include "radio/AudioPorts.h"
 #include "radio/Ptt.h"
 #include "radio/SoundCardConverter.h"
+#include "radio/devices/CameraInput.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -18,10 +19,10 @@ class StationOptions;
 
 // The converter of a station without the box, inside the program: the sound-card converter on a
 // pseudo-terminal behind a link in a private temporary folder, which the main window opens as its
-// port. Its capture and playback devices, push-to-talk and clock correction come from the
-// station options. A device or push-to-talk that cannot be had is said and left out, so that the
-// program still runs; the sources and sinks it has reopen by themselves when their device comes
-// back.
+// port. Its capture and playback devices, push-to-talk, clock correction, camera and digitize
+// picture come from the station options. A device or push-to-talk that cannot be had is said and
+// left out, so that the program still runs; the sources and sinks it has reopen by themselves when
+// their device comes back.
 class BuiltInSoundCard {
 public:
     // The station options' keys.
@@ -29,6 +30,9 @@ public:
     static const QString kPlaybackKey; // "SoundPlayback"
     static const QString kPttKey;      // "Ptt": "none" when missing
     static const QString kClockPpmKey; // "ClockPpm"
+    static const QString kCameraKey;   // "Camera": the video input; empty or missing for none
+    // "DigitizePicture": the picture file a digitize takes when no camera gives a frame.
+    static const QString kDigitizePictureKey;
 
     struct Options {
         // A device, push-to-talk or option that is left out, and the radio's problems.
@@ -59,6 +63,7 @@ private:
     std::unique_ptr<radio::AudioSource> source_;
     std::unique_ptr<radio::AudioSink> sink_;
     std::unique_ptr<radio::Ptt> ptt_;
+    std::unique_ptr<radio::CameraInput> camera_;
     std::unique_ptr<radio::SoundCardConverter> converter_;
 };
 

@@ -95,6 +95,8 @@ QString CommandLine::helpText() {
         "                 receives and sends SSTV pictures itself, with the devices, the\n"
         "                 push-to-talk and the clock correction of station.conf\n"
         "                 (SoundCapture, SoundPlayback, Ptt, ClockPpm)\n"
+        "                 Without --port, --simulate or --sound-card the program runs on the\n"
+        "                 converter chosen in the setup window (Converter in station.conf)\n"
         "  --verbose      with --simulate or --sound-card, log every step of the built-in\n"
         "                 converter (each command and each line of a transfer) on standard\n"
         "                 error\n"

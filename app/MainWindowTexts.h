@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <cmath>
+
 #include <utility>
 
 namespace winorbis::mainwindowtext {
@@ -39,5 +41,37 @@ inline QString manualMissing(const QString& path) {
 inline QString noViewer(const QString& target) {
     return QStringLiteral("No program on this computer could open %1.").arg(target);
 }
+
+// The converter chosen in the setup window.
+inline const QString kSoundCardKind = QStringLiteral("Sound card");
+// %1 the converter: "Sound card", or a serial device's name.
+inline QString converterNowInUse(const QString& converter) {
+    return QStringLiteral("Converter: %1").arg(converter);
+}
+inline const QString kConverterBusy =
+    QStringLiteral("The converter is not changed while a reception or a command runs; the "
+                   "choice is kept for the next start.");
+inline const QString kConverterAtNextStart =
+    QStringLiteral("The converter chosen is used from the next start without --port, --simulate "
+                   "or --sound-card.");
+inline QString converterNotStarted(const QString& why) {
+    return QStringLiteral("The sound-card converter cannot start: %1").arg(why);
+}
+inline QString stationOptionsNotWritten(const QString& why) {
+    return QStringLiteral("station.conf cannot be written: %1").arg(why);
+}
+// What the sound card's problems are prefixed with in the status bar.
+inline QString soundCardSays(const QString& text) {
+    return QStringLiteral("Sound card: %1").arg(text);
+}
+// The status bar's field of the clock error measured on each picture the sound card receives.
+inline QString soundCardClock(double ppm) {
+    const long rounded = std::lround(ppm);
+    return QStringLiteral("Sound card clock: %1%2 ppm (measured on the last picture)")
+        .arg(rounded > 0 ? QStringLiteral("+") : QString())
+        .arg(rounded);
+}
+inline const QString kSoundCardClockHint =
+    QStringLiteral("Setup takes it over into the clock correction");
 
 } // namespace winorbis::mainwindowtext

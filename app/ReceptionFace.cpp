@@ -58,10 +58,13 @@ void ReceptionFace::saveAutoChanged() {
 }
 
 void ReceptionFace::showConverterPresence(linktext::ConverterPresence presence) {
-    const BytePort& port = hooks_.port();
-    converterField_->setText(linktext::converterField(portKind_.isEmpty() ? port.kind() : portKind_,
-                                                      portKind_.isEmpty() ? port.name() : QString(),
-                                                      presence));
+    converterField_->setText(converterFieldText(portKind_, hooks_.port(), presence));
+}
+
+QString ReceptionFace::converterFieldText(const QString& portKind, const BytePort& port,
+                                          linktext::ConverterPresence presence) {
+    return linktext::converterField(portKind.isEmpty() ? port.kind() : portKind,
+                                    portKind.isEmpty() ? port.name() : QString(), presence);
 }
 
 void ReceptionFace::showRepeaterSwitch(bool on) {

@@ -59,6 +59,10 @@ public:
     void receptionTimeStarted(int totalMs) override { airTime_.startReception(totalMs); }
     void receptionTimeEnded() override { airTime_.stop(); }
     void showConverterPresence(linktext::ConverterPresence presence) override;
+    // The converter field's text: portKind names a port that is no device of the user's; empty for
+    // the port's own kind and name.
+    static QString converterFieldText(const QString& portKind, const BytePort& port,
+                                      linktext::ConverterPresence presence);
 
 private:
     void showProgress(int position, int maximum);

@@ -2,17 +2,21 @@
 #include "StationSetup.h"
 
 #include "CommandRow.h"
+#include "MainWindowTexts.h"
+#include "StationConverter.h"
 #include "TForm1.h"
 #include "TForm6.h"
 #include "captions/StationCallsign.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "controls/TFlyingButton.h"
+#include "link/LinkTexts.h"
 #include "link/PortFactory.h"
 #include "link/SerialDevices.h"
 #include "link/ui/TForm5.h"
 #include "platform/Colour.h"
 #include "platform/Dialogs.h"
 #include "settings/SettingsStore.h"
+#include "settings/StationOptions.h"
 #include "workspace/ui/PaintBox.h"
 
 namespace winorbis {
@@ -53,6 +57,7 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     catalog_.startTimer();
     setup_.showPort(main.settings().portNumber, main.settings().model);
     connectSetup();
+    connectConverterChoice();
     // "Setup" and "Info" in the row of the main window's general buttons.
     connect(main.commandRowButton(RowCommand::Setup), &TFlyingButton::OnClick, this,
             &StationSetup::SetupClick);
@@ -125,6 +130,56 @@ void StationSetup::connectSetup() {
     acq_.setMode(setup_.acqMode());
 }
 
+void StationSetup::connectConverterChoice() {
+    soundCard_ = new SoundCardPanel(setup_.soundCardPage());
+    // "OK" keeps the window open while the push-to-talk or the correction cannot be taken.
+    setup_.setAcceptCheck([this] { return chosenConverter().problem(); });
+    connect(soundCard_, &SoundCardPanel::choosePictureClicked, this, [this] {
+        Dialogs::FileRequest request;
+        request.title = linktext::kChoosePicture;
+        request.filter = QStringLiteral("Pictures|*.bmp;*.BMP;*.jpg;*.JPG;*.jpeg;*.png;*.PNG");
+        request.folder = main_.programFolder().folder();
+        if (const auto path = dialogs_.openFile(request))
+            soundCard_->setDigitizePicture(*path);
+    });
+}
+
+void StationSetup::setConverter(StationConverter* converter) {
+    converter_ = converter;
+    if (converter_)
+        connect(converter_, &StationConverter::clockMeasured, this,
+                [this](double ppm) { soundCard_->showMeasuredClock(ppm); });
+}
+
+ConverterChoice StationSetup::chosenConverter() const {
+    ConverterChoice choice = shownChoice_;
+    choice.kind = setup_.soundCardChosen() ? ConverterChoice::Kind::SoundCard
+                                           : ConverterChoice::Kind::SerialPort;
+    soundCard_->readInto(choice);
+    return choice;
+}
+
+void StationSetup::applyConverterChoice() {
+    const ConverterChoice choice = chosenConverter();
+    if (const QString problem = choice.problem(); !problem.isEmpty()) {
+        main_.setStatusText(problem); // not kept; the window said it already at "OK"
+        return;
+    }
+    if (choice == shownChoice_)
+        return;
+    StationOptions options = StationOptions::load(main_.programFolder());
+    choice.writeTo(options);
+    if (const QString problem = options.save(main_.programFolder()); !problem.isEmpty())
+        dialogs_.error(mainwindowtext::stationOptionsNotWritten(problem));
+    QString said;
+    if (converter_)
+        said = converter_->apply(choice);
+    else if (choice.needsRestart(shownChoice_))
+        said = mainwindowtext::kConverterAtNextStart;
+    if (!said.isEmpty())
+        main_.setStatusText(said);
+}
+
 void StationSetup::applyCallsign(const QString& callsign) {
     Settings& settings = main_.settings();
     if (callsign == settings.callsign)
@@ -157,6 +212,10 @@ bool StationSetup::prepareSetup() {
     pendingMap_.reset();
     setup_.showDevices(presentSerialDevices(),
                        PortMap::load(main_.programFolder()).device(main_.settings().portNumber));
+    shownChoice_ = ConverterChoice::fromOptions(StationOptions::load(main_.programFolder()));
+    setup_.showConverterKind(shownChoice_.kind == ConverterChoice::Kind::SoundCard);
+    soundCard_->showMeasuredClock(converter_ ? converter_->lastClockErrorPpm() : std::nullopt);
+    soundCard_->showChoice(shownChoice_, deviceLists_ ? deviceLists_() : SoundCardPanel::Devices{});
     return true;
 }
 
@@ -169,6 +228,8 @@ void StationSetup::finishSetup(bool accepted) {
             dialogs_.error(QStringLiteral("The port map cannot be written: %1").arg(problem));
     }
     pendingMap_.reset();
+    if (accepted)
+        applyConverterChoice();
 }
 
 void StationSetup::InfoClick() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConverterChoice.h"
+#include "SoundCardPanel.h"
 #include "link/Beacons.h"
 #include "link/PictureTransfer.h"
 #include "settings/PortMap.h"
@@ -8,6 +10,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 namespace winorbis {
@@ -18,10 +21,12 @@ class TFlyingButton;
 class TForm1;
 class TForm5;
 class TForm6;
+class StationConverter;
 
 // The main window's unattended operation and its setup: the catalog beacon on the main window's
-// one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the COM port with
-// its device, the station's callsign, and the "Setup" and "Info" buttons of the main window.
+// one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the converter
+// (the COM port with its device, or the sound card with its devices kept in station.conf), the
+// station's callsign, and the "Setup" and "Info" buttons of the main window.
 class StationSetup : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +39,16 @@ public:
 
     // "Setup": nothing during a reception; otherwise the window, modal, with the monitor held.
     void SetupClick();
+    // The converter that a changed choice switches at once; without one a changed choice is kept
+    // for the next start.
+    void setConverter(StationConverter* converter);
+    // Where the sound card page's device lists come from (the sound server's, the cameras').
+    void setDeviceLists(std::function<SoundCardPanel::Devices()> lists) {
+        deviceLists_ = std::move(lists);
+    }
     // SetupClick's steps around the modal window: false when a reception is under way; "OK"
-    // writes a device chosen in the window to the port map.
+    // writes a device chosen in the window to the port map, and a changed converter choice to
+    // station.conf, switching the converter.
     bool prepareSetup();
     void finishSetup(bool accepted);
     void InfoClick();
@@ -45,7 +58,11 @@ public:
 
 private:
     void connectSetup();
+    void connectConverterChoice();
     void showTx();
+    // The converter choice the window shows.
+    ConverterChoice chosenConverter() const;
+    void applyConverterChoice();
 
     TForm1& main_;
     TForm5& setup_;
@@ -57,6 +74,11 @@ private:
     AcqTxBeacon acq_;
     // A device chosen in the window, written to the port map by "OK".
     std::optional<PortMap> pendingMap_;
+    SoundCardPanel* soundCard_ = nullptr;
+    StationConverter* converter_ = nullptr;
+    // The choice as station.conf held it when the window opened.
+    ConverterChoice shownChoice_;
+    std::function<SoundCardPanel::Devices()> deviceLists_;
 };
 
 } // namespace winorbis

@@ -2,9 +2,8 @@
 // The winorbis program: the application object, its ten windows and the message loop.
 #include "app/AppInfo.h"
 #include "app/AppWindows.h"
-#include "app/BuiltInSoundCard.h"
 #include "app/CommandLine.h"
-#include "app/ReceivedRows.h"
+#include "app/StationConverter.h"
 #include "app/TForm1.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
@@ -125,30 +124,37 @@ int main(int argc, char** argv) {
         }
     }
 
-    // The built-in converter on the sound card, likewise; its rows go into the RX picture.
+    // The station's converter: the one station.conf chooses (the COM port of the settings, or the
+    // built-in converter on the sound card, likewise on a pseudo-terminal; its rows go into the
+    // RX picture) unless the command line names one. Only the converter station.conf chose is
+    // switched at once by the setup window.
     SystemClock clock;
-    ReceivedRows receivedRows;
-    std::unique_ptr<BuiltInSoundCard> soundCard;
-    if (line.soundCard) {
-        const auto print = [](const QString& text) {
-            std::fprintf(stderr, "sound card: %s\n", qPrintable(text));
-        };
-        BuiltInSoundCard::Options options;
-        options.warning = print;
-        options.event = print;
-        if (line.verbose)
-            options.commandLog = print;
-        QString error;
-        soundCard = BuiltInSoundCard::start(
-            StationOptions::load(ProgramFolder(QDir::currentPath())), clock, options, &error);
-        if (!soundCard) {
-            std::fprintf(stderr, "winorbis: cannot start the sound-card converter: %s\n",
-                         qPrintable(error));
-            return 1;
+    StationConverter converter(
+        clock, [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); },
+        line.verbose);
+    const bool converterNamed = line.simulate || line.soundCard || !line.port.isEmpty();
+    {
+        const StationOptions station = StationOptions::load(ProgramFolder(QDir::currentPath()));
+        converter.remember(station);
+        converter.setSwitchable(!converterNamed);
+        const QString kind = station.value(ConverterChoice::kConverterKey);
+        if (!converterNamed && !ConverterChoice::parseKind(kind))
+            std::fprintf(stderr,
+                         "winorbis: Converter=%s in station.conf is neither \"serial port\" nor "
+                         "\"sound card\"; the serial port is used\n",
+                         qPrintable(kind));
+        if (line.soundCard ||
+            (!converterNamed && converter.running().kind == ConverterChoice::Kind::SoundCard)) {
+            QString error;
+            if (!converter.startSoundCard(station, &error)) {
+                std::fprintf(stderr, "winorbis: cannot start the sound-card converter: %s\n",
+                             qPrintable(error));
+                // Asked for on the command line, it is missed; chosen in station.conf, the
+                // program runs without a converter until the setup window chooses again.
+                if (line.soundCard)
+                    return 1;
+            }
         }
-        portDevice = soundCard->linkPath();
-        soundCard->converter().radio().setLineHandler(
-            [&receivedRows](int row, const QImage& frame) { receivedRows.draw(row, frame); });
     }
 
     QtDialogs dialogs;
@@ -157,9 +163,7 @@ int main(int argc, char** argv) {
     // ends as soon as the windows exist.
     TerminationWatcher termination;
     // The transmitter is released first, from the event loop, before the program ends in order.
-    std::unique_ptr<radio::PttSignalRelease> pttRelease;
-    if (soundCard)
-        pttRelease = std::make_unique<radio::PttSignalRelease>(termination);
+    radio::PttSignalRelease pttRelease(termination);
     std::unique_ptr<AppWindows> windows;
     bool terminationPending = false;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&](int) {
@@ -175,18 +179,15 @@ int main(int argc, char** argv) {
     // A write of the program's end that failed makes the exit status 1.
     bool writeFailed = false;
     AppServices services{dialogs, clock, QDir::currentPath(), portDevice,
-                         simulator   ? QStringLiteral("simulated converter")
-                         : soundCard ? QStringLiteral("Sound card")
-                                     : QString()};
-    if (soundCard)
-        services.receivedRows = &receivedRows;
+                         simulator ? QStringLiteral("simulated converter") : QString()};
+    services.converter = &converter;
+    if (converter.running().kind == ConverterChoice::Kind::SoundCard &&
+        (line.soundCard || !converterNamed))
+        services.portFactory = [&converter] { return converter.soundCardPort(2); };
     windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
     // The converter's end comes after the window's: the window's end may still speak to it.
-    const auto endSoundCard = [&soundCard] {
-        if (soundCard)
-            soundCard->stop();
-    };
+    const auto endSoundCard = [&converter] { converter.stop(); };
     if (terminationPending) {
         windows->main().Terminate();
         windows.reset();

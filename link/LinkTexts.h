@@ -3,6 +3,10 @@
 
 #include <QString>
 
+#include <array>
+#include <cmath>
+#include <optional>
+
 namespace winorbis::linktext {
 
 // The messages and texts of the converter link, as the operator sees them.
@@ -92,5 +96,58 @@ inline const QString kAcqBeaconMartin1 = QStringLiteral(
 inline const QString kAcqBeaconBreak = QStringLiteral("Break");
 inline const QString kAcqBeaconOff = QStringLiteral("Beacon is switched off");
 inline const QString kIntervalHint = QStringLiteral("Select Interval time ( 0 - 9995s )");
+
+// The setup window's converter choice: the box on a serial port, or the built-in converter on the
+// sound card with its devices, push-to-talk, clock correction and video input.
+inline const QString kConverterLabel = QStringLiteral("Converter");
+inline const QString kConverterHint =
+    QStringLiteral("The converter box on a serial port, or the converter built into the program "
+                   "on the computer's sound card");
+inline const QString kSerialPortChoice = QStringLiteral("Serial port");
+inline const QString kSoundCardChoice = QStringLiteral("Sound card");
+inline const QString kCaptureLabel = QStringLiteral("Capture");
+inline const QString kCaptureHint =
+    QStringLiteral("The sound card input the radio's audio comes in on");
+inline const QString kPlaybackLabel = QStringLiteral("Playback");
+inline const QString kPlaybackHint =
+    QStringLiteral("The sound card output that feeds the radio's microphone or data input");
+// The device list's first item: the sound server's default device.
+inline const QString kDefaultDevice = QStringLiteral("default");
+inline const QString kPttLabel = QStringLiteral("PTT");
+inline const QString kPttHint = QStringLiteral("How the transmitter is keyed");
+// The push-to-talk methods in the window's order, and what each one's field takes.
+inline const std::array<QString, 6> kPttMethods = {
+    QStringLiteral("none"), QStringLiteral("VOX"),        QStringLiteral("RTS"),
+    QStringLiteral("DTR"),  QStringLiteral("Hamlib rig"), QStringLiteral("rigctld")};
+inline const std::array<QString, 6> kPttTargets = {
+    QString(),
+    QString(),
+    QStringLiteral("serial device: /dev/ttyUSB1"),
+    QStringLiteral("serial device: /dev/ttyUSB1"),
+    QStringLiteral("MODEL:DEVICE[:BAUD], e.g. 3073:/dev/ttyUSB0 (rigctl -l lists the models)"),
+    QStringLiteral("HOST:PORT of a running rigctld, e.g. 127.0.0.1:4532")};
+inline const QString kClockLabel = QStringLiteral("Clock");
+inline const QString kClockHint =
+    QStringLiteral("Correction of the sound card's sample rate, in parts per million");
+inline const QString kPpmSuffix = QStringLiteral(" ppm");
+// The clock error the built-in converter measured on the last picture received.
+inline QString measuredClock(std::optional<double> ppm) {
+    if (!ppm)
+        return QStringLiteral("not measured yet");
+    const long rounded = std::lround(*ppm);
+    return QStringLiteral("measured %1%2 ppm")
+        .arg(rounded > 0 ? QStringLiteral("+") : QString())
+        .arg(rounded);
+}
+inline const QString kTakeMeasured = QStringLiteral("Take over");
+inline const QString kTakeMeasuredHint =
+    QStringLiteral("Adds the clock error measured on the last picture received to the correction");
+inline const QString kCameraLabel = QStringLiteral("Camera");
+inline const QString kCameraHint = QStringLiteral("The camera a digitize takes its picture from");
+inline const QString kNoCamera = QStringLiteral("none");
+inline const QString kPictureLabel = QStringLiteral("Picture");
+inline const QString kPictureHint =
+    QStringLiteral("The picture file a digitize takes when no camera gives a frame");
+inline const QString kChoosePicture = QStringLiteral("Choose the picture to digitize");
 
 } // namespace winorbis::linktext

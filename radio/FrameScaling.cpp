@@ -23,6 +23,16 @@ QImage frameFromLines(const std::vector<QByteArray>& lines) {
     return frame;
 }
 
+QImage toFrame(const QImage& picture) {
+    if (picture.isNull())
+        return {};
+    const QImage frame = picture.size() == QSize(pc::kFrameWidth, pc::kFrameLines)
+                             ? picture
+                             : picture.scaled(pc::kFrameWidth, pc::kFrameLines,
+                                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return frame.convertToFormat(QImage::Format_RGB32);
+}
+
 QImage toMode(const QImage& frame, sstv::ModeId mode) {
     const sstv::Mode& m = sstv::mode(mode);
     return frame.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)

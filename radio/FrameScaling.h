@@ -17,6 +17,9 @@ namespace framescaling {
 
 // The memory picture from its 256 line blocks (a short or missing block is white).
 QImage frameFromLines(const std::vector<QByteArray>& lines);
+// Any picture (a file, a camera's frame) scaled into the 420 x 256 frame, as the converter's
+// video input fills it: the whole picture, its sides stretched as they must.
+QImage toFrame(const QImage& picture);
 // The frame at a mode's size.
 QImage toMode(const QImage& frame, sstv::ModeId mode);
 // The mode line a frame row is taken from.

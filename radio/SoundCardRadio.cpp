@@ -75,6 +75,11 @@ void SoundCardRadio::setDigitizePicture(const QString& path) {
     picturePath_ = path;
 }
 
+void SoundCardRadio::setDigitizeCamera(std::function<QImage()> lastFrame) {
+    std::lock_guard lock(requestMutex_);
+    camera_ = std::move(lastFrame);
+}
+
 void SoundCardRadio::transmit(ModeId mode, std::vector<QByteArray> memoryLines) {
     std::lock_guard lock(requestMutex_);
     requests_.push_back({Request::Transmit, modemMode(mode), std::move(memoryLines), {}});
@@ -92,18 +97,28 @@ void SoundCardRadio::stopReception() {
 
 QImage SoundCardRadio::digitize() {
     std::lock_guard lock(requestMutex_);
+    const auto said = [this](const QString& text) {
+        requests_.push_back({Request::Say, {}, {}, text});
+    };
+    // The camera's last frame; without one the picture file.
+    if (camera_) {
+        if (const QImage frame = camera_(); !frame.isNull()) {
+            said(QStringLiteral("Digitized the camera's frame"));
+            return framescaling::toFrame(frame);
+        }
+    }
     if (picturePath_.isEmpty()) {
-        requests_.push_back({Request::Say, {}, {}, QStringLiteral("No picture to digitize")});
+        said(camera_ ? QStringLiteral("No frame from the camera and no picture to digitize")
+                     : QStringLiteral("No picture to digitize"));
         return {};
     }
-    QImage picture(picturePath_);
-    requests_.push_back({Request::Say,
-                         {},
-                         {},
-                         picture.isNull()
-                             ? QStringLiteral("Cannot read the picture %1").arg(picturePath_)
-                             : QStringLiteral("Digitized %1").arg(picturePath_)});
-    return picture;
+    const QImage picture(picturePath_);
+    if (picture.isNull()) {
+        said(QStringLiteral("Cannot read the picture %1").arg(picturePath_));
+        return {};
+    }
+    said(QStringLiteral("Digitized %1").arg(picturePath_));
+    return framescaling::toFrame(picture);
 }
 
 void SoundCardRadio::pump() {
@@ -317,6 +332,8 @@ void SoundCardRadio::pictureEnded(const sstv::PictureEnd& end) {
             .arg(end.lines)
             .arg(std::lround(end.clockPpm))
             .arg(end.complete ? QString() : QStringLiteral(" (cut short)")));
+    if (onClock_)
+        onClock_(end.clockPpm);
 }
 
 void SoundCardRadio::say(const QString& text) {

@@ -62,8 +62,13 @@ public:
     double clockPpm() const { return ppm_; }
     // The clock error measured on the last picture received, in ppm of the corrected rate.
     std::optional<double> lastClockErrorPpm() const { return lastClockError_; }
-    // The picture file a digitize reads (the camera of this converter).
+    // The clock error measured on each picture received, as it ends.
+    void setClockHandler(std::function<void(double ppm)> handler) { onClock_ = std::move(handler); }
+    // The picture file a digitize reads when no camera gives a frame.
     void setDigitizePicture(const QString& path);
+    // The camera of this converter: its last frame (null when none has come), asked for on the
+    // model's thread at each digitize.
+    void setDigitizeCamera(std::function<QImage()> lastFrame);
 
     // Does the audio work that is due; called regularly from the owner's event loop.
     void pump();
@@ -120,13 +125,15 @@ private:
     std::function<void(const QString&)> onEvent_;
     std::function<void(int, const QImage&)> onLine_;
     std::function<void(const QString&)> onProblem_;
+    std::function<void(double)> onClock_;
     QString sourceProblem_, sinkProblem_; // as said last
     double ppm_ = 0.0;
     std::optional<double> lastClockError_;
 
-    std::mutex requestMutex_; // guards requests_ and picturePath_
+    std::mutex requestMutex_; // guards requests_, picturePath_ and camera_
     std::deque<Request> requests_;
     QString picturePath_;
+    std::function<QImage()> camera_;
 
     std::unique_ptr<sstv::SstvDecoder> decoder_;
     double decoderRate_ = 0.0;

@@ -15,11 +15,20 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QStatusBar>
 
 namespace winorbis {
 
 namespace {
+
+// The converter's choice and its page above the beacons.
+constexpr int kConverterPageTop = 38;
+constexpr int kConverterPageHeight = 164;
+// How far the rest of the window lies below where it lay before the converter choice.
+constexpr int kBelowConverter = kConverterPageTop + kConverterPageHeight - 88;
+constexpr int kWidth = 440;
+constexpr int kHeight = 370 + kBelowConverter;
 
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QRect at) {
     return TFlyingButton::make(parent, name, text, at, colours::clSilver,
@@ -66,10 +75,32 @@ TForm5::TForm5(QWidget* parent)
     , ui_(std::make_unique<Ui::TForm5>()) {
     ui_->setupUi(this);
     setWindowTitle(QStringLiteral("Orbis 70 p + Beacon Setup"));
-    resize(440, 370);
+    resize(kWidth, kHeight);
     setFixedSize(size());
 
-    QGroupBox* com = group(this, QStringLiteral("COM Port"), {8, 8, 424, 80});
+    // The converter: the box on a COM port, or the sound card.
+    auto* kindLabel = new QLabel(linktext::kConverterLabel, this);
+    kindLabel->move(12, 12);
+    converterKind_ = new QComboBox(this);
+    converterKind_->setObjectName(QStringLiteral("ConverterKind"));
+    converterKind_->addItems({linktext::kSerialPortChoice, linktext::kSoundCardChoice});
+    converterKind_->setGeometry(88, 8, 160, 24);
+    converterKind_->setToolTip(linktext::kConverterHint);
+    kindLabel->setBuddy(converterKind_);
+    converterPages_ = new QStackedWidget(this);
+    converterPages_->setObjectName(QStringLiteral("ConverterPages"));
+    converterPages_->setGeometry(8, kConverterPageTop, 424, kConverterPageHeight);
+    auto* serialPage = new QWidget(converterPages_);
+    converterPages_->addWidget(serialPage);
+    soundCardPage_ = new QWidget(converterPages_);
+    soundCardPage_->setObjectName(QStringLiteral("SoundCardPage"));
+    converterPages_->addWidget(soundCardPage_);
+    connect(converterKind_, &QComboBox::activated, this, [this](int index) {
+        converterPages_->setCurrentIndex(index);
+        emit converterKindChosen(index == 1);
+    });
+
+    QGroupBox* com = group(serialPage, QStringLiteral("COM Port"), {0, 0, 424, 80});
     com->setToolTip(QStringLiteral("Select Interface ( Com Port )"));
     auto* comGroup = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
@@ -105,7 +136,8 @@ TForm5::TForm5(QWidget* parent)
         connect(radio, &QRadioButton::clicked, this, [this, i] { emit modelChosen(i); });
     }
 
-    QGroupBox* catalog = group(this, QStringLiteral("Beacon Setup Katalog"), {8, 94, 424, 106});
+    QGroupBox* catalog =
+        group(this, QStringLiteral("Beacon Setup Katalog"), {8, 94 + kBelowConverter, 424, 106});
     new QLabel(QStringLiteral("Intervall"), catalog);
     catalog->findChild<QLabel*>()->move(12, 26);
     catalogTimer_ = new QSpinBox(catalog);
@@ -133,7 +165,8 @@ TForm5::TForm5(QWidget* parent)
         check(catalog, QStringLiteral("CheckBox3"), QStringLiteral("Martin 1"), {260, 64});
     partners(catalogRobot_, catalogMartin_);
 
-    QGroupBox* repeater = group(this, QStringLiteral("Repeater"), {8, 206, 120, 56});
+    QGroupBox* repeater =
+        group(this, QStringLiteral("Repeater"), {8, 206 + kBelowConverter, 120, 56});
     connect(
         button(repeater, QStringLiteral("FlyingButton3"), QStringLiteral("On"), {12, 24, 44, 23}),
         &TFlyingButton::OnClick, this, [this] { emit repeaterClicked(true); });
@@ -141,7 +174,8 @@ TForm5::TForm5(QWidget* parent)
         button(repeater, QStringLiteral("FlyingButton4"), QStringLiteral("Off"), {64, 24, 44, 23}),
         &TFlyingButton::OnClick, this, [this] { emit repeaterClicked(false); });
 
-    QGroupBox* acq = group(this, QStringLiteral("Beacon Setup ACQ / TX"), {136, 206, 296, 100});
+    QGroupBox* acq = group(this, QStringLiteral("Beacon Setup ACQ / TX"),
+                           {136, 206 + kBelowConverter, 296, 100});
     connect(button(acq, QStringLiteral("FlyingButton2"), QStringLiteral("Start"), {12, 24, 44, 23}),
             &TFlyingButton::OnClick, this, &TForm5::acqStartClicked);
     connect(button(acq, QStringLiteral("FlyingButton5"), QStringLiteral("Stop"), {64, 24, 44, 23}),
@@ -159,10 +193,10 @@ TForm5::TForm5(QWidget* parent)
 
     // The station's callsign, below the repeater.
     auto* callsignLabel = new QLabel(QStringLiteral("Callsign"), this);
-    callsignLabel->move(12, 266);
+    callsignLabel->move(12, 266 + kBelowConverter);
     callsign_ = new QLineEdit(this);
     callsign_->setObjectName(QStringLiteral("Callsign"));
-    callsign_->setGeometry(8, 284, 120, 22);
+    callsign_->setGeometry(8, 284 + kBelowConverter, 120, 22);
     callsign_->setMaxLength(16);
     callsign_->setToolTip(
         QStringLiteral("The station's callsign, drawn into callsign.bmp in the caption font"));
@@ -174,12 +208,13 @@ TForm5::TForm5(QWidget* parent)
         emit callsignChosen(callsign_->text().trimmed());
     });
 
-    connect(button(this, QStringLiteral("FlyingButton1"), QStringLiteral("OK"), {8, 314, 65, 23}),
-            &TFlyingButton::OnClick, this, &QDialog::accept);
+    connect(button(this, QStringLiteral("FlyingButton1"), QStringLiteral("OK"),
+                   {8, 314 + kBelowConverter, 65, 23}),
+            &TFlyingButton::OnClick, this, &TForm5::OkClick);
     status_ = new QStatusBar(this);
     status_->setObjectName(QStringLiteral("StatusBar1"));
     status_->setSizeGripEnabled(false);
-    status_->setGeometry(0, 370 - 22, 440, 22);
+    status_->setGeometry(0, kHeight - 22, kWidth, 22);
 
     // CatalogTimerChange: the interval, and the box cleared.
     connect(catalogTimer_, &QSpinBox::valueChanged, this, [this](int value) {
@@ -210,6 +245,25 @@ void TForm5::CheckBox1Click() {
     } else {
         catalogStart_->setEnabled(true);
     }
+}
+
+void TForm5::OkClick() {
+    if (acceptCheck_) {
+        if (const QString problem = acceptCheck_(); !problem.isEmpty()) {
+            setStatus(problem);
+            return;
+        }
+    }
+    accept();
+}
+
+void TForm5::showConverterKind(bool soundCard) {
+    converterKind_->setCurrentIndex(soundCard ? 1 : 0);
+    converterPages_->setCurrentIndex(soundCard ? 1 : 0);
+}
+
+bool TForm5::soundCardChosen() const {
+    return converterKind_->currentIndex() == 1;
 }
 
 void TForm5::showPort(int portNumber, int model) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
+class QStackedWidget;
 class QStatusBar;
 
 namespace Ui {
@@ -24,8 +26,9 @@ namespace winorbis {
 
 class TFlyingButton;
 
-// The setup window: COM port and its device, the station's callsign, converter model, catalog
-// beacon, ACQ/TX beacon and repeater switch. It keeps its own rules (the interval field, "Beacon
+// The setup window: the converter (the box on a COM port and its device, or the sound card, whose
+// page the program fills), the station's callsign, converter model, catalog beacon, ACQ/TX beacon
+// and repeater switch. It keeps its own rules (the interval field, "Beacon
 // function switched off." and "Start"; the mode boxes that clear their partner) and says what the
 // operator asked for through its signals; the beacons themselves run elsewhere.
 class TForm5 : public QDialog {
@@ -40,6 +43,14 @@ public:
     // number maps to.
     void showDevices(const QStringList& present, const QString& mapped);
     QString chosenDevice() const;
+    // The converter choice: the COM port's page, or the sound card's.
+    void showConverterKind(bool soundCard);
+    bool soundCardChosen() const;
+    // The sound card's page, empty until the program puts its controls there.
+    QWidget* soundCardPage() const { return soundCardPage_; }
+    // Asked at "OK": a text says what keeps the window's choices from being taken, and the window
+    // stays open with the text in its status line.
+    void setAcceptCheck(std::function<QString()> check) { acceptCheck_ = std::move(check); }
     // Each opening shows the interval field at 0, whatever the beacon's interval.
     void resetInterval();
     // The status line; a text that does not fit is elided and has its whole text as the hint.
@@ -63,6 +74,7 @@ signals:
     void portChosen(int portNumber);
     void deviceChosen(int portNumber, const QString& device);
     void modelChosen(int model);
+    void converterKindChosen(bool soundCard);
     void intervalChanged(int seconds);
     void catalogStartClicked();
     void catalogSwitchedOff();
@@ -76,11 +88,16 @@ signals:
 
 private:
     void CheckBox1Click();
+    void OkClick();
     int chosenPort() const;
 
     std::unique_ptr<Ui::TForm5> ui_;
     std::array<QRadioButton*, 4> comPorts_{};
     QComboBox* device_ = nullptr;
+    QComboBox* converterKind_ = nullptr;
+    QStackedWidget* converterPages_ = nullptr;
+    QWidget* soundCardPage_ = nullptr;
+    std::function<QString()> acceptCheck_;
     std::array<QRadioButton*, 2> models_{};
     QSpinBox* catalogTimer_ = nullptr;
     QCheckBox* switchedOff_ = nullptr;

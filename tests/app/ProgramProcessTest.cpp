@@ -275,3 +275,36 @@ TEST(ProgramProcess, TheSoundCardConverterRunsWithoutItsDevicesAndGoesAtTheEnd) 
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().contains("exclude each other"));
 }
+
+// Without a converter on the command line the program runs on the one station.conf chooses; one
+// named there wins.
+TEST(ProgramProcess, StationConfsConverterChoiceRunsUnlessTheCommandLineNamesOne) {
+    QTemporaryDir dir;
+    {
+        QFile options(dir.path() + "/station.conf");
+        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+        options.write("Converter=sound card\nSoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n");
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", dir.path());
+    program.setProcessEnvironment(env);
+    const auto lines = [&] { return QDir(dir.path()).entryList({"winorbis-sound-*"}, QDir::Dirs); };
+    program.start(WINORBIS_BINARY, {"--folder", dir.path()});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/COM.DAT"); }, 15000));
+    EXPECT_EQ(lines().size(), 1);
+    QThread::msleep(500);
+    endWithSigterm(program);
+    const QByteArray said = program.readAllStandardError();
+    EXPECT_TRUE(said.contains("sound card: no sound capture")) << said.toStdString();
+    EXPECT_TRUE(lines().isEmpty());
+
+    program.start(WINORBIS_BINARY, {"--folder", dir.path(), "--simulate"});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QThread::msleep(1500);
+    EXPECT_TRUE(lines().isEmpty());
+    endWithSigterm(program);
+    EXPECT_FALSE(program.readAllStandardError().contains("sound card:"));
+}

@@ -191,3 +191,31 @@ TEST(SoundCardWindow, TheBuiltInConverterStartsWithoutWhatItCannotHave) {
     EXPECT_EQ(card->converter().radio().clockPpm(), -12.5);
     EXPECT_EQ(warnings.size(), 2) << warnings.join('\n').toStdString();
 }
+
+// A camera station.conf names and the computer lacks is said; a digitize then takes the picture
+// file, scaled into the converter's frame.
+TEST(SoundCardWindow, ACameraThatIsNotThereIsSaidAndDigitizeTakesThePictureFile) {
+    VirtualClock clock;
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("shack.png");
+    QImage shack(640, 480, QImage::Format_RGB32);
+    shack.fill(qRgb(200, 40, 40));
+    ASSERT_TRUE(shack.save(picture));
+    QStringList warnings;
+    BuiltInSoundCard::Options options;
+    options.warning = [&](const QString& text) { warnings << text; };
+    const StationOptions station = StationOptions::fromText(
+        "SoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\nCamera=No Such Camera\n"
+        "DigitizePicture=" +
+        picture.toUtf8() + "\n");
+    QString error;
+    auto card = BuiltInSoundCard::start(station, clock, options, &error);
+    ASSERT_TRUE(card) << error.toStdString();
+    ASSERT_EQ(warnings.size(), 3) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(warnings[2].startsWith("no camera, a digitize takes the picture file"))
+        << warnings[2].toStdString();
+    EXPECT_TRUE(warnings[2].contains("No Such Camera"));
+    const QImage frame = card->converter().radio().digitize();
+    ASSERT_EQ(frame.size(), QSize(420, 256));
+    EXPECT_EQ(frame.pixel(210, 128), qRgb(200, 40, 40));
+}

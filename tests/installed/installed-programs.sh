@@ -421,6 +421,29 @@ group_winorbis() {
     check "winorbis ends on SIGTERM with status 0 (got $status)" test "$status" -eq 0
     check "winorbis wrote its 585 settings lines" \
         test "$(grep -c $'\r$' "$work/station/COM.DAT")" -eq 585
+
+    # Started without a converter option, the program runs on the converter station.conf
+    # chooses: here the sound card, whose devices (no sound server) are said and left out.
+    local sound=$work/sound-station
+    mkdir -p "$sound"
+    printf 'Converter=sound card\nSoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n' \
+        >"$sound/station.conf"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
+        TMPDIR="$sound" PULSE_SERVER=unix:/nonexistent/no-sound-server \
+        setsid "$bin/winorbis" --folder "$sound" </dev/null \
+        >"$work/winorbis-sound.out" 2>"$work/winorbis-sound.err" &
+    program=$!
+    wait_for 30 test -e "$sound/COM.DAT"
+    sleep 2
+    check "station.conf's sound-card converter serves its line" \
+        test -L "$(find "$sound" -maxdepth 2 -path '*/winorbis-sound-*/Orbis70p' | head -1)"
+    kill -TERM "$program"
+    wait "$program"
+    status=$?
+    check "winorbis on the sound card ends on SIGTERM with status 0 (got $status)" \
+        test "$status" -eq 0
+    check "the sound devices it could not open are said" \
+        grep -q 'sound card: no sound capture' "$work/winorbis-sound.err"
 }
 
 # The WAV file's header matches its length: RIFF size and data size.
@@ -441,6 +464,10 @@ group_modem() {
         orbis-modem --link "$work/x" --ptt carrier-pigeon
     expect "orbis-modem with a missing recording" 1 'missing.wav' -- \
         orbis-modem --link "$work/x" --input "$work/missing.wav"
+    expect "orbis-modem --help names the camera" 0 '--camera NAME' -- orbis-modem --help
+    expect "orbis-modem with a camera that is not there" 1 'No Such Camera' -- \
+        env PULSE_SERVER=unix:/nonexistent/no-sound-server orbis-modem --link "$work/x" \
+        --camera "No Such Camera"
     "$pictures" frame "$work/frame.png" || bad "the test picture is made"
 
     # All at once, as each takes its mode's time on the air: a recording in each mode received

@@ -5,6 +5,8 @@
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 
+#include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -132,6 +134,8 @@ TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
     bench.model.feed(command::kMemory2);
     std::vector<int> rows;
     bench.radio.setLineHandler([&](int row, const QImage&) { rows.push_back(row); });
+    std::vector<double> clocks;
+    bench.radio.setClockHandler([&](double ppm) { clocks.push_back(ppm); });
     const QImage frame = framePicture();
     bench.source.push(silence(500));
     bench.source.push(sstv::SstvEncoder::encode(framescaling::toMode(frame, id), id, {48000.0}));
@@ -147,6 +151,7 @@ TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
     EXPECT_NE(bench.model.memoryPicture(1), bench.model.memoryPicture(2));
     ASSERT_TRUE(bench.radio.lastClockErrorPpm());
     EXPECT_LT(std::abs(*bench.radio.lastClockErrorPpm()), 50.0);
+    EXPECT_EQ(clocks, std::vector<double>{*bench.radio.lastClockErrorPpm()});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryMode, SoundCardReception,
@@ -217,6 +222,64 @@ TEST(SoundCardDigitize, TakesThePictureFileIntoTheActiveMemory) {
     bench.radio.setDigitizePicture(path);
     bench.model.feed(command::kDigitize);
     EXPECT_GE(psnr(framePicture(), bench.model.memoryPicture(1)), 40.0);
+}
+
+// The camera's last frame comes first, scaled into the frame as a picture file is; without a
+// frame the file is taken, and a file that cannot be read leaves the memory alone.
+TEST(SoundCardDigitize, TakesTheCamerasLastFrameAndWithoutOneThePictureFile) {
+    RadioBench bench;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shack.png");
+    ASSERT_TRUE(framePicture().save(path));
+    bench.radio.setDigitizePicture(path);
+    QImage cameraFrame; // none has come yet
+    bench.radio.setDigitizeCamera([&] { return cameraFrame; });
+    bench.model.feed(command::kDigitize);
+    bench.radio.pump();
+    EXPECT_GE(psnr(framePicture(), bench.model.memoryPicture(1)), 40.0);
+    EXPECT_TRUE(bench.events.contains("Digitized " + path));
+
+    // A camera at 640 x 480: four coloured quarters land as the four quarters of the frame.
+    cameraFrame = QImage(640, 480, QImage::Format_RGB888);
+    cameraFrame.fill(Qt::red);
+    QPainter(&cameraFrame).fillRect(320, 0, 320, 240, Qt::green);
+    QPainter(&cameraFrame).fillRect(0, 240, 320, 240, Qt::blue);
+    QPainter(&cameraFrame).fillRect(320, 240, 320, 240, Qt::white);
+    bench.model.feed(command::kDigitize);
+    bench.radio.pump();
+    EXPECT_TRUE(bench.events.contains("Digitized the camera's frame"));
+    const QImage memory = bench.model.memoryPicture(1);
+    ASSERT_EQ(memory.size(), QSize(420, 256));
+    const auto near = [](QRgb pixel, QColor colour) {
+        return std::abs(qRed(pixel) - colour.red()) < 24 &&
+               std::abs(qGreen(pixel) - colour.green()) < 24 &&
+               std::abs(qBlue(pixel) - colour.blue()) < 24;
+    };
+    EXPECT_TRUE(near(memory.pixel(100, 60), Qt::red));
+    EXPECT_TRUE(near(memory.pixel(320, 60), Qt::green));
+    EXPECT_TRUE(near(memory.pixel(100, 200), Qt::blue));
+    EXPECT_TRUE(near(memory.pixel(320, 200), Qt::white));
+
+    // The camera gives no frame any more and the file is gone: the memory stays.
+    cameraFrame = QImage();
+    ASSERT_TRUE(QFile::remove(path));
+    bench.model.feed(command::kDigitize);
+    bench.radio.pump();
+    EXPECT_EQ(bench.model.memoryPicture(1), memory);
+    EXPECT_TRUE(bench.events.contains("Cannot read the picture " + path));
+}
+
+TEST(FrameScaling, AnyPictureFillsTheWholeFrame) {
+    EXPECT_TRUE(framescaling::toFrame(QImage()).isNull());
+    QImage tall(100, 400, QImage::Format_Indexed8);
+    tall.setColorCount(1);
+    tall.setColor(0, qRgb(10, 200, 30));
+    tall.fill(0);
+    const QImage frame = framescaling::toFrame(tall);
+    EXPECT_EQ(frame.size(), QSize(420, 256));
+    EXPECT_EQ(frame.format(), QImage::Format_RGB32);
+    EXPECT_EQ(frame.pixel(0, 0), qRgb(10, 200, 30));
+    EXPECT_EQ(frame.pixel(419, 255), qRgb(10, 200, 30));
 }
 
 } // namespace winorbis::radio::test

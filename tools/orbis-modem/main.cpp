@@ -9,6 +9,7 @@
 #include "platform/TerminationWatcher.h"
 #include "radio/SoundCardConverter.h"
 #include "radio/WavFileAudio.h"
+#include "radio/devices/CameraInput.h"
 #include "radio/devices/PttDevices.h"
 #include "radio/devices/PttSignalRelease.h"
 #include "radio/devices/SoundCard.h"
@@ -48,6 +49,7 @@ struct Setup {
     int rate = 48000;
     double ppm = 0.0;
     QString picture;
+    QString camera;
     QString ptt = QStringLiteral("none");
     bool verbose = false;
 };
@@ -88,6 +90,13 @@ void describeOptions(CommandLine& line, Setup& setup) {
                  setup.picture = v;
                  return QString();
              });
+    line.add("--camera", "NAME",
+             "digitize the camera's last frame (its name as --list-devices shows it); without "
+             "a frame the --picture file",
+             [&](const QString& v) {
+                 setup.camera = v;
+                 return v.isEmpty() ? QStringLiteral("an empty name") : QString();
+             });
     line.add("--capture", "DEVICE",
              "receive from this sound card capture device (its name as --list-devices shows it; "
              "\"default\" for the default)",
@@ -108,7 +117,9 @@ void describeOptions(CommandLine& line, Setup& setup) {
                  QString why;
                  return radio::PttSpec::parse(v, &why) ? QString() : why;
              });
-    line.addFlag("--list-devices", "print the sound cards' capture and playback devices",
+    line.addFlag("--list-devices",
+                 "print the sound cards' capture and playback devices and the "
+                 "cameras",
                  [&] { setup.listDevices = true; });
     line.addFlag("--verbose", "also print every command of the program",
                  [&] { setup.verbose = true; });
@@ -153,6 +164,9 @@ int main(int argc, char** argv) {
         print(QStringLiteral("Playback devices:"));
         for (const QString& name : radio::playbackDeviceNames())
             print(QStringLiteral("  %1").arg(name));
+        print(QStringLiteral("Cameras:"));
+        for (const QString& name : radio::cameraNames())
+            print(QStringLiteral("  %1").arg(name));
         return 0;
     }
     if (setup.link.isEmpty())
@@ -185,6 +199,12 @@ int main(int argc, char** argv) {
     const std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
     if (!ptt)
         return fail();
+    std::unique_ptr<radio::CameraInput> camera;
+    if (!setup.camera.isEmpty()) {
+        camera = radio::CameraInput::open(setup.camera, &why);
+        if (!camera)
+            return fail();
+    }
 
     radio::SoundCardConverter::Options options;
     options.event = print;
@@ -203,6 +223,10 @@ int main(int argc, char** argv) {
     converter.radio().setClockPpm(setup.ppm);
     if (!setup.picture.isEmpty())
         converter.radio().setDigitizePicture(setup.picture);
+    if (camera) {
+        camera->setProblemHandler(options.error);
+        converter.radio().setDigitizeCamera([&camera] { return camera->lastFrame(); });
+    }
     if (!converter.openAt(setup.link, &why)) {
         std::fprintf(stderr, "orbis-modem: cannot open the line: %s\n", qPrintable(why));
         return 1;
