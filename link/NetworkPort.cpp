@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NetworkPort.h"
+#include "PortSystem.h"
 
 #include "platform/Clock.h"
 
@@ -35,15 +36,6 @@ constexpr int kKeepIdleSeconds = 4;
 constexpr int kKeepIntervalSeconds = 2;
 constexpr int kKeepCount = 3;
 constexpr std::size_t kReceiveChunk = 8192;
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-timespec toTimespec(SteadyClock::duration d) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    return timespec{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
-}
 
 int pollMs(SteadyClock::time_point deadline) {
     const auto left = deadline - SteadyClock::now();

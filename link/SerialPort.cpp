@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SerialPort.h"
+#include "PortSystem.h"
 
 #include "platform/Clock.h"
 
@@ -24,15 +25,6 @@ namespace winorbis {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-timespec toTimespec(SteadyClock::duration d) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    return timespec{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
-}
 
 // USB serial adapters otherwise hold received bytes back for up to 16 ms.
 void askForLowLatency(int fd) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Analyze.h"
+#include "Orbisctl.h"
 
 #include "analyzer/FilterCoefficients.h"
 #include "analyzer/SpectrumAnalysis.h"
@@ -15,14 +16,7 @@
 
 namespace winorbis {
 
-namespace {
-
-int refuse(std::FILE* err, const QString& why) {
-    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
-    return 2;
-}
-
-} // namespace
+namespace {} // namespace
 
 int runAnalyze(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     QString input;
@@ -35,14 +29,15 @@ int runAnalyze(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         else if (a == "--png" && i + 1 < arguments.size())
             png = arguments[++i];
         else if (a.startsWith("--") || !input.isEmpty())
-            return refuse(err, QStringLiteral("unknown or incomplete analyze option %1").arg(a));
+            return usageError(err,
+                              QStringLiteral("unknown or incomplete analyze option %1").arg(a));
         else
             input = a;
     }
     if (input.isEmpty())
-        return refuse(err, QStringLiteral("analyze needs a WAV file"));
+        return usageError(err, QStringLiteral("analyze needs a WAV file"));
     if (!png.isEmpty() && QFileInfo(png).suffix().compare("png", Qt::CaseInsensitive) != 0)
-        return refuse(err, QStringLiteral("%1: the display is written as PNG (.png)").arg(png));
+        return usageError(err, QStringLiteral("%1: the display is written as PNG (.png)").arg(png));
 
     QString why;
     const auto samples = readTuningRecording(input, &why);

@@ -20,7 +20,7 @@ namespace winorbis {
 
 namespace {
 
-constexpr int kPollMs = 10;
+constexpr int kBeaconPollMs = 10;
 
 int folderInterval(const ProgramFolder& folder) {
     QFile file(folder.path(u"\\COM.DAT"));
@@ -130,7 +130,7 @@ int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions
             break;
         // The station's timers (the end of a reception's time) fire in the wait.
         QCoreApplication::processEvents();
-        clock.waitPainting(kPollMs);
+        clock.waitPainting(kBeaconPollMs);
     }
     station.gate().shut();
     station.reception().stop();

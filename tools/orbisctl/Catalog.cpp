@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Catalog.h"
+#include "Orbisctl.h"
 
 #include "catalog/CatalogController.h"
 #include "platform/ConsoleDialogs.h"
@@ -26,11 +27,6 @@ struct NoView : CatalogView {
     void showPageButton(int, const QString&, bool) override {}
     void closeCatalog() override {}
 };
-
-int usage(std::FILE* err, const QString& why) {
-    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
-    return 2;
-}
 
 // "rx3", "tx5" or "4:9".
 std::optional<CatalogPosition> positionOf(const QString& text) {
@@ -76,7 +72,7 @@ int list(const ProgramFolder& folder, const QStringList& arguments, std::FILE* o
         bool ok = false;
         page = arguments.first().toInt(&ok);
         if (!ok || page < 0 || page >= kPageCount || arguments.size() > 1)
-            return usage(err, QStringLiteral("catalog takes a page from 0 to 17"));
+            return usageError(err, QStringLiteral("catalog takes a page from 0 to 17"));
     }
     ConsoleDialogs dialogs(err);
     WorkingPictures pictures;
@@ -118,8 +114,8 @@ int runCatalog(const ProgramFolder& folder, const QStringList& arguments, std::F
         const auto from = positionOf(arguments.value(1));
         const auto to = positionOf(arguments.value(2));
         if (arguments.size() != 3 || !from || !to || to->kind == CatalogPosition::Kind::Rx)
-            return usage(err, QStringLiteral("catalog copy takes FROM (rxN, txN, P:K) and TO "
-                                             "(txN, P:K)"));
+            return usageError(err, QStringLiteral("catalog copy takes FROM (rxN, txN, P:K) and TO "
+                                                  "(txN, P:K)"));
         store.ReadSettings(settings, QString());
         CatalogController catalog(folder, dialogs, pictures, settings, view, {});
         const int before = dialogs.messages();
@@ -141,7 +137,7 @@ int runCatalog(const ProgramFolder& folder, const QStringList& arguments, std::F
     if (arguments.size() != (page ? 4 : 3) ||
         (page && (!ok || pageNumber < 0 || pageNumber >= kPageCount)) ||
         (!page && (!target || target->kind == CatalogPosition::Kind::Rx)))
-        return usage(err, QStringLiteral("catalog name takes txN, P:K or page P, and a text"));
+        return usageError(err, QStringLiteral("catalog name takes txN, P:K or page P, and a text"));
     store.ReadSettings(settings, QString());
     CatalogController catalog(folder, dialogs, pictures, settings, view, {});
     catalog.textStartDrag(text);

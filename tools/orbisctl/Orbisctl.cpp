@@ -73,12 +73,13 @@ std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why
 }
 
 // A usage error: the problem in one line, and where the whole usage is.
-int usage(std::FILE* err, const QString& why) {
+
+} // namespace
+
+int usageError(std::FILE* err, const QString& why) {
     std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
     return 2;
 }
-
-} // namespace
 
 QString orbisctlHelp() {
     return QStringLiteral(
@@ -204,34 +205,34 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         } else if (a == "--port" && hasValue) {
             request.device = arguments[++i];
             if (request.device.isEmpty())
-                return usage(err, QStringLiteral("--port needs a device"));
+                return usageError(err, QStringLiteral("--port needs a device"));
             if (const QString problem = portNameProblem(request.device); !problem.isEmpty())
-                return usage(err, problem);
+                return usageError(err, problem);
         } else if (a == "--com" && hasValue) {
             bool ok = false;
             request.com = arguments[++i].toInt(&ok);
             if (!ok || request.com < 1 || request.com > PortMap::kPortCount)
-                return usage(err, QStringLiteral("--com takes 1 to 4"));
+                return usageError(err, QStringLiteral("--com takes 1 to 4"));
         } else if (a == "--speed" && hasValue) {
             request.speed = arguments[++i].toInt();
             if (request.speed != 1 && request.speed != 2)
-                return usage(err, QStringLiteral("--speed takes 1 or 2"));
+                return usageError(err, QStringLiteral("--speed takes 1 or 2"));
         } else if (a == "--folder" && hasValue) {
             request.folder = arguments[++i];
         } else if (a.startsWith("--")) {
-            return usage(err, QStringLiteral("unknown or incomplete option %1").arg(a));
+            return usageError(err, QStringLiteral("unknown or incomplete option %1").arg(a));
         } else {
             request.command = arguments.mid(i);
             break;
         }
     }
     if (request.command.isEmpty())
-        return usage(err, QStringLiteral("no command"));
+        return usageError(err, QStringLiteral("no command"));
     if (!request.device.isEmpty() && request.com != 0)
-        return usage(err, QStringLiteral("--port and --com exclude each other"));
+        return usageError(err, QStringLiteral("--port and --com exclude each other"));
 
     if (!request.folder.isEmpty() && !QFileInfo(request.folder).isDir())
-        return usage(err, QStringLiteral("--folder %1 is no folder").arg(request.folder));
+        return usageError(err, QStringLiteral("--folder %1 is no folder").arg(request.folder));
 
     const QString verb = request.command.first();
     // The analysis of a recording needs no converter.
@@ -269,19 +270,19 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (verb == "handheld") {
         handheld = parseHandheldCommand(request.command.mid(1), &why);
         if (!handheld)
-            return usage(err, why);
+            return usageError(err, why);
     } else if (isTransfer) {
         if (verb == "upload" && request.command.size() > 2) {
             if (const QString problem = parseCaptionOptions(request.command, 2, caption);
                 !problem.isEmpty())
-                return usage(err, problem);
+                return usageError(err, problem);
         } else if (request.command.size() != 2) {
-            return usage(err, QStringLiteral("%1 needs one file name").arg(verb));
+            return usageError(err, QStringLiteral("%1 needs one file name").arg(verb));
         }
         if (verb == "fetch") {
             // The output is checked before a byte goes to the converter.
             if (const QString problem = pictureNameProblem(request.command[1]); !problem.isEmpty())
-                return usage(err, problem);
+                return usageError(err, problem);
             if (const QString problem = pictureOutputProblem(request.command[1]);
                 !problem.isEmpty()) {
                 std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
@@ -300,7 +301,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     } else if (verb == "beacon") {
         if (const QString problem = parseBeaconOptions(request.command.mid(1), beacon);
             !problem.isEmpty())
-            return usage(err, problem);
+            return usageError(err, problem);
     } else if (verb == "watch") {
         for (int i = 1; i < request.command.size(); ++i) {
             const QString& option = request.command[i];
@@ -312,15 +313,15 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
                 bool ok = false;
                 watch.count = request.command[++i].toInt(&ok);
                 if (!ok || watch.count < 1)
-                    return usage(err, QStringLiteral("--count takes a number from 1 on"));
+                    return usageError(err, QStringLiteral("--count takes a number from 1 on"));
             } else {
-                return usage(err, QStringLiteral("unknown watch option %1").arg(option));
+                return usageError(err, QStringLiteral("unknown watch option %1").arg(option));
             }
         }
     } else if (!identify) {
         byte = commandByte(request.command, why);
         if (!byte)
-            return usage(err, why);
+            return usageError(err, why);
     }
 
     const auto [settingsCom, settingsSpeed] = settingsPort(folder);

@@ -15,4 +15,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
 
 QString orbisctlHelp();
 
+// A command line orbisctl does not take: the reason and where the help is, on err; returns the
+// usage status 2.
+int usageError(std::FILE* err, const QString& why);
+
 } // namespace winorbis

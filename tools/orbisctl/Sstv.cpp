@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Sstv.h"
+#include "Orbisctl.h"
 
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
@@ -16,11 +17,6 @@
 namespace winorbis {
 
 namespace {
-
-int refuse(std::FILE* err, const QString& why) {
-    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
-    return 2;
-}
 
 int fail(std::FILE* err, int status, const QString& why) {
     std::fprintf(err, "orbisctl: %s\n", qPrintable(why));
@@ -50,31 +46,32 @@ int encode(const QStringList& arguments, std::FILE* err) {
         if (a == "--mode" && hasValue) {
             id = sstv::modeByShortName(arguments[++i]);
             if (!id)
-                return refuse(
+                return usageError(
                     err, QStringLiteral("unknown mode %1 (r36 r72 m1 m2 s1 s2)").arg(arguments[i]));
         } else if (a == "--rate" && hasValue) {
             bool ok = false;
             rate = arguments[++i].toInt(&ok);
             if (!ok || rate < 8000 || rate > 96000)
-                return refuse(err, QStringLiteral("--rate takes 8000 to 96000"));
+                return usageError(err, QStringLiteral("--rate takes 8000 to 96000"));
         } else if (a == "--vox") {
             vox = true;
         } else if (a.startsWith("--")) {
-            return refuse(err, QStringLiteral("unknown or incomplete sstv option %1").arg(a));
+            return usageError(err, QStringLiteral("unknown or incomplete sstv option %1").arg(a));
         } else {
             files << a;
         }
     }
     if (files.size() != 2)
-        return refuse(err, QStringLiteral("sstv encode needs a picture and a WAV file"));
+        return usageError(err, QStringLiteral("sstv encode needs a picture and a WAV file"));
     if (!id)
-        return refuse(err, QStringLiteral("sstv encode needs --mode"));
+        return usageError(err, QStringLiteral("sstv encode needs --mode"));
     if (QFileInfo(files[1]).suffix().compare("wav", Qt::CaseInsensitive) != 0)
-        return refuse(err, QStringLiteral("%1: the sound is written as WAV (.wav)").arg(files[1]));
+        return usageError(err,
+                          QStringLiteral("%1: the sound is written as WAV (.wav)").arg(files[1]));
     QImageReader reader(files[0]);
     const QImage picture = reader.read();
     if (picture.isNull())
-        return refuse(
+        return usageError(
             err,
             QStringLiteral("cannot read the picture %1: %2").arg(files[0], reader.errorString()));
 
@@ -90,10 +87,10 @@ int encode(const QStringList& arguments, std::FILE* err) {
 
 int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     if (arguments.size() != 2 || arguments[0].startsWith("--") || arguments[1].startsWith("--"))
-        return refuse(err, QStringLiteral("sstv decode needs a WAV file and a picture file"));
+        return usageError(err, QStringLiteral("sstv decode needs a WAV file and a picture file"));
     const char* format = pictureFormat(arguments[1]);
     if (!format)
-        return refuse(
+        return usageError(
             err,
             QStringLiteral("%1: the picture is written as PNG, BMP or JPEG").arg(arguments[1]));
     QString why;
@@ -138,7 +135,7 @@ int runSstv(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return encode(arguments.mid(1), err);
     if (verb == "decode")
         return decode(arguments.mid(1), out, err);
-    return refuse(err, QStringLiteral("sstv takes encode or decode"));
+    return usageError(err, QStringLiteral("sstv takes encode or decode"));
 }
 
 } // namespace winorbis

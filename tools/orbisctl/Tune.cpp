@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Tune.h"
+#include "Orbisctl.h"
 
 #include "analyzer/FilterCoefficients.h"
 #include "analyzer/SpectrumAnalysis.h"
@@ -21,11 +22,6 @@
 namespace winorbis {
 
 namespace {
-
-int refuse(std::FILE* err, const QString& why) {
-    std::fprintf(err, "orbisctl: %s; see orbisctl --help\n", qPrintable(why));
-    return 2;
-}
 
 // Takes the recorded buffers as the analyzer window does: copy, queue again, analyse. Once
 // finished it queues nothing more, so that samples the sound system still holds are not analysed.
@@ -77,9 +73,9 @@ int runTune(const QStringList& arguments, const ProgramFolder& folder, AudioInpu
             bool ok = false;
             count = arguments[++i].toInt(&ok);
             if (!ok || count < 0)
-                return refuse(err, QStringLiteral("--count takes a number from 0"));
+                return usageError(err, QStringLiteral("--count takes a number from 0"));
         } else {
-            return refuse(err, QStringLiteral("unknown or incomplete tune option %1").arg(a));
+            return usageError(err, QStringLiteral("unknown or incomplete tune option %1").arg(a));
         }
     }
     if (list) {

@@ -17,7 +17,7 @@ namespace winorbis {
 
 namespace {
 
-constexpr int kPollMs = 10;
+constexpr int kWatchPollMs = 10;
 
 } // namespace
 
@@ -88,7 +88,7 @@ int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, 
         }
         // The station's timers (the end of a reception's time) fire in the wait.
         QCoreApplication::processEvents();
-        clock.waitPainting(kPollMs);
+        clock.waitPainting(kWatchPollMs);
     }
     station.gate().shut();
     reception.stop();
