@@ -79,8 +79,9 @@ public:
     bool receiving() const { return decoder_ && decoder_->receiving(); }
     // Seconds a transmission may run past its mode's time before the watchdog cuts it.
     static constexpr int kWatchdogMs = 5000;
-    // How far ahead of the clock the samples are given to the sink.
-    static constexpr int kLeadMs = 300;
+    // How far ahead of the clock the samples are given to the sink: a second, so that a busy
+    // computer that leaves the converter unserved for most of one cuts no gap into the picture.
+    static constexpr int kLeadMs = 1000;
 
     // ConverterRadio, from the model's thread.
     void transmit(ModeId mode, std::vector<QByteArray> memoryLines) override;

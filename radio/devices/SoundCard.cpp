@@ -388,7 +388,12 @@ SoundCardSink::~SoundCardSink() {
 bool SoundCardSink::start(QString* error) {
     close();
     sink_ = std::make_unique<QAudioSink>(device_, format_);
-    sink_->setBufferSize(format_.bytesForDuration(100'000));
+    // The sound server holds all the radio gives ahead of the clock (SoundCardRadio::kLeadMs):
+    // with only a tenth of a second in it, a process that waits longer than that for the
+    // processor (a busy computer, a dozen converters at once) left a gap of silence in the middle
+    // of a picture, and the far station lost it. Not more: the server starts a stream once it
+    // holds its whole buffer.
+    sink_->setBufferSize(format_.bytesForDuration(1'000'000));
     stream_ = sink_->start();
     if (!stream_ || fatal(sink_->error())) {
         const QString why =

@@ -115,8 +115,8 @@ TEST_F(SoundCard, AToneComesBackFromTheMonitorAtItsFrequencyAndLevel) {
     std::size_t played = 0;
     const std::size_t total = std::size_t(sink->sampleRate() * 1.5);
     const auto feed = [&] {
-        // A fifth of a second ahead, as the converter keeps it.
-        while (played < total && sink->pendingMs() < 200) {
+        // A second ahead, as the converter keeps it.
+        while (played < total && sink->pendingMs() < 1000) {
             const std::size_t n = std::min<std::size_t>(960, total - played);
             ASSERT_TRUE(sink->play(tone(frequency, amplitude, sink->sampleRate(), n, played)));
             played += n;
