@@ -23,6 +23,8 @@ constexpr int kMissedLines = 16;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
+// The time the demodulator's filter takes to follow a step of the tone, at its widest.
+constexpr double kPixelSettleMs = 0.375;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
@@ -303,6 +305,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     const double perMs = workingRate() / 1000.0;
     const double scale = p.fit.period() / p.nominal;
     double t = lineStart(p, line);
+    const double stepTail = kPixelSettleMs * perMs * kIdleHalfWidthHz / demod_.halfWidthHz();
     std::array<std::vector<double>, 7> values;
     for (const Segment& s : m.layout(line)) {
         const double length = s.ms * perMs * scale;
@@ -315,8 +318,12 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             const bool difference = s.channel == Channel::RedDiff || s.channel == Channel::BlueDiff;
             const double least = difference ? 2 * p.leastWindow : p.leastWindow;
             const double half = std::max({0.5, p.pixelWidth * w / 2, least / 2});
+            // The last pixels are read where the segment's own tones still hold: the
+            // demodulator's filter follows a step late, and the tone after the segment (the next
+            // line's sync, a separator pulse) would otherwise pull them towards black or beyond.
+            const double last = t + length - stepTail - half;
             for (int x = 0; x < m.pixels; ++x) {
-                const double c = t + (x + 0.5) * w;
+                const double c = std::min(t + (x + 0.5) * w, std::max(t + half, last));
                 v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
             }
         }

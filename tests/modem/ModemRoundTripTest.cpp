@@ -37,6 +37,31 @@ TEST_P(EveryModeAndRate, DecodesThePictureItWasSent) {
     EXPECT_GT(psnr(sent, end.picture), least) << mode(id).name.toStdString() << " at " << rate;
 }
 
+// The tone after a segment (the next line's sync, a separator pulse) must not reach its last
+// pixels: a plain picture comes back as plain at its right edge as in its middle, in every mode.
+TEST(ModemLineEnds, TheLastPixelsOfALineKeepTheirColour) {
+    const QRgb colour = qRgb(200, 170, 120);
+    for (const Mode& m : modes()) {
+        QImage sent(m.pixels, m.lines, QImage::Format_RGB32);
+        sent.fill(colour);
+        const Reception r = receive(SstvEncoder::encode(sent, m.id, {48000.0}), 48000.0, 4000);
+        ASSERT_EQ(r.ends.size(), 1u) << m.name.toStdString();
+        const QImage& got = r.ends[0].picture;
+        const auto columnError = [&](int x) {
+            double error = 0;
+            for (int y = 2; y < got.height() - 2; ++y) {
+                const QRgb p = got.pixel(x, y);
+                error += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
+                         std::abs(qBlue(p) - qBlue(colour));
+            }
+            return error / (3.0 * (got.height() - 4));
+        };
+        const double middle = columnError(m.pixels / 2);
+        for (int x : {m.pixels - 2, m.pixels - 1})
+            EXPECT_LT(columnError(x), middle + 3.0) << m.name.toStdString() << ", column " << x;
+    }
+}
+
 std::vector<RoundTrip> everyModeAndRate() {
     std::vector<RoundTrip> all;
     for (const Mode& m : modes())
