@@ -604,6 +604,25 @@ group_soundcard() {
         receivers[$m]=$!
         pids+=("${senders[$m]}" "${receivers[$m]}")
     done
+    # Beside each orbis-modem receiver, the program itself on the sound card hears the same sink:
+    # its automatic fetch takes the picture into the RX window and the first slot's file.
+    local display=:$((90 + RANDOM % 100)) windows=()
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 10 test -e "/tmp/.X11-unix/X${display#:}" || bad "Xvfb starts"
+    for m in "${modes[@]}"; do
+        mkdir -p "$work/win-$m"
+        printf 'Converter=sound card\nSoundCapture=OrbisCapture%s\nSoundPlayback=OrbisSink%s\n' \
+            "$m" "$m" >"$work/win-$m/station.conf"
+        env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
+            TMPDIR="$work/win-$m" "${pulse_env[@]}" setsid "$bin/winorbis" --folder "$work/win-$m" \
+            </dev/null >"$work/win-$m.out" 2>"$work/win-$m.err" &
+        windows+=($!)
+        pids+=($!)
+    done
+    for m in "${modes[@]}"; do
+        wait_for 30 test -e "$work/win-$m/COM.DAT" || bad "winorbis on the sound card starts for $m"
+    done
     for m in "${modes[@]}"; do
         wait_for 10 test -e "$work/tx-$m" -a -e "$work/rx-$m" || bad "the $m stations start"
         spawn orbisctl --port "$work/rx-$m" watch --count 1 >"$work/watch-$m.out" 2>&1
@@ -626,6 +645,26 @@ group_soundcard() {
         check "the $m picture received matches the one sent ($db dB, at least $least)" \
             awk -v db="$db" -v least="$least" 'BEGIN { exit !(db >= least) }'
         kill -TERM "${senders[$m]}" "${receivers[$m]}" 2>/dev/null
+    done
+    local i=0 slot
+    for m in "${modes[@]}"; do
+        wait_for 60 sh -c "find '$work/win-$m' -maxdepth 2 -iname bild1.bmp | grep -q ."
+        slot=$(find "$work/win-$m" -maxdepth 2 -iname bild1.bmp | head -1)
+        if [ -z "$slot" ]; then
+            bad "the program on the sound card stored the $m picture in its first slot" \
+                "$(cat "$work/win-$m.err")"
+        else
+            db=$("$pictures" psnr "$work/memory.png" "$slot" 10)
+            echo "    $m in the program's slot: $db dB"
+            check "the $m picture in the program's slot matches the one sent ($db dB, at least 30)" \
+                awk -v db="$db" 'BEGIN { exit !(db >= 30) }'
+        fi
+        kill -TERM "${windows[$i]}" 2>/dev/null
+        wait "${windows[$i]}"
+        local status=$?
+        check "winorbis on the sound card ends in order after the $m picture (status $status)" \
+            test "$status" -eq 0
+        i=$((i + 1))
     done
 
     # The sound server ends in the middle of a reception: the converter says so, stays up, and
