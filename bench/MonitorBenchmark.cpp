@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     ConsoleDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     if (!link.OpenConverterPort(2, device))
         return 1;
     CommandGate gate;

@@ -58,7 +58,7 @@ Figures run(bool paced, Transport transport = Transport::PseudoTerminal) {
     }
     SystemClock clock;
     ConsoleDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     if (!link.OpenConverterPort(2, device))
         return f;
     PictureTransfer transfer(link, clock);

@@ -89,7 +89,7 @@ TEST(PortFactory, ARegularFileNamedAsPortIsNeverWritten) {
     // The link's whole life on it: open, identify, commands, the monitor, and the end.
     ScriptedDialogs dialogs;
     {
-        ConverterLink link(dialogs, clock);
+        ConverterLink link(clock, failureBoxes(dialogs));
         EXPECT_FALSE(link.OpenConverterPort(2, path));
         EXPECT_EQ(link.IdentifyConverter(), 0);
         link.SendCommandByte(0x24);

@@ -110,7 +110,7 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
     // While the program holds the converter, another program is told so by the server.
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
     EXPECT_EQ(link.port().kind(), "network port");
     EXPECT_EQ(link.IdentifyConverter(), 196);
@@ -127,7 +127,7 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
 TEST_P(Ser2netTest, AnUploadAndAFetchFullOf0xFFAreByteExact) {
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
     // The converter keeps the bytes of a line as they come: lines of 0xFF with a count among
     // them, so that a byte lost or doubled anywhere shows.

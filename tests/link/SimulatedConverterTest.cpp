@@ -25,7 +25,7 @@ struct SimulatorFixture : ::testing::Test {
     ConverterSimulator sim;
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     QString device;
 
     void SetUp() override {
@@ -160,13 +160,13 @@ TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
     SystemClock clock;
     ScriptedDialogs dialogs;
     {
-        ConverterLink link(dialogs, clock);
+        ConverterLink link(clock, failureBoxes(dialogs));
         ASSERT_TRUE(link.OpenConverterPort(1, device));
         EXPECT_EQ(link.port().baudRate(), 1200);
         EXPECT_EQ(link.port().kind(), "serial device");
     }
     {
-        ConverterLink link(dialogs, clock);
+        ConverterLink link(clock, failureBoxes(dialogs));
         EXPECT_FALSE(link.OpenConverterPort(3, device));
         EXPECT_EQ(dialogs.texts(), QStringList{"No response from the interface"});
     }
@@ -179,7 +179,7 @@ TEST(PacedConverter, At1200BaudUploadedLinesAreAcknowledgedAndFetchedLinesArrive
     ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     ASSERT_TRUE(link.OpenConverterPort(1, device));
     QElapsedTimer timer;
     timer.start();

@@ -28,7 +28,7 @@ struct SimulatorMenuFixture : ::testing::Test {
     ConverterSimulator sim;
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     SimulatorMenu menu{sim, dialogs};
     QTemporaryDir folder;
 
@@ -173,7 +173,7 @@ TEST(SimulatorMenu, AConverterBehindAStableNameIsUnpluggedAndPluggedInAgain) {
     plugIn->trigger();
     EXPECT_TRUE(sim.isRunning());
     SystemClock clock;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     ASSERT_TRUE(link.OpenConverterPort(2, name));
     EXPECT_EQ(link.IdentifyConverter(), 76);
     EXPECT_TRUE(dialogs.texts().isEmpty());

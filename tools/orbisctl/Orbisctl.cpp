@@ -337,7 +337,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (!link.OpenConverterPort(speed, device))
         return 1;
     if (handheld) {
-        const int status = runHandheld(*handheld, link.port(), link.dialogs(), out, err);
+        const int status = runHandheld(*handheld, link.port(), dialogs, out, err);
         link.port().drain();
         return status;
     }
