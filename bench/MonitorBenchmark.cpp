@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     SystemClock clock;
     ConsoleDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    if (!link.OpenConverterPort(2, device))
+    if (!link.OpenConverterPort(LinkSpeed::Baud115200, device))
         return 1;
     CommandGate gate;
     SilentMonitorHost host;

@@ -59,7 +59,7 @@ Figures run(bool paced, Transport transport = Transport::PseudoTerminal) {
     SystemClock clock;
     ConsoleDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    if (!link.OpenConverterPort(2, device))
+    if (!link.OpenConverterPort(LinkSpeed::Baud115200, device))
         return f;
     PictureTransfer transfer(link, clock);
     QImage picture(410, 256, QImage::Format_RGB888);

@@ -30,11 +30,11 @@ ConverterLink::ConverterLink(Clock& clock, LinkFailureSink failures)
 
 ConverterLink::~ConverterLink() = default;
 
-bool ConverterLink::OpenConverterPort(int speedSelector, const QString& device) {
+bool ConverterLink::OpenConverterPort(LinkSpeed speed, const QString& device) {
     // The port in use goes first: a device is never open twice.
     port_ = unusablePort(device, clock_);
     QString error;
-    std::unique_ptr<BytePort> port = openPort(device, speedSelector, clock_, &error);
+    std::unique_ptr<BytePort> port = openPort(device, speed, clock_, &error);
     if (!port) {
         const auto address = PortAddress::parse(device);
         ConsoleNotes::write(

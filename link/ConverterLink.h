@@ -51,11 +51,10 @@ public:
     ~ConverterLink();
 
     // Opens the port that device names (PortFactory.h: a serial device, rfc2217:// or tcp://) at
-    // 1200 (speedSelector 1) or 115200 baud (2) and discards what it has received. A port that is
-    // missing, busy, refused or cannot be configured (also any other selector) fails with "No
-    // response from the interface" and returns false; reads then bring nothing and nothing is
-    // written.
-    bool OpenConverterPort(int speedSelector, const QString& device);
+    // the speed and discards what it has received. A port that is missing, busy, refused or
+    // cannot be configured (also a speed that names neither rate) fails with "No response from
+    // the interface" and returns false; reads then bring nothing and nothing is written.
+    bool OpenConverterPort(LinkSpeed speed, const QString& device);
     // Uses the given port, made elsewhere (the simulated converter's, a test's).
     void attachPort(std::unique_ptr<BytePort> port);
 

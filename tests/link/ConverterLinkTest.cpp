@@ -186,8 +186,9 @@ TEST(ConverterLinkOpen, UnknownSpeedSelectorsAndMissingDevicesFailWithNoResponse
     VirtualClock clock;
     ScriptedDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    EXPECT_FALSE(link.OpenConverterPort(2, QString()));            // port number 0 or 5
-    EXPECT_FALSE(link.OpenConverterPort(2, "/nonexistent/ttyS9")); // missing device
+    EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, QString())); // port number 0 or 5
+    EXPECT_FALSE(
+        link.OpenConverterPort(LinkSpeed::Baud115200, "/nonexistent/ttyS9")); // missing device
     EXPECT_EQ(dialogs.texts(),
               QStringList({"No response from the interface", "No response from the interface"}));
     // Reads on the unusable port bring nothing and take their time instead of failing at once.
@@ -261,7 +262,7 @@ TEST(ConverterLinkFailures, EachFailedExchangeReachesTheSinkOnceWithItsBeepAndBo
     EXPECT_EQ(link.lastFailure(), kNoConnection);
     EXPECT_FALSE(link.SendCommandAwaitAck(1));
     EXPECT_FALSE(link.AwaitLineAck());
-    EXPECT_FALSE(link.OpenConverterPort(2, "/nonexistent/ttyS9"));
+    EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, "/nonexistent/ttyS9"));
     QStringList texts;
     for (const LinkFailure& failure : failures)
         texts << failure.text;

@@ -80,7 +80,7 @@ TEST(PortFactory, ARegularFileNamedAsPortIsNeverWritten) {
     };
     test::VirtualClock clock;
     QString error;
-    EXPECT_FALSE(openPort(path, 2, clock, &error));
+    EXPECT_FALSE(openPort(path, LinkSpeed::Baud115200, clock, &error));
     EXPECT_FALSE(error.isEmpty());
     // Nothing of the file stays open in this process.
     for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
@@ -90,7 +90,7 @@ TEST(PortFactory, ARegularFileNamedAsPortIsNeverWritten) {
     ScriptedDialogs dialogs;
     {
         ConverterLink link(clock, failureBoxes(dialogs));
-        EXPECT_FALSE(link.OpenConverterPort(2, path));
+        EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, path));
         EXPECT_EQ(link.IdentifyConverter(), 0);
         link.SendCommandByte(0x24);
         EXPECT_FALSE(link.SendCommandAwaitAck(0x01));

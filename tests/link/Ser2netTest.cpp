@@ -111,7 +111,7 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
     SystemClock clock;
     ScriptedDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, server->portName()));
     EXPECT_EQ(link.port().kind(), "network port");
     EXPECT_EQ(link.IdentifyConverter(), 196);
     const ToolRun second = orbisctl({"--port", server->portName(), "identify"});
@@ -128,7 +128,7 @@ TEST_P(Ser2netTest, AnUploadAndAFetchFullOf0xFFAreByteExact) {
     SystemClock clock;
     ScriptedDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, server->portName()));
     // The converter keeps the bytes of a line as they come: lines of 0xFF with a count among
     // them, so that a byte lost or doubled anywhere shows.
     const auto lineBytes = [](int line) {

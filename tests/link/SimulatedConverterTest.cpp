@@ -31,7 +31,7 @@ struct SimulatorFixture : ::testing::Test {
     void SetUp() override {
         QString error;
         ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
-        ASSERT_TRUE(link.OpenConverterPort(2, device));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     }
 };
 
@@ -161,13 +161,13 @@ TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
     ScriptedDialogs dialogs;
     {
         ConverterLink link(clock, failureBoxes(dialogs));
-        ASSERT_TRUE(link.OpenConverterPort(1, device));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud1200, device));
         EXPECT_EQ(link.port().baudRate(), 1200);
         EXPECT_EQ(link.port().kind(), "serial device");
     }
     {
         ConverterLink link(clock, failureBoxes(dialogs));
-        EXPECT_FALSE(link.OpenConverterPort(3, device));
+        EXPECT_FALSE(link.OpenConverterPort(LinkSpeed(3), device));
         EXPECT_EQ(dialogs.texts(), QStringList{"No response from the interface"});
     }
 }
@@ -180,7 +180,7 @@ TEST(PacedConverter, At1200BaudUploadedLinesAreAcknowledgedAndFetchedLinesArrive
     SystemClock clock;
     ScriptedDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    ASSERT_TRUE(link.OpenConverterPort(1, device));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud1200, device));
     QElapsedTimer timer;
     timer.start();
 

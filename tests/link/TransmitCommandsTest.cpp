@@ -216,7 +216,7 @@ TEST(TransmitEndToEnd, EveryModeAndOptionSendsItsBytesToTheSimulatedConverter) {
     VirtualClock clock; // the 14 s digitize wait passes in virtual time; the line is real
     ScriptedDialogs dialogs;
     ConverterLink link(clock, failureBoxes(dialogs));
-    ASSERT_TRUE(link.OpenConverterPort(2, device));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     PictureTransfer transfer(link, clock);
     CommandGate gate;
     RecordingHost host;

@@ -174,7 +174,7 @@ TEST(PseudoTerminalStation, AReceptionOnTheSimulatorIsSavedAsJpegWithItsLogLine)
     SystemClock clock;
     HeadlessFace face;
     Station station(dialogs, clock, face);
-    ASSERT_TRUE(station.link().OpenConverterPort(2, device));
+    ASSERT_TRUE(station.link().OpenConverterPort(LinkSpeed::Baud115200, device));
     QTemporaryDir dir;
     QImage rx = WorkingPictures::defaultGradient();
     ReceivedFile saved;

@@ -35,7 +35,7 @@ struct SimulatorMenuFixture : ::testing::Test {
     void SetUp() override {
         QString device, error;
         ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
-        ASSERT_TRUE(link.OpenConverterPort(2, device));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     }
 
     QAction* action(const QString& name) {
@@ -174,7 +174,7 @@ TEST(SimulatorMenu, AConverterBehindAStableNameIsUnpluggedAndPluggedInAgain) {
     EXPECT_TRUE(sim.isRunning());
     SystemClock clock;
     ConverterLink link{clock, failureBoxes(dialogs)};
-    ASSERT_TRUE(link.OpenConverterPort(2, name));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, name));
     EXPECT_EQ(link.IdentifyConverter(), 76);
     EXPECT_TRUE(dialogs.texts().isEmpty());
 }
