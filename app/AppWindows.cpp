@@ -51,7 +51,7 @@ AppWindows::AppWindows(const AppServices& services)
     // Its caption commands open the font and standard-text windows made here.
     form1_->captions().setFontWindow(form2_.get());
     form1_->captions().setLibraryWindow(memoBlk_.get());
-    connectHandheldWindow(*form1_, *form4_, services.clock);
+    connectHandheldWindow(*form1_, *form4_, services.dialogs, services.clock);
     connectLogBook(services);
     connectTuning(*form1_, *unit8_);
     if (services.receivedRows)

@@ -11,7 +11,7 @@
 
 namespace winorbis {
 
-void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
+void Button5Click(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) {
     main.captions().removeFrames();
     // A reception announced or running owns the port; the handheld waits until it has ended.
     if (!main.link().isIdle() || main.gate().busy()) {
@@ -21,15 +21,16 @@ void Button5Click(TForm1& main, TForm4& window, Clock& clock) {
     const MonitorHold hold = main.reception().hold();
     // The beacons wait while the handheld has the port.
     const CommandGate::Operation operation(main.gate());
-    window.execOn(main.link().port(), main.link().dialogs(), hold, &clock);
+    window.execOn(main.link().port(), dialogs, hold, &clock);
 }
 
-void connectHandheldWindow(TForm1& main, TForm4& window, Clock& clock) {
+void connectHandheldWindow(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) {
     QMenu* special = main.specialMenu();
     QAction* item = special->addAction(handheldtext::kMenuItem);
     item->setObjectName(QStringLiteral("VCH1Setting1"));
-    QObject::connect(item, &QAction::triggered, &main,
-                     [&main, &window, &clock] { Button5Click(main, window, clock); });
+    QObject::connect(item, &QAction::triggered, &main, [&main, &window, &dialogs, &clock] {
+        Button5Click(main, window, dialogs, clock);
+    });
 }
 
 } // namespace winorbis

@@ -29,7 +29,7 @@ public:
     }
     QString kind() const override { return kSoundCardKind; }
     QString lastError() const override { return line_->lastError(); }
-    bool configure(int speedSelector) override { return line_->configure(speedSelector); }
+    bool configure(LinkSpeed speed) override { return line_->configure(speed); }
     int baudRate() const override { return line_->baudRate(); }
     int read(std::uint8_t* buffer, int count) override { return line_->read(buffer, count); }
     bool writeByte(std::uint8_t byte) override { return line_->writeByte(byte); }
@@ -90,10 +90,10 @@ void StationConverter::warn(const QString& text) {
         main_->setStatusText(soundCardSays(text));
 }
 
-std::unique_ptr<BytePort> StationConverter::soundCardPort(int speedSelector) {
+std::unique_ptr<BytePort> StationConverter::soundCardPort(LinkSpeed speed) {
     const QString path = card_ ? card_->linkPath() : QString();
     QString error;
-    std::unique_ptr<BytePort> line = openPort(path, speedSelector, clock_, &error);
+    std::unique_ptr<BytePort> line = openPort(path, speed, clock_, &error);
     if (!line) {
         print_(QStringLiteral("winorbis: cannot open the sound-card converter's line %1: %2")
                    .arg(path, error));
@@ -140,7 +140,7 @@ QString StationConverter::apply(const ConverterChoice& choice) {
     card_.reset();
     running_ = choice;
     startWarnings_.clear();
-    const int speed = main_->settings().speedSelector;
+    const LinkSpeed speed = main_->settings().linkSpeed;
     QString said;
     if (choice.kind == ConverterChoice::Kind::SoundCard) {
         StationOptions options;

@@ -4,6 +4,7 @@
 #include "BuiltInSoundCard.h"
 #include "ConverterChoice.h"
 #include "ReceivedRows.h"
+#include "link/LinkOptions.h"
 
 #include <QObject>
 #include <QPointer>
@@ -50,7 +51,7 @@ public:
     bool soundCardRuns() const { return card_ != nullptr; }
     BuiltInSoundCard* soundCard() { return card_.get(); }
     // The sound card converter's line as the window's port: its kind is "Sound card".
-    std::unique_ptr<BytePort> soundCardPort(int speedSelector);
+    std::unique_ptr<BytePort> soundCardPort(LinkSpeed speed);
     ReceivedRows& receivedRows() { return rows_; }
 
     // The main window it works for, once made: the sound card's problems and the measured clock

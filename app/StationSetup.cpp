@@ -96,7 +96,7 @@ void StationSetup::connectSetup() {
         setup_.setStatus(kNextStart);
     });
     connect(&setup_, &TForm5::modelChosen, this,
-            [&settings](int model) { settings.model = model; });
+            [&settings](OrbisModel model) { settings.model = model; });
     connect(&setup_, &TForm5::intervalChanged, this, [this, &settings](int seconds) {
         settings.beaconInterval = seconds;
         catalog_.setInterval(seconds);

@@ -89,7 +89,7 @@ void TForm1::FormCreate() {
     // 4. Settings. A folder without a settings file is new: it gets its starter files (the
     //    start picture, the standard-text library, the callsign picture) without a word.
     const bool newFolder = StarterFiles::isNewFolder(folder_);
-    settings_.speedSelector = 2;
+    settings_.linkSpeed = LinkSpeed::Baud115200;
     store_.ReadSettings(settings_, captions::defaultFace());
     if (newFolder) {
         for (const QString& problem : StarterFiles::writeMissing(folder_, settings_))
@@ -109,7 +109,7 @@ void TForm1::FormCreate() {
         const QString device = portDevice_.isEmpty()
                                    ? PortMap::load(folder_).device(settings_.portNumber)
                                    : portDevice_;
-        link_.OpenConverterPort(settings_.speedSelector, device);
+        link_.OpenConverterPort(settings_.linkSpeed, device);
     }
     // 6. Identify the converter; the answer is LastStatus.
     link_.IdentifyConverter();

@@ -183,7 +183,9 @@ int main(int argc, char** argv) {
     services.converter = &converter;
     if (converter.running().kind == ConverterChoice::Kind::SoundCard &&
         (line.soundCard || !converterNamed))
-        services.portFactory = [&converter] { return converter.soundCardPort(2); };
+        services.portFactory = [&converter] {
+            return converter.soundCardPort(LinkSpeed::Baud115200);
+        };
     windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
     // The converter's end comes after the window's: the window's end may still speak to it.

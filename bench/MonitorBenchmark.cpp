@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     ConsoleDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    if (!link.OpenConverterPort(2, device))
+    ConverterLink link(clock, failureBoxes(dialogs));
+    if (!link.OpenConverterPort(LinkSpeed::Baud115200, device))
         return 1;
     CommandGate gate;
     SilentMonitorHost host;

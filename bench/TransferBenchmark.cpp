@@ -58,8 +58,8 @@ Figures run(bool paced, Transport transport = Transport::PseudoTerminal) {
     }
     SystemClock clock;
     ConsoleDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    if (!link.OpenConverterPort(2, device))
+    ConverterLink link(clock, failureBoxes(dialogs));
+    if (!link.OpenConverterPort(LinkSpeed::Baud115200, device))
         return f;
     PictureTransfer transfer(link, clock);
     QImage picture(410, 256, QImage::Format_RGB888);

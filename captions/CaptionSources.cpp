@@ -23,13 +23,14 @@ CaptionStyle styleOf(const FontBlock& block, bool shadow) {
 } // namespace
 
 CaptionStyle captionStyle(const Settings& settings) {
-    return styleOf(settings.callsignFont, settings.shadowOn == 1);
+    return styleOf(settings.callsignFont, settings.shadow == CaptionShadow::On);
 }
 
 CaptionStyle standardTextStyle(const Settings& settings, int n) {
     if (n < 1 || n > kStandardTextCount)
         return captionStyle(settings);
-    return styleOf(settings.standardTexts[std::size_t(n - 1)], settings.shadowOn == 1);
+    return styleOf(settings.standardTexts[std::size_t(n - 1)],
+                   settings.shadow == CaptionShadow::On);
 }
 
 void storeStandardText(Settings& settings, int n, const QString& text) {

@@ -7,7 +7,7 @@
 #include "PictureTransfer.h"
 
 #include "platform/Clock.h"
-#include "platform/ConsoleDialogs.h"
+#include "platform/ConsoleNotes.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "LinkOptions.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -28,9 +30,9 @@ public:
     virtual QString kind() const { return QStringLiteral("port"); }
     // The reason of the last failed open, configure or reopen.
     virtual QString lastError() const { return {}; }
-    // Sets the line speed: speedSelector 1 = 1200 baud, 2 = 115200 baud, 8N1; false for any other
-    // selector or when the line cannot be set. A port without a line accepts both.
-    virtual bool configure(int speedSelector) { return speedSelector == 1 || speedSelector == 2; }
+    // Sets the line speed, 8N1; false for a speed that names neither rate or when the line cannot
+    // be set. A port without a line accepts both.
+    virtual bool configure(LinkSpeed speed) { return baudOf(speed) != 0; }
     // The line speed set by configure(); 0 before, or for a port without a line.
     virtual int baudRate() const { return 0; }
 

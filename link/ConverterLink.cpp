@@ -6,8 +6,9 @@
 #include "PortFactory.h"
 
 #include "platform/Clock.h"
-#include "platform/ConsoleDialogs.h"
-#include "platform/Dialogs.h"
+#include "platform/ConsoleNotes.h"
+
+#include <utility>
 
 namespace winorbis {
 
@@ -19,29 +20,28 @@ constexpr int kIdentifyTrailer = 5;
 constexpr int kStaleInputLimitMs = 8000;
 constexpr int kCommandAckReads = 2000;
 constexpr int kLineAckReads = 100;
-constexpr unsigned kBeepHand = 2;
 
 } // namespace
 
-ConverterLink::ConverterLink(Dialogs& dialogs, Clock& clock)
-    : dialogs_(dialogs)
-    , clock_(clock)
+ConverterLink::ConverterLink(Clock& clock, LinkFailureSink failures)
+    : clock_(clock)
+    , failures_(std::move(failures))
     , port_(unusablePort(QString(), clock)) {}
 
 ConverterLink::~ConverterLink() = default;
 
-bool ConverterLink::OpenConverterPort(int speedSelector, const QString& device) {
+bool ConverterLink::OpenConverterPort(LinkSpeed speed, const QString& device) {
     // The port in use goes first: a device is never open twice.
     port_ = unusablePort(device, clock_);
     QString error;
-    std::unique_ptr<BytePort> port = openPort(device, speedSelector, clock_, &error);
+    std::unique_ptr<BytePort> port = openPort(device, speed, clock_, &error);
     if (!port) {
         const auto address = PortAddress::parse(device);
         ConsoleNotes::write(
             QStringLiteral("cannot use the %1 %2: %3")
                 .arg(address ? address->kindText() : QStringLiteral("serial device"),
                      device.isEmpty() ? QStringLiteral("(none)") : device, error));
-        dialogs_.message(linktext::kNoInterface);
+        report({linktext::kNoInterface});
         return false;
     }
     port->setGoneHandler([kind = port->kind(), name = port->name()] {
@@ -61,9 +61,16 @@ QString ConverterLink::deviceName() const {
     return name.isEmpty() ? QStringLiteral("the converter's port") : name;
 }
 
+void ConverterLink::report(const LinkFailure& failure) {
+    lastFailure_ = failure.text;
+    if (failures_)
+        failures_(failure);
+    else
+        ConsoleNotes::write(failure.text);
+}
+
 void ConverterLink::fail(const QString& text) {
-    lastFailure_ = text;
-    dialogs_.message(text);
+    report({text});
 }
 
 QString ConverterLink::lostText() const {
@@ -74,10 +81,10 @@ bool ConverterLink::refuseWhileLost(bool byOperator) {
     if (!converterLost())
         return false;
     if (byOperator) {
-        dialogs_.beep(kBeepHand);
-        dialogs_.message(lostText(), Dialogs::Kind::Warning);
+        report({lostText(), true, LinkFailure::Box::Warning});
     } else {
-        ConsoleNotes::write(lostText());
+        lastFailure_ = lostText();
+        ConsoleNotes::write(lastFailure_);
     }
     return true;
 }
@@ -87,8 +94,7 @@ std::uint8_t ConverterLink::IdentifyConverter() {
         return answer;
     if (const QString name = port_->name(); !name.isEmpty())
         ConsoleNotes::write(QStringLiteral("no answer from the converter on %1").arg(name));
-    dialogs_.beep(kBeepHand);
-    fail(linktext::kNoConnection);
+    report({linktext::kNoConnection, true});
     return 0;
 }
 

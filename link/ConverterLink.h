@@ -24,6 +24,7 @@
 // The other headers of the link refer to these rules.
 
 #include "BytePort.h"
+#include "LinkFailure.h"
 #include "LinkState.h"
 
 #include <QByteArray>
@@ -36,23 +37,24 @@
 namespace winorbis {
 
 class Clock;
-class Dialogs;
 
 // The converter on its port (a serial device or a serial server): the one open port of the process,
 // the link state and the converter's last status byte, and the small exchanges every converter
 // command is built from. The exchanges run on the calling thread and take no lock: the receive
 // monitor stays off the port while they run (it is held, or not yet started); see the threading
-// rules above.
+// rules above. A failed exchange is not shown here: it goes to the failure sink its owner gives,
+// once, as it happens (a window's boxes, standard error), and stays for the caller's status line.
 class ConverterLink {
 public:
-    ConverterLink(Dialogs& dialogs, Clock& clock);
+    // Without a sink, failures are noted on standard error only.
+    explicit ConverterLink(Clock& clock, LinkFailureSink failures = {});
     ~ConverterLink();
 
     // Opens the port that device names (PortFactory.h: a serial device, rfc2217:// or tcp://) at
-    // 1200 (speedSelector 1) or 115200 baud (2) and discards what it has received. A port that is
-    // missing, busy, refused or cannot be configured (also any other selector) shows "No response
-    // from the interface" and returns false; reads then bring nothing and nothing is written.
-    bool OpenConverterPort(int speedSelector, const QString& device);
+    // the speed and discards what it has received. A port that is missing, busy, refused or
+    // cannot be configured (also a speed that names neither rate) fails with "No response from
+    // the interface" and returns false; reads then bring nothing and nothing is written.
+    bool OpenConverterPort(LinkSpeed speed, const QString& device);
     // Uses the given port, made elsewhere (the simulated converter's, a test's).
     void attachPort(std::unique_ptr<BytePort> port);
 
@@ -68,10 +70,10 @@ public:
     // that expects an answer, so bytes of an earlier exchange are never taken for it.
     void discardStaleInput();
     // Writes the command and reads until the acknowledge 128 comes; after 2000 reads without it
-    // shows "Communication error[com]" and returns false.
+    // fails with "Communication error[com]" and returns false.
     bool SendCommandAwaitAck(std::uint8_t command);
     // Reads until the acknowledge 128 and eats the byte after it; when the 100th read comes without
-    // one shows "Communication error[ack]" and returns false.
+    // one fails with "Communication error[ack]" and returns false.
     bool AwaitLineAck();
     // Writes one command byte and returns at once; nothing is checked.
     void SendCommandByte(std::uint8_t command);
@@ -80,16 +82,16 @@ public:
     // instead of holding single bytes back until earlier ones are acknowledged.
     void SendBytes(const QByteArray& bytes);
 
-    // A failed exchange: the message is shown (a box, or standard error while unattended) and
+    // A failed exchange: the message goes to the failure sink (no beep, a plain box) and is
     // kept for the caller's status line.
     void fail(const QString& text);
-    // The message of the last failed exchange since clearFailure().
+    // The message of the last failure (a failed exchange, a refused command) since
+    // clearFailure().
     QString lastFailure() const { return lastFailure_; }
     void clearFailure() { lastFailure_.clear(); }
 
     BytePort& port() { return *port_; }
     const BytePort& port() const { return *port_; }
-    Dialogs& dialogs() { return dialogs_; }
     // The port's name (a device path, HOST:PORT), or "the converter's port" for one without.
     QString deviceName() const;
 
@@ -99,9 +101,9 @@ public:
     // "Connection to the converter lost: waiting for NAME".
     QString lostText() const;
     // The converter command's first step: while the converter is lost, says so at once instead
-    // of waiting out the time-outs and returns true. A command the operator started gets the
-    // message in a box; automatic work (byOperator false) only on standard error, its caller
-    // shows the text in its status line.
+    // of waiting out the time-outs and returns true. A command the operator started gives the
+    // failure sink the message with a beep and a warning box; automatic work (byOperator false)
+    // notes it on standard error only, its caller shows the text in its status line.
     bool refuseWhileLost(bool byOperator);
 
     // The link state; only the receive monitor changes it.
@@ -119,8 +121,10 @@ private:
     std::atomic<std::uint8_t> lastStatus_{0};
     QString lastFailure_; // the user-interface thread's own
 
-    Dialogs& dialogs_;
+    void report(const LinkFailure& failure);
+
     Clock& clock_;
+    LinkFailureSink failures_;
     std::unique_ptr<BytePort> port_;
 };
 

@@ -58,10 +58,6 @@ QString refusalText(const std::vector<std::uint8_t>& bytes, std::size_t start) {
     return text.simplified();
 }
 
-int baudOf(int speedSelector) {
-    return speedSelector == 1 ? 1200 : 115200;
-}
-
 } // namespace
 
 NetworkPort::NetworkPort(Protocol protocol, Clock& clock)
@@ -83,14 +79,14 @@ void NetworkPort::setError(const QString& error) {
     lastError_ = error;
 }
 
-bool NetworkPort::open(const QString& host, int port, int speedSelector) {
+bool NetworkPort::open(const QString& host, int port, LinkSpeed speed) {
     host_ = host;
     portNumber_ = port;
     name_ = (host.contains(':') ? QStringLiteral("[%1]").arg(host) : host) +
             QStringLiteral(":%1").arg(port);
     setError({});
-    if (speedSelector != 1 && speedSelector != 2) {
-        setError(QStringLiteral("line speed %1 is unknown").arg(speedSelector));
+    if (baudOf(speed) == 0) {
+        setError(QStringLiteral("line speed %1 is unknown").arg(int(speed)));
         return false;
     }
     addrinfo hints{};
@@ -121,8 +117,7 @@ bool NetworkPort::open(const QString& host, int port, int speedSelector) {
         setError(error);
         return false;
     }
-    speedSelector_ = speedSelector;
-    baud_ = baudOf(speedSelector);
+    baud_ = baudOf(speed);
     if (!startSession(fd, SteadyClock::now() + kAcceptTime, &error)) {
         ::close(fd);
         setError(error);
@@ -274,9 +269,9 @@ void NetworkPort::markGone() {
     }
 }
 
-bool NetworkPort::configure(int speedSelector) {
-    if (speedSelector != 1 && speedSelector != 2) {
-        setError(QStringLiteral("line speed %1 is unknown").arg(speedSelector));
+bool NetworkPort::configure(LinkSpeed speed) {
+    if (baudOf(speed) == 0) {
+        setError(QStringLiteral("line speed %1 is unknown").arg(int(speed)));
         return false;
     }
     if (fd_ < 0) {
@@ -284,8 +279,7 @@ bool NetworkPort::configure(int speedSelector) {
             setError(systemError(ENOTCONN));
         return false;
     }
-    speedSelector_ = speedSelector;
-    baud_ = baudOf(speedSelector);
+    baud_ = baudOf(speed);
     if (protocol_ != Protocol::Rfc2217 || gone_)
         return true; // a vanished line gets the speed when it is opened again
     const std::vector<std::uint8_t> line = TelnetCodec::lineSettings(baud_);
@@ -467,7 +461,7 @@ BytePort::Wait NetworkPort::waitForInput(int wakeFd) {
 }
 
 bool NetworkPort::reopen() {
-    if (fd_ < 0 || !gone_ || speedSelector_ == 0)
+    if (fd_ < 0 || !gone_ || baud_ == 0)
         return false;
     const auto deadline = SteadyClock::now() + kReopenTime;
     QString error;

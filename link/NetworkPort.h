@@ -38,15 +38,14 @@ public:
     NetworkPort(const NetworkPort&) = delete;
     NetworkPort& operator=(const NetworkPort&) = delete;
 
-    // Connects to host:port and sets the line (speedSelector 1 = 1200 baud, 2 = 115200 baud).
-    // False with lastError() when the host is unknown, nobody listens, the server refuses or the
-    // selector is unknown.
-    bool open(const QString& host, int port, int speedSelector);
+    // Connects to host:port and sets the line to the speed. False with lastError() when the host
+    // is unknown, nobody listens, the server refuses or the speed names neither rate.
+    bool open(const QString& host, int port, LinkSpeed speed);
 
     QString name() const override { return name_; }
     QString kind() const override { return QStringLiteral("network port"); }
     QString lastError() const override;
-    bool configure(int speedSelector) override;
+    bool configure(LinkSpeed speed) override;
     int baudRate() const override { return baud_.load(); }
 
     int read(std::uint8_t* buffer, int count) override;
@@ -85,8 +84,7 @@ private:
     std::vector<socklen_t> addressLengths_;
     int fd_ = -1;
     std::atomic<bool> gone_{false};
-    std::atomic<int> speedSelector_{0};
-    std::atomic<int> baud_{0};
+    std::atomic<int> baud_{0}; // 0 until the line has a speed
 
     // The reading side. One thread reads at a time, but the receive monitor may still take what
     // the socket brought in waitForInput() when a hold has begun to read, so it is locked.

@@ -7,7 +7,6 @@
 #include "PixelCodec.h"
 
 #include "platform/Clock.h"
-#include "platform/Dialogs.h"
 
 #include <QImage>
 

@@ -21,7 +21,7 @@ public:
         , clock_(clock) {}
 
     QString name() const override { return name_; }
-    bool configure(int) override { return false; }
+    bool configure(LinkSpeed) override { return false; }
     int read(std::uint8_t*, int count) override {
         if (count > 0)
             clock_.sleep(porttimeouts::totalMs(1));
@@ -111,7 +111,7 @@ QString portNameProblem(const QString& name) {
     return problem;
 }
 
-std::unique_ptr<BytePort> openPort(const QString& name, int speedSelector, Clock& clock,
+std::unique_ptr<BytePort> openPort(const QString& name, LinkSpeed speed, Clock& clock,
                                    QString* error) {
     QString problem;
     const auto address = PortAddress::parse(name, &problem);
@@ -124,7 +124,7 @@ std::unique_ptr<BytePort> openPort(const QString& name, int speedSelector, Clock
         auto serial = std::make_unique<SerialPort>(clock);
         // A device that opens but cannot be set up (a regular file, an unknown speed) is closed
         // again at once: nothing is ever written to it.
-        if (!serial->open(address->device) || !serial->configure(speedSelector)) {
+        if (!serial->open(address->device) || !serial->configure(speed)) {
             if (error)
                 *error = serial->lastError();
             return nullptr;
@@ -135,7 +135,7 @@ std::unique_ptr<BytePort> openPort(const QString& name, int speedSelector, Clock
                                                      ? NetworkPort::Protocol::Rfc2217
                                                      : NetworkPort::Protocol::Raw,
                                                  clock);
-    if (!network->open(address->host, address->port, speedSelector)) {
+    if (!network->open(address->host, address->port, speed)) {
         if (error)
             *error = network->lastError();
         return nullptr;

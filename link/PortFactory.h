@@ -35,10 +35,10 @@ struct PortAddress {
 // window and the command lines check names with it.
 QString portNameProblem(const QString& name);
 
-// Opens the port a name names, with the line at speedSelector (1 = 1200 baud, 2 = 115200 baud,
-// 8N1). Null with the reason when it is malformed, missing, busy, refused or cannot be set up;
-// nothing is left open then. Only this factory knows which kind of port it made.
-std::unique_ptr<BytePort> openPort(const QString& name, int speedSelector, Clock& clock,
+// Opens the port a name names, with the line at the speed (8N1). Null with the reason when it is
+// malformed, missing, busy, refused or cannot be set up; nothing is left open then. Only this
+// factory knows which kind of port it made.
+std::unique_ptr<BytePort> openPort(const QString& name, LinkSpeed speed, Clock& clock,
                                    QString* error);
 
 // A port that never opened, under a name for messages: every read brings nothing after the

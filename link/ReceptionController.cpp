@@ -7,7 +7,7 @@
 #include "ModeTable.h"
 
 #include "platform/Clock.h"
-#include "platform/ConsoleDialogs.h"
+#include "platform/ConsoleNotes.h"
 
 namespace winorbis {
 

@@ -61,7 +61,7 @@ bool takeDevice(int fd, QString* error) {
     return true;
 }
 
-bool setLine(int fd, int speedSelector, QString* error) {
+bool setLine(int fd, LinkSpeed lineSpeed, QString* error) {
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         *error = systemError(errno);
@@ -73,7 +73,7 @@ bool setLine(int fd, int speedSelector, QString* error) {
     tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    const speed_t speed = speedSelector == 1 ? B1200 : B115200;
+    const speed_t speed = lineSpeed == LinkSpeed::Baud1200 ? B1200 : B115200;
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
@@ -123,32 +123,32 @@ bool SerialPort::open(const QString& device) {
     return true;
 }
 
-bool SerialPort::configure(int speedSelector) {
+bool SerialPort::configure(LinkSpeed speed) {
     if (fd_ < 0) {
         if (lastError_.isEmpty())
             lastError_ = systemError(EBADF);
         return false;
     }
-    if (speedSelector != 1 && speedSelector != 2) {
-        lastError_ = QStringLiteral("line speed %1 is unknown").arg(speedSelector);
+    if (baudOf(speed) == 0) {
+        lastError_ = QStringLiteral("line speed %1 is unknown").arg(int(speed));
         return false;
     }
-    if (!setLine(fd_, speedSelector, &lastError_))
+    if (!setLine(fd_, speed, &lastError_))
         return false;
-    speedSelector_ = speedSelector;
-    baud_ = speedSelector == 1 ? 1200 : 115200;
+    speed_ = speed;
+    baud_ = baudOf(speed);
     return true;
 }
 
 bool SerialPort::reopen() {
     // Only a device that was in use and has gone comes back; one that never opened stays closed.
-    if (fd_ < 0 || !gone_ || speedSelector_ == 0)
+    if (fd_ < 0 || !gone_ || !speed_)
         return false;
     const int fd = openDevice(device_, nullptr);
     if (fd < 0)
         return false;
     QString error;
-    if (!takeDevice(fd, &error) || !setLine(fd, speedSelector_, &error)) {
+    if (!takeDevice(fd, &error) || !setLine(fd, *speed_, &error)) {
         ::close(fd);
         return false;
     }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 
 namespace winorbis {
 
@@ -33,10 +34,10 @@ public:
     // Opens the device for reading and writing, exclusively. False when it is missing or busy;
     // the port then stays unusable.
     bool open(const QString& device);
-    // Sets the line: speedSelector 1 = 1200 baud, 2 = 115200 baud, raw 8N1, no flow control; asks
-    // the driver for low latency where it supports it. Any other selector configures nothing and
-    // fails, as does a device that is not a terminal. False on failure.
-    bool configure(int speedSelector) override;
+    // Sets the line: 1200 or 115200 baud, raw 8N1, no flow control; asks the driver for low
+    // latency where it supports it. A speed that names neither configures nothing and fails, as
+    // does a device that is not a terminal. False on failure.
+    bool configure(LinkSpeed speed) override;
 
     bool isOpen() const { return fd_ >= 0; }
     bool isGone() const { return gone_.load(); }
@@ -67,7 +68,7 @@ private:
     QString device_;
     QString lastError_;
     int baud_ = 0;
-    int speedSelector_ = 0;
+    std::optional<LinkSpeed> speed_; // set by configure(): the line a reopened device gets
     std::atomic<bool> gone_{false};
     std::atomic<bool> pseudoTerminal_{false};
     // Bytes written since the last drain, and when the first of them was written. Both threads

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/LinkOptions.h"
 #include "platform/Colour.h"
 
 #include <QString>
@@ -33,13 +34,17 @@ inline constexpr int kPositionsPerPage = 25;
 inline constexpr int kStandardTextCount = 8;
 inline constexpr int kFaceNameMax = 31;
 
+// Whether the callsign and the standard texts are drawn with their shadow. A number read from the
+// settings file that is neither is kept as it stands and draws no shadow.
+enum class CaptionShadow : int { Off = 0, On = 1 };
+
 // Every value that "\COM.DAT" carries from one run to the next, with the defaults of a first start.
 struct Settings {
-    int speedSelector = 2; // 1 = 1200 baud, 2 = 115200 baud
-    int portNumber = 1;    // 1..4 = COM1..COM4
-    int reserved = 0;      // read, kept and written back unchanged
+    LinkSpeed linkSpeed = LinkSpeed::Baud115200;
+    int portNumber = 1; // 1..4 = COM1..COM4
+    int reserved = 0;   // read, kept and written back unchanged
     FontBlock callsignFont;
-    int shadowOn = 1;
+    CaptionShadow shadow = CaptionShadow::On;
     int fontIndex = 1;
     QString callsign = QStringLiteral("ID");
     QString report = QStringLiteral("595");
@@ -55,7 +60,7 @@ struct Settings {
     bool saveAuto = true; // "Save Pic Auto"
     bool picTx = true;    // "Pic / Tx"
     int beaconInterval = 60;
-    int model = 0; // 0 = 'OR-100', 1 = 'OR-150'
+    OrbisModel model = OrbisModel::OR100;
 
     // The values of a first start; defaultFace is the second entry of the screen font list.
     static Settings defaults(const QString& defaultFace);

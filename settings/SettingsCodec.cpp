@@ -27,11 +27,11 @@ template <typename Visitor> void visitLines(Settings& s, Visitor& v) {
         else
             v.text(f.text);
     };
-    v.number(s.speedSelector);
+    v.numbered(s.linkSpeed);
     v.number(s.portNumber);
     v.number(s.reserved);
     fontBlock(s.callsignFont, true);
-    v.number(s.shadowOn);
+    v.numbered(s.shadow);
     v.number(s.fontIndex);
     v.text(s.callsign);
     v.text(s.report);
@@ -53,7 +53,7 @@ template <typename Visitor> void visitLines(Settings& s, Visitor& v) {
     v.flag(s.saveAuto);
     v.flag(s.picTx);
     v.interval(s.beaconInterval);
-    v.number(s.model);
+    v.numbered(s.model);
 }
 
 std::optional<qint64> parseWide(const QString& text) {
@@ -95,6 +95,13 @@ public:
             value = *parsed;
         else
             bad(*line);
+    }
+    // A value of the code kept as its number; a number that names none of its values is taken
+    // as it stands, so that it writes back unchanged.
+    template <typename Enum> void numbered(Enum& value) {
+        int number = static_cast<int>(value);
+        this->number(number);
+        value = static_cast<Enum>(number);
     }
     void colour(TColor& value) {
         const auto line = next();
@@ -166,6 +173,9 @@ private:
 class Writer {
 public:
     void number(int& value) { line(QString::number(value)); }
+    template <typename Enum> void numbered(Enum& value) {
+        line(QString::number(static_cast<int>(value)));
+    }
     void colour(TColor& value) { line(QString::number(value.signedValue())); }
     void flag(bool& value) { line(value ? QStringLiteral("1") : QStringLiteral("0")); }
     void interval(int& value) { number(value); }

@@ -12,7 +12,7 @@ Station::Station(Dialogs& dialogs, Clock& clock, ReceptionView& face)
     : dialogs_(dialogs)
     , clock_(clock)
     , face_(face)
-    , link_(dialogs, clock)
+    , link_(clock, failureBoxes(dialogs))
     , transfer_(link_, clock)
     , reception_(link_, gate_, clock, static_cast<ReceptionView&>(*this)) {}
 

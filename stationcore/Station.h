@@ -21,7 +21,9 @@ class Dialogs;
 // transfers, the receive monitor with its end-of-reception timer and repeater, and the chain that
 // follows a reception (fetch, store, report). The main window and the headless commands each put
 // a face on it: a ReceptionView for what the reception shows, and the store a received picture
-// goes to. There is one copy of that chain, here.
+// goes to. There is one copy of that chain, here. The link's failures go to the station's dialogs
+// as they happen: boxes for the operator's commands, standard error while the dialogs are
+// unattended (automatic work).
 class Station final : private ReceptionView {
 public:
     Station(Dialogs& dialogs, Clock& clock, ReceptionView& face);
@@ -55,8 +57,9 @@ public:
     };
     // The fetch of the received picture into picture, then its store; what arrived is stored also
     // when the fetch stopped early. The operator's fetch shows its failures in boxes (the link's
-    // dialogs); the automatic one at the end of a reception shows none, so an unattended station
-    // never stops: its failure is in the result, for the status line, and on standard error.
+    // failures go to the station's dialogs); the automatic one at the end of a reception shows
+    // none, so an unattended station never stops: its failure is in the result, for the status
+    // line, and on standard error.
     FetchResult fetchReceived(QImage& picture, bool byOperator, const FetchSteps& steps);
 
     // The display name of the mode announced last, until a fetch stores it.

@@ -151,7 +151,7 @@ void CaptionWorkspace::showSettings() {
     const QSignalBlocker turnBlocker(panel_.turn);
     panel_.fontSize->setValue(settings_.callsignFont.height);
     panel_.turn->setValue(settings_.callsignFont.escapement / 10);
-    panel_.shadow->setChecked(settings_.shadowOn == 1);
+    panel_.shadow->setChecked(settings_.shadow == CaptionShadow::On);
     panel_.italic->setChecked(settings_.callsignFont.italic == 1);
     panel_.report->setText(QStringLiteral(" "));
     showContest();
@@ -264,7 +264,7 @@ void CaptionWorkspace::SpinEdit2Change() {
 
 void CaptionWorkspace::CheckBox1Click() {
     removeFrames();
-    settings_.shadowOn = panel_.shadow->isChecked() ? 1 : 0;
+    settings_.shadow = panel_.shadow->isChecked() ? CaptionShadow::On : CaptionShadow::Off;
     drawFontExample();
     remakeCallsignPicture();
 }

@@ -133,7 +133,8 @@ TForm5::TForm5(QWidget* parent)
         auto* radio =
             new QRadioButton(i == 0 ? QStringLiteral("OR-100") : QStringLiteral("OR-150"), model);
         models_[std::size_t(i)] = radio;
-        connect(radio, &QRadioButton::clicked, this, [this, i] { emit modelChosen(i); });
+        const OrbisModel chosen = i == 0 ? OrbisModel::OR100 : OrbisModel::OR150;
+        connect(radio, &QRadioButton::clicked, this, [this, chosen] { emit modelChosen(chosen); });
     }
 
     QGroupBox* catalog =
@@ -266,11 +267,14 @@ bool TForm5::soundCardChosen() const {
     return converterKind_->currentIndex() == 1;
 }
 
-void TForm5::showPort(int portNumber, int model) {
+void TForm5::showPort(int portNumber, OrbisModel model) {
     for (int i = 0; i < 4; ++i)
         comPorts_[std::size_t(i)]->setChecked(i + 1 == portNumber);
-    if (model >= 0 && model < 2)
-        models_[std::size_t(model)]->setChecked(true);
+    // A model the settings file names by an unknown number checks neither button.
+    if (model == OrbisModel::OR100)
+        models_[0]->setChecked(true);
+    else if (model == OrbisModel::OR150)
+        models_[1]->setChecked(true);
 }
 
 void TForm5::showDevices(const QStringList& present, const QString& mapped) {

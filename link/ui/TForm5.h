@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/Beacons.h"
+#include "link/LinkOptions.h"
 
 #include <QDialog>
 
@@ -38,7 +39,7 @@ public:
     ~TForm5() override;
 
     // FormCreate: the COM button of the port number (none outside 1..4), the model item.
-    void showPort(int portNumber, int model);
+    void showPort(int portNumber, OrbisModel model);
     // The device list beside the COM buttons: the devices present and the one the chosen COM
     // number maps to.
     void showDevices(const QStringList& present, const QString& mapped);
@@ -73,7 +74,7 @@ public:
 signals:
     void portChosen(int portNumber);
     void deviceChosen(int portNumber, const QString& device);
-    void modelChosen(int model);
+    void modelChosen(OrbisModel model);
     void converterKindChosen(bool soundCard);
     void intervalChanged(int seconds);
     void catalogStartClicked();

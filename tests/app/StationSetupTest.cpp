@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -202,11 +203,34 @@ TEST_F(BeaconFixture, TheIntervalFieldAndTheSwitchedOffBoxFollowEachOther) {
 }
 
 TEST_F(BeaconFixture, ACom3ChoiceTakesEffectAtTheNextStart) {
-    setup->showPort(1, 0);
+    setup->showPort(1, OrbisModel::OR100);
     setup->findChild<QAbstractButton*>("ComPort3")->click();
     EXPECT_EQ(form->settings().portNumber, 3);
     EXPECT_TRUE(setup->status().contains("next start"));
     EXPECT_EQ(&form->link().port(), port); // the port in use stays
+}
+
+// The model item shows the settings' model, none for a number the program does not know, and a
+// choice goes into the settings.
+TEST_F(BeaconFixture, TheModelItemShowsAndKeepsTheSettingsModel) {
+    const auto modelButton = [](TForm5& window, const QString& text) -> QRadioButton* {
+        for (QRadioButton* button : window.findChildren<QRadioButton*>())
+            if (button->text() == text)
+                return button;
+        return nullptr;
+    };
+    TForm5 fresh;
+    fresh.showPort(1, OrbisModel(7));
+    ASSERT_NE(modelButton(fresh, "OR-100"), nullptr);
+    EXPECT_FALSE(modelButton(fresh, "OR-100")->isChecked());
+    EXPECT_FALSE(modelButton(fresh, "OR-150")->isChecked());
+
+    setup->showPort(1, OrbisModel::OR150);
+    EXPECT_TRUE(modelButton(*setup, "OR-150")->isChecked());
+    modelButton(*setup, "OR-100")->click();
+    EXPECT_EQ(form->settings().model, OrbisModel::OR100);
+    modelButton(*setup, "OR-150")->click();
+    EXPECT_EQ(form->settings().model, OrbisModel::OR150);
 }
 
 TEST_F(BeaconFixture, TheAcqTxBeaconDigitizesSendsAndRepeatsEveryTenMinutes) {

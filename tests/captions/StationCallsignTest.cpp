@@ -81,7 +81,7 @@ TEST(StationCallsign, ThePictureShowsTheCallsignInTheCaptionColoursWithinItsFiel
 
     // Without the shadow switch no shadow; a light text on a black field; turned text upright.
     Settings light = settingsWith("DL1ABC");
-    light.shadowOn = 0;
+    light.shadow = CaptionShadow::Off;
     light.callsignFont.textColour = colours::clYellow;
     light.callsignFont.escapement = 450;
     const QImage plain = captions::callsignPicture(light);

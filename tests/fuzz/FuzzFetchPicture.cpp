@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     test::VirtualClock clock;
     test::ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     auto port = std::make_unique<fuzz::ScriptPort>(in.rest());
     fuzz::ScriptPort* script = port.get();
     link.attachPort(std::move(port));

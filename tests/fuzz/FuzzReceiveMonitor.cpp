@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QCoreApplication& app = fuzz::application();
     test::VirtualClock clock;
     test::ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     auto port = std::make_unique<fuzz::ScriptPort>(
         QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     fuzz::ScriptPort* script = port.get();

@@ -135,7 +135,7 @@ TEST(HandheldOverPty, EveryCommandReachesTheHandheldAndItsAnswersAreKept) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(handheld.device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     ScriptedDialogs dialogs;
     HandheldData data;
     const MonitorHold hold(nullptr);
@@ -172,7 +172,7 @@ TEST(HandheldOverPty, ASilentHandheldIsReported) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(handheld.device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     ScriptedDialogs dialogs;
     HandheldData data;
     const MonitorHold hold(nullptr);

@@ -43,7 +43,7 @@ struct HandheldWindowTest : ::testing::Test {
             << error.toStdString();
         ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
         ASSERT_TRUE(port.open(device));
-        ASSERT_TRUE(port.configure(2));
+        ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     }
     template <typename T> T* control(const QString& name) {
         T* found = window.findChild<T*>(name);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/ConverterLink.h"
+#include "platform/ConsoleNotes.h"
 #include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -25,7 +26,7 @@ QByteArray bytes(std::initializer_list<int> values) {
 struct LinkFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
 
     void SetUp() override {
@@ -161,7 +162,7 @@ TEST_F(LinkFixture, ALineAcknowledgeOnTheNinetyNinthReadCountsButNotOnTheHundred
 
     VirtualClock otherClock;
     ScriptedDialogs otherDialogs;
-    ConverterLink late(otherDialogs, otherClock);
+    ConverterLink late(otherClock, failureBoxes(otherDialogs));
     auto memory = std::make_unique<MemoryPort>(otherClock);
     MemoryPort* latePort = memory.get();
     late.attachPort(std::move(memory));
@@ -184,9 +185,10 @@ TEST_F(LinkFixture, APlainCommandByteIsWrittenAloneWithoutReading) {
 TEST(ConverterLinkOpen, UnknownSpeedSelectorsAndMissingDevicesFailWithNoResponse) {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    EXPECT_FALSE(link.OpenConverterPort(2, QString()));            // port number 0 or 5
-    EXPECT_FALSE(link.OpenConverterPort(2, "/nonexistent/ttyS9")); // missing device
+    ConverterLink link(clock, failureBoxes(dialogs));
+    EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, QString())); // port number 0 or 5
+    EXPECT_FALSE(
+        link.OpenConverterPort(LinkSpeed::Baud115200, "/nonexistent/ttyS9")); // missing device
     EXPECT_EQ(dialogs.texts(),
               QStringList({"No response from the interface", "No response from the interface"}));
     // Reads on the unusable port bring nothing and take their time instead of failing at once.
@@ -227,7 +229,7 @@ public:
 TEST(ConverterLinkLine, EveryAnswerIsAwaitedOnlyAfterTheWrittenBytesHaveLeft) {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
+    ConverterLink link(clock, failureBoxes(dialogs));
     auto logging = std::make_unique<OrderLoggingPort>();
     OrderLoggingPort* port = logging.get();
     link.attachPort(std::move(logging));
@@ -246,4 +248,79 @@ TEST(ConverterLinkLine, EveryAnswerIsAwaitedOnlyAfterTheWrittenBytesHaveLeft) {
     const qsizetype identify = port->log.indexOf("write 16");
     ASSERT_GE(identify, 1); // after reading what was stale
     EXPECT_EQ(port->log.mid(identify, 3), QStringList({"write 16", "drain", "read"}));
+}
+
+// The link shows nothing itself: each failure goes to its owner's sink once, as it happens, with
+// the beep and the box the operator gets for it, and stays for the caller's status line.
+TEST(ConverterLinkFailures, EachFailedExchangeReachesTheSinkOnceWithItsBeepAndBox) {
+    VirtualClock clock;
+    QList<LinkFailure> failures;
+    ConverterLink link(clock, [&failures](const LinkFailure& failure) { failures << failure; });
+    link.attachPort(std::make_unique<MemoryPort>(clock)); // a converter that never answers
+
+    EXPECT_EQ(link.IdentifyConverter(), 0);
+    EXPECT_EQ(link.lastFailure(), kNoConnection);
+    EXPECT_FALSE(link.SendCommandAwaitAck(1));
+    EXPECT_FALSE(link.AwaitLineAck());
+    EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, "/nonexistent/ttyS9"));
+    QStringList texts;
+    for (const LinkFailure& failure : failures)
+        texts << failure.text;
+    EXPECT_EQ(texts, QStringList({kNoConnection, "Communication error[com]",
+                                  "Communication error[ack]", "No response from the interface"}));
+    ASSERT_EQ(failures.size(), 4);
+    EXPECT_EQ(failures[0], (LinkFailure{kNoConnection, true, LinkFailure::Box::Plain}));
+    for (qsizetype i = 1; i < failures.size(); ++i) {
+        EXPECT_FALSE(failures[i].beeps) << failures[i].text.toStdString();
+        EXPECT_EQ(failures[i].box, LinkFailure::Box::Plain);
+    }
+    EXPECT_EQ(link.lastFailure(), "No response from the interface");
+    link.clearFailure();
+    EXPECT_TRUE(link.lastFailure().isEmpty());
+}
+
+TEST(ConverterLinkFailures, WithoutASinkTheFailuresAreNotedOnStandardErrorAndKept) {
+    VirtualClock clock;
+    std::FILE* notes = std::tmpfile();
+    ASSERT_NE(notes, nullptr);
+    {
+        const ConsoleNotes::Scope scope(QStringLiteral("winorbis"), notes);
+        ConverterLink link(clock);
+        link.attachPort(std::make_unique<MemoryPort>(clock));
+        EXPECT_EQ(link.IdentifyConverter(), 0);
+        EXPECT_FALSE(link.AwaitLineAck());
+        EXPECT_EQ(link.lastFailure(), "Communication error[ack]");
+        EXPECT_FALSE(link.refuseWhileLost(true)); // nothing to refuse: the converter is there
+    }
+    std::rewind(notes);
+    QByteArray written(4096, '\0');
+    written.truncate(qsizetype(std::fread(written.data(), 1, 4096, notes)));
+    std::fclose(notes);
+    EXPECT_EQ(QString::fromLatin1(written),
+              "winorbis: " + kNoConnection + "\nwinorbis: Communication error[ack]\n");
+}
+
+// The window's presenter: the beep before the box, the box of the failure's kind; while the
+// dialogs are unattended (automatic work) no box, the text on standard error.
+TEST(ConverterLinkFailures, TheBoxesShowEachFailureOnceAndNoneWhileUnattended) {
+    ScriptedDialogs dialogs;
+    const LinkFailureSink show = failureBoxes(dialogs);
+    show({"lost", true, LinkFailure::Box::Warning});
+    show({"Communication error[com]"});
+    {
+        const UnattendedScope automatic(dialogs);
+        show({"Communication error[ack]"});
+    }
+    const auto shown = dialogs.shown();
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0].what, "beep");
+    EXPECT_EQ(shown[0].text, "2");
+    EXPECT_EQ(shown[1].what, "message");
+    EXPECT_EQ(shown[1].text, "lost");
+    EXPECT_EQ(shown[1].kind, Dialogs::Kind::Warning);
+    EXPECT_EQ(shown[2].what, "message");
+    EXPECT_EQ(shown[2].kind, Dialogs::Kind::Plain);
+    EXPECT_EQ(shown[3].what, "stderr");
+    EXPECT_EQ(shown[3].text, "Communication error[ack]");
+    EXPECT_EQ(dialogs.texts(), QStringList({"lost", "Communication error[com]"}));
 }

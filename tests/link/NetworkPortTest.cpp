@@ -286,7 +286,8 @@ TEST(NetworkPort, CarriesEveryByteValueBothWaysRawAndThroughTelnet) {
         LoopbackServer server(telnet);
         SystemClock clock;
         QString error;
-        const auto port = openPort(url(telnet, server.port()), 2, clock, &error);
+        const auto port =
+            openPort(url(telnet, server.port()), LinkSpeed::Baud115200, clock, &error);
         ASSERT_TRUE(port) << error.toStdString();
         EXPECT_EQ(port->kind(), "network port");
         EXPECT_EQ(port->name(), QStringLiteral("127.0.0.1:%1").arg(server.port()));
@@ -326,7 +327,7 @@ TEST(NetworkPort, ReadsEndByTheirTimeOutsAndTelnetCommandsAloneAreNoInput) {
     LoopbackServer server(true);
     SystemClock clock;
     QString error;
-    auto port = openPort(url(true, server.port()), 2, clock, &error);
+    auto port = openPort(url(true, server.port()), LinkSpeed::Baud115200, clock, &error);
     ASSERT_TRUE(port) << error.toStdString();
     std::uint8_t buffer[10];
     const qint64 empty = timed([&] { EXPECT_EQ(port->read(buffer, 10), 0); });
@@ -355,7 +356,7 @@ TEST(NetworkPort, DrainGivesTheBytesTheFarLinesTimeAndASpeedChangeIsSent) {
     LoopbackServer server(true);
     test::VirtualClock clock;
     QString error;
-    auto port = openPort(url(true, server.port()), 1, clock, &error);
+    auto port = openPort(url(true, server.port()), LinkSpeed::Baud1200, clock, &error);
     ASSERT_TRUE(port) << error.toStdString();
     const Bytes line(120, 0x55); // 1 s at 1200 baud
     ASSERT_TRUE(port->write(line.data(), int(line.size())));
@@ -364,12 +365,12 @@ TEST(NetworkPort, DrainGivesTheBytesTheFarLinesTimeAndASpeedChangeIsSent) {
     port->drain();
     EXPECT_NEAR(double(clock.elapsedMs()), 1000.0, 30.0) << "nothing written since";
 
-    ASSERT_TRUE(port->configure(2));
+    ASSERT_TRUE(port->configure(LinkSpeed::Baud115200));
     EXPECT_EQ(port->baudRate(), 115200);
     ASSERT_TRUE(port->write(line.data(), int(line.size())));
     ASSERT_TRUE(server.waitForData(240));
     EXPECT_EQ(server.speeds(), (std::vector<std::uint32_t>{1200, 115200}));
-    EXPECT_FALSE(port->configure(3));
+    EXPECT_FALSE(port->configure(LinkSpeed(3)));
 }
 
 TEST(NetworkPort, ARefusedClientFailsWithTheServersReason) {
@@ -378,18 +379,20 @@ TEST(NetworkPort, ARefusedClientFailsWithTheServersReason) {
         LoopbackServer server(telnet);
         SystemClock clock;
         QString error;
-        const auto first = openPort(url(telnet, server.port()), 2, clock, &error);
+        const auto first =
+            openPort(url(telnet, server.port()), LinkSpeed::Baud115200, clock, &error);
         ASSERT_TRUE(first) << error.toStdString();
-        EXPECT_FALSE(openPort(url(telnet, server.port()), 2, clock, &error));
+        EXPECT_FALSE(openPort(url(telnet, server.port()), LinkSpeed::Baud115200, clock, &error));
         EXPECT_EQ(error, "the server refused the connection: Port already in use");
     }
     SystemClock clock;
     QString error;
     LoopbackServer closed(false);
     closed.stopListening();
-    EXPECT_FALSE(openPort(url(false, closed.port()), 2, clock, &error));
+    EXPECT_FALSE(openPort(url(false, closed.port()), LinkSpeed::Baud115200, clock, &error));
     EXPECT_EQ(error, "Connection refused");
-    EXPECT_FALSE(openPort("rfc2217://no-such-host.invalid:7000", 2, clock, &error));
+    EXPECT_FALSE(
+        openPort("rfc2217://no-such-host.invalid:7000", LinkSpeed::Baud115200, clock, &error));
     EXPECT_TRUE(error.startsWith("the host no-such-host.invalid is unknown"))
         << error.toStdString();
 }
@@ -400,7 +403,7 @@ TEST(NetworkPort, ADroppedConnectionVanishesOnceAndIsOpenedAgain) {
         LoopbackServer server(telnet);
         SystemClock clock;
         QString error;
-        auto port = openPort(url(telnet, server.port()), 2, clock, &error);
+        auto port = openPort(url(telnet, server.port()), LinkSpeed::Baud115200, clock, &error);
         ASSERT_TRUE(port) << error.toStdString();
         int gone = 0;
         port->setGoneHandler([&gone] { ++gone; });
@@ -448,7 +451,7 @@ TEST(NetworkPort, OneThreadReadsWhileAnotherWritesAndAnIdleWaitGivesWayToAReader
     LoopbackServer server(true);
     SystemClock clock;
     QString error;
-    auto port = openPort(url(true, server.port()), 2, clock, &error);
+    auto port = openPort(url(true, server.port()), LinkSpeed::Baud115200, clock, &error);
     ASSERT_TRUE(port) << error.toStdString();
 
     // The monitor waits idle while the program writes and then reads the answer itself, as a

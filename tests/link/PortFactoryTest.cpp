@@ -80,7 +80,7 @@ TEST(PortFactory, ARegularFileNamedAsPortIsNeverWritten) {
     };
     test::VirtualClock clock;
     QString error;
-    EXPECT_FALSE(openPort(path, 2, clock, &error));
+    EXPECT_FALSE(openPort(path, LinkSpeed::Baud115200, clock, &error));
     EXPECT_FALSE(error.isEmpty());
     // Nothing of the file stays open in this process.
     for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
@@ -89,8 +89,8 @@ TEST(PortFactory, ARegularFileNamedAsPortIsNeverWritten) {
     // The link's whole life on it: open, identify, commands, the monitor, and the end.
     ScriptedDialogs dialogs;
     {
-        ConverterLink link(dialogs, clock);
-        EXPECT_FALSE(link.OpenConverterPort(2, path));
+        ConverterLink link(clock, failureBoxes(dialogs));
+        EXPECT_FALSE(link.OpenConverterPort(LinkSpeed::Baud115200, path));
         EXPECT_EQ(link.IdentifyConverter(), 0);
         link.SendCommandByte(0x24);
         EXPECT_FALSE(link.SendCommandAwaitAck(0x01));

@@ -62,7 +62,7 @@ private:
 struct MonitorFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
     CommandGate gate;
     RecordingHost host{link};
@@ -254,7 +254,7 @@ TEST_F(MonitorFixture, AHeldMonitorLeavesAVanishedDeviceAlone) {
 TEST(ReceiveMonitor, WithoutReconnectingAVanishedDeviceIsReportedAndNeverOpenedAgain) {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     auto memory = std::make_unique<MemoryPort>(clock);
     MemoryPort* port = memory.get();
     link.attachPort(std::move(memory));

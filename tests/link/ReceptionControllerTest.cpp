@@ -50,7 +50,7 @@ public:
 struct ReceptionFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
     CommandGate gate;
     RecordingView view;

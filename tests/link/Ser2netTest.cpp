@@ -110,8 +110,8 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
     // While the program holds the converter, another program is told so by the server.
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
+    ConverterLink link(clock, failureBoxes(dialogs));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, server->portName()));
     EXPECT_EQ(link.port().kind(), "network port");
     EXPECT_EQ(link.IdentifyConverter(), 196);
     const ToolRun second = orbisctl({"--port", server->portName(), "identify"});
@@ -127,8 +127,8 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
 TEST_P(Ser2netTest, AnUploadAndAFetchFullOf0xFFAreByteExact) {
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    ASSERT_TRUE(link.OpenConverterPort(2, server->portName()));
+    ConverterLink link(clock, failureBoxes(dialogs));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, server->portName()));
     // The converter keeps the bytes of a line as they come: lines of 0xFF with a count among
     // them, so that a byte lost or doubled anywhere shows.
     const auto lineBytes = [](int line) {

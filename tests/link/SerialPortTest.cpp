@@ -77,9 +77,9 @@ TEST(SerialPort, OpensAPseudoTerminalRawAtBothSpeeds) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(pty.device)) << port.lastError().toStdString();
-    EXPECT_TRUE(port.configure(1));
+    EXPECT_TRUE(port.configure(LinkSpeed::Baud1200));
     EXPECT_EQ(port.baudRate(), 1200);
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     EXPECT_EQ(port.baudRate(), 115200);
     // Raw: a CR arrives as CR and a 0x03 does not interrupt anything.
     pty.send(QByteArray("\r\x03\n\x7f", 4));
@@ -97,11 +97,11 @@ TEST(SerialPort, RefusesUnknownSpeedsAndDevicesThatAreNoTerminals) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(pty.device));
-    EXPECT_FALSE(port.configure(3));
-    EXPECT_FALSE(port.configure(0));
+    EXPECT_FALSE(port.configure(LinkSpeed(3)));
+    EXPECT_FALSE(port.configure(LinkSpeed(0)));
     SerialPort file(clock);
     ASSERT_TRUE(file.open("/dev/null"));
-    EXPECT_FALSE(file.configure(2));
+    EXPECT_FALSE(file.configure(LinkSpeed::Baud115200));
     SerialPort missing(clock);
     EXPECT_FALSE(missing.open("/dev/no-such-tty"));
     EXPECT_FALSE(missing.lastError().isEmpty());
@@ -120,7 +120,7 @@ TEST(SerialPort, ReadsEndByTheirTimeOuts) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(pty.device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     std::uint8_t buffer[100];
     // Nothing there: a single-byte read waits its whole 20 ms, a ten-byte read 110 ms.
     EXPECT_GE(timed([&] { EXPECT_EQ(port.read(buffer, 1), 0); }), 19);
@@ -145,7 +145,7 @@ TEST(SerialPort, DiscardsWhatHasArrived) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(pty.device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     pty.send("stale");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     port.discardInput();
@@ -160,7 +160,7 @@ TEST(SerialPort, AVanishedDeviceIsReportedOnceAndNeverSpunOn) {
     int reports = 0;
     port.setGoneHandler([&] { ++reports; });
     ASSERT_TRUE(port.open(pty->device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     pty.reset(); // the other end closes, as an unplugged adapter would
     std::uint8_t byte;
     for (int i = 0; i < 3; ++i)
@@ -201,7 +201,7 @@ TEST(SerialPort, AReopenedDeviceKeepsItsDescriptorNumber) {
     SerialPort port(clock);
     const auto beforeOpen = openDescriptors();
     ASSERT_TRUE(port.open(name));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     int portFd = -1;
     for (const auto& [fd, target] : openDescriptors())
         if (!beforeOpen.count(fd) && target == pty->device)
@@ -232,7 +232,7 @@ TEST(SerialPort, AVanishedDeviceIsOpenedAgainUnderItsStableNameAtTheSameSpeed) {
     SerialPort port(clock);
     EXPECT_FALSE(port.reopen()) << "a device that has not gone is not opened again";
     ASSERT_TRUE(port.open(name));
-    ASSERT_TRUE(port.configure(1));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud1200));
     int reports = 0;
     port.setGoneHandler([&] { ++reports; });
 
@@ -274,7 +274,7 @@ TEST(SerialPort, OneThreadReadsWhileAnotherWrites) {
     SystemClock clock;
     SerialPort port(clock);
     ASSERT_TRUE(port.open(pty.device));
-    ASSERT_TRUE(port.configure(2));
+    ASSERT_TRUE(port.configure(LinkSpeed::Baud115200));
     std::atomic<int> got{0};
     std::thread reader([&] {
         std::uint8_t b;

@@ -25,13 +25,13 @@ struct SimulatorFixture : ::testing::Test {
     ConverterSimulator sim;
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     QString device;
 
     void SetUp() override {
         QString error;
         ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
-        ASSERT_TRUE(link.OpenConverterPort(2, device));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     }
 };
 
@@ -160,14 +160,14 @@ TEST(ConverterPort, TheSpeedSelectorSetsTheLineSpeedAndOtherValuesFail) {
     SystemClock clock;
     ScriptedDialogs dialogs;
     {
-        ConverterLink link(dialogs, clock);
-        ASSERT_TRUE(link.OpenConverterPort(1, device));
+        ConverterLink link(clock, failureBoxes(dialogs));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud1200, device));
         EXPECT_EQ(link.port().baudRate(), 1200);
         EXPECT_EQ(link.port().kind(), "serial device");
     }
     {
-        ConverterLink link(dialogs, clock);
-        EXPECT_FALSE(link.OpenConverterPort(3, device));
+        ConverterLink link(clock, failureBoxes(dialogs));
+        EXPECT_FALSE(link.OpenConverterPort(LinkSpeed(3), device));
         EXPECT_EQ(dialogs.texts(), QStringList{"No response from the interface"});
     }
 }
@@ -179,8 +179,8 @@ TEST(PacedConverter, At1200BaudUploadedLinesAreAcknowledgedAndFetchedLinesArrive
     ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    ASSERT_TRUE(link.OpenConverterPort(1, device));
+    ConverterLink link(clock, failureBoxes(dialogs));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud1200, device));
     QElapsedTimer timer;
     timer.start();
 

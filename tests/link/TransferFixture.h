@@ -20,7 +20,7 @@ namespace winorbis::test {
 struct TransferFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
     std::unique_ptr<MemoryConverter> converter;
     PictureTransfer transfer{link, clock};

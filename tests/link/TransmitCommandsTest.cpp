@@ -39,7 +39,7 @@ public:
 struct CommandsFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
     std::unique_ptr<MemoryConverter> converter;
     PictureTransfer transfer{link, clock};
@@ -161,7 +161,7 @@ TEST_F(CommandsFixture, TheProgramsEndDuringAWaitSendsNothingMore) {
     };
     for (const Case& c : cases) {
         VirtualClock local;
-        ConverterLink localLink(dialogs, local);
+        ConverterLink localLink(local, failureBoxes(dialogs));
         auto memory = std::make_unique<MemoryPort>(local);
         MemoryPort* localPort = memory.get();
         localLink.attachPort(std::move(memory));
@@ -215,8 +215,8 @@ TEST(TransmitEndToEnd, EveryModeAndOptionSendsItsBytesToTheSimulatedConverter) {
     ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
     VirtualClock clock; // the 14 s digitize wait passes in virtual time; the line is real
     ScriptedDialogs dialogs;
-    ConverterLink link(dialogs, clock);
-    ASSERT_TRUE(link.OpenConverterPort(2, device));
+    ConverterLink link(clock, failureBoxes(dialogs));
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     PictureTransfer transfer(link, clock);
     CommandGate gate;
     RecordingHost host;

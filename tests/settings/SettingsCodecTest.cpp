@@ -75,11 +75,11 @@ Settings sampleSettings() {
             f.text = text(int(rng->bounded(20)));
     };
     Settings s;
-    s.speedSelector = 1;
+    s.linkSpeed = LinkSpeed::Baud1200;
     s.portNumber = 4;
     s.reserved = 77;
     block(s.callsignFont, false);
-    s.shadowOn = 0;
+    s.shadow = CaptionShadow::Off;
     s.fontIndex = 12;
     s.callsign = "DL1XYZ/P";
     s.report = "5 9 5";
@@ -101,7 +101,7 @@ Settings sampleSettings() {
     s.saveAuto = false;
     s.picTx = false;
     s.beaconInterval = 3600;
-    s.model = 1;
+    s.model = OrbisModel::OR150;
     return s;
 }
 
@@ -157,7 +157,7 @@ TEST(SettingsFile, ReadsPortSpeedFlagsAndAnEmptyBeaconInterval) {
     lines[583] = "";
     const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
     EXPECT_TRUE(result.problems.isEmpty());
-    EXPECT_EQ(result.settings.speedSelector, 1);
+    EXPECT_EQ(result.settings.linkSpeed, LinkSpeed::Baud1200);
     EXPECT_EQ(result.settings.portNumber, 3);
     EXPECT_FALSE(result.settings.saveAuto);
     EXPECT_FALSE(result.settings.picTx);
@@ -183,7 +183,7 @@ TEST(SettingsFile, ReadsFilesOfExistingInstallations) {
     EXPECT_EQ(result.settings.callsign, QString::fromUtf8("DJ1ÄÖ"));
     EXPECT_EQ(result.settings.callsignFont.shadowColour, colours::clBtnFace);
     EXPECT_EQ(result.settings.contestNumber, 42);
-    EXPECT_EQ(result.settings.model, 0);
+    EXPECT_EQ(result.settings.model, OrbisModel::OR100);
     EXPECT_EQ(linesOf(SettingsCodec::serialize(result.settings))[10], "-2147483633");
 }
 
@@ -226,7 +226,23 @@ TEST(SettingsFile, GarbageInANumberLineKeepsThatDefaultOnly) {
     // The neighbours are read as they stand.
     EXPECT_EQ(result.settings.portNumber, 4);
     EXPECT_EQ(result.settings.txCatalogCounter, 5);
-    EXPECT_EQ(result.settings.model, 1);
+    EXPECT_EQ(result.settings.model, OrbisModel::OR150);
+}
+
+// A speed, shadow or model line with a number the program does not know loads as it stands: the
+// speed opens no port, the shadow is off, no model is chosen, and the file writes back unchanged.
+TEST(SettingsFile, NumbersThatNameNoSpeedShadowOrModelAreKeptAsTheyStand) {
+    QStringList lines = expectedDefaultLines();
+    lines[0] = "7";
+    lines[12] = "5";
+    lines[584] = "-3";
+    const auto result = SettingsCodec::parse(join(lines), Settings::defaults(kFace));
+    EXPECT_TRUE(result.problems.isEmpty());
+    EXPECT_EQ(baudOf(result.settings.linkSpeed), 0);
+    EXPECT_NE(result.settings.shadow, CaptionShadow::On);
+    EXPECT_NE(result.settings.model, OrbisModel::OR100);
+    EXPECT_NE(result.settings.model, OrbisModel::OR150);
+    EXPECT_EQ(SettingsCodec::serialize(result.settings), join(lines));
 }
 
 TEST(SettingsFile, LineBreaksInsideATextNeverShiftTheLines) {
@@ -280,11 +296,11 @@ FontBlock distinctBlock(int base) {
 // field table (read and written alike, so a round trip cannot see it) are caught.
 TEST(SettingsCodec, EveryFieldStandsOnItsOwnLine) {
     Settings s;
-    s.speedSelector = 1;
+    s.linkSpeed = LinkSpeed::Baud1200;
     s.portNumber = 3;
     s.reserved = 77;
     s.callsignFont = distinctBlock(100);
-    s.shadowOn = 0;
+    s.shadow = CaptionShadow::Off;
     s.fontIndex = 5;
     s.callsign = "G4ABC";
     s.report = "579";
@@ -307,7 +323,7 @@ TEST(SettingsCodec, EveryFieldStandsOnItsOwnLine) {
     s.saveAuto = false;
     s.picTx = true;
     s.beaconInterval = 300;
-    s.model = 1;
+    s.model = OrbisModel::OR150;
 
     const QList<QByteArray> lines = SettingsCodec::serialize(s).split('\n');
     const auto line = [&](int number) { return lines[number - 1].chopped(1); }; // without CR

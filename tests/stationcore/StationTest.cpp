@@ -5,6 +5,7 @@
 #include "stationcore/HeadlessFace.h"
 #include "stationcore/ReceivedFiles.h"
 
+#include "link/LinkTexts.h"
 #include "link/ModeTable.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
@@ -125,6 +126,38 @@ TEST_F(MemoryStation, AFailedAutomaticFetchShowsNoBoxStoresWhatCameAndSaysWhy) {
     EXPECT_FALSE(station.gate().busy());
 }
 
+// One failure of the converter, met by the operator's fetch and then by the automatic one: the
+// operator gets each box once, after its beep; automatic work gets none, its failure is the
+// status line's text and goes to standard error.
+TEST_F(MemoryStation, AFetchFailureIsABoxForTheOperatorAndAStatusTextForAutomaticWork) {
+    const QString noConnection = linktext::kNoConnection;
+    converter->silentFromFetchLine = 100;
+    QImage picture = WorkingPictures::defaultGradient();
+    const Station::FetchResult byHand = station.fetchReceived(picture, true, {});
+    EXPECT_TRUE(byHand.ran);
+    EXPECT_EQ(byHand.failure, "Communication error[data]");
+    auto shown = dialogs.shown();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[0].what, "beep");
+    EXPECT_EQ(shown[1].what, "message");
+    EXPECT_EQ(shown[1].text, noConnection);
+    EXPECT_EQ(shown[2].what, "message");
+    EXPECT_EQ(shown[2].text, "Communication error[data]");
+
+    dialogs.clear();
+    converter->silent = false; // it answers again, up to the same line
+    const Station::FetchResult automatic = station.fetchReceived(picture, false, {});
+    EXPECT_TRUE(automatic.ran);
+    EXPECT_EQ(automatic.failure, "Communication error[data]");
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+    QStringList onStandardError;
+    for (const auto& s : dialogs.shown())
+        if (s.what == "stderr")
+            onStandardError << s.text;
+    EXPECT_EQ(onStandardError, QStringList({noConnection, "Communication error[data]"}));
+    EXPECT_FALSE(dialogs.unattended());
+}
+
 TEST_F(MemoryStation, AFetchIsRefusedWhileAnotherCommandRuns) {
     CommandGate::Operation other(station.gate());
     QImage picture;
@@ -141,7 +174,7 @@ TEST(PseudoTerminalStation, AReceptionOnTheSimulatorIsSavedAsJpegWithItsLogLine)
     SystemClock clock;
     HeadlessFace face;
     Station station(dialogs, clock, face);
-    ASSERT_TRUE(station.link().OpenConverterPort(2, device));
+    ASSERT_TRUE(station.link().OpenConverterPort(LinkSpeed::Baud115200, device));
     QTemporaryDir dir;
     QImage rx = WorkingPictures::defaultGradient();
     ReceivedFile saved;

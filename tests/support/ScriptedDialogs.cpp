@@ -15,17 +15,18 @@ template <typename T> T take(std::deque<T>& queue, const T& fallback) {
 
 } // namespace
 
-void ScriptedDialogs::record(const QString& what, const QString& text) {
+void ScriptedDialogs::record(const QString& what, const QString& text, Kind kind) {
     std::lock_guard lock(mutex_);
-    shown_.append({what, text});
+    shown_.append({what, text, kind});
 }
 
 void ScriptedDialogs::message(const QString& text, Kind kind) {
     // Unattended, the text goes to standard error only: no box.
     if (unattended())
-        record(QStringLiteral("stderr"), text);
+        record(QStringLiteral("stderr"), text, kind);
     else
-        record(kind == Kind::Error ? QStringLiteral("error") : QStringLiteral("message"), text);
+        record(kind == Kind::Error ? QStringLiteral("error") : QStringLiteral("message"), text,
+               kind);
 }
 
 bool ScriptedDialogs::askYesNo(const QString& text, Kind) {

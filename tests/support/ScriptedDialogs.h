@@ -19,6 +19,7 @@ public:
         QString what; // "message", "error", "yesno", "okcancel", "open", "save", "colour",
                       // "input", "beep", "shell"
         QString text;
+        Kind kind = Kind::Plain; // of a message or a question
     };
 
     void message(const QString& text, Kind kind) override;
@@ -65,7 +66,7 @@ public:
     void clear();
 
 private:
-    void record(const QString& what, const QString& text);
+    void record(const QString& what, const QString& text, Kind kind = Kind::Plain);
 
     mutable std::mutex mutex_;
     QList<Shown> shown_;

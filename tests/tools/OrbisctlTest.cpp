@@ -545,7 +545,7 @@ TEST(OrbisctlCaption, WritesThePixelsTheProgramBurnsIn) {
     settings.callsignFont.height = 40;
     settings.callsignFont.escapement = 0;
     settings.callsignFont.textColour = colours::clLime;
-    settings.shadowOn = 0;
+    settings.shadow = CaptionShadow::Off;
     captions::renderCaption(expected, QStringLiteral("73"), {5, 220},
                             captions::captionStyle(settings));
     captions::pasteCallsign(expected, callsign);

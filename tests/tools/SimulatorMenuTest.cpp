@@ -28,14 +28,14 @@ struct SimulatorMenuFixture : ::testing::Test {
     ConverterSimulator sim;
     SystemClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{dialogs, clock};
+    ConverterLink link{clock, failureBoxes(dialogs)};
     SimulatorMenu menu{sim, dialogs};
     QTemporaryDir folder;
 
     void SetUp() override {
         QString device, error;
         ASSERT_TRUE(sim.openPseudoTerminal(&device, &error)) << error.toStdString();
-        ASSERT_TRUE(link.OpenConverterPort(2, device));
+        ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, device));
     }
 
     QAction* action(const QString& name) {
@@ -173,8 +173,8 @@ TEST(SimulatorMenu, AConverterBehindAStableNameIsUnpluggedAndPluggedInAgain) {
     plugIn->trigger();
     EXPECT_TRUE(sim.isRunning());
     SystemClock clock;
-    ConverterLink link{dialogs, clock};
-    ASSERT_TRUE(link.OpenConverterPort(2, name));
+    ConverterLink link{clock, failureBoxes(dialogs)};
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, name));
     EXPECT_EQ(link.IdentifyConverter(), 76);
     EXPECT_TRUE(dialogs.texts().isEmpty());
 }

@@ -54,9 +54,9 @@ bool HandheldSimulator::openPseudoTerminal(QString* devicePath, QString* error) 
     return true;
 }
 
-bool HandheldSimulator::openDevice(const QString& device, int speedSelector, QString* error) {
+bool HandheldSimulator::openDevice(const QString& device, LinkSpeed speed, QString* error) {
     stop();
-    if (!line_.openDevice(device, speedSelector, error))
+    if (!line_.openDevice(device, speed, error))
         return false;
     if (options_.log)
         options_.log(QStringLiteral("VC-H1 simulator on %1").arg(device));

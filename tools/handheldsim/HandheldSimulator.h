@@ -34,8 +34,8 @@ public:
 
     // Opens a pseudo-terminal, already raw; the program opens devicePath. Starts serving.
     bool openPseudoTerminal(QString* devicePath, QString* error);
-    // Serves on a serial device at 1200 (speedSelector 1) or 115200 baud (2).
-    bool openDevice(const QString& device, int speedSelector, QString* error);
+    // Serves on a serial device at the line speed (1200 or 115200 baud).
+    bool openDevice(const QString& device, LinkSpeed speed, QString* error);
     void stop();
 
     // A preset or fault line (HandheldModel::apply).

@@ -56,7 +56,7 @@ int usageError(const QString& why) {
 
 int runHandheldSimulator(const QStringList& arguments) {
     QString device;
-    int speed = 2;
+    LinkSpeed speed = LinkSpeed::Baud115200;
     QStringList presets;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -73,9 +73,10 @@ int runHandheldSimulator(const QStringList& arguments) {
             device = arguments[++i];
         } else if (a == "--speed") {
             bool ok = false;
-            speed = arguments[++i].toInt(&ok);
-            if (!ok || (speed != 1 && speed != 2))
+            const auto named = linkSpeedOption(arguments[++i].toInt(&ok));
+            if (!ok || !named)
                 return usageError(QStringLiteral("--speed takes 1 or 2"));
+            speed = *named;
         } else if (a == "--preset") {
             QFile file(arguments[++i]);
             if (!file.open(QIODevice::ReadOnly)) {

@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString device;
     QString link;
-    int speed = 2;
+    LinkSpeed speed = LinkSpeed::Baud115200;
     ConverterSimulator::Options options;
     const QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--handheld")))
@@ -138,8 +138,9 @@ int main(int argc, char** argv) {
             link = args[++i];
             ok = !link.isEmpty();
         } else if (a == "--speed") {
-            speed = args[++i].toInt(&ok);
-            ok = ok && (speed == 1 || speed == 2);
+            const auto named = linkSpeedOption(args[++i].toInt(&ok));
+            ok = ok && named;
+            speed = named.value_or(speed);
         } else if (a == "--identify") {
             const int answer = args[++i].toInt(&ok);
             ok = ok && answer >= 0 && answer <= 255;
@@ -156,7 +157,7 @@ int main(int argc, char** argv) {
     }
     if (!device.isEmpty() && !link.isEmpty())
         return usageError(QStringLiteral("--device and --link exclude each other"));
-    options.baud = speed == 1 ? 1200 : 115200;
+    options.baud = baudOf(speed);
     options.log = [](const QString& text) {
         std::fprintf(stdout, "orbis-sim: %s\n", qPrintable(text));
         std::fflush(stdout);

@@ -38,18 +38,19 @@ namespace {
 struct Request {
     QString device;
     int com = 0;
-    int speed = 0;
+    std::optional<LinkSpeed> speed; // none: the settings' speed
     QString folder;
     QStringList command;
 };
 
 // The port and line speed of the settings in the program folder; nothing is written there.
-std::pair<int, int> settingsPort(const ProgramFolder& folder) {
+std::pair<int, LinkSpeed> settingsPort(const ProgramFolder& folder) {
+    const Settings defaults = Settings::defaults(QString());
     QFile file(folder.path(u"\\COM.DAT"));
     if (!file.open(QIODevice::ReadOnly))
-        return {1, 2};
-    const auto read = SettingsCodec::parse(file.readAll(), Settings::defaults(QString()));
-    return {read.settings.portNumber, read.settings.speedSelector};
+        return {defaults.portNumber, defaults.linkSpeed};
+    const auto read = SettingsCodec::parse(file.readAll(), defaults);
+    return {read.settings.portNumber, read.settings.linkSpeed};
 }
 
 std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why) {
@@ -214,8 +215,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             if (!ok || request.com < 1 || request.com > PortMap::kPortCount)
                 return usageError(err, QStringLiteral("--com takes 1 to 4"));
         } else if (a == "--speed" && hasValue) {
-            request.speed = arguments[++i].toInt();
-            if (request.speed != 1 && request.speed != 2)
+            request.speed = linkSpeedOption(arguments[++i].toInt());
+            if (!request.speed)
                 return usageError(err, QStringLiteral("--speed takes 1 or 2"));
         } else if (a == "--folder" && hasValue) {
             request.folder = arguments[++i];
@@ -328,7 +329,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     QString device = request.device;
     if (device.isEmpty())
         device = PortMap::load(folder).device(request.com != 0 ? request.com : settingsCom);
-    const int speed = request.speed != 0 ? request.speed : settingsSpeed;
+    const LinkSpeed speed = request.speed.value_or(settingsSpeed);
 
     ConsoleDialogs dialogs(err);
     HeadlessFace face;
@@ -337,7 +338,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (!link.OpenConverterPort(speed, device))
         return 1;
     if (handheld) {
-        const int status = runHandheld(*handheld, link.port(), link.dialogs(), out, err);
+        const int status = runHandheld(*handheld, link.port(), dialogs, out, err);
         link.port().drain();
         return status;
     }

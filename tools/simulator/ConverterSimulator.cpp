@@ -92,9 +92,9 @@ void ConverterSimulator::unplug() {
     ::unlink(QFile::encodeName(linkPath_).constData());
 }
 
-bool ConverterSimulator::openDevice(const QString& device, int speedSelector, QString* error) {
+bool ConverterSimulator::openDevice(const QString& device, LinkSpeed speed, QString* error) {
     stop();
-    if (!line_.openDevice(device, speedSelector, error))
+    if (!line_.openDevice(device, speed, error))
         return false;
     log(QStringLiteral("Orbis 70p simulator on %1").arg(device));
     startServing();

@@ -57,8 +57,8 @@ public:
     bool plugIn(QString* error);
     // The stable name, empty for a line without one.
     QString linkPath() const { return linkPath_; }
-    // Serves on a serial device at 1200 (speedSelector 1) or 115200 baud (2).
-    bool openDevice(const QString& device, int speedSelector, QString* error);
+    // Serves on a serial device at the line speed (1200 or 115200 baud).
+    bool openDevice(const QString& device, LinkSpeed speed, QString* error);
     // Stops serving and closes the line.
     void stop();
     // Closes the line as a device that goes away would: the program's reads find it gone.

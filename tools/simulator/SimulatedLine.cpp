@@ -64,10 +64,10 @@ bool SimulatedLine::openPseudoTerminal(QString* devicePath, QString* error) {
     return true;
 }
 
-bool SimulatedLine::openDevice(const QString& device, int speedSelector, QString* error) {
+bool SimulatedLine::openDevice(const QString& device, LinkSpeed speed, QString* error) {
     stop();
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 || !simulatedline::makeRaw(fd, speedSelector == 1 ? B1200 : B115200))
+    if (fd < 0 || !simulatedline::makeRaw(fd, speed == LinkSpeed::Baud1200 ? B1200 : B115200))
         return failed(error, fd);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     fd_ = fd;

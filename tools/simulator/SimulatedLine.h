@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/LinkOptions.h"
+
 #include <QString>
 
 #include <atomic>
@@ -34,8 +36,8 @@ public:
 
     // Opens a new pseudo-terminal at 115200 baud; devicePath receives the name the program opens.
     bool openPseudoTerminal(QString* devicePath, QString* error);
-    // Opens a serial device at 1200 (speedSelector 1) or 115200 baud (2).
-    bool openDevice(const QString& device, int speedSelector, QString* error);
+    // Opens a serial device at the line speed (1200 or 115200 baud).
+    bool openDevice(const QString& device, LinkSpeed speed, QString* error);
 
     // Runs serve on a thread of its own; serve returns once stopRequested() is true.
     void serve(std::function<void()> serve);
