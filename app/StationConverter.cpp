@@ -166,11 +166,9 @@ QString StationConverter::apply(const ConverterChoice& choice) {
     }
     startWarnings_.clear();
     const bool answers = link.identifyQuietly() != 0;
-    if (auto* field = main_->findChild<QLabel*>(QStringLiteral("ConverterField")))
-        field->setText(
-            ReceptionFace::converterFieldText({}, link.port(),
-                                              answers ? linktext::ConverterPresence::Connected
-                                                      : linktext::ConverterPresence::NotAnswering));
+    main_->receptionFace().showConverterPresence(answers
+                                                     ? linktext::ConverterPresence::Connected
+                                                     : linktext::ConverterPresence::NotAnswering);
     return said;
 }
 

@@ -73,6 +73,7 @@ public:
     void Aus2Click() { reception_.switchRepeater(false); }
     void CheckBox2Click() { face_.saveAutoChanged(); }
     bool repeaterOn() const { return reception_.repeaterOn(); }
+    ReceptionFace& receptionFace() { return face_; }
 
     // Transmit, capture and memory commands.
     void R36TxClick() { transmitClick(ModeId::R36); }

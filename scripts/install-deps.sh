@@ -14,7 +14,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream groff-base
     dpkg-dev file
-    xvfb xauth x11-utils ser2net
+    xvfb xauth x11-utils xdotool ser2net
     pulseaudio libhamlib-dev libhamlib-utils
 )
 if [ "${1:-}" = --ci ]; then

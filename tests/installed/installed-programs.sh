@@ -659,13 +659,57 @@ group_soundcard() {
             check "the $m picture in the program's slot matches the one sent ($db dB, at least 30)" \
                 awk -v db="$db" 'BEGIN { exit !(db >= 30) }'
         fi
-        kill -TERM "${windows[$i]}" 2>/dev/null
-        wait "${windows[$i]}"
-        local status=$?
-        check "winorbis on the sound card ends in order after the $m picture (status $status)" \
-            test "$status" -eq 0
         i=$((i + 1))
     done
+
+    # The other way: the program that heard Robot 36 sends its TX picture in Robot 36 by its TX
+    # button, through the same sink, and an orbis-modem hears it. The other programs end first,
+    # so that its window is the one on top.
+    i=0
+    for m in "${modes[@]}"; do
+        if [ "$m" != R36 ]; then
+            kill -TERM "${windows[$i]}" 2>/dev/null
+            wait "${windows[$i]}"
+            local status=$?
+            check "winorbis on the sound card ends in order after the $m picture (status $status)" \
+                test "$status" -eq 0
+        fi
+        i=$((i + 1))
+    done
+    spawn env "${pulse_env[@]}" orbis-modem --link "$work/rxw" --capture OrbisCaptureR36 \
+        >"$work/rxw.log" 2>&1
+    local listener=$!
+    pids+=("$listener")
+    wait_for 10 test -e "$work/rxw" || bad "the orbis-modem that hears the program starts"
+    local window
+    window=$(DISPLAY="$display" xdotool search --onlyvisible --pid "${windows[0]}" \
+        --name 'WinOrbis 70 p Version' 2>/dev/null | head -1)
+    # The R 36 button of the TX modes, from the top left of the main window.
+    for _ in 1 2 3; do
+        [ -n "$window" ] || break
+        DISPLAY="$display" xdotool windowraise "$window" mousemove --window "$window" 34 91 click 1
+        wait_for 10 grep -q '^Receiving' "$work/rxw.log" && break
+    done
+    wait_for 60 grep -q '^Received ' "$work/rxw.log"
+    if grep -Eq '^Received Robot 36: 240 lines' "$work/rxw.log"; then
+        ok "the program's R36 button sent its TX picture through the sound card"
+        plain orbisctl --port "$work/rxw" fetch "$work/rxw.bmp" || bad "that picture is fetched"
+        "$pictures" uploaded "$work/win-R36/start.bmp" "$work/win-memory.png" ||
+            bad "the program's memory picture is made"
+        db=$("$pictures" psnr "$work/win-memory.png" "$work/rxw.bmp" 10)
+        echo "    R36 sent by the program: $db dB"
+        # The colour bars have the sharpest edges a picture has: 25 dB.
+        check "the program's R36 picture received matches its TX picture ($db dB, at least 25)" \
+            awk -v db="$db" 'BEGIN { exit !(db >= 25) }'
+    else
+        bad "the program's R36 button sent its TX picture through the sound card" \
+            "$(cat "$work/rxw.log")" "$(tail -5 "$work/win-R36.err")"
+    fi
+    kill -TERM "${windows[0]}" "$listener" 2>/dev/null
+    wait "${windows[0]}"
+    local status=$?
+    check "winorbis on the sound card ends in order after sending (status $status)" \
+        test "$status" -eq 0
 
     # The sound server ends in the middle of a reception: the converter says so, stays up, and
     # hears again once a server is back.
