@@ -14,8 +14,9 @@
 // - The port is shared without a lock: one thread may read while another writes. Writes of single
 //   command bytes (transmit, free run, memory, the receive stop) may run while the monitor reads.
 // - A hold guarantees that, from the moment its constructor returns until its destructor runs,
-//   the monitor reads nothing from the port: a read in progress has ended (at most 20 ms), and an
-//   idle wait on the port has been woken. Holds nest; the monitor reads again after the last one.
+//   the monitor does not touch the port: a read in progress has ended (at most 20 ms), and an
+//   idle wait on the port has been woken and has returned. The holder may even put another port
+//   in its place. Holds nest; the monitor reads again after the last one.
 // - LinkState has one writer, the monitor (TRecThread's start, endReception, stopReception, stop
 //   and its own loop); LastStatus is written by identify and by the monitor before it announces.
 //   Both are atomic and may be read from any thread.

@@ -205,26 +205,37 @@ void TRecThread::monitorPass() {
         std::lock_guard lock(mutex_);
         if (holds_ > 0 || link_.state_ != LinkState::Idle)
             return;
+        // On the port from here on: a hold waits until the monitor is off it again, so that the
+        // holder may even put another port in its place.
+        reading_ = true;
     }
+    const auto offThePort = [this] {
+        {
+            std::lock_guard lock(mutex_);
+            reading_ = false;
+        }
+        changed_.notify_all();
+    };
     if (lost_ || link_.port().hasVanished()) {
+        offThePort();
         lostPass();
         return;
     }
-    if (link_.port().waitForInput(wakeFd_) != BytePort::Wait::Input)
+    if (link_.port().waitForInput(wakeFd_) != BytePort::Wait::Input) {
+        offThePort();
         return;
+    }
     {
         std::unique_lock lock(mutex_);
-        if (holds_ > 0 || link_.state_ != LinkState::Idle)
+        if (holds_ > 0 || link_.state_ != LinkState::Idle) {
+            lock.unlock();
+            offThePort();
             return; // the byte is the holder's
-        reading_ = true;
+        }
     }
     std::uint8_t byte = 0;
     const bool got = link_.port().readByte(byte);
-    {
-        std::lock_guard lock(mutex_);
-        reading_ = false;
-    }
-    changed_.notify_all();
+    offThePort();
     if (!got) {
         setPriority(false);
         return;
