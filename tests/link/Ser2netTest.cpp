@@ -116,10 +116,16 @@ TEST_P(Ser2netTest, OrbisctlIdentifiesTheConverterAndASecondClientIsRefused) {
     EXPECT_EQ(link.IdentifyConverter(), 196);
     const ToolRun second = orbisctl({"--port", server->portName(), "identify"});
     EXPECT_EQ(second.status, 1);
-    EXPECT_TRUE(second.err.startsWith("orbisctl: cannot use the network port " +
-                                      server->portName() + ": the server refused the connection: "))
-        << second.err.toStdString();
-    EXPECT_TRUE(second.err.contains("in use")) << second.err.toStdString();
+    // The server says why and closes. A Telnet client has sent its options by then; when the
+    // server closes with them unread, the system resets the connection and may drop the server's
+    // text before the client reads it (seen under the thread sanitizer's slowness): then the
+    // client can only say that the server closed the connection.
+    const QString prefix = "orbisctl: cannot use the network port " + server->portName() + ": ";
+    const bool told = second.err.startsWith(prefix + "the server refused the connection: ") &&
+                      second.err.contains("in use");
+    const bool reset =
+        GetParam() && second.err.startsWith(prefix + "the server closed the connection");
+    EXPECT_TRUE(told || reset) << second.err.toStdString();
     EXPECT_TRUE(second.err.endsWith("\nNo response from the interface\n"));
     EXPECT_EQ(link.IdentifyConverter(), 196) << "the first client keeps its converter";
 }
