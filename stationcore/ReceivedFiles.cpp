@@ -7,7 +7,6 @@
 #include "workspace/WorkingPictures.h"
 
 #include <QDir>
-#include <QTemporaryFile>
 
 namespace winorbis {
 
@@ -17,10 +16,7 @@ ReceivedFile saveReceivedPicture(const QImage& picture, const QString& folder,
     const QString name = ReceivedPictureStore::unusedFileName(
         folder, WorkingPictures::timeStamp(when), QStringLiteral(".jpg"));
     // The JPEG goes through the picture library's conversion, as the program folder's copies do.
-    QTemporaryFile bmp(QDir::tempPath() + QStringLiteral("/winorbis-XXXXXX.bmp"));
-    if (!bmp.open() || !picture.save(bmp.fileName(), "BMP"))
-        result.errors << QStringLiteral("cannot write a temporary picture file");
-    else if (!PictureConversions::bmpToJpeg(name, bmp.fileName()))
+    if (!PictureConversions::imageToJpeg(name, picture))
         result.errors << QStringLiteral("cannot write %1: %2")
                              .arg(QDir::toNativeSeparators(name), PictureConversions::lastError());
     else

@@ -2,7 +2,6 @@
 #include "ReceivedPictureStore.h"
 
 #include "BmpFiles.h"
-#include "PictureTexts.h"
 #include "ReceptionLog.h"
 #include "WorkingPictures.h"
 
@@ -12,7 +11,6 @@
 
 #include <QDir>
 #include <QSet>
-#include <QTemporaryFile>
 
 namespace winorbis {
 
@@ -61,19 +59,8 @@ ReceivedPictureStore::Result ReceivedPictureStore::storeFiles(const QImage& pict
         return result;
     result.jpegFile =
         unusedFileName(folder_.path(u"\\AutoSpeichern"), result.name, QStringLiteral(".jpg"));
-    QString source = result.slotFile;
-    QTemporaryFile fallback(QDir::tempPath() + QStringLiteral("/winorbis-XXXXXX.bmp"));
-    if (!slotWritten) {
-        // The copy comes from the picture itself when the slot file could not be written.
-        if (!fallback.open() || !picture.save(fallback.fileName(), "BMP")) {
-            result.errors << PictureTexts::cannotWrite(QDir::toNativeSeparators(result.jpegFile),
-                                                       fallback.errorString());
-            result.jpegFile.clear();
-            return result;
-        }
-        source = fallback.fileName();
-    }
-    if (!PictureConversions::bmpToJpeg(result.jpegFile, source)) {
+    // From the picture in memory, whether or not the slot file could be written.
+    if (!PictureConversions::imageToJpeg(result.jpegFile, picture)) {
         result.errors << PictureConversions::lastError();
         result.jpegFile.clear();
     }

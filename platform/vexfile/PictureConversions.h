@@ -3,6 +3,7 @@
 
 #include "platform/ProgramFolder.h"
 
+#include <QImage>
 #include <QString>
 
 namespace winorbis {
@@ -22,6 +23,10 @@ QString jpegToBmp(const ProgramFolder& folder, const QString& jpegPath);
 // Loads the BMP file and saves it as a JPEG file of quality 50 under jpegPath. When the load
 // yields no image nothing is written. True when the JPEG file was written.
 bool bmpToJpeg(const QString& jpegPath, const QString& bmpPath);
+
+// Saves the picture as a JPEG file of quality 50 under jpegPath, straight from memory: the same
+// bytes as bmpToJpeg gives for the picture's BMP file. True when the JPEG file was written.
+bool imageToJpeg(const QString& jpegPath, const QImage& picture);
 
 // The picture library's text for the last failure of a conversion on this thread.
 QString lastError();

@@ -105,3 +105,51 @@ TEST_F(PictureConversionsTest, NothingIsWrittenWhenTheBmpDoesNotLoad) {
     EXPECT_FALSE(QFile::exists(file("out.jpg")));
     EXPECT_FALSE(PictureConversions::lastError().isEmpty());
 }
+
+TEST_F(PictureConversionsTest, APictureInMemoryGivesTheJpegOfItsBmpFile) {
+    // A received picture goes to its JPEG without a BMP file between; the bytes must be those
+    // the way through the file gave, whatever the picture's format.
+    QImage colours(64, 48, QImage::Format_RGB888);
+    for (int y = 0; y < colours.height(); ++y)
+        for (int x = 0; x < colours.width(); ++x)
+            colours.setPixel(x, y, qRgb(4 * x, 5 * y, (x * y) & 0xFF));
+    QImage grey(64, 48, QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.scanLine(y)[x] = uchar(3 * x + y);
+    const struct {
+        const char* name;
+        QImage picture;
+    } cases[] = {
+        {"rgb888", colours},
+        {"rgb32", colours.convertToFormat(QImage::Format_RGB32)},
+        {"argb32", colours.convertToFormat(QImage::Format_ARGB32)},
+        {"grey", grey},
+        {"grey16", grey.convertToFormat(QImage::Format_Grayscale16)},
+        {"indexed", colours.convertToFormat(QImage::Format_Indexed8)},
+        {"mono", colours.convertToFormat(QImage::Format_Mono)},
+    };
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    for (const auto& c : cases) {
+        const QString bmp = file(QString::fromLatin1(c.name) + ".bmp");
+        ASSERT_TRUE(c.picture.save(bmp, "BMP")) << c.name;
+        const QString viaFile = file(QString::fromLatin1(c.name) + "-file.jpg");
+        const QString direct = file(QString::fromLatin1(c.name) + "-memory.jpg");
+        ASSERT_TRUE(PictureConversions::bmpToJpeg(viaFile, bmp)) << c.name;
+        ASSERT_TRUE(PictureConversions::imageToJpeg(direct, c.picture)) << c.name;
+        const QByteArray expected = bytes(viaFile);
+        EXPECT_FALSE(expected.isEmpty()) << c.name;
+        EXPECT_EQ(bytes(direct), expected) << c.name;
+    }
+
+    // An empty picture writes nothing and says why.
+    EXPECT_FALSE(PictureConversions::imageToJpeg(file("empty.jpg"), QImage()));
+    EXPECT_FALSE(QFile::exists(file("empty.jpg")));
+    EXPECT_FALSE(PictureConversions::lastError().isEmpty());
+    // Nor does a folder that cannot take the file.
+    EXPECT_FALSE(PictureConversions::imageToJpeg(file("no-such-folder/x.jpg"), colours));
+    EXPECT_FALSE(PictureConversions::lastError().isEmpty());
+}

@@ -6,10 +6,8 @@
 #include "workspace/WorkingPictures.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QTemporaryFile>
 
 namespace winorbis {
 
@@ -71,10 +69,7 @@ QString savePictureFile(const QImage& picture, const QString& path) {
                                 : QStringLiteral("cannot write %1: %2").arg(path, reason);
     }
     // JPEG files go through the picture library's BMP-to-JPEG conversion, as the program's do.
-    QTemporaryFile bmp(QDir::tempPath() + QStringLiteral("/orbisctl-XXXXXX.bmp"));
-    if (!bmp.open() || !picture.save(bmp.fileName(), "BMP"))
-        return QStringLiteral("cannot write a temporary picture file");
-    if (!PictureConversions::bmpToJpeg(path, bmp.fileName()))
+    if (!PictureConversions::imageToJpeg(path, picture))
         return QStringLiteral("cannot write %1: %2").arg(path, PictureConversions::lastError());
     return {};
 }
