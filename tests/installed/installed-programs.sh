@@ -478,12 +478,13 @@ group_modem() {
     for m in "${modes[@]}"; do
         "$pictures" record "$m" "$work/frame.png" "$work/$m.wav" || bad "the $m recording is made"
         mkdir -p "$work/saved-$m"
+    done
+    # Each recording begins with 3 s of silence: time enough for its watch to connect, when the
+    # watch starts right after its converter (and no recording is made in between).
+    for m in "${modes[@]}"; do
         spawn orbis-modem --link "$work/modem-$m" --input "$work/$m.wav" >"$work/modem-$m.log" 2>&1
         modems[$m]=$!
         pids+=("${modems[$m]}")
-    done
-    # The recordings begin with 3 s of silence: time enough for each watch to connect.
-    for m in "${modes[@]}"; do
         wait_for 3 test -e "$work/modem-$m" || bad "orbis-modem for $m starts"
         spawn orbisctl --port "$work/modem-$m" watch --save "$work/saved-$m" --count 1 \
             >"$work/watch-$m.out" 2>&1
