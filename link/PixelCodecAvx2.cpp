@@ -20,16 +20,23 @@ namespace {
 
 // A byte shuffle applied alike to both 128-bit lanes; -1 gives a zero byte.
 using Shuffle = std::array<std::int8_t, 16>;
+// A byte shuffle with a shuffle of its own for each lane.
+using LaneShuffles = std::array<std::int8_t, 32>;
 
-// Four pixels of pixelBytes bytes each into 32-bit lanes holding the 16-bit words (byte first of
-// the pixel, byte second of the pixel); -1 for a zero word.
-constexpr Shuffle pixelWords(int pixelBytes, int first, int second) {
-    Shuffle s{};
-    for (int k = 0; k < 4; ++k) {
-        s[4 * k] = std::int8_t(first < 0 ? -1 : pixelBytes * k + first);
-        s[4 * k + 1] = -1;
-        s[4 * k + 2] = std::int8_t(second < 0 ? -1 : pixelBytes * k + second);
-        s[4 * k + 3] = -1;
+// Four pixels of pixelBytes bytes each, from byte skip of the low lane and byte highSkip of the
+// high one, into 32-bit lanes holding the 16-bit words (byte first of the pixel, byte second of
+// the pixel); -1 for a zero word.
+constexpr LaneShuffles pixelWords(int pixelBytes, int first, int second, int highSkip = 0) {
+    LaneShuffles s{};
+    for (int lane = 0; lane < 2; ++lane) {
+        const int skip = lane == 0 ? 0 : highSkip;
+        for (int k = 0; k < 4; ++k) {
+            std::int8_t* word = s.data() + 16 * lane + 4 * k;
+            word[0] = std::int8_t(first < 0 ? -1 : skip + pixelBytes * k + first);
+            word[1] = -1;
+            word[2] = std::int8_t(second < 0 ? -1 : skip + pixelBytes * k + second);
+            word[3] = -1;
+        }
     }
     return s;
 }
@@ -54,14 +61,22 @@ constexpr Shuffle repeatedWord(int word) {
     return s;
 }
 
-constexpr Shuffle kRgb888Outer = pixelWords(3, 0, 2), kRgb888Green = pixelWords(3, 1, -1);
-constexpr Shuffle kRgb32Outer = pixelWords(4, 2, 0), kRgb32Green = pixelWords(4, 1, -1);
+// An RGB888 group's pixels 12-15 (the high lane of its pixels 4-7 and 12-15) are loaded with the
+// four bytes before them, so that no load reads past the group's 48 bytes.
+constexpr LaneShuffles kRgb888Outer = pixelWords(3, 0, 2), kRgb888Green = pixelWords(3, 1, -1);
+constexpr LaneShuffles kRgb888HighOuter = pixelWords(3, 0, 2, 4);
+constexpr LaneShuffles kRgb888HighGreen = pixelWords(3, 1, -1, 4);
+constexpr LaneShuffles kRgb32Outer = pixelWords(4, 2, 0), kRgb32Green = pixelWords(4, 1, -1);
 constexpr Shuffle kRedGreenHead = rgbBytes(0, {0, 8, -1}), kBlueHead = rgbBytes(0, {-1, -1, 0});
 constexpr Shuffle kRedGreenTail = rgbBytes(16, {0, 8, -1}), kBlueTail = rgbBytes(16, {-1, -1, 0});
 constexpr Shuffle kLowWord = repeatedWord(0), kHighWord = repeatedWord(1);
 
 PIXELCODEC_AVX2_FUNCTION inline __m256i inBothLanes(const Shuffle& s) {
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data())));
+}
+
+PIXELCODEC_AVX2_FUNCTION inline __m256i eachLane(const LaneShuffles& s) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.data()));
 }
 
 // Every 32-bit lane holding the 16-bit words low and high.
@@ -129,10 +144,10 @@ PIXELCODEC_AVX2_FUNCTION inline void encodeSixteen(const Pixels& low, const Pixe
 }
 
 // Four pixels of a 16-byte load in each lane, spread by the format's shuffles.
-PIXELCODEC_AVX2_FUNCTION inline Pixels spread(__m256i bytes, const Shuffle& outer,
-                                              const Shuffle& green) {
-    return {_mm256_shuffle_epi8(bytes, inBothLanes(outer)),
-            _mm256_shuffle_epi8(bytes, inBothLanes(green))};
+PIXELCODEC_AVX2_FUNCTION inline Pixels spread(__m256i bytes, const LaneShuffles& outer,
+                                              const LaneShuffles& green) {
+    return {_mm256_shuffle_epi8(bytes, eachLane(outer)),
+            _mm256_shuffle_epi8(bytes, eachLane(green))};
 }
 
 // Decodes eight blocks (sixteen pixels) into their red, green and blue values, one 16-bit word
@@ -181,34 +196,46 @@ PIXELCODEC_AVX2_FUNCTION inline void storeSixteenRgb888(__m256i r, __m256i g, __
 
 } // namespace
 
+// Each kernel ends its last group at the end of its range: where count is no multiple of 16, that
+// group overlaps the one before it, whose pixels it writes again as the same bytes.
+
 PIXELCODEC_AVX2_FUNCTION int encodeRgb888(const std::uint8_t* in, int count, std::uint8_t* out) {
-    // A group's last load reads 16 bytes from byte 36 of its 48: four bytes of the pixels after it.
-    int x = 0;
-    for (; x + 18 <= count; x += 16, in += 48, out += 32) {
-        encodeSixteen(spread(loadLanes(in, in + 24), kRgb888Outer, kRgb888Green),
-                      spread(loadLanes(in + 12, in + 36), kRgb888Outer, kRgb888Green), out);
+    if (count < 16)
+        return 0;
+    for (int x = 0; x < count; x += 16) {
+        const int at = x < count - 16 ? x : count - 16;
+        const std::uint8_t* group = in + 3 * at;
+        encodeSixteen(spread(loadLanes(group, group + 24), kRgb888Outer, kRgb888Green),
+                      spread(loadLanes(group + 12, group + 32), kRgb888HighOuter, kRgb888HighGreen),
+                      out + 2 * at);
     }
-    return x;
+    return count;
 }
 
 PIXELCODEC_AVX2_FUNCTION int encodeRgb32(const std::uint32_t* in, int count, std::uint8_t* out) {
-    int x = 0;
-    for (; x + 16 <= count; x += 16, in += 16, out += 32) {
-        encodeSixteen(spread(loadLanes(in, in + 8), kRgb32Outer, kRgb32Green),
-                      spread(loadLanes(in + 4, in + 12), kRgb32Outer, kRgb32Green), out);
+    if (count < 16)
+        return 0;
+    for (int x = 0; x < count; x += 16) {
+        const int at = x < count - 16 ? x : count - 16;
+        const std::uint32_t* group = in + at;
+        encodeSixteen(spread(loadLanes(group, group + 8), kRgb32Outer, kRgb32Green),
+                      spread(loadLanes(group + 4, group + 12), kRgb32Outer, kRgb32Green),
+                      out + 2 * at);
     }
-    return x;
+    return count;
 }
 
 PIXELCODEC_AVX2_FUNCTION int decodeRgb888(const std::uint8_t* blocks, int count,
                                           std::uint8_t* out) {
-    int x = 0;
-    for (; x + 16 <= count; x += 16, blocks += 32, out += 48) {
+    if (count < 16)
+        return 0;
+    for (int x = 0; x < count; x += 16) {
+        const int at = x < count - 16 ? x : count - 16;
         __m256i r, g, b;
-        decodeSixteen(blocks, r, g, b);
-        storeSixteenRgb888(r, g, b, out);
+        decodeSixteen(blocks + 2 * at, r, g, b);
+        storeSixteenRgb888(r, g, b, out + 3 * at);
     }
-    return x;
+    return count;
 }
 
 } // namespace winorbis::pixelcodec::avx2
