@@ -41,7 +41,8 @@ bool processorHas(Path path) {
     return false;
 }
 
-// Chosen once, on the first line encoded or decoded.
+// The widest path, chosen on the first line encoded or decoded; only the tests and the benchmark
+// choose another.
 std::atomic<Path>& chosenPath() {
     static std::atomic<Path> path{supported().back()};
     return path;
@@ -315,8 +316,10 @@ void decodeLineRgb888(const std::uint8_t* line, int first, int count, std::uint8
     // Whole blocks from here on, through the widest path first.
     [[maybe_unused]] const Path path = paths::active();
 #if WINORBIS_PIXELCODEC_AVX2
-    if (path >= Path::Avx2)
-        x += avx2::decodeRgb888(line + 2 * x, (end - x) & ~1, out + 3 * (x - first));
+    if (path >= Path::Avx2) {
+        const int done = avx2::decodeRgb888(line + 2 * x, (end - x) & ~1, out + 3 * (x - first));
+        x += done;
+    }
 #endif
 #if defined(__SSE2__)
     if (path >= Path::Sse2) {
