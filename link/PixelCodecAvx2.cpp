@@ -23,9 +23,9 @@ using Shuffle = std::array<std::int8_t, 16>;
 // A byte shuffle with a shuffle of its own for each lane.
 using LaneShuffles = std::array<std::int8_t, 32>;
 
-// Four pixels of pixelBytes bytes each, from byte skip of the low lane and byte highSkip of the
-// high one, into 32-bit lanes holding the 16-bit words (byte first of the pixel, byte second of
-// the pixel); -1 for a zero word.
+// Four pixels of pixelBytes bytes each per lane (in the high lane after highSkip other bytes) into
+// 32-bit lanes holding the 16-bit words (byte first of the pixel, byte second of the pixel); -1
+// for a zero word.
 constexpr LaneShuffles pixelWords(int pixelBytes, int first, int second, int highSkip = 0) {
     LaneShuffles s{};
     for (int lane = 0; lane < 2; ++lane) {
