@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PixelCodec.h"
 
+#include "PixelCodecAvx2.h"
+#include "PixelCodecPaths.h"
+
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -11,6 +15,76 @@
 #endif
 
 namespace winorbis::pixelcodec {
+
+namespace paths {
+
+namespace {
+
+bool processorHas(Path path) {
+    switch (path) {
+    case Path::Scalar:
+        return true;
+    case Path::Sse2:
+#if defined(__SSE2__)
+        return true;
+#else
+        return false;
+#endif
+    case Path::Avx2:
+#if WINORBIS_PIXELCODEC_AVX2
+        __builtin_cpu_init(); // the check may run before the run time's own initialisation
+        return __builtin_cpu_supports("avx2");
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
+// The widest path, chosen on the first line encoded or decoded; only the tests and the benchmark
+// choose another.
+std::atomic<Path>& chosenPath() {
+    static std::atomic<Path> path{supported().back()};
+    return path;
+}
+
+} // namespace
+
+std::vector<Path> supported() {
+    std::vector<Path> paths;
+    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
+        if (processorHas(path))
+            paths.push_back(path);
+    }
+    return paths;
+}
+
+Path active() {
+    return chosenPath().load(std::memory_order_relaxed);
+}
+
+bool use(Path path) {
+    if (!processorHas(path))
+        return false;
+    chosenPath().store(path, std::memory_order_relaxed);
+    return true;
+}
+
+const char* name(Path path) {
+    switch (path) {
+    case Path::Scalar:
+        return "scalar";
+    case Path::Sse2:
+        return "sse2";
+    case Path::Avx2:
+        return "avx2";
+    }
+    return "";
+}
+
+} // namespace paths
+
+using paths::Path;
 
 namespace {
 
@@ -239,9 +313,19 @@ void decodeLineRgb888(const std::uint8_t* line, int first, int count, std::uint8
         decodePixelRgb888(line, x, out);
         ++x;
     }
+    // Whole blocks from here on, through the widest path first.
+    [[maybe_unused]] const Path path = paths::active();
+#if WINORBIS_PIXELCODEC_AVX2
+    if (path >= Path::Avx2) {
+        const int done = avx2::decodeRgb888(line + 2 * x, (end - x) & ~1, out + 3 * (x - first));
+        x += done;
+    }
+#endif
 #if defined(__SSE2__)
-    for (; x + 8 <= end; x += 8)
-        decodeEightRgb888(line + 2 * x, out + 3 * (x - first));
+    if (path >= Path::Sse2) {
+        for (; x + 8 <= end; x += 8)
+            decodeEightRgb888(line + 2 * x, out + 3 * (x - first));
+    }
 #endif
     for (; x < end; ++x)
         decodePixelRgb888(line, x, out + 3 * (x - first));
@@ -252,11 +336,20 @@ namespace {
 // The blocks of pixels first .. count - 1 (count even) given as QRgb words.
 void encodeRgb32(const QRgb* pixels, int count, std::uint8_t* out) {
     int x = 0;
+    [[maybe_unused]] const Path path = paths::active();
+#if WINORBIS_PIXELCODEC_AVX2
+    if (path >= Path::Avx2) {
+        x = avx2::encodeRgb32(pixels, count, out);
+        out += 2 * x;
+    }
+#endif
 #if defined(__SSE2__)
-    const ChannelWeights weights = bgrWeights();
-    for (; x + 8 <= count; x += 8, out += 16) {
-        const auto* in = reinterpret_cast<const __m128i*>(pixels + x);
-        encodeEight(_mm_loadu_si128(in), _mm_loadu_si128(in + 1), weights, out);
+    if (path >= Path::Sse2) {
+        const ChannelWeights weights = bgrWeights();
+        for (; x + 8 <= count; x += 8, out += 16) {
+            const auto* in = reinterpret_cast<const __m128i*>(pixels + x);
+            encodeEight(_mm_loadu_si128(in), _mm_loadu_si128(in + 1), weights, out);
+        }
     }
 #endif
     for (; x < count; x += 2, out += 4) {
@@ -269,11 +362,21 @@ void encodeRgb32(const QRgb* pixels, int count, std::uint8_t* out) {
 // The blocks of a line of kFrameWidth RGB888 pixels.
 void encodeRgb888(const uchar* in, std::uint8_t* out) {
     int x = 0;
+    [[maybe_unused]] const Path path = paths::active();
+#if WINORBIS_PIXELCODEC_AVX2
+    if (path >= Path::Avx2) {
+        x = avx2::encodeRgb888(in, kFrameWidth, out);
+        in += 3 * x;
+        out += 2 * x;
+    }
+#endif
 #if defined(__SSE2__)
-    // The last group reads two bytes of the pixels after it, which the scalar loop encodes.
-    const ChannelWeights weights = rgbWeights();
-    for (; x + 8 < kFrameWidth; x += 8, in += 24, out += 16)
-        encodeEight(loadFourRgb888(in), loadFourRgb888(in + 12), weights, out);
+    if (path >= Path::Sse2) {
+        // A group reads two bytes of the pixels after it, which the scalar loop encodes.
+        const ChannelWeights weights = rgbWeights();
+        for (; x + 8 < kFrameWidth; x += 8, in += 24, out += 16)
+            encodeEight(loadFourRgb888(in), loadFourRgb888(in + 12), weights, out);
+    }
 #endif
     for (; x < kFrameWidth; x += 2, in += 6, out += 4)
         encodeComponents(in[0], in[1], in[2], in[3], in[4], in[5], out);

@@ -2,11 +2,12 @@
 // Fuzz target for the converter's pixel format: arbitrary line bytes decode into 420 opaque
 // pixels, read only from the 840 bytes of the line block (held in a block of exactly that size),
 // and the two decoders agree; a part of a line decodes into exactly the bytes asked for; pixels
-// encode into blocks of the converter's form, the same through every path, and grey pairs come
-// back as their grey.
+// encode into blocks of the converter's form, the same through every picture format, and grey
+// pairs come back as their grey. Every code path the processor has gives the plain path's bytes.
 #include "FuzzSupport.h"
 
 #include "link/PixelCodec.h"
+#include "link/PixelCodecPaths.h"
 
 #include <QImage>
 
@@ -14,13 +15,27 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 using namespace winorbis;
 using fuzz::check;
 namespace pc = winorbis::pixelcodec;
+using pc::paths::Path;
 
 namespace {
+
+// Runs make on every code path the processor has; each must give what the plain path gives.
+template <typename Make> void checkEveryPathAgrees(const Make& make, const char* what) {
+    const std::vector<Path> paths = pc::paths::supported();
+    pc::paths::use(Path::Scalar);
+    const auto plain = make();
+    for (Path path : paths) {
+        pc::paths::use(path);
+        check(make() == plain, what);
+    }
+    pc::paths::use(paths.back());
+}
 
 // A line block of exactly 840 bytes: the input's bytes, repeated.
 std::unique_ptr<std::uint8_t[]> lineBlock(const QByteArray& bytes) {
@@ -49,6 +64,13 @@ void checkDecoding(const std::uint8_t* line, int first, int count) {
               "both decoders give the same pixel");
     }
     check(out[std::size_t(3 * room)] == 0xA5, "nothing written past the pixels asked for");
+    checkEveryPathAgrees(
+        [&] {
+            std::vector<std::uint8_t> bytes(std::size_t(3 * room));
+            pc::decodeLineRgb888(line, first, count, bytes.data());
+            return bytes;
+        },
+        "every path decodes alike");
 }
 
 void checkEncodedForm(const QByteArray& line) {
@@ -88,6 +110,12 @@ void checkEncoding(const QByteArray& bytes, int width) {
         check(fromRgb888 == line, "a full-width row encodes as its pixels");
     check(pc::encodeImageRow(rgb888, 2) == pc::encodeImageRow(rgb888, -1),
           "rows outside the picture encode as white");
+    checkEveryPathAgrees(
+        [&] {
+            return std::tuple(pc::encodeLine(pixels), pc::encodeImageRow(rgb888, 1),
+                              pc::encodeImageRow(rgb32, 1));
+        },
+        "every path encodes alike");
 
     // A grey pair comes back within 4 steps of its grey.
     for (int p = 0; p < pc::kPairsPerLine; ++p) {

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/PixelCodec.h"
+#include "link/PixelCodecPaths.h"
 
+#include <QFile>
 #include <QImage>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <utility>
 #include <vector>
@@ -11,6 +15,7 @@
 
 using namespace winorbis;
 namespace pc = winorbis::pixelcodec;
+using pc::paths::Path;
 
 namespace {
 
@@ -152,7 +157,7 @@ TEST(PixelCodecReference, EncodingKeepsItsOutputForEveryColourAndRandomPairs) {
 
 TEST(PixelCodecReference, DecodingKeepsItsOutputForEveryBlock) {
     // Red and blue depend on a luminance and one difference, green on all three.
-    Fnv pairs, lines;
+    Fnv pairs;
     std::uint8_t block[4];
     for (int y = 0; y < 256; ++y) {
         block[0] = std::uint8_t(y);
@@ -168,7 +173,42 @@ TEST(PixelCodecReference, DecodingKeepsItsOutputForEveryBlock) {
         }
     }
     EXPECT_EQ(pairs.value, 13057836385510903102ull);
+}
+
+namespace winorbis::pixelcodec::paths {
+// A path's name in the tests' messages.
+void PrintTo(Path path, std::ostream* out) {
+    *out << name(path);
+}
+} // namespace winorbis::pixelcodec::paths
+
+namespace {
+
+// Each code path the processor can run, made the codec's path for one test.
+class PixelCodecPath : public ::testing::TestWithParam<Path> {
+protected:
+    void SetUp() override {
+        if (!pc::paths::use(GetParam()))
+            GTEST_SKIP() << "no " << pc::paths::name(GetParam()) << " path on this processor";
+    }
+    void TearDown() override { pc::paths::use(widest_); }
+
+private:
+    Path widest_ = pc::paths::supported().back();
+};
+
+std::string pathName(const ::testing::TestParamInfo<Path>& path) {
+    return pc::paths::name(path.param);
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(PixelCodec, PixelCodecPath,
+                         ::testing::Values(Path::Scalar, Path::Sse2, Path::Avx2), pathName);
+
+TEST_P(PixelCodecPath, DecodesLinesAsBefore) {
     // Whole lines and parts of them, from odd and even first pixels.
+    Fnv lines;
     const QImage picture = randomPicture(pc::kFrameWidth, 16, 5);
     std::vector<std::uint8_t> rgb(3 * pc::kFrameWidth);
     for (int row = 0; row < 16; ++row) {
@@ -186,7 +226,7 @@ TEST(PixelCodecReference, DecodingKeepsItsOutputForEveryBlock) {
     EXPECT_EQ(lines.value, 3794738106937677928ull);
 }
 
-TEST(PixelCodecReference, EveryPictureFormatEncodesAsBefore) {
+TEST_P(PixelCodecPath, EveryPictureFormatEncodesAsBefore) {
     const QImage picture = randomPicture(pc::kFrameWidth, pc::kFrameLines, 3);
     const std::uint64_t expected = 6595450927081407889ull;
     EXPECT_EQ(frameHash(picture), expected);
@@ -198,4 +238,103 @@ TEST(PixelCodecReference, EveryPictureFormatEncodesAsBefore) {
     EXPECT_EQ(frameHash(randomPicture(301, 200, 4).convertToFormat(QImage::Format_RGB32)),
               16187000904456264223ull);
     EXPECT_EQ(frameHash(randomPicture(640, 300, 6)), 4714188316143896281ull);
+}
+
+// Every path the processor has against the plain pair code, over every colour and every block:
+// each line is made once and run through each path.
+namespace {
+
+// The paths the processor has; the codec's own choice comes back at the end of the test.
+class EveryPath {
+public:
+    EveryPath() = default;
+    EveryPath(const EveryPath&) = delete;
+    EveryPath& operator=(const EveryPath&) = delete;
+    ~EveryPath() { pc::paths::use(paths_.back()); }
+    auto begin() const { return paths_.begin(); }
+    auto end() const { return paths_.end(); }
+
+private:
+    std::vector<Path> paths_ = pc::paths::supported();
+};
+
+} // namespace
+
+TEST(PixelCodecPaths, EncodeEveryColourAsThePairCode) {
+    // Lines of consecutive colours (every colour beside the next) as RGB888 and 32-bit pictures.
+    const EveryPath paths;
+    QImage rgb888(pc::kFrameWidth, 1, QImage::Format_RGB888);
+    QImage rgb32(pc::kFrameWidth, 1, QImage::Format_RGB32);
+    auto* words = reinterpret_cast<QRgb*>(rgb32.scanLine(0));
+    uchar* bytes = rgb888.scanLine(0);
+    QByteArray expected(pc::kLineBytes, '\0');
+    for (std::uint32_t first = 0; first < (1u << 24); first += pc::kFrameWidth) {
+        for (int x = 0; x < pc::kFrameWidth; ++x) {
+            const std::uint32_t colour = (first + std::uint32_t(x)) & 0xFFFFFF;
+            words[x] = 0xFF000000u | colour;
+            bytes[3 * x] = uchar(colour >> 16);
+            bytes[3 * x + 1] = uchar(colour >> 8);
+            bytes[3 * x + 2] = uchar(colour);
+        }
+        for (int p = 0; p < pc::kPairsPerLine; ++p) {
+            const pc::PairBlock block = pc::encodePair(words[2 * p], words[2 * p + 1]);
+            std::memcpy(expected.data() + 4 * p, block.data(), block.size());
+        }
+        for (Path path : paths) {
+            pc::paths::use(path);
+            ASSERT_EQ(pc::encodeImageRow(rgb888, 0), expected) << pc::paths::name(path) << first;
+            ASSERT_EQ(pc::encodeImageRow(rgb32, 0), expected) << pc::paths::name(path) << first;
+        }
+    }
+}
+
+TEST(PixelCodecPaths, DecodeEveryBlockAsThePairCode) {
+    // The blocks of every first luminance and pair of differences, 210 to a line; each line
+    // decoded whole and from an odd pixel on, so that the vector groups end at changing places.
+    const EveryPath paths;
+    std::vector<std::uint8_t> line(pc::kLineBytes);
+    std::vector<std::uint8_t> expected(3 * pc::kFrameWidth), decoded(3 * pc::kFrameWidth);
+    for (std::uint32_t next = 0, number = 0; next < (1u << 24); ++number) {
+        for (int p = 0; p < pc::kPairsPerLine; ++p, ++next) {
+            const std::uint32_t n = next & 0xFFFFFF;
+            std::uint8_t* block = line.data() + 4 * p;
+            block[0] = std::uint8_t(n >> 16);
+            block[1] = std::uint8_t(n >> 8);
+            block[2] = std::uint8_t(255 - (n >> 16));
+            block[3] = std::uint8_t(n);
+            const auto pair = pc::decodePair(block);
+            for (std::size_t i = 0; i < 2; ++i) {
+                std::uint8_t* rgb = expected.data() + 6 * p + 3 * i;
+                rgb[0] = std::uint8_t(qRed(pair[i]));
+                rgb[1] = std::uint8_t(qGreen(pair[i]));
+                rgb[2] = std::uint8_t(qBlue(pair[i]));
+            }
+        }
+        const int first = 1 + 2 * int(number % 24), count = pc::kFrameWidth - 2 * first;
+        for (Path path : paths) {
+            pc::paths::use(path);
+            pc::decodeLineRgb888(line.data(), 0, pc::kFrameWidth, decoded.data());
+            ASSERT_EQ(decoded, expected) << pc::paths::name(path) << " line " << number;
+            decoded[std::size_t(3 * count)] = 0xAB;
+            pc::decodeLineRgb888(line.data(), first, count, decoded.data());
+            ASSERT_EQ(std::memcmp(decoded.data(), expected.data() + 3 * first, 3 * count), 0)
+                << pc::paths::name(path) << " line " << number << " from " << first;
+            ASSERT_EQ(decoded[std::size_t(3 * count)], 0xAB) << pc::paths::name(path);
+        }
+    }
+}
+
+TEST(PixelCodecPaths, TheCodecRunsTheWidestPathOfTheProcessor) {
+    // The processor's own list of what it has, as the kernel reports it.
+    QFile cpuinfo("/proc/cpuinfo");
+    ASSERT_TRUE(cpuinfo.open(QIODevice::ReadOnly));
+    const QByteArray flags = cpuinfo.readAll();
+    const std::vector<Path> paths = pc::paths::supported();
+    EXPECT_EQ(paths.front(), Path::Scalar);
+#if defined(__x86_64__)
+    EXPECT_NE(std::find(paths.begin(), paths.end(), Path::Sse2), paths.end());
+    const bool avx2 = flags.contains(" avx2 ") || flags.contains(" avx2\n");
+    EXPECT_EQ(std::find(paths.begin(), paths.end(), Path::Avx2) != paths.end(), avx2);
+    EXPECT_EQ(pc::paths::active(), avx2 ? Path::Avx2 : Path::Sse2);
+#endif
 }
