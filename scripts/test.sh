@@ -22,8 +22,8 @@ trap 'kill "$installed" 2>/dev/null || true' EXIT
 status=0
 nice -n 10 "$top/scripts/build.sh" || status=$?
 if [ "$status" -eq 0 ]; then
-    # Two test programs more than processors: many of them wait on real time too.
-    ctest --test-dir "$build" --output-on-failure -j"$(($(nproc) + 2))" -E '^installed\.' ||
+    # Four test programs for each processor: many of them wait on real time too.
+    ctest --test-dir "$build" --output-on-failure -j"$((4 * $(nproc)))" -E '^installed\.' ||
         status=$?
 fi
 installed_status=0
