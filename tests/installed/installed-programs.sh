@@ -577,6 +577,48 @@ pulse_start() {
     wait_for 10 env "${pulse_env[@]}" pactl info >/dev/null 2>&1
 }
 
+# The other way, in the sound-card group: the program that heard Robot 36 (pid $1, alone on X
+# display $2) sends its TX picture in Robot 36 by its TX button, through the same sink, and an
+# orbis-modem hears it; then the program ends.
+soundcard_window_sends() {
+    local program=$1 display=$2 db
+    wait_for 60 sh -c "find '$work/win-R36' -maxdepth 2 -iname bild1.bmp | grep -q ."
+    spawn env "${pulse_env[@]}" orbis-modem --link "$work/rxw" --capture OrbisCaptureR36 \
+        >"$work/rxw.log" 2>&1
+    local listener=$!
+    pids+=("$listener")
+    wait_for 10 test -e "$work/rxw" || bad "the orbis-modem that hears the program starts"
+    local window
+    window=$(DISPLAY="$display" xdotool search --onlyvisible --pid "$program" \
+        --name 'WinOrbis 70 p Version' 2>/dev/null | head -1)
+    # The R 36 button of the TX modes, from the top left of the main window.
+    for _ in 1 2 3; do
+        [ -n "$window" ] || break
+        DISPLAY="$display" xdotool windowraise "$window" mousemove --window "$window" 34 91 click 1
+        wait_for 10 grep -q '^Receiving' "$work/rxw.log" && break
+    done
+    wait_for 60 grep -q '^Received ' "$work/rxw.log"
+    if grep -Eq '^Received Robot 36: 240 lines' "$work/rxw.log"; then
+        ok "the program's R36 button sent its TX picture through the sound card"
+        plain orbisctl --port "$work/rxw" fetch "$work/rxw.bmp" || bad "that picture is fetched"
+        "$pictures" uploaded "$work/win-R36/start.bmp" "$work/win-memory.png" ||
+            bad "the program's memory picture is made"
+        db=$("$pictures" psnr "$work/win-memory.png" "$work/rxw.bmp" 10)
+        echo "    R36 sent by the program: $db dB"
+        # The colour bars have the sharpest edges a picture has: 25 dB.
+        check "the program's R36 picture received matches its TX picture ($db dB, at least 25)" \
+            awk -v db="$db" 'BEGIN { exit !(db >= 25) }'
+    else
+        bad "the program's R36 button sent its TX picture through the sound card" \
+            "$(cat "$work/rxw.log")" "$(tail -5 "$work/win-R36.err")"
+    fi
+    kill -TERM "$program" "$listener" 2>/dev/null
+    wait "$program"
+    local status=$?
+    check "winorbis on the sound card ends in order after sending (status $status)" \
+        test "$status" -eq 0
+}
+
 group_soundcard() {
     local pictures=${MODEM_TEST_PICTURES:?the soundcard group needs MODEM_TEST_PICTURES}
     if ! command -v pulseaudio >/dev/null; then
@@ -606,16 +648,23 @@ group_soundcard() {
         pids+=("${senders[$m]}" "${receivers[$m]}")
     done
     # Beside each orbis-modem receiver, the program itself on the sound card hears the same sink:
-    # its automatic fetch takes the picture into the RX window and the first slot's file.
+    # its automatic fetch takes the picture into the RX window and the first slot's file. The one
+    # that hears Robot 36 has an X display of its own: it sends from its button later, while the
+    # others still receive.
     local display=:$((90 + RANDOM % 100)) windows=()
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    pids+=($!)
-    wait_for 10 test -e "/tmp/.X11-unix/X${display#:}" || bad "Xvfb starts"
+    local display36=:$((200 + RANDOM % 100))
+    for d in "$display" "$display36"; do
+        Xvfb "$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        pids+=($!)
+        wait_for 10 test -e "/tmp/.X11-unix/X${d#:}" || bad "Xvfb starts on $d"
+    done
     for m in "${modes[@]}"; do
         mkdir -p "$work/win-$m"
         printf 'Converter=sound card\nSoundCapture=OrbisCapture%s\nSoundPlayback=OrbisSink%s\n' \
             "$m" "$m" >"$work/win-$m/station.conf"
-        env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
+        local d=$display
+        [ "$m" = R36 ] && d=$display36
+        env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$d" \
             TMPDIR="$work/win-$m" "${pulse_env[@]}" setsid "$bin/winorbis" --folder "$work/win-$m" \
             </dev/null >"$work/win-$m.out" 2>"$work/win-$m.err" &
         windows+=($!)
@@ -646,6 +695,7 @@ group_soundcard() {
         check "the $m picture received matches the one sent ($db dB, at least $least)" \
             awk -v db="$db" -v least="$least" 'BEGIN { exit !(db >= least) }'
         kill -TERM "${senders[$m]}" "${receivers[$m]}" 2>/dev/null
+        [ "$m" = R36 ] && soundcard_window_sends "${windows[0]}" "$display36"
     done
     local i=0 slot
     for m in "${modes[@]}"; do
@@ -663,9 +713,7 @@ group_soundcard() {
         i=$((i + 1))
     done
 
-    # The other way: the program that heard Robot 36 sends its TX picture in Robot 36 by its TX
-    # button, through the same sink, and an orbis-modem hears it. The other programs end first,
-    # so that its window is the one on top.
+    # The programs that heard the other modes end in order (Robot 36's ended after sending).
     i=0
     for m in "${modes[@]}"; do
         if [ "$m" != R36 ]; then
@@ -677,40 +725,6 @@ group_soundcard() {
         fi
         i=$((i + 1))
     done
-    spawn env "${pulse_env[@]}" orbis-modem --link "$work/rxw" --capture OrbisCaptureR36 \
-        >"$work/rxw.log" 2>&1
-    local listener=$!
-    pids+=("$listener")
-    wait_for 10 test -e "$work/rxw" || bad "the orbis-modem that hears the program starts"
-    local window
-    window=$(DISPLAY="$display" xdotool search --onlyvisible --pid "${windows[0]}" \
-        --name 'WinOrbis 70 p Version' 2>/dev/null | head -1)
-    # The R 36 button of the TX modes, from the top left of the main window.
-    for _ in 1 2 3; do
-        [ -n "$window" ] || break
-        DISPLAY="$display" xdotool windowraise "$window" mousemove --window "$window" 34 91 click 1
-        wait_for 10 grep -q '^Receiving' "$work/rxw.log" && break
-    done
-    wait_for 60 grep -q '^Received ' "$work/rxw.log"
-    if grep -Eq '^Received Robot 36: 240 lines' "$work/rxw.log"; then
-        ok "the program's R36 button sent its TX picture through the sound card"
-        plain orbisctl --port "$work/rxw" fetch "$work/rxw.bmp" || bad "that picture is fetched"
-        "$pictures" uploaded "$work/win-R36/start.bmp" "$work/win-memory.png" ||
-            bad "the program's memory picture is made"
-        db=$("$pictures" psnr "$work/win-memory.png" "$work/rxw.bmp" 10)
-        echo "    R36 sent by the program: $db dB"
-        # The colour bars have the sharpest edges a picture has: 25 dB.
-        check "the program's R36 picture received matches its TX picture ($db dB, at least 25)" \
-            awk -v db="$db" 'BEGIN { exit !(db >= 25) }'
-    else
-        bad "the program's R36 button sent its TX picture through the sound card" \
-            "$(cat "$work/rxw.log")" "$(tail -5 "$work/win-R36.err")"
-    fi
-    kill -TERM "${windows[0]}" "$listener" 2>/dev/null
-    wait "${windows[0]}"
-    local status=$?
-    check "winorbis on the sound card ends in order after sending (status $status)" \
-        test "$status" -eq 0
 
     # The sound server ends in the middle of a reception: the converter says so, stays up, and
     # hears again once a server is back.
