@@ -10,10 +10,6 @@ namespace winorbis {
 
 namespace {
 
-SlotController::Hooks slotHooks(const PictureWorkspace::Hooks& hooks) {
-    return {hooks.removeFrames, hooks.framesShown, hooks.txPictureChanged, hooks.rxPictureChanged};
-}
-
 PictureExchange::Actions exchangeActions(const PictureWorkspace::Hooks& hooks) {
     return {hooks.removeFrames, hooks.loadStartPicture, hooks.txPictureChanged};
 }
@@ -25,7 +21,8 @@ PictureWorkspace::PictureWorkspace(const ProgramFolder& folder, Dialogs& dialogs
                                    const Hooks& hooks, PictureExchange::StatusSink status,
                                    QObject* parent)
     : QObject(parent)
-    , slots_(folder, dialogs, pictures, settings, controls.slotPanel, slotHooks(hooks))
+    , hooks_(hooks)
+    , slots_(folder, dialogs, pictures, settings, controls.slotPanel, *this)
     , exchange_(pictures, folder, dialogs, std::move(status), exchangeActions(hooks)) {
     drags_ = new PictureDragAndDrop(slots_, controls.slotPanel, controls.txWindow,
                                     controls.rxWindow, this);

@@ -21,7 +21,7 @@ class TestPictureBox;
 // own controls to its controllers (the slots, the picture windows as drag targets, the test
 // picture box); the window binds its buttons and menu items to the commands and lends what it
 // does around them.
-class PictureWorkspace : public QObject {
+class PictureWorkspace : public QObject, private SlotHost {
     Q_OBJECT
 public:
     struct Controls {
@@ -48,6 +48,13 @@ public:
     PictureExchange& exchange() { return exchange_; }
 
 private:
+    // SlotHost: the window's hooks.
+    void removeFrames() override { hooks_.removeFrames(); }
+    bool framesShown() const override { return hooks_.framesShown(); }
+    void txPictureChanged() override { hooks_.txPictureChanged(); }
+    void rxPictureChanged() override { hooks_.rxPictureChanged(); }
+
+    Hooks hooks_;
     SlotController slots_;
     PictureExchange exchange_;
     PictureDragAndDrop* drags_ = nullptr;
