@@ -3,7 +3,6 @@
 
 #include "TForm1.h"
 
-#include "captions/ui/CaptionWorkspace.h"
 #include "workspace/ui/PaintBox.h"
 
 namespace winorbis {
@@ -34,6 +33,14 @@ void MainWindowHost::loadStartPicture() {
 
 void MainWindowHost::txClick() {
     window_.PaintBox1Click();
+}
+
+DragState MainWindowHost::dragState() const {
+    return window_.miniSlots().dragState();
+}
+
+void MainWindowHost::setDragState(DragState state) {
+    window_.miniSlots().setDragState(state);
 }
 
 } // namespace winorbis

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "captions/ui/CaptionWorkspace.h"
 #include "workspace/ui/PictureWorkspace.h"
 
 namespace winorbis {
@@ -10,7 +11,7 @@ class TForm1;
 // The main window as the host of the controllers it owns: each host interface's call goes to what
 // the window already has (its status line, its TX and RX windows, the caption frames, its picture
 // commands).
-class MainWindowHost final : public PictureWorkspaceHost {
+class MainWindowHost final : public PictureWorkspaceHost, public CaptionWorkspaceHost {
 public:
     explicit MainWindowHost(TForm1& window)
         : window_(window) {}
@@ -22,6 +23,8 @@ public:
     void rxPictureChanged() override;
     void loadStartPicture() override;
     void txClick() override;
+    DragState dragState() const override;
+    void setDragState(DragState state) override;
 
 private:
     TForm1& window_;

@@ -41,11 +41,7 @@ void TForm1::connectPictures() {
     captions_ = new CaptionWorkspace(settings_, pictures_, folder_, dialogs_,
                                      {*ui_->centralwidget, *ui_->PicturePanel, *ui_->PaintBox1,
                                       *ui_->SpeedButton15, *ui_->CheckBox4},
-                                     {[this] { return miniSlots().dragState(); },
-                                      [this](DragState state) { miniSlots().setDragState(state); },
-                                      [this] { showTxPicture(); },
-                                      [this](const QString& text) { setStatusText(text); }},
-                                     this);
+                                     host_, this);
     captions_->addReferenceMenu(*ui_->Special1);
     PictureExchange* exchange = &workspace_->exchange();
     exchange->setDialogParent(this);
