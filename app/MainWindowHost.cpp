@@ -3,6 +3,7 @@
 
 #include "TForm1.h"
 
+#include "link/ConverterLink.h"
 #include "workspace/ui/PaintBox.h"
 
 namespace winorbis {
@@ -41,6 +42,14 @@ DragState MainWindowHost::dragState() const {
 
 void MainWindowHost::setDragState(DragState state) {
     window_.miniSlots().setDragState(state);
+}
+
+void MainWindowHost::fetchReceivedPicture() {
+    window_.fetchPicture(false);
+}
+
+const BytePort& MainWindowHost::converterPort() const {
+    return window_.link().port();
 }
 
 } // namespace winorbis

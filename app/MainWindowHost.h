@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ReceptionFace.h"
+
 #include "captions/ui/CaptionWorkspace.h"
 #include "workspace/ui/PictureWorkspace.h"
 
@@ -10,8 +12,10 @@ class TForm1;
 
 // The main window as the host of the controllers it owns: each host interface's call goes to what
 // the window already has (its status line, its TX and RX windows, the caption frames, its picture
-// commands).
-class MainWindowHost final : public PictureWorkspaceHost, public CaptionWorkspaceHost {
+// commands, its converter link).
+class MainWindowHost final : public PictureWorkspaceHost,
+                             public CaptionWorkspaceHost,
+                             public ReceptionFaceHost {
 public:
     explicit MainWindowHost(TForm1& window)
         : window_(window) {}
@@ -25,6 +29,8 @@ public:
     void txClick() override;
     DragState dragState() const override;
     void setDragState(DragState state) override;
+    void fetchReceivedPicture() override;
+    const BytePort& converterPort() const override;
 
 private:
     TForm1& window_;

@@ -14,12 +14,13 @@
 
 namespace winorbis {
 
-ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, Hooks hooks)
+ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind,
+                             ReceptionFaceHost& host)
     : ui_(ui)
     , portKind_(std::move(portKind))
-    , hooks_(std::move(hooks))
+    , host_(host)
     , airTime_(clock, {[this](int position, int maximum) { showProgress(position, maximum); },
-                       [this](const QString& text) { hooks_.status(text); }}) {}
+                       [this](const QString& text) { host_.showStatus(text); }}) {}
 
 void ReceptionFace::attach(QWidget* window, ReceptionController& reception, Settings& settings) {
     settings_ = &settings;
@@ -58,7 +59,7 @@ void ReceptionFace::saveAutoChanged() {
 }
 
 void ReceptionFace::showConverterPresence(linktext::ConverterPresence presence) {
-    converterField_->setText(converterFieldText(portKind_, hooks_.port(), presence));
+    converterField_->setText(converterFieldText(portKind_, host_.converterPort(), presence));
 }
 
 QString ReceptionFace::converterFieldText(const QString& portKind, const BytePort& port,
