@@ -21,21 +21,30 @@ void KatalogClick(TForm1& main, TForm3& catalog) {
     catalog.exec();
 }
 
-// The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
-// dropped on the TX window does, and the TX picture takes the dragged-picture name.
-bool copyToTx(TForm1& main, const QString& file) {
-    main.pictures().currentFile = file;
-    return main.miniSlots().loadCurrentFileIntoTx();
-}
+// The main window as the catalog's host, living as long as the catalog window.
+class MainWindowForCatalog final : public QObject, public CatalogHost {
+public:
+    MainWindowForCatalog(TForm1& main, QObject* parent)
+        : QObject(parent)
+        , main_(main) {}
+
+    // The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
+    // dropped on the TX window does, and the TX picture takes the dragged-picture name.
+    bool copyToTx(const QString& file) override {
+        main_.pictures().currentFile = file;
+        return main_.miniSlots().loadCurrentFileIntoTx();
+    }
+    void slotNamesChanged() override { main_.miniSlots().showNames(); }
+
+private:
+    TForm1& main_;
+};
 
 } // namespace
 
 void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
-    CatalogController::Hooks hooks;
-    hooks.copyToTx = [&main](const QString& file) { return copyToTx(main, file); };
-    hooks.slotNamesChanged = [&main] { main.miniSlots().showNames(); };
     catalog.attach(main.programFolder(), dialogs, main.pictures(), main.settings(),
-                   std::move(hooks));
+                   *new MainWindowForCatalog(main, &catalog));
 
     const auto open = [&main, &catalog] { KatalogClick(main, catalog); };
     QObject::connect(main.catalogButton(), &TFlyingButton::OnClick, &catalog, open);
