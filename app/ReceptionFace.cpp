@@ -19,8 +19,7 @@ ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind,
     : ui_(ui)
     , portKind_(std::move(portKind))
     , host_(host)
-    , airTime_(clock, {[this](int position, int maximum) { showProgress(position, maximum); },
-                       [this](const QString& text) { host_.showStatus(text); }}) {}
+    , airTime_(clock, *this) {}
 
 void ReceptionFace::attach(QWidget* window, ReceptionController& reception, Settings& settings) {
     settings_ = &settings;

@@ -38,7 +38,7 @@ public:
 // button, the hidden TX-mode selector, the repeater switch and its mode list, Save Pic Auto, the
 // progress bar (time on the air and transfer lines) and the status bar's converter field. The
 // station's reception talks to the window through it.
-class ReceptionFace final : public ReceptionView {
+class ReceptionFace final : public ReceptionView, private AirTimeView {
 public:
     // portKind names a port that is no device of the user's ("simulated converter"); empty for
     // the port's own kind and name.
@@ -71,6 +71,9 @@ public:
 
 private:
     void showProgress(int position, int maximum);
+    // AirTimeView
+    void showAirTime(int position, int maximum) override { showProgress(position, maximum); }
+    void showStatus(const QString& text) override { host_.showStatus(text); }
 
     Ui::TForm1& ui_;
     QString portKind_;
