@@ -21,21 +21,42 @@ void KatalogClick(TForm1& main, TForm3& catalog) {
     catalog.exec();
 }
 
-// The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
-// dropped on the TX window does, and the TX picture takes the dragged-picture name.
-bool copyToTx(TForm1& main, const QString& file) {
-    main.pictures().currentFile = file;
-    return main.miniSlots().loadCurrentFileIntoTx();
-}
+// The catalog and the main window joined both ways: the main window as the catalog's host, and
+// the catalog told of the main window's catalog stores. It lives as long as the catalog window.
+class CatalogJoint final : public QObject,
+                           public CatalogHost,
+                           public PictureFiles::CatalogListener {
+public:
+    CatalogJoint(TForm1& main, TForm3& catalog)
+        : QObject(&catalog)
+        , main_(main)
+        , catalog_(catalog) {}
+
+    // The catalog's click copy: the file goes into the TX picture at its own size, as a mini slot
+    // dropped on the TX window does, and the TX picture takes the dragged-picture name.
+    bool copyToTx(const QString& file) override {
+        main_.pictures().currentFile = file;
+        return main_.miniSlots().loadCurrentFileIntoTx();
+    }
+    void slotNamesChanged() override { main_.miniSlots().showNames(); }
+
+    void txPictureStored(const PictureFiles::TxCatalogEntry& entry) override {
+        catalog_.controller()->txPictureStored(entry.position);
+    }
+    void rxPictureStored(const PictureFiles::RxCatalogEntry& entry) override {
+        catalog_.controller()->rxPictureStored(entry.position, entry.picture);
+    }
+
+private:
+    TForm1& main_;
+    TForm3& catalog_;
+};
 
 } // namespace
 
 void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
-    CatalogController::Hooks hooks;
-    hooks.copyToTx = [&main](const QString& file) { return copyToTx(main, file); };
-    hooks.slotNamesChanged = [&main] { main.miniSlots().showNames(); };
-    catalog.attach(main.programFolder(), dialogs, main.pictures(), main.settings(),
-                   std::move(hooks));
+    auto* joint = new CatalogJoint(main, catalog);
+    catalog.attach(main.programFolder(), dialogs, main.pictures(), main.settings(), *joint);
 
     const auto open = [&main, &catalog] { KatalogClick(main, catalog); };
     QObject::connect(main.catalogButton(), &TFlyingButton::OnClick, &catalog, open);
@@ -49,12 +70,7 @@ void connectCatalog(TForm1& main, TForm3& catalog, Dialogs& dialogs) {
         QObject::connect(item, &QAction::triggered, &catalog, open);
     }
 
-    main.pictureFiles().setTxCatalogSink([&catalog](const PictureFiles::TxCatalogEntry& entry) {
-        catalog.controller()->txPictureStored(entry.position);
-    });
-    main.pictureFiles().setRxCatalogSink([&catalog](const PictureFiles::RxCatalogEntry& entry) {
-        catalog.controller()->rxPictureStored(entry.position, entry.picture);
-    });
+    main.pictureFiles().setCatalogListener(joint);
 }
 
 } // namespace winorbis

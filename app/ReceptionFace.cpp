@@ -14,12 +14,12 @@
 
 namespace winorbis {
 
-ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, Hooks hooks)
+ReceptionFace::ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind,
+                             ReceptionFaceHost& host)
     : ui_(ui)
     , portKind_(std::move(portKind))
-    , hooks_(std::move(hooks))
-    , airTime_(clock, {[this](int position, int maximum) { showProgress(position, maximum); },
-                       [this](const QString& text) { hooks_.status(text); }}) {}
+    , host_(host)
+    , airTime_(clock, *this) {}
 
 void ReceptionFace::attach(QWidget* window, ReceptionController& reception, Settings& settings) {
     settings_ = &settings;
@@ -58,7 +58,7 @@ void ReceptionFace::saveAutoChanged() {
 }
 
 void ReceptionFace::showConverterPresence(linktext::ConverterPresence presence) {
-    converterField_->setText(converterFieldText(portKind_, hooks_.port(), presence));
+    converterField_->setText(converterFieldText(portKind_, host_.converterPort(), presence));
 }
 
 QString ReceptionFace::converterFieldText(const QString& portKind, const BytePort& port,

@@ -6,8 +6,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QButtonGroup;
 class QLabel;
 class QWidget;
@@ -22,22 +20,29 @@ class BytePort;
 class ReceptionController;
 struct Settings;
 
+// The main window around its reception face: the status line, the caption frames, the automatic
+// fetch at the end of a reception and the converter's port. The main window's host implements
+// it.
+class ReceptionFaceHost {
+public:
+    virtual ~ReceptionFaceHost() = default;
+    virtual void showStatus(const QString& text) = 0;
+    virtual void removeFrames() = 0;
+    // The automatic fetch at the end of a reception.
+    virtual void fetchReceivedPicture() = 0;
+    // The converter's port, for the converter field.
+    virtual const BytePort& converterPort() const = 0;
+};
+
 // What the main window shows of the converter and its reception: the RX stop button, the load
 // button, the hidden TX-mode selector, the repeater switch and its mode list, Save Pic Auto, the
 // progress bar (time on the air and transfer lines) and the status bar's converter field. The
 // station's reception talks to the window through it.
-class ReceptionFace final : public ReceptionView {
+class ReceptionFace final : public ReceptionView, private AirTimeView {
 public:
-    struct Hooks {
-        std::function<void(const QString&)> status; // the status line
-        std::function<void()> removeFrames;
-        std::function<void()> fetch; // the automatic fetch at the end of a reception
-        // The converter's port, for the converter field.
-        std::function<const BytePort&()> port;
-    };
     // portKind names a port that is no device of the user's ("simulated converter"); empty for
     // the port's own kind and name.
-    ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, Hooks hooks);
+    ReceptionFace(Ui::TForm1& ui, Clock& clock, QString portKind, ReceptionFaceHost& host);
 
     // Builds the repeater list and the converter field, once the window's controls exist.
     void attach(QWidget* window, ReceptionController& reception, Settings& settings);
@@ -48,14 +53,14 @@ public:
     void saveAutoChanged();
 
     void selectTxModeItem(std::uint8_t status) override;
-    void setStatusText(const QString& text) override { hooks_.status(text); }
+    void setStatusText(const QString& text) override { host_.showStatus(text); }
     void setLoadButtonEnabled(bool enabled) override;
     void setRxStopFace(const QString& text, std::optional<std::uint32_t> colour) override;
     void showRepeaterItem(int item) override;
     void showRepeaterSwitch(bool on) override;
-    void removeFrames() override { hooks_.removeFrames(); }
+    void removeFrames() override { host_.removeFrames(); }
     bool savesAutomatically() const override;
-    void fetchReceivedPicture() override { hooks_.fetch(); }
+    void fetchReceivedPicture() override { host_.fetchReceivedPicture(); }
     void receptionTimeStarted(int totalMs) override { airTime_.startReception(totalMs); }
     void receptionTimeEnded() override { airTime_.stop(); }
     void showConverterPresence(linktext::ConverterPresence presence) override;
@@ -66,10 +71,13 @@ public:
 
 private:
     void showProgress(int position, int maximum);
+    // AirTimeView
+    void showAirTime(int position, int maximum) override { showProgress(position, maximum); }
+    void showStatus(const QString& text) override { host_.showStatus(text); }
 
     Ui::TForm1& ui_;
     QString portKind_;
-    Hooks hooks_;
+    ReceptionFaceHost& host_;
     Settings* settings_ = nullptr;
     AirTime airTime_;
     QButtonGroup* repeaterItems_ = nullptr; // RadioGroup1

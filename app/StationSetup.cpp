@@ -39,16 +39,7 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     , dialogs_(dialogs)
     , transfer_(main.link(), clock)
     , files_(main.programFolder(), dialogs, main.pictures(), main.settings())
-    , catalog_(main.link(), transfer_, main.gate(), clock, dialogs, main.programFolder(),
-               [&main] { return main.reception().hold(); },
-               {[&main] { return main.settings().catalogPage; },
-                [this](const QString& path, QString*) { return files_.loadIntoTx(path); },
-                [&main]() -> const QImage& { return main.pictures().tx; },
-                [this] { showTx(); },
-                [&main] { main.captions().beforeUpload(); },
-                [&main](const QString& text) { main.setStatusText(text); },
-                {},
-                {}})
+    , catalog_(main.link(), transfer_, main.gate(), clock, dialogs, main.programFolder(), *this)
     , acq_(main.link(), main.gate(), clock,
            {[&main] { main.captions().removeFrames(); },
             [&setup](const QString& text) { setup.setStatus(text); }}) {
@@ -67,9 +58,33 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
 
 StationSetup::~StationSetup() = default;
 
-void StationSetup::showTx() {
+MonitorHold StationSetup::holdMonitor() {
+    return main_.reception().hold();
+}
+
+int StationSetup::catalogPage() const {
+    return main_.settings().catalogPage;
+}
+
+bool StationSetup::loadIntoTx(const QString& file, QString*) {
+    return files_.loadIntoTx(file);
+}
+
+const QImage& StationSetup::txPicture() const {
+    return main_.pictures().tx;
+}
+
+void StationSetup::beforeUpload() {
+    main_.captions().beforeUpload();
+}
+
+void StationSetup::txPictureChanged() {
     main_.txWindow()->setPaintsPicture(true);
     main_.txWindow()->update();
+}
+
+void StationSetup::showStatus(const QString& text) {
+    main_.setStatusText(text);
 }
 
 void StationSetup::connectSetup() {

@@ -27,7 +27,7 @@ class StationConverter;
 // one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the converter
 // (the COM port with its device, or the sound card with its devices kept in station.conf), the
 // station's callsign, and the "Setup" and "Info" buttons of the main window.
-class StationSetup : public QObject {
+class StationSetup : public QObject, private CatalogBeaconHost {
     Q_OBJECT
 public:
     StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clock, Dialogs& dialogs,
@@ -59,7 +59,14 @@ public:
 private:
     void connectSetup();
     void connectConverterChoice();
-    void showTx();
+    // CatalogBeaconHost: the main window's monitor, page, TX picture, callsign and status line.
+    MonitorHold holdMonitor() override;
+    int catalogPage() const override;
+    bool loadIntoTx(const QString& file, QString* why) override;
+    const QImage& txPicture() const override;
+    void beforeUpload() override;
+    void txPictureChanged() override;
+    void showStatus(const QString& text) override;
     // The converter choice the window shows.
     ConverterChoice chosenConverter() const;
     void applyConverterChoice();

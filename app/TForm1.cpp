@@ -37,9 +37,7 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , clock_(services.clock)
     , folder_(folderOf(services))
     , store_(folder_, dialogs_)
-    , face_(*ui_, clock_, services.portKind,
-            {[this](const QString& text) { setStatusText(text); }, [this] { removeFrames(); },
-             [this] { fetchPicture(false); }, [this]() -> const BytePort& { return link_.port(); }})
+    , face_(*ui_, clock_, services.portKind, host_)
     , station_(dialogs_, clock_, face_)
     , link_(station_.link())
     , gate_(station_.gate())

@@ -3,6 +3,7 @@
 
 #include "AppServices.h"
 #include "CommandRow.h"
+#include "MainWindowHost.h"
 #include "ReceptionFace.h"
 #include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
@@ -11,7 +12,6 @@
 #include "stationcore/Station.h"
 #include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
-#include "workspace/ui/PictureWorkspace.h"
 
 #include <QMainWindow>
 
@@ -128,6 +128,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    friend class MainWindowHost;
     void FormCreate();
     void FormDestroy();
     // The exit command's steps; true when the operator answered "Yes" (or the program ends
@@ -166,6 +167,7 @@ private:
     ProgramFolder folder_;
     Settings settings_;
     SettingsStore store_;
+    MainWindowHost host_{*this}; // what the window lends the controllers it owns
     // What the window shows of the converter and its reception.
     ReceptionFace face_;
     // The converter link, gate, transfers and reception, with the chain after a reception.

@@ -33,27 +33,15 @@ void TForm1::connectPictures() {
     connect(ui_->SpeedButton11, &QToolButton::clicked, this, &TForm1::FlyingButton23Click);
     connect(ui_->BitBtn3, &QPushButton::clicked, this, &TForm1::SaveEndPicClick);
 
-    PictureWorkspace::Hooks hooks;
-    hooks.removeFrames = [this] { removeFrames(); };
-    hooks.framesShown = [this] { return captions_ && captions_->framesShown(); };
-    hooks.txPictureChanged = [this] { showTxPicture(); };
-    hooks.rxPictureChanged = [this] { ui_->PaintBox2->update(); };
-    hooks.loadStartPicture = [this] { LoadPicClick(); };
-    hooks.txClick = [this] { PaintBox1Click(); };
     workspace_ = new PictureWorkspace(
         folder_, dialogs_, pictures_, settings_,
-        {*ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2, *ui_->ScrollBox1}, hooks,
-        [this](const QString& text) { setStatusText(text); }, this);
+        {*ui_->ThumbnailPanel, *ui_->PaintBox1, *ui_->PaintBox2, *ui_->ScrollBox1}, host_, this);
     // Made after the slots' drags, so that a caption or picture-in-picture frame takes the TX
     // window's mouse first.
     captions_ = new CaptionWorkspace(settings_, pictures_, folder_, dialogs_,
                                      {*ui_->centralwidget, *ui_->PicturePanel, *ui_->PaintBox1,
                                       *ui_->SpeedButton15, *ui_->CheckBox4},
-                                     {[this] { return miniSlots().dragState(); },
-                                      [this](DragState state) { miniSlots().setDragState(state); },
-                                      [this] { showTxPicture(); },
-                                      [this](const QString& text) { setStatusText(text); }},
-                                     this);
+                                     host_, this);
     captions_->addReferenceMenu(*ui_->Special1);
     PictureExchange* exchange = &workspace_->exchange();
     exchange->setDialogParent(this);

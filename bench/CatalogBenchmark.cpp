@@ -37,11 +37,14 @@ QImage testPicture(int seed) {
     return picture;
 }
 
-struct NoView : CatalogView {
+// No window to show the catalog, and no main window around it.
+struct NoWindows : CatalogView, CatalogHost {
     void showPicture(const CatalogPosition&, const QImage&) override {}
     void showName(const CatalogPosition&, const QString&) override {}
     void showPageButton(int, const QString&, bool) override {}
     void closeCatalog() override {}
+    bool copyToTx(const QString&) override { return false; }
+    void slotNamesChanged() override {}
 };
 
 struct NoDialogs : Dialogs {
@@ -105,15 +108,16 @@ int main(int argc, char** argv) {
     Settings settings = Settings::defaults(QStringLiteral("Arial"));
     constexpr int kRounds = 40;
     {
-        NoView view;
-        CatalogController controller(folder, dialogs, pictures, settings, view, {});
+        NoWindows none;
+        CatalogController controller(folder, dialogs, pictures, settings, none, none);
         controller.FormCreate();
         print("page change, catalog behaviour alone",
               measure(kRounds, [&](int page) { controller.selectPage(page); }));
     }
     {
         TForm3 window;
-        window.attach(folder, dialogs, pictures, settings, {});
+        NoWindows none;
+        window.attach(folder, dialogs, pictures, settings, none);
         window.show();
         QApplication::processEvents();
         print("page change, catalog window repainted", measure(kRounds, [&](int page) {

@@ -11,13 +11,12 @@
 
 namespace winorbis {
 
-CaptionPlacement::CaptionPlacement(WorkingPictures& pictures, Hooks hooks)
+CaptionPlacement::CaptionPlacement(WorkingPictures& pictures, CaptionPlacementHost& host)
     : pictures_(pictures)
-    , hooks_(std::move(hooks)) {}
+    , host_(host) {}
 
 void CaptionPlacement::changed() const {
-    if (hooks_.framesChanged)
-        hooks_.framesChanged();
+    host_.framesChanged();
 }
 
 void CaptionPlacement::arm(const QString& text, const CaptionStyle& style, int angle) {
@@ -77,19 +76,17 @@ bool CaptionPlacement::leftPress(QPoint at) {
 bool CaptionPlacement::leftRelease(QPoint) {
     if (!frameShown_ || pip_ != Pip::Off)
         return pip_ != Pip::Off;
-    if (hooks_.dragState && hooks_.dragState() != DragState::TxPressed)
+    if (host_.dragState() != DragState::TxPressed)
         return false;
     frameShown_ = false;
     captions::renderCaption(pictures_.tx, text_, at_, style_);
     at_ = {};
-    if (hooks_.setDragState)
-        hooks_.setDragState(DragState::Idle);
+    host_.setDragState(DragState::Idle);
     // A captioned picture has no name.
     pictures_.txName = WorkingPictures::kNone;
     pictures_.draggedName = WorkingPictures::kNone;
     changed();
-    if (hooks_.pictureChanged)
-        hooks_.pictureChanged();
+    host_.pictureChanged();
     return true;
 }
 
@@ -104,8 +101,7 @@ void CaptionPlacement::pipButtonPress(QPoint inButton) {
     pip_ = Pip::Placing;
     target_ = QRect(inButton, kTargetSize);
     changed();
-    if (hooks_.status)
-        hooks_.status(captiontext::kPictureInPictureStatus);
+    host_.showStatus(captiontext::kPictureInPictureStatus);
 }
 
 void CaptionPlacement::pipButtonRightPress() {
@@ -125,8 +121,7 @@ void CaptionPlacement::pasteTarget() {
     target_ = {};
     captions::pastePictureInPicture(pictures_.tx, pictures_.rx, source, target, window_);
     changed();
-    if (hooks_.pictureChanged)
-        hooks_.pictureChanged();
+    host_.pictureChanged();
 }
 
 void CaptionPlacement::paintFrames(QImage& shown) const {

@@ -10,11 +10,24 @@
 #include <QRect>
 #include <QString>
 
-#include <functional>
-
 namespace winorbis {
 
 struct WorkingPictures;
+
+// The window around the placement: the picture drags' state shared with the TX window, the TX
+// window's repaints, the TX picture shown again, and the status line. The caption workspace
+// implements it.
+class CaptionPlacementHost {
+public:
+    virtual ~CaptionPlacementHost() = default;
+    virtual DragState dragState() const = 0;
+    virtual void setDragState(DragState state) = 0;
+    // The TX window repaints its frames.
+    virtual void framesChanged() = 0;
+    // The TX picture changed: show it.
+    virtual void pictureChanged() = 0;
+    virtual void showStatus(const QString& text) = 0;
+};
 
 // Where a caption goes on the TX window and when it is burnt in; also the picture-in-picture
 // function, which uses the same rubber-band frames. The frames are shown on the TX window only
@@ -26,19 +39,11 @@ struct WorkingPictures;
 // rectangle scaled into the frame.
 class CaptionPlacement {
 public:
-    struct Hooks {
-        std::function<DragState()> dragState;
-        std::function<void(DragState)> setDragState;
-        std::function<void()> framesChanged;  // the TX window repaints its frames
-        std::function<void()> pictureChanged; // the TX picture changed: show it
-        std::function<void(const QString&)> status;
-    };
-
     static constexpr QPoint kArmedAt{5, 220};
     static constexpr QSize kSourceSize{395, 240};
     static constexpr QSize kTargetSize{203, 126};
 
-    CaptionPlacement(WorkingPictures& pictures, Hooks hooks);
+    CaptionPlacement(WorkingPictures& pictures, CaptionPlacementHost& host);
 
     // Arms a caption: a frame still shown goes, the frame of the text's size turned by angle
     // (the turn field's value, 0..90) stands at (5, 220).
@@ -81,7 +86,7 @@ private:
     void pasteTarget();
 
     WorkingPictures& pictures_;
-    Hooks hooks_;
+    CaptionPlacementHost& host_;
     QString text_;
     CaptionStyle style_;
     QPoint at_;

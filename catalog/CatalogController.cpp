@@ -38,13 +38,13 @@ QString dropExtension(const QString& path) {
 
 CatalogController::CatalogController(const ProgramFolder& folder, Dialogs& dialogs,
                                      WorkingPictures& pictures, Settings& settings,
-                                     CatalogView& view, Hooks hooks)
+                                     CatalogView& view, CatalogHost& host)
     : folder_(folder)
     , dialogs_(dialogs)
     , pictures_(pictures)
     , settings_(settings)
     , view_(view)
-    , hooks_(std::move(hooks))
+    , host_(host)
     , store_(folder) {}
 
 int CatalogController::page() const {
@@ -69,8 +69,7 @@ void CatalogController::setName(const CatalogPosition& position, const QString& 
     switch (position.kind) {
     case Kind::Rx:
         settings_.slotNames.at(n) = name;
-        if (hooks_.slotNamesChanged)
-            hooks_.slotNamesChanged();
+        host_.slotNamesChanged();
         break;
     case Kind::Tx:
         settings_.txNames.at(n) = name;
@@ -211,10 +210,10 @@ bool CatalogController::pictureClick(const CatalogPosition& position) {
     if (position.kind == Kind::Rx || pictures_.currentFile == WorkingPictures::kNone)
         return false;
     const QString file = fileForTx(position);
-    if (file.isEmpty() || !hooks_.copyToTx)
+    if (file.isEmpty())
         return false;
     pictures_.currentFile = file;
-    if (!hooks_.copyToTx(file))
+    if (!host_.copyToTx(file))
         return false;
     view_.closeCatalog();
     return true;

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace winorbis {
@@ -28,6 +27,18 @@ public:
     virtual void closeCatalog() = 0;
 };
 
+// The main window around the catalog: the TX picture that a click loads, and the slot names that
+// the RX catalog's names are. The catalog wiring implements it for the main window.
+class CatalogHost {
+public:
+    virtual ~CatalogHost() = default;
+    // Loads a BMP file into the TX picture at the file's own size and shows it; false when
+    // nothing was loaded.
+    virtual bool copyToTx(const QString& bmpFile) = 0;
+    // A slot name (shared with the RX catalog's names) changed.
+    virtual void slotNamesChanged() = 0;
+};
+
 // Where a drag over the catalog comes from: one of its pictures, the text field, or anything else
 // (which the catalog refuses).
 enum class CatalogSource { Picture, TextField, Other };
@@ -40,16 +51,8 @@ enum class CatalogSource { Picture, TextField, Other };
 // standard error box and changes nothing.
 class CatalogController {
 public:
-    struct Hooks {
-        // Loads a BMP file into the TX picture at the file's own size and shows it; false when
-        // nothing was loaded.
-        std::function<bool(const QString& bmpFile)> copyToTx;
-        // A slot name (shared with the RX catalog's names) changed.
-        std::function<void()> slotNamesChanged;
-    };
-
     CatalogController(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
-                      Settings& settings, CatalogView& view, Hooks hooks);
+                      Settings& settings, CatalogView& view, CatalogHost& host);
 
     CatalogStore& store() { return store_; }
     int page() const;
@@ -108,7 +111,7 @@ private:
     WorkingPictures& pictures_;
     Settings& settings_;
     CatalogView& view_;
-    Hooks hooks_;
+    CatalogHost& host_;
     CatalogStore store_;
     bool deletionFlag_ = false;
     // The position whose picture a drag carries.

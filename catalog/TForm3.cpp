@@ -59,11 +59,11 @@ TForm3::~TForm3() {
 }
 
 void TForm3::attach(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
-                    Settings& settings, CatalogController::Hooks hooks) {
+                    Settings& settings, CatalogHost& host) {
     dialogs_ = &dialogs;
     CatalogView& view = *this;
-    controller_ = std::make_unique<CatalogController>(folder, dialogs, pictures, settings, view,
-                                                      std::move(hooks));
+    controller_ =
+        std::make_unique<CatalogController>(folder, dialogs, pictures, settings, view, host);
     drags_ = new CatalogDrags(*controller_, this);
     for (int n = 1; n <= kRxPositions; ++n) {
         drags_->addPicture(picture(CatalogPosition::rx(n)), CatalogPosition::rx(n));

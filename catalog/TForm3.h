@@ -30,7 +30,7 @@ public:
 
     // Joins the window to the program's state and fills it (FormCreate).
     void attach(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
-                Settings& settings, CatalogController::Hooks hooks);
+                Settings& settings, CatalogHost& host);
     // Null before attach().
     CatalogController* controller() const { return controller_.get(); }
 

@@ -9,9 +9,9 @@
 
 namespace winorbis {
 
-AirTime::AirTime(Clock& clock, Host host)
+AirTime::AirTime(Clock& clock, AirTimeView& view)
     : clock_(clock)
-    , host_(std::move(host))
+    , view_(view)
     , timer_(clock.createTimer([this] { tick(); })) {}
 
 AirTime::~AirTime() = default;
@@ -32,8 +32,7 @@ void AirTime::start(int totalMs, bool transmission) {
     startMs_ = clock_.nowMs();
     totalMs_ = std::max(totalMs, 100);
     transmission_ = transmission;
-    if (host_.progress)
-        host_.progress(0, totalMs_ / 100);
+    view_.showAirTime(0, totalMs_ / 100);
     timer_->start(kTickMs);
 }
 
@@ -41,20 +40,17 @@ void AirTime::stop() {
     if (!timer_->isActive())
         return;
     timer_->stop();
-    if (host_.progress)
-        host_.progress(0, totalMs_ / 100);
+    view_.showAirTime(0, totalMs_ / 100);
 }
 
 void AirTime::tick() {
     const std::int64_t elapsed = std::min<std::int64_t>(clock_.nowMs() - startMs_, totalMs_);
-    if (host_.progress)
-        host_.progress(int(elapsed / 100), totalMs_ / 100);
+    view_.showAirTime(int(elapsed / 100), totalMs_ / 100);
     if (elapsed < totalMs_)
         return;
     if (transmission_) {
         timer_->stop();
-        if (host_.status)
-            host_.status(linktext::kTransmissionEnded);
+        view_.showStatus(linktext::kTransmissionEnded);
     }
     // A reception's bar stays full until its fetch begins.
 }

@@ -4,13 +4,21 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 namespace winorbis {
 
 class Clock;
 class ClockTimer;
+
+// Where the time on the air shows: the progress bar and the status line. The main window's
+// reception face implements it.
+class AirTimeView {
+public:
+    virtual ~AirTimeView() = default;
+    virtual void showAirTime(int position, int maximum) = 0;
+    virtual void showStatus(const QString& text) = 0;
+};
 
 // The progress of a picture on the air, for the operator to see how long is left: a reception
 // from its announcement until its fetch starts (or the receive stop), a transmission from its
@@ -19,13 +27,9 @@ class ClockTimer;
 // the converter.
 class AirTime {
 public:
-    struct Host {
-        std::function<void(int position, int maximum)> progress;
-        std::function<void(const QString&)> status;
-    };
     static constexpr int kTickMs = 250;
 
-    AirTime(Clock& clock, Host host);
+    AirTime(Clock& clock, AirTimeView& view);
     ~AirTime();
 
     // A reception of totalMs: the progress stays full at its end until stop().
@@ -43,7 +47,7 @@ private:
     void tick();
 
     Clock& clock_;
-    Host host_;
+    AirTimeView& view_;
     std::unique_ptr<ClockTimer> timer_;
     std::int64_t startMs_ = 0;
     int totalMs_ = 0;

@@ -35,15 +35,14 @@ std::uint8_t beaconModeByte(BeaconMode beaconMode) {
 
 CatalogBeacon::CatalogBeacon(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate,
                              Clock& clock, Dialogs& dialogs, const ProgramFolder& folder,
-                             std::function<MonitorHold()> hold, Host host)
+                             CatalogBeaconHost& host)
     : link_(link)
     , transfer_(transfer)
     , gate_(gate)
     , clock_(clock)
     , dialogs_(dialogs)
     , folder_(folder)
-    , hold_(std::move(hold))
-    , host_(std::move(host))
+    , host_(host)
     , timer_(gate.gatedTimer(clock, [this] { tick(); })) {}
 
 CatalogBeacon::~CatalogBeacon() = default;
@@ -66,8 +65,7 @@ QString CatalogBeacon::positionFile(const ProgramFolder& folder, int page, int p
 
 void CatalogBeacon::switchOff() {
     setInterval(0);
-    if (host_.status)
-        host_.status(QString());
+    host_.showStatus(QString());
 }
 
 void CatalogBeacon::tick() {
@@ -78,8 +76,8 @@ void CatalogBeacon::tick() {
         return;
     --countdown_;
     // Once switched off the last countdown runs out silently: "Stop" has cleared its text.
-    if (host_.status && interval_ > 0)
-        host_.status(linktext::beaconCountdown(countdown_, position_));
+    if (interval_ > 0)
+        host_.showStatus(linktext::beaconCountdown(countdown_, position_));
     if (countdown_ == 0)
         sendNext();
 }
@@ -87,10 +85,10 @@ void CatalogBeacon::tick() {
 void CatalogBeacon::sendNext() {
     CommandGate::Operation operation(gate_);
     const UnattendedScope noBoxes(dialogs_); // no box while a beacon works
-    const MonitorHold hold = hold_();
+    const MonitorHold hold = host_.holdMonitor();
     ticking_ = false;
     countdown_ = interval_;
-    const int page = host_.page ? host_.page() : 0;
+    const int page = host_.catalogPage();
     QString file;
     int position = position_;
     for (int tries = 0; tries < kPositions && file.isEmpty(); ++tries) {
@@ -102,40 +100,33 @@ void CatalogBeacon::sendNext() {
         // The monitor is released and the timer stays stopped: the beacon has ended.
         ended_ = true;
         countdown_ = 0;
-        if (host_.status)
-            host_.status(linktext::kBeaconPageEmpty);
+        host_.showStatus(linktext::kBeaconPageEmpty);
         ConsoleNotes::write(linktext::kBeaconPageEmpty);
         return;
     }
     QString why;
     if (!host_.loadIntoTx(file, &why)) {
         const QString text = linktext::beaconCannotLoad(file, why);
-        if (host_.status)
-            host_.status(text);
+        host_.showStatus(text);
         ConsoleNotes::write(text);
         ticking_ = true;
         return;
     }
-    if (host_.beforeUpload)
-        host_.beforeUpload();
-    if (host_.txChanged)
-        host_.txChanged();
+    host_.beforeUpload();
+    host_.txPictureChanged();
     // A failed upload sends no mode byte: the converter would transmit whatever its memory held
     // before, which is not the beacon's picture.
     if (!transfer_.UploadPicture(host_.txPicture(), hold)) {
         const QString text = linktext::beaconUploadFailed(file);
-        if (host_.status)
-            host_.status(text);
+        host_.showStatus(text);
         ConsoleNotes::write(text);
-        if (host_.failed)
-            host_.failed(page, position, file);
+        host_.pictureFailed(page, position, file);
         ticking_ = true;
         return;
     }
     if (const std::uint8_t byte = beaconModeByte(mode_); byte != 0 && !clock_.ending())
         link_.SendCommandByte(byte);
-    if (host_.sent)
-        host_.sent(page, position, file);
+    host_.pictureSent(page, position, file);
     ticking_ = true;
 }
 

@@ -24,6 +24,30 @@ class ProgramFolder;
 enum class BeaconMode { None, Robot36, Martin1 };
 std::uint8_t beaconModeByte(BeaconMode mode); // 62, 56, 0 for none
 
+// The station around the catalog beacon: the receive monitor's hold, the catalog page, the TX
+// picture it loads and uploads, the status line, and what it is told of each picture. The main
+// window's station setup and orbisctl's beacon command implement it.
+class CatalogBeaconHost {
+public:
+    virtual ~CatalogBeaconHost() = default;
+    // Holds the receive monitor while a picture goes out.
+    virtual MonitorHold holdMonitor() = 0;
+    // The current catalog page.
+    virtual int catalogPage() const = 0;
+    // Loads a BMP or JPEG file into the TX picture; false, with the reason in why, when nothing
+    // was loaded.
+    virtual bool loadIntoTx(const QString& file, QString* why) = 0;
+    virtual const QImage& txPicture() const = 0;
+    // The callsign insert, before the upload.
+    virtual void beforeUpload() = 0;
+    // Shows the TX picture.
+    virtual void txPictureChanged() = 0;
+    virtual void showStatus(const QString& text) = 0;
+    // The picture of the position went out, or its upload failed and it was not sent.
+    virtual void pictureSent(int /*page*/, int /*position*/, const QString& /*file*/) {}
+    virtual void pictureFailed(int /*page*/, int /*position*/, const QString& /*file*/) {}
+};
+
 // The catalog beacon: every interval seconds the next picture of the current catalog page
 // ("\im" P "\cat" K ".BMP", else ".JPG") goes into the TX picture, is uploaded and sent in the
 // beacon's mode. It ticks once a second (the main window's Timer1) while the link is idle. It
@@ -33,20 +57,8 @@ std::uint8_t beaconModeByte(BeaconMode mode); // 62, 56, 0 for none
 // has vanished the countdown pauses.
 class CatalogBeacon {
 public:
-    struct Host {
-        std::function<int()> page;                                // the current catalog page
-        std::function<bool(const QString&, QString*)> loadIntoTx; // a BMP or JPEG file
-        std::function<const QImage&()> txPicture;
-        std::function<void()> txChanged;    // show the TX picture
-        std::function<void()> beforeUpload; // the callsign insert
-        std::function<void(const QString&)> status;
-        std::function<void(int, int, const QString&)> sent;   // page, position, file
-        std::function<void(int, int, const QString&)> failed; // its upload failed: not sent
-    };
-
     CatalogBeacon(ConverterLink& link, PictureTransfer& transfer, CommandGate& gate, Clock& clock,
-                  Dialogs& dialogs, const ProgramFolder& folder, std::function<MonitorHold()> hold,
-                  Host host);
+                  Dialogs& dialogs, const ProgramFolder& folder, CatalogBeaconHost& host);
     ~CatalogBeacon();
 
     // The second's tick: the timer calls it, or a loop of its own (orbisctl). Ticks do nothing
@@ -86,8 +98,7 @@ private:
     Clock& clock_;
     Dialogs& dialogs_;
     const ProgramFolder& folder_;
-    std::function<MonitorHold()> hold_;
-    Host host_;
+    CatalogBeaconHost& host_;
     std::unique_ptr<ClockTimer> timer_;
     int interval_ = 60;
     int countdown_ = 0;

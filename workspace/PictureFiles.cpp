@@ -128,8 +128,8 @@ std::optional<PictureFiles::TxCatalogEntry> PictureFiles::storeInTxCatalog() {
         dialogs_.error(error);
     const int n = entry.position;
     settings_.txCatalogCounter = n >= 1 && n < kTxCatalogSize ? n + 1 : 1;
-    if (txCatalogSink_)
-        txCatalogSink_(entry);
+    if (catalogListener_)
+        catalogListener_->txPictureStored(entry);
     return entry;
 }
 
@@ -157,8 +157,8 @@ std::optional<PictureFiles::RxCatalogEntry> PictureFiles::storeInRxCatalog(const
     settings_.receiveCounter = n == kRxCatalogSize ? 1 : n + 1;
     if (!BmpFiles::remove(temp, &error))
         dialogs_.error(error);
-    if (rxCatalogSink_)
-        rxCatalogSink_(entry);
+    if (catalogListener_)
+        catalogListener_->rxPictureStored(entry);
     return entry;
 }
 

@@ -21,7 +21,8 @@ struct WorkingPictures;
 // windows. It changes the working pictures, their names and the catalog counters and names in
 // the settings; the windows show the results. A file that cannot be read or written is shown in
 // the standard error box and ends the command, leaving pictures, names and counters as they were.
-// Status-bar texts go to the status sink.
+// Status-bar texts go to the status sink, the pictures stored in a catalog to the catalog
+// listener.
 class PictureFiles {
 public:
     using StatusSink = std::function<void(const QString&)>;
@@ -44,6 +45,16 @@ public:
         QImage picture;     // the picture as stored
     };
 
+    // Told of each picture stored in the TX or RX catalog, once its file is written and the names
+    // and counters are up to date, so that the catalog window shows it at once. The catalog
+    // wiring implements it.
+    class CatalogListener {
+    public:
+        virtual ~CatalogListener() = default;
+        virtual void txPictureStored(const TxCatalogEntry& entry) = 0;
+        virtual void rxPictureStored(const RxCatalogEntry& entry) = 0;
+    };
+
     PictureFiles(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
                  Settings& settings)
         : folder_(folder)
@@ -52,14 +63,7 @@ public:
         , settings_(settings) {}
 
     void setStatusSink(StatusSink sink) { status_ = std::move(sink); }
-    // Told of each picture stored in the TX or RX catalog, once its file is written and the
-    // names and counters are up to date (the catalog window shows it at once).
-    void setTxCatalogSink(std::function<void(const TxCatalogEntry&)> sink) {
-        txCatalogSink_ = std::move(sink);
-    }
-    void setRxCatalogSink(std::function<void(const RxCatalogEntry&)> sink) {
-        rxCatalogSink_ = std::move(sink);
-    }
+    void setCatalogListener(CatalogListener* listener) { catalogListener_ = listener; }
 
     // BildladenTxClick without removing the frames: the status text, and while the link is idle
     // the open dialog in the program folder and the load of the chosen file. True when a picture
@@ -121,8 +125,7 @@ private:
     WorkingPictures& pictures_;
     Settings& settings_;
     StatusSink status_;
-    std::function<void(const TxCatalogEntry&)> txCatalogSink_;
-    std::function<void(const RxCatalogEntry&)> rxCatalogSink_;
+    CatalogListener* catalogListener_ = nullptr;
     QString lastChosen_;
     QString lastSaved_;
 };

@@ -17,13 +17,13 @@ namespace winorbis {
 
 SlotController::SlotController(const ProgramFolder& folder, Dialogs& dialogs,
                                WorkingPictures& pictures, Settings& settings, SlotView& view,
-                               Hooks hooks)
+                               SlotHost& host)
     : folder_(folder)
     , dialogs_(dialogs)
     , pictures_(pictures)
     , settings_(settings)
     , view_(view)
-    , hooks_(std::move(hooks)) {}
+    , host_(host) {}
 
 QString SlotController::slotFile(int n) const {
     return folder_.path(slotFileName(n));
@@ -68,8 +68,7 @@ void SlotController::slotStartDrag(int n) {
     pictures_.currentFile = slotFile(n);
     pictures_.draggedName =
         isNamed(n) ? settings_.slotNames[std::size_t(n - 1)] : WorkingPictures::kNone;
-    if (hooks_.removeFrames)
-        hooks_.removeFrames();
+    host_.removeFrames();
 }
 
 void SlotController::slotDragDrop(int n) {
@@ -104,7 +103,7 @@ bool SlotController::txDragMayStart(QPoint press, QPoint now) const {
         return false;
     if (press.x() == now.x() || press.y() == now.y())
         return false;
-    if (hooks_.framesShown && hooks_.framesShown())
+    if (host_.framesShown())
         return false;
     return pictures_.currentFile != WorkingPictures::kNone;
 }
@@ -129,15 +128,14 @@ void SlotController::txDragDrop() {
 }
 
 bool SlotController::loadCurrentFileIntoTx() {
-    if (hooks_.framesShown && hooks_.framesShown())
+    if (host_.framesShown())
         return false;
     const QImage picture = readShown(pictures_.currentFile);
     if (picture.isNull())
         return false; // the TX picture stays
     pictures_.tx = picture;
     pictures_.txName = pictures_.draggedName;
-    if (hooks_.txPictureChanged)
-        hooks_.txPictureChanged();
+    host_.txPictureChanged();
     return true;
 }
 
@@ -157,8 +155,7 @@ void SlotController::rxDragDrop() {
     if (picture.isNull())
         return;
     pictures_.rx = picture;
-    if (hooks_.rxPictureChanged)
-        hooks_.rxPictureChanged();
+    host_.rxPictureChanged();
 }
 
 bool SlotController::isSlotFile(const QString& path) const {

@@ -7,8 +7,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <functional>
-
 namespace winorbis {
 
 class Dialogs;
@@ -27,24 +25,29 @@ public:
     virtual void showSlotHint(int /*n*/, const QString& /*hint*/) {}
 };
 
+// The window around the mini slots: what it does when a drag reaches the TX or RX picture. The
+// picture workspace implements it for the main window.
+class SlotHost {
+public:
+    virtual ~SlotHost() = default;
+    // Erases pending caption and picture-in-picture frames.
+    virtual void removeFrames() = 0;
+    // A caption or picture-in-picture frame is shown on the TX window.
+    virtual bool framesShown() const = 0;
+    virtual void txPictureChanged() = 0;
+    virtual void rxPictureChanged() = 0;
+};
+
 // The mini picture slots and the picture drags of the main window: the slot files
 // ("\Kleinbilder\Bild" n ".bmp") and names (the settings' name table), the drag state shared
 // with the TX window, the trash can and its delete flag, and what a drop on a slot, the TX
 // window, the RX window or the trash can does. It changes the working pictures and their names;
-// the window shows the results through SlotView and the hooks. A file that cannot be read or
-// written is shown in the standard error box and changes nothing.
+// the slots show the results through SlotView, the window through SlotHost. A file that cannot be
+// read or written is shown in the standard error box and changes nothing.
 class SlotController {
 public:
-    struct Hooks {
-        std::function<void()> removeFrames;
-        // A caption or picture-in-picture frame is shown on the TX window.
-        std::function<bool()> framesShown;
-        std::function<void()> txPictureChanged;
-        std::function<void()> rxPictureChanged;
-    };
-
     SlotController(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
-                   Settings& settings, SlotView& view, Hooks hooks);
+                   Settings& settings, SlotView& view, SlotHost& host);
 
     // Start-up: every slot file that exists into its slot, then every name label from the name
     // table.
@@ -108,7 +111,7 @@ private:
     WorkingPictures& pictures_;
     Settings& settings_;
     SlotView& view_;
-    Hooks hooks_;
+    SlotHost& host_;
     DragState state_ = DragState::Idle;
     bool deleteFlag_ = false;
 };

@@ -54,18 +54,16 @@ Qt::MouseButton buttonOf(QEvent* event) {
 
 CaptionWorkspace::CaptionWorkspace(Settings& settings, WorkingPictures& pictures,
                                    const ProgramFolder& folder, Dialogs& dialogs, Controls controls,
-                                   Hooks hooks, QObject* parent)
+                                   CaptionWorkspaceHost& host, QObject* parent)
     : QObject(parent)
     , settings_(settings)
     , pictures_(pictures)
     , folder_(folder)
     , dialogs_(dialogs)
     , controls_(controls)
-    , hooks_(std::move(hooks))
+    , host_(host)
     , panel_(controls.mainArea, controls.picturePanel)
-    , placement_(pictures,
-                 {hooks_.dragState, hooks_.setDragState, [this] { controls_.txWindow.update(); },
-                  hooks_.txPictureChanged, [this](const QString& text) { status(text); }}) {
+    , placement_(pictures, *this) {
     txWindow_ = &controls_.txWindow;
     controls_.txWindow.setMouseTracking(true);
     controls_.txWindow.setOverlay([this](QImage& shown) { placement_.paintFrames(shown); });
@@ -80,8 +78,7 @@ CaptionWorkspace::~CaptionWorkspace() {
 }
 
 void CaptionWorkspace::status(const QString& text) const {
-    if (hooks_.status)
-        hooks_.status(text);
+    host_.showStatus(text);
 }
 
 void CaptionWorkspace::connectControls() {
@@ -328,8 +325,7 @@ bool CaptionWorkspace::CallClick(bool automatic) {
     }
     pictures_.scratch = callsign;
     captions::pasteCallsign(pictures_.tx, pictures_.scratch);
-    if (hooks_.txPictureChanged)
-        hooks_.txPictureChanged();
+    host_.txPictureChanged();
     return true;
 }
 

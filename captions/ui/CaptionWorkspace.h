@@ -10,8 +10,6 @@
 #include <QPoint>
 #include <QPointer>
 
-#include <functional>
-
 class QAbstractButton;
 class QCheckBox;
 class QMenu;
@@ -25,11 +23,22 @@ class TfrmMemoBlk;
 struct Settings;
 struct WorkingPictures;
 
+// The window around the captions: the picture drags' state shared with the TX window, the TX
+// picture shown again, and the status line. The main window's host implements it.
+class CaptionWorkspaceHost {
+public:
+    virtual ~CaptionWorkspaceHost() = default;
+    virtual DragState dragState() const = 0;
+    virtual void setDragState(DragState state) = 0;
+    virtual void txPictureChanged() = 0;
+    virtual void showStatus(const QString& text) = 0;
+};
+
 // The captions of the main window: the caption controls with their commands, the placement of
 // a caption and of picture in picture on the TX window, the callsign picture, and the font and
 // standard-text windows. The window lends its TX window, picture-in-picture button and "Callsign
-// insert" box, and what it does around the commands.
-class CaptionWorkspace : public QObject {
+// insert" box, and what it does around the commands as the host.
+class CaptionWorkspace : public QObject, private CaptionPlacementHost {
     Q_OBJECT
 public:
     struct Controls {
@@ -39,15 +48,9 @@ public:
         QAbstractButton& pipButton; // SpeedButton15
         QCheckBox& callsignInsert;  // CheckBox4
     };
-    struct Hooks {
-        std::function<DragState()> dragState;
-        std::function<void(DragState)> setDragState;
-        std::function<void()> txPictureChanged;
-        std::function<void(const QString&)> status;
-    };
-
     CaptionWorkspace(Settings& settings, WorkingPictures& pictures, const ProgramFolder& folder,
-                     Dialogs& dialogs, Controls controls, Hooks hooks, QObject* parent = nullptr);
+                     Dialogs& dialogs, Controls controls, CaptionWorkspaceHost& host,
+                     QObject* parent = nullptr);
     ~CaptionWorkspace() override;
 
     const CaptionPanel& panel() const { return panel_; }
@@ -97,6 +100,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // CaptionPlacementHost: the host's, and the TX window's repaints.
+    DragState dragState() const override { return host_.dragState(); }
+    void setDragState(DragState state) override { host_.setDragState(state); }
+    void framesChanged() override { controls_.txWindow.update(); }
+    void pictureChanged() override { host_.txPictureChanged(); }
+    void showStatus(const QString& text) override { status(text); }
+
     void connectControls();
     void drawFontExample();
     void showStandardText(int n);
@@ -112,7 +122,7 @@ private:
     const ProgramFolder& folder_;
     Dialogs& dialogs_;
     Controls controls_;
-    Hooks hooks_;
+    CaptionWorkspaceHost& host_;
     CaptionPanel panel_;
     CaptionPlacement placement_;
     QPointer<PaintBox> txWindow_;

@@ -11,7 +11,8 @@ using namespace winorbis;
 
 namespace {
 
-class Placement : public ::testing::Test {
+// The fixture stands in for the window around the placement.
+class Placement : public ::testing::Test, public CaptionPlacementHost {
 protected:
     Placement() {
         pictures.tx = QImage(410, 256, QImage::Format_RGB888);
@@ -26,10 +27,11 @@ protected:
         style.shadow = false;
     }
 
-    CaptionPlacement::Hooks hooks() {
-        return {[this] { return drag; }, [this](DragState s) { drag = s; }, [this] { ++repaints; },
-                [this] { ++shown; }, [this](const QString& text) { status = text; }};
-    }
+    DragState dragState() const override { return drag; }
+    void setDragState(DragState state) override { drag = state; }
+    void framesChanged() override { ++repaints; }
+    void pictureChanged() override { ++shown; }
+    void showStatus(const QString& text) override { status = text; }
 
     // The press and release of a click, with the drag state as the picture drags set it.
     void click(CaptionPlacement& placement, QPoint at) {
@@ -49,7 +51,7 @@ protected:
 } // namespace
 
 TEST_F(Placement, AnArmedCaptionWaitsAtItsStartAndFollowsTheMouse) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     placement.arm(QStringLiteral("DL1ABC"), style, 30);
     EXPECT_TRUE(placement.frameShown());
     EXPECT_EQ(placement.position(), QPoint(5, 220));
@@ -67,7 +69,7 @@ TEST_F(Placement, AnArmedCaptionWaitsAtItsStartAndFollowsTheMouse) {
 }
 
 TEST_F(Placement, AClickBurnsTheCaptionInAndTheCaptionedPictureHasNoName) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     placement.arm(QStringLiteral("HI"), style, 0);
     placement.mouseMove({60, 60});
     click(placement, {100, 40});
@@ -88,7 +90,7 @@ TEST_F(Placement, AClickBurnsTheCaptionInAndTheCaptionedPictureHasNoName) {
 }
 
 TEST_F(Placement, WhatTheTurnFieldSaysLaterChangesNothingArmed) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     CaptionStyle turned = style;
     turned.font.escapement = 300; // a standard text stored at 30°
     placement.arm(QStringLiteral("CQ"), turned, 0);
@@ -99,7 +101,7 @@ TEST_F(Placement, WhatTheTurnFieldSaysLaterChangesNothingArmed) {
 }
 
 TEST_F(Placement, RemovingFramesDropsTheCaptionAndARightPressToo) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     placement.arm(QStringLiteral("HI"), style, 0);
     placement.removeFrames();
     EXPECT_FALSE(placement.frameShown());
@@ -113,7 +115,7 @@ TEST_F(Placement, RemovingFramesDropsTheCaptionAndARightPressToo) {
 }
 
 TEST_F(Placement, PictureInPictureGoesThroughPositioningAndSizingToThePaste) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     placement.arm(QStringLiteral("HI"), style, 0);
     placement.pipButtonPress({4, 6});
     EXPECT_FALSE(placement.frameShown()); // the caption frame gives way
@@ -139,7 +141,7 @@ TEST_F(Placement, PictureInPictureGoesThroughPositioningAndSizingToThePaste) {
 }
 
 TEST_F(Placement, PictureInPictureIsCancelledByARightPressOrRemovingFrames) {
-    CaptionPlacement placement(pictures, hooks());
+    CaptionPlacement placement(pictures, *this);
     placement.pipButtonPress({0, 0});
     placement.pipButtonPress({9, 9}); // a second press while active changes nothing
     EXPECT_EQ(placement.targetFrame().topLeft(), QPoint(0, 0));

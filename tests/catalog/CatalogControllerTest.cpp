@@ -48,7 +48,8 @@ struct RecordingView : CatalogView {
     int closed = 0;
 };
 
-struct CatalogControllerTest : ::testing::Test {
+// The fixture stands in for the main window around the catalog.
+struct CatalogControllerTest : ::testing::Test, CatalogHost {
     CatalogFolder station;
     ScriptedDialogs dialogs;
     WorkingPictures pictures;
@@ -58,15 +59,15 @@ struct CatalogControllerTest : ::testing::Test {
     int slotNameChanges = 0;
     std::unique_ptr<CatalogController> catalog;
 
+    bool copyToTx(const QString& file) override {
+        copiedToTx << file;
+        return true;
+    }
+    void slotNamesChanged() override { ++slotNameChanges; }
+
     void create() {
-        CatalogController::Hooks hooks;
-        hooks.copyToTx = [this](const QString& file) {
-            copiedToTx << file;
-            return true;
-        };
-        hooks.slotNamesChanged = [this] { ++slotNameChanges; };
         catalog = std::make_unique<CatalogController>(station.folder, dialogs, pictures, settings,
-                                                      view, hooks);
+                                                      view, *this);
         catalog->FormCreate();
     }
     // A picture dragged from one position and dropped on another; the drag then ends.

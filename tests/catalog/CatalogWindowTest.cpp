@@ -25,7 +25,8 @@ constexpr QRgb kRed = qRgb(220, 30, 30);
 constexpr QRgb kBlue = qRgb(30, 30, 220);
 constexpr QRgb kGrey = qRgb(128, 128, 128);
 
-struct CatalogWindowTest : ::testing::Test {
+// The fixture stands in for the main window around the catalog.
+struct CatalogWindowTest : ::testing::Test, CatalogHost {
     CatalogFolder station;
     ScriptedDialogs dialogs;
     WorkingPictures pictures;
@@ -33,14 +34,13 @@ struct CatalogWindowTest : ::testing::Test {
     QStringList copiedToTx;
     TForm3 window;
 
-    void attach() {
-        CatalogController::Hooks hooks;
-        hooks.copyToTx = [this](const QString& file) {
-            copiedToTx << file;
-            return true;
-        };
-        window.attach(station.folder, dialogs, pictures, settings, hooks);
+    bool copyToTx(const QString& file) override {
+        copiedToTx << file;
+        return true;
     }
+    void slotNamesChanged() override {}
+
+    void attach() { window.attach(station.folder, dialogs, pictures, settings, *this); }
     template <typename T = QWidget> T* control(const QString& name) {
         T* found = window.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name.toStdString();

@@ -15,13 +15,17 @@ using namespace winorbis::test;
 
 namespace {
 
-struct AirTimeFixture : ::testing::Test {
+// The fixture stands in for the progress bar and the status line.
+struct AirTimeFixture : ::testing::Test, AirTimeView {
     VirtualClock clock;
     std::vector<std::pair<int, int>> progress;
     QStringList status;
-    AirTime air{clock,
-                {[this](int position, int maximum) { progress.emplace_back(position, maximum); },
-                 [this](const QString& text) { status << text; }}};
+    AirTime air{clock, *this};
+
+    void showAirTime(int position, int maximum) override {
+        progress.emplace_back(position, maximum);
+    }
+    void showStatus(const QString& text) override { status << text; }
 };
 
 } // namespace

@@ -74,7 +74,8 @@ QList<QByteArray> flateStreams(const QByteArray& pdf) {
     return streams;
 }
 
-struct ExchangeFixture : ::testing::Test {
+// The fixture stands in for the main window around the commands.
+struct ExchangeFixture : ::testing::Test, PictureExchangeHost {
     QTemporaryDir dir;
     ProgramFolder folder{dir.path()};
     ScriptedDialogs dialogs;
@@ -86,17 +87,15 @@ struct ExchangeFixture : ::testing::Test {
     QString pdf = dir.filePath("page.pdf");
     PdfPrinters* printers = new PdfPrinters(pdf);
     TForm7 preview;
-    PictureExchange exchange{pictures,
-                             folder,
-                             dialogs,
-                             [this](const QString& text) { statuses << text; },
-                             {[this] { actions << "remove frames"; },
-                              [this] {
-                                  actions << "load start picture";
-                                  files.loadStartPicture();
-                              },
-                              [this] { actions << "show tx"; }},
-                             std::unique_ptr<Printers>(printers)};
+    PictureExchange exchange{pictures, folder, dialogs, *this, std::unique_ptr<Printers>(printers)};
+
+    void showStatus(const QString& text) override { statuses << text; }
+    void removeFrames() override { actions << "remove frames"; }
+    void loadStartPicture() override {
+        actions << "load start picture";
+        files.loadStartPicture();
+    }
+    void txPictureChanged() override { actions << "show tx"; }
 
     void SetUp() override {
         pictures.tx = WorkingPictures::defaultGradient();

@@ -33,6 +33,16 @@ struct ShownSlots : SlotView {
     void showSlotName(int n, const QString& name) override { names[n] = name; }
 };
 
+// The window around the slots, counting what the slots asked of it.
+struct WindowAround : SlotHost {
+    bool frames = false;
+    int txShown = 0, rxShown = 0, framesRemoved = 0;
+    void removeFrames() override { ++framesRemoved; }
+    bool framesShown() const override { return frames; }
+    void txPictureChanged() override { ++txShown; }
+    void rxPictureChanged() override { ++rxShown; }
+};
+
 struct SlotFixture : ::testing::Test {
     QTemporaryDir dir;
     ProgramFolder folder{dir.path()};
@@ -40,8 +50,7 @@ struct SlotFixture : ::testing::Test {
     WorkingPictures pictures;
     Settings settings = Settings::defaults("Face");
     ShownSlots shown;
-    bool framesShown = false;
-    int txShown = 0, rxShown = 0, framesRemoved = 0;
+    WindowAround window;
     std::unique_ptr<SlotController> controller;
 
     void SetUp() override {
@@ -51,13 +60,8 @@ struct SlotFixture : ::testing::Test {
         QString error;
         ASSERT_TRUE(BmpFiles::write(solid(80, 60, qRgb(160, 160, 160)),
                                     folder.path(kGrayPictureName), &error));
-        SlotController::Hooks hooks;
-        hooks.removeFrames = [this] { ++framesRemoved; };
-        hooks.framesShown = [this] { return framesShown; };
-        hooks.txPictureChanged = [this] { ++txShown; };
-        hooks.rxPictureChanged = [this] { ++rxShown; };
-        controller = std::make_unique<SlotController>(folder, dialogs, pictures, settings, shown,
-                                                      std::move(hooks));
+        controller =
+            std::make_unique<SlotController>(folder, dialogs, pictures, settings, shown, window);
     }
     QString slotFile(int n) const { return folder.path(slotFileName(n)); }
     void writeSlot(int n, const QImage& picture) {
@@ -110,7 +114,7 @@ TEST_F(SlotFixture, ADefaultNameDragsAsUnnamedOnlyInItsOwnSlot) {
     EXPECT_EQ(pictures.draggedName, "$$$");
     EXPECT_EQ(pictures.currentFile, slotFile(7));
     EXPECT_EQ(controller->dragState(), DragState::SlotDragging);
-    EXPECT_EQ(framesRemoved, 1);
+    EXPECT_EQ(window.framesRemoved, 1);
     controller->slotStartDrag(6);
     EXPECT_EQ(pictures.draggedName, "RxTemp7");
 }
@@ -122,13 +126,13 @@ TEST_F(SlotFixture, ASlotOnTheTxWindowLoadsItsFileAtItsOwnSizeWithItsName) {
     EXPECT_EQ(pictures.tx.size(), QSize(420, 256));
     EXPECT_EQ(pictures.tx.pixel(0, 0), kBlue);
     EXPECT_EQ(pictures.txName, "CQ SSTV");
-    EXPECT_EQ(txShown, 1);
+    EXPECT_EQ(window.txShown, 1);
     EXPECT_EQ(controller->dragState(), DragState::Idle);
 }
 
 TEST_F(SlotFixture, WhileACaptionFrameIsShownTheTxWindowKeepsItsPicture) {
     writeSlot(3, solid(420, 256, kBlue));
-    framesShown = true;
+    window.frames = true;
     dragSlotToTx(3);
     EXPECT_EQ(pictures.tx.pixel(0, 0), kRed);
     EXPECT_EQ(controller->dragState(), DragState::Idle);
@@ -223,9 +227,9 @@ TEST_F(SlotFixture, TheTxWindowDragsOnlyOnAMoveInBothDirectionsWithAFile) {
     EXPECT_FALSE(controller->txDragMayStart({10, 10}, {30, 10})) << "horizontal";
     EXPECT_FALSE(controller->txDragMayStart({10, 10}, {10, 30})) << "vertical";
     EXPECT_TRUE(controller->txDragMayStart({10, 10}, {12, 13}));
-    framesShown = true;
+    window.frames = true;
     EXPECT_FALSE(controller->txDragMayStart({10, 10}, {12, 13}));
-    framesShown = false;
+    window.frames = false;
     pictures.currentFile = WorkingPictures::kNone;
     EXPECT_FALSE(controller->txDragMayStart({10, 10}, {12, 13}));
     pictures.currentFile = "some.bmp";
@@ -244,7 +248,7 @@ TEST_F(SlotFixture, TheRxWindowShowsTheFileNotTheCaptionedTxPicture) {
     ASSERT_TRUE(controller->rxAccepts(DragSource::PaintBox));
     controller->rxDragDrop();
     EXPECT_EQ(pictures.rx.pixel(7, 7), kBlue);
-    EXPECT_EQ(rxShown, 1);
+    EXPECT_EQ(window.rxShown, 1);
     EXPECT_EQ(controller->dragState(), DragState::Idle);
 }
 

@@ -30,6 +30,60 @@ int folderInterval(const ProgramFolder& folder) {
         .settings.beaconInterval;
 }
 
+// The command around the beacon: the station's monitor, the page of the options, a TX picture of
+// its own with the station's callsign insert, and the pictures sent and failed counted, each sent
+// one written to the output.
+class BeaconRun final : public CatalogBeaconHost {
+public:
+    BeaconRun(Station& station, const ProgramFolder& folder, int page, std::FILE* out,
+              std::FILE* err)
+        : station_(station)
+        , folder_(folder)
+        , page_(page)
+        , out_(out)
+        , err_(err) {
+        callsign_.callsign = StationOptions::load(folder).flag(QStringLiteral("CallsignInsert"));
+    }
+
+    MonitorHold holdMonitor() override { return station_.hold(); }
+    int catalogPage() const override { return page_; }
+    bool loadIntoTx(const QString& file, QString* why) override {
+        QImage picture = loadTxPictureFile(file, why);
+        if (picture.isNull())
+            return false;
+        tx_ = picture;
+        return true;
+    }
+    const QImage& txPicture() const override { return tx_; }
+    void beforeUpload() override {
+        if (callsign_.callsign) {
+            if (const QString problem = applyCaption(tx_, folder_, callsign_); !problem.isEmpty())
+                std::fprintf(err_, "orbisctl: %s\n", qPrintable(problem));
+        }
+    }
+    void txPictureChanged() override {}
+    void showStatus(const QString&) override {}
+    void pictureSent(int page, int position, const QString& file) override {
+        std::fprintf(out_, "%d %d %s\n", page, position, qPrintable(file));
+        std::fflush(out_);
+        ++sent;
+    }
+    void pictureFailed(int, int, const QString&) override { ++failed; }
+
+    int sent = 0;
+    int failed = 0;
+
+private:
+    Station& station_;
+    const ProgramFolder& folder_;
+    int page_;
+    std::FILE* out_;
+    std::FILE* err_;
+    // The station's callsign insert applies to the beacon's pictures as well.
+    CaptionRequest callsign_;
+    QImage tx_;
+};
+
 } // namespace
 
 QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options) {
@@ -75,37 +129,9 @@ int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions
     Clock& clock = station.clock();
     station.reception().start();
 
-    // The station's callsign insert applies to the beacon's pictures as well.
-    CaptionRequest callsign;
-    callsign.callsign = StationOptions::load(folder).flag(QStringLiteral("CallsignInsert"));
-    QImage tx;
-    int sent = 0;
-    CatalogBeacon::Host host;
-    host.page = [&] { return options.page; };
-    host.loadIntoTx = [&](const QString& path, QString* why) {
-        QImage picture = loadTxPictureFile(path, why);
-        if (picture.isNull())
-            return false;
-        tx = picture;
-        return true;
-    };
-    host.txPicture = [&]() -> const QImage& { return tx; };
-    host.beforeUpload = [&] {
-        if (callsign.callsign) {
-            if (const QString problem = applyCaption(tx, folder, callsign); !problem.isEmpty())
-                std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
-        }
-    };
-    host.sent = [&](int page, int position, const QString& file) {
-        std::fprintf(out, "%d %d %s\n", page, position, qPrintable(file));
-        std::fflush(out);
-        ++sent;
-    };
-    int failed = 0;
-    host.failed = [&](int, int, const QString&) { ++failed; };
-    CatalogBeacon beacon(
-        station.link(), station.transfer(), station.gate(), clock, station.dialogs(), folder,
-        [&] { return station.hold(); }, host);
+    BeaconRun run(station, folder, options.page, out, err);
+    CatalogBeacon beacon(station.link(), station.transfer(), station.gate(), clock,
+                         station.dialogs(), folder, run);
     beacon.setInterval(options.interval >= 0 ? options.interval : folderInterval(folder));
     beacon.setMode(options.mode == "m1"     ? BeaconMode::Martin1
                    : options.mode == "none" ? BeaconMode::None
@@ -125,8 +151,8 @@ int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions
             break;
         }
         // With interval 0 the beacon tries one picture and stops.
-        if ((options.count > 0 && sent >= options.count) ||
-            (sent + failed > 0 && beacon.countdown() == 0))
+        if ((options.count > 0 && run.sent >= options.count) ||
+            (run.sent + run.failed > 0 && beacon.countdown() == 0))
             break;
         // The station's timers (the end of a reception's time) fire in the wait.
         QCoreApplication::processEvents();
@@ -135,7 +161,7 @@ int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions
     station.gate().shut();
     station.reception().stop();
     // Fewer pictures out than asked for, or only failed ones, is a failure.
-    if (options.count > 0 ? sent < options.count : failed > 0 && sent == 0)
+    if (options.count > 0 ? run.sent < options.count : run.failed > 0 && run.sent == 0)
         status = 1;
     return status;
 }

@@ -20,12 +20,14 @@ namespace winorbis {
 
 namespace {
 
-// The command line has no window: nothing is shown.
-struct NoView : CatalogView {
+// The command line has no window: nothing is shown, and no TX picture or slot is there.
+struct NoWindows : CatalogView, CatalogHost {
     void showPicture(const CatalogPosition&, const QImage&) override {}
     void showName(const CatalogPosition&, const QString&) override {}
     void showPageButton(int, const QString&, bool) override {}
     void closeCatalog() override {}
+    bool copyToTx(const QString&) override { return false; }
+    void slotNamesChanged() override {}
 };
 
 // "rx3", "tx5" or "4:9".
@@ -76,8 +78,8 @@ int list(const ProgramFolder& folder, const QStringList& arguments, std::FILE* o
     }
     ConsoleDialogs dialogs(err);
     WorkingPictures pictures;
-    NoView view;
-    const CatalogController catalog(folder, dialogs, pictures, settings, view, {});
+    NoWindows none;
+    const CatalogController catalog(folder, dialogs, pictures, settings, none, none);
     CatalogStore store(folder);
     QList<CatalogPosition> positions;
     for (int n = 1; n <= kRxPositions; ++n)
@@ -109,7 +111,7 @@ int runCatalog(const ProgramFolder& folder, const QStringList& arguments, std::F
     Settings settings;
     SettingsStore store(folder, dialogs);
     WorkingPictures pictures;
-    NoView view;
+    NoWindows none;
     if (verb == "copy") {
         const auto from = positionOf(arguments.value(1));
         const auto to = positionOf(arguments.value(2));
@@ -117,7 +119,7 @@ int runCatalog(const ProgramFolder& folder, const QStringList& arguments, std::F
             return usageError(err, QStringLiteral("catalog copy takes FROM (rxN, txN, P:K) and TO "
                                                   "(txN, P:K)"));
         store.ReadSettings(settings, QString());
-        CatalogController catalog(folder, dialogs, pictures, settings, view, {});
+        CatalogController catalog(folder, dialogs, pictures, settings, none, none);
         const int before = dialogs.messages();
         if (!catalog.pictureMouseDown(*from, true)) {
             std::fprintf(err, "orbisctl: %s holds no picture\n", qPrintable(label(*from)));
@@ -139,7 +141,7 @@ int runCatalog(const ProgramFolder& folder, const QStringList& arguments, std::F
         (!page && (!target || target->kind == CatalogPosition::Kind::Rx)))
         return usageError(err, QStringLiteral("catalog name takes txN, P:K or page P, and a text"));
     store.ReadSettings(settings, QString());
-    CatalogController catalog(folder, dialogs, pictures, settings, view, {});
+    CatalogController catalog(folder, dialogs, pictures, settings, none, none);
     catalog.textStartDrag(text);
     if (page)
         catalog.pageButtonDragDrop(pageNumber);

@@ -39,13 +39,12 @@ QImage throughClipboard(const QImage& picture) {
 } // namespace
 
 PictureExchange::PictureExchange(WorkingPictures& pictures, const ProgramFolder& folder,
-                                 Dialogs& dialogs, StatusSink status, Actions actions,
+                                 Dialogs& dialogs, PictureExchangeHost& host,
                                  std::unique_ptr<Printers> printers)
     : pictures_(pictures)
     , folder_(folder)
     , dialogs_(dialogs)
-    , status_(std::move(status))
-    , actions_(std::move(actions))
+    , host_(host)
     , printers_(printers ? std::move(printers) : std::make_unique<SystemPrinters>()) {}
 
 PictureExchange::~PictureExchange() = default;
@@ -68,8 +67,7 @@ bool PictureExchange::BildeinfuegenTxClick() {
         return false;
     }
     pictures_.scratch = pasted.convertToFormat(QImage::Format_RGB888);
-    if (actions_.removeFrames)
-        actions_.removeFrames();
+    host_.removeFrames();
     // The pasted picture becomes the start picture, and the TX picture is loaded from it.
     QString error;
     if (!BmpFiles::write(pictures_.scratch, folder_.path(PictureFiles::kStartPictureName),
@@ -77,8 +75,7 @@ bool PictureExchange::BildeinfuegenTxClick() {
         dialogs_.error(error);
         return false;
     }
-    if (actions_.loadStartPicture)
-        actions_.loadStartPicture();
+    host_.loadStartPicture();
     return true;
 }
 
@@ -104,8 +101,7 @@ void PictureExchange::testPictureClick(int index) {
         return;
     // The test picture replaces the TX picture with its own size; file and names stay.
     pictures_.tx = throughClipboard(stored).convertToFormat(QImage::Format_RGB888);
-    if (actions_.showTx)
-        actions_.showTx();
+    host_.txPictureChanged();
 }
 
 QRectF PictureExchange::pageRect(QSize client, double scaleX, double scaleY) {

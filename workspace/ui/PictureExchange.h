@@ -8,7 +8,6 @@
 #include <QRectF>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QPainter;
@@ -22,27 +21,32 @@ class Printers;
 class ProgramFolder;
 struct WorkingPictures;
 
+// The window around the picture commands: its status line, and what it does around a paste or a
+// test picture. The main window's picture host implements it.
+class PictureExchangeHost {
+public:
+    virtual ~PictureExchangeHost() = default;
+    virtual void showStatus(const QString& text) = 0;
+    // Erases pending caption and picture-in-picture frames.
+    virtual void removeFrames() = 0;
+    // LoadPicClick: the TX picture from the start picture.
+    virtual void loadStartPicture() = 0;
+    // The TX window shows the TX picture 1:1.
+    virtual void txPictureChanged() = 0;
+};
+
 // The clipboard, print and test picture commands of the main window. Copying puts the TX or RX
 // picture on the system clipboard; pasting takes the clipboard's picture into the TX picture
 // through the start picture "\start.bmp"; printing shows the picture in the preview window,
 // asks, and prints the preview's client area at its on-screen size; a test picture replaces
-// the TX picture by way of the clipboard. Status texts go to the status sink, boxes and
-// questions through Dialogs; what the main window does around them (removing the caption
-// frames, loading the start picture, showing the TX picture) it lends as actions.
+// the TX picture by way of the clipboard. Status texts and what the main window does around the
+// commands (removing the caption frames, loading the start picture, showing the TX picture) go
+// to the host, boxes and questions through Dialogs.
 class PictureExchange {
 public:
-    using StatusSink = std::function<void(const QString&)>;
-
-    struct Actions {
-        std::function<void()> removeFrames;     // erase pending caption and picture frames
-        std::function<void()> loadStartPicture; // LoadPicClick
-        std::function<void()> showTx;           // the TX window shows the TX picture 1:1
-    };
-
     // printers: nullptr for the machine's printers (SystemPrinters).
     PictureExchange(WorkingPictures& pictures, const ProgramFolder& folder, Dialogs& dialogs,
-                    StatusSink status, Actions actions,
-                    std::unique_ptr<Printers> printers = nullptr);
+                    PictureExchangeHost& host, std::unique_ptr<Printers> printers = nullptr);
     ~PictureExchange();
     PictureExchange(const PictureExchange&) = delete;
     PictureExchange& operator=(const PictureExchange&) = delete;
@@ -71,10 +75,7 @@ public:
     static void drawPage(QPainter& painter, const QImage& client, double scaleX, double scaleY);
 
 private:
-    void status(const QString& text) const {
-        if (status_)
-            status_(text);
-    }
+    void status(const QString& text) const { host_.showStatus(text); }
     void print(const QImage& picture, const QString& question);
     void printPreview(TForm7& preview);
     // Prints the preview's client area; false (and the operator told) when the printer or file
@@ -87,8 +88,7 @@ private:
     WorkingPictures& pictures_;
     const ProgramFolder& folder_;
     Dialogs& dialogs_;
-    StatusSink status_;
-    Actions actions_;
+    PictureExchangeHost& host_;
     std::unique_ptr<Printers> printers_;
     QPointer<TForm7> preview_; // the window may go first at the end
     std::unique_ptr<TForm7> ownPreview_;

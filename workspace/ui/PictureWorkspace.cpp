@@ -8,28 +8,15 @@
 
 namespace winorbis {
 
-namespace {
-
-SlotController::Hooks slotHooks(const PictureWorkspace::Hooks& hooks) {
-    return {hooks.removeFrames, hooks.framesShown, hooks.txPictureChanged, hooks.rxPictureChanged};
-}
-
-PictureExchange::Actions exchangeActions(const PictureWorkspace::Hooks& hooks) {
-    return {hooks.removeFrames, hooks.loadStartPicture, hooks.txPictureChanged};
-}
-
-} // namespace
-
 PictureWorkspace::PictureWorkspace(const ProgramFolder& folder, Dialogs& dialogs,
                                    WorkingPictures& pictures, Settings& settings, Controls controls,
-                                   const Hooks& hooks, PictureExchange::StatusSink status,
-                                   QObject* parent)
+                                   PictureWorkspaceHost& host, QObject* parent)
     : QObject(parent)
-    , slots_(folder, dialogs, pictures, settings, controls.slotPanel, slotHooks(hooks))
-    , exchange_(pictures, folder, dialogs, std::move(status), exchangeActions(hooks)) {
+    , slots_(folder, dialogs, pictures, settings, controls.slotPanel, host)
+    , exchange_(pictures, folder, dialogs, host) {
     drags_ = new PictureDragAndDrop(slots_, controls.slotPanel, controls.txWindow,
                                     controls.rxWindow, this);
-    drags_->setTxClickHandler(hooks.txClick);
+    drags_->setTxClickHandler([host = &host] { host->txClick(); });
     connect(&controls.testPictures, &TestPictureBox::testPictureClicked, this,
             [this](int index) { exchange_.testPictureClick(index); });
 }

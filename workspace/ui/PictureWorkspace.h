@@ -7,20 +7,25 @@
 
 #include <QObject>
 
-#include <functional>
-#include <memory>
-
 namespace winorbis {
 
 class PictureDragAndDrop;
 class SlotPanel;
 class TestPictureBox;
 
+// The window around the picture workspace: what the slots' drags and the picture commands ask of
+// it, and the plain click on the TX window. The main window's picture host implements it.
+class PictureWorkspaceHost : public SlotHost, public PictureExchangeHost {
+public:
+    // A plain click on the TX window.
+    virtual void txClick() = 0;
+};
+
 // The picture workspace of the main window below and beside the picture windows: the mini slots
 // with their drags, and the clipboard, print and test picture commands. It joins the workspace's
 // own controls to its controllers (the slots, the picture windows as drag targets, the test
 // picture box); the window binds its buttons and menu items to the commands and lends what it
-// does around them.
+// does around them as the host.
 class PictureWorkspace : public QObject {
     Q_OBJECT
 public:
@@ -30,18 +35,9 @@ public:
         QWidget& rxWindow;
         TestPictureBox& testPictures;
     };
-    struct Hooks {
-        std::function<void()> removeFrames;
-        std::function<bool()> framesShown;
-        std::function<void()> txPictureChanged;
-        std::function<void()> rxPictureChanged;
-        std::function<void()> loadStartPicture; // LoadPicClick
-        std::function<void()> txClick;          // a plain click on the TX window
-    };
-
     PictureWorkspace(const ProgramFolder& folder, Dialogs& dialogs, WorkingPictures& pictures,
-                     Settings& settings, Controls controls, const Hooks& hooks,
-                     PictureExchange::StatusSink status, QObject* parent = nullptr);
+                     Settings& settings, Controls controls, PictureWorkspaceHost& host,
+                     QObject* parent = nullptr);
     ~PictureWorkspace() override;
 
     SlotController& miniSlots() { return slots_; }
