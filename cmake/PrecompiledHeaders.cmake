@@ -5,6 +5,7 @@
 # flags of a kind are the same). Included before the targets are defined; winorbis_apply_pch()
 # after them gives each library and program its kind.
 option(WINORBIS_PCH "Precompile the common standard and Qt headers" ON)
+include(${CMAKE_CURRENT_LIST_DIR}/TargetsBelow.cmake)
 
 set(_pch_core
     <algorithm> <array> <chrono> <cstdint> <cstring> <functional> <memory> <optional> <string>
@@ -65,7 +66,7 @@ function(winorbis_apply_pch dir)
     if(NOT WINORBIS_PCH)
         return()
     endif()
-    get_property(_targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    winorbis_targets_below(${dir} _targets)
     foreach(_target ${_targets})
         get_target_property(_type ${_target} TYPE)
         get_target_property(_reuse ${_target} PRECOMPILE_HEADERS_REUSE_FROM)
@@ -82,10 +83,6 @@ function(winorbis_apply_pch dir)
                 break()
             endif()
         endforeach()
-    endforeach()
-    get_property(_subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
-    foreach(_subdir ${_subdirs})
-        winorbis_apply_pch(${_subdir})
     endforeach()
 endfunction()
 
