@@ -129,6 +129,7 @@ protected:
 
 private:
     friend class MainWindowHost;
+    friend class MainWindowFetch;
     void FormCreate();
     void FormDestroy();
     // The exit command's steps; true when the operator answered "Yes" (or the program ends
@@ -140,9 +141,6 @@ private:
     // Writes "\start.bmp" and "\COM.DAT", each whether the other failed or not.
     void writeEndFiles();
     void stopMonitor();
-    // The picture-file steps of a fetch: slot file, receive counter, automatic JPEG copy; the
-    // errors.
-    QStringList storeReceivedPicture(const QImage& picture, const QString& mode);
     void transmitClick(ModeId mode);
     void connectCommands();
     void connectPictures();

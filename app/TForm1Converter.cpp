@@ -1,29 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's converter commands: transfers by hand and at the end of a reception, the
 // receive stop, the repeater switch, and the window changes the receive monitor asks for.
+#include "MainWindowFetch.h"
 #include "TForm1.h"
 
 #include "ui_TForm1.h"
 
 #include "captions/ui/CaptionWorkspace.h"
 #include "link/LinkTexts.h"
-#include "platform/Dialogs.h"
-#include "workspace/ReceivedPictureStore.h"
 #include "workspace/ui/SlotPanel.h"
 
-#include <QDateTime>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
 namespace winorbis {
 
 using namespace linktext;
-
-namespace {
-
-constexpr unsigned kBeepHand = 2;
-
-} // namespace
 
 void TForm1::connectControls() {
     ui_->PaintBox1->setPicture(&pictures_.tx);
@@ -104,26 +96,7 @@ void TForm1::ToOrbisClick() {
 }
 
 void TForm1::fetchPicture(bool byOperator) {
-    Station::FetchSteps steps;
-    steps.starting = [this, byOperator] {
-        if (repeaterOn()) {
-            if (byOperator) {
-                dialogs_.beep(kBeepHand);
-                dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
-            } else {
-                setStatusText(kRepeaterNote);
-            }
-        }
-        ui_->SpeedButton15->setEnabled(true);
-        ui_->PaintBox2->setVisible(true);
-        removeFrames();
-        setStatusText(kFetchStatus);
-        ui_->FromOrbis->setEnabled(true);
-    };
-    steps.line = [this](int) { ui_->PaintBox2->update(); };
-    steps.store = [this](const QImage& picture, const QString& mode) {
-        return storeReceivedPicture(picture, mode);
-    };
+    MainWindowFetch steps(*this, byOperator);
     const Station::FetchResult result = station_.fetchReceived(pictures_.rx, byOperator, steps);
     if (!result.ran) {
         // Refused: another command runs (nothing to say), or the converter is lost.
@@ -136,16 +109,6 @@ void TForm1::fetchPicture(bool byOperator) {
     setStatusText(!byOperator && !result.complete && !result.failure.isEmpty()
                       ? result.failure
                       : QStringLiteral(" "));
-}
-
-QStringList TForm1::storeReceivedPicture(const QImage& picture, const QString& mode) {
-    const ReceivedPictureStore store(folder_);
-    const auto result = store.store(picture, settings_, ui_->CheckBox2->isChecked(),
-                                    QDateTime::currentDateTime(), mode);
-    pictures_.draggedName = result.name;
-    miniSlots().fill(result.slot, result.name, result.hint,
-                     result.slotWritten ? picture : QImage());
-    return result.errors;
 }
 
 } // namespace winorbis

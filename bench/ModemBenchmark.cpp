@@ -161,20 +161,34 @@ struct Decoded {
     bool wrongMode = false;
 };
 
+// Keeps the first start, the first picture of the expected mode, and whether another mode began.
+class DecodeListener final : public DecoderListener {
+public:
+    DecodeListener(Decoded& decoded, ModeId expected)
+        : d_(decoded)
+        , expected_(expected) {}
+
+    void started(const PictureStart& s) override {
+        if (s.mode != expected_)
+            d_.wrongMode = true;
+        if (!d_.start)
+            d_.start = s;
+    }
+    void ended(const PictureEnd& e) override {
+        if (!d_.end && e.mode == expected_)
+            d_.end = e;
+    }
+
+private:
+    Decoded& d_;
+    ModeId expected_;
+};
+
 Decoded decode(std::span<const float> audio, double rate, ModeId expected) {
     Decoded d;
+    DecodeListener listener(d, expected);
     SstvDecoder decoder(rate);
-    decoder.setEvents({[&](const PictureStart& s) {
-                           if (s.mode != expected)
-                               d.wrongMode = true;
-                           if (!d.start)
-                               d.start = s;
-                       },
-                       {},
-                       [&](const PictureEnd& e) {
-                           if (!d.end && e.mode == expected)
-                               d.end = e;
-                       }});
+    decoder.setListener(&listener);
     constexpr std::size_t kBlock = 1024;
     for (std::size_t at = 0; at < audio.size(); at += kBlock)
         decoder.process(audio.subspan(at, std::min(kBlock, audio.size() - at)));

@@ -240,8 +240,8 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     p.redDiff.assign(std::size_t(m.pixels), 128.0);
     p.blueDiff.assign(std::size_t(m.pixels), 128.0);
     picture_ = std::move(p);
-    if (events_.started)
-        events_.started(PictureStart{m.id, fromVis, offsetHz, snr});
+    if (listener_)
+        listener_->started(PictureStart{m.id, fromVis, offsetHz, snr});
 }
 
 double SstvDecoder::lineStart(const Picture& p, int line) const {
@@ -385,8 +385,8 @@ void SstvDecoder::settle(Picture& p, int rows, bool last) {
     const int limit = last ? p.rawRows : p.rawRows - 1;
     for (; p.shownRows < limit; ++p.shownRows) {
         smoothRow(p, p.shownRows, p.shownRows + 1 < p.rawRows ? p.shownRows + 1 : -1);
-        if (events_.line)
-            events_.line(p.shownRows, p.image);
+        if (listener_)
+            listener_->line(p.shownRows, p.image);
     }
 }
 
@@ -458,8 +458,8 @@ void SstvDecoder::endPicture(bool complete) {
     syncEvents_.reset();
     finder_.reset();
     idleFrom_ = history_.end();
-    if (events_.ended)
-        events_.ended(end);
+    if (listener_)
+        listener_->ended(end);
 }
 
 } // namespace winorbis::sstv

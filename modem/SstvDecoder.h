@@ -10,7 +10,6 @@
 #include <QImage>
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -33,6 +32,20 @@ struct PictureEnd {
     QImage picture; // at the mode's size; lines that did not come are black
 };
 
+// Hears what the receiver finds, from within its process(), finish() and cancel() calls.
+// Implemented by the sound-card radio, orbisctl's sstv decode command, the modem benchmark and the
+// modem tests. Each event does nothing by default, so a listener overrides only the ones it needs.
+class DecoderListener {
+public:
+    virtual ~DecoderListener() = default;
+    // A picture has begun.
+    virtual void started(const PictureStart& /*start*/) {}
+    // Row line of the picture (at the mode's size) is final; the rows come in order from 0.
+    virtual void line(int /*line*/, const QImage& /*picture*/) {}
+    // The picture has ended, complete or not.
+    virtual void ended(const PictureEnd& /*end*/) {}
+};
+
 // The receiver: audio samples in, pictures out. Samples are pushed as they come, in blocks of
 // any size; it owns no thread and no device. While idle it looks for a VIS header and, beside
 // it, for the sync pattern of a picture whose header was missed. During a picture it follows
@@ -40,14 +53,9 @@ struct PictureEnd {
 // have come or the signal has been gone for two line times.
 class SstvDecoder {
 public:
-    struct Events {
-        std::function<void(const PictureStart&)> started;
-        std::function<void(int line, const QImage& picture)> line;
-        std::function<void(const PictureEnd&)> ended;
-    };
-
     explicit SstvDecoder(double sampleRate);
-    void setEvents(Events events) { events_ = std::move(events); }
+    // Who hears the decoder's events; nullptr: nobody. It must live while the decoder may call it.
+    void setListener(DecoderListener* listener) { listener_ = listener; }
 
     void process(std::span<const float> samples);
     // The input has ended: a picture under way is ended with what has come.
@@ -107,7 +115,7 @@ private:
     VisDetector vis_;
     SyncEventDetector syncEvents_;
     ModeFinder finder_;
-    Events events_;
+    DecoderListener* listener_ = nullptr;
     std::vector<float> hz_, power_;
     FmDemodulator::Moments moments_;
     std::int64_t consumed_ = 0;

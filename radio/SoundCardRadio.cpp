@@ -63,11 +63,7 @@ void SoundCardRadio::makeDecoder() {
     decoderRate_ = rate;
     decoder_ = std::make_unique<sstv::SstvDecoder>(rate);
     decoder_->setOnlyMode(freeRun_);
-    decoder_->setEvents({
-        [this](const sstv::PictureStart& start) { pictureStarted(start); },
-        [this](int line, const QImage& picture) { pictureLine(line, picture); },
-        [this](const sstv::PictureEnd& end) { pictureEnded(end); },
-    });
+    decoder_->setListener(this);
 }
 
 void SoundCardRadio::setDigitizePicture(const QString& path) {
@@ -293,7 +289,7 @@ void SoundCardRadio::listen() {
         makeDecoder(); // a new clock correction
 }
 
-void SoundCardRadio::pictureStarted(const sstv::PictureStart& start) {
+void SoundCardRadio::started(const sstv::PictureStart& start) {
     rxMode_ = start.mode;
     frame_ = QImage(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
     frame_.fill(Qt::black);
@@ -306,7 +302,7 @@ void SoundCardRadio::pictureStarted(const sstv::PictureStart& start) {
     say(QStringLiteral("Receiving %1 (%2)").arg(modeName(start.mode), how));
 }
 
-void SoundCardRadio::pictureLine(int line, const QImage& picture) {
+void SoundCardRadio::line(int line, const QImage& picture) {
     std::vector<std::pair<int, QByteArray>> rows;
     while (nextRow_ < pc::kFrameLines && framescaling::modeLineForRow(rxMode_, nextRow_) <= line) {
         framescaling::fillRow(picture, rxMode_, nextRow_, frame_);
@@ -325,7 +321,7 @@ void SoundCardRadio::pictureLine(int line, const QImage& picture) {
             onLine_(row, frame_);
 }
 
-void SoundCardRadio::pictureEnded(const sstv::PictureEnd& end) {
+void SoundCardRadio::ended(const sstv::PictureEnd& end) {
     lastClockError_ = end.clockPpm;
     say(QStringLiteral("Received %1: %2 lines, clock %3 ppm%4")
             .arg(modeName(end.mode))

@@ -34,7 +34,7 @@ namespace winorbis::radio {
 // all the audio work. The ConverterRadio calls come from the model, on whatever thread feeds it
 // bytes; they only queue a request. The model is reached through the owner's ModelAccess, which
 // holds the owner's lock and carries out the model's output (its status bytes to the line).
-class SoundCardRadio : public ConverterRadio {
+class SoundCardRadio : public ConverterRadio, private sstv::DecoderListener {
 public:
     using ModelCall = std::function<ConverterModel::Output(ConverterModel&)>;
     using ModelAccess = std::function<void(const ModelCall&)>;
@@ -111,9 +111,10 @@ private:
     void releasePtt();
     void listen();
     void makeDecoder();
-    void pictureStarted(const sstv::PictureStart& start);
-    void pictureLine(int line, const QImage& picture);
-    void pictureEnded(const sstv::PictureEnd& end);
+    // DecoderListener: the picture the capture's decoder finds.
+    void started(const sstv::PictureStart& start) override;
+    void line(int line, const QImage& picture) override;
+    void ended(const sstv::PictureEnd& end) override;
     void say(const QString& text);
     // Says a device's problem when it begins and when it ends.
     void watchDevice(const QString& what, const QString& problem, QString& known);

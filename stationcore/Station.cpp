@@ -27,8 +27,7 @@ void Station::selectTxModeItem(std::uint8_t status) {
     face_.selectTxModeItem(status);
 }
 
-Station::FetchResult Station::fetchReceived(QImage& picture, bool byOperator,
-                                            const FetchSteps& steps) {
+Station::FetchResult Station::fetchReceived(QImage& picture, bool byOperator, FetchSteps& steps) {
     FetchResult result;
     if (gate_.busy())
         return result;
@@ -38,8 +37,7 @@ Station::FetchResult Station::fetchReceived(QImage& picture, bool byOperator,
     }
     result.ran = true;
     CommandGate::Operation operation(gate_);
-    if (steps.starting)
-        steps.starting();
+    steps.starting();
     std::optional<UnattendedScope> noBoxes;
     if (!byOperator)
         noBoxes.emplace(dialogs_);
@@ -47,10 +45,10 @@ Station::FetchResult Station::fetchReceived(QImage& picture, bool byOperator,
     QStringList storeErrors;
     {
         const MonitorHold held = hold();
-        result.complete = transfer_.FetchPicture(picture, held, steps.line);
+        result.complete =
+            transfer_.FetchPicture(picture, held, [&steps](int row) { steps.line(row); });
         // What has arrived is stored also when the fetch stopped early.
-        if (steps.store)
-            storeErrors = steps.store(picture, std::exchange(announcedMode_, QString()));
+        storeErrors = steps.store(picture, std::exchange(announcedMode_, QString()));
     }
     for (const QString& error : storeErrors)
         dialogs_.error(error);

@@ -10,8 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace winorbis {
 
 class Clock;
@@ -40,15 +38,19 @@ public:
     // Keeps the receive monitor off the port while the returned hold lives.
     MonitorHold hold() { return reception_.hold(); }
 
-    // Where a fetched picture goes and what the face shows meanwhile.
-    struct FetchSteps {
+    // The caller's part of a fetch: where the fetched picture goes and what the caller's face
+    // shows meanwhile. Implemented by the main window (MainWindowFetch), orbisctl's watch command
+    // and the station tests, each for one fetch. starting and line do nothing unless overridden.
+    class FetchSteps {
+    public:
+        virtual ~FetchSteps() = default;
         // The fetch is about to start (it was not refused).
-        std::function<void()> starting;
-        // A line has arrived (1 .. 256).
-        std::function<void(int line)> line;
+        virtual void starting() {}
+        // A line has arrived: the picture's row (0 .. 255) holds it.
+        virtual void line(int /*row*/) {}
         // Writes the picture's files; the problems, each in a sentence. The mode is the display
         // name of the reception announced last, empty when none was.
-        std::function<QStringList(const QImage& picture, const QString& mode)> store;
+        virtual QStringList store(const QImage& picture, const QString& mode) = 0;
     };
     struct FetchResult {
         bool ran = false;      // false: refused (another command runs, or the converter is lost)
@@ -60,7 +62,7 @@ public:
     // failures go to the station's dialogs); the automatic one at the end of a reception shows
     // none, so an unattended station never stops: its failure is in the result, for the status
     // line, and on standard error.
-    FetchResult fetchReceived(QImage& picture, bool byOperator, const FetchSteps& steps);
+    FetchResult fetchReceived(QImage& picture, bool byOperator, FetchSteps& steps);
 
     // The display name of the mode announced last, until a fetch stores it.
     QString announcedMode() const { return announcedMode_; }

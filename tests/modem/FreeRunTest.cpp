@@ -16,11 +16,10 @@ std::vector<float> withoutVis(ModeId id, double rate) {
 
 Reception receiveOnly(std::span<const float> audio, double rate, std::optional<ModeId> only) {
     Reception r;
+    Recorder recorder(r);
     SstvDecoder decoder(rate);
     decoder.setOnlyMode(only);
-    decoder.setEvents({[&](const PictureStart& s) { r.starts.push_back(s); },
-                       [&](int, const QImage&) { ++r.lines; },
-                       [&](const PictureEnd& e) { r.ends.push_back(e); }});
+    decoder.setListener(&recorder);
     for (std::size_t at = 0; at < audio.size(); at += 4096)
         decoder.process(audio.subspan(at, std::min<std::size_t>(4096, audio.size() - at)));
     decoder.finish();
@@ -54,10 +53,9 @@ TEST(FreeRun, CancelEndsThePictureAndItsRestIsNoNewOne) {
     const double rate = 12000;
     const auto audio = SstvEncoder::encode(testPicture(ModeId::Martin2), ModeId::Martin2, {rate});
     Reception r;
+    Recorder recorder(r);
     SstvDecoder decoder(rate);
-    decoder.setEvents({[&](const PictureStart& s) { r.starts.push_back(s); },
-                       {},
-                       [&](const PictureEnd& e) { r.ends.push_back(e); }});
+    decoder.setListener(&recorder);
     const std::size_t half = audio.size() / 2;
     decoder.process(std::span<const float>(audio).first(half));
     ASSERT_TRUE(decoder.receiving());

@@ -117,8 +117,9 @@ TEST(ModemConditions, AHeaderWithTheWrongParityIsIgnored) {
     const double parityMs = 2 * kVisLeaderMs + kVisBreakMs + 8 * kVisBitMs;
     overwrite(audio, parityMs, parityMs + kVisBitMs, kVisZeroHz);
     Reception r;
+    Recorder recorder(r);
     SstvDecoder decoder(kRate);
-    decoder.setEvents({[&](const PictureStart& s) { r.starts.push_back(s); }, {}, {}});
+    decoder.setListener(&recorder);
     decoder.process(audio);
     EXPECT_GE(decoder.parityFailures(), 1);
     // The picture may still be found from its lines, but never from the broken header.

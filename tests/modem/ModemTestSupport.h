@@ -84,12 +84,24 @@ struct Reception {
     int lines = 0;
 };
 
+// Writes every event of a decoder into a Reception.
+class Recorder final : public DecoderListener {
+public:
+    explicit Recorder(Reception& reception)
+        : r_(reception) {}
+    void started(const PictureStart& start) override { r_.starts.push_back(start); }
+    void line(int, const QImage&) override { ++r_.lines; }
+    void ended(const PictureEnd& end) override { r_.ends.push_back(end); }
+
+private:
+    Reception& r_;
+};
+
 inline Reception receive(std::span<const float> audio, double rate, std::size_t block = 4096) {
     Reception r;
+    Recorder recorder(r);
     SstvDecoder decoder(rate);
-    decoder.setEvents({[&](const PictureStart& s) { r.starts.push_back(s); },
-                       [&](int, const QImage&) { ++r.lines; },
-                       [&](const PictureEnd& e) { r.ends.push_back(e); }});
+    decoder.setListener(&recorder);
     for (std::size_t at = 0; at < audio.size(); at += block)
         decoder.process(audio.subspan(at, std::min(block, audio.size() - at)));
     decoder.finish();

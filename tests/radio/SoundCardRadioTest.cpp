@@ -15,17 +15,25 @@ namespace winorbis::radio::test {
 
 namespace {
 
+// Keeps the first picture a decoder ends.
+class FirstPicture final : public sstv::DecoderListener {
+public:
+    std::optional<sstv::PictureEnd> picture;
+
+    void ended(const sstv::PictureEnd& end) override {
+        if (!picture)
+            picture = end;
+    }
+};
+
 // The first picture the decoder finds in the audio, at the mode's size.
 std::optional<sstv::PictureEnd> decode(const std::vector<float>& audio, double rate) {
-    std::optional<sstv::PictureEnd> picture;
+    FirstPicture first;
     sstv::SstvDecoder decoder(rate);
-    decoder.setEvents({{}, {}, [&](const sstv::PictureEnd& end) {
-                           if (!picture)
-                               picture = end;
-                       }});
+    decoder.setListener(&first);
     decoder.process(audio);
     decoder.finish();
-    return picture;
+    return first.picture;
 }
 
 std::vector<float> silence(double ms) {

@@ -22,6 +22,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <numeric>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace winorbis;
@@ -44,6 +47,52 @@ double meanDifference(const QImage& a, const QImage& b) {
     return sum / (3.0 * x.width() * x.height());
 }
 
+// What a fetch asked of its caller, in order; writes no files.
+struct SeenSteps : Station::FetchSteps {
+    int starts = 0;
+    std::vector<int> rows;
+    QStringList storedModes; // one per store
+
+    void starting() override { ++starts; }
+    void line(int row) override { rows.push_back(row); }
+    QStringList store(const QImage&, const QString& mode) override {
+        storedModes << mode;
+        return {};
+    }
+};
+
+// Stores into the program folder as the main window does, with automatic JPEG copies.
+struct ProgramFolderSteps final : SeenSteps {
+    ProgramFolderSteps(const ProgramFolder& folder, Settings& settings)
+        : folder(folder)
+        , settings(settings) {}
+
+    QStringList store(const QImage& picture, const QString& mode) override {
+        SeenSteps::store(picture, mode);
+        stored = ReceivedPictureStore(folder).store(picture, settings, true,
+                                                    QDateTime::currentDateTime(), mode);
+        return stored.errors;
+    }
+
+    const ProgramFolder& folder;
+    Settings& settings;
+    ReceivedPictureStore::Result stored;
+};
+
+// Saves into a folder as orbisctl's watch command does.
+struct FolderSaveSteps final : Station::FetchSteps {
+    explicit FolderSaveSteps(const QString& folder)
+        : folder(folder) {}
+
+    QStringList store(const QImage& picture, const QString& mode) override {
+        saved = saveReceivedPicture(picture, folder, QDateTime::currentDateTime(), mode);
+        return saved.errors;
+    }
+
+    QString folder;
+    ReceivedFile saved;
+};
+
 struct MemoryStation : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
@@ -55,7 +104,7 @@ struct MemoryStation : ::testing::Test {
     ProgramFolder folder{dir.path()};
     Settings settings = Settings::defaults(QString());
     QImage rx = WorkingPictures::defaultGradient();
-    ReceivedPictureStore::Result stored;
+    ProgramFolderSteps steps{folder, settings};
     Station::FetchResult fetched;
     int fetches = 0;
 
@@ -67,12 +116,6 @@ struct MemoryStation : ::testing::Test {
         station.link().attachPort(std::move(memory));
         // The program folder's store, as the main window uses it, with automatic JPEG copies.
         face.fetch = [this] {
-            Station::FetchSteps steps;
-            steps.store = [this](const QImage& picture, const QString& mode) {
-                stored = ReceivedPictureStore(folder).store(picture, settings, true,
-                                                            QDateTime::currentDateTime(), mode);
-                return stored.errors;
-            };
             fetched = station.fetchReceived(rx, false, steps);
             ++fetches;
         };
@@ -100,11 +143,17 @@ TEST_F(MemoryStation, AReceptionEndsInTheSlotFileTheJpegTheLogAndTheRepeatersSen
     EXPECT_TRUE(dialogs.texts().isEmpty());
     // The picture came over whole, and went to the slot file and the JPEG copy.
     EXPECT_LT(meanDifference(rx, picture.copy(10, 0, 410, 256)), 2.0);
-    EXPECT_EQ(stored.slot, 1);
-    EXPECT_LT(meanDifference(QImage(stored.slotFile), rx), 1.0);
-    ASSERT_FALSE(stored.jpegFile.isEmpty());
-    EXPECT_LT(meanDifference(QImage(stored.jpegFile), rx), 12.0);
-    EXPECT_EQ(settings.slotNames[0], stored.name);
+    EXPECT_EQ(steps.stored.slot, 1);
+    EXPECT_LT(meanDifference(QImage(steps.stored.slotFile), rx), 1.0);
+    ASSERT_FALSE(steps.stored.jpegFile.isEmpty());
+    EXPECT_LT(meanDifference(QImage(steps.stored.jpegFile), rx), 12.0);
+    EXPECT_EQ(settings.slotNames[0], steps.stored.name);
+    // The caller saw the start, every row in order and one store with the announced mode.
+    EXPECT_EQ(steps.starts, 1);
+    std::vector<int> everyRow(256);
+    std::iota(everyRow.begin(), everyRow.end(), 0);
+    EXPECT_EQ(steps.rows, everyRow);
+    EXPECT_EQ(steps.storedModes, QStringList{"Martin 2"});
     QFile log(folder.path(u"\\AutoSpeichern\\received.log"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("\tMartin 2\t")) << "the announced mode is recorded";
@@ -121,7 +170,9 @@ TEST_F(MemoryStation, AFailedAutomaticFetchShowsNoBoxStoresWhatCameAndSaysWhy) {
     EXPECT_FALSE(fetched.failure.isEmpty());
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
     // What arrived is in the slot all the same.
-    EXPECT_TRUE(QFile::exists(stored.slotFile));
+    EXPECT_TRUE(QFile::exists(steps.stored.slotFile));
+    EXPECT_LT(steps.rows.size(), 256u);
+    EXPECT_EQ(steps.storedModes.size(), 1);
     // The station is free for the next command.
     EXPECT_FALSE(station.gate().busy());
 }
@@ -133,8 +184,11 @@ TEST_F(MemoryStation, AFetchFailureIsABoxForTheOperatorAndAStatusTextForAutomati
     const QString noConnection = linktext::kNoConnection;
     converter->silentFromFetchLine = 100;
     QImage picture = WorkingPictures::defaultGradient();
-    const Station::FetchResult byHand = station.fetchReceived(picture, true, {});
+    SeenSteps byHandSteps;
+    const Station::FetchResult byHand = station.fetchReceived(picture, true, byHandSteps);
     EXPECT_TRUE(byHand.ran);
+    EXPECT_EQ(byHandSteps.starts, 1);
+    EXPECT_EQ(byHandSteps.storedModes.size(), 1) << "what came is stored";
     EXPECT_EQ(byHand.failure, "Communication error[data]");
     auto shown = dialogs.shown();
     ASSERT_EQ(shown.size(), 3);
@@ -146,7 +200,8 @@ TEST_F(MemoryStation, AFetchFailureIsABoxForTheOperatorAndAStatusTextForAutomati
 
     dialogs.clear();
     converter->silent = false; // it answers again, up to the same line
-    const Station::FetchResult automatic = station.fetchReceived(picture, false, {});
+    SeenSteps automaticSteps;
+    const Station::FetchResult automatic = station.fetchReceived(picture, false, automaticSteps);
     EXPECT_TRUE(automatic.ran);
     EXPECT_EQ(automatic.failure, "Communication error[data]");
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
@@ -161,9 +216,12 @@ TEST_F(MemoryStation, AFetchFailureIsABoxForTheOperatorAndAStatusTextForAutomati
 TEST_F(MemoryStation, AFetchIsRefusedWhileAnotherCommandRuns) {
     CommandGate::Operation other(station.gate());
     QImage picture;
-    const Station::FetchResult result = station.fetchReceived(picture, true, {});
+    SeenSteps refused;
+    const Station::FetchResult result = station.fetchReceived(picture, true, refused);
     EXPECT_FALSE(result.ran);
     EXPECT_TRUE(port->written().isEmpty());
+    EXPECT_EQ(refused.starts, 0);
+    EXPECT_TRUE(refused.storedModes.isEmpty());
 }
 
 TEST(PseudoTerminalStation, AReceptionOnTheSimulatorIsSavedAsJpegWithItsLogLine) {
@@ -177,14 +235,10 @@ TEST(PseudoTerminalStation, AReceptionOnTheSimulatorIsSavedAsJpegWithItsLogLine)
     ASSERT_TRUE(station.link().OpenConverterPort(LinkSpeed::Baud115200, device));
     QTemporaryDir dir;
     QImage rx = WorkingPictures::defaultGradient();
-    ReceivedFile saved;
+    FolderSaveSteps steps(dir.path());
+    const ReceivedFile& saved = steps.saved;
     bool done = false;
     face.fetch = [&] {
-        Station::FetchSteps steps;
-        steps.store = [&](const QImage& picture, const QString& mode) {
-            saved = saveReceivedPicture(picture, dir.path(), QDateTime::currentDateTime(), mode);
-            return saved.errors;
-        };
         EXPECT_TRUE(station.fetchReceived(rx, false, steps).complete);
         done = true;
     };

@@ -23,6 +23,17 @@ int fail(std::FILE* err, int status, const QString& why) {
     return status;
 }
 
+// Keeps the first picture a decoder ends.
+class FirstPicture final : public sstv::DecoderListener {
+public:
+    std::optional<sstv::PictureEnd> picture;
+
+    void ended(const sstv::PictureEnd& end) override {
+        if (!picture)
+            picture = end;
+    }
+};
+
 // The image format of an output name by its extension, or nothing.
 const char* pictureFormat(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -98,12 +109,10 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     if (!audio)
         return fail(err, 2, why);
 
-    std::optional<sstv::PictureEnd> first;
+    FirstPicture listener;
+    const std::optional<sstv::PictureEnd>& first = listener.picture;
     sstv::SstvDecoder decoder(audio->sampleRate);
-    decoder.setEvents({{}, {}, [&](const sstv::PictureEnd& end) {
-                           if (!first)
-                               first = end;
-                       }});
+    decoder.setListener(&listener);
     const std::span<const float> samples(audio->samples);
     constexpr std::size_t kBlock = 8192;
     for (std::size_t at = 0; at < samples.size() && !first; at += kBlock)

@@ -19,6 +19,25 @@ namespace {
 
 constexpr int kWatchPollMs = 10;
 
+// Keeps a fetched picture in the watch's folder and says where.
+class SaveInFolder final : public Station::FetchSteps {
+public:
+    explicit SaveInFolder(const QString& folder)
+        : folder_(folder) {}
+
+    QStringList store(const QImage& picture, const QString& mode) override {
+        const ReceivedFile file =
+            saveReceivedPicture(picture, folder_, QDateTime::currentDateTime(), mode);
+        saved = file.path;
+        return file.errors;
+    }
+
+    QString saved; // the file written, empty when none was
+
+private:
+    const QString& folder_;
+};
+
 } // namespace
 
 int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, std::FILE* out,
@@ -49,20 +68,13 @@ int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, 
         // program, and keeps it in the folder.
         face.fetch = [&] {
             QImage picture = WorkingPictures::defaultGradient();
-            QString saved;
-            Station::FetchSteps steps;
-            steps.store = [&](const QImage& received, const QString& mode) {
-                const ReceivedFile file = saveReceivedPicture(received, options.saveFolder,
-                                                              QDateTime::currentDateTime(), mode);
-                saved = file.path;
-                return file.errors;
-            };
+            SaveInFolder steps(options.saveFolder);
             const Station::FetchResult result = station.fetchReceived(picture, false, steps);
             if (!result.ran)
                 return;
             ++fetched;
-            if (!saved.isEmpty()) {
-                std::fprintf(out, "saved %s%s\n", qPrintable(saved),
+            if (!steps.saved.isEmpty()) {
+                std::fprintf(out, "saved %s%s\n", qPrintable(steps.saved),
                              result.complete ? "" : " (incomplete)");
                 std::fflush(out);
             }
