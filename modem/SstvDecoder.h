@@ -46,6 +46,17 @@ public:
     virtual void ended(const PictureEnd& /*end*/) {}
 };
 
+// Keeps the first picture a decoder ends: the listener of a decode of one recording.
+class FirstPicture final : public DecoderListener {
+public:
+    std::optional<PictureEnd> picture;
+
+    void ended(const PictureEnd& end) override {
+        if (!picture)
+            picture = end;
+    }
+};
+
 // The receiver: audio samples in, pictures out. Samples are pushed as they come, in blocks of
 // any size; it owns no thread and no device. While idle it looks for a VIS header and, beside
 // it, for the sync pattern of a picture whose header was missed. During a picture it follows

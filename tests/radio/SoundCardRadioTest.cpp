@@ -15,20 +15,9 @@ namespace winorbis::radio::test {
 
 namespace {
 
-// Keeps the first picture a decoder ends.
-class FirstPicture final : public sstv::DecoderListener {
-public:
-    std::optional<sstv::PictureEnd> picture;
-
-    void ended(const sstv::PictureEnd& end) override {
-        if (!picture)
-            picture = end;
-    }
-};
-
 // The first picture the decoder finds in the audio, at the mode's size.
 std::optional<sstv::PictureEnd> decode(const std::vector<float>& audio, double rate) {
-    FirstPicture first;
+    sstv::FirstPicture first;
     sstv::SstvDecoder decoder(rate);
     decoder.setListener(&first);
     decoder.process(audio);

@@ -23,17 +23,6 @@ int fail(std::FILE* err, int status, const QString& why) {
     return status;
 }
 
-// Keeps the first picture a decoder ends.
-class FirstPicture final : public sstv::DecoderListener {
-public:
-    std::optional<sstv::PictureEnd> picture;
-
-    void ended(const sstv::PictureEnd& end) override {
-        if (!picture)
-            picture = end;
-    }
-};
-
 // The image format of an output name by its extension, or nothing.
 const char* pictureFormat(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -109,7 +98,7 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     if (!audio)
         return fail(err, 2, why);
 
-    FirstPicture listener;
+    sstv::FirstPicture listener;
     const std::optional<sstv::PictureEnd>& first = listener.picture;
     sstv::SstvDecoder decoder(audio->sampleRate);
     decoder.setListener(&listener);
