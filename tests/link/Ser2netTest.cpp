@@ -31,6 +31,11 @@ QProcessEnvironment plainEnvironment(const QString& home) {
     environment.insert("PATH", "/usr/bin:/bin");
     environment.insert("HOME", home);
     environment.insert("LANG", "C.UTF-8");
+    // Under a sanitizer build, its options: a report then goes where the other processes' go.
+    for (const char* name : {"TSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (qEnvironmentVariableIsSet(name))
+            environment.insert(name, qEnvironmentVariable(name));
+    }
     return environment;
 }
 
@@ -197,7 +202,8 @@ TEST_P(Ser2netTest, OrbisctlWatchesAReceptionAndComesBackAfterTheServerRestarts)
 
     sim.receive(mode(ModeId::R36).statusByte, ConverterSimulator::cameraPicture(3));
     ASSERT_TRUE(watch.waitForFinished(10000));
-    EXPECT_EQ(watch.exitCode(), 0);
+    err += QString::fromLocal8Bit(watch.readAllStandardError());
+    EXPECT_EQ(watch.exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(QString::fromLocal8Bit(watch.readAllStandardOutput())
                     .startsWith(QStringLiteral("%1 Robot 36 ").arg(mode(ModeId::R36).statusByte)));
 }
