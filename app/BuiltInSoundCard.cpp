@@ -3,8 +3,9 @@
 
 #include "ConverterChoice.h"
 
-#include "radio/devices/PttDevices.h"
+#include "radio/devices/AudioThread.h"
 #include "radio/devices/SoundCard.h"
+#include "radio/ptt/PttDevices.h"
 #include "settings/StationOptions.h"
 
 #include <QDir>
@@ -35,12 +36,12 @@ std::unique_ptr<BuiltInSoundCard> BuiltInSoundCard::start(const StationOptions& 
 
     QString why;
     const QString capture = station.value(kCaptureKey).trimmed();
-    card->source_ = radio::openAudioSource(capture, &why);
+    card->source_ = radio::openThreadedAudioSource(capture, &why);
     if (!card->source_)
         warn(QStringLiteral("no sound capture, nothing is received: %1").arg(why));
     why.clear();
     const QString playback = station.value(kPlaybackKey).trimmed();
-    card->sink_ = radio::openAudioSink(playback, &why);
+    card->sink_ = radio::openThreadedAudioSink(playback, &why);
     if (!card->sink_)
         warn(QStringLiteral("no sound playback, nothing is sent: %1").arg(why));
     why.clear();

@@ -2,7 +2,7 @@
 #include "ConverterChoice.h"
 
 #include "BuiltInSoundCard.h"
-#include "radio/devices/PttDevices.h"
+#include "radio/ptt/PttDevices.h"
 #include "settings/StationOptions.h"
 
 #include <array>

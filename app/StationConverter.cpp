@@ -173,8 +173,12 @@ QString StationConverter::apply(const ConverterChoice& choice) {
 }
 
 void StationConverter::stop() {
-    if (card_)
-        card_->stop();
+    if (!card_)
+        return;
+    card_->stop();
+    // The devices close now, while the program can still tell whether one is stuck in a sound
+    // server that hangs.
+    card_.reset();
 }
 
 } // namespace winorbis

@@ -66,7 +66,8 @@ public:
     // A clock error measured on a picture (the sound card's radio reports here): the status bar
     // says it, and the setup window offers to take it over.
     void showMeasuredClock(double ppm);
-    // Cuts a transmission, releases the push-to-talk and stops the sound card's converter.
+    // Cuts a transmission, releases the push-to-talk, stops the sound card's converter and
+    // closes its devices: the program's end.
     void stop();
 
 signals:

@@ -9,7 +9,8 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/ui/QtDialogs.h"
-#include "radio/devices/PttSignalRelease.h"
+#include "radio/devices/AudioThread.h"
+#include "radio/ptt/PttSignalRelease.h"
 #include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "tools/simulator/ui/SimulatorMenu.h"
@@ -29,6 +30,9 @@
 using namespace winorbis;
 
 namespace {
+
+// How long the end after SIGTERM or SIGINT may take.
+constexpr int kEndWithinMs = 1800;
 
 // The arguments after the program name; once QApplication has run, without Qt's own options.
 QStringList programArguments(int argc, char** argv) {
@@ -55,6 +59,9 @@ int main(int argc, char** argv) {
     // SIGTERM and SIGINT are caught from here on: a signal during the application's start
     // (fonts, platform) is taken up by the watcher below, and the program ends in order.
     TerminationWatcher::catchEarly();
+    // Nothing the program waits on (a sound server that hangs) keeps it from ending: the release
+    // of the transmitter and the files of its end come first.
+    TerminationWatcher::endWithin(kEndWithinMs);
     // A file-size limit makes a write fail, which is reported, instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
@@ -194,7 +201,7 @@ int main(int argc, char** argv) {
         windows->main().Terminate();
         windows.reset();
         endSoundCard();
-        return writeFailed ? 1 : 0;
+        return radio::endAfterSound(writeFailed ? 1 : 0);
     }
     dialogs.setParent(&windows->main());
     if (simulator)
@@ -204,5 +211,5 @@ int main(int argc, char** argv) {
     const int status = QApplication::exec();
     windows.reset(); // the destruction writes what the end on a signal has not written yet
     endSoundCard();
-    return status != 0 || writeFailed ? 1 : 0;
+    return radio::endAfterSound(status != 0 || writeFailed ? 1 : 0);
 }

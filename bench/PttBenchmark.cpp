@@ -4,7 +4,7 @@
 // the call itself takes. The goal for the release is under 50 ms.
 #include "radiodevices/Rigctld.h"
 
-#include "radio/devices/PttDevices.h"
+#include "radio/ptt/PttDevices.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,9 +4,13 @@
 #include <QSocketNotifier>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace winorbis {
@@ -15,6 +19,8 @@ namespace {
 
 int pipeFds[2] = {-1, -1};
 std::atomic<int> signalsSeen{0}; // lock-free, so usable in a signal handler
+// The pipe of the end's deadline: the handler writes the signal's number into it.
+int deadlineFds[2] = {-1, -1};
 
 extern "C" void onTerminationSignal(int number) {
     // A second signal ends the program at once, whatever the first one's orderly end is doing
@@ -26,6 +32,9 @@ extern "C" void onTerminationSignal(int number) {
     }
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(pipeFds[1], &byte, 1);
+    if (deadlineFds[1] >= 0) {
+        [[maybe_unused]] const ssize_t told = ::write(deadlineFds[1], &byte, 1);
+    }
 }
 
 // The pair that carries a signal from its handler to the event loop, and the handlers; false when
@@ -54,6 +63,23 @@ bool signalWaiting() {
 
 void TerminationWatcher::catchEarly() {
     installHandlers();
+}
+
+void TerminationWatcher::endWithin(int ms) {
+    if (deadlineFds[0] >= 0 || ::pipe2(deadlineFds, O_CLOEXEC) != 0)
+        return;
+    ::fcntl(deadlineFds[1], F_SETFL, O_NONBLOCK);
+    std::thread([ms] {
+        unsigned char number = 0;
+        while (::read(deadlineFds[0], &number, 1) != 1) {
+            if (errno != EINTR)
+                return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        std::fprintf(stderr, "The program did not end within %d ms of the signal; it ends now\n",
+                     ms);
+        ::_exit(128 + number);
+    }).detach();
 }
 
 TerminationWatcher::TerminationWatcher(QObject* parent)

@@ -21,6 +21,12 @@ public:
     // the watcher exist (starting Qt may take seconds on a cold font cache): a signal caught so
     // early waits, and the watcher made later reports it once an event loop runs.
     static void catchEarly();
+    // From the first signal on, the process ends within ms whatever it is doing (a call into a
+    // device that hangs, a sound server that does not answer), with the status a signal's orderly
+    // end has (128 + its number): the orderly end has that long to release the transmitter and
+    // write its files. For programs whose end must not wait on devices; needs catchEarly() or a
+    // watcher to catch the signals.
+    static void endWithin(int ms);
 
 signals:
     void terminationRequested(int signalNumber);

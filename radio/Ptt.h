@@ -16,6 +16,9 @@ public:
     virtual bool setKeyed(bool on, QString* error) = 0;
     // What was last asked for and taken.
     virtual bool keyed() const = 0;
+    // The longest the next key may last (the transmission's time and a margin): a push-to-talk
+    // with a guardian has the key released by it after that, should the program not do it.
+    virtual void setKeyLimitMs(int /*ms*/) {}
     // True when the transmission must begin with the VOX tones.
     virtual bool wantsVoxTones() const { return false; }
     // For messages and the status bar: "rigctld localhost:4532", "RTS on /dev/ttyUSB0", "VOX".

@@ -204,6 +204,8 @@ void SoundCardRadio::startTransmission(sstv::ModeId mode, const std::vector<QByt
     tx.durationMs = sstv::SstvEncoder::durationMs(mode, options.vox);
     if (ptt_) {
         QString why;
+        // The guardian releases a key the program cannot end itself, as the watchdog here would.
+        ptt_->setKeyLimitMs(int(tx.durationMs) + kWatchdogMs);
         if (!ptt_->setKeyed(true, &why)) {
             say(QStringLiteral("PTT failed (%1): %2 not sent").arg(why, modeName(mode)));
             releasePtt();
@@ -330,6 +332,8 @@ void SoundCardRadio::ended(const sstv::PictureEnd& end) {
             .arg(end.complete ? QString() : QStringLiteral(" (cut short)")));
     if (onClock_)
         onClock_(end.clockPpm);
+    if (onPicture_)
+        onPicture_(end);
 }
 
 void SoundCardRadio::say(const QString& text) {

@@ -64,6 +64,10 @@ public:
     std::optional<double> lastClockErrorPpm() const { return lastClockError_; }
     // The clock error measured on each picture received, as it ends.
     void setClockHandler(std::function<void(double ppm)> handler) { onClock_ = std::move(handler); }
+    // Each picture received as it ends, at its mode's own size, complete or not.
+    void setPictureHandler(std::function<void(const sstv::PictureEnd&)> handler) {
+        onPicture_ = std::move(handler);
+    }
     // The picture file a digitize reads when no camera gives a frame.
     void setDigitizePicture(const QString& path);
     // The camera of this converter: its last frame (null when none has come), asked for on the
@@ -128,6 +132,7 @@ private:
     std::function<void(int, const QImage&)> onLine_;
     std::function<void(const QString&)> onProblem_;
     std::function<void(double)> onClock_;
+    std::function<void(const sstv::PictureEnd&)> onPicture_;
     QString sourceProblem_, sinkProblem_; // as said last
     double ppm_ = 0.0;
     std::optional<double> lastClockError_;

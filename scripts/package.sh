@@ -25,6 +25,7 @@ dpkg-deb --contents "$deb" | awk '{print $6}'
 # Every file an installation needs must be in the package.
 contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
 for f in ./usr/bin/winorbis ./usr/bin/orbisctl ./usr/bin/orbis-sim ./usr/bin/orbis-modem \
+         ./usr/libexec/winorbis/orbis-ptt-guardian \
          ./usr/include/vexcore/vexcore.h \
          ./usr/share/applications/io.github.winorbis.WinOrbis.desktop \
          ./usr/share/metainfo/io.github.winorbis.WinOrbis.metainfo.xml \

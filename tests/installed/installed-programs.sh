@@ -643,7 +643,7 @@ group_soundcard() {
             >"$work/tx-$m.log" 2>&1
         senders[$m]=$!
         spawn env "${pulse_env[@]}" orbis-modem --link "$work/rx-$m" --capture "OrbisCapture$m" \
-            >"$work/rx-$m.log" 2>&1
+            --save "$work/saved-$m" >"$work/rx-$m.log" 2>&1
         receivers[$m]=$!
         pids+=("${senders[$m]}" "${receivers[$m]}")
     done
@@ -688,6 +688,11 @@ group_soundcard() {
         check "the converter announced $m to the program" grep -q "$m\|$(mode_name "$m")" \
             "$work/watch-$m.out"
         plain orbisctl --port "$work/rx-$m" fetch "$work/rx-$m.bmp" || bad "the $m picture is fetched"
+        wait_for 5 grep -q "$(mode_name "$m")" "$work/saved-$m/received.log"
+        check "orbis-modem --save kept the $m picture at its own size" \
+            sh -c "file '$work'/saved-$m/*.jpg | grep -q ', $(mode_size "$m"),'"
+        check "and noted it in received.log" grep -q "	$(mode_name "$m")	" \
+            "$work/saved-$m/received.log"
         local db
         db=$("$pictures" psnr "$work/memory.png" "$work/rx-$m.bmp" 10)
         echo "    $m over the sound server: $db dB"
@@ -726,6 +731,39 @@ group_soundcard() {
         i=$((i + 1))
     done
 
+    # winorbis on the sound card, keyed through rigctld, killed while it sends Robot 36: its
+    # guardian releases the transmitter.
+    rig_start || return
+    mkdir -p "$work/win-ptt"
+    printf 'Converter=sound card\nSoundPlayback=OrbisSinkR36\nPtt=rigctld:127.0.0.1:%s\n' \
+        "$rig_port" >"$work/win-ptt/station.conf"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display36" \
+        TMPDIR="$work/win-ptt" "${pulse_env[@]}" setsid "$bin/winorbis" --folder "$work/win-ptt" \
+        </dev/null >"$work/win-ptt.out" 2>"$work/win-ptt.err" &
+    local keyer=$! window=
+    pids+=("$keyer")
+    wait_for 30 test -e "$work/win-ptt/COM.DAT" || bad "winorbis with rigctld starts"
+    for _ in 1 2 3 4 5; do
+        window=$(DISPLAY="$display36" xdotool search --onlyvisible --pid "$keyer" \
+            --name 'WinOrbis 70 p Version' 2>/dev/null | head -1)
+        [ -n "$window" ] && break
+        sleep 1
+    done
+    for _ in 1 2 3; do
+        [ -n "$window" ] || break
+        DISPLAY="$display36" xdotool windowraise "$window" mousemove --window "$window" 34 91 click 1
+        wait_for 10 keyed && break
+    done
+    if keyed; then
+        ok "winorbis on the sound card keys the transmitter through rigctld for Robot 36"
+        kill -KILL "$keyer"
+        released_within "winorbis on the sound card"
+    else
+        bad "winorbis on the sound card keys the transmitter through rigctld for Robot 36" \
+            "$(cat "$work/win-ptt.err")"
+        kill -KILL "$keyer"
+    fi
+
     # The sound server ends in the middle of a reception: the converter says so, stays up, and
     # hears again once a server is back.
     spawn env "${pulse_env[@]}" orbis-modem --link "$work/tx-gone" --playback OrbisSinkR36 \
@@ -752,7 +790,62 @@ group_soundcard() {
     local status=$?
     [ "$status" -eq 0 ] && ok "orbis-modem ends in order after all that" ||
         bad "orbis-modem ends in order after all that (status $status)" "$(cat "$work/rx-gone.log")"
+
+    # The sound server hangs (stopped, not gone): SIGTERM still ends orbis-modem and winorbis on
+    # the sound card within 2 s, with their files whole.
+    spawn env "${pulse_env[@]}" orbis-modem --link "$work/rx-frozen" --capture OrbisCaptureR36 \
+        --output "$work/frozen.wav" --save "$work/saved-R36" >"$work/rx-frozen.log" 2>&1
+    receiver=$!
+    pids+=("$receiver")
+    mkdir -p "$work/win-frozen"
+    printf 'Converter=sound card\nSoundCapture=OrbisCaptureR36\nSoundPlayback=OrbisSinkR36\n' \
+        >"$work/win-frozen/station.conf"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
+        TMPDIR="$work/win-frozen" "${pulse_env[@]}" setsid "$bin/winorbis" \
+        --folder "$work/win-frozen" </dev/null >"$work/win-frozen.out" 2>"$work/win-frozen.err" &
+    local program=$!
+    pids+=("$program")
+    wait_for 10 test -e "$work/rx-frozen" || bad "orbis-modem starts before the server hangs"
+    wait_for 30 test -e "$work/win-frozen/COM.DAT" || bad "winorbis starts before the server hangs"
+    sleep 2
+    kill -STOP "$pulse_pid"
+    # The capture is noticed silent after 5 s; its next opening then hangs in the server.
+    wait_for 10 grep -q 'has brought no sound' "$work/rx-frozen.log"
+    # A transmission into the output file is under way when the signal comes.
+    plain orbisctl --port "$work/rx-frozen" send R36 || bad "send R36 with the server stopped"
+    wait_for 5 grep -q '^Transmitting Robot 36' "$work/rx-frozen.log"
+    sleep 2
+    local start ms
+    start=$(date +%s%N)
+    kill -TERM "$receiver" "$program"
+    wait "$receiver"
+    local receiver_status=$?
+    wait "$program"
+    status=$?
+    ms=$((($(date +%s%N) - start) / 1000000))
+    kill -CONT "$pulse_pid"
+    echo "    both ended $ms ms after SIGTERM with the sound server stopped"
+    check "SIGTERM ends orbis-modem and winorbis within 2 s although the sound server hangs ($ms ms)" \
+        test "$ms" -lt 2000
+    check "orbis-modem ended in order (status $receiver_status)" test "$receiver_status" -eq 0
+    check "winorbis ended in order (status $status)" test "$status" -eq 0
+    check "orbis-modem's output is whole" wav_whole "$work/frozen.wav"
+    check "received.log is whole: every line has its four fields" \
+        awk -F '\t' 'NF != 4 { exit 1 }' "$work/saved-R36/received.log"
+    check "winorbis wrote its settings whole (585 lines)" \
+        test "$(wc -l <"$work/win-frozen/COM.DAT")" -eq 585
 }
+
+# rigctld's dummy rig on a loopback port ($rig_port), and what it says of its transmitter.
+rig_start() {
+    rig_port=$((40000 + RANDOM % 20000))
+    spawn rigctld -m 1 -P RIG -T 127.0.0.1 -t "$rig_port"
+    pids+=($!)
+    wait_for 5 released || { bad "rigctld answers on port $rig_port"; return 1; }
+}
+ptt_state() { rigctl -m 2 -r "127.0.0.1:$rig_port" t 2>/dev/null; }
+keyed() { [ "$(ptt_state)" = 1 ]; }
+released() { [ "$(ptt_state)" = 0 ]; }
 
 # The transmitter keyed through rigctld's dummy rig on a loopback port: keyed while a picture goes
 # out, released after it, at the receive stop and on SIGTERM.
@@ -761,14 +854,8 @@ group_ptt() {
         bad "rigctld is installed (scripts/install-deps.sh installs libhamlib-utils)"
         return
     fi
-    local port=$((40000 + RANDOM % 20000)) rig
-    spawn rigctld -m 1 -P RIG -T 127.0.0.1 -t "$port"
-    rig=$!
-    pids+=("$rig")
-    ptt_state() { rigctl -m 2 -r "127.0.0.1:$port" t 2>/dev/null; }
-    keyed() { [ "$(ptt_state)" = 1 ]; }
-    released() { [ "$(ptt_state)" = 0 ]; }
-    wait_for 5 released || { bad "rigctld answers on port $port"; return; }
+    rig_start || return
+    local port=$rig_port
     expect "orbis-modem with rigctld gone" 1 'rigctld' -- \
         orbis-modem --link "$work/x" --ptt "rigctld:127.0.0.1:1"
 
@@ -806,6 +893,53 @@ group_ptt() {
     check "orbis-modem ends on SIGTERM (status $status)" test "$status" -eq 0
     check "SIGTERM released the transmitter" released
     check "the output is whole after SIGTERM" wav_whole "$work/ptt.wav"
+
+    # The push-to-talk's guardian: when it has gone, a transmission is refused rather than keyed
+    # unguarded; when the program is killed with the transmitter keyed, it releases the transmitter.
+    spawn orbis-modem --link "$work/ptt2" --output "$work/ptt2.wav" \
+        --ptt "rigctld:127.0.0.1:$port" >"$work/ptt2.log" 2>&1
+    modem=$!
+    pids+=("$modem")
+    wait_for 10 test -e "$work/ptt2" || bad "orbis-modem starts again with rigctld"
+    local guardian
+    guardian=$(pgrep -P "$modem")
+    check "orbis-modem has a PTT guardian" test -n "$guardian"
+    kill -KILL $guardian
+    plain orbisctl --port "$work/ptt2" send R36 || bad "send R36 without a guardian"
+    wait_for 5 grep -q 'PTT failed' "$work/ptt2.log"
+    check "without its guardian the transmission is refused" \
+        grep -q 'PTT failed (the PTT guardian has ended' "$work/ptt2.log"
+    check "and the transmitter was not keyed" released
+    plain orbisctl --port "$work/ptt2" send R36 || bad "send R36 again"
+    wait_for 5 keyed
+    check "a new guardian keys the next transmission" keyed
+    kill -KILL "$modem"
+    released_within "orbis-modem"
+}
+
+# released_within NAME: the transmitter is released within a second of a program's SIGKILL, asked
+# every tenth of a second.
+released_within() {
+    local start ms=-1 now
+    start=$(date +%s%N)
+    while :; do
+        now=$((($(date +%s%N) - start) / 1000000))
+        if released; then
+            ms=$now
+            break
+        fi
+        [ "$now" -lt 5000 ] || break
+        sleep 0.1
+    done
+    echo "    released $ms ms after $1 was killed"
+    check "the guardian released the transmitter of the killed $1 within 1 s ($ms ms)" \
+        test "$ms" -ge 0 -a "$ms" -lt 1000
+}
+
+mode_size() {
+    case "$1" in
+    R36 | R72) echo "320x240" ;; *) echo "320x256" ;;
+    esac
 }
 
 mode_name() {

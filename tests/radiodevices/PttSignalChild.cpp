@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A program that keys a push-to-talk and waits in its event loop for a termination signal, with
 // the release helper installed alone or beside the program's own TerminationWatcher.
-// Arguments: PTT-TEXT alone|watcher. Prints "keyed" once keyed, and "released" when the
-// program's own handler runs after the release.
+// Arguments: PTT-TEXT alone|watcher [KEY-LIMIT-MS]. Prints "keyed" once keyed, and "released" when
+// the program's own handler runs after the release.
 #include "platform/TerminationWatcher.h"
-#include "radio/devices/PttDevices.h"
-#include "radio/devices/PttSignalRelease.h"
+#include "radio/ptt/PttDevices.h"
+#include "radio/ptt/PttSignalRelease.h"
 
 #include <QCoreApplication>
 
@@ -16,10 +16,12 @@ using namespace winorbis;
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 3)
+    if (arguments.size() != 3 && arguments.size() != 4)
         return 2;
     QString error;
     const auto ptt = radio::openPtt(arguments[1], &error);
+    if (ptt && arguments.size() == 4)
+        ptt->setKeyLimitMs(arguments[3].toInt());
     if (!ptt || !ptt->setKeyed(true, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;

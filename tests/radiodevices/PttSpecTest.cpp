@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The push-to-talk texts an operator types, read into their parts; malformed ones refused with
 // the forms shown.
-#include "radio/devices/PttDevices.h"
+#include "radio/ptt/PttDevices.h"
 
 #include <gtest/gtest.h>
 

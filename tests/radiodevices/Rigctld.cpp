@@ -48,6 +48,9 @@ int connectTo(int port) {
 Rigctld::Rigctld()
     : port_(freeTcpPort()) {}
 
+Rigctld::Rigctld(int port)
+    : port_(port) {}
+
 Rigctld::~Rigctld() {
     if (client_ >= 0)
         ::close(client_);
@@ -93,6 +96,15 @@ bool Rigctld::start(QString* error) {
 
 QString Rigctld::pttSpec() const {
     return QStringLiteral("rigctld:127.0.0.1:%1").arg(port_);
+}
+
+bool Rigctld::key() {
+    if (client_ < 0 || ::send(client_, "T 1\n", 4, MSG_NOSIGNAL) != 4)
+        return false;
+    // rigctld answers a set command with its result line.
+    char buffer[64];
+    pollfd p{client_, POLLIN, 0};
+    return ::poll(&p, 1, 2000) > 0 && ::recv(client_, buffer, sizeof buffer, 0) > 0;
 }
 
 std::optional<bool> Rigctld::keyed() {

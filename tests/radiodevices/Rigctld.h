@@ -14,6 +14,8 @@ namespace winorbis::test {
 class Rigctld {
 public:
     Rigctld();
+    // On a port of the caller's choice: the port of one that has gone.
+    explicit Rigctld(int port);
     ~Rigctld();
     Rigctld(const Rigctld&) = delete;
     Rigctld& operator=(const Rigctld&) = delete;
@@ -27,6 +29,8 @@ public:
     QString pttSpec() const;
     // The rig's PTT as rigctld reports it (its `t` command); nullopt when it does not answer.
     std::optional<bool> keyed();
+    // Keys the rig as another program would (its `T 1` command); false when it does not answer.
+    bool key();
 
 private:
     int port_;

@@ -4,12 +4,15 @@
 // program that gets SIGTERM or SIGINT.
 #include "Rigctld.h"
 
-#include "radio/devices/HamlibPtt.h"
-#include "radio/devices/PttDevices.h"
+#include "radio/ptt/HamlibPtt.h"
+#include "radio/ptt/PttDevices.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -163,3 +166,84 @@ INSTANTIATE_TEST_SUITE_P(Signals, PttSignalRelease,
                              std::erase(name, '-');
                              return name;
                          });
+
+// The guardian process releases the transmitter of a program that cannot: killed with a key on,
+// or frozen past its key's limit. The program is tests/radiodevices/PttSignalChild.cpp.
+struct GuardedEnd {
+    const char* name;
+    int signalNumber;
+    int limitMs;    // the key's limit the program gives its guardian
+    int releasedMs; // released within this long of the signal
+};
+
+class PttGuardianRelease : public RigctldPtt, public ::testing::WithParamInterface<GuardedEnd> {};
+
+TEST_P(PttGuardianRelease, TheTransmitterIsReleasedAfterTheProgram) {
+    const GuardedEnd& end = GetParam();
+    QProcess child;
+    child.start(WINORBIS_PTT_SIGNAL_CHILD,
+                {rigctld.pttSpec(), "alone", QString::number(end.limitMs)});
+    ASSERT_TRUE(child.waitForReadyRead(10000)) << child.readAllStandardError().toStdString();
+    ASSERT_EQ(child.readLine().trimmed(), "keyed");
+    ASSERT_EQ(rigctld.keyed(), true);
+
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(pid_t(child.processId()), end.signalNumber);
+    // Asked every 100 ms, as an operator's monitor would.
+    while (rigctld.keyed() != false && timer.elapsed() < 10000)
+        QThread::msleep(100);
+    const qint64 released = timer.elapsed();
+    EXPECT_LT(released, end.releasedMs);
+    std::printf("[ figure ] %s: released %lld ms after the signal\n", end.name, released);
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished(5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Guardian, PttGuardianRelease,
+    ::testing::Values(GuardedEnd{"killed", SIGKILL, 60000, 1000},
+                      // A frozen program keeps its socket open: the key's limit ends it.
+                      GuardedEnd{"frozen", SIGSTOP, 1500, 1500 + 1000}),
+    [](const ::testing::TestParamInfo<GuardedEnd>& end) { return std::string(end.param.name); });
+
+TEST_F(RigctldPtt, AGuardianWhoseRigctldHasGoneSaysSoAndTriesAgainUntilItIsBack) {
+    // The guardian's words outlive the program: its standard error goes to a file.
+    QTemporaryDir folder;
+    const QString saidFile = folder.filePath("stderr");
+    QProcess child;
+    child.setStandardErrorFile(saidFile);
+    child.start(WINORBIS_PTT_SIGNAL_CHILD, {rigctld.pttSpec(), "alone"});
+    ASSERT_TRUE(child.waitForReadyRead(10000));
+    ASSERT_EQ(child.readLine().trimmed(), "keyed");
+    const int port = rigctld.port();
+    // rigctld goes first, then the program.
+    rigctld.~Rigctld();
+    new (&rigctld) Rigctld(port);
+    ::kill(pid_t(child.processId()), SIGKILL);
+    ASSERT_TRUE(child.waitForFinished(5000));
+    // The guardian says so on the program's standard error, which it shares.
+    QByteArray said;
+    const QDeadlineTimer deadline(5000);
+    while (!said.contains("cannot release") && !deadline.hasExpired()) {
+        QThread::msleep(50);
+        QFile file(saidFile);
+        if (file.open(QIODevice::ReadOnly))
+            said = file.readAll();
+    }
+    EXPECT_TRUE(said.contains("orbis-ptt-guardian: the program has ended with the transmitter "
+                              "keyed: releasing it"))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("cannot release the transmitter")) << said.toStdString();
+
+    // rigctld is back, keyed: the guardian's next try releases it.
+    QString error;
+    ASSERT_TRUE(rigctld.start(&error)) << error.toStdString();
+    ASSERT_TRUE(rigctld.key());
+    ASSERT_EQ(rigctld.keyed(), true);
+    QElapsedTimer timer;
+    timer.start();
+    while (rigctld.keyed() != false && timer.elapsed() < 5000)
+        QThread::msleep(100);
+    EXPECT_EQ(rigctld.keyed(), false);
+}

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // RTS and DTR keying on real devices: a pseudo-terminal has no modem lines and says so plainly;
 // the device is opened with HUPCL, so that the lines drop when the program dies.
-#include "radio/devices/SerialLinePtt.h"
-#include "radio/devices/PttDevices.h"
+#include "radio/ptt/SerialLinePtt.h"
+#include "radio/ptt/PttDevices.h"
 
 #include <QTemporaryDir>
 

@@ -9,12 +9,16 @@
 #include "platform/TerminationWatcher.h"
 #include "radio/SoundCardConverter.h"
 #include "radio/WavFileAudio.h"
+#include "radio/devices/AudioThread.h"
 #include "radio/devices/CameraInput.h"
-#include "radio/devices/PttDevices.h"
-#include "radio/devices/PttSignalRelease.h"
 #include "radio/devices/SoundCard.h"
+#include "radio/ptt/PttDevices.h"
+#include "radio/ptt/PttSignalRelease.h"
+#include "stationcore/ReceivedFiles.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -50,6 +54,7 @@ struct Setup {
     double ppm = 0.0;
     QString picture;
     QString camera;
+    QString save;
     QString ptt = QStringLiteral("none");
     bool verbose = false;
 };
@@ -84,6 +89,13 @@ void describeOptions(CommandLine& line, Setup& setup) {
                  setup.ppm = v.toDouble(&ok);
                  return ok && std::abs(setup.ppm) <= 20000 ? QString()
                                                            : QStringLiteral("not a correction");
+             });
+    line.add("--save", "DIR",
+             "keep every picture heard, at its mode's own size, as DIR/ddmmyy_hhnnss.jpg with a "
+             "line in DIR/received.log",
+             [&](const QString& v) {
+                 setup.save = v;
+                 return v.isEmpty() ? QStringLiteral("an empty folder name") : QString();
              });
     line.add("--picture", "FILE", "the picture digitize puts into memory (BMP, JPEG or PNG)",
              [&](const QString& v) {
@@ -125,6 +137,9 @@ void describeOptions(CommandLine& line, Setup& setup) {
                  [&] { setup.verbose = true; });
 }
 
+// How long the end after SIGTERM or SIGINT may take: the release and the files come first.
+constexpr int kEndWithinMs = 1800;
+
 void print(const QString& text) {
     std::fprintf(stdout, "%s\n", qPrintable(text));
     std::fflush(stdout);
@@ -138,6 +153,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     TerminationWatcher::catchEarly();
+    // A sound server that hangs must not keep the converter from ending.
+    TerminationWatcher::endWithin(kEndWithinMs);
     // A full disk or a file-size limit makes a write fail, which is reported.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
@@ -186,14 +203,14 @@ int main(int argc, char** argv) {
     if (!setup.input.isEmpty())
         source = radio::WavFileSource::open(setup.input, clock, &why);
     else if (setup.capture)
-        source = radio::openAudioSource(*setup.capture, &why);
+        source = radio::openThreadedAudioSource(*setup.capture, &why);
     if (!why.isEmpty())
         return fail();
     std::unique_ptr<radio::AudioSink> sink;
     if (!setup.output.isEmpty())
         sink = radio::WavFileSink::create(setup.output, setup.rate, &why);
     else if (setup.playback)
-        sink = radio::openAudioSink(*setup.playback, &why);
+        sink = radio::openThreadedAudioSink(*setup.playback, &why);
     if (!why.isEmpty())
         return fail();
     const std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
@@ -219,13 +236,31 @@ int main(int argc, char** argv) {
                 print(QStringLiteral("Converter: %1").arg(text));
         };
     }
-    radio::SoundCardConverter converter(clock, source.get(), sink.get(), ptt.get(), options);
+    auto owned = std::make_unique<radio::SoundCardConverter>(clock, source.get(), sink.get(),
+                                                             ptt.get(), options);
+    radio::SoundCardConverter& converter = *owned;
     converter.radio().setClockPpm(setup.ppm);
     if (!setup.picture.isEmpty())
         converter.radio().setDigitizePicture(setup.picture);
     if (camera) {
         camera->setProblemHandler(options.error);
         converter.radio().setDigitizeCamera([&camera] { return camera->lastFrame(); });
+    }
+    if (!setup.save.isEmpty()) {
+        if (!QDir().mkpath(setup.save)) {
+            std::fprintf(stderr, "orbis-modem: cannot make the folder %s\n",
+                         qPrintable(setup.save));
+            return 1;
+        }
+        converter.radio().setPictureHandler([&setup](const sstv::PictureEnd& end) {
+            const ReceivedFile file =
+                saveReceivedPicture(end.picture, setup.save, QDateTime::currentDateTimeUtc(),
+                                    sstv::mode(end.mode).name);
+            for (const QString& problem : file.errors)
+                std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(problem));
+            if (!file.path.isEmpty())
+                print(QStringLiteral("Saved %1").arg(file.path));
+        });
     }
     if (!converter.openAt(setup.link, &why)) {
         std::fprintf(stderr, "orbis-modem: cannot open the line: %s\n", qPrintable(why));
@@ -261,5 +296,10 @@ int main(int argc, char** argv) {
     // A sound stream that failed is deleted from the event loop once its own signal has returned;
     // those still waiting go now, while the sound server's connection of the program still lives.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return status;
+    // The devices close before the end is decided: one stuck in a sound server that hangs makes
+    // the process end at once.
+    owned.reset();
+    source.reset();
+    sink.reset();
+    return radio::endAfterSound(status);
 }

@@ -154,7 +154,7 @@ std::optional<PttSpec> PttSpec::parse(const QString& text, QString* problem) {
     return fail(QStringLiteral("unknown kind"));
 }
 
-std::unique_ptr<Ptt> openPtt(const QString& text, QString* error) {
+std::unique_ptr<Ptt> openPttDevice(const QString& text, QString* error) {
     const auto named = PttSpec::parse(text, error);
     if (!named)
         return nullptr;

@@ -34,8 +34,17 @@ QString pttSpecForms();
 
 // Opens the push-to-talk a text names, released. Null with the reason when the text is malformed
 // or the device or rig cannot be reached. Every push-to-talk it makes releases the transmitter
-// when it is destroyed, and is known to releaseEveryPtt() while it exists.
+// when it is destroyed, and is known to releaseEveryPtt() while it exists. One that keys a
+// transmitter (rts, dtr, rigctld, hamlib) comes with its guardian process (PttGuardian.h), and is
+// not had when the guardian cannot be started; a key is refused when the guardian has ended (a new
+// one is started for the next).
 std::unique_ptr<Ptt> openPtt(const QString& text, QString* error);
+// The same without a guardian: the guardian's own way to the transmitter.
+std::unique_ptr<Ptt> openPttDevice(const QString& text, QString* error);
+
+// The key limit of a push-to-talk whose user never gives one: the longest transmission there is,
+// with room to spare.
+inline constexpr int kDefaultKeyLimitMs = 6 * 60 * 1000;
 
 // Releases every push-to-talk openPtt() made that still exists (the end of the program, a
 // termination signal). Call it on the thread that uses them, never in a signal handler.
