@@ -169,6 +169,13 @@ group_converter() {
         orbisctl "${port[@]}" watch --save "$work/saved" --count 1
     check "watch announced Martin 2" grep -q '^40 Martin 2' "$work/out"
     check "watch saved a JPEG" test -n "$(find "$work/saved" -name '*.jpg')"
+    # A picture that cannot be written (the disk full: a file-size limit of 1 kB, room for the
+    # command's words but not for a picture) is no success.
+    mkdir -p "$work/full"
+    ( sleep 1; sim receive M2 ) &
+    expect "orbisctl watch --save ends with status 1 when the disk is full" 1 'cannot write' -- \
+        sh -c 'ulimit -f 2; exec "$@"' sh orbisctl "${port[@]}" watch --save "$work/full" --count 1
+    check "and left no picture file behind" test -z "$(find "$work/full" -name '*.jpg' -size +0)"
     # watch ends with status 1 when the converter goes and it may not reconnect.
     ( sleep 1; sim unplug ) &
     expect "orbisctl watch --no-reconnect on an unplug" 1 'lost' -- \
