@@ -5,6 +5,7 @@
 #include "captions/ui/CaptionWorkspace.h"
 #include "handheld/HandheldTexts.h"
 #include "handheld/TForm4.h"
+#include "link/ConverterLink.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,11 +15,11 @@ namespace winorbis {
 void Button5Click(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) {
     main.captions().removeFrames();
     // A reception announced or running owns the port; the handheld waits until it has ended.
-    if (!main.link().isIdle() || main.gate().busy()) {
+    if (main.station().receptionRunning() || main.station().busy()) {
         main.setStatusText(handheldtext::kConverterBusy);
         return;
     }
-    const MonitorHold hold = main.reception().hold();
+    const MonitorHold hold = main.station().hold();
     // The beacons wait while the handheld has the port.
     const CommandGate::Operation operation(main.gate());
     window.execOn(main.link().port(), dialogs, hold, &clock);

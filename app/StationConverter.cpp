@@ -129,18 +129,16 @@ QString StationConverter::apply(const ConverterChoice& choice) {
         return {};
     if (!switchable_ || !main_)
         return kConverterAtNextStart;
-    ConverterLink& link = main_->link();
-    if (!link.isIdle() || main_->gate().busy())
+    Station& station = main_->station();
+    if (station.receptionRunning() || station.busy())
         return kConverterBusy;
-    CommandGate::Operation operation(main_->gate());
-    const MonitorHold hold = main_->reception().hold();
     // The port in use closes first, then the converter behind it stops: a device is never open
     // twice.
-    link.attachPort(unusablePort(QString(), clock_));
+    station.closeConverter();
     card_.reset();
     running_ = choice;
     startWarnings_.clear();
-    const LinkSpeed speed = main_->settings().linkSpeed;
+    const LinkSpeed speed = station.linkSpeed();
     QString said;
     if (choice.kind == ConverterChoice::Kind::SoundCard) {
         StationOptions options;
@@ -150,7 +148,7 @@ QString StationConverter::apply(const ConverterChoice& choice) {
         const bool started = startCard(options, &error);
         starting_ = false;
         if (started) {
-            link.attachPort(soundCardPort(speed));
+            station.attachConverter(soundCardPort(speed), kSoundCardKind);
             said = startWarnings_.isEmpty()
                        ? converterNowInUse(kSoundCardKind)
                        : soundCardSays(startWarnings_.join(QStringLiteral("; ")));
@@ -161,14 +159,10 @@ QString StationConverter::apply(const ConverterChoice& choice) {
     } else {
         const QString device =
             PortMap::load(main_->programFolder()).device(main_->settings().portNumber);
-        link.OpenConverterPort(speed, device);
+        station.attachConverter(device);
         said = converterNowInUse(device);
     }
     startWarnings_.clear();
-    const bool answers = link.identifyQuietly() != 0;
-    main_->receptionFace().showConverterPresence(answers
-                                                     ? linktext::ConverterPresence::Connected
-                                                     : linktext::ConverterPresence::NotAnswering);
     return said;
 }
 

@@ -37,12 +37,10 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
     , setup_(setup)
     , info_(info)
     , dialogs_(dialogs)
-    , transfer_(main.link(), clock)
-    , files_(main.programFolder(), dialogs, main.pictures(), main.settings())
-    , catalog_(main.link(), transfer_, main.gate(), clock, dialogs, main.programFolder(), *this)
-    , acq_(main.link(), main.gate(), clock,
-           {[&main] { main.captions().removeFrames(); },
-            [&setup](const QString& text) { setup.setStatus(text); }}) {
+    , catalog_(main.station())
+    , acq_(main.station(), {[&main] { main.captions().removeFrames(); },
+                            [&setup](const QString& text) { setup.setStatus(text); }}) {
+    (void)clock;
     catalog_.setInterval(main.settings().beaconInterval);
     // The main window's Timer1 ticks from the start to the end.
     catalog_.startTimer();
@@ -57,35 +55,6 @@ StationSetup::StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clo
 }
 
 StationSetup::~StationSetup() = default;
-
-MonitorHold StationSetup::holdMonitor() {
-    return main_.reception().hold();
-}
-
-int StationSetup::catalogPage() const {
-    return main_.settings().catalogPage;
-}
-
-bool StationSetup::loadIntoTx(const QString& file, QString*) {
-    return files_.loadIntoTx(file);
-}
-
-const QImage& StationSetup::txPicture() const {
-    return main_.pictures().tx;
-}
-
-void StationSetup::beforeUpload() {
-    main_.captions().beforeUpload();
-}
-
-void StationSetup::txPictureChanged() {
-    main_.txWindow()->setPaintsPicture(true);
-    main_.txWindow()->update();
-}
-
-void StationSetup::showStatus(const QString& text) {
-    main_.setStatusText(text);
-}
 
 void StationSetup::connectSetup() {
     Settings& settings = main_.settings();
@@ -207,20 +176,20 @@ void StationSetup::applyCallsign(const QString& callsign) {
         return;
     }
     // Kept at once, so that the callsign outlives a program that does not end in order.
-    SettingsStore(main_.programFolder(), dialogs_).WriteSettings(settings);
+    main_.station().writeSettings();
     setup_.setStatus(problem.isEmpty() ? kCallsignPictureMade.arg(settings.callsign) : problem);
 }
 
 void StationSetup::SetupClick() {
     if (!prepareSetup())
         return;
-    const MonitorHold hold = main_.reception().hold();
+    const MonitorHold hold = main_.station().hold();
     finishSetup(setup_.exec() == QDialog::Accepted);
 }
 
 bool StationSetup::prepareSetup() {
     main_.captions().removeFrames();
-    if (!main_.link().isIdle() || main_.gate().busy())
+    if (main_.station().receptionRunning() || main_.station().busy())
         return false; // a reception or another converter command is under way
     setup_.resetInterval();
     setup_.showCallsign(main_.settings().callsign);

@@ -3,9 +3,8 @@
 
 #include "ConverterChoice.h"
 #include "SoundCardPanel.h"
-#include "link/Beacons.h"
-#include "link/PictureTransfer.h"
 #include "settings/PortMap.h"
+#include "stationcore/Beacons.h"
 #include "workspace/PictureFiles.h"
 
 #include <QObject>
@@ -27,7 +26,7 @@ class StationConverter;
 // one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the converter
 // (the COM port with its device, or the sound card with its devices kept in station.conf), the
 // station's callsign, and the "Setup" and "Info" buttons of the main window.
-class StationSetup : public QObject, private CatalogBeaconHost {
+class StationSetup : public QObject {
     Q_OBJECT
 public:
     StationSetup(TForm1& main, TForm5& setup, TForm6& info, Clock& clock, Dialogs& dialogs,
@@ -59,14 +58,6 @@ public:
 private:
     void connectSetup();
     void connectConverterChoice();
-    // CatalogBeaconHost: the main window's monitor, page, TX picture, callsign and status line.
-    MonitorHold holdMonitor() override;
-    int catalogPage() const override;
-    bool loadIntoTx(const QString& file, QString* why) override;
-    const QImage& txPicture() const override;
-    void beforeUpload() override;
-    void txPictureChanged() override;
-    void showStatus(const QString& text) override;
     // The converter choice the window shows.
     ConverterChoice chosenConverter() const;
     void applyConverterChoice();
@@ -75,8 +66,6 @@ private:
     TForm5& setup_;
     TForm6& info_;
     Dialogs& dialogs_;
-    PictureTransfer transfer_;
-    PictureFiles files_;
     CatalogBeacon catalog_;
     AcqTxBeacon acq_;
     // A device chosen in the window, written to the port map by "OK".

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TForm1.h"
 
-#include "captions/StarterFiles.h"
-
 #include "ui_TForm1.h"
 
 #include "captions/CaptionSources.h"
 #include "captions/ui/CaptionWorkspace.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "settings/PortMap.h"
 #include "workspace/StartupPictures.h"
 
 #include <QCloseEvent>
@@ -24,8 +21,13 @@ namespace {
 
 const QSize kClientSize(1024, 702);
 
-QString folderOf(const AppServices& services) {
-    return services.folder.isEmpty() ? QDir::currentPath() : services.folder;
+Station::Setup stationSetup(const AppServices& services) {
+    Station::Setup setup;
+    setup.folder = services.folder.isEmpty() ? QDir::currentPath() : services.folder;
+    setup.device = services.portDevice;
+    setup.portFactory = services.portFactory;
+    setup.portKind = services.portKind;
+    return setup;
 }
 
 } // namespace
@@ -35,18 +37,12 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     , ui_(std::make_unique<Ui::TForm1>())
     , dialogs_(services.dialogs)
     , clock_(services.clock)
-    , folder_(folderOf(services))
-    , store_(folder_, dialogs_)
+    , station_(stationSetup(services), dialogs_, clock_)
+    , folder_(station_.folder())
+    , settings_(station_.settings())
+    , pictures_(station_.pictures())
     , face_(*ui_, clock_, services.portKind, host_)
-    , station_(dialogs_, clock_, face_)
-    , link_(station_.link())
-    , gate_(station_.gate())
-    , transfer_(station_.transfer())
-    , reception_(station_.reception())
-    , portDevice_(services.portDevice)
-    , portFactory_(services.portFactory)
-    , pictureFiles_(folder_, dialogs_, pictures_, settings_)
-    , commands_(link_, transfer_, gate_, clock_, *this) {
+    , pictureFiles_(folder_, dialogs_, pictures_, settings_) {
     ui_->setupUi(this);
     // The client area below the menu bar is 1024 x 702, the status line included.
     ui_->centralwidget->setFixedSize(kClientSize.width(),
@@ -56,6 +52,7 @@ TForm1::TForm1(const AppServices& services, QWidget* parent)
     connectControls();
     connectCommands();
     connectPictures();
+    connectStation();
     FormCreate();
 }
 
@@ -86,36 +83,16 @@ void TForm1::FormCreate() {
 
     // 4. Settings. A folder without a settings file is new: it gets its starter files (the
     //    start picture, the standard-text library, the callsign picture) without a word.
-    const bool newFolder = StarterFiles::isNewFolder(folder_);
-    settings_.linkSpeed = LinkSpeed::Baud115200;
-    store_.ReadSettings(settings_, captions::defaultFace());
-    if (newFolder) {
-        for (const QString& problem : StarterFiles::writeMissing(folder_, settings_))
-            qWarning("%s", qPrintable(problem));
-    }
+    station_.readSettings(captions::defaultFace());
     // The option boxes kept in the settings; a change runs the box's handler.
     ui_->CheckBox2->setChecked(settings_.saveAuto);
     CheckBox2Click(); // its colour also when the value was already the box's
     ui_->CheckBox3->setChecked(settings_.picTx);
 
-    // 5. The converter's port: the device of the settings' COM number (ports.conf), or the one
-    //    given for this run. The result changes nothing: a port that failed answers nothing.
-    if (portFactory_) {
-        link_.attachPort(portFactory_());
-    } else {
-        PortMap::createIfMissing(folder_);
-        const QString device = portDevice_.isEmpty()
-                                   ? PortMap::load(folder_).device(settings_.portNumber)
-                                   : portDevice_;
-        link_.OpenConverterPort(settings_.linkSpeed, device);
-    }
-    // 6. Identify the converter; the answer is LastStatus.
-    link_.IdentifyConverter();
-    face_.showConverterPresence(link_.LastStatus() != 0
-                                    ? linktext::ConverterPresence::Connected
-                                    : linktext::ConverterPresence::NotAnswering);
-    // 7. The hidden TX-mode item of LastStatus.
-    face_.selectTxModeItem(link_.LastStatus());
+    // 5., 6., 7. The converter's port (the device of the settings' COM number in ports.conf, or
+    //    the one given for this run; a port that failed answers nothing), its identify, and the
+    //    hidden TX-mode item of its answer.
+    station_.openConverter();
     // 8. The mini picture slots: their files and names.
     miniSlots().loadAll();
     // 9. Current picture file and TX picture name "$$$".
@@ -133,7 +110,7 @@ void TForm1::FormCreate() {
         startup.writeMissingConfirmationSound();
     }
     // 16. The receive monitor, running at once: the link is idle.
-    reception_.start();
+    station_.start();
     // 17. The TX picture of the last run.
     LoadPicClick();
 }
@@ -176,7 +153,7 @@ void TForm1::FormDestroy() {
 void TForm1::writeEndFiles() {
     removeFrames();
     const bool picture = pictureFiles_.saveStartPicture();
-    const bool settings = store_.WriteSettings(settings_);
+    const bool settings = station_.writeSettings();
     endFilesWritten_ = true;
     if (!picture || !settings) {
         endWritesFailed_ = true;
@@ -195,8 +172,8 @@ void TForm1::Terminate() {
     clock_.endWaits();
     QCoreApplication::exit(0);
     // The rest runs when the command has unwound (at once when none runs): a fetch has stored
-    // what it received and its hold on the monitor has ended by then.
-    gate_.whenIdle([this] { finishTermination(); });
+    // what it received by then.
+    station_.gate().whenIdle([this] { finishTermination(); });
 }
 
 void TForm1::finishTermination() {
@@ -206,8 +183,7 @@ void TForm1::finishTermination() {
 }
 
 void TForm1::stopMonitor() {
-    gate_.shut();
-    reception_.stop();
+    station_.stop();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -5,10 +5,8 @@
 #include "CommandRow.h"
 #include "MainWindowHost.h"
 #include "ReceptionFace.h"
-#include "link/TransmitCommands.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
-#include "settings/SettingsStore.h"
 #include "stationcore/Station.h"
 #include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
@@ -30,24 +28,26 @@ class CaptionWorkspace;
 class PaintBox;
 class TFlyingButton;
 
-// The main window: its creation opens the converter link and starts the receive monitor, its
-// destruction stops the monitor and writes the settings back. It owns the operator's settings for
-// the whole run and wires the main window's controls to the subsystems and their controllers.
-class TForm1 : public QMainWindow, private CommandHost {
+// The main window: a face on the station, which it owns. Its creation opens the station's
+// converter and starts the receive monitor, its destruction stops them and writes the settings
+// back. It wires the main window's controls to the station and to the subsystems' controllers.
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(const AppServices& services, QWidget* parent = nullptr);
     ~TForm1() override;
 
+    Station& station() { return station_; }
     const ProgramFolder& programFolder() const { return folder_; }
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
     int PortNumber() const { return settings_.portNumber; }
-    ConverterLink& link() { return link_; }
+    // The box's link (the handheld's exchanges, the converter field).
+    ConverterLink& link() { return *station_.boxLink(); }
     WorkingPictures& pictures() { return pictures_; }
-    ReceptionController& reception() { return reception_; }
+    ReceptionController& reception() { return station_.reception(); }
     PictureWorkspace& pictureWorkspace() { return *workspace_; }
-    CommandGate& gate() { return gate_; }
+    CommandGate& gate() { return station_.gate(); }
     PictureFiles& pictureFiles() { return pictureFiles_; }
     SlotController& miniSlots() { return workspace_->miniSlots(); }
     CaptionWorkspace& captions() { return *captions_; }
@@ -61,18 +61,18 @@ public:
     }
     QString statusText() const;
     // True while the end-of-reception timer (Timer2) runs.
-    bool receiveTimerRunning() const { return reception_.receiveTimerRunning(); }
-    void setStatusText(const QString& text) override;
+    bool receiveTimerRunning() { return station_.reception().receiveTimerRunning(); }
+    void setStatusText(const QString& text);
 
     // The converter commands of the main window.
-    void ToOrbisClick();
+    void ToOrbisClick() { station_.upload(); }
     void FromOrbisClick() { fetchPicture(true); }
-    void RXSTOPClick() { reception_.receiveStop(); }
-    void Timer2Timer() { reception_.Timer2Timer(); }
-    void Ein2Click() { reception_.switchRepeater(true); }
-    void Aus2Click() { reception_.switchRepeater(false); }
+    void RXSTOPClick() { station_.receiveStop(); }
+    void Timer2Timer() { station_.reception().Timer2Timer(); }
+    void Ein2Click() { station_.switchRepeater(true); }
+    void Aus2Click() { station_.switchRepeater(false); }
     void CheckBox2Click() { face_.saveAutoChanged(); }
-    bool repeaterOn() const { return reception_.repeaterOn(); }
+    bool repeaterOn() const { return station_.repeaterOn(); }
     ReceptionFace& receptionFace() { return face_; }
 
     // Transmit, capture and memory commands.
@@ -82,17 +82,11 @@ public:
     void M2TxClick() { transmitClick(ModeId::M2); }
     void S1TxClick() { transmitClick(ModeId::S1); }
     void S2TxClick() { transmitClick(ModeId::S2); }
-    void R36RxClick() { commands_.freeRun(ModeId::R36); }
-    void R72RxClick() { commands_.freeRun(ModeId::R72); }
-    void M1RxClick() { commands_.freeRun(ModeId::M1); }
-    void M2RxClick() { commands_.freeRun(ModeId::M2); }
-    void S1RxClick() { commands_.freeRun(ModeId::S1); }
-    void S2RxClick() { commands_.freeRun(ModeId::S2); }
-    void ACQClick() { commands_.digitize(); }
-    void SpeedButton8Click() { commands_.selfTimer2s(); }
-    void ACQ10Click() { commands_.selfTimer10s(); }
-    void Page1Click() { commands_.memory(1); }
-    void SpeedButton12Click() { commands_.memory(2); }
+    void ACQClick() { station_.digitize(); }
+    void SpeedButton8Click() { station_.selfTimer2s(); }
+    void ACQ10Click() { station_.selfTimer10s(); }
+    void Page1Click() { station_.selectMemory(1); }
+    void SpeedButton12Click() { station_.selectMemory(2); }
     void CheckBox3Click();
     void ACQandTXClick();
 
@@ -109,7 +103,7 @@ public:
     void ExitClick();
     // Saves the TX picture as "\start.bmp".
     void SaveEndPicClick();
-    void removeFrames() override;
+    void removeFrames();
     // Ends the program in order without asking (SIGTERM, SIGINT): a running converter command
     // stops at its next step without sending anything more (a fetch keeps what it has received),
     // then the monitor ends, the TX picture and the settings are written and the event loops end.
@@ -129,7 +123,6 @@ protected:
 
 private:
     friend class MainWindowHost;
-    friend class MainWindowFetch;
     void FormCreate();
     void FormDestroy();
     // The exit command's steps; true when the operator answered "Yes" (or the program ends
@@ -143,17 +136,14 @@ private:
     void stopMonitor();
     void transmitClick(ModeId mode);
     void connectCommands();
+    // The station's signals to the window's controls.
+    void connectStation();
     void connectPictures();
     // Shows the TX picture 1:1 in the TX window, painting only while there is a current file.
     void showTxPicture();
     void PaintBox1Click();
 
-    // CommandHost: what the transmit and capture commands need.
-    MonitorHold holdMonitor() override { return reception_.hold(); }
-    const QImage& txPicture() const override { return pictures_.tx; }
-    void beforeUpload() override;
-    void playConfirmation() override;
-    void transmissionStarted(int totalMs) override { face_.transmissionStarted(totalMs); }
+    void playConfirmation();
 
     // The fetch; the one the operator starts shows the repeater note in a box, the automatic one
     // at the end of a reception in the status bar, so an unattended repeater never stops.
@@ -162,27 +152,19 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;
     Clock& clock_;
-    ProgramFolder folder_;
-    Settings settings_;
-    SettingsStore store_;
+    // The station: settings, converter, reception, commands, pictures and their store.
+    Station station_;
+    const ProgramFolder& folder_;
+    Settings& settings_;
+    WorkingPictures& pictures_;
     MainWindowHost host_{*this}; // what the window lends the controllers it owns
     // What the window shows of the converter and its reception.
     ReceptionFace face_;
-    // The converter link, gate, transfers and reception, with the chain after a reception.
-    Station station_;
-    ConverterLink& link_;
-    CommandGate& gate_;
-    PictureTransfer& transfer_;
-    ReceptionController& reception_;
-    QString portDevice_;
     std::array<TFlyingButton*, kRowCommands> commandRow_{};
-    std::function<std::unique_ptr<BytePort>()> portFactory_;
-    WorkingPictures pictures_;
     PictureFiles pictureFiles_;
     // The mini slots with their drags, and the clipboard, print and test picture commands.
     PictureWorkspace* workspace_ = nullptr;
     CaptionWorkspace* captions_ = nullptr; // the caption controls and placement
-    TransmitCommands commands_;
     QSoundEffect* mediaPlayer1_ = nullptr;
     bool terminating_ = false;
     bool endFilesWritten_ = false;

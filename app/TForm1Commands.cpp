@@ -27,7 +27,7 @@ void TForm1::connectCommands() {
     for (int i = 0; i < 6; ++i) {
         const auto id = ModeId(i);
         connect(transmit[i], &TFlyingButton::OnClick, this, [this, id] { transmitClick(id); });
-        connect(freeRun[i], &TFlyingButton::OnClick, this, [this, id] { commands_.freeRun(id); });
+        connect(freeRun[i], &TFlyingButton::OnClick, this, [this, id] { station_.freeRun(id); });
     }
     connect(ui_->SpeedButton16, &QToolButton::clicked, this, &TForm1::ACQClick);
     connect(ui_->Digitalisieren1, &QAction::triggered, this, &TForm1::ACQClick);
@@ -67,7 +67,7 @@ void TForm1::connectCommands() {
 }
 
 void TForm1::transmitClick(ModeId mode) {
-    commands_.transmit(mode, ui_->CheckBox3->isChecked(), ui_->ACQandTX->isChecked());
+    station_.transmit(mode, ui_->CheckBox3->isChecked(), ui_->ACQandTX->isChecked());
 }
 
 void TForm1::CheckBox3Click() {

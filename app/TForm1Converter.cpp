@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's converter commands: transfers by hand and at the end of a reception, the
 // receive stop, the repeater switch, and the window changes the receive monitor asks for.
-#include "MainWindowFetch.h"
 #include "TForm1.h"
 
 #include "ui_TForm1.h"
@@ -25,9 +24,7 @@ void TForm1::connectControls() {
     ui_->PaintBox2->setFit(PaintBox::Fit::Scaled);
     ui_->PaintBox2->setBackground(colours::clAqua.toQColor());
 
-    face_.attach(this, reception_, settings_);
-    transfer_.setProgress(
-        [this](int position, int maximum) { face_.showTransferProgress(position, maximum); });
+    face_.attach(this, station_.reception(), settings_);
 
     connect(ui_->ToOrbis, &TFlyingButton::OnClick, this, &TForm1::ToOrbisClick);
     connect(ui_->PCOrbis701, &QAction::triggered, this, &TForm1::ToOrbisClick);
@@ -77,38 +74,59 @@ void TForm1::removeFrames() {
         captions_->removeFrames();
 }
 
-void TForm1::beforeUpload() {
-    captions_->beforeUpload();
-}
-
-void TForm1::ToOrbisClick() {
-    if (gate_.busy())
-        return;
-    if (link_.refuseWhileLost(true)) {
-        setStatusText(link_.lostText());
-        return;
-    }
-    CommandGate::Operation operation(gate_);
-    beforeUpload();
-    setStatusText(kUploadStatus);
-    const MonitorHold hold = reception_.hold();
-    transfer_.UploadPicture(pictures_.tx, hold);
-}
-
 void TForm1::fetchPicture(bool byOperator) {
-    MainWindowFetch steps(*this, byOperator);
-    const Station::FetchResult result = station_.fetchReceived(pictures_.rx, byOperator, steps);
-    if (!result.ran) {
-        // Refused: another command runs (nothing to say), or the converter is lost.
-        if (!result.failure.isEmpty())
-            setStatusText(result.failure);
-        return;
-    }
-    ui_->FromOrbis->setEnabled(true);
-    // The operator has seen the box; the automatic fetch leaves its failure in the status line.
-    setStatusText(!byOperator && !result.complete && !result.failure.isEmpty()
-                      ? result.failure
-                      : QStringLiteral(" "));
+    station_.fetch(byOperator);
+}
+
+void TForm1::connectStation() {
+    Station* station = &station_;
+    connect(station, &Station::statusText, this, &TForm1::setStatusText);
+    connect(station, &Station::framesRemoved, this, &TForm1::removeFrames);
+    connect(station, &Station::txModeItem, this,
+            [this](std::uint8_t status) { face_.selectTxModeItem(status); });
+    connect(station, &Station::loadButtonEnabled, this,
+            [this](bool on) { face_.setLoadButtonEnabled(on); });
+    connect(station, &Station::rxStopFace, this,
+            [this](const QString& text, std::optional<std::uint32_t> colour) {
+                face_.setRxStopFace(text, colour);
+            });
+    connect(station, &Station::repeaterItemShown, this,
+            [this](int item) { face_.showRepeaterItem(item); });
+    connect(station, &Station::repeaterSwitchShown, this,
+            [this](bool on) { face_.showRepeaterSwitch(on); });
+    connect(station, &Station::airTimeStarted, this,
+            [this](int ms) { face_.receptionTimeStarted(ms); });
+    connect(station, &Station::airTimeEnded, this, [this] { face_.receptionTimeEnded(); });
+    connect(station, &Station::transmissionStarted, this,
+            [this](int ms) { face_.transmissionStarted(ms); });
+    connect(station, &Station::presenceChanged, this, [this](linktext::ConverterPresence presence) {
+        face_.showConverterPresence(presence);
+    });
+    connect(station, &Station::progress, this,
+            [this](int position, int maximum) { face_.showTransferProgress(position, maximum); });
+    connect(station, &Station::txPictureChanged, this, &TForm1::showTxPicture);
+    connect(station, &Station::confirmationWanted, this, &TForm1::playConfirmation);
+    // A fetch: the RX window fills as the lines come, the picture goes into the next slot.
+    connect(station, &Station::fetchStarted, this, [this](bool) {
+        ui_->SpeedButton15->setEnabled(true);
+        ui_->PaintBox2->setVisible(true);
+        ui_->FromOrbis->setEnabled(true);
+    });
+    connect(station, &Station::lineArrived, this, [this](int) { ui_->PaintBox2->update(); });
+    connect(station, &Station::stored, this, [this](const StoredPicture& picture) {
+        if (picture.slot > 0)
+            miniSlots().fill(picture.slot, picture.name, picture.hint,
+                             picture.slotFile.isEmpty() ? QImage() : picture.picture);
+    });
+    connect(station, &Station::fetchEnded, this,
+            [this](bool byOperator, bool complete, const QString& failure) {
+                ui_->PaintBox2->update();
+                ui_->FromOrbis->setEnabled(true);
+                // The operator has seen the box; the automatic fetch leaves its failure in the
+                // status line.
+                setStatusText(!byOperator && !complete && !failure.isEmpty() ? failure
+                                                                             : QStringLiteral(" "));
+            });
 }
 
 } // namespace winorbis

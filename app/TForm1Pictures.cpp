@@ -72,12 +72,12 @@ void TForm1::showTxPicture() {
 
 void TForm1::BildladenTxClick() {
     removeFrames();
-    pictureFiles_.openAndLoad(link_.isIdle());
+    pictureFiles_.openAndLoad(!station_.receptionRunning());
     showTxPicture();
 }
 
 void TForm1::PaintBox1Click() {
-    if (!link_.isIdle())
+    if (station_.receptionRunning())
         return;
     pictureFiles_.reloadLastChosen();
     showTxPicture();

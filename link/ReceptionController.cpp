@@ -2,57 +2,46 @@
 #include "ReceptionController.h"
 
 #include "CommandGate.h"
-#include "ConverterLink.h"
 #include "LinkTexts.h"
 #include "ModeTable.h"
+
+#include "converter/Converter.h"
 
 #include "platform/Clock.h"
 #include "platform/ConsoleNotes.h"
 
 namespace winorbis {
 
-ReceptionController::ReceptionController(ConverterLink& link, CommandGate& gate, Clock& clock,
-                                         ReceptionView& view)
-    : link_(link)
-    , view_(view)
+ReceptionController::ReceptionController(CommandGate& gate, Clock& clock, ReceptionView& view)
+    : view_(view)
     , gate_(gate)
-    , timer2_(gate.gatedTimer(clock, [this] { Timer2Timer(); }))
-    , monitor_(std::make_unique<TRecThread>(link, gate, static_cast<MonitorHost&>(*this), clock)) {}
+    , timer2_(gate.gatedTimer(clock, [this] { Timer2Timer(); })) {}
 
 ReceptionController::~ReceptionController() {
     stop();
 }
 
-void ReceptionController::start() {
-    monitor_->start();
-}
-
 void ReceptionController::stop() {
-    monitor_->stop();
     timer2_->stop();
 }
 
 void ReceptionController::Timer2Timer() {
+    timer2_->stop();
     view_.receptionTimeEnded();
     view_.setRxStopFace(linktext::kLoadingText, std::nullopt);
-    monitor_->endReception();
+    if (converter_)
+        converter_->endReception();
     if (view_.savesAutomatically())
         view_.fetchReceivedPicture();
 }
 
-bool ReceptionController::receiveTimerRunning() const {
-    return timer2_->isActive();
+void ReceptionController::receptionEnded() {
+    if (timer2_->isActive())
+        Timer2Timer();
 }
 
-void ReceptionController::receiveStop() {
-    // Inside another converter command's waits the stop byte would cut into that command.
-    if (gate_.busy())
-        return;
-    view_.removeFrames();
-    view_.setStatusText(linktext::kReceiveStopped);
-    link_.SendCommandByte(command::kBeginTransfer);
-    view_.setLoadButtonEnabled(true);
-    monitor_->stopReception();
+bool ReceptionController::receiveTimerRunning() const {
+    return timer2_->isActive();
 }
 
 void ReceptionController::switchRepeater(bool on) {
@@ -105,8 +94,7 @@ void ReceptionController::removeFrames() {
 
 void ReceptionController::connectionLost(const QString& device) {
     const QString text =
-        (monitor_->reconnecting() ? linktext::kConnectionLost : linktext::kConnectionLostForGood)
-            .arg(device);
+        (reconnecting_ ? linktext::kConnectionLost : linktext::kConnectionLostForGood).arg(device);
     view_.setStatusText(text);
     view_.showConverterPresence(linktext::ConverterPresence::Lost);
     ConsoleNotes::write(text);

@@ -15,7 +15,7 @@ namespace winorbis {
 class Clock;
 class ClockTimer;
 class CommandGate;
-class ConverterLink;
+class Converter;
 
 // What the reception shows in the main window, and the fetch it starts.
 class ReceptionView {
@@ -41,27 +41,26 @@ public:
     virtual void showConverterPresence(linktext::ConverterPresence presence) { (void)presence; }
 };
 
-// The reception side of the main window: the receive monitor, the end-of-reception timer
-// (Timer2), the receive stop and the repeater. It answers the monitor's calls, keeps the repeater
-// switch and its mode item, and tells the window what to show through ReceptionView.
-class ReceptionController final : private MonitorHost {
+// The reception side of the station: the end-of-reception timer (Timer2), the receive stop and
+// the repeater. It answers the converter monitor's calls (MonitorHost, on the station's thread
+// through the command gate), keeps the repeater switch and its mode item, and tells the faces what
+// to show through ReceptionView. The converter it works with is attached once it exists.
+class ReceptionController final : public MonitorHost {
 public:
-    ReceptionController(ConverterLink& link, CommandGate& gate, Clock& clock, ReceptionView& view);
+    ReceptionController(CommandGate& gate, Clock& clock, ReceptionView& view);
     ~ReceptionController() override;
 
-    // Starts the receive monitor; the link is idle from now on.
-    void start();
-    // Ends the receive monitor (the program ends); holds that still exist stay harmless.
+    // The converter whose receptions it follows; null before there is one and after it has gone.
+    void attach(Converter* converter) { converter_ = converter; }
+    // Ends the timer (the program ends).
     void stop();
-    // Keeps the monitor off the port while the returned hold lives.
-    MonitorHold hold() { return MonitorHold(monitor_.get()); }
-    TRecThread& monitor() { return *monitor_; }
 
     // Timer2's tick: the reception time has run out.
     void Timer2Timer();
     bool receiveTimerRunning() const;
-    // The operator's receive stop: the converter stops receiving, the monitor watches again.
-    void receiveStop();
+    // The converter has ended a reception by itself (the sound card has the whole picture): as
+    // when the reception's time has run out.
+    void receptionEnded();
 
     // The repeater switch (Ein2 on, Aus2 off) and the mode it sends in.
     void switchRepeater(bool on);
@@ -70,7 +69,11 @@ public:
     int repeaterItem() const { return repeaterItem_; }
     void selectRepeaterItem(int item) override;
 
-private:
+    // Whether a lost converter is waited for (its device opened again every second); for the
+    // text of the loss.
+    void setReconnecting(bool on) { reconnecting_ = on; }
+
+    // MonitorHost: the converter monitor's calls.
     void announce(std::uint8_t status) override;
     void startReceiveTimer(int intervalMs) override;
     void stopReceiveTimer() override;
@@ -83,13 +86,14 @@ private:
     void connectionLost(const QString& device) override;
     void connectionRestored() override;
 
-    ConverterLink& link_;
+private:
     ReceptionView& view_;
     CommandGate& gate_;
+    Converter* converter_ = nullptr;
     std::unique_ptr<ClockTimer> timer2_;
-    std::unique_ptr<TRecThread> monitor_;
     bool repeaterOn_ = false;
     int repeaterItem_ = -1;
+    bool reconnecting_ = true;
 };
 
 } // namespace winorbis

@@ -10,6 +10,7 @@
 #include "platform/Colour.h"
 
 #include <cerrno>
+#include <chrono>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
@@ -94,16 +95,82 @@ void TRecThread::stopReception() {
 }
 
 void TRecThread::stop() {
+    std::deque<std::function<void()>> dropped;
     {
         std::lock_guard lock(mutex_);
         if (link_.state_ != LinkState::Ended)
             link_.state_ = LinkState::Stop;
+        stopped_ = true;
+        dropped.swap(jobs_);
     }
     wake();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
     if (!thread_.joinable())
         link_.state_ = LinkState::Ended;
+}
+
+void TRecThread::post(std::function<void()> job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_ || stopped_)
+            return;
+        jobs_.push_back(std::move(job));
+    }
+    wake();
+}
+
+bool TRecThread::runJobs() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::lock_guard lock(mutex_);
+            if (link_.state_ == LinkState::Stop)
+                return false;
+            if (jobs_.empty())
+                return true;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+            reading_ = true; // a hold waits for the job
+        }
+        job();
+        {
+            std::lock_guard lock(mutex_);
+            reading_ = false;
+        }
+        changed_.notify_all();
+    }
+}
+
+void TRecThread::callWindow(std::function<void()> fn) {
+    // Marked done when the window has run it, and also when the gate drops it unrun (shut).
+    struct Call {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    auto call = std::make_shared<Call>();
+    auto guard = std::shared_ptr<void>(nullptr, [call](void*) {
+        {
+            std::lock_guard lock(call->mutex);
+            call->finished = true;
+        }
+        call->done.notify_all();
+    });
+    gate_.post([fn = std::move(fn), guard]() mutable { fn(); });
+    guard.reset();
+    // The jobs run meanwhile: one of them may be what the window waits for (a fetch at the end
+    // of a reception holds the window's next calls until it has ended).
+    constexpr auto kSlice = std::chrono::milliseconds(5);
+    for (;;) {
+        {
+            std::unique_lock lock(call->mutex);
+            if (call->done.wait_for(lock, kSlice, [&] { return call->finished; }))
+                return;
+        }
+        if (!runJobs())
+            return;
+    }
 }
 
 void TRecThread::hold() {
@@ -152,9 +219,20 @@ bool TRecThread::hasEnded() const {
 }
 
 bool TRecThread::stopPoint() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return holds_ == 0 || link_.state_ == LinkState::Stop; });
-    return link_.state_ != LinkState::Stop;
+    // Jobs run also while the monitor is held: a hold keeps the monitor's own reads off the port
+    // for exchanges of the user-interface thread, and no job is given while one runs.
+    for (;;) {
+        if (!runJobs())
+            return false;
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] {
+            return holds_ == 0 || link_.state_ == LinkState::Stop || !jobs_.empty();
+        });
+        if (link_.state_ == LinkState::Stop)
+            return false;
+        if (jobs_.empty())
+            return true;
+    }
 }
 
 void TRecThread::sleepUnlessStopped(int ms) {
@@ -203,7 +281,7 @@ void TRecThread::monitorPass() {
     drainWakeups();
     {
         std::lock_guard lock(mutex_);
-        if (holds_ > 0 || link_.state_ != LinkState::Idle)
+        if (holds_ > 0 || link_.state_ != LinkState::Idle || !jobs_.empty())
             return;
         // On the port from here on: a hold waits until the monitor is off it again, so that the
         // holder may even put another port in its place.
@@ -227,10 +305,10 @@ void TRecThread::monitorPass() {
     }
     {
         std::unique_lock lock(mutex_);
-        if (holds_ > 0 || link_.state_ != LinkState::Idle) {
+        if (holds_ > 0 || link_.state_ != LinkState::Idle || !jobs_.empty()) {
             lock.unlock();
             offThePort();
-            return; // the byte is the holder's
+            return; // the byte is the holder's, or the job's
         }
     }
     std::uint8_t byte = 0;
@@ -251,7 +329,7 @@ void TRecThread::monitorPass() {
     MonitorHost* host = &host_;
     gate_.post([host] { host->setLoadButtonEnabled(false); });
     gate_.post([host] { host->setRxStopColour(colours::clLime.value()); });
-    gate_.call([host, byte] { host->announce(byte); });
+    callWindow([host, byte] { host->announce(byte); });
     if (!modeByStatus(byte)) {
         // 68 and 72 name no mode and lead straight to the wait; their meaning is shown instead.
         gate_.post([host, byte] {
@@ -275,15 +353,22 @@ void TRecThread::waitPass() {
     const int waitMs = receiveWaitMs(link_.LastStatus());
     setPriority(false);
     MonitorHost* host = &host_;
-    gate_.call([host, waitMs] { host->startReceiveTimer(waitMs); });
-    {
-        // Woken by the end-of-reception timer, the receive stop or the program's end.
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return link_.state_ != LinkState::Waiting; });
+    callWindow([host, waitMs] { host->startReceiveTimer(waitMs); });
+    for (;;) {
+        // Woken by the end-of-reception timer, the receive stop, a job or the program's end.
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock,
+                          [this] { return link_.state_ != LinkState::Waiting || !jobs_.empty(); });
+            if (link_.state_ != LinkState::Waiting)
+                break;
+        }
+        if (!runJobs())
+            return;
     }
     if (link_.state_ == LinkState::Stop)
         return;
-    gate_.call([host] { host->stopReceiveTimer(); });
+    callWindow([host] { host->stopReceiveTimer(); });
     gate_.post([host] { host->setLoadButtonEnabled(true); });
     gate_.post([host] { host->setRxStopColour(colours::clRed.value()); });
     gate_.post([host] { host->setStatusText(linktext::kReadyForReceive); });
@@ -293,19 +378,22 @@ void TRecThread::waitPass() {
     sleepUnlessStopped(kRepeaterDelayMs);
     if (!stopPoint())
         return;
-    // The repeater runs as one step on the user-interface thread, so it never meets a transfer.
+    // The window says what the repeater sends; the byte goes out from here, between the jobs.
     ConverterLink* link = &link_;
-    gate_.call([host, link] {
+    auto item = std::make_shared<int>(-1);
+    callWindow([host, link, item] {
         if (link->linkState() == LinkState::Stop || link->linkState() == LinkState::Ended)
             return;
-        const int item = host->repeaterItemToSend();
-        if (item < 0 || item >= int(modeTable().size()))
+        const int chosen = host->repeaterItemToSend();
+        if (chosen < 0 || chosen >= int(modeTable().size()))
             return;
-        const Mode& m = modeTable()[std::size_t(item)];
+        const Mode& m = modeTable()[std::size_t(chosen)];
         host->removeFrames();
         host->setStatusText(m.repeaterText);
-        link->SendCommandByte(m.txByte);
+        *item = chosen;
     });
+    if (*item >= 0 && link_.linkState() != LinkState::Stop)
+        link_.SendCommandByte(modeTable()[std::size_t(*item)].txByte);
 }
 
 void TRecThread::lostPass() {

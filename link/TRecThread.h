@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -59,11 +60,13 @@ public:
 
 class MonitorHold;
 
-// The receive monitor: a worker thread that reads the converter's status bytes while the link is
-// idle, announces a reception in its mode, has the end-of-reception timer started and waits for
-// the end, then reports " Ready for Receive " and lets the repeater send. It owns the link state:
-// every change of it goes through start(), endReception(), stopReception(), stop() or its loop.
-// The threading rules are those of ConverterLink.h.
+// The receive monitor, the converter's worker: a thread that reads the converter's status bytes
+// while the link is idle, announces a reception in its mode, has the end-of-reception timer started
+// and waits for the end, then reports " Ready for Receive " and lets the repeater send; between
+// its passes it runs the jobs posted to it (the converter commands), one after the other, in the
+// order posted, so that one thread alone uses the port. It owns the link state: every change of
+// it goes through start(), endReception(), stopReception(), stop() or its loop. The threading
+// rules are those of ConverterLink.h.
 //
 // While idle it waits in poll() on the port and on a wake-up descriptor, so an idle monitor costs
 // no processor time; a status byte is seen as soon as it arrives. Holds (MonitorHold) keep it off
@@ -90,8 +93,16 @@ public:
     // The operator stopped the reception: back to idle, the monitor ends its wait.
     void stopReception();
     // Ends the loop and waits the few milliseconds until the thread has left it (LinkState Ended).
-    // Holds that still exist stay harmless; the object may be destroyed later.
+    // A job that runs ends first (its waits are cut short by the clock's end); jobs not yet run
+    // are dropped. Holds that still exist stay harmless; the object may be destroyed later.
     void stop();
+    // Runs job on the monitor's thread at its next stop point, after the jobs posted before it,
+    // also while the monitor is held: while it runs the monitor's own reads are off the port,
+    // and a hold taken meanwhile waits for it. Jobs posted before
+    // start() run once the monitor runs; jobs posted after stop() never run.
+    void post(std::function<void()> job);
+    // True on the monitor's own thread (inside a job).
+    bool onMonitorThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
     bool isHeld() const;
     // True once the loop has ended (LinkState Ended).
@@ -123,8 +134,13 @@ private:
     bool tryReconnect();
     // Waits ms on the wake-up descriptor alone; false when woken.
     bool waitUnlessWoken(int ms);
-    // The monitor's stop point: returns false when the loop is to end.
+    // The monitor's stop point: returns false when the loop is to end. Runs the jobs posted.
     bool stopPoint();
+    // Runs the jobs posted so far; false when the loop is to end.
+    bool runJobs();
+    // Runs fn on the user-interface thread through the command gate and waits until it has run
+    // (or the gate has dropped it), running the jobs posted meanwhile.
+    void callWindow(std::function<void()> fn);
     // Sleeps ms, waking early when the monitor is to stop.
     void sleepUnlessStopped(int ms);
     void setPriority(bool timeCritical);
@@ -141,7 +157,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     int holds_ = 0;
-    bool reading_ = false;
+    bool reading_ = false; // on the port: a read, a reconnection attempt or a job
+    std::deque<std::function<void()>> jobs_;
+    bool stopped_ = false; // stop() has come: no job is taken any more
     bool ended_ = false;
     std::uint8_t monitorByte_ = 0;
     bool timeCritical_ = false; // the monitor thread's own

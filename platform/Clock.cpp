@@ -42,6 +42,17 @@ std::int64_t SystemClock::nowMs() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+bool Clock::workerWait(int ms, const std::atomic<bool>* cancel) {
+    constexpr int kSliceMs = 20;
+    const std::int64_t until = nowMs() + ms;
+    for (std::int64_t left = ms; left > 0; left = until - nowMs()) {
+        if (ending() || (cancel && *cancel))
+            return false;
+        sleep(int(std::min<std::int64_t>(left, kSliceMs)));
+    }
+    return !ending() && !(cancel && *cancel);
+}
+
 void SystemClock::sleep(int ms) {
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -45,6 +45,11 @@ public:
     // input. Returns at once; false once the program is ending.
     [[nodiscard]] virtual bool keepPainting() = 0;
     virtual std::unique_ptr<ClockTimer> createTimer(std::function<void()> onTick) = 0;
+    // Waits ms on a worker thread (a converter's), never blocking the user-interface thread;
+    // false when the program ends or *cancel becomes true meanwhile (looked at every few
+    // milliseconds). The tests' virtual clock has the user-interface thread move the time forward
+    // meanwhile, its timers firing on the way, as a wait there would.
+    [[nodiscard]] virtual bool workerWait(int ms, const std::atomic<bool>* cancel);
 
     // The program is ending: cuts the running waits short and every later one too.
     void endWaits() {

@@ -1,64 +1,552 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Station.h"
 
-#include "link/ModeTable.h"
-#include "platform/Dialogs.h"
+#include "ReceivedFiles.h"
 
-#include <optional>
+#include "captions/CaptionRenderer.h"
+#include "captions/StarterFiles.h"
+#include "captions/StationCallsign.h"
+#include "link/BoxConverter.h"
+#include "link/LinkTexts.h"
+#include "link/ModeTable.h"
+#include "link/PortFactory.h"
+#include "platform/Clock.h"
+#include "platform/ConsoleNotes.h"
+#include "platform/Dialogs.h"
+#include "settings/PortMap.h"
+#include "workspace/BmpFiles.h"
+#include "workspace/ReceivedPictureStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 namespace winorbis {
 
-Station::Station(Dialogs& dialogs, Clock& clock, ReceptionView& face)
-    : dialogs_(dialogs)
+using namespace linktext;
+
+namespace {
+
+const QString kCallsignInsertKey = QStringLiteral("CallsignInsert");
+
+QString folderOf(const Station::Setup& setup) {
+    return setup.folder.isEmpty() ? QDir::currentPath() : setup.folder;
+}
+
+// A job of one converter operation after the frames have gone.
+Converter::Job single(std::function<void(ConverterOperations&)> operation) {
+    return [operation = std::move(operation)](ConverterOperations& ops) {
+        operation(ops);
+        return Converter::Result{};
+    };
+}
+
+} // namespace
+
+Station::Station(const Setup& setup, Dialogs& dialogs, Clock& clock, QObject* parent)
+    : QObject(parent)
+    , setup_(setup)
+    , dialogs_(dialogs)
     , clock_(clock)
-    , face_(face)
-    , link_(clock, failureBoxes(dialogs))
-    , transfer_(link_, clock)
-    , reception_(link_, gate_, clock, static_cast<ReceptionView&>(*this)) {}
+    , folder_(folderOf(setup))
+    , store_(folder_, dialogs)
+    , reception_(gate_, clock, static_cast<ReceptionView&>(*this))
+    , pictureFiles_(folder_, dialogs, pictures_, settings_) {
+    pictures_.tx = WorkingPictures::defaultGradient();
+    pictures_.rx = WorkingPictures::defaultGradient();
+    reception_.setReconnecting(setup.reconnect);
+    // Until the converter is opened: one that answers nothing.
+    makeBox(unusablePort(QString(), clock_), setup_.portKind);
+}
 
 Station::~Station() {
+    stop();
+}
+
+// ---- settings
+
+bool Station::readSettings(const QString& defaultFace) {
+    const bool newFolder = StarterFiles::isNewFolder(folder_);
+    settings_.linkSpeed = LinkSpeed::Baud115200;
+    store_.ReadSettings(settings_, defaultFace);
+    if (newFolder) {
+        for (const QString& problem : StarterFiles::writeMissing(folder_, settings_))
+            ConsoleNotes::write(problem);
+    }
+    return newFolder;
+}
+
+void Station::peekSettings() {
+    settings_ = Settings::defaults(QString());
+    QFile file(folder_.path(u"\\COM.DAT"));
+    if (file.open(QIODevice::ReadOnly))
+        settings_ = SettingsCodec::parse(file.readAll(), settings_).settings;
+}
+
+bool Station::writeSettings() {
+    return store_.WriteSettings(settings_);
+}
+
+QString Station::setOption(const QString& key, const QString& value) {
+    return StationOptions::store(folder_, key, value);
+}
+
+QString Station::converterDevice() const {
+    if (!setup_.device.isEmpty())
+        return setup_.device;
+    return PortMap::load(folder_).device(setup_.com != 0 ? setup_.com : settings_.portNumber);
+}
+
+// ---- the converter
+
+void Station::makeBox(std::unique_ptr<BytePort> port, const QString& kind) {
+    if (converter_)
+        converter_->stop();
+    reception_.attach(nullptr);
+    auto box = std::make_unique<BoxConverter>(std::move(port),
+                                              kind.isEmpty() ? QStringLiteral("Orbis 70p") : kind,
+                                              clock_, gate_, static_cast<MonitorHost&>(reception_));
+    box_ = box.get();
+    converter_ = std::move(box);
+    reception_.attach(converter_.get());
+    connectConverter();
+}
+
+void Station::connectConverter() {
+    Converter* c = converter_.get();
+    connect(c, &Converter::statusText, this, &Station::statusText);
+    connect(c, &Converter::framesRemoved, this, &Station::framesRemoved);
+    connect(c, &Converter::progress, this, &Station::progress);
+    connect(c, &Converter::transmissionStarted, this, &Station::transmissionStarted);
+    connect(c, &Converter::clockError, this, &Station::clockError);
+    connect(c, &Converter::failed, this,
+            [this](const LinkFailure& failure) { failureBoxes(dialogs_)(failure); });
+    connect(c, &Converter::lineArrived, this, [this](int row, const QImage& picture) {
+        if (!fetching_)
+            return;
+        pictures_.rx = picture;
+        emit lineArrived(row);
+    });
+}
+
+std::optional<std::uint8_t> Station::openConverter(bool identify) {
+    PortMap::createIfMissing(folder_);
+    const LinkFailureSink boxes = failureBoxes(dialogs_);
+    bool opened = true;
+    if (setup_.portFactory) {
+        makeBox(setup_.portFactory(), setup_.portKind);
+    } else {
+        makeBox(unusablePort(QString(), clock_), setup_.portKind);
+        opened = box_->open(linkSpeed(), converterDevice(), boxes);
+    }
+    if (!identify)
+        return opened ? std::optional<std::uint8_t>(0) : std::nullopt;
+    const std::uint8_t answer = box_->identify(boxes);
+    showConverterPresence(answer != 0 ? ConverterPresence::Connected
+                                      : ConverterPresence::NotAnswering);
+    // The hidden TX-mode item shows the converter's kind.
+    emit txModeItem(box_->link().LastStatus());
+    return opened ? std::optional<std::uint8_t>(answer) : std::nullopt;
+}
+
+std::uint8_t Station::identify() {
+    return box_->identify(failureBoxes(dialogs_));
+}
+
+void Station::start() {
+    converter_->start(setup_.reconnect);
+}
+
+void Station::stop() {
     gate_.shut();
     reception_.stop();
+    if (converter_)
+        converter_->stop();
 }
+
+MonitorHold Station::hold() {
+    return MonitorHold(box_ ? &box_->monitor() : nullptr);
+}
+
+ConverterLink* Station::boxLink() {
+    return box_ ? &box_->link() : nullptr;
+}
+
+bool Station::converterLost() const {
+    return converter_->converterLost();
+}
+
+QString Station::lostText() const {
+    return converter_->lostText();
+}
+
+void Station::closeConverter() {
+    makeBox(unusablePort(QString(), clock_), setup_.portKind);
+}
+
+std::uint8_t Station::attachConverter(std::unique_ptr<BytePort> port, const QString& kind) {
+    makeBox(std::move(port), kind);
+    const std::uint8_t answer = box_->identifyQuietly();
+    showConverterPresence(answer != 0 ? ConverterPresence::Connected
+                                      : ConverterPresence::NotAnswering);
+    start();
+    return answer;
+}
+
+std::uint8_t Station::attachConverter(const QString& device) {
+    makeBox(unusablePort(QString(), clock_), QString());
+    box_->open(linkSpeed(), device, failureBoxes(dialogs_));
+    const std::uint8_t answer = box_->identifyQuietly();
+    showConverterPresence(answer != 0 ? ConverterPresence::Connected
+                                      : ConverterPresence::NotAnswering);
+    start();
+    return answer;
+}
+
+// ---- the guard and the jobs
+
+bool Station::admit(bool byOperator, bool notDuringReception) {
+    if (gate_.busy())
+        return false;
+    if (converterLost()) {
+        const QString text = lostText();
+        if (byOperator)
+            failureBoxes(dialogs_)({text, true, LinkFailure::Box::Warning});
+        else
+            ConsoleNotes::write(text);
+        emit statusText(text);
+        return false;
+    }
+    if (notDuringReception && reception_.receiveTimerRunning())
+        return false;
+    return true;
+}
+
+void Station::submit(Converter::Job job, bool attended,
+                     std::function<void(const Converter::Result&)> done) {
+    auto operation = std::make_shared<CommandGate::Operation>(gate_);
+    // Automatic work shows no box: its failures go to standard error and its result.
+    std::shared_ptr<UnattendedScope> noBoxes;
+    if (!attended)
+        noBoxes = std::make_shared<UnattendedScope>(dialogs_);
+    converter_->run(
+        std::move(job), attended,
+        [this, operation, noBoxes, done = std::move(done)](const Converter::Result& result) {
+            if (done)
+                done(result);
+            emit commandEnded(result.complete, result.failure);
+        });
+}
+
+bool Station::runJob(Converter::Job job, bool byOperator,
+                     std::function<void(const Converter::Result&)> done) {
+    if (!admit(byOperator))
+        return false;
+    submit(std::move(job), byOperator, std::move(done));
+    return true;
+}
+
+// ---- commands
+
+QImage Station::uploadPicture() {
+    if (callsignInsert()) {
+        if (const QString problem = insertCallsign(); !problem.isEmpty())
+            emit statusText(problem);
+    }
+    return pictures_.tx;
+}
+
+bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    const QImage picture = uploadFirst ? uploadPicture() : QImage();
+    Clock* clock = &clock_;
+    submit(
+        [id, uploadFirst, digitizeFirst, picture, clock](ConverterOperations& ops) {
+            Converter::Result result;
+            if (uploadFirst) {
+                ops.say(kUploadStatus);
+                // A failed upload does not stop the sending.
+                if (!ops.upload(picture)) {
+                    result.complete = false;
+                    result.failure = ops.lastFailure();
+                }
+                if (clock->ending())
+                    return result; // the program ends: nothing more goes to the converter
+            }
+            if (digitizeFirst) {
+                ops.removeFrames();
+                ops.digitize();
+                if (!ops.pause(Station::kDigitizePauseMs))
+                    return result;
+                ops.removeFrames();
+                ops.digitize();
+                ops.say(kDigitizeStatus);
+                if (!ops.pause(Station::kDigitizeSettleMs))
+                    return result;
+            }
+            ops.removeFrames();
+            ops.say(mode(id).transmitText);
+            ops.transmit(id);
+            return result;
+        },
+        true);
+    return true;
+}
+
+bool Station::upload() {
+    if (!admit(true))
+        return false;
+    const QImage picture = uploadPicture();
+    emit statusText(kUploadStatus);
+    submit(
+        [picture](ConverterOperations& ops) {
+            Converter::Result result;
+            result.complete = ops.upload(picture);
+            result.failure = ops.lastFailure();
+            return result;
+        },
+        true);
+    return true;
+}
+
+void Station::runUntil(const std::function<bool()>& done) {
+    constexpr int kPollMs = 10;
+    while (!done() && !clock_.ending()) {
+        QCoreApplication::processEvents();
+        if (done())
+            break;
+        (void)clock_.waitPainting(kPollMs);
+    }
+}
+
+bool Station::fetch(bool byOperator, bool keep) {
+    if (gate_.busy())
+        return false;
+    if (converterLost()) {
+        const QString text = lostText();
+        if (byOperator)
+            failureBoxes(dialogs_)({text, true, LinkFailure::Box::Warning});
+        else
+            ConsoleNotes::write(text);
+        emit statusText(text);
+        return false;
+    }
+    if (reception_.repeaterOn()) {
+        if (byOperator) {
+            dialogs_.beep(2);
+            dialogs_.message(kRepeaterNote, Dialogs::Kind::Information);
+        } else {
+            emit statusText(kRepeaterNote);
+        }
+    }
+    emit framesRemoved();
+    emit statusText(kFetchStatus);
+    emit fetchStarted(byOperator);
+    fetching_ = true;
+    // The automatic fetch shows no box (submit sees to it): an unattended station never stops.
+    auto picture = std::make_shared<QImage>(pictures_.rx);
+    submit(
+        [picture](ConverterOperations& ops) {
+            Converter::Result result;
+            result.complete = ops.fetch(*picture, {});
+            result.failure = ops.lastFailure();
+            return result;
+        },
+        byOperator,
+        [this, picture, byOperator, keep](const Converter::Result& result) {
+            fetching_ = false;
+            pictures_.rx = *picture;
+            if (!keep) {
+                emit fetchEnded(byOperator, result.complete, result.failure);
+                return;
+            }
+            // What has arrived is stored also when the fetch stopped early.
+            const StoredPicture kept =
+                store(*picture, std::exchange(announcedMode_, QString()), result.complete);
+            for (const QString& error : kept.errors)
+                dialogs_.error(error);
+            QString failure = result.failure;
+            if (failure.isEmpty() && !kept.errors.isEmpty())
+                failure = kept.errors.front();
+            emit fetchEnded(byOperator, result.complete && kept.errors.isEmpty(), failure);
+        });
+    return true;
+}
+
+bool Station::digitize() {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    emit statusText(kDigitizeStatus);
+    submit(single([](ConverterOperations& ops) { ops.digitize(); }), true);
+    return true;
+}
+
+bool Station::selfTimer2s() {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    emit statusText(kSelfTimer2Status);
+    submit(single([](ConverterOperations& ops) {
+               ops.digitize();
+               if (!ops.pause(Station::kDigitizePauseMs))
+                   return;
+               ops.removeFrames();
+               ops.digitize();
+           }),
+           true);
+    return true;
+}
+
+bool Station::selfTimer10s() {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    submit(
+        [](ConverterOperations& ops) {
+            Converter::Result result;
+            result.complete = false;
+            for (int n = 1; n <= Station::kSelfTimerSeconds; ++n) {
+                ops.say(QStringLiteral("Self - timer %1s").arg(n));
+                if (!ops.pause(1000))
+                    return result; // the program ends: no digitize, no sound
+            }
+            ops.digitize();
+            if (!ops.pause(Station::kDigitizePauseMs))
+                return result;
+            ops.removeFrames();
+            ops.digitize();
+            result.complete = true;
+            return result;
+        },
+        true,
+        [this](const Converter::Result& result) {
+            if (result.complete)
+                emit confirmationWanted();
+        });
+    return true;
+}
+
+bool Station::selectMemory(int number) {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    emit statusText(number == 1 ? kMemory1Status : kMemory2Status);
+    submit(single([number](ConverterOperations& ops) { ops.selectMemory(number); }), true);
+    return true;
+}
+
+bool Station::freeRun(ModeId id) {
+    if (!admit(true))
+        return false;
+    emit framesRemoved();
+    emit statusText(mode(id).freeRunText);
+    submit(single([id](ConverterOperations& ops) { ops.freeRun(id); }), true);
+    return true;
+}
+
+bool Station::receiveStop() {
+    // Inside another converter command's waits the stop byte would cut into that command.
+    if (gate_.busy())
+        return false;
+    emit framesRemoved();
+    emit statusText(kReceiveStopped);
+    // The stop goes out from the converter's worker; the monitor watches again once it has.
+    Converter* converter = converter_.get();
+    submit(single([](ConverterOperations& ops) { ops.stopReception(); }), true,
+           [this, converter](const Converter::Result&) {
+               emit loadButtonEnabled(true);
+               if (converter_.get() == converter)
+                   converter->endReception();
+           });
+    return true;
+}
+
+void Station::setSaveAutomatically(bool on) {
+    settings_.saveAuto = on;
+}
+
+// ---- pictures
+
+bool Station::callsignInsert() const {
+    return options().flag(kCallsignInsertKey);
+}
+
+QString Station::setCallsignInsert(bool on) {
+    return setOption(kCallsignInsertKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString Station::insertCallsign() {
+    QString error;
+    const QImage callsign = BmpFiles::read(folder_.path(captions::kCallsignPictureName), &error);
+    if (callsign.isNull())
+        return error; // names the file and the reason already
+    pictures_.scratch = callsign;
+    captions::pasteCallsign(pictures_.tx, pictures_.scratch);
+    emit txPictureChanged();
+    return {};
+}
+
+bool Station::loadIntoTx(const QString& file, QString* why) {
+    if (!pictureFiles_.loadIntoTx(file)) {
+        if (why)
+            why->clear();
+        return false;
+    }
+    emit txPictureChanged();
+    return true;
+}
+
+void Station::setTxPicture(const QImage& picture) {
+    pictures_.tx = picture;
+    emit txPictureChanged();
+}
+
+// ---- the store
+
+StoredPicture Station::store(const QImage& picture, const QString& mode, bool complete) {
+    StoredPicture kept;
+    kept.when = QDateTime::currentDateTime();
+    kept.mode = mode;
+    kept.complete = complete;
+    kept.picture = picture;
+    if (!storeFolder_.isEmpty()) {
+        const ReceivedFile file = saveReceivedPicture(picture, storeFolder_, kept.when, mode);
+        kept.jpegFile = file.path;
+        kept.errors = file.errors;
+        kept.name = WorkingPictures::timeStamp(kept.when);
+    } else {
+        const ReceivedPictureStore store(folder_);
+        const auto result = store.store(picture, settings_, settings_.saveAuto, kept.when, mode);
+        kept.name = result.name;
+        kept.slot = result.slot;
+        kept.slotFile = result.slotWritten ? result.slotFile : QString();
+        kept.jpegFile = result.jpegFile;
+        kept.hint = result.hint;
+        kept.errors = result.errors;
+        pictures_.draggedName = result.name;
+    }
+    emit stored(kept);
+    return kept;
+}
+
+// ---- the reception's calls
 
 void Station::selectTxModeItem(std::uint8_t status) {
-    if (const auto id = modeByStatus(status))
+    const auto id = modeByStatus(status);
+    if (id)
         announcedMode_ = mode(*id).displayName;
-    face_.selectTxModeItem(status);
+    emit txModeItem(status);
+    emit announced(status, id, receiveWaitMs(status));
 }
 
-Station::FetchResult Station::fetchReceived(QImage& picture, bool byOperator, FetchSteps& steps) {
-    FetchResult result;
-    if (gate_.busy())
-        return result;
-    if (link_.refuseWhileLost(byOperator)) {
-        result.failure = link_.lostText();
-        return result;
-    }
-    result.ran = true;
-    CommandGate::Operation operation(gate_);
-    steps.starting();
-    std::optional<UnattendedScope> noBoxes;
-    if (!byOperator)
-        noBoxes.emplace(dialogs_);
-    link_.clearFailure();
-    QStringList storeErrors;
-    {
-        const MonitorHold held = hold();
-        result.complete =
-            transfer_.FetchPicture(picture, held, [&steps](int row) { steps.line(row); });
-        // What has arrived is stored also when the fetch stopped early.
-        storeErrors = steps.store(picture, std::exchange(announcedMode_, QString()));
-    }
-    for (const QString& error : storeErrors)
-        dialogs_.error(error);
-    result.failure = link_.lastFailure();
-    if (!storeErrors.isEmpty()) {
-        if (result.failure.isEmpty())
-            result.failure = storeErrors.front();
-        result.complete = false;
-    }
-    return result;
+void Station::receptionTimeStarted(int totalMs) {
+    emit airTimeStarted(totalMs);
+}
+
+void Station::showConverterPresence(ConverterPresence presence) {
+    emit presenceChanged(presence);
 }
 
 } // namespace winorbis

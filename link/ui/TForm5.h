@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/Beacons.h"
 #include "link/LinkOptions.h"
+#include "stationcore/Beacons.h"
 
 #include <QDialog>
 

@@ -7,6 +7,7 @@
 #include "captions/CaptionTexts.h"
 #include "controls/TFlyingButton.h"
 #include "link/LinkTexts.h"
+#include "support/EventPump.h"
 #include "support/MemoryConverter.h"
 #include "support/MemoryPort.h"
 #include "support/ScriptedDialogs.h"
@@ -35,6 +36,12 @@ struct CommandMap : ::testing::Test {
     MemoryPort* port = nullptr;
     std::unique_ptr<MemoryConverter> converter;
     std::unique_ptr<AppWindows> windows;
+
+    // Runs the window's events until the station's command has ended on the converter's worker.
+    void settle() {
+        ASSERT_TRUE(pumpUntil([&] { return !form().station().busy(); }));
+        QCoreApplication::processEvents();
+    }
 
     void SetUp() override {
         QImage start(410, 256, QImage::Format_RGB888);
@@ -138,12 +145,16 @@ TEST_F(CommandMap, EachItemReachesItsCommand) {
         return port->written().isEmpty() ? -1 : int(uchar(port->written().back()));
     };
     action("Digitalisieren1")->trigger();
+    settle();
     EXPECT_EQ(lastByte(), 36);
     action("Bildspeicher11")->trigger();
+    settle();
     EXPECT_EQ(lastByte(), 32);
     action("Bildspeicher21")->trigger();
+    settle();
     EXPECT_EQ(lastByte(), 33);
     action("PCOrbis701")->trigger();
+    settle();
     EXPECT_GT(converter->uploadedLines(), 0);
     action("Bildfnen1")->trigger();
     EXPECT_EQ(dialogs.count("open"), 1);
@@ -171,6 +182,7 @@ TEST_F(CommandMap, F11FetchesWhileSavePicAutoDisablesTheButton) {
     converter->fill(QImage(410, 256, QImage::Format_RGB888));
     const qsizetype before = port->written().size();
     action("Orbis70PC1")->trigger();
+    settle();
     EXPECT_GT(port->written().size(), before + 200); // a whole fetch went over the line
 }
 

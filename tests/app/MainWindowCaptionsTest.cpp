@@ -150,11 +150,13 @@ TEST_F(CaptionsFixture, TheCallsignPictureGoesIntoTheCornerAndOnEveryUploadWhile
     EXPECT_TRUE(insert->isChecked());
     EXPECT_TRUE(StationOptions::load(form->programFolder()).flag("CallsignInsert"));
     form->ToOrbisClick();
+    settle();
     EXPECT_EQ(dialogs.count("error"), 1);
 
     ASSERT_TRUE(BmpFiles::write(callsign, dir.path() + "/callsign.bmp", nullptr));
     form->pictures().tx.fill(Qt::black);
     form->ToOrbisClick();
+    settle();
     EXPECT_EQ(QColor(form->pictures().tx.pixel(300, 230)), QColor(Qt::white));
     EXPECT_EQ(QColor(form->pictures().tx.pixel(299, 229)), QColor(Qt::black));
     // Unchecked: the click inserts once more, uploads leave the picture alone.
@@ -162,6 +164,7 @@ TEST_F(CaptionsFixture, TheCallsignPictureGoesIntoTheCornerAndOnEveryUploadWhile
     EXPECT_FALSE(StationOptions::load(form->programFolder()).flag("CallsignInsert", true));
     form->pictures().tx.fill(Qt::black);
     form->ToOrbisClick();
+    settle();
     EXPECT_EQ(QColor(form->pictures().tx.pixel(300, 230)), QColor(Qt::black));
 }
 

@@ -55,6 +55,7 @@ TEST_F(CommandsWindowFixture, PicTxAndAcqTxExcludeEachOtherAndPicTxIsKept) {
 
 TEST_F(CommandsWindowFixture, TheModeButtonsTransmitAfterTheUploadWhenPicTxIsChecked) {
     QTest::mouseClick(control<TFlyingButton>("FlyingButton4"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(port->written().back(), char(48));
     EXPECT_EQ(form->statusText(), "Send in Martin 2, stopped the transfer with the \" RX \" "
@@ -63,6 +64,7 @@ TEST_F(CommandsWindowFixture, TheModeButtonsTransmitAfterTheUploadWhenPicTxIsChe
     control<QCheckBox>("CheckBox3")->click(); // neither box: the byte alone
     const qsizetype before = port->written().size();
     QTest::mouseClick(control<TFlyingButton>("FlyingButton1"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(sentSince(before), QByteArray(1, char(62)));
 }
 
@@ -71,6 +73,7 @@ TEST_F(CommandsWindowFixture, AcqTxSendsTwoDigitizeBytesAndWaitsFourteenSeconds)
     const qsizetype before = port->written().size();
     const auto start = clock.elapsedMs();
     QTest::mouseClick(control<TFlyingButton>("FlyingButton6"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(sentSince(before), QByteArray("\x24\x24\x36", 3));
     EXPECT_GE(clock.elapsedMs() - start, 14200);
 }
@@ -78,11 +81,16 @@ TEST_F(CommandsWindowFixture, AcqTxSendsTwoDigitizeBytesAndWaitsFourteenSeconds)
 TEST_F(CommandsWindowFixture, TheFreeRunMemoryAndDigitizeControlsWriteTheirBytes) {
     const qsizetype before = port->written().size();
     QTest::mouseClick(control<TFlyingButton>("FlyingButton9"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(form->statusText(), "Free Run Mode M1, stopped use the Button \" RX Stop \"");
     control<QToolButton>("SpeedButton7")->click();
+    settle();
     control<QToolButton>("SpeedButton8")->click();
+    settle();
     control<QToolButton>("SpeedButton16")->click();
+    settle();
     control<QAction>("Selbstauslser2s1")->trigger();
+    settle();
     EXPECT_EQ(sentSince(before), QByteArray("\x3A\x20\x21\x24\x24\x24", 6));
 }
 
@@ -90,6 +98,7 @@ TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerInANewFolderEndsWithoutABox) 
     // The start-up wrote the confirmation sound the self-timer plays.
     EXPECT_TRUE(QFile::exists(form->programFolder().path(u"\\ok.wav")));
     control<QAction>("VerzgerterAuslser10s1")->trigger();
+    settle();
     EXPECT_TRUE(port->written().endsWith("\x24\x24"));
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
 }
@@ -97,6 +106,7 @@ TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerInANewFolderEndsWithoutABox) 
 TEST_F(CommandsWindowFixture, TheTenSecondSelfTimerWithoutOkWavShowsTheError) {
     ASSERT_TRUE(QFile::remove(form->programFolder().path(u"\\ok.wav")));
     control<QAction>("VerzgerterAuslser10s1")->trigger();
+    settle();
     EXPECT_TRUE(port->written().endsWith("\x24\x24"));
     ASSERT_EQ(dialogs.texts().size(), 1);
     EXPECT_TRUE(dialogs.texts().first().contains("ok.wav"));

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "app/TForm1.h"
+#include "link/ConverterLink.h"
 #include "support/EventPump.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -39,6 +41,11 @@ struct MainWindowFixture : ::testing::Test {
             .entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg")}, QDir::Files);
     }
     QByteArray sentSince(qsizetype before) const { return port->written().mid(before); }
+    // Runs the window's events until the station's command has ended on the converter's worker.
+    void settle() {
+        ASSERT_TRUE(pumpUntil([&] { return !form->station().busy(); }));
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace winorbis::test

@@ -45,7 +45,10 @@ struct ReceptionFixture : MainWindowFixture {
         ASSERT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
         EXPECT_TRUE(form->statusText().startsWith(" Mode Martin 1"));
     }
-    void endOfReception() { clock.advance(115000); }
+    void endOfReception() {
+        clock.advance(115000);
+        settle();
+    }
 };
 
 } // namespace
@@ -91,7 +94,7 @@ TEST_F(ReceptionFixture, WithoutSavePicAutoNothingIsFetchedButTheRepeaterSends) 
     EXPECT_FALSE(control<QWidget>("Label27")->isHidden());
     announceMartin1();
     const qsizetype before = port->written().size();
-    endOfReception();
+    clock.advance(115000); // what shows at once, before the monitor answers
     EXPECT_EQ(control<TFlyingButton>("RXSTOP")->Text(), "Lade");
     ASSERT_TRUE(pumpUntil([&] { return port->written().size() > before; }));
     EXPECT_EQ(port->written().mid(before), QByteArray(1, char(56)));
@@ -120,13 +123,14 @@ TEST_F(ReceptionFixture, AFetchByHandWhileTheRepeaterIsOnShowsTheNoteFirst) {
     form->Ein2Click();
     converter->fill(randomPicture(420, 256, 22));
     form->FromOrbisClick();
+    settle();
     const auto shown = dialogs.shown();
     ASSERT_GE(shown.size(), 2);
     EXPECT_EQ(shown[0].what, "beep");
     EXPECT_EQ(shown[1].text, "Repeater Function is switched on.");
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
     EXPECT_EQ(form->statusText(), " ");
-    EXPECT_FALSE(form->reception().monitor().isHeld());
+    EXPECT_FALSE(form->station().busy());
 }
 
 TEST_F(ReceptionFixture, TheFetchAtTheEndOfAReceptionNotesTheRepeaterWithoutABox) {
@@ -147,6 +151,7 @@ TEST_F(ReceptionFixture, TheFetchAtTheEndOfAReceptionNotesTheRepeaterWithoutABox
 
     // A fetch by hand afterwards still shows the note with its beep.
     form->FromOrbisClick();
+    settle();
     ASSERT_EQ(dialogs.count("beep"), 1);
     EXPECT_EQ(dialogs.texts(), QStringList{"Repeater Function is switched on."});
 }
@@ -155,13 +160,14 @@ TEST_F(ReceptionFixture, PcToOrbisUploadsTheTxPicture) {
     start();
     auto* bar = control<TNewProgressBar>("ProgressBar1");
     form->ToOrbisClick();
+    settle();
     EXPECT_EQ(bar->Max(), 280);
     EXPECT_EQ(bar->Position(), 280);
     EXPECT_EQ(form->statusText(), "Load picture from PC to Orbis 70");
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(converter->memory[0], pc::headerLine());
     EXPECT_EQ(converter->memory[128], pc::encodeImageRow(form->pictures().tx, 128));
-    EXPECT_FALSE(form->reception().monitor().isHeld());
+    EXPECT_FALSE(form->station().busy());
 }
 
 TEST_F(ReceptionFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePictureStored) {
@@ -169,6 +175,7 @@ TEST_F(ReceptionFixture, AConverterThatFallsSilentDuringAFetchStillLeavesThePict
     converter->fill(randomPicture(420, 256, 23));
     converter->silentFromFetchLine = 100;
     form->FromOrbisClick();
+    settle();
     // The progress bar stays where the fetch stopped.
     EXPECT_EQ(control<TNewProgressBar>("ProgressBar1")->Position(), 99);
     EXPECT_EQ(dialogs.texts().last(), "Communication error[data]");
@@ -203,6 +210,7 @@ TEST_F(ReceptionFixture, SavePicAutoFromTheSettingsDisablesTheFetchButtonFromThe
     // The menu item still fetches.
     converter->fill(randomPicture(420, 256, 24));
     control<QAction>("Orbis70PC1")->trigger();
+    settle();
     EXPECT_EQ(files("/Kleinbilder"), QStringList{"Bild1.bmp"});
 }
 
@@ -227,6 +235,7 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
     EXPECT_TRUE(form.statusText().startsWith(" Mode Scottie 1"));
     clock.advance(111000);
+    ASSERT_TRUE(pumpUntil([&] { return !form.station().busy(); }));
     EXPECT_EQ(form.pictures().rx.pixel(200, 100), qRgb(252, 0, 0));
     EXPECT_TRUE(QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"));
     EXPECT_EQ(QDir(dir.path() + "/AutoSpeichern").entryList({"*.jpg"}, QDir::Files).size(), 1);
@@ -243,6 +252,7 @@ TEST(MainWindowEndToEnd, AReceptionFromTheSimulatedConverterAndALineThatCloses) 
     ASSERT_TRUE(pumpUntil([&] { return form.receiveTimerRunning(); }));
     sim.closeAfterLines(60);
     clock.advance(115000);
+    ASSERT_TRUE(pumpUntil([&] { return !form.station().busy(); }));
     // The automatic fetch shows no box: its failure goes to standard error.
     EXPECT_FALSE(dialogs.texts().contains("Communication error[data]"))
         << dialogs.texts().join('|').toStdString();

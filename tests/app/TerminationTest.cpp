@@ -80,6 +80,11 @@ struct TerminationFixture : ::testing::Test {
         pumpUntil([] { return false; }, 400);
         return sim.received().mid(receivedAtSignal);
     }
+    // The command runs on the converter's worker; the window's events run until the program has
+    // ended in order (the monitor has left its loop).
+    void runToTheEnd() {
+        ASSERT_TRUE(pumpUntil([&] { return form->link().linkState() == LinkState::Ended; }, 20000));
+    }
     void expectEndedInOrder() {
         EXPECT_EQ(form->link().linkState(), LinkState::Ended);
         EXPECT_EQ(lineCount(dir.path() + "/COM.DAT"), 585);
@@ -96,14 +101,19 @@ TEST_F(TerminationFixture, DuringAFetchThePartialPictureIsKeptAndNoLineIsAskedFo
     sim.receive(172, frame);
     ASSERT_TRUE(pumpUntil([&] { return form->receiveTimerRunning(); }));
     signalAfter(1500);
-    form->FromOrbisClick(); // returns when the fetch has stopped
+    form->FromOrbisClick();
+    runToTheEnd();
     ASSERT_GT(positionAtSignal, 0);
     ASSERT_LT(positionAtSignal, 200);
     expectEndedInOrder();
-    // The lines asked for are exactly the lines drawn: nothing was requested after the signal.
-    const QByteArray after = receivedAfterSignal();
-    EXPECT_EQ(sim.received().count('\x04'), positionAtSignal);
-    EXPECT_FALSE(after.contains('\x04'));
+    // The lines asked for are exactly the lines drawn, and the one in progress at the signal was
+    // the last: nothing was requested afterwards.
+    receivedAfterSignal();
+    const qsizetype asked = sim.received().count('\x04');
+    EXPECT_EQ(asked, form->findChild<TNewProgressBar*>("ProgressBar1")->Position());
+    EXPECT_LE(asked, positionAtSignal + 2);
+    receivedAfterSignal();
+    EXPECT_EQ(sim.received().count('\x04'), asked);
     // The received part is where a failed fetch keeps it: the mini slot file.
     const QImage partial(dir.path() + "/Kleinbilder/Bild1.bmp");
     ASSERT_FALSE(partial.isNull());
@@ -113,6 +123,7 @@ TEST_F(TerminationFixture, DuringAFetchThePartialPictureIsKeptAndNoLineIsAskedFo
 TEST_F(TerminationFixture, DuringAnUploadTheTransferStopsAtItsNextLine) {
     signalAfter(1500);
     form->ToOrbisClick();
+    runToTheEnd();
     ASSERT_GT(positionAtSignal, 0);
     ASSERT_LT(positionAtSignal, 200);
     expectEndedInOrder();
@@ -124,6 +135,7 @@ TEST_F(TerminationFixture, DuringAnUploadTheTransferStopsAtItsNextLine) {
 TEST_F(TerminationFixture, DuringTheTenSecondSelfTimerNothingIsDigitized) {
     signalAfter(1500);
     form->ACQ10Click();
+    runToTheEnd();
     expectEndedInOrder();
     EXPECT_FALSE(sim.received().contains('\x24'));
     EXPECT_FALSE(receivedAfterSignal().contains('\x24'));
@@ -133,6 +145,7 @@ TEST_F(TerminationFixture, DuringTheAcqTxWaitTheTransmissionNeverStarts) {
     form->findChild<QWidget*>("ACQandTX")->setProperty("checked", true);
     signalAfter(1500);
     form->M1TxClick();
+    runToTheEnd();
     expectEndedInOrder();
     EXPECT_EQ(sim.received().count('\x24'), 2); // both digitize bytes, 200 ms apart
     EXPECT_FALSE(sim.received().contains(char(56)));
@@ -144,6 +157,7 @@ TEST_F(TerminationFixture, ClosingTheWindowDuringTheSelfTimerEndsItAtOnceWithout
     QElapsedTimer waited;
     waited.start();
     form->ACQ10Click();
+    ASSERT_TRUE(pumpUntil([&] { return !form->station().busy(); }, 10000));
     EXPECT_LT(waited.elapsed(), 3000);
     EXPECT_EQ(dialogs.texts(), QStringList({"WinOrbis 70p close?"}));
     EXPECT_FALSE(receivedAfterSignal().contains('\x24'));

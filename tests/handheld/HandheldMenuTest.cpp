@@ -6,6 +6,7 @@
 #include "app/TForm1.h"
 #include "handheld/HandheldTexts.h"
 #include "handheld/TForm4.h"
+#include "link/ConverterLink.h"
 #include "platform/Clock.h"
 #include "support/EventPump.h"
 #include "support/ScriptedDialogs.h"

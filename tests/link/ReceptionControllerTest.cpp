@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The reception side of the main window without a window: monitor, end-of-reception timer,
-// receive stop and repeater, on scripted bytes and virtual time.
+// The reception side of the station without a window: the box's monitor, the end-of-reception
+// timer and the repeater, on scripted bytes and virtual time.
 #include "link/ReceptionController.h"
+#include "link/BoxConverter.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
 #include "support/EventPump.h"
@@ -50,21 +51,26 @@ public:
 struct ReceptionFixture : ::testing::Test {
     VirtualClock clock;
     ScriptedDialogs dialogs;
-    ConverterLink link{clock, failureBoxes(dialogs)};
     MemoryPort* port = nullptr;
     CommandGate gate;
     RecordingView view;
     std::unique_ptr<ReceptionController> reception;
+    std::unique_ptr<BoxConverter> box;
+    ConverterLink* link = nullptr;
 
     void SetUp() override {
         auto memory = std::make_unique<MemoryPort>(clock);
         port = memory.get();
-        link.attachPort(std::move(memory));
-        reception = std::make_unique<ReceptionController>(link, gate, clock, view);
-        reception->start();
+        reception = std::make_unique<ReceptionController>(gate, clock, view);
+        box = std::make_unique<BoxConverter>(std::move(memory), QStringLiteral("Orbis 70p"), clock,
+                                             gate, *reception);
+        link = &box->link();
+        reception->attach(box.get());
+        box->start(true);
     }
     void TearDown() override {
         gate.shut();
+        box.reset();
         reception.reset();
     }
     void announce(std::uint8_t status) {
@@ -76,11 +82,11 @@ struct ReceptionFixture : ::testing::Test {
 } // namespace
 
 TEST_F(ReceptionFixture, TheEndOfTheReceptionTimeFetchesWithSavePicAutoAndRepeatsInItsMode) {
-    EXPECT_TRUE(link.isIdle());
+    EXPECT_TRUE(link->isIdle());
     reception->switchRepeater(true);
     EXPECT_TRUE(view.shownSwitch);
     announce(184); // Scottie 2
-    EXPECT_EQ(link.LastStatus(), 184);
+    EXPECT_EQ(link->LastStatus(), 184);
     EXPECT_EQ(view.shownItem, 5);
     EXPECT_FALSE(view.loadEnabled);
     EXPECT_EQ(view.rxStop, "RX Stop");
@@ -94,21 +100,7 @@ TEST_F(ReceptionFixture, TheEndOfTheReceptionTimeFetchesWithSavePicAutoAndRepeat
     EXPECT_EQ(port->written(), QByteArray(1, char(54)));
     EXPECT_EQ(view.rxStopColour, 255u);
     EXPECT_TRUE(view.loadEnabled);
-    EXPECT_TRUE(link.isIdle());
-}
-
-TEST_F(ReceptionFixture, TheReceiveStopSendsTheStopByteAndEndsTheWaitWithoutAFetch) {
-    reception->switchRepeater(false);
-    announce(136);
-    reception->receiveStop();
-    EXPECT_EQ(view.status, "Receive stopped, ready for receive");
-    EXPECT_EQ(port->written(), QByteArray(1, '\x01'));
-    ASSERT_TRUE(pumpUntil([&] { return view.status == " Ready for Receive "; }));
-    EXPECT_FALSE(reception->receiveTimerRunning());
-    clock.advance(40000);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(view.calls.contains("fetch"));
-    EXPECT_EQ(port->written(), QByteArray(1, '\x01')); // the repeater is off
+    EXPECT_TRUE(link->isIdle());
 }
 
 TEST_F(ReceptionFixture, TheRepeaterSendsNothingWithoutAnItemAndTheOperatorCanChooseOne) {
@@ -128,12 +120,12 @@ TEST_F(ReceptionFixture, TheRepeaterSendsNothingWithoutAnItemAndTheOperatorCanCh
 }
 
 TEST_F(ReceptionFixture, AfterTheMonitorHasStoppedNothingRevivesTheLink) {
+    box->stop();
     reception->stop();
-    EXPECT_EQ(link.linkState(), LinkState::Ended);
-    reception->receiveStop();
+    EXPECT_EQ(link->linkState(), LinkState::Ended);
     reception->Timer2Timer();
-    EXPECT_EQ(link.linkState(), LinkState::Ended);
+    EXPECT_EQ(link->linkState(), LinkState::Ended);
     // A hold taken after the end is harmless.
-    const MonitorHold hold = reception->hold();
-    EXPECT_TRUE(reception->monitor().isHeld());
+    const MonitorHold hold(&box->monitor());
+    EXPECT_TRUE(box->monitor().isHeld());
 }

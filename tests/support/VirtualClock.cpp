@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/VirtualClock.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <algorithm>
+#include <condition_variable>
 #include <limits>
 
 namespace winorbis::test {
@@ -57,6 +61,33 @@ bool VirtualClock::waitPainting(int ms) {
         return false;
     advance(ms, [this] { return ending(); });
     return !ending();
+}
+
+bool VirtualClock::workerWait(int ms, const std::atomic<bool>* cancel) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return waitPainting(ms) && !(cancel && *cancel);
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool result = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    QMetaObject::invokeMethod(app, [this, ms, wait] {
+        const bool result = waitPainting(ms);
+        std::lock_guard lock(wait->mutex);
+        wait->result = result;
+        wait->finished = true;
+        wait->done.notify_all();
+    });
+    std::unique_lock lock(wait->mutex);
+    while (!wait->finished) {
+        if (cancel && *cancel)
+            return false;
+        wait->done.wait_for(lock, std::chrono::milliseconds(10));
+    }
+    return wait->result && !(cancel && *cancel);
 }
 
 void VirtualClock::sleep(int ms) {

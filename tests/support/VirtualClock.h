@@ -28,6 +28,9 @@ public:
         return !ending();
     }
     std::unique_ptr<ClockTimer> createTimer(std::function<void()> onTick) override;
+    // On the user-interface thread a waitPainting; on a worker the user-interface thread moves
+    // the time on (its timers firing), while the worker waits for it.
+    bool workerWait(int ms, const std::atomic<bool>* cancel) override;
 
     // Moves the time forward by ms and fires the timers due on the way, in time order; each fires
     // with the clock set to its own due time.

@@ -1,68 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/orbisctl/Beacon.h"
 
-#include "tools/orbisctl/Caption.h"
-#include "tools/orbisctl/PictureFile.h"
-
-#include "link/Beacons.h"
 #include "link/LinkTexts.h"
-#include "platform/Clock.h"
-#include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
-#include "settings/SettingsCodec.h"
-#include "settings/StationOptions.h"
+#include "stationcore/Beacons.h"
 #include "stationcore/Station.h"
-
-#include <QCoreApplication>
-#include <QFile>
 
 namespace winorbis {
 
 namespace {
 
-constexpr int kBeaconPollMs = 10;
-
-int folderInterval(const ProgramFolder& folder) {
-    QFile file(folder.path(u"\\COM.DAT"));
-    if (!file.open(QIODevice::ReadOnly))
-        return 60;
-    return SettingsCodec::parse(file.readAll(), Settings::defaults(QString()))
-        .settings.beaconInterval;
-}
-
-// The command around the beacon: the station's monitor, the page of the options, a TX picture of
-// its own with the station's callsign insert, and the pictures sent and failed counted, each sent
-// one written to the output.
-class BeaconRun final : public CatalogBeaconHost {
+// The command's count of the beacon's pictures, each sent one written to the output.
+class BeaconCount final : public CatalogBeaconListener {
 public:
-    BeaconRun(Station& station, const ProgramFolder& folder, int page, std::FILE* out,
-              std::FILE* err)
-        : station_(station)
-        , folder_(folder)
-        , page_(page)
-        , out_(out)
-        , err_(err) {
-        callsign_.callsign = StationOptions::load(folder).flag(QStringLiteral("CallsignInsert"));
-    }
-
-    MonitorHold holdMonitor() override { return station_.hold(); }
-    int catalogPage() const override { return page_; }
-    bool loadIntoTx(const QString& file, QString* why) override {
-        QImage picture = loadTxPictureFile(file, why);
-        if (picture.isNull())
-            return false;
-        tx_ = picture;
-        return true;
-    }
-    const QImage& txPicture() const override { return tx_; }
-    void beforeUpload() override {
-        if (callsign_.callsign) {
-            if (const QString problem = applyCaption(tx_, folder_, callsign_); !problem.isEmpty())
-                std::fprintf(err_, "orbisctl: %s\n", qPrintable(problem));
-        }
-    }
-    void txPictureChanged() override {}
-    void showStatus(const QString&) override {}
+    explicit BeaconCount(std::FILE* out)
+        : out_(out) {}
     void pictureSent(int page, int position, const QString& file) override {
         std::fprintf(out_, "%d %d %s\n", page, position, qPrintable(file));
         std::fflush(out_);
@@ -74,14 +26,7 @@ public:
     int failed = 0;
 
 private:
-    Station& station_;
-    const ProgramFolder& folder_;
-    int page_;
     std::FILE* out_;
-    std::FILE* err_;
-    // The station's callsign insert applies to the beacon's pictures as well.
-    CaptionRequest callsign_;
-    QImage tx_;
 };
 
 } // namespace
@@ -118,50 +63,41 @@ QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options)
     return {};
 }
 
-int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions& options,
-              std::FILE* out, std::FILE* err) {
+int runBeacon(Station& station, const BeaconOptions& options, std::FILE* out, std::FILE* err) {
     bool stopRequested = false;
+    QObject context; // the connection ends with the command
     TerminationWatcher termination;
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested,
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &context,
                      [&](int) { stopRequested = true; });
     // The station's reception ends an announced reception's time (the beacon waits for it, it
     // does not fetch) and opens a vanished device again, as the program does.
-    Clock& clock = station.clock();
-    station.reception().start();
-
-    BeaconRun run(station, folder, options.page, out, err);
-    CatalogBeacon beacon(station.link(), station.transfer(), station.gate(), clock,
-                         station.dialogs(), folder, run);
-    beacon.setInterval(options.interval >= 0 ? options.interval : folderInterval(folder));
+    station.setSaveAutomatically(false);
+    station.settings().catalogPage = options.page;
+    BeaconCount count(out);
+    CatalogBeacon beacon(station);
+    beacon.setListener(&count);
+    beacon.setInterval(options.interval >= 0 ? options.interval
+                                             : station.settings().beaconInterval);
     beacon.setMode(options.mode == "m1"     ? BeaconMode::Martin1
                    : options.mode == "none" ? BeaconMode::None
                                             : BeaconMode::Robot36);
+    station.start();
+    beacon.startTimer();
     beacon.start();
-
-    std::int64_t nextTick = clock.nowMs() + 1000;
-    int status = 0;
-    while (!stopRequested) {
-        if (clock.nowMs() >= nextTick) {
-            nextTick += 1000;
-            beacon.tick();
-        }
-        if (beacon.ended()) {
-            std::fprintf(err, "orbisctl: %s\n", qPrintable(linktext::kBeaconPageEmpty));
-            status = 1;
-            break;
-        }
+    station.runUntil([&] {
         // With interval 0 the beacon tries one picture and stops.
-        if ((options.count > 0 && run.sent >= options.count) ||
-            (run.sent + run.failed > 0 && beacon.countdown() == 0))
-            break;
-        // The station's timers (the end of a reception's time) fire in the wait.
-        QCoreApplication::processEvents();
-        clock.waitPainting(kBeaconPollMs);
+        return stopRequested || beacon.ended() ||
+               (options.count > 0 && count.sent >= options.count) ||
+               (count.sent + count.failed > 0 && beacon.countdown() == 0 && !station.busy());
+    });
+    int status = 0;
+    if (beacon.ended()) {
+        std::fprintf(err, "orbisctl: %s\n", qPrintable(linktext::kBeaconPageEmpty));
+        status = 1;
     }
-    station.gate().shut();
-    station.reception().stop();
+    station.stop();
     // Fewer pictures out than asked for, or only failed ones, is a failure.
-    if (options.count > 0 ? run.sent < options.count : run.failed > 0 && run.sent == 0)
+    if (options.count > 0 ? count.sent < options.count : count.failed > 0 && count.sent == 0)
         status = 1;
     return status;
 }

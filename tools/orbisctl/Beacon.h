@@ -7,7 +7,6 @@
 
 namespace winorbis {
 
-class ProgramFolder;
 class Station;
 
 // orbisctl beacon --page P [--interval SECONDS] [--mode r36|m1|none] [--count N]: the catalog
@@ -25,8 +24,8 @@ struct BeaconOptions {
 
 // The options from the arguments after "beacon"; the problem as text on a usage error.
 QString parseBeaconOptions(const QStringList& arguments, BeaconOptions& options);
-// Runs on the station's link and reception, which opens a vanished device again as watch does.
-int runBeacon(Station& station, const ProgramFolder& folder, const BeaconOptions& options,
-              std::FILE* out, std::FILE* err);
+// Runs on the station, whose converter is open and not yet started; its reception opens a
+// vanished device again as watch does.
+int runBeacon(Station& station, const BeaconOptions& options, std::FILE* out, std::FILE* err);
 
 } // namespace winorbis

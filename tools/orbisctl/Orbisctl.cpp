@@ -11,7 +11,6 @@
 #include "platform/ProgramFolder.h"
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
-#include "stationcore/HeadlessFace.h"
 #include "stationcore/Station.h"
 #include "tools/orbisctl/Analyze.h"
 #include "tools/orbisctl/Beacon.h"
@@ -42,16 +41,6 @@ struct Request {
     QString folder;
     QStringList command;
 };
-
-// The port and line speed of the settings in the program folder; nothing is written there.
-std::pair<int, LinkSpeed> settingsPort(const ProgramFolder& folder) {
-    const Settings defaults = Settings::defaults(QString());
-    QFile file(folder.path(u"\\COM.DAT"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {defaults.portNumber, defaults.linkSpeed};
-    const auto read = SettingsCodec::parse(file.readAll(), defaults);
-    return {read.settings.portNumber, read.settings.linkSpeed};
-}
 
 std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why) {
     const QString verb = command.value(0);
@@ -325,39 +314,75 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
             return usageError(err, why);
     }
 
-    const auto [settingsCom, settingsSpeed] = settingsPort(folder);
-    QString device = request.device;
-    if (device.isEmpty())
-        device = PortMap::load(folder).device(request.com != 0 ? request.com : settingsCom);
-    const LinkSpeed speed = request.speed.value_or(settingsSpeed);
-
     ConsoleDialogs dialogs(err);
-    HeadlessFace face;
-    Station station(dialogs, clock, face);
-    ConverterLink& link = station.link();
-    if (!link.OpenConverterPort(speed, device))
+    Station::Setup setup;
+    setup.folder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
+    setup.device = request.device;
+    setup.com = request.com;
+    setup.speed = request.speed;
+    setup.reconnect = watch.reconnect;
+    Station station(setup, dialogs, clock);
+    // The settings give port and speed; nothing is written to the folder.
+    station.peekSettings();
+    if (!station.openConverter(false))
         return 1;
     if (handheld) {
-        const int status = runHandheld(*handheld, link.port(), dialogs, out, err);
-        link.port().drain();
+        // No monitor runs for a single command: the port is the handheld's.
+        BytePort& port = station.boxLink()->port();
+        const int status = runHandheld(*handheld, port, dialogs, out, err);
+        port.drain();
         return status;
     }
     if (identify) {
-        const std::uint8_t answer = link.IdentifyConverter();
+        const std::uint8_t answer = station.identify();
         if (answer == 0)
             return 1;
         std::fprintf(out, "%u\n", unsigned(answer));
         return 0;
     }
+    if (verb == "watch")
+        return runWatch(station, watch, out, err);
+    if (verb == "beacon")
+        return runBeacon(station, beacon, out, err);
+
+    // One command on the converter's worker; the station's events run until it has ended.
+    station.start();
+    bool ended = false;
+    bool complete = false;
+    QObject context; // the connections end with the command
+    QObject::connect(&station, &Station::commandEnded, &context, [&](bool whole, const QString&) {
+        complete = whole;
+        ended = true;
+    });
+    QObject::connect(&station, &Station::fetchEnded, &context,
+                     [&](bool, bool whole, const QString&) {
+                         complete = whole;
+                         ended = true;
+                     });
+    bool admitted = false;
     if (verb == "upload") {
-        // The receive monitor does not run for a single command: the hold holds nothing.
-        return station.transfer().UploadPicture(uploadPicture, MonitorHold(nullptr)) ? 0 : 1;
+        station.setTxPicture(uploadPicture);
+        admitted = station.upload();
+    } else if (verb == "fetch") {
+        admitted = station.fetch(true, false);
+    } else if (verb == "send") {
+        admitted = station.transmit(*modeByName(request.command[1]), false, false);
+    } else if (verb == "freerun") {
+        admitted = station.freeRun(*modeByName(request.command[1]));
+    } else if (verb == "digitize") {
+        admitted = station.digitize();
+    } else if (verb == "memory") {
+        admitted = station.selectMemory(request.command[1].toInt());
+    } else if (verb == "stop") {
+        admitted = station.receiveStop();
     }
-    if (verb == "fetch") {
-        QImage picture = WorkingPictures::defaultGradient();
-        const bool complete = station.transfer().FetchPicture(picture, MonitorHold(nullptr));
+    if (admitted)
+        station.runUntil([&] { return ended; });
+    station.stop();
+    station.boxLink()->port().drain();
+    if (verb == "fetch" && admitted) {
         // A fetch that failed keeps what has arrived, as the program keeps it in its slot.
-        const QString error = savePictureFile(picture, request.command[1]);
+        const QString error = savePictureFile(station.pictures().rx, request.command[1]);
         if (!error.isEmpty()) {
             std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
             return 1;
@@ -367,15 +392,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
                          qPrintable(request.command[1]));
             return 1;
         }
-        return 0;
     }
-    if (verb == "watch")
-        return runWatch(station, face, watch, out, err);
-    if (verb == "beacon")
-        return runBeacon(station, folder, beacon, out, err);
-    link.SendCommandByte(*byte);
-    link.port().drain();
-    return 0;
+    return admitted && complete ? 0 : 1;
 }
 
 } // namespace winorbis

@@ -2,108 +2,75 @@
 #include "Watch.h"
 
 #include "link/ModeTable.h"
-#include "platform/Clock.h"
 #include "platform/TerminationWatcher.h"
-#include "stationcore/HeadlessFace.h"
-#include "stationcore/ReceivedFiles.h"
 #include "stationcore/Station.h"
-#include "workspace/WorkingPictures.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 
 namespace winorbis {
 
-namespace {
-
-constexpr int kWatchPollMs = 10;
-
-// Keeps a fetched picture in the watch's folder and says where.
-class SaveInFolder final : public Station::FetchSteps {
-public:
-    explicit SaveInFolder(const QString& folder)
-        : folder_(folder) {}
-
-    QStringList store(const QImage& picture, const QString& mode) override {
-        const ReceivedFile file =
-            saveReceivedPicture(picture, folder_, QDateTime::currentDateTime(), mode);
-        saved = file.path;
-        return file.errors;
-    }
-
-    QString saved; // the file written, empty when none was
-
-private:
-    const QString& folder_;
-};
-
-} // namespace
-
-int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, std::FILE* out,
-             std::FILE* err) {
+int runWatch(Station& station, const WatchOptions& options, std::FILE* out, std::FILE* err) {
     if (!options.saveFolder.isEmpty() && !QDir(options.saveFolder).exists() &&
         !QDir().mkpath(options.saveFolder)) {
         std::fprintf(err, "orbisctl: cannot create the folder %s\n",
                      qPrintable(options.saveFolder));
         return 1;
     }
+    // The connections below end with the command.
+    QObject context;
     bool stopRequested = false;
     TerminationWatcher termination;
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested,
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &context,
                      [&](int) { stopRequested = true; });
 
     int announcements = 0;
     int fetched = 0;
     int status = 0;
-    face.announced = [&](std::uint8_t byte) {
-        const auto id = modeByStatus(byte);
-        std::fprintf(out, "%u %s %d\n", unsigned(byte),
-                     id ? qPrintable(mode(*id).displayName) : "-", receiveWaitMs(byte));
-        std::fflush(out);
-        ++announcements;
-    };
+    bool lost = false;
+    QObject::connect(&station, &Station::announced, &context,
+                     [&](std::uint8_t byte, std::optional<ModeId> id, int airMs) {
+                         std::fprintf(out, "%u %s %d\n", unsigned(byte),
+                                      id ? qPrintable(mode(*id).displayName) : "-", airMs);
+                         std::fflush(out);
+                         ++announcements;
+                     });
+    QObject::connect(
+        &station, &Station::presenceChanged, &context,
+        [&](linktext::ConverterPresence p) { lost = p == linktext::ConverterPresence::Lost; });
+    // With a folder, the end of the reception time fetches the picture, as Save Pic Auto does in
+    // the program, and keeps it there.
+    station.setSaveAutomatically(!options.saveFolder.isEmpty());
     if (!options.saveFolder.isEmpty()) {
-        // The end of the reception time fetches the picture, as Save Pic Auto does in the
-        // program, and keeps it in the folder.
-        face.fetch = [&] {
-            QImage picture = WorkingPictures::defaultGradient();
-            SaveInFolder steps(options.saveFolder);
-            const Station::FetchResult result = station.fetchReceived(picture, false, steps);
-            if (!result.ran)
-                return;
-            ++fetched;
-            if (!steps.saved.isEmpty()) {
-                std::fprintf(out, "saved %s%s\n", qPrintable(steps.saved),
-                             result.complete ? "" : " (incomplete)");
-                std::fflush(out);
-            }
-            if (!result.complete)
-                status = 1;
-        };
+        station.storeInFolder(options.saveFolder);
+        QString saved;
+        QObject::connect(&station, &Station::stored, &context,
+                         [&saved](const StoredPicture& picture) { saved = picture.jpegFile; });
+        QObject::connect(&station, &Station::fetchEnded, &context,
+                         [&, saved = &saved](bool, bool complete, const QString&) {
+                             ++fetched;
+                             if (!saved->isEmpty()) {
+                                 std::fprintf(out, "saved %s%s\n", qPrintable(*saved),
+                                              complete ? "" : " (incomplete)");
+                                 std::fflush(out);
+                             }
+                             saved->clear();
+                             if (!complete)
+                                 status = 1;
+                         });
+        station.start();
+        const auto finished = [&] { return options.count > 0 && fetched >= options.count; };
+        station.runUntil(
+            [&] { return stopRequested || finished() || (lost && !options.reconnect); });
+    } else {
+        station.start();
+        const auto finished = [&] { return options.count > 0 && announcements >= options.count; };
+        station.runUntil(
+            [&] { return stopRequested || finished() || (lost && !options.reconnect); });
     }
-    ReceptionController& reception = station.reception();
-    reception.monitor().setReconnecting(options.reconnect);
-    reception.start();
-
-    const auto finished = [&] {
-        if (options.count <= 0)
-            return false;
-        return options.saveFolder.isEmpty() ? announcements >= options.count
-                                            : fetched >= options.count;
-    };
-    Clock& clock = station.clock();
-    while (!stopRequested && !finished()) {
-        if (face.converterLost() && !options.reconnect) {
-            status = 1; // the count can no longer be reached
-            break;
-        }
-        // The station's timers (the end of a reception's time) fire in the wait.
-        QCoreApplication::processEvents();
-        clock.waitPainting(kWatchPollMs);
-    }
-    station.gate().shut();
-    reception.stop();
+    // The count can no longer be reached.
+    if (lost && !options.reconnect)
+        status = 1;
+    station.stop();
     return status;
 }
 

@@ -7,7 +7,6 @@
 
 namespace winorbis {
 
-class HeadlessFace;
 class Station;
 
 // orbisctl watch: follows the converter's status bytes as the program's receive monitor does and
@@ -24,8 +23,7 @@ struct WatchOptions {
     bool reconnect = true;
 };
 
-// Runs on the station's reception; face is the station's face.
-int runWatch(Station& station, HeadlessFace& face, const WatchOptions& options, std::FILE* out,
-             std::FILE* err);
+// Runs on the station, whose converter is open and not yet started.
+int runWatch(Station& station, const WatchOptions& options, std::FILE* out, std::FILE* err);
 
 } // namespace winorbis
