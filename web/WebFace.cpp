@@ -204,6 +204,9 @@ public:
         // A verification under way finishes on its own thread; its answer finds no face.
         alive_.reset();
         verifier_.waitForDone();
+        // A socket that closes says so to the face, which must not hear it while it goes.
+        for (Client& c : clients_)
+            c.socket->disconnect(this);
         clients_.clear();
     }
 
