@@ -171,6 +171,8 @@ protected:
             socket->deleteLater();
             return;
         }
+        // Answers and lines go out at once, not after the client's acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         sockets.append(socket);
         addPendingConnection(socket);
     }

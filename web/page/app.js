@@ -44,6 +44,8 @@ async function session() {
     : 'No password is set: "orbisctl web-password" sets one.';
   document.body.classList.toggle('viewer', !s.loggedIn);
   const view = s.loggedIn || s.publicView;
+  // Remembered, so that the next visit opens the live view without waiting for this answer.
+  try { localStorage.setItem('woViewer', view ? '1' : ''); } catch (e) { /* private mode */ }
   $('view').hidden = !view;
   if (view && !page.socket) connect();
   if (view) loadGallery();
@@ -273,4 +275,5 @@ async function loadCatalog() {
   }));
 }
 
+try { if (localStorage.getItem('woViewer')) connect(); } catch (e) { /* private mode */ }
 session().catch((e) => say('The station does not answer: ' + e, true));
