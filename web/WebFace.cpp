@@ -184,6 +184,7 @@ struct Client {
     qint64 backlog = 0;        // bytes handed to the socket and not yet written
     bool behind = false;       // lines were dropped: the whole picture follows
     qint64 behindSinceMs = -1; // since when the backlog is above kBacklogBytes
+    QByteArray session;        // the session it was opened in (empty with the public view)
 };
 
 } // namespace webface
@@ -475,6 +476,7 @@ private:
             return reply(request, socket, Status::Forbidden, webtext::kBadToken);
         if (path == "/api/logout") {
             sessions_.close(id);
+            closeEndedSessions();
             return reply(request, socket, Status::Ok, webtext::kLoggedOut,
                          {{"Set-Cookie", kSessionCookie + "=; Path=/; HttpOnly; SameSite=Strict; "
                                                           "Max-Age=0"}});
@@ -690,8 +692,11 @@ private:
             std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
             if (!socket)
                 continue;
-            clients_.push_back(Client{std::move(socket)});
+            const QByteArray session =
+                web::cookieValue(socket->request().rawHeader("Cookie"), kSessionCookie);
+            clients_.push_back(Client{std::move(socket), 0, false, -1, {}});
             Client& c = clients_.back();
+            c.session = session;
             QWebSocket* ws = c.socket.get();
             connect(ws, &QWebSocket::bytesWritten, this, [this, ws](qint64 n) {
                 if (Client* client = find(ws)) {
@@ -705,6 +710,21 @@ private:
             sendText(c, json(stateJson()));
             if (!rxPicture_.isNull() && rxRows_ > 0)
                 c.backlog += ws->sendBinaryMessage(rowsFrame(rxPicture_, 0, rxRows_));
+        }
+    }
+
+    // Without the public view, a page sees the station only while its session lasts.
+    void closeEndedSessions() {
+        if (options_.publicView)
+            return;
+        std::vector<QWebSocket*> ended;
+        for (Client& c : clients_) {
+            if (!sessions_.find(c.session, clock_.elapsed()))
+                ended.push_back(c.socket.get());
+        }
+        for (QWebSocket* ws : ended) {
+            ws->close(QWebSocketProtocol::CloseCodePolicyViolated, webtext::kLoggedOut);
+            drop(ws);
         }
     }
 
@@ -745,6 +765,7 @@ private:
             ws->abort();
             drop(ws);
         }
+        closeEndedSessions();
         // HTTP connections that say nothing for long are closed; pages keep theirs busy with the
         // pings above.
         if (tcp_) {

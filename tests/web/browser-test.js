@@ -110,9 +110,14 @@ async function main() {
     await late.close();
     await until(() => page.evaluate(() => window.woView.stored > 1), receptionMs);
 
-    if (process.env.SCREENSHOT) {
+    // The screenshot: a picture two thirds in, with the sound card's waterfall.
+    if (process.env.SCREENSHOT && station.send) {
+      station.send('waterfall 96');
+      station.send('receive Martin_1 256 15');
+      await until(() => page.evaluate(() => window.woView.rows > 170));
       await page.screenshot({ path: process.env.SCREENSHOT, fullPage: true });
       check('the screenshot is written', true);
+      await until(() => page.evaluate(() => window.woView.stored > 2), receptionMs);
     }
 
     // Commands: with the session and its token they act ...
@@ -189,12 +194,18 @@ async function main() {
       check(`gallery request ${attack} gets 404`, r.status === 404, r);
     }
 
-    // Logged out, the session commands nothing.
+    // Logged out, the session commands nothing, and its other pages lose the live view.
+    const watcher = await browser.newPage();
+    await watcher.goto(station.url);
+    await watcher.waitForFunction(() => document.getElementById('presence').className !== 'badge');
     await page.click('#logout');
     await page.waitForSelector('#login:not([hidden])');
     const after = curl(api('/api/command/rx-stop'), '-X', 'POST', '-H', cookie, '-H',
                        `X-CSRF-Token: ${token}`, '--data', '{}').status;
     check('after the logout the session commands nothing', after === 401, after);
+    const closed = await until(() => watcher.evaluate(
+      () => document.getElementById('presence').textContent === 'offline'));
+    check('after the logout the session\'s other pages lose the live view', closed);
   } finally {
     await browser.closeAll();
     await station.stop();

@@ -22,7 +22,6 @@ async function startStation({ args = [], rows = 64, lineMs = 40 } = {}) {
       url: process.env.WEB_URL.replace(/\/?$/, '/'),
       password: process.env.WEB_PASSWORD,
       receive: () => execSync(process.env.WEB_RECEIVE, { stdio: 'inherit', shell: '/bin/sh' }),
-      send: () => {},
       stop: async () => {},
     };
   }
