@@ -801,6 +801,7 @@ WebOptions WebOptions::fromStationConf(const QString& programFolder) {
     options.passwordHash = conf.value(QStringLiteral("WebPassword")).trimmed();
     if (const auto listen = web::parseListen(conf.value(QStringLiteral("WebPort")).trimmed()))
         options.listen = *listen;
+    options.secureCookies = conf.flag(QStringLiteral("WebSecureCookies"));
     return options;
 }
 

@@ -25,8 +25,9 @@ struct WebOptions {
     bool secureCookies = false;
     qint64 sessionLifetimeMs = 12 * 3600 * 1000;
 
-    // The options of a program folder's "station.conf": "WebPassword=" (the hash) and
-    // "WebPort=" ([ADDRESS:]PORT; kept at the default when it is missing or cannot be read).
+    // The options of a program folder's "station.conf": "WebPassword=" (the hash), "WebPort="
+    // ([ADDRESS:]PORT; kept at the default when it is missing or cannot be read) and
+    // "WebSecureCookies=1".
     static WebOptions fromStationConf(const QString& programFolder);
 };
 
