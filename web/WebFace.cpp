@@ -13,6 +13,7 @@
 
 #include <QAbstractHttpServer>
 #include <QBuffer>
+#include <QCache>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHttpServerRequest>
@@ -531,6 +532,11 @@ private:
         if (file.isEmpty())
             return reply(request, socket, Status::NotFound, webtext::kNotFound);
         if (request.query().hasQueryItem(QStringLiteral("thumb"))) {
+            // Kept once made: twenty pages ask for the same thumbnails.
+            const QString key = file + QLatin1Char('|') +
+                                QString::number(QFileInfo(file).lastModified().toMSecsSinceEpoch());
+            if (const QByteArray* cached = thumbnails_.object(key))
+                return reply(request, socket, Status::Ok, "image/jpeg", *cached);
             QImageReader reader(file);
             const QSize size = reader.size();
             if (size.isValid() && size.width() > 0)
@@ -538,7 +544,9 @@ private:
             const QImage thumb = reader.read();
             if (thumb.isNull())
                 return reply(request, socket, Status::NotFound, webtext::kNotFound);
-            return reply(request, socket, Status::Ok, "image/jpeg", encode(thumb, "JPEG", 80));
+            const QByteArray bytes = encode(thumb, "JPEG", 80);
+            thumbnails_.insert(key, new QByteArray(bytes), int(bytes.size() / 1024) + 1);
+            return reply(request, socket, Status::Ok, "image/jpeg", bytes);
         }
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly) || f.size() > 64 * 1024 * 1024)
@@ -793,6 +801,7 @@ private:
     int rxRows_ = 0;
     int txVersion_ = 1;
     QByteArray txPng_;
+    QCache<QString, QByteArray> thumbnails_{4096}; // kilobytes
 };
 
 WebOptions WebOptions::fromStationConf(const QString& programFolder) {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
+
 namespace winorbis::web {
 
 namespace {
@@ -76,30 +78,38 @@ QList<GalleryEntry> Gallery::parse(const QByteArray& text, int limit) const {
     return entries;
 }
 
-QList<GalleryEntry> Gallery::entries(int limit) const {
-    QFile file(logPath(folder_));
+const QList<GalleryEntry>& Gallery::all() const {
+    const QFileInfo info(logPath(folder_));
+    const qint64 size = info.exists() ? info.size() : -1;
+    if (size == readSize_ && info.lastModified() == readModified_)
+        return entries_;
+    readSize_ = size;
+    readModified_ = info.lastModified();
+    entries_.clear();
+    names_.clear();
+    QFile file(info.filePath());
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return entries_;
     // The end of a long log: the newest pictures; the first, cut line is dropped.
-    const qint64 size = file.size();
     if (size > kLogTail) {
         file.seek(size - kLogTail);
         file.readLine();
     }
-    return parse(file.readAll(), limit);
+    entries_ = parse(file.readAll(), std::numeric_limits<int>::max());
+    for (const GalleryEntry& entry : entries_)
+        names_.insert(entry.name);
+    return entries_;
+}
+
+QList<GalleryEntry> Gallery::entries(int limit) const {
+    return all().mid(0, limit);
 }
 
 QString Gallery::file(const QString& name) const {
     if (canonical_.isEmpty() || name.isEmpty())
         return {};
-    bool named = false;
-    for (const GalleryEntry& entry : entries(100000)) {
-        if (entry.name == name) {
-            named = true;
-            break;
-        }
-    }
-    if (!named)
+    all();
+    if (!names_.contains(name))
         return {};
     // The canonical path resolves every symbolic link: it must still lie inside the folder.
     const QFileInfo info(QDir(canonical_).filePath(name));

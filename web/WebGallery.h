@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +45,13 @@ public:
 
 private:
     QString relativeName(const QString& nativePath) const;
+    // Every entry of the log's end, read again only when the log has changed.
+    const QList<GalleryEntry>& all() const;
+
+    mutable QList<GalleryEntry> entries_;
+    mutable QSet<QString> names_;
+    mutable qint64 readSize_ = -1;
+    mutable QDateTime readModified_;
 
     QString folder_;    // as given, cleaned
     QString canonical_; // the folder's canonical path

@@ -333,6 +333,24 @@ TEST(WebFaceStart, RefusesOtherMachinesWithoutAPassword) {
     }
 }
 
+TEST(WebFaceStart, OptionsOfStationConf) {
+    QTemporaryDir dir;
+    QFile conf(dir.path() + "/station.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("CallsignInsert=1\nWebPassword=$argon2id$v=19$m=65536,t=2,p=1$c2FsdA$aGFzaA\n"
+               "WebPort=[::]:9000\nWebSecureCookies=1\n");
+    conf.close();
+    const WebOptions options = WebOptions::fromStationConf(dir.path());
+    EXPECT_EQ(options.passwordHash, "$argon2id$v=19$m=65536,t=2,p=1$c2FsdA$aGFzaA");
+    EXPECT_EQ(options.listen.text(), "[::]:9000");
+    EXPECT_TRUE(options.secureCookies);
+    EXPECT_FALSE(options.publicView);
+    // Nothing set: 127.0.0.1:8070, no password.
+    const WebOptions none = WebOptions::fromStationConf(dir.path() + "/none");
+    EXPECT_EQ(none.listen.text(), "127.0.0.1:8070");
+    EXPECT_TRUE(none.passwordHash.isEmpty());
+}
+
 // A page that opens the live view and then stops reading: its lines are dropped while it is
 // behind, and once it reads again it gets the whole picture in one frame.
 TEST(WebFaceLive, APageThatStopsReadingCatchesUpWithTheWholePicture) {
