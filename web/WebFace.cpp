@@ -154,6 +154,8 @@ private:
     QElapsedTimer activity_;
 };
 
+// The face's listening socket: hands the HTTP server FaceSockets, without Nagle's delay, and
+// turns away connections beyond kMaxConnections.
 class FaceTcpServer final : public QTcpServer {
 public:
     using QTcpServer::QTcpServer;
@@ -192,6 +194,9 @@ struct Client {
 
 using namespace webface;
 
+// The face's server: routes each request (the page, the station's state and pictures, login,
+// commands), keeps the sessions and the login limit, and feeds the open pages' WebSockets with the
+// station's events without ever waiting on one of them.
 class WebFace::Impl final : public QAbstractHttpServer {
 public:
     Impl(WebStation& station, const WebOptions& options)
