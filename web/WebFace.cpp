@@ -48,8 +48,8 @@ constexpr int kMaxConnections = 200;
 constexpr qint64 kIdleSocketMs = 120 * 1000;
 // A page whose socket holds more than this is sent no more lines until it has caught up ...
 constexpr qint64 kBacklogBytes = 256 * 1024;
-// ... and is closed when it stays behind this long, or holds this much even of the small events.
-constexpr qint64 kStuckMs = 15 * 1000;
+// ... and is closed when it stays behind longer than WebOptions::stuckPageMs, or holds this much
+// even of the small events.
 constexpr qint64 kHardBacklogBytes = 4 * 1024 * 1024;
 constexpr int kMaxVerifications = 4;
 constexpr std::size_t kMaxPages = 100;
@@ -766,7 +766,7 @@ private:
         // that went away without a word is noticed.
         std::vector<QWebSocket*> stuck;
         for (Client& c : clients_) {
-            if ((c.behindSinceMs >= 0 && now - c.behindSinceMs > kStuckMs) ||
+            if ((c.behindSinceMs >= 0 && now - c.behindSinceMs > options_.stuckPageMs) ||
                 c.backlog > kHardBacklogBytes)
                 stuck.push_back(c.socket.get());
             else if (now - lastPingMs_ >= 20000)

@@ -24,6 +24,8 @@ struct WebOptions {
     // Session cookies only over TLS (behind a reverse proxy that speaks it).
     bool secureCookies = false;
     qint64 sessionLifetimeMs = 12 * 3600 * 1000;
+    // A page that cannot take the lines for this long is closed.
+    qint64 stuckPageMs = 15 * 1000;
 
     // The options of a program folder's "station.conf": "WebPassword=" (the hash), "WebPort="
     // ([ADDRESS:]PORT; kept at the default when it is missing or cannot be read) and

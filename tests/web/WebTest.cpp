@@ -351,47 +351,73 @@ TEST(WebFaceStart, OptionsOfStationConf) {
     EXPECT_TRUE(none.passwordHash.isEmpty());
 }
 
+// A page of the live view on a plain socket, so that a test decides when it reads.
+struct RawPage {
+    QTcpSocket socket;
+    QByteArray handshake;
+
+    bool open(const WebFace& face) {
+        socket.connectToHost(QHostAddress::LocalHost, face.listening().port);
+        if (!socket.waitForConnected(5000))
+            return false;
+        const QByteArray host = "127.0.0.1:" + QByteArray::number(face.listening().port);
+        socket.write("GET /ws HTTP/1.1\r\nHost: " + host +
+                     "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
+                     "Origin: http://" +
+                     host + "\r\n\r\n");
+        const int before = face.clientCount();
+        QElapsedTimer waited;
+        waited.start();
+        while (face.clientCount() == before && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            handshake += socket.readAll();
+        }
+        return face.clientCount() > before && handshake.startsWith("HTTP/1.1 101");
+    }
+};
+
+// The face with the public view on an in-memory station.
+struct LiveFace {
+    QTemporaryDir dir;
+    FakeWebStation station{dir.path()};
+    std::unique_ptr<WebFace> face;
+
+    explicit LiveFace(qint64 stuckPageMs = 15000) {
+        WebOptions options;
+        options.listen = *parseListen("127.0.0.1:0");
+        options.publicView = true;
+        options.stuckPageMs = stuckPageMs;
+        face = WebFace::start(station, options, nullptr);
+    }
+    // Pictures of width x 256 pixels, their lines delivered at once.
+    void pictures(int count, int width) {
+        for (int p = 0; p < count; ++p) {
+            station.announce("Martin 1", 1000, {width, 256});
+            for (int row = 0; row < 256; ++row) {
+                station.deliverLine(row);
+                QCoreApplication::processEvents();
+            }
+        }
+    }
+};
+
 // A page that opens the live view and then stops reading: its lines are dropped while it is
 // behind, and once it reads again it gets the whole picture in one frame.
 TEST(WebFaceLive, APageThatStopsReadingCatchesUpWithTheWholePicture) {
-    QTemporaryDir dir;
-    FakeWebStation station(dir.path());
-    WebOptions options;
-    options.listen = *parseListen("127.0.0.1:0");
-    options.publicView = true;
-    const auto face = WebFace::start(station, options, nullptr);
-    ASSERT_TRUE(face);
-
-    QTcpSocket page;
-    page.connectToHost(QHostAddress::LocalHost, face->listening().port);
-    ASSERT_TRUE(page.waitForConnected(5000));
-    const QByteArray host = "127.0.0.1:" + QByteArray::number(face->listening().port);
-    page.write("GET /ws HTTP/1.1\r\nHost: " + host +
-               "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
-               "Origin: http://" +
-               host + "\r\n\r\n");
+    LiveFace live;
+    ASSERT_TRUE(live.face);
+    RawPage raw;
+    ASSERT_TRUE(raw.open(*live.face));
+    QTcpSocket& page = raw.socket;
     QByteArray received;
     QElapsedTimer waited;
-    waited.start();
-    while (face->clientCount() == 0 && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        received += page.readAll();
-    }
-    ASSERT_EQ(face->clientCount(), 1);
-    ASSERT_TRUE(received.startsWith("HTTP/1.1 101"));
 
     // The page reads nothing while 24 wide pictures come in (more than the system's socket buffers
     // hold).
     page.setReadBufferSize(1);
     constexpr int kWidth = 2000, kRows = 256, kPictures = 24;
-    for (int p = 0; p < kPictures; ++p) {
-        station.announce("Martin 1", 1000, {kWidth, kRows});
-        for (int row = 0; row < kRows; ++row) {
-            station.deliverLine(row);
-            QCoreApplication::processEvents();
-        }
-    }
+    live.pictures(kPictures, kWidth);
     const qint64 everyLine = qint64(kPictures) * kRows * (kWidth * 3 + 9);
 
     // Now it reads: fewer bytes than all the lines arrive, and the last rows frame is the whole
@@ -436,6 +462,25 @@ TEST(WebFaceLive, APageThatStopsReadingCatchesUpWithTheWholePicture) {
     EXPECT_GT(frames, 0);
     EXPECT_EQ(lastFirst, 0);
     EXPECT_EQ(lastCount, kRows);
+}
+
+// A page that stays stuck is closed; the other pages keep their view.
+TEST(WebFaceLive, APageThatStaysStuckIsClosed) {
+    LiveFace live(1000);
+    ASSERT_TRUE(live.face);
+    RawPage stuck, reading;
+    ASSERT_TRUE(stuck.open(*live.face));
+    ASSERT_TRUE(reading.open(*live.face));
+    stuck.socket.setReadBufferSize(1);
+    live.pictures(24, 2000);
+    QElapsedTimer waited;
+    waited.start();
+    while (live.face->clientCount() > 1 && waited.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        reading.socket.readAll();
+    }
+    EXPECT_EQ(live.face->clientCount(), 1);
+    EXPECT_EQ(reading.socket.state(), QAbstractSocket::ConnectedState);
 }
 
 } // namespace

@@ -174,11 +174,14 @@ function event(e) {
     else reception(null);
     break;
   }
-  case 'announced':
+  case 'announced': {
     woView.rows = 0;
     woView.lastRow = -1;
+    const canvas = $('rx');
+    canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);
     reception(e.mode, e.airMs, e.airMs);
     break;
+  }
   case 'stored':
     reception(null);
     woView.stored++;
