@@ -53,8 +53,10 @@ public:
     }
     ~Browser() {
         say("quit");
-        if (!node_.waitForFinished(10000))
+        if (!node_.waitForFinished(30000)) {
             node_.kill();
+            node_.waitForFinished(5000);
+        }
     }
     void say(const char* line) {
         node_.write(QByteArray(line) + '\n');
