@@ -2,7 +2,8 @@
 // The web face in a real browser: Debian's chromium, headless, against the station under test
 // (station.js: web-test-server, or a running program given by WEB_URL, WEB_PASSWORD and
 // WEB_RECEIVE). One line per check and "N passed, N failed" at the end; the status is 1 when a
-// check failed. SCREENSHOT=FILE keeps a screenshot of the page after a reception.
+// check failed. SCREENSHOT=FILE keeps a screenshot of the page during a reception. The public view
+// (web-test-server --public-view) is checked on a station of its own.
 'use strict';
 
 const { startStation, launchBrowser, curl } = require('./station.js');
@@ -212,7 +213,32 @@ async function main() {
   }
 }
 
-main().catch((e) => {
+// With the public view: the live view and the gallery without a login, the commands still not.
+async function publicView() {
+  if (process.env.WEB_URL) return; // a running program is started with its own options
+  const station = await startStation({ args: ['--public-view'], rows: 16, lineMs: 20 });
+  const browser = await launchBrowser();
+  try {
+    const page = await browser.newPage();
+    await page.goto(station.url);
+    await page.waitForSelector('#view:not([hidden])');
+    check('the public view shows the station without a login', await page.isVisible('#rx'));
+    check('the public view offers no commands', await page.isHidden('#send'));
+    station.receive();
+    const stored = await until(() => page.evaluate(() => window.woView.stored > 0 &&
+                                                   window.woView.rows === 16));
+    check('the public view shows a reception', stored);
+    const api = (path) => station.url + path.replace(/^\//, '');
+    const beacon = curl(api('/api/command/beacon'), '-X', 'POST', '--data', '{"on":true}');
+    check('the public view takes no command without a login', beacon.status === 401, beacon);
+    check('nor does it change anything', curl(api('/api/state')).body.includes('"beacon":false'));
+  } finally {
+    await browser.closeAll();
+    await station.stop();
+  }
+}
+
+main().then(publicView).catch((e) => {
   console.log('FAILED: ' + (e.stack || e));
   failed++;
 }).finally(() => {
