@@ -16,6 +16,7 @@
 #include <QCache>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QImageReader>
