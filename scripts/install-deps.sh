@@ -16,7 +16,11 @@ packages=(
     dpkg-dev file
     xvfb xauth x11-utils xdotool ser2net
     pulseaudio libhamlib-dev libhamlib-utils
+    qt6-httpserver-dev qt6-websockets-dev libsodium-dev
+    chromium nodejs curl
 )
+# The browser tests' driver comes from npm; a Node.js that brings its own npm needs no package.
+command -v npm >/dev/null || packages+=(npm)
 if [ "${1:-}" = --ci ]; then
     # The fuzz targets' compiler and runtime, and the formatting check.
     packages+=(clang libclang-rt-14-dev clang-format)

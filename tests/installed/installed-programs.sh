@@ -265,6 +265,22 @@ group_files() {
     expect "orbisctl catalog name" 0 '' -- orbisctl --folder "$work/station" catalog name tx1 Hello
     expect "orbisctl catalog shows the name" 0 'Hello' -- orbisctl --folder "$work/station" catalog
 
+    # The web face's password: from standard input only, and only its hash is kept.
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 setsid -w \
+        orbisctl --folder "$work/station" web-password --stdin <<<"correct horse battery" \
+        >"$work/out" 2>"$work/err"
+    check "orbisctl web-password --stdin" grep -q 'station.conf' "$work/out"
+    check "station.conf holds the password's Argon2id hash" \
+        grep -Eq '^WebPassword=\$argon2id\$v=19\$m=[0-9]+,t=[0-9]+,p=[0-9]+\$' "$work/station/station.conf"
+    grep -rqs "correct horse" "$work/station"
+    check "the password itself is nowhere in the folder" test $? -ne 0
+    expect "orbisctl web-password with no terminal and no --stdin" 2 'no terminal' -- \
+        orbisctl --folder "$work/station" web-password
+    expect "orbisctl web-password refuses a password on the command line" 2 'only --stdin' -- \
+        orbisctl --folder "$work/station" web-password hunter22
+    expect "orbisctl web-password refuses an empty password" 2 'at least 8' -- \
+        orbisctl --folder "$work/station" web-password --stdin
+
     # The software modem: a picture sent as audio and received back.
     expect "orbisctl sstv encode" 0 '' -- \
         orbisctl sstv encode "$work/blue.bmp" "$work/m2.wav" --mode m2 --rate 11025 --vox

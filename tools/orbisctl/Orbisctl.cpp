@@ -22,6 +22,7 @@
 #include "tools/orbisctl/Sstv.h"
 #include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
+#include "tools/orbisctl/WebPassword.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QDir>
@@ -179,6 +180,11 @@ QString orbisctlHelp() {
         "                  receptions or on Ctrl+C. A device that vanishes is opened again\n"
         "                  every second until it is back; with --no-reconnect the watch ends\n"
         "                  there with status 1. A picture stored incomplete makes the status 1\n"
+        "  web-password [--stdin]\n"
+        "                  set the web face's password: read from standard input (twice without\n"
+        "                  echo from a terminal, one line with --stdin), never from the command\n"
+        "                  line; only its hash goes into the folder's station.conf\n"
+        "                  (WebPassword=)\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
 }
@@ -237,6 +243,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return runCallsign(request.command.mid(1), folder, out, err);
     if (verb == "log")
         return runLog(request.command.mid(1), out, err);
+    if (verb == "web-password")
+        return runWebPassword(folder, request.command.mid(1), stdin, out, err);
     // Nor does the tuning display on the sound card.
     if (verb == "tune") {
         QtAudioInput input;

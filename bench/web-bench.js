@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The browser side of bench_web: Debian's chromium, headless, with pages of the web face at URL.
+// Commands on standard input, answers on standard output, one line each:
+//   (start)   "load MS" the first page's load until its live view is open, then "ready 1"
+//   open N    N more pages, each with its view open, then "ready TOTAL"
+//   collect   "arrivals ROW:MS ..." of every page (epoch milliseconds when each line arrived)
+//   quit
+'use strict';
+
+const readline = require('readline');
+const { launchBrowser } = require('../tests/web/station.js');
+
+const url = process.argv[2];
+
+async function open(browser) {
+  const page = await browser.newPage();
+  const started = Date.now();
+  await page.goto(url);
+  const loaded = Date.now();
+  await page.waitForFunction(() => document.getElementById('mode').options.length > 0,
+                             null, { polling: 5 });
+  if (process.env.WEB_BENCH_VERBOSE) console.error(`goto ${loaded - started} ms`);
+  return { page, ms: Date.now() - started };
+}
+
+async function main() {
+  const browser = await launchBrowser();
+  const pages = [];
+  // A first load warms nothing up that a user's first visit would not have.
+  const first = await open(browser);
+  pages.push(first.page);
+  console.log(`load ${first.ms}`);
+  // A second page: the load once the browser runs.
+  const second = await open(browser);
+  await second.page.close();
+  console.log(`load-again ${second.ms}`);
+  console.log(`ready ${pages.length}`);
+  for await (const line of readline.createInterface({ input: process.stdin })) {
+    const [verb, arg] = line.trim().split(' ');
+    if (verb === 'open') {
+      for (let i = 0; i < Number(arg); i++) pages.push((await open(browser)).page);
+      console.log(`ready ${pages.length}`);
+    } else if (verb === 'collect') {
+      const all = [];
+      for (const page of pages) {
+        const arrivals = await page.evaluate(() => {
+          const a = window.woView.arrivals.splice(0);
+          return a;
+        });
+        all.push(...arrivals.map(([row, ms]) => `${row}:${ms}`));
+      }
+      console.log(`arrivals ${all.join(' ')}`);
+    } else if (verb === 'quit') {
+      break;
+    }
+  }
+  await browser.closeAll();
+}
+
+main().catch((e) => {
+  console.log(`error ${e.stack || e}`.replace(/\n/g, ' '));
+  process.exit(1);
+});
