@@ -36,6 +36,13 @@ QList<StandardTextLibrary::Entry>* StandardTextLibrary::siblingsOf(const Path& p
     return level;
 }
 
+StandardTextLibrary::Entry* StandardTextLibrary::entryAt(const Path& path) {
+    if (!at(path))
+        return nullptr;
+    // Through the lists' non-const access: an outline shared with a copy is detached first.
+    return &(*siblingsOf(path))[path.last()];
+}
+
 StandardTextLibrary::Path StandardTextLibrary::addAfter(const Path& path, const QString& text) {
     if (!at(path)) {
         top_.append({text, {}});
@@ -50,9 +57,9 @@ StandardTextLibrary::Path StandardTextLibrary::addAfter(const Path& path, const 
 }
 
 StandardTextLibrary::Path StandardTextLibrary::addChild(const Path& path, const QString& text) {
-    if (!at(path))
+    Entry* entry = entryAt(path);
+    if (!entry)
         return addAfter({}, text);
-    auto* entry = const_cast<Entry*>(at(path));
     entry->children.append({text, {}});
     Path added = path;
     added.append(int(entry->children.size() - 1));
@@ -60,7 +67,7 @@ StandardTextLibrary::Path StandardTextLibrary::addChild(const Path& path, const 
 }
 
 bool StandardTextLibrary::setText(const Path& path, const QString& text) {
-    auto* entry = const_cast<Entry*>(at(path));
+    Entry* entry = entryAt(path);
     if (!entry)
         return false;
     entry->text = text;

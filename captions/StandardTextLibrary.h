@@ -51,7 +51,10 @@ public:
     QString save(const ProgramFolder& folder) const;
 
 private:
+    // The list that holds the entry at the path, and the entry itself, for a change: entries are
+    // shared with the copies of the library until one of them changes.
     QList<Entry>* siblingsOf(const Path& path);
+    Entry* entryAt(const Path& path);
 
     QList<Entry> top_;
 };

@@ -43,6 +43,9 @@ QString HandheldData::problem() const {
             return QStringLiteral("the call sign holds the byte %1, which the handheld cannot show")
                 .arg(b);
     }
+    // Zero bytes fill the field up; between its characters they would cut the call sign short.
+    if (callSign().contains(QChar(0)))
+        return QStringLiteral("the call sign holds a zero byte between its characters");
     if (callColour() >= kHandheldColourCount)
         return QStringLiteral("the call sign colour %1 is beyond the handheld's 8 colours")
             .arg(callColour());

@@ -102,8 +102,8 @@ struct HandheldData {
     // The call sign's colour index as the block holds it (0..7 from a sound handheld).
     std::uint8_t callColour() const { return HandheldBlock[kCallColourOffset]; }
     // Why the block read cannot come from a sound handheld (a call sign with characters the
-    // handheld cannot show, a colour beyond its table, an interval beyond 960 s); empty when it
-    // keeps the record's rules.
+    // handheld cannot show or with zero bytes between them, a colour beyond its table, an
+    // interval beyond 960 s); empty when it keeps the record's rules.
     QString problem() const;
     // The interval of the block, most significant byte first.
     std::uint16_t intervalTicks() const {

@@ -10,6 +10,10 @@ namespace winorbis::sstv {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+// Samples beyond this are no audio (full scale is 1): a glitch of the source. They are limited to
+// it, and samples that are no number count as silence, so that no infinity or NaN gets into the
+// filters and from there into everything after.
+constexpr float kMostSample = 1e6f;
 
 // atan2 within about 0.0002 rad, far below what the noise of any signal makes.
 inline float fastAtan2(float y, float x) {
@@ -71,7 +75,9 @@ void FmDemodulator::process(std::span<const float> input, std::vector<float>& ou
     const Biquad s0 = stages_[0], s1 = stages_[1];
     auto& z0 = state_[0];
     auto& z1 = state_[1];
-    for (const float x : input) {
+    for (const float sample : input) {
+        const float x =
+            std::isfinite(sample) ? std::clamp(sample, -kMostSample, kMostSample) : 0.0f;
         // The tiny constant keeps the filters out of subnormal numbers in silence.
         double i = x * oscillator_.real() + 1e-20;
         double q = x * oscillator_.imag() + 1e-20;

@@ -31,7 +31,8 @@ public:
     void setHalfWidth(double hz);
 
     // The frequencies in Hz of the working-rate samples the input completes, appended to out,
-    // and the power of the baseband at each to power.
+    // and the power of the baseband at each to power. Samples that are no number are taken as
+    // silence, samples beyond +-1e6 as that much.
     void process(std::span<const float> input, std::vector<float>& out, std::vector<float>& power);
 
     // Second and fourth moments of the baseband, and from them the signal-to-noise ratio in dB

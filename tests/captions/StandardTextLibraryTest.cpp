@@ -46,6 +46,15 @@ TEST(StandardTextLibrary, AddsEditsAndDeletesEntriesWithTheirChildren) {
     EXPECT_EQ(library.toText(), "B\r\nend\r\n");
     EXPECT_FALSE(library.remove({7}));
     EXPECT_FALSE(library.setText({0, 3}, "x"));
+
+    // A copy edited leaves the library it was copied from, at every level.
+    const auto copiedFrom = StandardTextLibrary::fromText("B\n\tB1\nend\n");
+    library = copiedFrom;
+    EXPECT_TRUE(library.setText({0, 0}, "B one"));
+    library.addChild({0, 0}, "deep");
+    library.addChild({1}, "end1");
+    EXPECT_EQ(copiedFrom.toText(), "B\r\n\tB1\r\nend\r\n");
+    EXPECT_EQ(library.toText(), "B\r\n\tB one\r\n\t\tdeep\r\nend\r\n\tend1\r\n");
 }
 
 TEST(StandardTextLibrary, SavesAndReloadsNestedEntriesInTheWindowsLatinCodePage) {

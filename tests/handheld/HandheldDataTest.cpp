@@ -81,3 +81,32 @@ TEST(HandheldBlock, YieldsCallSignColourAndInterval) {
     std::copy_n(inner, 8, data.HandheldBlock.begin() + 32);
     EXPECT_EQ(data.callSign(), QStringLiteral("A B\u00c4"));
 }
+
+TEST(HandheldBlock, BlockThatNoHandheldSendsSaysWhy) {
+    struct Case {
+        QByteArray call; // the call sign field's 8 bytes
+        std::uint8_t colour;
+        std::uint16_t ticks;
+        const char* why; // nullptr: the block keeps the rules
+    };
+    const Case cases[] = {
+        {QByteArray("DL1AB/P\0", 8), 6, 64000, nullptr},
+        {QByteArray("\0\0 DL1AB", 8), 7, 67, nullptr}, // filled up at the front
+        {QByteArray("dl1ab   ", 8), 6, 4000, "the byte 100"},
+        {QByteArray("DL1\0AB  ", 8), 6, 4000, "zero byte between"},
+        {QByteArray("DL1AB   ", 8), 8, 4000, "colour 8"},
+        {QByteArray("DL1AB   ", 8), 6, 64001, "64001 ticks"},
+    };
+    for (const Case& c : cases) {
+        HandheldData data;
+        std::copy_n(c.call.constData(), 8, data.HandheldBlock.begin() + 32);
+        data.HandheldBlock[43] = c.colour;
+        data.HandheldBlock[44] = std::uint8_t(c.ticks >> 8);
+        data.HandheldBlock[45] = std::uint8_t(c.ticks);
+        const QString problem = data.problem();
+        if (c.why)
+            EXPECT_TRUE(problem.contains(QLatin1String(c.why))) << problem.toStdString();
+        else
+            EXPECT_EQ(problem, QString()) << c.call.toStdString();
+    }
+}

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <numbers>
 
 using namespace winorbis::sstv;
@@ -136,6 +137,26 @@ TEST(ModemConditions, BlockSizeDoesNotChangeThePicture) {
     ASSERT_EQ(single.ends.size(), 1u);
     EXPECT_EQ(whole.ends[0].picture, single.ends[0].picture);
     EXPECT_EQ(whole.lines, single.lines);
+}
+
+TEST(ModemConditions, SamplesThatAreNoAudioDoNotDeafenTheReceiver) {
+    // A glitch of the source before a picture: values that are no number, or far beyond full
+    // scale.
+    const ModeId id = ModeId::Robot36;
+    const QImage sent = testPicture(id);
+    const auto picture = SstvEncoder::encode(sent, id, {8000.0});
+    for (const float glitch :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::max(), 3e20f}) {
+        std::vector<float> audio(400, glitch);
+        audio.resize(8000, 0.0f);
+        audio.insert(audio.end(), picture.begin(), picture.end());
+        const Reception r = receive(audio, 8000.0);
+        ASSERT_EQ(r.ends.size(), 1u) << glitch;
+        EXPECT_TRUE(r.starts[0].fromVis);
+        EXPECT_TRUE(r.ends[0].complete);
+        EXPECT_GT(psnr(sent, r.ends[0].picture), 25.0) << glitch;
+    }
 }
 
 TEST(ModemEncoder, TimingIsSampleExactOverThePicture) {
