@@ -32,6 +32,8 @@ public:
     ~AppWindows();
 
     TForm1& main() const { return *form1_; }
+    // The beacons, the setup and info buttons.
+    StationSetup& setup() const { return *station_; }
     // The class names in the order the windows were created.
     const QStringList& creationOrder() const { return order_; }
     // Every window, in creation order.

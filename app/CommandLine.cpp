@@ -44,6 +44,17 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             line.soundCard = true;
         } else if (arg == QLatin1String("--verbose")) {
             line.verbose = true;
+        } else if (arg == QLatin1String("--web") || arg.startsWith(QLatin1String("--web="))) {
+            if (arg == QLatin1String("--web") && i + 1 < arguments.size())
+                line.web = arguments[++i];
+            else if (arg != QLatin1String("--web"))
+                line.web = arg.mid(6);
+            if (line.web.isEmpty()) {
+                line.error = QStringLiteral("--web needs [ADDRESS:]PORT");
+                return line;
+            }
+        } else if (arg == QLatin1String("--public-view")) {
+            line.publicView = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             // Qt's own options (-platform, -style ...) are taken by QApplication before this.
             line.error = QStringLiteral("unknown option %1").arg(arg);
@@ -61,6 +72,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         line.error = QStringLiteral("--port and --sound-card exclude each other");
     if (line.soundCard && line.simulate)
         line.error = QStringLiteral("--simulate and --sound-card exclude each other");
+    if (line.publicView && line.web.isEmpty())
+        line.error = QStringLiteral("--public-view goes with --web");
     return line;
 }
 
@@ -100,6 +113,12 @@ QString CommandLine::helpText() {
         "  --verbose      with --simulate or --sound-card, log every step of the built-in\n"
         "                 converter (each command and each line of a transfer) on standard\n"
         "                 error\n"
+        "  --web [ADDRESS:]PORT\n"
+        "                 show the station in a browser and take its commands after a login,\n"
+        "                 on 127.0.0.1 unless an address is given (another address needs the\n"
+        "                 password that orbisctl web-password sets); without --web the setup\n"
+        "                 window's \"Web access\" (WebPort in station.conf) decides\n"
+        "  --public-view  with --web: the live view and the gallery without a login\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n");
 }

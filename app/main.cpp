@@ -4,6 +4,7 @@
 #include "app/AppWindows.h"
 #include "app/CommandLine.h"
 #include "app/StationConverter.h"
+#include "app/StationSetup.h"
 #include "app/TForm1.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
@@ -14,6 +15,9 @@
 #include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "tools/simulator/ui/SimulatorMenu.h"
+#include "web/StationWeb.h"
+#include "web/WebFace.h"
+#include "web/WebTexts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +37,8 @@ namespace {
 
 // How long the end after SIGTERM or SIGINT may take.
 constexpr int kEndWithinMs = 1800;
+// station.conf's switch of the web face ("Web access" in the setup window).
+const QString kWebAccessKey = QStringLiteral("WebAccess");
 
 // The arguments after the program name; once QApplication has run, without Qt's own options.
 QStringList programArguments(int argc, char** argv) {
@@ -195,10 +201,48 @@ int main(int argc, char** argv) {
         };
     windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
+    // The station in a browser: --web, or the setup window's "Web access" of station.conf.
+    std::unique_ptr<StationWeb> webStation;
+    std::unique_ptr<WebFace> webFace;
+    {
+        WebOptions options = WebOptions::fromStationConf(QDir::currentPath());
+        const bool wanted =
+            !line.web.isEmpty() ||
+            StationOptions::load(ProgramFolder(QDir::currentPath())).flag(kWebAccessKey);
+        if (!line.web.isEmpty()) {
+            const auto listen = web::parseListen(line.web);
+            if (!listen) {
+                std::fprintf(stderr, "winorbis: %s\n",
+                             qPrintable(webtext::kBadListen.arg(line.web)));
+                return 2;
+            }
+            options.listen = *listen;
+        }
+        options.publicView = line.publicView;
+        if (wanted) {
+            webStation = std::make_unique<StationWeb>(windows->main().station(),
+                                                      &windows->setup().catalogBeacon());
+            QString why;
+            webFace = WebFace::start(*webStation, options, &why);
+            if (!webFace) {
+                std::fprintf(stderr, "winorbis: %s\n", qPrintable(why));
+                // Asked for on the command line, it is missed; chosen in the setup window, the
+                // program runs without it and says so.
+                if (!line.web.isEmpty())
+                    return 1;
+                windows->main().setStatusText(why);
+            } else {
+                std::fprintf(stderr, "winorbis: %s\n",
+                             qPrintable(webtext::kListening.arg(webFace->listening().text())));
+            }
+        }
+    }
     // The converter's end comes after the window's: the window's end may still speak to it.
     const auto endSoundCard = [&converter] { converter.stop(); };
     if (terminationPending) {
         windows->main().Terminate();
+        webFace.reset();
+        webStation.reset();
         windows.reset();
         endSoundCard();
         return radio::endAfterSound(writeFailed ? 1 : 0);
@@ -209,6 +253,8 @@ int main(int argc, char** argv) {
             new SimulatorMenu(*simulator, dialogs, windows->main().menuBar()));
     windows->main().show();
     const int status = QApplication::exec();
+    webFace.reset();
+    webStation.reset();
     windows.reset(); // the destruction writes what the end on a signal has not written yet
     endSoundCard();
     return radio::endAfterSound(status != 0 || writeFailed ? 1 : 0);

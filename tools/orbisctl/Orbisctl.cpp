@@ -19,6 +19,7 @@
 #include "tools/orbisctl/Handheld.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
+#include "tools/orbisctl/Serve.h"
 #include "tools/orbisctl/Sstv.h"
 #include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
@@ -180,6 +181,13 @@ QString orbisctlHelp() {
         "                  receptions or on Ctrl+C. A device that vanishes is opened again\n"
         "                  every second until it is back; with --no-reconnect the watch ends\n"
         "                  there with status 1. A picture stored incomplete makes the status 1\n"
+        "  serve --web [ADDRESS:]PORT [--public-view]\n"
+        "                  run the station without a window, shown in a browser at\n"
+        "                  http://ADDRESS:PORT/ (127.0.0.1 unless an address is given; another\n"
+        "                  address needs the password that web-password sets) and run from there\n"
+        "                  after a login; receptions are stored as the program stores them;\n"
+        "                  --public-view shows the live view and the gallery without a login;\n"
+        "                  ends on Ctrl+C\n"
         "  web-password [--stdin]\n"
         "                  set the web face's password: read from standard input (twice without\n"
         "                  echo from a terminal, one line with --stdin), never from the command\n"
@@ -262,6 +270,7 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     std::optional<std::uint8_t> byte;
     QImage uploadPicture;
     WatchOptions watch;
+    ServeOptions serve;
     BeaconOptions beacon;
     CaptionRequest caption;
     std::optional<HandheldCommand> handheld;
@@ -300,6 +309,10 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         if (const QString problem = parseBeaconOptions(request.command.mid(1), beacon);
             !problem.isEmpty())
             return usageError(err, problem);
+    } else if (verb == "serve") {
+        if (const QString problem = parseServeOptions(request.command.mid(1), serve);
+            !problem.isEmpty())
+            return usageError(err, problem);
     } else if (verb == "watch") {
         for (int i = 1; i < request.command.size(); ++i) {
             const QString& option = request.command[i];
@@ -330,8 +343,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     setup.speed = request.speed;
     setup.reconnect = watch.reconnect;
     Station station(setup, dialogs, clock);
-    // The settings give port and speed; nothing is written to the folder.
-    station.peekSettings();
+    // The settings give port and speed; nothing is written to the folder but by a station that
+    // serves.
+    if (verb == "serve")
+        station.readSettings(QString());
+    else
+        station.peekSettings();
     if (!station.openConverter(false))
         return 1;
     if (handheld) {
@@ -350,6 +367,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     }
     if (verb == "watch")
         return runWatch(station, watch, out, err);
+    if (verb == "serve")
+        return runServe(station, serve, out, err);
     if (verb == "beacon")
         return runBeacon(station, beacon, out, err);
 

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QStringList>
+
+#include <cstdio>
+
+namespace winorbis {
+
+class Station;
+
+// orbisctl serve --web [ADDRESS:]PORT [--public-view]: a station without a window, shown in a
+// browser and run from there (WebFace). Receptions are fetched and stored as the program stores
+// them (the folder's Save Pic Auto), the repeater and the catalog beacon answer to the page. Ends
+// on SIGINT or SIGTERM with the settings written; status 1 when the face cannot start.
+struct ServeOptions {
+    QString web; // [ADDRESS:]PORT
+    bool publicView = false;
+};
+
+// The options from the arguments after "serve"; the problem as text on a usage error.
+QString parseServeOptions(const QStringList& arguments, ServeOptions& options);
+// Runs on the station, whose settings are read and converter open, not yet started.
+int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err);
+
+} // namespace winorbis
