@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ConverterSimulator.h"
-#include "SimulatedLine.h"
+#include "ConverterLine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,18 +23,18 @@ using simulatedline::systemError;
 
 } // namespace
 
-ConverterSimulator::ConverterSimulator(Options options)
+ConverterLine::ConverterLine(Options options)
     : options_(std::move(options)) {
-    model_.behaviour.identifyAnswer = options_.identifyAnswer;
+    model_.identifyAnswer = options_.identifyAnswer;
 }
 
-ConverterSimulator::~ConverterSimulator() {
+ConverterLine::~ConverterLine() {
     stop();
     if (!linkPath_.isEmpty())
         ::unlink(QFile::encodeName(linkPath_).constData());
 }
 
-bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error) {
+bool ConverterLine::openPseudoTerminal(QString* devicePath, QString* error) {
     stop();
     QString name;
     if (!line_.openPseudoTerminal(&name, error))
@@ -47,7 +46,7 @@ bool ConverterSimulator::openPseudoTerminal(QString* devicePath, QString* error)
     return true;
 }
 
-bool ConverterSimulator::openPseudoTerminalAt(const QString& linkPath, QString* error) {
+bool ConverterLine::openPseudoTerminalAt(const QString& linkPath, QString* error) {
     const QFileInfo existing(linkPath);
     if (existing.exists() && !existing.isSymLink()) {
         if (error)
@@ -58,7 +57,7 @@ bool ConverterSimulator::openPseudoTerminalAt(const QString& linkPath, QString* 
     return plugIn(error);
 }
 
-bool ConverterSimulator::plugIn(QString* error) {
+bool ConverterLine::plugIn(QString* error) {
     if (linkPath_.isEmpty()) {
         if (error)
             *error = QStringLiteral("the line has no stable name");
@@ -84,7 +83,7 @@ bool ConverterSimulator::plugIn(QString* error) {
     return true;
 }
 
-void ConverterSimulator::unplug() {
+void ConverterLine::unplug() {
     if (linkPath_.isEmpty())
         return;
     log(QStringLiteral("unplugged"));
@@ -92,7 +91,7 @@ void ConverterSimulator::unplug() {
     ::unlink(QFile::encodeName(linkPath_).constData());
 }
 
-bool ConverterSimulator::openDevice(const QString& device, LinkSpeed speed, QString* error) {
+bool ConverterLine::openDevice(const QString& device, LinkSpeed speed, QString* error) {
     stop();
     if (!line_.openDevice(device, speed, error))
         return false;
@@ -101,30 +100,30 @@ bool ConverterSimulator::openDevice(const QString& device, LinkSpeed speed, QStr
     return true;
 }
 
-void ConverterSimulator::startServing() {
+void ConverterLine::startServing() {
     running_ = true;
     line_.serve([this] { serve(); });
 }
 
-void ConverterSimulator::stop() {
+void ConverterLine::stop() {
     line_.stopServing();
     shutLine();
 }
 
-void ConverterSimulator::closeLine() {
+void ConverterLine::closeLine() {
     if (!running_)
         return;
     log(QStringLiteral("line closed"));
     stop();
 }
 
-void ConverterSimulator::shutLine() {
+void ConverterLine::shutLine() {
     std::lock_guard lock(writeMutex_);
     line_.close();
     running_ = false;
 }
 
-void ConverterSimulator::serve() {
+void ConverterLine::serve() {
     std::uint8_t buffer[64];
     while (!line_.stopRequested()) {
         int fd;
@@ -145,6 +144,7 @@ void ConverterSimulator::serve() {
             std::lock_guard lock(mutex_);
             if (model_.awaitingLineData() && steady_clock::now() - lastByte_ > kLinePause)
                 givenUp = model_.giveUpLine();
+            record_.events(givenUp.events);
         }
         carryOut(givenUp);
         if (ready <= 0 || !(p.revents & POLLIN)) {
@@ -164,7 +164,9 @@ void ConverterSimulator::serve() {
             {
                 std::lock_guard lock(mutex_);
                 lastByte_ = steady_clock::now();
-                out = model_.feed(buffer[i]);
+                record_.byte(buffer[i]);
+                out = faults_.feed(model_, buffer[i]);
+                record_.events(out.events);
                 changed_.notify_all();
             }
             carryOut(out);
@@ -178,7 +180,7 @@ void ConverterSimulator::serve() {
     running_ = false;
 }
 
-void ConverterSimulator::carryOut(const ConverterModel::Output& out) {
+void ConverterLine::carryOut(const ConverterModel::Output& out) {
     for (const QString& line : out.log)
         log(line);
     if (!out.bytes.isEmpty())
@@ -189,12 +191,12 @@ void ConverterSimulator::carryOut(const ConverterModel::Output& out) {
     }
 }
 
-std::chrono::steady_clock::duration ConverterSimulator::lineTime(qsizetype bytes) const {
+std::chrono::steady_clock::duration ConverterLine::lineTime(qsizetype bytes) const {
     const double seconds = double(bytes) * 10.0 / std::max(options_.baud, 1);
     return duration_cast<steady_clock::duration>(duration<double>(seconds));
 }
 
-void ConverterSimulator::pace(steady_clock::time_point& lineFree, qsizetype bytes) const {
+void ConverterLine::pace(steady_clock::time_point& lineFree, qsizetype bytes) const {
     // An absolute schedule: sleeping late once does not make every later byte late.
     const auto now = steady_clock::now();
     if (now > lineFree + milliseconds(2))
@@ -203,7 +205,7 @@ void ConverterSimulator::pace(steady_clock::time_point& lineFree, qsizetype byte
     std::this_thread::sleep_until(lineFree);
 }
 
-void ConverterSimulator::writeRaw(const QByteArray& bytes) {
+void ConverterLine::writeRaw(const QByteArray& bytes) {
     std::lock_guard lock(writeMutex_);
     // Paced, the bytes go out in pieces of at most 2 ms of line time, so that the gaps stay below
     // the reader's time-outs as on a real line (at 1200 baud one byte every 8.3 ms).
@@ -230,123 +232,78 @@ void ConverterSimulator::writeRaw(const QByteArray& bytes) {
     }
 }
 
-void ConverterSimulator::log(const QString& text) const {
+void ConverterLine::log(const QString& text) const {
     if (options_.log)
         options_.log(text);
 }
 
-void ConverterSimulator::error(const QString& text) const {
+void ConverterLine::error(const QString& text) const {
     if (options_.error)
         options_.error(text);
     else
         log(text);
 }
 
-void ConverterSimulator::setIdentifyAnswer(std::uint8_t byte) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.identifyAnswer = byte;
-}
-
-void ConverterSimulator::setSilent(bool silent) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.silent = silent;
-}
-
-bool ConverterSimulator::isSilent() const {
-    std::lock_guard lock(mutex_);
-    return model_.behaviour.silent;
-}
-
-void ConverterSimulator::dropFetchLine(int line) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.droppedFetchLines.insert(line);
-}
-
-void ConverterSimulator::cutFetchLine(int line, int count) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.cutFetchLines[line] = count;
-}
-
-void ConverterSimulator::setGarbageBeforeAnswers(int count) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.garbageBeforeAnswers = std::max(count, 0);
-}
-
-void ConverterSimulator::closeAfterLines(int count) {
-    std::lock_guard lock(mutex_);
-    model_.behaviour.closeAfterLines = std::max(count, 0);
-}
-
-void ConverterSimulator::injectBytes(const QByteArray& bytes) {
+void ConverterLine::injectBytes(const QByteArray& bytes) {
     log(QStringLiteral("sending %1 stray bytes").arg(bytes.size()));
     writeRaw(bytes);
 }
 
-void ConverterSimulator::receive(std::uint8_t statusByte, const QImage& picture) {
-    ConverterModel::Output out;
-    {
-        std::lock_guard lock(mutex_);
-        out = model_.receive(statusByte, picture);
-        changed_.notify_all();
-    }
-    carryOut(out);
-}
-
-void ConverterSimulator::setRadio(ConverterRadio* radio) {
+void ConverterLine::setRadio(ConverterRadio* radio) {
     std::lock_guard lock(mutex_);
     model_.setRadio(radio);
 }
 
-void ConverterSimulator::withModel(
-    const std::function<ConverterModel::Output(ConverterModel&)>& call) {
+void ConverterLine::withModel(const std::function<ConverterModel::Output(ConverterModel&)>& call) {
     ConverterModel::Output out;
     {
         std::lock_guard lock(mutex_);
         out = call(model_);
+        record_.events(out.events);
         changed_.notify_all();
     }
     carryOut(out);
 }
 
-void ConverterSimulator::sendStatus(std::uint8_t statusByte) {
-    ConverterModel::Output out;
-    {
-        std::lock_guard lock(mutex_);
-        out = model_.sendStatus(statusByte);
-        changed_.notify_all();
-    }
-    carryOut(out);
+void ConverterLine::withFaults(const std::function<void(ConverterFaults&)>& call) {
+    std::lock_guard lock(mutex_);
+    call(faults_);
 }
 
-int ConverterSimulator::activeMemory() const {
+ConverterFaults ConverterLine::faults() const {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+int ConverterLine::activeMemory() const {
     std::lock_guard lock(mutex_);
     return model_.activeMemory();
 }
 
-QByteArray ConverterSimulator::memoryLine(int memory, int line) const {
+QByteArray ConverterLine::memoryLine(int memory, int line) const {
     std::lock_guard lock(mutex_);
     return model_.memoryLine(memory, line);
 }
 
-QImage ConverterSimulator::memoryPicture(int memory) const {
+QImage ConverterLine::memoryPicture(int memory) const {
     std::lock_guard lock(mutex_);
     return model_.memoryPicture(memory);
 }
 
-QByteArray ConverterSimulator::received() const {
+ReceivedBytes ConverterLine::received() const {
     std::lock_guard lock(mutex_);
-    return model_.received();
+    return record_.received();
 }
 
-QStringList ConverterSimulator::events() const {
+QStringList ConverterLine::events() const {
     std::lock_guard lock(mutex_);
-    return model_.events();
+    return record_.events();
 }
 
-bool ConverterSimulator::waitForEvents(int count, int timeoutMs) const {
+bool ConverterLine::waitForEvents(qsizetype count, int timeoutMs) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, milliseconds(timeoutMs),
-                             [&] { return model_.events().size() >= count; });
+                             [&] { return record_.eventCount() >= count; });
 }
 
 } // namespace winorbis

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConverterFaults.h"
 #include "ConverterModel.h"
+#include "ConverterRecord.h"
 #include "SimulatedLine.h"
 
 #include <QByteArray>
@@ -18,12 +20,15 @@
 
 namespace winorbis {
 
-// A stand-in for the Orbis 70p on a pseudo-terminal (or a serial device wired to the program's
-// port). It owns the line: a thread reads what the program writes, feeds it to the converter
-// model (ConverterModel, which decides every answer) and writes the answers back, at once or at
-// the pace of the real line; it closes the line when the model says so. Receptions and faults are
-// scripted by a test or an operator from any thread; every step goes to the log handler.
-class ConverterSimulator {
+// The converter model served on a line: a pseudo-terminal (or a serial device wired to the
+// program's port), behind a stable name that can come and go as a USB adapter's does. It owns the
+// line: a thread reads what the program writes, passes it through the fault layer
+// (ConverterFaults, nothing switched on unless the simulator does) to the converter model, which
+// decides every answer, and writes the answers back, at once or at the pace of the real line; it
+// closes the line when the faults say so. It keeps a bounded record of what the converter
+// received and did (ConverterRecord). The simulator and the sound-card converter are built on it;
+// the model and the faults are reached from any thread through withModel() and withFaults().
+class ConverterLine {
 public:
     struct Options {
         std::uint8_t identifyAnswer = 76;
@@ -37,12 +42,12 @@ public:
         std::function<void(const QString&)> error = {};
     };
 
-    explicit ConverterSimulator(Options options);
-    ConverterSimulator()
-        : ConverterSimulator(Options{}) {}
-    ~ConverterSimulator();
-    ConverterSimulator(const ConverterSimulator&) = delete;
-    ConverterSimulator& operator=(const ConverterSimulator&) = delete;
+    explicit ConverterLine(Options options);
+    ConverterLine()
+        : ConverterLine(Options{}) {}
+    ~ConverterLine();
+    ConverterLine(const ConverterLine&) = delete;
+    ConverterLine& operator=(const ConverterLine&) = delete;
 
     // Opens a pseudo-terminal, already raw; the program opens devicePath. Starts serving.
     bool openPseudoTerminal(QString* devicePath, QString* error);
@@ -65,49 +70,33 @@ public:
     void closeLine();
     bool isRunning() const { return running_.load(); }
 
-    // Faults and answers.
-    void setIdentifyAnswer(std::uint8_t byte);
-    void setSilent(bool silent);
-    bool isSilent() const;
-    // The fetch line L (1..256) of the next fetches is not sent.
-    void dropFetchLine(int line);
-    // Only the first count bytes of fetch line L (1..256) are sent; the converter stays there.
-    void cutFetchLine(int line, int count);
-    // Sends count bytes that mean nothing before each acknowledge and each answer.
-    void setGarbageBeforeAnswers(int count);
-    // Closes the line after count lines of a transfer (upload or fetch); 0 never.
-    void closeAfterLines(int count);
     // Sends bytes at once, as a disturbed line would.
     void injectBytes(const QByteArray& bytes);
 
-    // A reception off the air: the picture (scaled into 420 x 256) lands in the active memory,
-    // then the converter sends the status byte.
-    void receive(std::uint8_t statusByte, const QImage& picture);
-    // Sends a status byte alone (68 and 72 carry no mode).
-    void sendStatus(std::uint8_t statusByte);
-
     // Puts the model's commands on another radio (ConverterModel::setRadio), which must outlive
-    // the simulator; its calls come from the line's thread.
+    // the line; its calls come from the line's thread.
     void setRadio(ConverterRadio* radio);
-    // Runs call on the model under the simulator's lock, from any thread, and carries out what it
+    // Runs call on the model under the line's lock, from any thread, and carries out what it
     // returns (its bytes to the line).
     void withModel(const std::function<ConverterModel::Output(ConverterModel&)>& call);
+    // Runs call on the fault layer under the line's lock, from any thread.
+    void withFaults(const std::function<void(ConverterFaults&)>& call);
+    // The faults switched on now.
+    ConverterFaults faults() const;
 
     // What the converter holds and has seen.
     int activeMemory() const; // 1 or 2
     QByteArray memoryLine(int memory, int line) const;
     QImage memoryPicture(int memory) const;
-    // Every byte the program wrote, in order.
-    QByteArray received() const;
-    // One line per command understood: "identify", "transmit Martin 2", "free run M1", ...
+    // The bytes the program wrote, in order: the count of all, the last ones kept
+    // (ReceivedBytes).
+    ReceivedBytes received() const;
+    // One line per command understood, the last ConverterRecord::kEvents of them: "identify",
+    // "transmit Martin 2", "free run M1", ...
     QStringList events() const;
-    // Waits until events() holds at least count lines or timeoutMs passes; true when it does.
-    bool waitForEvents(int count, int timeoutMs) const;
-
-    // The picture the camera input shows; each digitise moves its marker.
-    static QImage cameraPicture(int frameNumber) {
-        return ConverterModel::cameraPicture(frameNumber);
-    }
+    // Waits until count events have happened since the start (events() keeps only the last
+    // ones) or timeoutMs passes; true when they have.
+    bool waitForEvents(qsizetype count, int timeoutMs) const;
 
 private:
     void startServing();
@@ -135,6 +124,8 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     ConverterModel model_;
+    ConverterFaults faults_;
+    ConverterRecord record_;
 };
 
 } // namespace winorbis

@@ -122,7 +122,7 @@ TEST_F(BeaconFixture, AFailedUploadSendsNoModeByteAndTheBeaconGoesOn) {
     EXPECT_TRUE(form->statusText().startsWith("Beacon: the upload"))
         << form->statusText().toStdString();
     const auto transmissions = [&] {
-        return converter->model().events().filter(QStringLiteral("transmit")).size();
+        return converter->events().filter(QStringLiteral("transmit")).size();
     };
     clock.advance(2000);
     EXPECT_EQ(transmissions(), 0);
