@@ -4,11 +4,11 @@
 // the file input and pumped every 20 ms as the converter's event loop does. Printed as the share
 // of one processor core that real-time listening takes.
 //   bench_listening [SECONDS]    (default 120 s of audio)
+#include "converter/ConverterModel.h"
 #include "modem/WavFile.h"
 #include "platform/Clock.h"
 #include "radio/SoundCardRadio.h"
 #include "radio/WavFileAudio.h"
-#include "tools/simulator/ConverterModel.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,8 +5,8 @@ namespace winorbis::radio {
 
 namespace {
 
-ConverterSimulator::Options lineOptions(const SoundCardConverter::Options& options) {
-    ConverterSimulator::Options line;
+ConverterLine::Options lineOptions(const SoundCardConverter::Options& options) {
+    ConverterLine::Options line;
     line.log = options.commandLog;
     line.error = options.error;
     return line;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "SoundCardRadio.h"
-#include "tools/simulator/ConverterSimulator.h"
+#include "converter/ConverterLine.h"
 
 #include <QTimer>
 
@@ -11,10 +11,10 @@
 namespace winorbis::radio {
 
 // The converter for a station without the box: the converter's byte model served on a
-// pseudo-terminal behind a stable name (the simulator's line and thread), with the sound card
-// as its air. The program and orbisctl talk to it as to the box. The bytes are handled on the
+// pseudo-terminal behind a stable name (ConverterLine: the line and its thread), with the sound
+// card as its air. The program and orbisctl talk to it as to the box. The bytes are handled on the
 // line's thread; the audio on the thread that made the converter, from a timer of its event
-// loop; the model between them under the simulator's lock.
+// loop; the model between them under the line's lock.
 class SoundCardConverter {
 public:
     struct Options {
@@ -38,10 +38,10 @@ public:
     void stop();
 
     SoundCardRadio& radio() { return radio_; }
-    ConverterSimulator& line() { return line_; }
+    ConverterLine& line() { return line_; }
 
 private:
-    ConverterSimulator line_;
+    ConverterLine line_;
     SoundCardRadio radio_;
     QTimer timer_;
 };

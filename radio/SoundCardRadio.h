@@ -3,10 +3,10 @@
 
 #include "AudioPorts.h"
 #include "Ptt.h"
+#include "converter/ConverterModel.h"
+#include "converter/ConverterRadio.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvModes.h"
-#include "tools/simulator/ConverterModel.h"
-#include "tools/simulator/ConverterRadio.h"
 
 #include <QImage>
 #include <QString>

@@ -144,7 +144,7 @@ TEST_F(BeaconFixture, AFailedUploadSendsNoModeByteAndTheBeaconGoesOn) {
     }
     EXPECT_TRUE(failureSaid()) << said.join('|').toStdString();
     const auto transmissions = [&] {
-        return converter->model().events().filter(QStringLiteral("transmit")).size();
+        return converter->events().filter(QStringLiteral("transmit")).size();
     };
     clock.advance(2000);
     settle();

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fuzz target for the converter model's byte input: arbitrary bytes from the PC, events off the
-// air and changes of its behaviour, in any order. Every answer is one the converter gives to the
-// byte that was fed (garbage first when asked for), the model keeps every byte it was fed, a line
-// uploaded into a memory comes back unchanged when it is fetched, and the memories always hold
-// whole pictures.
+// Fuzz target for the converter model's byte input behind its fault layer: arbitrary bytes from
+// the PC, events off the air and changes of the faults, in any order. Every answer is one the
+// converter gives to the byte that was fed (garbage first when asked for), the record counts every
+// byte fed and keeps the last of them, a line uploaded into a memory comes back unchanged when it
+// is fetched, and the memories always hold whole pictures.
 #include "FuzzSupport.h"
 
+#include "converter/ConverterFaults.h"
+#include "converter/ConverterModel.h"
+#include "converter/ConverterRecord.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
-#include "tools/simulator/ConverterModel.h"
 
 #include <array>
 #include <optional>
@@ -21,10 +23,10 @@ namespace {
 
 constexpr std::uint8_t kEscape = 0xFF;
 
-// The behaviour from the input's first bytes.
-void setBehaviour(ConverterModel::Behaviour& b, fuzz::InputReader& in) {
+// The identify answer and the faults from the input's next bytes.
+void setFaults(ConverterModel& model, ConverterFaults& b, fuzz::InputReader& in) {
     const std::uint8_t flags = in.byte();
-    b.identifyAnswer = in.byte();
+    model.identifyAnswer = in.byte();
     b.silent = flags & 1;
     b.ackBeginTransfer = !(flags & 2);
     b.noLineFollowsAckFrom = (flags & 4) ? in.byte() % 8 : -1;
@@ -50,7 +52,7 @@ struct Shadow {
 };
 
 // The answer after its garbage: the garbage bytes are checked and cut off.
-QByteArray withoutGarbage(const QByteArray& bytes, const ConverterModel::Behaviour& b) {
+QByteArray withoutGarbage(const QByteArray& bytes, const ConverterFaults& b) {
     if (bytes.isEmpty())
         return bytes;
     check(bytes.size() >= b.garbageBeforeAnswers, "the garbage comes first");
@@ -60,12 +62,14 @@ QByteArray withoutGarbage(const QByteArray& bytes, const ConverterModel::Behavio
 }
 
 // Feeds one byte and checks the answer against what the converter answers to it.
-void feed(ConverterModel& model, Shadow& shadow, std::uint8_t byte, QByteArray& fed) {
-    const ConverterModel::Behaviour b = model.behaviour;
+void feed(ConverterModel& model, ConverterFaults& faults, Shadow& shadow, std::uint8_t byte,
+          ConverterRecord& record) {
+    const ConverterFaults b = faults;
+    const std::uint8_t identifyAnswer = model.identifyAnswer;
     const bool lineData = model.awaitingLineData();
     const int memory = model.activeMemory();
-    const ConverterModel::Output out = model.feed(byte);
-    fed.append(char(byte));
+    record.byte(byte);
+    const ConverterModel::Output out = faults.feed(model, byte);
     const QByteArray answer = withoutGarbage(out.bytes, b);
     if (lineData) {
         if (model.awaitingLineData()) {
@@ -86,7 +90,7 @@ void feed(ConverterModel& model, Shadow& shadow, std::uint8_t byte, QByteArray& 
     }
     switch (byte) {
     case command::kIdentify:
-        check(answer == QByteArray(1, char(b.identifyAnswer)) + "ORB70",
+        check(answer == QByteArray(1, char(identifyAnswer)) + "ORB70",
               "identify answers its byte and the trailer");
         return;
     case command::kBeginTransfer:
@@ -139,25 +143,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A fresh converter for each input, copied from one made once: making one draws two pictures.
     static const ConverterModel fresh;
     ConverterModel model = fresh;
-    setBehaviour(model.behaviour, in);
+    ConverterFaults faults;
+    setFaults(model, faults, in);
     Shadow shadow;
+    ConverterRecord record;
     QByteArray fed;
 
     while (!in.atEnd()) {
         const std::uint8_t byte = in.byte();
         if (byte != kEscape) {
-            feed(model, shadow, byte, fed);
+            fed.append(char(byte));
+            feed(model, faults, shadow, byte, record);
             continue;
         }
         switch (in.byte() % 8) {
         case 0: // the escape byte itself
-            feed(model, shadow, kEscape, fed);
+            fed.append(char(kEscape));
+            feed(model, faults, shadow, kEscape, record);
             break;
         case 1: { // a whole uploaded line: 8, then 840 picture bytes
-            feed(model, shadow, command::kLineFollows, fed);
+            fed.append(char(command::kLineFollows));
+            feed(model, faults, shadow, command::kLineFollows, record);
             const std::uint8_t seed = in.byte();
-            for (int i = 0; i < pc::kLineBytes && model.awaitingLineData(); ++i)
-                feed(model, shadow, std::uint8_t(seed + i * 7), fed);
+            for (int i = 0; i < pc::kLineBytes && model.awaitingLineData(); ++i) {
+                fed.append(char(seed + i * 7));
+                feed(model, faults, shadow, std::uint8_t(seed + i * 7), record);
+            }
             break;
         }
         case 2: { // the PC gives up in the middle of a line
@@ -182,13 +193,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a status is sent as it is");
             break;
         }
-        default: // the behaviour changes between two bytes
-            setBehaviour(model.behaviour, in);
+        default: // the faults change between two bytes
+            setFaults(model, faults, in);
             break;
         }
     }
 
-    check(model.received() == fed, "the model keeps every byte it was fed");
+    const ReceivedBytes& received = record.received();
+    check(received.size() == fed.size(), "the record counts every byte fed");
+    check(received.kept().size() >= std::min(fed.size(), ReceivedBytes::kKept) &&
+              received.kept().size() <= ReceivedBytes::kMaxKept,
+          "the record keeps the last bytes within its bounds");
+    check(fed.endsWith(received.kept()), "the bytes kept are the last ones fed");
+    check(received.count('\x04') == fed.count('\x04'), "the record counts each byte value");
     for (int memory = 1; memory <= 2; ++memory) {
         for (int line = 0; line < pc::kFrameLines; ++line)
             check(model.memoryLine(memory, line).size() == pc::kLineBytes,

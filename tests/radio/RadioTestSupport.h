@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "converter/ConverterModel.h"
 #include "radio/FrameScaling.h"
 #include "radio/MemoryAudio.h"
 #include "radio/Ptt.h"
 #include "radio/SoundCardRadio.h"
 #include "support/VirtualClock.h"
-#include "tools/simulator/ConverterModel.h"
 
 #include <QImage>
 

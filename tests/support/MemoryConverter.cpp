@@ -12,7 +12,8 @@ MemoryConverter::MemoryConverter(MemoryPort& port) {
         for (int line = 0; line < pc::kFrameLines; ++line)
             model_.setMemoryLine(memory, line, QByteArray(pc::kLineBytes, '\0'));
     port.setResponder([this](std::uint8_t byte, MemoryPort& p) {
-        const ConverterModel::Output out = model_.feed(byte);
+        const ConverterModel::Output out = faults_.feed(model_, byte);
+        events_ += out.events;
         p.arrive(out.bytes);
         if (out.closeLine)
             p.setWritable(false);

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "converter/ConverterFaults.h"
+#include "converter/ConverterModel.h"
 #include "support/MemoryPort.h"
-#include "tools/simulator/ConverterModel.h"
 
 #include <QByteArray>
 #include <QImage>
+#include <QStringList>
 
 #include <map>
 #include <set>
@@ -13,8 +15,9 @@
 namespace winorbis::test {
 
 // The converter model behind a MemoryPort, for exchanges on virtual time: every byte the link
-// writes goes to the model, and what the model answers arrives at the port at once. A test
-// switches faults on through the fields below, which are the model's own.
+// writes goes through the fault layer to the model, and what comes back arrives at the port at
+// once. A test switches faults on through the fields below, which are the layer's own. The tests
+// are short, so it keeps every event.
 class MemoryConverter {
 public:
     explicit MemoryConverter(MemoryPort& port);
@@ -23,6 +26,8 @@ public:
 
 private:
     ConverterModel model_;
+    ConverterFaults faults_;
+    QStringList events_;
 
 public:
     // The lines of the active memory, read-only: memory[line] for line 0 .. 255.
@@ -38,22 +43,24 @@ public:
         const ConverterModel& model_;
     };
 
-    std::uint8_t& identifyAnswer = model_.behaviour.identifyAnswer;
-    bool& silent = model_.behaviour.silent;
-    bool& ackBeginTransfer = model_.behaviour.ackBeginTransfer;
-    int& noLineFollowsAckFrom = model_.behaviour.noLineFollowsAckFrom; // 0 = the header line
-    int& noLineAckFrom = model_.behaviour.noLineAckFrom;
-    std::set<int>& droppedFetchLines = model_.behaviour.droppedFetchLines; // fetch lines 1..256
-    std::map<int, int>& cutFetchLines = model_.behaviour.cutFetchLines;    // line -> bytes sent
-    int& silentFromFetchLine = model_.behaviour.silentFromFetchLine;
-    int& garbageBeforeAnswers = model_.behaviour.garbageBeforeAnswers;
-    int& closeAfterLines = model_.behaviour.closeAfterLines; // then every write fails
+    std::uint8_t& identifyAnswer = model_.identifyAnswer;
+    bool& silent = faults_.silent;
+    bool& ackBeginTransfer = faults_.ackBeginTransfer;
+    int& noLineFollowsAckFrom = faults_.noLineFollowsAckFrom; // 0 = the header line
+    int& noLineAckFrom = faults_.noLineAckFrom;
+    std::set<int>& droppedFetchLines = faults_.droppedFetchLines; // fetch lines 1..256
+    std::map<int, int>& cutFetchLines = faults_.cutFetchLines;    // line -> bytes sent
+    int& silentFromFetchLine = faults_.silentFromFetchLine;
+    int& garbageBeforeAnswers = faults_.garbageBeforeAnswers;
+    int& closeAfterLines = faults_.closeAfterLines; // then every write fails
 
     // Both memories start cleared (all bytes 0).
     const Lines memory{model_};
     // Encodes the picture into the active memory.
     void fill(const QImage& picture);
     int uploadedLines() const { return model_.uploadedLines(); }
+    // Every event of the bytes the link wrote: "identify", "transmit Martin 1", ...
+    const QStringList& events() const { return events_; }
     ConverterModel& model() { return model_; }
 };
 

@@ -4,6 +4,7 @@
 #include "tools/orbisctl/Orbisctl.h"
 #include "captions/CaptionRenderer.h"
 #include "captions/CaptionSources.h"
+#include "link/ConverterLink.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "logbook/ParadoxTable.h"
@@ -64,10 +65,13 @@ struct OrbisctlFixture : ::testing::Test {
         QString error;
         ASSERT_TRUE(sim.openPseudoTerminal(&pty, &error)) << error.toStdString();
     }
-    // The bytes the converter got, once count events have happened.
+    // The bytes the converter got, once count events have happened (all of them: the tests
+    // stay within what the record keeps).
     QByteArray receivedAfter(int count) {
         EXPECT_TRUE(sim.waitForEvents(count, 2000));
-        return sim.received();
+        const ReceivedBytes received = sim.received();
+        EXPECT_EQ(received.size(), received.kept().size());
+        return received.kept();
     }
 };
 
@@ -410,6 +414,75 @@ TEST(OrbisSim, RefusesAnUnknownOrIncompleteCommandLineByName) {
     ASSERT_TRUE(help.waitForFinished(10000));
     EXPECT_EQ(help.exitCode(), 0);
     EXPECT_TRUE(help.readAllStandardOutput().startsWith("Usage: orbis-sim"));
+}
+
+// orbis-sim's fault commands as an operator types them, against the bytes on its line: each
+// fault changes the answers as the converter's fault layer does, and only while it is on.
+TEST(OrbisSim, FaultCommandsChangeTheAnswersOnItsLine) {
+    QProcess sim;
+    sim.start(ORBIS_SIM_BINARY, {});
+    ASSERT_TRUE(sim.waitForReadyRead(10000));
+    const QString first = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString prefix = QStringLiteral("orbis-sim: Orbis 70p simulator on ");
+    ASSERT_TRUE(first.startsWith(prefix)) << first.toStdString();
+    SystemClock clock;
+    ConverterLink link(clock);
+    ASSERT_TRUE(link.OpenConverterPort(LinkSpeed::Baud115200, first.mid(prefix.size())));
+    // What comes on the line until it has been quiet for 300 ms.
+    const auto answer = [&link] {
+        QByteArray bytes;
+        std::uint8_t byte;
+        for (int quiet = 0; quiet < 15;) {
+            if (link.port().read(&byte, 1) == 1) {
+                bytes += char(byte);
+                quiet = 0;
+            } else {
+                ++quiet;
+            }
+        }
+        return bytes;
+    };
+    // Types the commands, then a status byte whose arrival says they have been carried out.
+    const auto type = [&](const QByteArray& commands) {
+        sim.write(commands + "status 68\n");
+        EXPECT_TRUE(sim.waitForBytesWritten(2000));
+        EXPECT_EQ(answer(), QByteArray(1, char(68))) << commands.toStdString();
+    };
+    struct Case {
+        QByteArray commands;
+        QByteArray sent;
+        QByteArray expected;
+    };
+    const QImage camera = ConverterSimulator::cameraPicture(0);
+    const QList<Case> cases = {
+        {"garbage 3\n", "\x10",
+         QByteArray("\x55\x56\x57\x4C"
+                    "ORB70")},
+        {"garbage 0\nsilent on\n", "\x10\x01", ""},
+        {"silent off\nidentify 194\n", "\x10",
+         QByteArray("\xC2"
+                    "ORB70")},
+        // Line 2 is dropped, line 3 cut after five bytes.
+        {"drop 2\ncut 3 5\n", "\x01\x04\x04\x04",
+         '\x80' + pixelcodec::encodeImageRow(camera, 0) + '\x5A' +
+             pixelcodec::encodeImageRow(camera, 2).left(5)},
+    };
+    for (const Case& c : cases) {
+        type(c.commands);
+        link.SendBytes(c.sent);
+        EXPECT_EQ(answer(), c.expected) << c.commands.toStdString();
+    }
+    // The line closes after the first line of the next transfer (whatever of that line was still
+    // unread goes with it).
+    type("close-after 1\n");
+    link.SendBytes("\x01\x04");
+    answer();
+    std::uint8_t byte;
+    EXPECT_EQ(link.port().read(&byte, 1), 0);
+    EXPECT_TRUE(link.port().hasVanished());
+    sim.closeWriteChannel();
+    sim.kill();
+    sim.waitForFinished(5000);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HandheldSimulator.h"
-#include "tools/simulator/SimulatedLine.h"
+#include "converter/SimulatedLine.h"
 
 #include <cerrno>
 #include <chrono>

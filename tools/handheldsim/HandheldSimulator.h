@@ -2,7 +2,7 @@
 #pragma once
 
 #include "HandheldModel.h"
-#include "tools/simulator/SimulatedLine.h"
+#include "converter/SimulatedLine.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,9 +4,9 @@
 // box does with the PC's sound card (or WAV files): pictures are sent and received as SSTV audio,
 // with the transmitter keyed through Hamlib, a serial line's RTS or DTR, or VOX.
 #include "CommandLine.h"
-#include "app/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/TerminationWatcher.h"
+#include "platform/Version.h"
 #include "radio/SoundCardConverter.h"
 #include "radio/WavFileAudio.h"
 #include "radio/devices/AudioThread.h"
@@ -149,7 +149,7 @@ void print(const QString& text) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", qPrintable(kApplicationTitle));
+        std::printf("%s\n", qPrintable(kVersionLine));
         return 0;
     }
     TerminationWatcher::catchEarly();

@@ -3,8 +3,8 @@
 // does and takes commands on standard input to script receptions and faults.
 #include "CommandLines.h"
 #include "HandheldSim.h"
-#include "app/AppInfo.h"
 #include "link/ModeTable.h"
+#include "platform/Version.h"
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QCoreApplication>
@@ -104,7 +104,7 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", qPrintable(kApplicationTitle));
+        std::printf("%s\n", qPrintable(kVersionLine));
         return 0;
     }
     // A file-size limit makes a "save" fail, which is reported, instead of killing the simulator.

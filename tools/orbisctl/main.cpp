@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orbisctl: the converter's commands from the command line.
-#include "app/AppInfo.h"
 #include "platform/Clock.h"
+#include "platform/Version.h"
 #include "tools/orbisctl/Orbisctl.h"
 
 #include <QGuiApplication>
@@ -25,7 +25,7 @@ void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context,
 int main(int argc, char** argv) {
     // The version needs no application, as the program's own --version.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", qPrintable(winorbis::kApplicationTitle));
+        std::printf("%s\n", qPrintable(winorbis::kVersionLine));
         return 0;
     }
     // A file-size limit makes a write fail, which is reported, instead of killing the tool.

@@ -10,51 +10,27 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
-#include <set>
 #include <vector>
 
 namespace winorbis {
 
 // The Orbis 70p as a machine of bytes, without a line, a thread or a clock: it is fed every byte
 // the PC writes and gives back the bytes the converter answers. It holds the two picture memories
-// (256 lines of 840 bytes), the identify answer, the faults that are switched on and the list of
-// commands it understood. What the commands do on the air goes to its radio (ConverterRadio): the
-// simulated one, or a sound card behind the modem. The simulator on a pseudo-terminal and the
-// in-memory converter of the virtual-time tests both drive it, so both speak exactly the same
-// bytes. Not thread-safe: its driver serialises the calls.
+// (256 lines of 840 bytes), the identify answer and the position in a transfer. What the commands
+// do on the air goes to its radio (ConverterRadio): the simulated one, or a sound card behind the
+// modem. It answers as the box does and nothing else: the faults of a simulated converter are a
+// layer around it (ConverterFaults), and what it was told is kept by its driver
+// (ConverterRecord). The served line (ConverterLine) and the in-memory converter of the
+// virtual-time tests both drive it, so both speak exactly the same bytes. Not thread-safe: its
+// driver serialises the calls.
 class ConverterModel {
 public:
-    // How the converter answers. Every field may change between two bytes.
-    struct Behaviour {
-        std::uint8_t identifyAnswer = 76;
-        // Answers nothing at all (uploaded lines are still stored).
-        bool silent = false;
-        // Acknowledges the begin-transfer command 1.
-        bool ackBeginTransfer = true;
-        // No acknowledge to 8 from this upload line on (0 = the header line); -1 never.
-        int noLineFollowsAckFrom = -1;
-        // No line acknowledge from this upload line on; -1 never.
-        int noLineAckFrom = -1;
-        // Fetch lines (1 .. 256) that are never sent.
-        std::set<int> droppedFetchLines;
-        // Fetch lines (1 .. 256) of which only the first bytes are sent; the converter stays
-        // there and answers the next command.
-        std::map<int, int> cutFetchLines;
-        // From this fetch line (1 .. 256) on the converter falls silent (silent becomes true);
-        // -1 never.
-        int silentFromFetchLine = -1;
-        // Bytes that mean nothing, sent before each acknowledge and each answer.
-        int garbageBeforeAnswers = 0;
-        // The line closes after this many lines of a transfer (upload or fetch); 0 never.
-        int closeAfterLines = 0;
-    };
-
     // What the converter does in answer to one byte or one event off the air.
     struct Output {
         QByteArray bytes;       // to send to the PC, in order
-        bool closeLine = false; // the line goes down once the bytes are out
+        bool closeLine = false; // the line goes down once the bytes are out (only a fault does)
         QStringList log;        // what happened, one line each (the events and remarks)
+        QStringList events;     // the events among them: commands understood, transfer lines
     };
 
     // Both memories hold the camera picture at first. The radio is the simulated one.
@@ -63,12 +39,16 @@ public:
     // one again.
     void setRadio(ConverterRadio* radio) { externalRadio_ = radio; }
 
-    Behaviour behaviour;
+    // The first byte of the converter's answer to identify.
+    std::uint8_t identifyAnswer = 76;
 
     // One byte from the PC.
     Output feed(std::uint8_t byte);
     // True while the bytes of an uploaded line are expected.
     bool awaitingLineData() const { return expectingData_ > 0; }
+    // The line of the transfer that the next line block is stored into or fetched from: 0 for
+    // the first (an upload's header line; the PC counts fetch lines from 1, so line + 1 there).
+    int transferLine() const { return transferLine_; }
     // The PC stopped in the middle of a line: its bytes so far are dropped, bytes are commands
     // again.
     Output giveUpLine();
@@ -87,10 +67,6 @@ public:
     void storePicture(int memory, const QImage& picture);
     QImage memoryPicture(int memory) const;
 
-    // Every byte the PC wrote, in order.
-    const QByteArray& received() const { return received_; }
-    // One line per command understood: "identify", "transmit Martin 2", "free run M1", ...
-    const QStringList& events() const { return events_; }
     // Uploaded lines stored since the start.
     int uploadedLines() const { return uploaded_; }
 
@@ -98,18 +74,17 @@ public:
     static QImage cameraPicture(int frameNumber) {
         return SimulatedRadio::cameraPicture(frameNumber);
     }
+    // A byte as the log names it: "16 (0x10)".
+    static QString describe(std::uint8_t byte);
 
 private:
-    void event(Output& out, const QString& text);
-    void answer(Output& out, const QByteArray& bytes) const;
-    void countTransferLine(Output& out);
+    static void event(Output& out, const QString& text);
     void lineData(Output& out, std::uint8_t byte);
     void fetchLine(Output& out);
 
     std::array<std::vector<QByteArray>, 2> memory_;
     int active_ = 0;
     int transferLine_ = 0;
-    int transferredLines_ = 0;
     int uploaded_ = 0;
     int expectingData_ = 0;
     QByteArray lineBuffer_;
@@ -119,8 +94,6 @@ private:
 
     SimulatedRadio simulatedRadio_;
     ConverterRadio* externalRadio_ = nullptr;
-    QByteArray received_;
-    QStringList events_;
 };
 
 } // namespace winorbis

@@ -4,8 +4,6 @@
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 
-#include <algorithm>
-
 namespace winorbis {
 
 namespace {
@@ -19,11 +17,11 @@ const QByteArray kIdentifyTrailer("ORB70", 5);
 constexpr char kFetchTrailer = '\x5A';
 const QByteArray kLineAck("\x80\x00", 2);
 
-QString describe(std::uint8_t byte) {
+} // namespace
+
+QString ConverterModel::describe(std::uint8_t byte) {
     return QStringLiteral("%1 (0x%2)").arg(byte).arg(byte, 2, 16, QLatin1Char('0'));
 }
-
-} // namespace
 
 ConverterModel::ConverterModel() {
     const QImage camera = cameraPicture(0);
@@ -76,37 +74,25 @@ QImage ConverterModel::memoryPicture(int memory) const {
 
 ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
     Output out;
-    received_.append(char(byte));
     if (expectingData_ > 0) {
         lineData(out, byte);
-        return out;
-    }
-    if (behaviour.silent) {
-        out.log << QStringLiteral("byte %1 unanswered (silent)").arg(describe(byte));
         return out;
     }
     switch (byte) {
     case command::kIdentify:
         event(out, QStringLiteral("identify"));
-        answer(out, QByteArray(1, char(behaviour.identifyAnswer)) + kIdentifyTrailer);
+        out.bytes = QByteArray(1, char(identifyAnswer)) + kIdentifyTrailer;
         return out;
     case command::kBeginTransfer:
         transferLine_ = 0;
-        transferredLines_ = 0;
         event(out, QStringLiteral("begin transfer / stop reception"));
         radio().stopReception();
-        if (behaviour.ackBeginTransfer)
-            answer(out, QByteArray(1, char(kAcknowledge)));
+        out.bytes = QByteArray(1, char(kAcknowledge));
         return out;
     case command::kLineFollows:
-        if (behaviour.noLineFollowsAckFrom >= 0 &&
-            transferLine_ >= behaviour.noLineFollowsAckFrom) {
-            out.log << QStringLiteral("line %1 announced; not acknowledged").arg(transferLine_);
-            return out;
-        }
         expectingData_ = pc::kLineBytes;
         lineBuffer_.clear();
-        answer(out, QByteArray(1, char(kAcknowledge)));
+        out.bytes = QByteArray(1, char(kAcknowledge));
         return out;
     case command::kNextLine:
         fetchLine(out);
@@ -152,45 +138,15 @@ void ConverterModel::lineData(Output& out, std::uint8_t byte) {
     lineBuffer_.clear();
     ++uploaded_;
     event(out, QStringLiteral("line %1 received").arg(line));
-    if (!behaviour.silent && (behaviour.noLineAckFrom < 0 || line < behaviour.noLineAckFrom))
-        answer(out, kLineAck);
-    countTransferLine(out);
+    out.bytes = kLineAck;
 }
 
 void ConverterModel::fetchLine(Output& out) {
     const int line = transferLine_++;
-    const int number = line + 1; // the PC counts fetch lines from 1
-    if (behaviour.silentFromFetchLine > 0 && number >= behaviour.silentFromFetchLine) {
-        behaviour.silent = true;
-        event(out, QStringLiteral("silent from line %1").arg(number));
-        return;
-    }
-    if (behaviour.droppedFetchLines.count(number)) {
-        event(out, QStringLiteral("line %1 dropped").arg(number));
-        countTransferLine(out);
-        return;
-    }
-    QByteArray reply = line < pc::kFrameLines ? memory_[std::size_t(active_)][std::size_t(line)]
-                                              : QByteArray(pc::kLineBytes, '\0');
-    reply.append(kFetchTrailer);
-    const auto cut = behaviour.cutFetchLines.find(number);
-    if (cut != behaviour.cutFetchLines.end() && cut->second < reply.size()) {
-        reply.truncate(std::max(cut->second, 0));
-        event(out, QStringLiteral("line %1 cut after %2 bytes").arg(number).arg(reply.size()));
-    } else {
-        event(out, QStringLiteral("line %1 sent").arg(number));
-    }
-    answer(out, reply);
-    countTransferLine(out);
-}
-
-void ConverterModel::countTransferLine(Output& out) {
-    ++transferredLines_;
-    if (behaviour.closeAfterLines <= 0 || transferredLines_ < behaviour.closeAfterLines ||
-        out.closeLine)
-        return;
-    event(out, QStringLiteral("line closed in the middle of the transfer"));
-    out.closeLine = true;
+    out.bytes = line < pc::kFrameLines ? memory_[std::size_t(active_)][std::size_t(line)]
+                                       : QByteArray(pc::kLineBytes, '\0');
+    out.bytes.append(kFetchTrailer);
+    event(out, QStringLiteral("line %1 sent").arg(line + 1)); // the PC counts fetch lines from 1
 }
 
 ConverterModel::Output ConverterModel::giveUpLine() {
@@ -221,14 +177,8 @@ ConverterModel::Output ConverterModel::sendStatus(std::uint8_t statusByte) {
 }
 
 void ConverterModel::event(Output& out, const QString& text) {
-    events_.append(text);
-    out.log << text;
-}
-
-void ConverterModel::answer(Output& out, const QByteArray& bytes) const {
-    for (int i = 0; i < behaviour.garbageBeforeAnswers; ++i)
-        out.bytes.append(char(0x55 + i % 7)); // never 128, never a status byte
-    out.bytes.append(bytes);
+    out.events.append(text);
+    out.log.append(text);
 }
 
 } // namespace winorbis
