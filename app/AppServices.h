@@ -9,9 +9,9 @@
 namespace winorbis {
 
 class BytePort;
+class Converter;
 class Clock;
 class Dialogs;
-class ReceivedRows;
 class StationConverter;
 
 // What the program's windows are given from outside: how they speak to the operator, the clock
@@ -29,9 +29,14 @@ struct AppServices {
     QString portKind = {};
     // When set, the converter is reached through this port instead of a serial device.
     std::function<std::unique_ptr<BytePort>()> portFactory = {};
-    // When set, the rows of a picture the built-in converter receives, which the windows draw
-    // into the RX picture as they land.
-    ReceivedRows* receivedRows = nullptr;
+    // The built-in converter on the sound card for this run (--sound-card).
+    bool soundCard = false;
+    // A converter made by the caller instead (tests: the sound card on audio in memory).
+    std::function<std::unique_ptr<Converter>()> converterFactory = {};
+    // Where the converter's own notes go (standard error), and whether every event of the sound
+    // card's air goes there too (--verbose).
+    std::function<void(const QString&)> converterLog = {};
+    bool verbose = false;
     // When set, the station's converter: the windows attach to it, and the setup window's
     // converter choice switches it.
     StationConverter* converter = nullptr;

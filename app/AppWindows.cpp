@@ -5,7 +5,6 @@
 #include "HandheldWindowWiring.h"
 #include "HelpCommands.h"
 #include "ManualFile.h"
-#include "ReceivedRows.h"
 #include "StationConverter.h"
 #include "StationSetup.h"
 #include "TForm1.h"
@@ -54,8 +53,6 @@ AppWindows::AppWindows(const AppServices& services)
     connectHandheldWindow(*form1_, *form4_, services.dialogs, services.clock);
     connectLogBook(services);
     connectTuning(*form1_, *unit8_);
-    if (services.receivedRows)
-        services.receivedRows->showIn(form1_->pictures().rx, *form1_->rxWindow());
     connectHelp(services);
     station_ =
         std::make_unique<StationSetup>(*form1_, *form5_, *form6_, services.clock, services.dialogs);

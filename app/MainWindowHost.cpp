@@ -48,8 +48,13 @@ void MainWindowHost::fetchReceivedPicture() {
     window_.fetchPicture(false);
 }
 
-const BytePort& MainWindowHost::converterPort() const {
-    return window_.link().port();
+const BytePort* MainWindowHost::converterPort() const {
+    ConverterLink* link = window_.station_.boxLink();
+    return link ? &link->port() : nullptr;
+}
+
+QString MainWindowHost::converterKind() const {
+    return window_.station_.capabilities().kind;
 }
 
 } // namespace winorbis

@@ -30,7 +30,8 @@ public:
     DragState dragState() const override;
     void setDragState(DragState state) override;
     void fetchReceivedPicture() override;
-    const BytePort& converterPort() const override;
+    const BytePort* converterPort() const override;
+    QString converterKind() const override;
 
 private:
     TForm1& window_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "link/LinkTexts.h"
+
 #include <QString>
 
 #include <cmath>
@@ -42,15 +44,11 @@ inline QString noViewer(const QString& target) {
     return QStringLiteral("No program on this computer could open %1.").arg(target);
 }
 
-// The converter chosen in the setup window.
+// The converter chosen in the setup window (the station's texts of the switch).
 inline const QString kSoundCardKind = QStringLiteral("Sound card");
-// %1 the converter: "Sound card", or a serial device's name.
-inline QString converterNowInUse(const QString& converter) {
-    return QStringLiteral("Converter: %1").arg(converter);
-}
-inline const QString kConverterBusy =
-    QStringLiteral("The converter is not changed while a reception or a command runs; the "
-                   "choice is kept for the next start.");
+using linktext::converterNowInUse;
+using linktext::kConverterBusy;
+using linktext::soundCardSays;
 inline const QString kConverterAtNextStart =
     QStringLiteral("The converter chosen is used from the next start without --port, --simulate "
                    "or --sound-card.");
@@ -59,10 +57,6 @@ inline QString converterNotStarted(const QString& why) {
 }
 inline QString stationOptionsNotWritten(const QString& why) {
     return QStringLiteral("station.conf cannot be written: %1").arg(why);
-}
-// What the sound card's problems are prefixed with in the status bar.
-inline QString soundCardSays(const QString& text) {
-    return QStringLiteral("Sound card: %1").arg(text);
 }
 // The status bar's field of the clock error measured on each picture the sound card receives.
 inline QString soundCardClock(double ppm) {

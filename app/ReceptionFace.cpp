@@ -58,13 +58,17 @@ void ReceptionFace::saveAutoChanged() {
 }
 
 void ReceptionFace::showConverterPresence(linktext::ConverterPresence presence) {
-    converterField_->setText(converterFieldText(portKind_, host_.converterPort(), presence));
+    converterField_->setText(
+        converterFieldText(portKind_, host_.converterPort(), host_.converterKind(), presence));
 }
 
-QString ReceptionFace::converterFieldText(const QString& portKind, const BytePort& port,
+QString ReceptionFace::converterFieldText(const QString& portKind, const BytePort* port,
+                                          const QString& converterKind,
                                           linktext::ConverterPresence presence) {
-    return linktext::converterField(portKind.isEmpty() ? port.kind() : portKind,
-                                    portKind.isEmpty() ? port.name() : QString(), presence);
+    if (!port)
+        return linktext::converterField(converterKind, QString(), presence);
+    return linktext::converterField(portKind.isEmpty() ? port->kind() : portKind,
+                                    portKind.isEmpty() ? port->name() : QString(), presence);
 }
 
 void ReceptionFace::showRepeaterSwitch(bool on) {

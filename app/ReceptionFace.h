@@ -30,8 +30,10 @@ public:
     virtual void removeFrames() = 0;
     // The automatic fetch at the end of a reception.
     virtual void fetchReceivedPicture() = 0;
-    // The converter's port, for the converter field.
-    virtual const BytePort& converterPort() const = 0;
+    // The converter's port, for the converter field; null for a converter without one (the sound
+    // card inside the program), which converterKind() names.
+    virtual const BytePort* converterPort() const = 0;
+    virtual QString converterKind() const = 0;
 };
 
 // What the main window shows of the converter and its reception: the RX stop button, the load
@@ -66,7 +68,8 @@ public:
     void showConverterPresence(linktext::ConverterPresence presence) override;
     // The converter field's text: portKind names a port that is no device of the user's; empty for
     // the port's own kind and name.
-    static QString converterFieldText(const QString& portKind, const BytePort& port,
+    static QString converterFieldText(const QString& portKind, const BytePort* port,
+                                      const QString& converterKind,
                                       linktext::ConverterPresence presence);
 
 private:

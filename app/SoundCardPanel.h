@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ConverterChoice.h"
+#include "stationcore/ConverterChoice.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ConverterChoice.h"
 #include "SoundCardPanel.h"
 #include "settings/PortMap.h"
 #include "stationcore/Beacons.h"
+#include "stationcore/ConverterChoice.h"
 #include "workspace/PictureFiles.h"
 
 #include <QObject>

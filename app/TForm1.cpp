@@ -27,6 +27,11 @@ Station::Setup stationSetup(const AppServices& services) {
     setup.device = services.portDevice;
     setup.portFactory = services.portFactory;
     setup.portKind = services.portKind;
+    if (services.soundCard)
+        setup.use = Station::Setup::Use::SoundCard;
+    setup.converterLog = services.converterLog;
+    setup.converterFactory = services.converterFactory;
+    setup.verbose = services.verbose;
     return setup;
 }
 

@@ -112,7 +112,11 @@ void TForm1::connectStation() {
         ui_->PaintBox2->setVisible(true);
         ui_->FromOrbis->setEnabled(true);
     });
-    connect(station, &Station::lineArrived, this, [this](int) { ui_->PaintBox2->update(); });
+    // The sound card's rows come while the picture is received: the RX window shows them.
+    connect(station, &Station::lineArrived, this, [this](int) {
+        ui_->PaintBox2->setVisible(true);
+        ui_->PaintBox2->update();
+    });
     connect(station, &Station::stored, this, [this](const StoredPicture& picture) {
         if (picture.slot > 0)
             miniSlots().fill(picture.slot, picture.name, picture.hint,

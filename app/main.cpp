@@ -142,13 +142,11 @@ int main(int argc, char** argv) {
     // RX picture) unless the command line names one. Only the converter station.conf chose is
     // switched at once by the setup window.
     SystemClock clock;
-    StationConverter converter(
-        clock, [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); },
-        line.verbose);
+    StationConverter converter;
     const bool converterNamed = line.simulate || line.soundCard || !line.port.isEmpty();
     {
         const StationOptions station = StationOptions::load(ProgramFolder(QDir::currentPath()));
-        converter.remember(station);
+        converter.remember(ConverterChoice::fromOptions(station));
         converter.setSwitchable(!converterNamed);
         const QString kind = station.value(ConverterChoice::kConverterKey);
         if (!converterNamed && !ConverterChoice::parseKind(kind))
@@ -156,18 +154,6 @@ int main(int argc, char** argv) {
                          "winorbis: Converter=%s in station.conf is neither \"serial port\" nor "
                          "\"sound card\"; the serial port is used\n",
                          qPrintable(kind));
-        if (line.soundCard ||
-            (!converterNamed && converter.running().kind == ConverterChoice::Kind::SoundCard)) {
-            QString error;
-            if (!converter.startSoundCard(station, &error)) {
-                std::fprintf(stderr, "winorbis: cannot start the sound-card converter: %s\n",
-                             qPrintable(error));
-                // Asked for on the command line, it is missed; chosen in station.conf, the
-                // program runs without a converter until the setup window chooses again.
-                if (line.soundCard)
-                    return 1;
-            }
-        }
     }
 
     QtDialogs dialogs;
@@ -194,11 +180,11 @@ int main(int argc, char** argv) {
     AppServices services{dialogs, clock, QDir::currentPath(), portDevice,
                          simulator ? QStringLiteral("simulated converter") : QString()};
     services.converter = &converter;
-    if (converter.running().kind == ConverterChoice::Kind::SoundCard &&
-        (line.soundCard || !converterNamed))
-        services.portFactory = [&converter] {
-            return converter.soundCardPort(LinkSpeed::Baud115200);
-        };
+    services.soundCard = line.soundCard;
+    services.converterLog = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    };
+    services.verbose = line.verbose;
     windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
     // The station in a browser: --web, or the setup window's "Web access" of station.conf.
@@ -237,14 +223,11 @@ int main(int argc, char** argv) {
             }
         }
     }
-    // The converter's end comes after the window's: the window's end may still speak to it.
-    const auto endSoundCard = [&converter] { converter.stop(); };
     if (terminationPending) {
         windows->main().Terminate();
         webFace.reset();
         webStation.reset();
         windows.reset();
-        endSoundCard();
         return radio::endAfterSound(writeFailed ? 1 : 0);
     }
     dialogs.setParent(&windows->main());
@@ -255,7 +238,8 @@ int main(int argc, char** argv) {
     const int status = QApplication::exec();
     webFace.reset();
     webStation.reset();
-    windows.reset(); // the destruction writes what the end on a signal has not written yet
-    endSoundCard();
+    // The destruction writes what the end on a signal has not written yet, and closes the
+    // station's converter.
+    windows.reset();
     return radio::endAfterSound(status != 0 || writeFailed ? 1 : 0);
 }

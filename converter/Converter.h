@@ -43,6 +43,8 @@ struct ConverterCapabilities {
     // A received picture is fetched from the converter's memory when its reception time has run
     // out (the box); otherwise it comes line by line while it is received, at its mode's size.
     bool fetchesReceptions = false;
+    // How long a digitize takes to settle before the picture may be sent (the box's camera).
+    int digitizeSettleMs = 0;
 };
 
 // The converter's operations for a job, on its worker thread. Each blocks until done; none may
@@ -122,14 +124,19 @@ public:
     virtual void endReception() = 0;
 
 signals:
-    // A reception has begun: the status byte (the box's; the sound card's of the mode when the
-    // box has one), the mode when it has one, and the time it takes.
-    void announced(std::uint8_t status, std::optional<ModeId> mode, int airMs);
+    // A reception has begun by itself (the sound card; the box announces through its monitor):
+    // the status byte of its mode when the box has one (else 0), the mode when the box has it,
+    // the mode's name and the time it takes.
+    void announced(std::uint8_t status, std::optional<ModeId> mode, const QString& modeName,
+                   int airMs);
     // A row of a picture has arrived, at the picture's own size: while it is received (the sound
     // card) or fetched (the box).
     void lineArrived(int row, const QImage& picture);
-    // A reception has ended by itself with its picture (the sound card), complete or cut short.
-    void pictureReceived(const QImage& picture, ModeId mode, bool complete);
+    // A reception has ended by itself with its picture at its mode's size (the sound card),
+    // complete or cut short.
+    void pictureReceived(const QImage& picture, const QString& modeName, bool complete);
+    // A row of the capture's spectrum (modem::Waterfall), while the sound card listens.
+    void waterfall(const QByteArray& magnitudes);
     // The converter's device has gone, or answers again.
     void presenceChanged(linktext::ConverterPresence presence);
     // A transfer's progress, as the segmented progress bar shows it.

@@ -25,6 +25,7 @@ BoxConverter::BoxConverter(std::unique_ptr<BytePort> port, const QString& kind, 
     capabilities_.digitize = true;
     capabilities_.freeRun = true;
     capabilities_.fetchesReceptions = true;
+    capabilities_.digitizeSettleMs = 14000;
     transfer_.setProgress([this](int position, int maximum) { emit progress(position, maximum); });
 }
 

@@ -40,6 +40,24 @@ inline const QString kConnectedAgain = QStringLiteral("Converter connected again
 inline const QString kConnectionLostForGood =
     QStringLiteral("the connection to the converter on %1 is lost");
 
+// A reception in a mode (its name) runs.
+inline QString announceText(const QString& modeName) {
+    return QStringLiteral(" Mode %1, stopped use the Button \" RX Stop \" ").arg(modeName);
+}
+
+// The converter switched in the setup window. %1 the converter: "Sound card", or a serial
+// device's name.
+inline QString converterNowInUse(const QString& converter) {
+    return QStringLiteral("Converter: %1").arg(converter);
+}
+inline const QString kConverterBusy =
+    QStringLiteral("The converter is not changed while a reception or a command runs; the "
+                   "choice is kept for the next start.");
+// What the sound card's problems are prefixed with in the status bar.
+inline QString soundCardSays(const QString& text) {
+    return QStringLiteral("Sound card: %1").arg(text);
+}
+
 // A transmission's time has passed.
 inline const QString kTransmissionEnded = QStringLiteral("Transmission ended");
 

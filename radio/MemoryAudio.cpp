@@ -6,6 +6,7 @@
 namespace winorbis::radio {
 
 std::size_t MemoryAudioSource::read(std::span<float> out) {
+    std::lock_guard lock(mutex_);
     const std::size_t count = std::min(out.size(), queued_.size() - next_);
     std::copy_n(queued_.begin() + std::ptrdiff_t(next_), count, out.begin());
     next_ += count;

@@ -4,37 +4,51 @@
 #include "AudioPorts.h"
 
 #include <cstddef>
+#include <mutex>
 #include <vector>
 
 namespace winorbis::radio {
 
-// Audio held in memory, for tests: what is pushed is read at once, as fast as it is taken.
+// Audio held in memory, for tests: what is pushed is read at once, as fast as it is taken. The
+// test may push on its thread while a converter's worker reads.
 class MemoryAudioSource : public AudioSource {
 public:
     explicit MemoryAudioSource(double sampleRate)
         : rate_(sampleRate) {}
 
     void push(std::span<const float> samples) {
+        std::lock_guard lock(mutex_);
         queued_.insert(queued_.end(), samples.begin(), samples.end());
     }
     // Nothing more will come: atEnd() once all has been read.
-    void close() { closed_ = true; }
-    std::size_t waiting() const { return queued_.size() - next_; }
+    void close() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    std::size_t waiting() const {
+        std::lock_guard lock(mutex_);
+        return queued_.size() - next_;
+    }
 
     double sampleRate() const override { return rate_; }
     std::size_t read(std::span<float> out) override;
     QString problem() const override { return {}; }
-    bool atEnd() const override { return closed_ && next_ == queued_.size(); }
+    bool atEnd() const override {
+        std::lock_guard lock(mutex_);
+        return closed_ && next_ == queued_.size();
+    }
 
 private:
     double rate_;
+    mutable std::mutex mutex_; // guards what follows
     std::vector<float> queued_;
     std::size_t next_ = 0;
     bool closed_ = false;
 };
 
 // A sink into memory, for tests: keeps every sample played. It can stand for a device that
-// stalls (its audio never leaves) or fails (play refused from a sample count on).
+// stalls (its audio never leaves) or fails (play refused from a sample count on). samples() is
+// for a test once the sink is quiet.
 class MemoryAudioSink : public AudioSink {
 public:
     explicit MemoryAudioSink(double sampleRate)

@@ -1,49 +1,126 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "SoundCardRadio.h"
-#include "converter/ConverterLine.h"
+#include "AudioPorts.h"
+#include "Ptt.h"
+#include "SoundCardAir.h"
 
-#include <QTimer>
+#include "converter/Converter.h"
+#include "modem/Waterfall.h"
 
+#include <span>
+
+#include <QImage>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace winorbis::radio {
 
-// The converter for a station without the box: the converter's byte model served on a
-// pseudo-terminal behind a stable name (ConverterLine: the line and its thread), with the sound
-// card as its air. The program and orbisctl talk to it as to the box. The bytes are handled on the
-// line's thread; the audio on the thread that made the converter, from a timer of its event
-// loop; the model between them under the line's lock.
-class SoundCardConverter {
+// The converter inside the program on the computer's sound card: no box and no line, the air
+// (SoundCardAir) driven by the converter's worker thread, which alone uses the modem, the sound
+// devices' buffers and the push-to-talk. A picture received arrives at its mode's own size, line
+// by line, and ends by itself (pictureReceived); a picture sent goes out from the memory it was
+// uploaded or digitized into, at the resolution it has. It keeps the box's two memories.
+class SoundCardConverter final : public Converter,
+                                 private ConverterOperations,
+                                 private SoundCardAir::Listener {
+    Q_OBJECT
 public:
-    struct Options {
-        // The radio's events, one line each.
-        std::function<void(const QString&)> event;
-        // The commands the model understood and the line's own remarks.
-        std::function<void(const QString&)> commandLog;
-        std::function<void(const QString&)> error;
-        int pumpMs = 20;
+    // What the converter works with. Source, sink and PTT may be null (no capture, no playback,
+    // nothing to key).
+    struct Devices {
+        std::unique_ptr<AudioSource> source;
+        std::unique_ptr<AudioSink> sink;
+        std::unique_ptr<Ptt> ptt;
+        // The camera's last frame (null when none has come); empty without a camera.
+        std::function<QImage()> camera;
+        // The picture file a digitize takes without a camera's frame.
+        QString digitizePicture;
+        double clockPpm = 0.0;
     };
+    // One line per event of the air ("Receiving Martin 1 (VIS)"), for standard error.
+    using EventLog = std::function<void(const QString&)>;
 
-    SoundCardConverter(const Clock& clock, AudioSource* source, AudioSink* sink, Ptt* ptt,
-                       Options options);
-    ~SoundCardConverter();
-    SoundCardConverter(const SoundCardConverter&) = delete;
-    SoundCardConverter& operator=(const SoundCardConverter&) = delete;
+    SoundCardConverter(Devices devices, const Clock& clock, EventLog log = {},
+                       QObject* parent = nullptr);
+    ~SoundCardConverter() override;
 
-    // Serves on a new pseudo-terminal reached through linkPath, and starts the audio.
-    bool openAt(const QString& linkPath, QString* error);
-    // Cuts a transmission, releases the PTT and stops serving.
-    void stop();
+    const ConverterCapabilities& capabilities() const override { return capabilities_; }
+    QString deviceName() const override { return QStringLiteral("sound card"); }
+    std::uint8_t identity() const override { return 0; }
+    bool idle() const override { return !receiving_.load(); }
+    bool converterLost() const override { return false; }
+    QString lostText() const override { return {}; }
+    void start(bool reconnect) override;
+    void stop() override;
+    void run(Job job, bool attended, std::function<void(const Result&)> done) override;
+    bool busy() const override { return pending_ > 0; }
+    // A reception ends by itself here.
+    void endReception() override {}
 
-    SoundCardRadio& radio() { return radio_; }
-    ConverterLine& line() { return line_; }
+    // The clock error measured on the last picture received.
+    std::optional<double> lastClockErrorPpm() const;
+    // The worker's air, for tests that wait for it to be quiet; not to be used while it runs.
+    bool transmitting() const { return transmitting_.load(); }
 
 private:
-    ConverterLine line_;
-    SoundCardRadio radio_;
-    QTimer timer_;
+    // The worker's loop: jobs, then the air's audio, every few milliseconds.
+    void work();
+    void pumpOnce();
+
+    // ConverterOperations, on the worker.
+    bool upload(const QImage& picture) override;
+    bool fetch(QImage& picture, const std::function<void(int row)>& rowDone) override;
+    void transmit(ModeId mode) override;
+    void digitize() override;
+    void selectMemory(int number) override;
+    void freeRun(ModeId mode) override;
+    void stopReception() override;
+    bool pause(int ms) override;
+    bool lost() const override { return false; }
+    QString lastFailure() const override { return lastFailure_; }
+    void say(const QString& text) override { emit statusText(text); }
+    void removeFrames() override { emit framesRemoved(); }
+
+    // SoundCardAir::Listener, on the worker.
+    void said(const QString& text) override;
+    void problem(const QString& text) override;
+    void heard(std::span<const float> samples) override;
+    void receptionStarted(const sstv::PictureStart& start) override;
+    void rowReceived(int row, const QImage& picture) override;
+    void receptionEnded(const sstv::PictureEnd& end) override;
+    void transmissionStarted(sstv::ModeId mode, double durationMs) override;
+    void transmissionEnded(bool complete) override;
+
+    const Clock& clock_;
+    Devices devices_;
+    EventLog log_;
+    ConverterCapabilities capabilities_;
+    std::unique_ptr<SoundCardAir> air_; // the worker's own
+    modem::Waterfall waterfall_;        // the worker's own
+    std::array<QImage, 2> memories_;    // the worker's own
+    int activeMemory_ = 0;
+    QImage lastReceived_;
+    QString lastFailure_;
+    sstv::ModeId receivingMode_{};
+
+    std::thread worker_;
+    std::mutex mutex_; // guards jobs_ and stopping_'s wait
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> jobs_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> receiving_{false};
+    std::atomic<bool> transmitting_{false};
+    mutable std::mutex clockMutex_;
+    std::optional<double> lastClockError_;
+    int pending_ = 0; // jobs given and not yet done, the face's own
 };
 
 } // namespace winorbis::radio

@@ -2,6 +2,7 @@
 #include "SoundCardRadio.h"
 
 #include "FrameScaling.h"
+#include "ModeBridge.h"
 #include "link/ModeTable.h"
 #include "link/PixelCodec.h"
 #include "modem/SstvEncoder.h"
@@ -16,54 +17,18 @@ namespace {
 
 namespace pc = pixelcodec;
 
-constexpr std::size_t kReadBlock = 4096;
-
-sstv::ModeId modemMode(ModeId id) {
-    return *sstv::modeByShortName(mode(id).shortName);
-}
-
-// The converter's mode table entry (status byte, names) of a modem mode.
-const Mode& converterMode(sstv::ModeId id) {
-    return mode(*modeByName(sstv::mode(id).shortName));
-}
-
-QString modeName(sstv::ModeId id) {
-    return sstv::mode(id).name;
-}
-
 } // namespace
 
 SoundCardRadio::SoundCardRadio(const Clock& clock, AudioSource* source, AudioSink* sink, Ptt* ptt,
                                ModelAccess access)
-    : clock_(clock)
-    , source_(source)
-    , sink_(sink)
-    , ptt_(ptt)
-    , access_(std::move(access))
-    , buffer_(kReadBlock) {
-    makeDecoder();
+    : air_(clock, source, sink, ptt)
+    , access_(std::move(access)) {
+    air_.setListener(this);
 }
 
 SoundCardRadio::~SoundCardRadio() {
-    shutdown();
-}
-
-void SoundCardRadio::setClockPpm(double ppm) {
-    ppm_ = ppm;
-    if (!receiving())
-        makeDecoder();
-}
-
-void SoundCardRadio::makeDecoder() {
-    if (!source_)
-        return;
-    const double rate = source_->sampleRate() * (1.0 + ppm_ / 1e6);
-    if (decoder_ && rate == decoderRate_)
-        return;
-    decoderRate_ = rate;
-    decoder_ = std::make_unique<sstv::SstvDecoder>(rate);
-    decoder_->setOnlyMode(freeRun_);
-    decoder_->setListener(this);
+    air_.setListener(nullptr);
+    air_.shutdown();
 }
 
 void SoundCardRadio::setDigitizePicture(const QString& path) {
@@ -125,186 +90,57 @@ void SoundCardRadio::pump() {
     }
     for (Request& request : requests)
         handle(request);
-    if (source_)
-        watchDevice(QStringLiteral("Capture"), source_->problem(), sourceProblem_);
-    if (sink_)
-        watchDevice(QStringLiteral("Playback"), sink_->problem(), sinkProblem_);
-    if (tx_)
-        feedTransmission();
-    listen();
-}
-
-void SoundCardRadio::watchDevice(const QString& what, const QString& problem, QString& known) {
-    if (problem == known)
-        return;
-    // The device's own text says that it is tried again.
-    const QString text = problem.isEmpty() ? QStringLiteral("%1 works again").arg(what)
-                                           : QStringLiteral("%1: %2").arg(what, problem);
-    known = problem;
-    say(text);
-    if (onProblem_)
-        onProblem_(text);
+    air_.pump();
 }
 
 void SoundCardRadio::handle(Request& request) {
     switch (request.kind) {
     case Request::Transmit:
-        if (tx_) {
-            say(QStringLiteral("Busy transmitting: %1 not sent").arg(modeName(request.mode)));
-            return;
-        }
-        startTransmission(request.mode, request.lines);
+        // The memory picture at the mode's size, as the box sends its frame.
+        air_.transmit(
+            framescaling::toMode(framescaling::frameFromLines(request.lines), request.mode),
+            request.mode);
         return;
     case Request::FreeRun:
-        if (decoder_ && decoder_->receiving())
-            decoder_->cancel();
-        freeRun_ = request.mode;
-        if (decoder_)
-            decoder_->setOnlyMode(freeRun_);
-        say(QStringLiteral("Free run %1").arg(modeName(request.mode)));
+        air_.freeRun(request.mode);
         return;
-    case Request::Stop: {
-        // The stop (also the first byte of an upload) ends a transmission as well: the
-        // transmitter is released at once.
-        if (tx_) {
-            sink_->stop();
-            endTransmission(QStringLiteral("Transmission cut by the receive stop"));
-        }
-        const bool running = receiving() || freeRun_;
-        freeRun_.reset();
-        if (decoder_) {
-            decoder_->cancel();
-            decoder_->setOnlyMode(std::nullopt);
-        }
-        if (running)
-            say(QStringLiteral("Reception stopped"));
+    case Request::Stop:
+        air_.stopReception();
         return;
-    }
     case Request::Say:
-        say(request.text);
+        said(request.text);
         return;
     }
 }
 
-void SoundCardRadio::startTransmission(sstv::ModeId mode, const std::vector<QByteArray>& lines) {
-    if (!sink_) {
-        say(QStringLiteral("No audio output: %1 not sent").arg(modeName(mode)));
-        return;
-    }
-    // The radio cannot hear while it sends.
-    if (decoder_ && decoder_->receiving())
-        decoder_->cancel();
-    sstv::EncoderOptions options;
-    options.sampleRate = sink_->sampleRate() * (1.0 + ppm_ / 1e6);
-    options.vox = ptt_ && ptt_->wantsVoxTones();
-    Transmission tx;
-    tx.mode = mode;
-    tx.samples = sstv::SstvEncoder::encode(
-        framescaling::toMode(framescaling::frameFromLines(lines), mode), mode, options);
-    tx.durationMs = sstv::SstvEncoder::durationMs(mode, options.vox);
-    if (ptt_) {
-        QString why;
-        // The guardian releases a key the program cannot end itself, as the watchdog here would.
-        ptt_->setKeyLimitMs(int(tx.durationMs) + kWatchdogMs);
-        if (!ptt_->setKeyed(true, &why)) {
-            say(QStringLiteral("PTT failed (%1): %2 not sent").arg(why, modeName(mode)));
-            releasePtt();
-            return;
-        }
-    }
-    tx.startMs = clock_.nowMs();
-    tx_ = std::move(tx);
-    say(QStringLiteral("Transmitting %1").arg(modeName(mode)));
-    feedTransmission();
+void SoundCardRadio::said(const QString& text) {
+    if (onEvent_)
+        onEvent_(text);
 }
 
-void SoundCardRadio::feedTransmission() {
-    Transmission& tx = *tx_;
-    const double elapsed = double(clock_.nowMs() - tx.startMs);
-    if (tx.played < tx.samples.size()) {
-        const auto due = std::min(
-            tx.samples.size(),
-            std::size_t(std::max(0.0, (elapsed + kLeadMs) * sink_->sampleRate() / 1000.0)));
-        if (due > tx.played) {
-            if (!sink_->play(
-                    std::span<const float>(tx.samples).subspan(tx.played, due - tx.played))) {
-                sink_->stop();
-                endTransmission(QStringLiteral("Transmission failed: %1").arg(sink_->problem()));
-                return;
-            }
-            tx.played = due;
-        }
-    }
-    if (tx.played >= tx.samples.size() && sink_->pendingMs() <= 0.0) {
-        endTransmission(QStringLiteral("Transmission ended"));
-        return;
-    }
-    if (elapsed > tx.durationMs + kWatchdogMs) {
-        sink_->stop();
-        endTransmission(QStringLiteral("Transmission cut: %1 ran %2 s past its time")
-                            .arg(modeName(tx.mode))
-                            .arg(kWatchdogMs / 1000));
-    }
+void SoundCardRadio::problem(const QString& text) {
+    if (onProblem_)
+        onProblem_(text);
 }
 
-void SoundCardRadio::endTransmission(const QString& how) {
-    tx_.reset();
-    sink_->endTransmission();
-    releasePtt();
-    say(how);
-}
-
-void SoundCardRadio::releasePtt() {
-    if (!ptt_)
-        return;
-    QString why;
-    if (!ptt_->setKeyed(false, &why))
-        say(QStringLiteral("PTT release failed: %1").arg(why));
-}
-
-void SoundCardRadio::shutdown() {
-    if (tx_) {
-        sink_->stop();
-        endTransmission(QStringLiteral("Transmission cut"));
-    } else if (ptt_ && ptt_->keyed()) {
-        releasePtt();
-    }
-}
-
-void SoundCardRadio::listen() {
-    if (!source_)
-        return;
-    for (;;) {
-        const std::size_t n = source_->read(buffer_);
-        if (n == 0)
-            break;
-        // While sending, what the capture hears is dropped.
-        if (!tx_)
-            decoder_->process(std::span<const float>(buffer_).first(n));
-    }
-    if (source_->atEnd() && !finished_ && !tx_) {
-        finished_ = true;
-        decoder_->finish();
-        say(QStringLiteral("End of the recording"));
-    }
-    if (!receiving())
-        makeDecoder(); // a new clock correction
-}
-
-void SoundCardRadio::started(const sstv::PictureStart& start) {
+void SoundCardRadio::receptionStarted(const sstv::PictureStart& start) {
     rxMode_ = start.mode;
     frame_ = QImage(pc::kFrameWidth, pc::kFrameLines, QImage::Format_RGB32);
     frame_.fill(Qt::black);
     nextRow_ = 0;
-    const std::uint8_t status = converterMode(start.mode).statusByte;
+    // A mode the box does not have is announced to nobody and leaves its memory alone: the
+    // program on the line could not fetch it as what it is. (--save keeps it all the same.)
+    const auto box = boxMode(start.mode);
+    boxReception_ = box.has_value();
+    if (!box)
+        return;
+    const std::uint8_t status = mode(*box).statusByte;
     access_([status](ConverterModel& model) { return model.sendStatus(status); });
-    const QString how = start.fromVis ? QStringLiteral("VIS")
-                        : freeRun_    ? QStringLiteral("free run")
-                                      : QStringLiteral("line timing");
-    say(QStringLiteral("Receiving %1 (%2)").arg(modeName(start.mode), how));
 }
 
-void SoundCardRadio::line(int line, const QImage& picture) {
+void SoundCardRadio::rowReceived(int line, const QImage& picture) {
+    if (!boxReception_)
+        return;
     std::vector<std::pair<int, QByteArray>> rows;
     while (nextRow_ < pc::kFrameLines && framescaling::modeLineForRow(rxMode_, nextRow_) <= line) {
         framescaling::fillRow(picture, rxMode_, nextRow_, frame_);
@@ -323,22 +159,11 @@ void SoundCardRadio::line(int line, const QImage& picture) {
             onLine_(row, frame_);
 }
 
-void SoundCardRadio::ended(const sstv::PictureEnd& end) {
-    lastClockError_ = end.clockPpm;
-    say(QStringLiteral("Received %1: %2 lines, clock %3 ppm%4")
-            .arg(modeName(end.mode))
-            .arg(end.lines)
-            .arg(std::lround(end.clockPpm))
-            .arg(end.complete ? QString() : QStringLiteral(" (cut short)")));
+void SoundCardRadio::receptionEnded(const sstv::PictureEnd& end) {
     if (onClock_)
         onClock_(end.clockPpm);
     if (onPicture_)
         onPicture_(end);
-}
-
-void SoundCardRadio::say(const QString& text) {
-    if (onEvent_)
-        onEvent_(text);
 }
 
 } // namespace winorbis::radio

@@ -3,6 +3,7 @@
 
 #include "AudioPorts.h"
 #include "Ptt.h"
+#include "SoundCardAir.h"
 #include "converter/ConverterModel.h"
 #include "converter/ConverterRadio.h"
 #include "modem/SstvDecoder.h"
@@ -25,16 +26,16 @@ class Clock;
 
 namespace winorbis::radio {
 
-// The converter's air on a sound card: the modem behind the converter's byte model. Transmit
-// commands send the memory picture through the sink with the push-to-talk keyed around it;
-// whenever nothing is sent, the capture is decoded, and a picture found is announced with its
-// mode's status byte and lands line by line in the active memory, as the converter does.
+// The box's radio side on a sound card, behind the converter's byte model (orbis-modem): the
+// air's pictures (SoundCardAir) meet the model's memories here. Transmit commands send the memory
+// picture; a picture received is announced with its mode's status byte and lands line by line in
+// the active memory, resampled into its 420 x 256 frame, as the converter does.
 //
 // It owns no thread: its owner calls pump() from its event loop (every 20 ms or so), which does
 // all the audio work. The ConverterRadio calls come from the model, on whatever thread feeds it
 // bytes; they only queue a request. The model is reached through the owner's ModelAccess, which
 // holds the owner's lock and carries out the model's output (its status bytes to the line).
-class SoundCardRadio : public ConverterRadio, private sstv::DecoderListener {
+class SoundCardRadio : public ConverterRadio, private SoundCardAir::Listener {
 public:
     using ModelCall = std::function<ConverterModel::Output(ConverterModel&)>;
     using ModelAccess = std::function<void(const ModelCall&)>;
@@ -58,10 +59,10 @@ public:
         onLine_ = std::move(handler);
     }
     // The sound card's true rate is nominal x (1 + ppm / 1e6); taken at the next picture.
-    void setClockPpm(double ppm);
-    double clockPpm() const { return ppm_; }
+    void setClockPpm(double ppm) { air_.setClockPpm(ppm); }
+    double clockPpm() const { return air_.clockPpm(); }
     // The clock error measured on the last picture received, in ppm of the corrected rate.
-    std::optional<double> lastClockErrorPpm() const { return lastClockError_; }
+    std::optional<double> lastClockErrorPpm() const { return air_.lastClockErrorPpm(); }
     // The clock error measured on each picture received, as it ends.
     void setClockHandler(std::function<void(double ppm)> handler) { onClock_ = std::move(handler); }
     // Each picture received as it ends, at its mode's own size, complete or not.
@@ -77,15 +78,12 @@ public:
     // Does the audio work that is due; called regularly from the owner's event loop.
     void pump();
     // The owner ends: a transmission is cut and the PTT released.
-    void shutdown();
+    void shutdown() { air_.shutdown(); }
 
-    bool transmitting() const { return tx_.has_value(); }
-    bool receiving() const { return decoder_ && decoder_->receiving(); }
-    // Seconds a transmission may run past its mode's time before the watchdog cuts it.
-    static constexpr int kWatchdogMs = 5000;
-    // How far ahead of the clock the samples are given to the sink: a second, so that a busy
-    // computer that leaves the converter unserved for most of one cuts no gap into the picture.
-    static constexpr int kLeadMs = 1000;
+    bool transmitting() const { return air_.transmitting(); }
+    bool receiving() const { return air_.receiving(); }
+    static constexpr int kWatchdogMs = SoundCardAir::kWatchdogMs;
+    static constexpr int kLeadMs = SoundCardAir::kLeadMs;
 
     // ConverterRadio, from the model's thread.
     void transmit(ModeId mode, std::vector<QByteArray> memoryLines) override;
@@ -100,58 +98,33 @@ private:
         std::vector<QByteArray> lines;
         QString text;
     };
-    struct Transmission {
-        sstv::ModeId mode{};
-        std::vector<float> samples;
-        std::size_t played = 0;
-        std::int64_t startMs = 0;
-        double durationMs = 0.0;
-    };
 
     void handle(Request& request);
-    void startTransmission(sstv::ModeId mode, const std::vector<QByteArray>& lines);
-    void feedTransmission();
-    void endTransmission(const QString& how);
-    void releasePtt();
-    void listen();
-    void makeDecoder();
-    // DecoderListener: the picture the capture's decoder finds.
-    void started(const sstv::PictureStart& start) override;
-    void line(int line, const QImage& picture) override;
-    void ended(const sstv::PictureEnd& end) override;
-    void say(const QString& text);
-    // Says a device's problem when it begins and when it ends.
-    void watchDevice(const QString& what, const QString& problem, QString& known);
+    // SoundCardAir::Listener
+    void said(const QString& text) override;
+    void problem(const QString& text) override;
+    void receptionStarted(const sstv::PictureStart& start) override;
+    void rowReceived(int row, const QImage& picture) override;
+    void receptionEnded(const sstv::PictureEnd& end) override;
 
-    const Clock& clock_;
-    AudioSource* source_;
-    AudioSink* sink_;
-    Ptt* ptt_;
+    SoundCardAir air_;
     ModelAccess access_;
     std::function<void(const QString&)> onEvent_;
     std::function<void(int, const QImage&)> onLine_;
     std::function<void(const QString&)> onProblem_;
     std::function<void(double)> onClock_;
     std::function<void(const sstv::PictureEnd&)> onPicture_;
-    QString sourceProblem_, sinkProblem_; // as said last
-    double ppm_ = 0.0;
-    std::optional<double> lastClockError_;
 
     std::mutex requestMutex_; // guards requests_, picturePath_ and camera_
     std::deque<Request> requests_;
     QString picturePath_;
     std::function<QImage()> camera_;
 
-    std::unique_ptr<sstv::SstvDecoder> decoder_;
-    double decoderRate_ = 0.0;
-    std::optional<sstv::ModeId> freeRun_;
-    bool finished_ = false; // the source's end has been given to the decoder
-    std::vector<float> buffer_;
-    std::optional<Transmission> tx_;
     // The picture being received: its mode, the frame so far and the next frame row to fill.
     sstv::ModeId rxMode_{};
     QImage frame_;
     int nextRow_ = 0;
+    bool boxReception_ = false; // the picture is in one of the box's modes
 };
 
 } // namespace winorbis::radio

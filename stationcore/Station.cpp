@@ -3,16 +3,20 @@
 
 #include "ReceivedFiles.h"
 
+#include "BuiltInConverter.h"
 #include "captions/CaptionRenderer.h"
 #include "captions/StarterFiles.h"
 #include "captions/StationCallsign.h"
+
 #include "link/BoxConverter.h"
 #include "link/LinkTexts.h"
 #include "link/ModeTable.h"
 #include "link/PortFactory.h"
 #include "platform/Clock.h"
+#include "platform/Colour.h"
 #include "platform/ConsoleNotes.h"
 #include "platform/Dialogs.h"
+#include "radio/ptt/PttDevices.h"
 #include "settings/PortMap.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/ReceivedPictureStore.h"
@@ -54,6 +58,11 @@ Station::Station(const Setup& setup, Dialogs& dialogs, Clock& clock, QObject* pa
     pictures_.tx = WorkingPictures::defaultGradient();
     pictures_.rx = WorkingPictures::defaultGradient();
     reception_.setReconnecting(setup.reconnect);
+    // The sound card's repeater: a second after the reception's end, as the box's monitor waits.
+    repeaterTimer_ = gate_.gatedTimer(clock_, [this] {
+        repeaterTimer_->stop();
+        repeatReceived();
+    });
     // Until the converter is opened: one that answers nothing.
     makeBox(unusablePort(QString(), clock_), setup_.portKind);
 }
@@ -98,21 +107,63 @@ QString Station::converterDevice() const {
 
 // ---- the converter
 
-void Station::makeBox(std::unique_ptr<BytePort> port, const QString& kind) {
+void Station::replaceConverter(std::unique_ptr<Converter> converter) {
     if (converter_)
         converter_->stop();
     reception_.attach(nullptr);
+    // The one in use goes first: a device is never open twice.
+    converter_.reset();
+    converter_ = std::move(converter);
+    reception_.attach(converter_.get());
+    receiving_ = false;
+    connectConverter();
+    emit converterChanged();
+}
+
+void Station::makeBox(std::unique_ptr<BytePort> port, const QString& kind) {
     auto box = std::make_unique<BoxConverter>(std::move(port),
                                               kind.isEmpty() ? QStringLiteral("Orbis 70p") : kind,
                                               clock_, gate_, static_cast<MonitorHost&>(reception_));
-    box_ = box.get();
-    converter_ = std::move(box);
-    reception_.attach(converter_.get());
-    connectConverter();
+    BoxConverter* made = box.get();
+    replaceConverter(std::move(box));
+    box_ = made;
+}
+
+void Station::makeSoundCard(const ConverterChoice& choice) {
+    box_ = nullptr;
+    // The converter in use goes first: its devices are free for the new one.
+    replaceConverter(nullptr);
+    const auto note = setup_.converterLog;
+    const auto warning = [this, note](const QString& text) {
+        if (note)
+            note(QStringLiteral("sound card: %1").arg(text));
+        // A switch says them all at its end; the start says each as it comes.
+        if (switchWarnings_)
+            *switchWarnings_ << text;
+        else
+            emit statusText(linktext::soundCardSays(text));
+    };
+    // A push-to-talk or correction station.conf gives and that is none is said; none is made.
+    const QString pttText = options().value(ConverterChoice::kPttKey).trimmed();
+    QString pttProblem;
+    if (!pttText.isEmpty() && !radio::PttSpec::parse(pttText, &pttProblem))
+        warning(
+            QStringLiteral("no push-to-talk, the transmitter is not keyed: %1").arg(pttProblem));
+    const QString ppmText = options().value(ConverterChoice::kClockPpmKey).trimmed();
+    if (!ConverterChoice::parseClockPpm(ppmText))
+        warning(QStringLiteral("%1=%2 is no clock correction (ppm from -20000 to 20000); none "
+                               "is made")
+                    .arg(ConverterChoice::kClockPpmKey, ppmText));
+    radio::SoundCardConverter::EventLog log;
+    if (setup_.verbose && note)
+        log = [note](const QString& text) { note(QStringLiteral("sound card: %1").arg(text)); };
+    replaceConverter(openBuiltInConverter(choice, clock_, warning, log));
 }
 
 void Station::connectConverter() {
     Converter* c = converter_.get();
+    if (!c)
+        return;
     connect(c, &Converter::statusText, this, &Station::statusText);
     connect(c, &Converter::framesRemoved, this, &Station::framesRemoved);
     connect(c, &Converter::progress, this, &Station::progress);
@@ -121,15 +172,33 @@ void Station::connectConverter() {
     connect(c, &Converter::failed, this,
             [this](const LinkFailure& failure) { failureBoxes(dialogs_)(failure); });
     connect(c, &Converter::lineArrived, this, [this](int row, const QImage& picture) {
-        if (!fetching_)
+        if (!fetching_ && !receiving_)
             return;
         pictures_.rx = picture;
         emit lineArrived(row);
     });
+    connect(c, &Converter::announced, this, &Station::converterAnnounced);
+    connect(c, &Converter::pictureReceived, this, &Station::converterReceived);
+    connect(c, &Converter::waterfall, this, &Station::waterfall);
 }
 
 std::optional<std::uint8_t> Station::openConverter(bool identify) {
     PortMap::createIfMissing(folder_);
+    if (setup_.converterFactory) {
+        box_ = nullptr;
+        replaceConverter(nullptr);
+        replaceConverter(setup_.converterFactory());
+        showConverterPresence(ConverterPresence::Connected);
+        return std::uint8_t(0);
+    }
+    const bool named = setup_.portFactory || !setup_.device.isEmpty() || setup_.com != 0;
+    if (!named && (setup_.use == Setup::Use::SoundCard ||
+                   (setup_.use == Setup::Use::Chosen &&
+                    chosenConverter().kind == ConverterChoice::Kind::SoundCard))) {
+        makeSoundCard(chosenConverter());
+        showConverterPresence(ConverterPresence::Connected);
+        return std::uint8_t(0);
+    }
     const LinkFailureSink boxes = failureBoxes(dialogs_);
     bool opened = true;
     if (setup_.portFactory) {
@@ -149,7 +218,7 @@ std::optional<std::uint8_t> Station::openConverter(bool identify) {
 }
 
 std::uint8_t Station::identify() {
-    return box_->identify(failureBoxes(dialogs_));
+    return box_ ? box_->identify(failureBoxes(dialogs_)) : 0;
 }
 
 void Station::start() {
@@ -167,6 +236,10 @@ MonitorHold Station::hold() {
     return MonitorHold(box_ ? &box_->monitor() : nullptr);
 }
 
+ConverterChoice Station::chosenConverter() const {
+    return ConverterChoice::fromOptions(options());
+}
+
 ConverterLink* Station::boxLink() {
     return box_ ? &box_->link() : nullptr;
 }
@@ -179,27 +252,31 @@ QString Station::lostText() const {
     return converter_->lostText();
 }
 
-void Station::closeConverter() {
+QString Station::switchConverter(const ConverterChoice& choice) {
+    if (gate_.busy() || receptionRunning())
+        return linktext::kConverterBusy;
+    // The one in use closes first (with its port or devices), then the chosen one starts.
     makeBox(unusablePort(QString(), clock_), setup_.portKind);
-}
-
-std::uint8_t Station::attachConverter(std::unique_ptr<BytePort> port, const QString& kind) {
-    makeBox(std::move(port), kind);
-    const std::uint8_t answer = box_->identifyQuietly();
-    showConverterPresence(answer != 0 ? ConverterPresence::Connected
-                                      : ConverterPresence::NotAnswering);
+    QString said;
+    if (choice.kind == ConverterChoice::Kind::SoundCard) {
+        QStringList warnings;
+        switchWarnings_ = &warnings;
+        makeSoundCard(choice);
+        switchWarnings_ = nullptr;
+        showConverterPresence(ConverterPresence::Connected);
+        said = warnings.isEmpty() ? linktext::converterNowInUse(QStringLiteral("Sound card"))
+                                  : linktext::soundCardSays(warnings.join(QStringLiteral("; ")));
+    } else {
+        const QString device = PortMap::load(folder_).device(settings_.portNumber);
+        makeBox(unusablePort(QString(), clock_), QString());
+        box_->open(linkSpeed(), device, failureBoxes(dialogs_));
+        const std::uint8_t answer = box_->identifyQuietly();
+        showConverterPresence(answer != 0 ? ConverterPresence::Connected
+                                          : ConverterPresence::NotAnswering);
+        said = linktext::converterNowInUse(device);
+    }
     start();
-    return answer;
-}
-
-std::uint8_t Station::attachConverter(const QString& device) {
-    makeBox(unusablePort(QString(), clock_), QString());
-    box_->open(linkSpeed(), device, failureBoxes(dialogs_));
-    const std::uint8_t answer = box_->identifyQuietly();
-    showConverterPresence(answer != 0 ? ConverterPresence::Connected
-                                      : ConverterPresence::NotAnswering);
-    start();
-    return answer;
+    return said;
 }
 
 // ---- the guard and the jobs
@@ -261,8 +338,9 @@ bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
     emit framesRemoved();
     const QImage picture = uploadFirst ? uploadPicture() : QImage();
     Clock* clock = &clock_;
+    const int settleMs = capabilities().digitizeSettleMs;
     submit(
-        [id, uploadFirst, digitizeFirst, picture, clock](ConverterOperations& ops) {
+        [id, uploadFirst, digitizeFirst, picture, clock, settleMs](ConverterOperations& ops) {
             Converter::Result result;
             if (uploadFirst) {
                 ops.say(kUploadStatus);
@@ -282,7 +360,7 @@ bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
                 ops.removeFrames();
                 ops.digitize();
                 ops.say(kDigitizeStatus);
-                if (!ops.pause(Station::kDigitizeSettleMs))
+                if (settleMs > 0 && !ops.pause(settleMs))
                     return result;
             }
             ops.removeFrames();
@@ -341,6 +419,24 @@ bool Station::fetch(bool byOperator, bool keep) {
         }
     }
     emit framesRemoved();
+    if (!capabilities().fetchesReceptions) {
+        // The picture came line by line while it was received: it is stored as it is.
+        emit fetchStarted(byOperator);
+        if (!received_.isNull())
+            pictures_.rx = received_;
+        std::optional<UnattendedScope> noBoxes;
+        if (!byOperator)
+            noBoxes.emplace(dialogs_);
+        const bool whole = receivedWhole_;
+        const StoredPicture kept =
+            store(pictures_.rx, std::exchange(announcedMode_, QString()), whole);
+        for (const QString& error : kept.errors)
+            dialogs_.error(error);
+        emit lineArrived(pictures_.rx.height() - 1);
+        emit fetchEnded(byOperator, whole && kept.errors.isEmpty(),
+                        kept.errors.isEmpty() ? QString() : kept.errors.front());
+        return true;
+    }
     emit statusText(kFetchStatus);
     emit fetchStarted(byOperator);
     fetching_ = true;
@@ -452,6 +548,9 @@ bool Station::receiveStop() {
         return false;
     emit framesRemoved();
     emit statusText(kReceiveStopped);
+    // A picture the sound card was receiving ends without its store, as the box's is not
+    // fetched after a receive stop.
+    stopped_ = receiving_;
     // The stop goes out from the converter's worker; the monitor watches again once it has.
     Converter* converter = converter_.get();
     submit(single([](ConverterOperations& ops) { ops.stopReception(); }), true,
@@ -538,7 +637,59 @@ void Station::selectTxModeItem(std::uint8_t status) {
     if (id)
         announcedMode_ = mode(*id).displayName;
     emit txModeItem(status);
-    emit announced(status, id, receiveWaitMs(status));
+    emit announced(status, id, id ? mode(*id).displayName : QStringLiteral("-"),
+                   receiveWaitMs(status));
+}
+
+void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, const QString& name,
+                                 int airMs) {
+    // What the box's monitor has the window show for a reception, for one the converter found
+    // itself.
+    receiving_ = true;
+    stopped_ = false;
+    receivedMode_ = id;
+    announcedMode_ = name;
+    emit loadButtonEnabled(false);
+    emit rxStopFace(kRxStopText, colours::clLime.value());
+    if (status != 0)
+        emit txModeItem(status);
+    emit announced(status, id, name, airMs);
+    emit statusText(announceText(name));
+    if (id)
+        reception_.selectRepeaterItem(mode(*id).repeaterItem);
+    emit airTimeStarted(airMs);
+}
+
+void Station::converterReceived(const QImage& picture, const QString& name, bool complete) {
+    if (!receiving_)
+        return;
+    receiving_ = false;
+    received_ = picture;
+    receivedWhole_ = complete;
+    announcedMode_ = name;
+    emit airTimeEnded();
+    emit rxStopFace(kLoadingText, std::nullopt);
+    if (!std::exchange(stopped_, false) && savesAutomatically())
+        fetch(false);
+    emit loadButtonEnabled(true);
+    emit rxStopFace(kRxStopText, colours::clRed.value());
+    emit statusText(kReadyForReceive);
+    if (reception_.repeaterOn() && receivedMode_)
+        repeaterTimer_->start(1000);
+}
+
+void Station::repeatReceived() {
+    if (!reception_.repeaterOn() || !receivedMode_ || received_.isNull() || !admit(false))
+        return;
+    const ModeId id = *receivedMode_;
+    emit framesRemoved();
+    emit statusText(mode(id).repeaterText);
+    const QImage picture = received_;
+    submit(single([picture, id](ConverterOperations& ops) {
+               if (ops.upload(picture))
+                   ops.transmit(id);
+           }),
+           false);
 }
 
 void Station::receptionTimeStarted(int totalMs) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConverterChoice.h"
+
 #include "converter/Converter.h"
 #include "link/BytePort.h"
 #include "link/CommandGate.h"
@@ -77,6 +79,18 @@ public:
         QString portKind;
         // A vanished device is opened again every second; otherwise it ends the watch.
         bool reconnect = true;
+        // The converter: the one station.conf chooses (Converter=), unless a device, a port or
+        // one of these is named for the run.
+        enum class Use { Chosen, Box, SoundCard };
+        Use use = Use::Chosen;
+        // Where the converter's own notes go (the sound card's events and the devices it cannot
+        // have), for standard error; none when empty.
+        std::function<void(const QString&)> converterLog;
+        // Every event of the sound card's air, not only its problems.
+        bool verbose = false;
+        // A converter made by the caller instead of the one chosen (a sound card on audio in
+        // memory, a converter of the caller's own).
+        std::function<std::unique_ptr<Converter>()> converterFactory;
     };
 
     // The box's pauses: between the two digitize bytes, and for the digitize to settle before a
@@ -140,12 +154,13 @@ public:
     bool receptionRunning() const { return !converter_->idle(); }
     bool converterLost() const;
     QString lostText() const;
-    // The setup window's switch of converters: the one in use closes (its port first), then the
-    // new one is put on a port made elsewhere or on a device (its failure to open said as at the
-    // start), asked quietly who it is and watched. The identify answer, 0 without one.
-    void closeConverter();
-    std::uint8_t attachConverter(std::unique_ptr<BytePort> port, const QString& kind);
-    std::uint8_t attachConverter(const QString& device);
+    // The converter choice station.conf holds now.
+    ConverterChoice chosenConverter() const;
+    // The setup window's switch of converters: refused while a command or a reception runs. The
+    // one in use closes (its port first, a device is never open twice), then the chosen one
+    // starts: the box on the settings' COM port, asked quietly who it is, or the sound card with
+    // its devices. The text for the status bar.
+    QString switchConverter(const ConverterChoice& choice);
 
     // ---- the operator's commands (and the web face's, and orbisctl's); each returns whether it
     // was admitted, and ends with commandEnded (the fetch with fetchEnded).
@@ -207,8 +222,14 @@ public:
 
 signals:
     void statusText(const QString& text);
-    // A reception was announced: its status byte, its mode when it has one, its time.
-    void announced(std::uint8_t status, std::optional<ModeId> mode, int airMs);
+    // A reception was announced: its status byte (0 for a mode the box does not have), the box's
+    // mode when it has one, the mode's name ("-" when the status byte names none), its time.
+    void announced(std::uint8_t status, std::optional<ModeId> mode, const QString& modeName,
+                   int airMs);
+    // A row of the capture's spectrum, while the sound card listens.
+    void waterfall(const QByteArray& magnitudes);
+    // The converter in use has changed (the setup window's switch).
+    void converterChanged();
     // The hidden TX-mode item for a status byte (the converter's kind).
     void txModeItem(std::uint8_t status);
     void loadButtonEnabled(bool enabled);
@@ -263,6 +284,15 @@ private:
                 std::function<void(const Converter::Result&)> done = {});
     void connectConverter();
     void makeBox(std::unique_ptr<BytePort> port, const QString& kind);
+    // The converter inside the program on the sound card, as the choice names it.
+    void makeSoundCard(const ConverterChoice& choice);
+    void replaceConverter(std::unique_ptr<Converter> converter);
+    // A converter that receives by itself (the sound card): its reception begins and ends.
+    void converterAnnounced(std::uint8_t status, std::optional<ModeId> mode, const QString& name,
+                            int airMs);
+    void converterReceived(const QImage& picture, const QString& name, bool complete);
+    // The sound card's repeater: the picture received goes back out in its mode.
+    void repeatReceived();
 
     Setup setup_;
     Dialogs& dialogs_;
@@ -279,6 +309,14 @@ private:
     QString storeFolder_;
     QString announcedMode_;
     bool fetching_ = false;
+    // The sound card's reception under way, and its last picture with whether it came whole.
+    bool receiving_ = false;
+    QImage received_;
+    bool receivedWhole_ = false;
+    std::optional<ModeId> receivedMode_;
+    bool stopped_ = false;                  // the operator stopped the reception under way
+    QStringList* switchWarnings_ = nullptr; // where a switch of converters collects them
+    std::unique_ptr<ClockTimer> repeaterTimer_;
 };
 
 } // namespace winorbis

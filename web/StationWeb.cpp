@@ -24,8 +24,8 @@ StationWeb::StationWeb(Station& station, CatalogBeacon* beacon, QObject* parent)
         emit status(text);
     });
     connect(&station, &Station::announced, this,
-            [this](std::uint8_t, std::optional<ModeId> id, int airMs) {
-                receptionMode_ = id ? mode(*id).displayName : QStringLiteral("-");
+            [this](std::uint8_t, std::optional<ModeId>, const QString& name, int airMs) {
+                receptionMode_ = name;
                 receptionMs_ = airMs;
                 receptionClock_.start();
                 rxRows_ = 0;

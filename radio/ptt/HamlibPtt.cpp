@@ -122,7 +122,7 @@ std::unique_ptr<HamlibPtt> HamlibPtt::open(int model, const QString& pathname, i
     return std::unique_ptr<HamlibPtt>(new HamlibPtt(rig, description));
 }
 
-bool HamlibPtt::setKeyed(bool on, QString* error) {
+bool HamlibPtt::key(bool on, QString* error) {
     const NumericLocaleC locale;
     const int result = rig_set_ptt(rig_, RIG_VFO_CURR, on ? RIG_PTT_ON : RIG_PTT_OFF);
     if (result != RIG_OK) {

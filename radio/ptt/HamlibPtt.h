@@ -23,7 +23,7 @@ public:
                                               QString* error);
     ~HamlibPtt() override;
 
-    bool setKeyed(bool on, QString* error) override;
+    bool key(bool on, QString* error) override;
     bool keyed() const override { return keyed_; }
     QString describe() const override { return description_; }
     // What the rig reports of its transmitter (rig_get_ptt) in on; false with the reason when it

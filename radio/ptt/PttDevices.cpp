@@ -18,7 +18,7 @@ std::vector<TrackedPtt*> tracked;
 // No keying: the radio is keyed by hand, or not at all.
 class NoPtt final : public TrackedPtt {
 public:
-    bool setKeyed(bool on, QString*) override {
+    bool key(bool on, QString*) override {
         keyed_ = on;
         return true;
     }
@@ -32,7 +32,7 @@ private:
 // VOX: the radio keys itself on the tones that begin the transmission.
 class VoxPtt final : public TrackedPtt {
 public:
-    bool setKeyed(bool on, QString*) override {
+    bool key(bool on, QString*) override {
         keyed_ = on;
         return true;
     }

@@ -61,7 +61,7 @@ public:
         , text_(text)
         , guardian_(std::move(guardian)) {}
 
-    bool setKeyed(bool on, QString* error) override {
+    bool key(bool on, QString* error) override {
         if (!on) {
             if (!device_->setKeyed(false, error))
                 return false;

@@ -90,7 +90,7 @@ SerialLinePtt::~SerialLinePtt() {
     ::close(fd_);
 }
 
-bool SerialLinePtt::setKeyed(bool on, QString* error) {
+bool SerialLinePtt::key(bool on, QString* error) {
     const int bit = lineBit(line_);
     if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0) {
         if (error)

@@ -27,7 +27,7 @@ public:
     static std::unique_ptr<SerialLinePtt> open(Line line, const QString& device, QString* error);
     ~SerialLinePtt() override;
 
-    bool setKeyed(bool on, QString* error) override;
+    bool key(bool on, QString* error) override;
     bool keyed() const override { return keyed_; }
     QString describe() const override;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The converter choice of station.conf without a window: reading, writing, the push-to-talk text
 // split and joined, what keeps a choice from being kept, and the clock correction taken over.
-#include "app/ConverterChoice.h"
+#include "stationcore/ConverterChoice.h"
 #include "settings/StationOptions.h"
 
 #include <gtest/gtest.h>

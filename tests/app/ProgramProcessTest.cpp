@@ -242,8 +242,8 @@ TEST(ProgramProcess, ARegularFileNamedAsPortIsNeverWritten) {
 }
 
 // The sound-card converter inside the program: devices the station names and the sound server
-// does not have are said, the window runs on the converter's line all the same, and the end on a
-// signal takes the line's private folder with it.
+// does not have are said, the window runs on all the same, and no pseudo-terminal stands between
+// the window and the converter.
 TEST(ProgramProcess, TheSoundCardConverterRunsWithoutItsDevicesAndGoesAtTheEnd) {
     QTemporaryDir dir;
     {
@@ -259,15 +259,12 @@ TEST(ProgramProcess, TheSoundCardConverterRunsWithoutItsDevicesAndGoesAtTheEnd) 
     program.start(WINORBIS_BINARY, {"--folder", dir.path(), "--sound-card"});
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/COM.DAT"); }, 15000));
-    const QStringList lines = QDir(dir.path()).entryList({"winorbis-sound-*"}, QDir::Dirs);
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QFileInfo(dir.path() + "/" + lines[0] + "/Orbis70p").isSymLink());
+    EXPECT_TRUE(QDir(dir.path()).entryList({"winorbis-sound-*"}, QDir::Dirs).isEmpty());
     QThread::msleep(500);
     endWithSigterm(program);
     const QByteArray said = program.readAllStandardError();
     EXPECT_TRUE(said.contains("sound card: no sound capture")) << said.toStdString();
     EXPECT_TRUE(said.contains("sound card: no sound playback")) << said.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/" + lines[0]));
 
     // One converter only.
     program.start(WINORBIS_BINARY, {"--sound-card", "--simulate"});
@@ -290,21 +287,17 @@ TEST(ProgramProcess, StationConfsConverterChoiceRunsUnlessTheCommandLineNamesOne
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("TMPDIR", dir.path());
     program.setProcessEnvironment(env);
-    const auto lines = [&] { return QDir(dir.path()).entryList({"winorbis-sound-*"}, QDir::Dirs); };
     program.start(WINORBIS_BINARY, {"--folder", dir.path()});
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.path() + "/COM.DAT"); }, 15000));
-    EXPECT_EQ(lines().size(), 1);
     QThread::msleep(500);
     endWithSigterm(program);
     const QByteArray said = program.readAllStandardError();
     EXPECT_TRUE(said.contains("sound card: no sound capture")) << said.toStdString();
-    EXPECT_TRUE(lines().isEmpty());
 
     program.start(WINORBIS_BINARY, {"--folder", dir.path(), "--simulate"});
     ASSERT_TRUE(program.waitForStarted(10000));
     QThread::msleep(1500);
-    EXPECT_TRUE(lines().isEmpty());
     endWithSigterm(program);
     EXPECT_FALSE(program.readAllStandardError().contains("sound card:"));
 }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window on the built-in sound-card converter: the converter's pseudo-terminal as its
-// port, and the RX picture growing line by line while a picture comes in over the air.
+// The station on the converter inside the program on the sound card (audio in memory): the main
+// window's RX picture growing line by line at the mode's own size while a picture comes in, its
+// store at that size, and what station.conf names and cannot be had.
 #include "app/AppWindows.h"
-#include "app/BuiltInSoundCard.h"
-#include "app/ReceivedRows.h"
 #include "app/TForm1.h"
+#include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
-#include "radio/FrameScaling.h"
 #include "radio/MemoryAudio.h"
 #include "radio/SoundCardConverter.h"
 #include "settings/StationOptions.h"
@@ -15,8 +14,9 @@
 #include "support/VirtualClock.h"
 #include "workspace/ui/PaintBox.h"
 
+#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -40,182 +40,177 @@ struct PaintCounter : QObject {
     }
 };
 
-// A picture with gradients across and down, as a photograph has; far from the plain grey the
-// RX picture starts with.
-QImage gradientPicture() {
-    QImage picture(420, 256, QImage::Format_RGB32);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 420; ++x)
-            picture.setPixel(x, y, qRgb(x * 255 / 419, 255 - y, (x + y) % 256));
+// A picture with gradients across and down, as a photograph has.
+QImage gradientPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / (width - 1), 255 - y, (x + y) % 256));
     return picture;
 }
 
-// The rows that are no longer the grey they started as, if they are the top rows only; -1 when
-// a changed row lies below one that has not changed.
-int grownRows(const QImage& picture, QRgb grey) {
-    const auto changed = [&](int y) {
-        for (int x = 0; x < picture.width(); ++x)
-            if (picture.pixel(x, y) != grey)
-                return true;
-        return false;
-    };
-    int rows = 0;
-    while (rows < picture.height() && changed(rows))
-        ++rows;
-    for (int y = rows; y < picture.height(); ++y)
-        if (changed(y))
-            return -1;
-    return rows;
+// The rows of the picture received so far: the rows above the first all-black one.
+int grownRows(const QImage& picture) {
+    for (int y = 0; y < picture.height(); ++y) {
+        bool black = true;
+        for (int x = 0; x < picture.width() && black; ++x)
+            black = (picture.pixel(x, y) & 0xFFFFFF) == 0;
+        if (black)
+            return y;
+    }
+    return picture.height();
 }
 
-// The mean error of the RX picture against the frame sent, whose first 10 columns it does not
-// show.
-double meanError(const QImage& rx, const QImage& sent) {
+double meanError(const QImage& a, const QImage& b) {
     double sum = 0.0;
-    for (int y = 0; y < rx.height(); ++y)
-        for (int x = 0; x < rx.width(); ++x) {
-            const QRgb p = rx.pixel(x, y);
-            const QRgb q = sent.pixel(x + 10, y);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
             sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
                    std::abs(qBlue(p) - qBlue(q));
         }
-    return sum / (3.0 * rx.width() * rx.height());
+    return sum / (3.0 * a.width() * a.height());
 }
 
 } // namespace
 
-TEST(SoundCardWindow, TheRxPictureGrowsRowByRowWhileAPictureComesIn) {
+TEST(SoundCardWindow, APictureGrowsRowByRowAtItsOwnSizeAndIsStoredSo) {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    VirtualClock clock;
-    radio::MemoryAudioSource source(48000);
-    radio::SoundCardConverter converter(clock, &source, nullptr, nullptr, {});
-    const QString link = dir.filePath("Orbis70p");
-    QString error;
-    ASSERT_TRUE(converter.openAt(link, &error)) << error.toStdString();
-    ReceivedRows rows;
-    converter.radio().setLineHandler(
-        [&rows](int row, const QImage& frame) { rows.draw(row, frame); });
-
-    AppServices services{dialogs, clock, dir.path(), link, QStringLiteral("Sound card")};
-    services.receivedRows = &rows;
+    SystemClock clock;
+    radio::MemoryAudioSource* source = nullptr;
+    AppServices services{dialogs, clock, dir.path()};
+    services.converterFactory = [&] {
+        radio::SoundCardConverter::Devices devices;
+        auto memory = std::make_unique<radio::MemoryAudioSource>(48000);
+        source = memory.get();
+        devices.source = std::move(memory);
+        return std::make_unique<radio::SoundCardConverter>(std::move(devices), clock);
+    };
     AppWindows windows(services);
     TForm1& form = windows.main();
-    const QRgb grey = qRgb(128, 128, 128);
-    QImage start(410, 256, QImage::Format_RGB32);
-    start.fill(grey);
-    form.pictures().rx = start;
     form.show();
     EXPECT_TRUE(form.rxWindow()->isHidden()); // until a picture comes
     PaintCounter counter;
     form.rxWindow()->installEventFilter(&counter);
-    ASSERT_TRUE(pumpUntil([&] { return form.link().linkState() == LinkState::Idle; }));
 
-    const QImage sent = gradientPicture();
-    const std::vector<float> audio = sstv::SstvEncoder::encode(
-        radio::framescaling::toMode(sent, sstv::ModeId::Robot36), sstv::ModeId::Robot36, {48000.0});
+    const QImage sent = gradientPicture(320, 240);
+    std::vector<float> audio = sstv::SstvEncoder::encode(sent, sstv::ModeId::Robot36, {48000.0});
+    audio.insert(audio.end(), 48000, 0.0f); // the last line ends
     // The recording in eight pieces, each decoded before the next comes.
     constexpr int kPieces = 8;
     std::vector<int> grown;
     const std::size_t piece = audio.size() / kPieces + 1;
     for (std::size_t at = 0; at < audio.size(); at += piece) {
         const std::size_t end = std::min(audio.size(), at + piece);
-        source.push(std::span<const float>(audio).subspan(at, end - at));
+        source->push(std::span<const float>(audio).subspan(at, end - at));
         const int paintsBefore = counter.paints;
-        ASSERT_TRUE(pumpUntil([&] { return source.waiting() == 0; }));
-        pumpUntil([] { return false; }, 100); // the last rows and their paint
-        grown.push_back(grownRows(form.pictures().rx, grey));
-        if (grown.back() > (grown.size() > 1 ? grown[grown.size() - 2] : 0)) {
+        ASSERT_TRUE(pumpUntil([&] { return source->waiting() == 0; }));
+        pumpUntil([] { return false; }, 150); // the last rows and their paint
+        grown.push_back(grownRows(form.pictures().rx));
+        if (grown.size() > 1 && grown.back() > grown[grown.size() - 2] && grown.back() < 240) {
             EXPECT_GT(counter.paints, paintsBefore) << "piece " << grown.size();
         }
     }
-    // The window took the converter's announcement from its port, and no fetch has run.
-    EXPECT_EQ(form.link().linkState(), LinkState::Waiting);
+    // Each piece added rows under the ones before; the picture came at its mode's own size.
+    for (int i = 1; i < kPieces - 2; ++i)
+        EXPECT_GT(grown[i], grown[i - 1]) << "piece " << i + 1;
+    EXPECT_EQ(form.pictures().rx.size(), QSize(320, 240));
+    EXPECT_FALSE(form.rxWindow()->isHidden());
     const auto* field = form.findChild<QLabel*>(QStringLiteral("ConverterField"));
     ASSERT_TRUE(field);
-    EXPECT_TRUE(field->text().contains("Sound card")) << field->text().toStdString();
-    EXPECT_TRUE(form.statusText().startsWith(" Mode Robot 36")) << form.statusText().toStdString();
-    ASSERT_EQ(grown.size(), std::size_t(kPieces));
-    EXPECT_FALSE(form.rxWindow()->isHidden());
-    // Each piece added rows under the ones before, from the top; the picture was never whole
-    // before its last piece.
-    for (int i = 1; i < kPieces - 1; ++i) {
-        EXPECT_GT(grown[i], grown[i - 1]) << "piece " << i + 1;
-        EXPECT_LT(grown[i], 256) << "piece " << i + 1;
-    }
-    source.push(std::vector<float>(48000, 0.0f)); // the last line ends
-    ASSERT_TRUE(pumpUntil([&] { return grownRows(form.pictures().rx, grey) == 256; }, 10000));
-    EXPECT_LT(meanError(form.pictures().rx, sent), 8.0);
-    // Every row is the one the fetch will bring from the converter's memory: nothing moves when
-    // it comes.
-    const QImage memory = converter.line().memoryPicture(1);
-    int differing = 0;
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 410; ++x)
-            differing += form.pictures().rx.pixel(x, y) != memory.pixel(x + 10, y);
-    EXPECT_EQ(differing, 0);
-    converter.stop();
+    EXPECT_TRUE(field->text().contains("sound card", Qt::CaseInsensitive))
+        << field->text().toStdString();
+
+    // Stored as it came: the slot file and the JPEG at its size, the log with its mode.
+    ASSERT_TRUE(
+        pumpUntil([&] { return QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp"); }, 10000));
+    const QImage slot(dir.path() + "/Kleinbilder/Bild1.bmp");
+    EXPECT_EQ(slot.size(), QSize(320, 240));
+    EXPECT_LT(meanError(slot, sent), 8.0);
+    const QStringList jpegs = QDir(dir.path() + "/AutoSpeichern").entryList({"*.jpg"}, QDir::Files);
+    ASSERT_EQ(jpegs.size(), 1);
+    EXPECT_EQ(QImage(dir.path() + "/AutoSpeichern/" + jpegs[0]).size(), QSize(320, 240));
+    QFile log(dir.path() + "/AutoSpeichern/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tRobot 36\t"));
+    ASSERT_TRUE(pumpUntil([&] { return form.statusText() == " Ready for Receive "; }));
 }
 
-// What station.conf names and cannot be had is said and left out; the converter serves its line
-// all the same, and goes with its private folder.
+// What station.conf names and cannot be had is said and left out, and the station runs on.
 TEST(SoundCardWindow, TheBuiltInConverterStartsWithoutWhatItCannotHave) {
-    VirtualClock clock;
-    QStringList warnings;
-    BuiltInSoundCard::Options options;
-    options.warning = [&](const QString& text) { warnings << text; };
-    StationOptions station = StationOptions::fromText("SoundCapture=NoSuchCard\n"
-                                                      "SoundPlayback=NoSuchCard\n"
-                                                      "Ptt=carrier-pigeon\n"
-                                                      "ClockPpm=fast\n");
-    QString error;
-    auto card = BuiltInSoundCard::start(station, clock, options, &error);
-    ASSERT_TRUE(card) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(card->linkPath()).isSymLink());
-    ASSERT_EQ(warnings.size(), 4) << warnings.join('\n').toStdString();
-    EXPECT_TRUE(warnings[0].startsWith("no sound capture")) << warnings[0].toStdString();
-    EXPECT_TRUE(warnings[1].startsWith("no sound playback")) << warnings[1].toStdString();
-    EXPECT_TRUE(warnings[2].contains("carrier-pigeon")) << warnings[2].toStdString();
-    EXPECT_TRUE(warnings[3].startsWith("ClockPpm=fast")) << warnings[3].toStdString();
-    EXPECT_EQ(card->converter().radio().clockPpm(), 0.0);
-    const QString folder = QFileInfo(card->linkPath()).path();
-    card.reset();
-    EXPECT_FALSE(QFileInfo::exists(folder));
-
-    // A correction that is one is taken; no push-to-talk named is none.
-    warnings.clear();
-    station = StationOptions::fromText("SoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n"
-                                       "ClockPpm=-12.5\n");
-    card = BuiltInSoundCard::start(station, clock, options, &error);
-    ASSERT_TRUE(card) << error.toStdString();
-    EXPECT_EQ(card->converter().radio().clockPpm(), -12.5);
-    EXPECT_EQ(warnings.size(), 2) << warnings.join('\n').toStdString();
+    QTemporaryDir dir;
+    QFile conf(dir.path() + "/station.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("Converter=sound card\nSoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n"
+               "Ptt=carrier-pigeon\nClockPpm=fast\nCamera=No Such Camera\n");
+    conf.close();
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    QStringList notes;
+    Station::Setup setup;
+    setup.folder = dir.path();
+    setup.converterLog = [&](const QString& text) { notes << text; };
+    Station station(setup, dialogs, clock);
+    station.peekSettings();
+    ASSERT_TRUE(station.openConverter(true));
+    EXPECT_EQ(station.capabilities().kind, "sound card");
+    const QString said = notes.join('\n');
+    for (const char* expected : {"no sound capture", "no sound playback", "carrier-pigeon",
+                                 "ClockPpm=fast", "no camera, a digitize takes the picture file"})
+        EXPECT_TRUE(said.contains(QLatin1String(expected))) << expected << "\n"
+                                                            << said.toStdString();
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
+    station.stop();
 }
 
-// A camera station.conf names and the computer lacks is said; a digitize then takes the picture
-// file, scaled into the converter's frame.
-TEST(SoundCardWindow, ACameraThatIsNotThereIsSaidAndDigitizeTakesThePictureFile) {
-    VirtualClock clock;
+// A digitize without a camera takes the picture file, and the next transmission sends it.
+TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     QTemporaryDir dir;
     const QString picture = dir.filePath("shack.png");
     QImage shack(640, 480, QImage::Format_RGB32);
     shack.fill(qRgb(200, 40, 40));
     ASSERT_TRUE(shack.save(picture));
-    QStringList warnings;
-    BuiltInSoundCard::Options options;
-    options.warning = [&](const QString& text) { warnings << text; };
-    const StationOptions station = StationOptions::fromText(
-        "SoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\nCamera=No Such Camera\n"
-        "DigitizePicture=" +
-        picture.toUtf8() + "\n");
-    QString error;
-    auto card = BuiltInSoundCard::start(station, clock, options, &error);
-    ASSERT_TRUE(card) << error.toStdString();
-    ASSERT_EQ(warnings.size(), 3) << warnings.join('\n').toStdString();
-    EXPECT_TRUE(warnings[2].startsWith("no camera, a digitize takes the picture file"))
-        << warnings[2].toStdString();
-    EXPECT_TRUE(warnings[2].contains("No Such Camera"));
-    const QImage frame = card->converter().radio().digitize();
-    ASSERT_EQ(frame.size(), QSize(420, 256));
-    EXPECT_EQ(frame.pixel(210, 128), qRgb(200, 40, 40));
+    ScriptedDialogs dialogs;
+    VirtualClock clock; // the 36 s on the air pass in virtual time
+    radio::MemoryAudioSink* sink = nullptr;
+    radio::SoundCardConverter* card = nullptr;
+    Station::Setup setup;
+    setup.folder = dir.path();
+    setup.converterFactory = [&] {
+        radio::SoundCardConverter::Devices devices;
+        auto memory = std::make_unique<radio::MemoryAudioSink>(11025);
+        sink = memory.get();
+        devices.sink = std::move(memory);
+        devices.digitizePicture = picture;
+        auto made = std::make_unique<radio::SoundCardConverter>(std::move(devices), clock);
+        card = made.get();
+        return made;
+    };
+    Station station(setup, dialogs, clock);
+    station.peekSettings();
+    ASSERT_TRUE(station.openConverter(true));
+    station.start();
+    ASSERT_TRUE(station.digitize());
+    ASSERT_TRUE(pumpUntil([&] { return !station.busy(); }));
+    // No settling wait: the sound card's digitize is there at once.
+    EXPECT_EQ(station.capabilities().digitizeSettleMs, 0);
+    ASSERT_TRUE(station.transmit(ModeId::R36, false, false));
+    ASSERT_TRUE(pumpUntil([&] { return !station.busy() && card->transmitting(); }));
+    ASSERT_TRUE(pumpUntil([&] {
+        clock.advance(500);
+        return !card->transmitting();
+    }));
+    station.stop();
+    sstv::SstvDecoder decoder(11025);
+    sstv::FirstPicture first;
+    decoder.setListener(&first);
+    decoder.process(sink->samples());
+    decoder.finish();
+    ASSERT_TRUE(first.picture);
+    const QRgb middle = first.picture->picture.pixel(160, 120);
+    EXPECT_NEAR(qRed(middle), 200, 12);
+    EXPECT_NEAR(qGreen(middle), 40, 12);
+    EXPECT_NEAR(qBlue(middle), 40, 12);
 }

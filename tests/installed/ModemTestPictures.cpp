@@ -5,11 +5,15 @@
 //   modem-test-pictures uploaded PICTURE FILE
 //       the converter's memory after PICTURE was uploaded: stretched over the 410 columns the
 //       program sends, white beyond, the grey staircase as the first line, through the pixel codec
+//   modem-test-pictures fetched PICTURE FILE
+//       what a fetch from the converter gives when PICTURE filled its whole memory: stretched
+//       over the 420 columns, the 410 from the eleventh on
 //   modem-test-pictures record MODE PICTURE FILE.wav
 //       the picture sent in MODE (R36 R72 M1 M2 S1 S2) at 48000 Hz after 3 s of silence
 //   modem-test-pictures psnr REFERENCE PICTURE [LEFT]
-//       the peak signal-to-noise ratio in dB (RGB) of PICTURE against REFERENCE: the part of it
-//       from column LEFT at PICTURE's size, or without LEFT all of it scaled to that size
+//       the peak signal-to-noise ratio in dB (RGB) of PICTURE against REFERENCE from column LEFT
+//       on (all of it without LEFT); REFERENCE is scaled to PICTURE's size when that differs (a
+//       picture received at its mode's own size)
 // Status 2 when something cannot be read or written.
 #include "link/PixelCodec.h"
 #include "modem/SstvEncoder.h"
@@ -55,6 +59,13 @@ QImage uploaded(const QImage& picture) {
     return memory;
 }
 
+QImage fetched(const QImage& picture) {
+    namespace pc = winorbis::pixelcodec;
+    return picture
+        .scaled(pc::kFrameWidth, pc::kFrameLines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .copy(pc::kFrameWidth - 410, 0, 410, pc::kFrameLines);
+}
+
 int record(const QString& modeName, const QString& picturePath, const QString& out) {
     const auto id = modeByShortName(modeName);
     const QImage picture(picturePath);
@@ -72,24 +83,26 @@ int psnr(const QString& referencePath, const QString& picturePath, int left) {
     const QImage picture = QImage(picturePath).convertToFormat(QImage::Format_RGB32);
     if (reference.isNull() || picture.isNull())
         return 2;
-    if (left < 0)
+    if (left >= reference.width())
+        return 2;
+    // A picture at its mode's own size holds the whole frame scaled: the reference is scaled the
+    // same way and the columns left of LEFT, scaled too, are skipped in both.
+    if (reference.size() != picture.size()) {
+        left = left * picture.width() / reference.width();
         reference =
             reference.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    else if (left + picture.width() > reference.width() || picture.height() != reference.height())
-        return 2;
-    else
-        reference = reference.copy(left, 0, picture.width(), picture.height());
+    }
     double sum = 0.0;
     for (int y = 0; y < picture.height(); ++y) {
         const auto* a = reinterpret_cast<const QRgb*>(reference.constScanLine(y));
         const auto* b = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = left; x < picture.width(); ++x) {
             const double r = qRed(a[x]) - qRed(b[x]), g = qGreen(a[x]) - qGreen(b[x]),
                          bl = qBlue(a[x]) - qBlue(b[x]);
             sum += r * r + g * g + bl * bl;
         }
     }
-    const double mse = sum / (3.0 * picture.width() * picture.height());
+    const double mse = sum / (3.0 * (picture.width() - left) * picture.height());
     std::printf("%.1f\n", mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse));
     return 0;
 }
@@ -104,6 +117,8 @@ int main(int argc, char** argv) {
         status = frame().save(args[1]) ? 0 : 2;
     else if (args.size() == 3 && args[0] == "uploaded")
         status = !QImage(args[1]).isNull() && uploaded(QImage(args[1])).save(args[2]) ? 0 : 2;
+    else if (args.size() == 3 && args[0] == "fetched")
+        status = !QImage(args[1]).isNull() && fetched(QImage(args[1])).save(args[2]) ? 0 : 2;
     else if (args.size() == 4 && args[0] == "record")
         status = record(args[1], args[2], args[3]);
     else if ((args.size() == 3 || args.size() == 4) && args[0] == "psnr")

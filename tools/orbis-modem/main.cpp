@@ -7,7 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/Version.h"
-#include "radio/SoundCardConverter.h"
+#include "radio/SoundCardServer.h"
 #include "radio/WavFileAudio.h"
 #include "radio/devices/AudioThread.h"
 #include "radio/devices/CameraInput.h"
@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
             return fail();
     }
 
-    radio::SoundCardConverter::Options options;
+    radio::SoundCardServer::Options options;
     options.event = print;
     options.error = [](const QString& text) {
         std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(text));
@@ -236,9 +236,9 @@ int main(int argc, char** argv) {
                 print(QStringLiteral("Converter: %1").arg(text));
         };
     }
-    auto owned = std::make_unique<radio::SoundCardConverter>(clock, source.get(), sink.get(),
-                                                             ptt.get(), options);
-    radio::SoundCardConverter& converter = *owned;
+    auto owned = std::make_unique<radio::SoundCardServer>(clock, source.get(), sink.get(),
+                                                          ptt.get(), options);
+    radio::SoundCardServer& converter = *owned;
     converter.radio().setClockPpm(setup.ppm);
     if (!setup.picture.isEmpty())
         converter.radio().setDigitizePicture(setup.picture);

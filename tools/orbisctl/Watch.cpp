@@ -28,9 +28,8 @@ int runWatch(Station& station, const WatchOptions& options, std::FILE* out, std:
     int status = 0;
     bool lost = false;
     QObject::connect(&station, &Station::announced, &context,
-                     [&](std::uint8_t byte, std::optional<ModeId> id, int airMs) {
-                         std::fprintf(out, "%u %s %d\n", unsigned(byte),
-                                      id ? qPrintable(mode(*id).displayName) : "-", airMs);
+                     [&](std::uint8_t byte, std::optional<ModeId>, const QString& name, int airMs) {
+                         std::fprintf(out, "%u %s %d\n", unsigned(byte), qPrintable(name), airMs);
                          std::fflush(out);
                          ++announcements;
                      });

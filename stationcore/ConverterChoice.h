@@ -21,6 +21,14 @@ struct ConverterChoice {
     enum class PttMethod { None, Vox, Rts, Dtr, Hamlib, Rigctld };
 
     static const QString kConverterKey; // "Converter": "serial port" or "sound card"
+    // The sound card's keys.
+    static const QString kCaptureKey;  // "SoundCapture": empty is the default device
+    static const QString kPlaybackKey; // "SoundPlayback"
+    static const QString kPttKey;      // "Ptt": "none" when missing
+    static const QString kClockPpmKey; // "ClockPpm"
+    static const QString kCameraKey;   // "Camera": the video input; empty or missing for none
+    // "DigitizePicture": the picture file a digitize takes when no camera gives a frame.
+    static const QString kDigitizePictureKey;
     // The largest clock correction taken, either way.
     static constexpr double kMaxClockPpm = 20000.0;
 

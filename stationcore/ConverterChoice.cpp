@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterChoice.h"
 
-#include "BuiltInSoundCard.h"
 #include "radio/ptt/PttDevices.h"
 #include "settings/StationOptions.h"
 
@@ -12,6 +11,12 @@
 namespace winorbis {
 
 const QString ConverterChoice::kConverterKey = QStringLiteral("Converter");
+const QString ConverterChoice::kCaptureKey = QStringLiteral("SoundCapture");
+const QString ConverterChoice::kPlaybackKey = QStringLiteral("SoundPlayback");
+const QString ConverterChoice::kPttKey = QStringLiteral("Ptt");
+const QString ConverterChoice::kClockPpmKey = QStringLiteral("ClockPpm");
+const QString ConverterChoice::kCameraKey = QStringLiteral("Camera");
+const QString ConverterChoice::kDigitizePictureKey = QStringLiteral("DigitizePicture");
 
 namespace {
 
@@ -45,26 +50,26 @@ QString ppmText(double ppm) {
 ConverterChoice ConverterChoice::fromOptions(const StationOptions& options) {
     ConverterChoice choice;
     choice.kind = parseKind(options.value(kConverterKey)).value_or(Kind::SerialPort);
-    choice.capture = options.value(BuiltInSoundCard::kCaptureKey).trimmed();
-    choice.playback = options.value(BuiltInSoundCard::kPlaybackKey).trimmed();
+    choice.capture = options.value(ConverterChoice::kCaptureKey).trimmed();
+    choice.playback = options.value(ConverterChoice::kPlaybackKey).trimmed();
     std::tie(choice.pttMethod, choice.pttTarget) =
-        splitPtt(options.value(BuiltInSoundCard::kPttKey));
-    choice.clockPpm = parseClockPpm(options.value(BuiltInSoundCard::kClockPpmKey)).value_or(0.0);
-    choice.camera = options.value(BuiltInSoundCard::kCameraKey).trimmed();
+        splitPtt(options.value(ConverterChoice::kPttKey));
+    choice.clockPpm = parseClockPpm(options.value(ConverterChoice::kClockPpmKey)).value_or(0.0);
+    choice.camera = options.value(ConverterChoice::kCameraKey).trimmed();
     if (choice.camera.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
         choice.camera.clear();
-    choice.digitizePicture = options.value(BuiltInSoundCard::kDigitizePictureKey).trimmed();
+    choice.digitizePicture = options.value(ConverterChoice::kDigitizePictureKey).trimmed();
     return choice;
 }
 
 void ConverterChoice::writeTo(StationOptions& options) const {
     options.setValue(kConverterKey, kindText(kind));
-    options.setValue(BuiltInSoundCard::kCaptureKey, capture.trimmed());
-    options.setValue(BuiltInSoundCard::kPlaybackKey, playback.trimmed());
-    options.setValue(BuiltInSoundCard::kPttKey, pttText());
-    options.setValue(BuiltInSoundCard::kClockPpmKey, ppmText(clockPpm));
-    options.setValue(BuiltInSoundCard::kCameraKey, camera.trimmed());
-    options.setValue(BuiltInSoundCard::kDigitizePictureKey, digitizePicture.trimmed());
+    options.setValue(ConverterChoice::kCaptureKey, capture.trimmed());
+    options.setValue(ConverterChoice::kPlaybackKey, playback.trimmed());
+    options.setValue(ConverterChoice::kPttKey, pttText());
+    options.setValue(ConverterChoice::kClockPpmKey, ppmText(clockPpm));
+    options.setValue(ConverterChoice::kCameraKey, camera.trimmed());
+    options.setValue(ConverterChoice::kDigitizePictureKey, digitizePicture.trimmed());
 }
 
 QString ConverterChoice::pttText() const {

@@ -3,7 +3,7 @@
 
 #include "link/ModeTable.h"
 #include "modem/SstvEncoder.h"
-#include "radio/SoundCardConverter.h"
+#include "radio/SoundCardServer.h"
 #include "support/EventPump.h"
 
 #include <QFile>
@@ -18,15 +18,15 @@ namespace winorbis::radio::test {
 
 // The converter on a real pseudo-terminal, its radio pumped by its own timer: bytes written to
 // the line start a transmission, a reception's status byte comes back on the line.
-TEST(SoundCardConverter, ServesTheLineAndTheAirTogether) {
+TEST(SoundCardServer, ServesTheLineAndTheAirTogether) {
     winorbis::test::VirtualClock clock;
     MemoryAudioSource source(48000);
     MemoryAudioSink sink(48000);
     RecordingPtt ptt(sink);
     QStringList events;
-    SoundCardConverter::Options options;
+    SoundCardServer::Options options;
     options.event = [&](const QString& text) { events << text; };
-    SoundCardConverter converter(clock, &source, &sink, &ptt, options);
+    SoundCardServer converter(clock, &source, &sink, &ptt, options);
     QTemporaryDir dir;
     const QString link = dir.filePath("orbis");
     QString error;
