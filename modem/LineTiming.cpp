@@ -12,13 +12,19 @@ constexpr double kBoxMs = 2.0;
 constexpr double kThreshold = 0.5;
 constexpr double kBridgeMs = 2.0;
 constexpr double kMinSyncMs = 3.5;
-// A Scottie sync between dark pixels (black is close to the sync tone) runs long: up to the
-// longest sync (9 ms) and the 3.5 ms the mode finder allows above it.
-constexpr double kMaxSyncMs = 12.5;
+// A sync between dark pixels (black is close to the sync tone) runs long: up to the longest
+// sync (PD's 20 ms) and the 3.5 ms the mode finder allows above it.
+constexpr double kMaxSyncMs = 23.5;
+constexpr double kSyncShorterMs = 2.5;
+constexpr double kSyncLongerMs = 3.5;
 constexpr int kChainSyncs = 6;
 constexpr double kChainPpm = 2500.0;
 constexpr double kChainJitterMs = 1.5;
-constexpr double kHistoryMs = 12 * 450.0;
+constexpr double kHistoryMs = 6 * 1400.0;
+// Two modes whose tones fit within this many ms per line are told apart by the table's order.
+constexpr double kLikenessMarginMs = 1.5;
+// A tone this far off counts against a mode as much as a tone in place counts for it.
+constexpr double kToneSpreadHz = 150.0;
 constexpr double kMaxClockError = 0.004;
 
 } // namespace
@@ -99,22 +105,72 @@ std::optional<ModeFinder::Found> ModeFinder::chain(const Mode& m) const {
     return found;
 }
 
-std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event) {
+bool ModeFinder::syncsBetween(const Mode& m, const Found& found) const {
+    // Stretches of the mode's sync kind well inside the intervals of the chain.
+    const double margin = (m.syncMs() + kSyncLongerMs) * perMs_;
+    int intervals = 0, with = 0;
+    for (std::size_t i = 0; i + 1 < found.syncs.size(); ++i) {
+        if (found.syncs[i + 1].first - found.syncs[i].first != 1)
+            continue;
+        ++intervals;
+        const double a = found.syncs[i].second + margin, b = found.syncs[i + 1].second - margin;
+        for (const SyncEvent& e : events_)
+            if (e.start > a && e.start < b && e.length >= (m.syncMs() - kSyncShorterMs) * perMs_ &&
+                e.length <= (m.syncMs() + kSyncLongerMs) * perMs_) {
+                ++with;
+                break;
+            }
+    }
+    return 2 * with >= std::max(1, intervals);
+}
+
+double ModeFinder::likeness(const Mode& m, const Found& found, const FrequencyHistory& h) const {
+    const double trim = 0.4 * perMs_;
+    double sum = 0.0;
+    int lines = 0;
+    for (const auto& [line, syncStart] : found.syncs) {
+        // The line's segments from its sync on, around to the sync again.
+        const auto& layout = m.layout(line);
+        double at = syncStart - m.syncOffsetMs() * perMs_;
+        if (at < double(h.oldest()) || at + m.lineMs * perMs_ >= double(h.end()))
+            continue;
+        ++lines;
+        for (const Segment& s : layout) {
+            const double length = s.ms * perMs_;
+            if (s.channel == Channel::Tone && length > 2 * trim) {
+                const double d = std::fabs(h.meanHz(at + trim, at + length - trim) - s.hz);
+                sum += s.ms * std::clamp(1.0 - d / kToneSpreadHz, -1.0, 1.0);
+            }
+            at += length;
+        }
+    }
+    return lines > 0 ? sum / lines : -1e9;
+}
+
+std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event,
+                                                 const FrequencyHistory& history) {
     events_.push_back(event);
     while (events_.front().start < event.start - kHistoryMs * perMs_)
         events_.pop_front();
     std::optional<Found> best;
-    double bestLine = 0.0;
+    double bestLikeness = 0.0;
     for (const Mode& m : modes()) {
-        if (only_ && m.id != *only_)
+        if ((only_ && m.id != *only_) ||
+            (!modes_.empty() && std::find(modes_.begin(), modes_.end(), m.id) == modes_.end()))
             continue;
-        // A Martin sync is half as long as the others.
+        // A sync runs long between dark pixels, rarely short.
         const double syncMs = m.syncMs();
-        if (event.length > (syncMs + 3.5) * perMs_ || event.length < (syncMs - 2.5) * perMs_)
+        if (event.length > (syncMs + kSyncLongerMs) * perMs_ ||
+            event.length < (syncMs - kSyncShorterMs) * perMs_)
             continue;
-        if (auto found = chain(m); found && (!best || m.lineMs < bestLine)) {
+        auto found = chain(m);
+        // In free run the mode is known: a Robot 72 sync every other line time is no Robot 36.
+        if (!found || (!only_ && syncsBetween(m, *found)))
+            continue;
+        const double l = likeness(m, *found, history);
+        if (!best || l > bestLikeness + kLikenessMarginMs) {
             best = std::move(found);
-            bestLine = m.lineMs;
+            bestLikeness = l;
         }
     }
     if (best)

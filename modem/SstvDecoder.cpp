@@ -4,6 +4,7 @@
 #include "Colour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace winorbis::sstv {
@@ -23,12 +24,18 @@ constexpr int kMissedLines = 16;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
-// The time the demodulator's filter takes to follow a step of the tone, at its widest.
-constexpr double kPixelSettleMs = 0.375;
+// The search for the first sync after a header, beyond where it may lie.
+constexpr double kFirstSyncMarginMs = 4.0;
+// The syncs after a header of an unknown mode start no picture until they have stopped this long.
+constexpr double kForeignQuietMs = 3000.0;
+// A pixel is read clear of a step where the demodulator's answer to it is within this of its end.
+constexpr double kStepClear = 0.015;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
 constexpr double kSmoothThreshold = 2.5;
+// Left off each end of a sync where its spread is measured.
+constexpr double kNoiseTrimMs = 1.0;
 
 // The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
 // the weaker the signal, the narrower the filter and the longer the average.
@@ -99,7 +106,7 @@ void SstvDecoder::finish() {
     for (double ms = 0; ms < 3 * lineMs + 200 && picture_; ms += 100)
         process(silence);
     if (picture_)
-        endPicture(picture_->nextLine >= picture_->mode->lines);
+        endPicture(picture_->nextLine >= picture_->mode->scanLines());
 }
 
 void SstvDecoder::setOnlyMode(std::optional<ModeId> mode) {
@@ -108,11 +115,17 @@ void SstvDecoder::setOnlyMode(std::optional<ModeId> mode) {
     finder_.reset();
 }
 
+void SstvDecoder::setModes(std::vector<ModeId> modes) {
+    modes_ = modes;
+    finder_.setModes(std::move(modes));
+    finder_.reset();
+}
+
 void SstvDecoder::cancel() {
     if (!picture_)
         return;
     const Picture& p = *picture_;
-    const int left = std::max(0, p.mode->lines - p.nextLine);
+    const int left = std::max(0, p.mode->scanLines() - p.nextLine);
     const auto rest = std::int64_t(left * p.fit.period());
     endPicture(false);
     idleFrom_ = history_.end() + rest;
@@ -133,37 +146,87 @@ void SstvDecoder::step() {
         return;
     }
     const double perMs = workingRate() / 1000.0;
-    if (auto header = vis_.step(history_); header && (!only_ || header->mode == *only_)) {
-        const Mode& m = mode(header->mode);
-        startPicture(m, true, header->offsetHz, {},
-                     header->end + (m.leadSyncMs + m.syncOffsetMs()) * perMs);
+    if (pendingHeader_) {
+        settleHeader();
         return;
+    }
+    if (auto header = vis_.step(history_)) {
+        // In free run the mode received is the one asked for, whichever code announced it.
+        std::optional<ModeId> id = header->mode;
+        const auto received = [this](std::optional<ModeId> m) {
+            return m &&
+                   (modes_.empty() || std::find(modes_.begin(), modes_.end(), *m) != modes_.end());
+        };
+        if (!received(header->other))
+            header->other.reset();
+        if (!received(id))
+            id = header->other;
+        if (only_)
+            id = header->mode == only_ || header->other == only_ ? only_ : std::nullopt;
+        if (id && header->other && !only_) {
+            pendingHeader_ = header;
+            return;
+        }
+        if (id) {
+            startFromHeader(mode(*id), *header);
+            return;
+        }
+        // A header of a mode not known here (or of another than the one received in free
+        // run): its lines are no picture of a known mode whatever their timing.
+        if (header->mode || header->extended || (std::popcount(unsigned(header->code)) & 1) == 0)
+            foreignUntil_ = history_.end() + std::int64_t(kForeignQuietMs * perMs);
     }
     const auto event = syncEvents_.step(history_);
     if (!event || event->start < double(idleFrom_))
         return;
+    if (double(history_.end()) < double(foreignUntil_)) {
+        // A foreign transmission lasts as long as its syncs come.
+        foreignUntil_ = history_.end() + std::int64_t(kForeignQuietMs * perMs);
+        return;
+    }
     // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
-    // In free run the mode is known: a Robot 72 sync every other line time is no Robot 36.
-    if (auto found = finder_.add(*event);
-        found && recentSnr() >= kLeastTimingSnrDb && (only_ || !syncsBetween(*found))) {
-        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0);
+    if (auto found = finder_.add(*event, history_); found && recentSnr() >= kLeastTimingSnrDb) {
+        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0, 0.0);
     }
 }
 
-bool SstvDecoder::syncsBetween(const ModeFinder::Found& found) const {
-    // Syncs halfway between those of the chain: a mode of half the line time (Robot 36 with
-    // its syncs seen as those of Robot 72 every other line).
-    const Mode& m = mode(found.mode);
+std::pair<double, double> SstvDecoder::firstSync(const Mode& m, const VisHeader& header) const {
+    // The first sync runs on from the stop bit: after it as the header's description has it, or
+    // in place of its end as qsstv sends it. The search for it covers both.
     const double perMs = workingRate() / 1000.0;
-    int between = 0;
-    for (std::size_t i = 0; i + 1 < found.syncs.size(); ++i) {
-        const double half = (found.syncs[i].second + found.syncs[i + 1].second) / 2.0;
-        if (found.syncs[i + 1].first - found.syncs[i].first != 1)
-            continue;
-        if (matchSync(history_, half, 3.0 * perMs, m.syncMs() * perMs).share >= 0.5)
-            ++between;
-    }
-    return 2 * between >= int(found.syncs.size()) - 1;
+    const double overlap = m.leadSyncMs > 0 ? m.leadSyncMs : m.syncMs();
+    return {header.end + (m.leadSyncMs + m.syncOffsetMs() - overlap / 2) * perMs,
+            (overlap / 2 + kFirstSyncMarginMs) * perMs};
+}
+
+void SstvDecoder::startFromHeader(const Mode& m, const VisHeader& header) {
+    const auto [expected, window] = firstSync(m, header);
+    startPicture(m, true, header.offsetHz, {}, expected, window);
+}
+
+void SstvDecoder::settleHeader() {
+    // A code two modes are sent with: the one whose syncs follow the first one at its line time.
+    const VisHeader header = *pendingHeader_;
+    const double perMs = workingRate() / 1000.0;
+    const Mode& a = mode(*header.mode);
+    const Mode& b = mode(*header.other);
+    const double wait = 2 * std::max(a.lineMs + a.syncOffsetMs(), b.lineMs + b.syncOffsetMs()) +
+                        std::max(a.syncMs(), b.syncMs()) + 2 * kFirstSyncMarginMs;
+    if (double(history_.end()) < header.end + wait * perMs)
+        return;
+    pendingHeader_.reset();
+    auto score = [&](const Mode& m) {
+        const auto [expected, window] = firstSync(m, header);
+        const double length = m.syncMs() * perMs;
+        const double first = matchSync(history_, expected, window, length).start;
+        double sum = 0.0;
+        for (const int line : {1, 2})
+            sum += matchSync(history_, first + line * m.lineMs * perMs, kNarrowSearchMs * perMs,
+                             length)
+                       .share;
+        return sum;
+    };
+    startFromHeader(score(b) > score(a) ? b : a, header);
 }
 
 double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
@@ -182,7 +245,7 @@ double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
 
 void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
                                const std::vector<std::pair<int, double>>& syncs,
-                               double lineZeroSync) {
+                               double lineZeroSync, double firstWindow) {
     const double perMs = workingRate() / 1000.0;
     Picture p;
     p.mode = &m;
@@ -195,11 +258,26 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     const Reception reception = receptionFor(snr);
     p.pixelWidth = reception.pixelWidth;
     p.leastWindow = reception.leastMs * perMs;
+    // From the far ends inwards: the first times at which the answer leaves its ends, of the
+    // largest steps there are (from black or white to the sync tone and back).
+    p.settleBefore = p.settleAfter = 0.0;
+    for (const auto& [from, to] : {std::pair{kWhiteHz, kSyncHz}, std::pair{kBlackHz, kWhiteHz},
+                                   std::pair{kSyncHz, kWhiteHz}, std::pair{kWhiteHz, kBlackHz}}) {
+        const StepResponse response(rate_, reception.halfWidthHz, from, to);
+        double before = response.reach(), after = response.reach();
+        while (before > 0 && std::fabs(response.at(-before)) <= kStepClear)
+            before -= 0.25;
+        while (after > 0 && std::fabs(response.at(after) - 1.0) <= kStepClear)
+            after -= 0.25;
+        p.settleBefore = std::max(p.settleBefore, before);
+        p.settleAfter = std::max(p.settleAfter, after);
+    }
     offset_ = offsetHz;
     tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
 
     if (fromVis) {
         p.fit.setAnchor(0, lineZeroSync);
+        p.firstWindow = firstWindow;
     } else {
         // The chain found, and the lines before it that are still in the history.
         // The chain's times are rough: each sync is matched again where it was seen.
@@ -212,9 +290,12 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             p.fit.add(line, time);
         }
         const double window = kNarrowSearchMs * perMs;
-        for (int line = -1; line >= -kBackLines && points.back().first - line < m.lines; --line) {
+        for (int line = -1; line >= -kBackLines && points.back().first - line < m.scanLines();
+             --line) {
+            // A line whose start has left the history cannot be decoded; its sync is looked for
+            // in what is left of the window.
             const double expected = p.fit.predict(line);
-            if (expected - p.syncOffset - window < double(history_.oldest()))
+            if (expected - p.syncOffset < double(history_.oldest()))
                 break;
             const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
             if (match.share < 0.6 || std::fabs(match.start - expected) > kSyncResidualMs * perMs)
@@ -230,7 +311,8 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             p.fit.add(line - first, time);
         p.nextSync = points.back().first - first + 1;
         // Lines whose start has left the history cannot be decoded.
-        while (p.nextLine < m.lines && lineStart(p, p.nextLine) < double(history_.oldest()) + 1.0)
+        while (p.nextLine < m.scanLines() &&
+               lineStart(p, p.nextLine) < double(history_.oldest()) + 1.0)
             ++p.nextLine;
     }
     p.image = QImage(m.pixels, m.lines, QImage::Format_RGB32);
@@ -239,6 +321,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     p.y.assign(std::size_t(m.pixels), 16.0);
     p.redDiff.assign(std::size_t(m.pixels), 128.0);
     p.blueDiff.assign(std::size_t(m.pixels), 128.0);
+    p.neutral.assign(std::size_t(m.pixels), 128.0);
     picture_ = std::move(p);
     if (listener_)
         listener_->started(PictureStart{m.id, fromVis, offsetHz, snr});
@@ -249,12 +332,11 @@ double SstvDecoder::lineStart(const Picture& p, int line) const {
 }
 
 void SstvDecoder::pictureStep() {
-    const double perMs = workingRate() / 1000.0;
     while (picture_) {
         Picture& p = *picture_;
-        const int lines = p.mode->lines;
+        const int lines = p.mode->scanLines();
         const double n = double(history_.end());
-        const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+        const double window = searchWindow(p);
         if (p.nextSync < lines &&
             n >= p.fit.predict(p.nextSync) + window + 1.5 * p.syncLength + 2) {
             searchSync(p);
@@ -271,10 +353,16 @@ void SstvDecoder::pictureStep() {
     }
 }
 
+double SstvDecoder::searchWindow(const Picture& p) const {
+    if (p.fit.count() == 0 && p.firstWindow > 0)
+        return p.firstWindow;
+    return (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * workingRate() / 1000.0;
+}
+
 void SstvDecoder::searchSync(Picture& p) {
     const double perMs = workingRate() / 1000.0;
     const int line = p.nextSync++;
-    const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+    const double window = searchWindow(p);
     const double expected = p.fit.predict(line);
     const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
     // A fit from few or rough syncs may drift off: after misses the limit widens, up to the
@@ -304,79 +392,140 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     const Mode& m = *p.mode;
     const double perMs = workingRate() / 1000.0;
     const double scale = p.fit.period() / p.nominal;
+    // The line's scans with their times.
+    struct Part {
+        const Segment* segment;
+        double from, to;
+        std::vector<double>* values;
+    };
+    std::array<std::vector<double>, kChannelCount> values;
+    std::vector<Part> parts;
     double t = lineStart(p, line);
-    const double stepTail = kPixelSettleMs * perMs * kIdleHalfWidthHz / demod_.halfWidthHz();
-    std::array<std::vector<double>, 7> values;
     for (const Segment& s : m.layout(line)) {
         const double length = s.ms * perMs * scale;
-        if (s.channel != Channel::Tone) {
-            auto& v = values[std::size_t(s.channel)];
-            v.resize(std::size_t(m.pixels));
-            const double w = length / m.pixels;
-            // The colour differences carry less detail than their pixels could: in weak
-            // signals they are averaged longer.
-            const bool difference = s.channel == Channel::RedDiff || s.channel == Channel::BlueDiff;
-            const double least = difference ? 2 * p.leastWindow : p.leastWindow;
-            const double half = std::max({0.5, p.pixelWidth * w / 2, least / 2});
-            // The last pixels are read where the segment's own tones still hold: the
-            // demodulator's filter follows a step late, and the tone after the segment (the next
-            // line's sync, a separator pulse) would otherwise pull them towards black or beyond.
-            const double last = t + length - stepTail - half;
-            for (int x = 0; x < m.pixels; ++x) {
-                const double c = std::min(t + (x + 0.5) * w, std::max(t + half, last));
-                v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
-            }
-        }
+        if (s.channel != Channel::Tone)
+            parts.push_back(Part{&s, t, t + length, &values[std::size_t(s.channel)]});
         t += length;
     }
-    auto* row = reinterpret_cast<QRgb*>(p.raw.scanLine(line));
+
+    // Each pixel from the mean tone over its share of the scan.
+    struct Window {
+        double centre, half;
+    };
+    auto windowOf = [&](const Part& part, int x) {
+        const double w = (part.to - part.from) / m.pixels;
+        // The colour differences carry less detail than their pixels could: in weak signals
+        // they are averaged longer.
+        const Channel c = part.segment->channel;
+        const bool difference = c == Channel::RedDiff || c == Channel::BlueDiff;
+        const double least = difference ? 2 * p.leastWindow : p.leastWindow;
+        return Window{part.from + (x + 0.5) * w, std::max({0.5, p.pixelWidth * w / 2, least / 2})};
+    };
+    for (const Part& part : parts) {
+        auto& v = *part.values;
+        v.resize(std::size_t(m.pixels));
+        for (int x = 0; x < m.pixels; ++x) {
+            const Window win = windowOf(part, x);
+            v[std::size_t(x)] =
+                hzValue(history_.meanVideoHz(win.centre - win.half, win.centre + win.half));
+        }
+    }
+
+    // The noise of a pixel value from the spread of the frequency over the line's sync, where
+    // it is steady: a picture's own detail does not count in it. The reading of a pixel averages
+    // about one independent sample per sample of the noise's bandwidth.
+    if (!parts.empty()) {
+        const double sync = p.fit.predict(line);
+        const double a = sync + kNoiseTrimMs * perMs,
+                     b = sync + p.syncLength - kNoiseTrimMs * perMs;
+        if (b - a >= 4.0 && a >= double(history_.oldest())) {
+            double sum = 0.0, squares = 0.0;
+            int n = 0;
+            for (auto k = std::int64_t(std::ceil(a)); double(k) < b; ++k, ++n) {
+                sum += history_.at(k);
+                squares += double(history_.at(k)) * history_.at(k);
+            }
+            const double spread = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+            const Window win = windowOf(parts.front(), m.pixels / 2);
+            const double independent =
+                std::max(1.0, 2.0 * win.half * 2.0 * demod_.halfWidthHz() / workingRate());
+            const double estimate = hzValue(kBlackHz + spread) / std::sqrt(independent);
+            p.noise = p.noise < 0 ? estimate : 0.8 * p.noise + 0.2 * estimate;
+        }
+    }
+
+    // Near the ends of a scan the demodulator's answer still holds some of the tone before or
+    // after it (a porch, a sync, the other scan), by its step response: a pixel read there takes
+    // the value of the nearest one read clear of the step.
+    std::vector<char> clear(std::size_t(m.pixels));
+    for (const Part& self : parts) {
+        auto& v = *self.values;
+        for (int x = 0; x < m.pixels; ++x) {
+            const Window win = windowOf(self, x);
+            clear[std::size_t(x)] = win.centre - win.half >= self.from + p.settleAfter &&
+                                    win.centre + win.half <= self.to - p.settleBefore;
+        }
+        for (int x = 0; x < m.pixels; ++x) {
+            if (clear[std::size_t(x)])
+                continue;
+            // The nearest pixel read well, looked for towards the middle.
+            const int step = x < m.pixels / 2 ? 1 : -1;
+            int y = x;
+            while (y + step >= 0 && y + step < m.pixels && !clear[std::size_t(y)])
+                y += step;
+            v[std::size_t(x)] = v[std::size_t(y)];
+        }
+    }
+
+    const int first = line * m.rowsPerLine;
+    auto rowOf = [&](int r) { return reinterpret_cast<QRgb*>(p.raw.scanLine(r)); };
     auto channel = [&](Channel c) -> const std::vector<double>& { return values[std::size_t(c)]; };
-    switch (m.colour) {
-    case ColourModel::Rgb:
+    auto yuvRow = [&](int r, const std::vector<double>& y, const std::vector<double>& redDiff,
+                      const std::vector<double>& blueDiff) {
+        QRgb* row = rowOf(r);
         for (int x = 0; x < m.pixels; ++x) {
             const auto i = std::size_t(x);
-            row[x] =
-                qRgb(clampByte(channel(Channel::Red)[i]), clampByte(channel(Channel::Green)[i]),
-                     clampByte(channel(Channel::Blue)[i]));
+            int red, green, blue;
+            toRgb(Yuv{y[i], redDiff[i], blueDiff[i]}, red, green, blue);
+            row[x] = qRgb(red, green, blue);
+        }
+    };
+    switch (m.colour) {
+    case ColourModel::Rgb: {
+        QRgb* row = rowOf(first);
+        const auto &red = channel(Channel::Red), &green = channel(Channel::Green),
+                   &blue = channel(Channel::Blue);
+        for (int x = 0; x < m.pixels; ++x) {
+            const auto i = std::size_t(x);
+            row[x] = qRgb(clampByte(red[i]), clampByte(green[i]), clampByte(blue[i]));
         }
         break;
+    }
+    case ColourModel::Mono:
+        yuvRow(first, channel(Channel::Y), p.neutral, p.neutral);
+        break;
     case ColourModel::YuvLine:
-        for (int x = 0; x < m.pixels; ++x) {
-            const auto i = std::size_t(x);
-            int r, g, b;
-            toRgb(Yuv{channel(Channel::Y)[i], channel(Channel::RedDiff)[i],
-                      channel(Channel::BlueDiff)[i]},
-                  r, g, b);
-            row[x] = qRgb(r, g, b);
-        }
+        yuvRow(first, channel(Channel::Y), channel(Channel::RedDiff), channel(Channel::BlueDiff));
+        if (m.rowsPerLine == 2)
+            yuvRow(first + 1, channel(Channel::Y2), channel(Channel::RedDiff),
+                   channel(Channel::BlueDiff));
         break;
     case ColourModel::YuvPair:
         if (line % 2 == 0) {
             p.y = channel(Channel::Y);
             p.redDiff = channel(Channel::RedDiff);
             // Until the odd line brings its colour difference, the even line shows without.
-            for (int x = 0; x < m.pixels; ++x) {
-                int r, g, b;
-                toRgb(Yuv{p.y[std::size_t(x)], p.redDiff[std::size_t(x)], 128.0}, r, g, b);
-                row[x] = qRgb(r, g, b);
-            }
+            yuvRow(line, p.y, p.redDiff, p.neutral);
         } else {
             const auto& blue = channel(Channel::BlueDiff);
-            auto* above = reinterpret_cast<QRgb*>(p.raw.scanLine(line - 1));
-            for (int x = 0; x < m.pixels; ++x) {
-                const auto i = std::size_t(x);
-                int r, g, b;
-                toRgb(Yuv{p.y[i], p.redDiff[i], blue[i]}, r, g, b);
-                above[x] = qRgb(r, g, b);
-                toRgb(Yuv{channel(Channel::Y)[i], p.redDiff[i], blue[i]}, r, g, b);
-                row[x] = qRgb(r, g, b);
-            }
+            yuvRow(line - 1, p.y, p.redDiff, blue);
+            yuvRow(line, channel(Channel::Y), p.redDiff, blue);
         }
         break;
     }
     // The even line of a Robot 36 pair is final with the odd one.
     const bool waits = m.colour == ColourModel::YuvPair && line % 2 == 0;
-    settle(p, waits ? line : line + 1, false);
+    settle(p, waits ? first : first + m.rowsPerLine, false);
 }
 
 void SstvDecoder::settle(Picture& p, int rows, bool last) {
@@ -398,14 +547,6 @@ void SstvDecoder::smoothRow(Picture& p, int row, int below) {
         row > 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(row - 1)) : nullptr;
     const auto* down =
         below >= 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(below)) : nullptr;
-    // The noise from the differences to the row below: their median, robust to edges.
-    if (down) {
-        std::vector<double> d(static_cast<std::size_t>(w));
-        for (int x = 0; x < w; ++x)
-            d[std::size_t(x)] = std::abs(qGreen(centre[x]) - qGreen(down[x]));
-        const double estimate = median(std::move(d)) * 1.05;
-        p.noise = p.noise < 0 ? estimate : 0.8 * p.noise + 0.2 * estimate;
-    }
     if (p.noise < kSmoothNoise) {
         std::copy_n(centre, w, out);
         return;
@@ -441,9 +582,10 @@ void SstvDecoder::endPicture(bool complete) {
     end.mode = p.mode->id;
     end.complete = complete;
     // A lost picture keeps the lines before the signal went.
+    const int rows = p.mode->rowsPerLine;
     end.lines = complete ? p.mode->lines
-                         : (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
-    settle(p, p.nextLine, true);
+                         : rows * (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
+    settle(p, rows * p.nextLine, true);
     if (!complete)
         for (int line = end.lines; line < p.mode->lines; ++line)
             std::fill_n(reinterpret_cast<QRgb*>(p.image.scanLine(line)), p.mode->pixels,

@@ -75,6 +75,9 @@ public:
     // alone, and the VIS headers of other modes are ignored. nullopt: every mode again.
     void setOnlyMode(std::optional<ModeId> mode);
     std::optional<ModeId> onlyMode() const { return only_; }
+    // Receives only these modes (a converter that knows no others); the headers of other modes
+    // are heard as those of unknown ones. Empty: every mode of the table.
+    void setModes(std::vector<ModeId> modes);
     // Ends a picture under way at once (ended reports it incomplete); the rest of its syncs are
     // not taken for a new picture.
     void cancel();
@@ -98,26 +101,36 @@ private:
         int quietLines = 0;       // lines in a row with no signal to speak of
         double pixelWidth = 1.0;  // share of a pixel's time averaged for it
         double leastWindow = 0.0; // but no fewer samples than this
-        QImage raw;               // the lines as decoded
-        QImage image;             // the lines as shown: with the noise of weak signals smoothed
-        int rawRows = 0;          // rows final in raw
-        int shownRows = 0;        // rows final in image
-        double noise = -1.0;      // estimated noise of a pixel value, -1 before the first estimate
+        // How long before and after a step of the tone the demodulator's answer holds some of
+        // it, in working samples (as tuned for the picture).
+        double settleBefore = 0.0, settleAfter = 0.0;
+        QImage raw;          // the lines as decoded
+        QImage image;        // the lines as shown: with the noise of weak signals smoothed
+        int rawRows = 0;     // rows final in raw
+        int shownRows = 0;   // rows final in image
+        double noise = -1.0; // estimated noise of a pixel value, -1 before the first estimate
         std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
+        std::vector<double> neutral;              // colour differences of no colour
+        double firstWindow = 0.0; // after a header: the search for the first sync either side
     };
 
     void step();
     void startPicture(const Mode& m, bool fromVis, double offsetHz,
-                      const std::vector<std::pair<int, double>>& syncs, double lineZeroSync);
+                      const std::vector<std::pair<int, double>>& syncs, double lineZeroSync,
+                      double firstWindow);
     void pictureStep();
+    void startFromHeader(const Mode& m, const VisHeader& header);
+    void settleHeader();
+    // Where the first sync after a header is expected, and how far either side to look.
+    std::pair<double, double> firstSync(const Mode& m, const VisHeader& header) const;
     void searchSync(Picture& p);
+    double searchWindow(const Picture& p) const;
     void decodeLine(Picture& p, int line);
     void endPicture(bool complete);
     void settle(Picture& p, int rows, bool last);
     void smoothRow(Picture& p, int row, int below);
     double lineStart(const Picture& p, int line) const;
     double recentSnr() const;
-    bool syncsBetween(const ModeFinder::Found& found) const;
     double timingOffset(const ModeFinder::Found& found) const;
 
     double rate_;
@@ -135,12 +148,17 @@ private:
     double offset_ = 0.0;
     std::optional<Picture> picture_;
     std::int64_t idleFrom_ = 0; // no picture is found from syncs before this sample
+    // No picture is found from syncs before this sample: those of a mode not known here.
+    std::int64_t foreignUntil_ = 0;
+    // A header of a code two modes are sent with, until the line timing tells which.
+    std::optional<VisHeader> pendingHeader_;
     std::int64_t chunk_ = 0;
     std::int64_t chunkCount_ = 0;
     std::array<double, 12> snr_{};
     std::size_t snrIndex_ = 0;
     std::vector<SyncEvent> recentEvents_;
     std::optional<ModeId> only_;
+    std::vector<ModeId> modes_;
 };
 
 } // namespace winorbis::sstv

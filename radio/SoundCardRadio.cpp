@@ -63,6 +63,7 @@ void SoundCardRadio::makeDecoder() {
     decoderRate_ = rate;
     decoder_ = std::make_unique<sstv::SstvDecoder>(rate);
     decoder_->setOnlyMode(freeRun_);
+    decoder_->setModes(sstv::boxModes());
     decoder_->setListener(this);
 }
 

@@ -72,7 +72,8 @@ std::vector<RoundTrip> everyModeAndRate() {
 
 INSTANTIATE_TEST_SUITE_P(Modem, EveryModeAndRate, ::testing::ValuesIn(everyModeAndRate()),
                          [](const auto& param) {
-                             return mode(param.param.mode).shortName.toStdString() + "_" +
+                             QString name = mode(param.param.mode).shortName;
+                             return name.replace('-', '_').toStdString() + "_" +
                                     std::to_string(int(param.param.rate));
                          });
 
