@@ -67,6 +67,7 @@ SstvDecoder::SstvDecoder(double sampleRate)
     : rate_(sampleRate)
     , demod_(sampleRate, kIdleCentreHz, kIdleHalfWidthHz)
     , vis_(demod_.workingRate())
+    , fskId_(demod_.workingRate())
     , syncEvents_(demod_.workingRate())
     , finder_(demod_.workingRate())
     , chunk_(std::max<std::int64_t>(1, std::llround(kChunkMs * demod_.workingRate() / 1000.0))) {
@@ -146,6 +147,8 @@ void SstvDecoder::step() {
         return;
     }
     const double perMs = workingRate() / 1000.0;
+    if (auto callsign = fskId_.step(history_, lastOffset_); callsign && listener_)
+        listener_->fskId(*callsign);
     if (pendingHeader_) {
         settleHeader();
         return;
@@ -581,10 +584,13 @@ void SstvDecoder::endPicture(bool complete) {
     PictureEnd end;
     end.mode = p.mode->id;
     end.complete = complete;
-    // A lost picture keeps the lines before the signal went.
+    // A lost picture keeps the lines before the signal went: those that ended before the last
+    // sync found.
     const int rows = p.mode->rowsPerLine;
-    end.lines = complete ? p.mode->lines
-                         : rows * (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
+    end.lines = complete
+                    ? p.mode->lines
+                    : rows * (p.missed > 0 ? std::min(p.nextLine, std::max(0, p.firstMissed - 1))
+                                           : p.nextLine);
     settle(p, rows * p.nextLine, true);
     if (!complete)
         for (int line = end.lines; line < p.mode->lines; ++line)
@@ -592,6 +598,8 @@ void SstvDecoder::endPicture(bool complete) {
                         qRgb(0, 0, 0));
     end.clockPpm = (p.fit.period() / p.nominal - 1.0) * 1e6;
     end.offsetHz = offset_;
+    lastOffset_ = offset_;
+    fskId_.reset();
     end.picture = std::move(p.image);
     picture_.reset();
     offset_ = 0.0;

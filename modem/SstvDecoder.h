@@ -3,6 +3,7 @@
 
 #include "FmDemodulator.h"
 #include "FrequencyHistory.h"
+#include "FskId.h"
 #include "LineTiming.h"
 #include "SstvModes.h"
 #include "VisDetector.h"
@@ -44,6 +45,8 @@ public:
     virtual void line(int /*line*/, const QImage& /*picture*/) {}
     // The picture has ended, complete or not.
     virtual void ended(const PictureEnd& /*end*/) {}
+    // A callsign came in FSK (as MMSSTV and qsstv send it after a picture).
+    virtual void fskId(const QString& /*callsign*/) {}
 };
 
 // Keeps the first picture a decoder ends: the listener of a decode of one recording.
@@ -59,9 +62,9 @@ public:
 
 // The receiver: audio samples in, pictures out. Samples are pushed as they come, in blocks of
 // any size; it owns no thread and no device. While idle it looks for a VIS header and, beside
-// it, for the sync pattern of a picture whose header was missed. During a picture it follows
-// the syncs line by line, takes the slant out as it goes, and ends the picture when all lines
-// have come or the signal has been gone for two line times.
+// it, for the sync pattern of a picture whose header was missed, and for an FSK ID. During a
+// picture it follows the syncs line by line, takes the slant out as it goes, and ends the
+// picture when all lines have come or the signal has been gone for two line times.
 class SstvDecoder {
 public:
     explicit SstvDecoder(double sampleRate);
@@ -137,6 +140,8 @@ private:
     FmDemodulator demod_;
     FrequencyHistory history_;
     VisDetector vis_;
+    FskIdDecoder fskId_;
+    double lastOffset_ = 0.0; // the mistuning of the last picture, for the FSK ID after it
     SyncEventDetector syncEvents_;
     ModeFinder finder_;
     DecoderListener* listener_ = nullptr;

@@ -2,6 +2,7 @@
 #include "SstvEncoder.h"
 
 #include "Colour.h"
+#include "FskId.h"
 
 #include <array>
 #include <cmath>
@@ -118,6 +119,11 @@ Yuv yuvOf(QRgb c) {
 
 } // namespace
 
+double SstvEncoder::durationMs(ModeId id, const EncoderOptions& options) {
+    const QString callsign = fskid::sendable(options.fskId);
+    return durationMs(id, options.vox) + (callsign.isEmpty() ? 0.0 : fskid::durationMs(callsign));
+}
+
 double SstvEncoder::durationMs(ModeId id, bool vox) {
     const Mode& m = mode(id);
     return (vox ? kVoxHz.size() * kVoxToneMs : 0.0) + visMs(m) + m.leadSyncMs +
@@ -133,7 +139,7 @@ std::vector<float> SstvEncoder::encode(const QImage& source, ModeId id,
             picture.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     std::vector<float> out;
-    out.reserve(std::size_t(durationMs(id, options.vox) * options.sampleRate / 1000.0) + 16);
+    out.reserve(std::size_t(durationMs(id, options) * options.sampleRate / 1000.0) + 16);
     ToneWriter writer(options, out);
     if (options.vox)
         for (const double hz : kVoxHz)
@@ -180,6 +186,13 @@ std::vector<float> SstvEncoder::encode(const QImage& source, ModeId id,
             }
             writer.scan(hz, s.ms);
         }
+    }
+    if (const QString callsign = fskid::sendable(options.fskId); !callsign.isEmpty()) {
+        writer.tone(kBlackHz, fskid::kPauseMs);
+        writer.tone(fskid::kZeroHz, fskid::kLeadMs);
+        for (const int bit : fskid::bits(callsign))
+            writer.tone(bit ? fskid::kOneHz : fskid::kZeroHz, fskid::kBitMs);
+        writer.tone(fskid::kOneHz, fskid::kTailMs);
     }
     return out;
 }
