@@ -102,6 +102,7 @@ struct Reception {
     std::vector<PictureStart> starts;
     std::vector<PictureEnd> ends;
     int lines = 0;
+    std::vector<QString> callsigns;
 };
 
 // Writes every event of a decoder into a Reception.
@@ -112,6 +113,7 @@ public:
     void started(const PictureStart& start) override { r_.starts.push_back(start); }
     void line(int, const QImage&) override { ++r_.lines; }
     void ended(const PictureEnd& end) override { r_.ends.push_back(end); }
+    void fskId(const QString& callsign) override { r_.callsigns.push_back(callsign); }
 
 private:
     Reception& r_;
