@@ -34,6 +34,11 @@ constexpr double kStepClear = 0.015;
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
 constexpr double kSmoothThreshold = 2.5;
+// The colour differences of a weak signal are smoothed over this many pixels either side for each
+// unit of a pixel value's noise (up to the most), with those within this many times the noise.
+constexpr double kChromaReachPerNoise = 0.5;
+constexpr int kChromaMaxReach = 8;
+constexpr double kChromaThreshold = 4.0;
 // Left off each end of a sync where its spread is measured.
 constexpr double kNoiseTrimMs = 1.0;
 
@@ -477,6 +482,36 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
             while (y + step >= 0 && y + step < m.pixels && !clear[std::size_t(y)])
                 y += step;
             v[std::size_t(x)] = v[std::size_t(y)];
+        }
+    }
+
+    // In a weak signal the colour differences, which carry less detail than the luminance and
+    // make the most of a picture's colour noise, are smoothed along the line: each with its
+    // neighbours that differ from it by no more than their noise would make, the further the
+    // weaker the signal.
+    if (p.noise >= kSmoothNoise) {
+        const int reach =
+            std::clamp(int(std::lround(p.noise * kChromaReachPerNoise)), 1, kChromaMaxReach);
+        const double threshold = kChromaThreshold * p.noise;
+        for (const Channel c : {Channel::RedDiff, Channel::BlueDiff}) {
+            auto& v = values[std::size_t(c)];
+            if (v.empty())
+                continue;
+            std::vector<double> smoothed(v.size());
+            for (int x = 0; x < int(v.size()); ++x) {
+                const double centre = v[std::size_t(x)];
+                double sum = 0.0, weight = 0.0;
+                for (int k = -reach; k <= reach; ++k) {
+                    const double value = v[std::size_t(std::clamp(x + k, 0, int(v.size()) - 1))];
+                    if (std::fabs(value - centre) > threshold)
+                        continue;
+                    const double w = reach + 1 - std::abs(k);
+                    sum += w * value;
+                    weight += w;
+                }
+                smoothed[std::size_t(x)] = sum / weight;
+            }
+            v = std::move(smoothed);
         }
     }
 
