@@ -52,6 +52,17 @@ FmDemodulator::FmDemodulator(double sampleRate, double centreHz, double halfWidt
 }
 
 void FmDemodulator::setCentre(double hz) {
+    // The samples in the low-pass's ring as the new mixer would have made them, so that the
+    // frequency read runs on without a jump.
+    if (!ring_.empty()) {
+        const double turn = 2.0 * kPi * (hz - centre_) / workingRate();
+        for (std::size_t k = 0; k < ringSize_; ++k) {
+            const std::size_t i = (written_ + ringSize_ - k) % ringSize_;
+            const auto r = std::polar(1.0f, float(turn * double(k)));
+            ring_[i] *= r;
+            ring_[i + ringSize_] = ring_[i];
+        }
+    }
     centre_ = hz;
     step_ = std::polar(1.0, -2.0 * kPi * hz / rate_);
 }

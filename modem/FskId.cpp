@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kWordBits = 6;
 constexpr int kStart = 0x20, kSync = 0x2A, kEnd = 0x01;
-constexpr double kBitTrimMs = 4.0;       // left off each side of a bit window
+constexpr double kBitTrimMs = 4.0;           // left off each side of a bit window
 constexpr double kPatternToleranceHz = 70.0; // of a bit of the start pattern
 constexpr double kReadToleranceHz = 85.0;
 constexpr double kPatternSettleMs = 8.0;

@@ -253,16 +253,24 @@ double refineSyncStart(const FrequencyHistory& h, double roughStart, double leng
     const double after = std::min(porch - 0.25 * perMs, 1.5 * perMs);
     if (after < 1.0 * perMs)
         return roughStart;
-    const double roughEnd = roughStart + length;
-    const double u = roughEnd - 1.5 * perMs;
-    const double v = roughEnd + after;
-    if (u < double(h.oldest()) || v > double(h.end() - 1))
-        return roughStart;
-    // Over [u, v] the frequency is the sync tone up to the step and the porch after it.
-    const double mean = h.meanHz(u, v) - offsetHz;
-    const double share = std::clamp((mean - kSyncHz) / (kBlackHz - kSyncHz), 0.0, 1.0);
-    const double end = v - share * (v - u);
-    return end - length;
+    // Over [u, v] the frequency is the sync tone up to the step and the porch after it. A rough
+    // start far off puts the step at an end of the stretch: then once more around the new one.
+    double start = roughStart;
+    for (int round = 0; round < 3; ++round) {
+        const double roughEnd = start + length;
+        const double u = roughEnd - 1.5 * perMs;
+        const double v = roughEnd + after;
+        if (u < double(h.oldest()) || v > double(h.end() - 1))
+            return start;
+        const double mean = h.meanHz(u, v) - offsetHz;
+        const double share = std::clamp((mean - kSyncHz) / (kBlackHz - kSyncHz), 0.0, 1.0);
+        const double refined = v - share * (v - u) - length;
+        const bool atEnd = share < 0.05 || share > 0.95;
+        start = refined;
+        if (!atEnd)
+            break;
+    }
+    return start;
 }
 
 } // namespace winorbis::sstv
