@@ -124,21 +124,29 @@ bool ModeFinder::syncsBetween(const Mode& m, const Found& found) const {
     return 2 * with >= std::max(1, intervals);
 }
 
-double ModeFinder::likeness(const Mode& m, const Found& found, const FrequencyHistory& h) const {
+double ModeFinder::likeness(const Mode& m, const Found& found, const FrequencyHistory& h,
+                            int parity) const {
+    // The sync by its mean, which shows a sync too short for the mode; every other fixed tone
+    // by the median of its samples, which the clicks of a weak signal (pulling a mean towards
+    // the middle of the band) hardly move.
     const double trim = 0.4 * perMs_;
     double sum = 0.0;
     int lines = 0;
+    std::vector<float> pool;
     for (const auto& [line, syncStart] : found.syncs) {
         // The line's segments from its sync on, around to the sync again.
-        const auto& layout = m.layout(line);
         double at = syncStart - m.syncOffsetMs() * perMs_;
         if (at < double(h.oldest()) || at + m.lineMs * perMs_ >= double(h.end()))
             continue;
         ++lines;
-        for (const Segment& s : layout) {
+        for (const Segment& s : m.layout(line + parity)) {
             const double length = s.ms * perMs_;
             if (s.channel == Channel::Tone && length > 2 * trim) {
-                const double d = std::fabs(h.meanHz(at + trim, at + length - trim) - s.hz);
+                pool.clear();
+                h.collect(at + trim, at + length - trim, pool);
+                const double measured = s.sync ? h.meanHz(at + trim, at + length - trim)
+                                               : FrequencyHistory::median(pool);
+                const double d = std::fabs(measured - s.hz);
                 sum += s.ms * std::clamp(1.0 - d / kToneSpreadHz, -1.0, 1.0);
             }
             at += length;
@@ -167,7 +175,13 @@ std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event,
         // In free run the mode is known: a Robot 72 sync every other line time is no Robot 36.
         if (!found || (!only_ && syncsBetween(m, *found)))
             continue;
-        const double l = likeness(m, *found, history);
+        // Where even and odd lines differ, which the chain's first is.
+        double l = likeness(m, *found, history, 0);
+        if (m.colour == ColourModel::YuvPair)
+            if (const double odd = likeness(m, *found, history, 1); odd > l) {
+                l = odd;
+                found->parity = 1;
+            }
         if (!best || l > bestLikeness + kLikenessMarginMs) {
             best = std::move(found);
             bestLikeness = l;

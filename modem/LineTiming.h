@@ -49,6 +49,8 @@ public:
         ModeId mode{};
         // The syncs of the chain, oldest first, with their line numbers counted from the first.
         std::vector<std::pair<int, double>> syncs;
+        // 1 when the chain's first sync is that of an odd line (modes whose lines alternate).
+        int parity = 0;
     };
     std::optional<Found> add(const SyncEvent& event, const FrequencyHistory& history);
     void reset() { events_.clear(); }
@@ -57,8 +59,9 @@ public:
     // Looks for these modes alone; empty: for all.
     void setModes(std::vector<ModeId> modes) { modes_ = std::move(modes); }
     // How well the fixed tones of a mode's lines fit the history at the syncs found: ms of tone
-    // per line, less where it is far off.
-    double likeness(const Mode& m, const Found& found, const FrequencyHistory& history) const;
+    // per line, less where it is far off; the chain's first line taken as even or as odd.
+    double likeness(const Mode& m, const Found& found, const FrequencyHistory& history,
+                    int parity) const;
 
 private:
     std::optional<Found> chain(const Mode& mode) const;

@@ -21,6 +21,7 @@ constexpr double kSyncShare = 0.45;
 constexpr double kQuietSnrDb = -4.0;
 constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 16;
+constexpr int kUnconfirmedLines = 3;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
@@ -194,7 +195,8 @@ void SstvDecoder::step() {
     }
     // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
     if (auto found = finder_.add(*event, history_); found && recentSnr() >= kLeastTimingSnrDb) {
-        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0, 0.0);
+        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0, 0.0,
+                     found->parity);
     }
 }
 
@@ -253,7 +255,7 @@ double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
 
 void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
                                const std::vector<std::pair<int, double>>& syncs,
-                               double lineZeroSync, double firstWindow) {
+                               double lineZeroSync, double firstWindow, int parity) {
     const double perMs = workingRate() / 1000.0;
     Picture p;
     p.mode = &m;
@@ -313,7 +315,10 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             points.insert(points.begin(), {line, start});
             p.fit.add(line, start);
         }
-        const int first = points.front().first;
+        // The picture's first line: of the parity the chain's lines showed (Robot 36).
+        int first = points.front().first;
+        if ((first + parity) % 2 != 0)
+            --first;
         p.fit = LineFit(p.nominal);
         for (const auto& [line, time] : points)
             p.fit.add(line - first, time);
@@ -392,7 +397,11 @@ void SstvDecoder::searchSync(Picture& p) {
     for (int i = 1; i <= chunks; ++i)
         last.push_back(snr_[(snrIndex_ + snr_.size() * 4 - std::size_t(i)) % snr_.size()]);
     p.quietLines = median(last) < kQuietSnrDb ? p.quietLines + 1 : 0;
-    if ((p.missed >= kQuietLines && p.quietLines >= kQuietLines) || p.missed >= kMissedLines)
+    // A picture that has shown no sync but its first (which after a header runs on from the stop
+    // bit) is none: a header read wrong, or noise.
+    const bool none = p.fit.count() <= 1 && p.missed >= kUnconfirmedLines;
+    if ((p.missed >= kQuietLines && p.quietLines >= kQuietLines) || p.missed >= kMissedLines ||
+        none)
         endPicture(false);
 }
 

@@ -120,7 +120,7 @@ private:
     void step();
     void startPicture(const Mode& m, bool fromVis, double offsetHz,
                       const std::vector<std::pair<int, double>>& syncs, double lineZeroSync,
-                      double firstWindow);
+                      double firstWindow, int parity = 0);
     void pictureStep();
     void startFromHeader(const Mode& m, const VisHeader& header);
     void settleHeader();

@@ -62,6 +62,22 @@ TEST(ModemConditions, MistuningIsMeasuredAndTakenOut) {
     }
 }
 
+// Robot 36 heard from the middle of a picture, without its header: its lines alternate between
+// the two colour differences, and the first one found (here an odd one) must be taken as such.
+TEST(ModemConditions, Robot36HeardFromAnOddLineKeepsItsColours) {
+    const ModeId id = ModeId::Robot36;
+    const QImage sent = testPicture(id);
+    auto audio = SstvEncoder::encode(sent, id, {kRate});
+    const double cut = kVisMs + 30.5 * mode(id).lineMs;
+    audio.erase(audio.begin(), audio.begin() + std::ptrdiff_t(samplesOf(cut)));
+    const Reception r = receive(audio, kRate);
+    ASSERT_EQ(r.ends.size(), 1u);
+    // Its rows are the sent rows from 30 on; the first, cut, is black.
+    const int rows = r.ends[0].lines - 2;
+    ASSERT_GT(rows, 150);
+    EXPECT_GT(psnr(sent.copy(0, 32, 320, rows), r.ends[0].picture.copy(0, 2, 320, rows)), 24.0);
+}
+
 TEST(ModemConditions, ACutPictureEndsAndKeepsWhatCame) {
     const ModeId id = ModeId::Scottie1;
     const QImage sent = testPicture(id);
