@@ -52,7 +52,7 @@ struct Reception {
 };
 Reception receptionFor(double snrDb) {
     if (snrDb >= 25.0)
-        return {1000.0, 0.6, 0.0};
+        return {1000.0, 0.3, 0.0};
     if (snrDb >= 15.0)
         return {850.0, 1.0, 0.3};
     if (snrDb >= 8.0)
@@ -477,10 +477,21 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     std::vector<char> clear(std::size_t(m.pixels));
     for (const Part& self : parts) {
         auto& v = *self.values;
+        const double w = (self.to - self.from) / m.pixels;
+        const double earliest = self.from + p.settleAfter, latest = self.to - p.settleBefore;
         for (int x = 0; x < m.pixels; ++x) {
             const Window win = windowOf(self, x);
-            clear[std::size_t(x)] = win.centre - win.half >= self.from + p.settleAfter &&
-                                    win.centre + win.half <= self.to - p.settleBefore;
+            clear[std::size_t(x)] =
+                win.centre - win.half >= earliest && win.centre + win.half <= latest;
+            if (clear[std::size_t(x)])
+                continue;
+            // A long pixel may still hold a stretch clear of the step: read there.
+            const double a = std::max(self.from + x * w, earliest);
+            const double b = std::min(self.from + (x + 1) * w, latest);
+            if (b - a >= std::max(2.0, 2.0 * win.half)) {
+                v[std::size_t(x)] = hzValue(history_.meanVideoHz(a, b));
+                clear[std::size_t(x)] = true;
+            }
         }
         for (int x = 0; x < m.pixels; ++x) {
             if (clear[std::size_t(x)])
