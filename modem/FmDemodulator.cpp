@@ -18,6 +18,8 @@ constexpr double kGuardHz = 2400.0;
 // width there is bounds it.
 constexpr double kLowPassCycles = 2.4;
 constexpr double kNarrowestHz = 400.0;
+// When the mixer is moved, this much of the latest audio is mixed and filtered once more.
+constexpr double kRetuneMs = 16.0;
 
 // atan2 within about 0.0002 rad, far below what the noise of any signal makes.
 inline float fastAtan2(float y, float x) {
@@ -48,23 +50,45 @@ FmDemodulator::FmDemodulator(double sampleRate, double centreHz, double halfWidt
     // Room for the longest low-pass there is (the narrowest width).
     ringSize_ = std::size_t(kLowPassCycles / kNarrowestHz * workingRate()) + 2;
     ring_.assign(2 * ringSize_, std::complex<float>(1.0f, 0.0f));
+    raw_.assign(std::size_t(kRetuneMs * sampleRate / 1000.0), 0.0f);
     design();
 }
 
 void FmDemodulator::setCentre(double hz) {
-    // The samples in the low-pass's ring as the new mixer would have made them, so that the
-    // frequency read runs on without a jump.
-    if (!ring_.empty()) {
-        const double turn = 2.0 * kPi * (hz - centre_) / workingRate();
-        for (std::size_t k = 0; k < ringSize_; ++k) {
-            const std::size_t i = (written_ + ringSize_ - k) % ringSize_;
-            const auto r = std::polar(1.0f, float(turn * double(k)));
-            ring_[i] *= r;
-            ring_[i + ringSize_] = ring_[i];
-        }
+    const std::complex<double> step = std::polar(1.0, -2.0 * kPi * hz / rate_);
+    if (raw_.empty()) {
+        centre_ = hz;
+        step_ = step;
+        return;
     }
+    // The last stretch of audio once more through the new mixer and the filter before the
+    // decimation, from rest: the low-pass's ring then holds what the new mixer would have made
+    // of it, and the frequency read runs on without a jump. The mixer's phase goes back from
+    // the next sample's, which it keeps.
+    std::complex<double> phase = oscillator_;
+    for (std::size_t k = 0; k < raw_.size(); ++k)
+        phase /= step;
+    state_ = {};
+    // The newest raw sample was the phaseCount_-th after the newest ring sample.
+    const std::size_t n = raw_.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const float x = raw_[(rawWritten_ + 1 + k) % n];
+        double i = x * phase.real() + 1e-20, q = x * phase.imag() + 1e-20;
+        phase *= step;
+        filterStep(i, q);
+        const std::size_t age = n - 1 - k; // raw samples after this one
+        if (age < std::size_t(phaseCount_) || (age - std::size_t(phaseCount_)) % decimation_ != 0)
+            continue;
+        const std::size_t back = (age - std::size_t(phaseCount_)) / decimation_;
+        if (back >= ringSize_)
+            continue;
+        const std::size_t at = (written_ + ringSize_ - back) % ringSize_;
+        ring_[at] = ring_[at + ringSize_] = std::complex<float>(float(i), float(q));
+    }
+    oscillator_ = phase;
+    previous_ = filtered();
     centre_ = hz;
-    step_ = std::polar(1.0, -2.0 * kPi * hz / rate_);
+    step_ = step;
 }
 
 void FmDemodulator::setHalfWidth(double hz) {
@@ -104,10 +128,36 @@ void FmDemodulator::design() {
         taps_[i] = float(h[i] / sum);
 }
 
+void FmDemodulator::filterStep(double& i, double& q) {
+    // Each stage on the in-phase and quadrature parts (direct form II transposed).
+    for (std::size_t s = 0; s < kStages; ++s) {
+        const Biquad& f = stages_[s];
+        auto& z = state_[s];
+        const double yi = f.b0 * i + z[0];
+        z[0] = f.b1 * i - f.a1 * yi + z[1];
+        z[1] = f.b2 * i - f.a2 * yi;
+        const double yq = f.b0 * q + z[2];
+        z[2] = f.b1 * q - f.a1 * yq + z[3];
+        z[3] = f.b2 * q - f.a2 * yq;
+        i = yi;
+        q = yq;
+    }
+}
+
+std::complex<float> FmDemodulator::filtered() const {
+    const std::size_t n = taps_.size();
+    const std::complex<float>* latest = &ring_[written_ + ringSize_ + 1 - n];
+    float re = 0.0f, im = 0.0f;
+    for (std::size_t t = 0; t < n; ++t) {
+        re += taps_[t] * latest[t].real();
+        im += taps_[t] * latest[t].imag();
+    }
+    return {re, im};
+}
+
 void FmDemodulator::process(std::span<const float> input, std::vector<float>& out,
                             std::vector<float>& power) {
     const double toHz = workingRate() / (2.0 * kPi);
-    const std::size_t n = taps_.size();
     for (const float x : input) {
         // The tiny constant keeps the filters out of subnormal numbers in silence.
         double i = x * oscillator_.real() + 1e-20;
@@ -117,32 +167,15 @@ void FmDemodulator::process(std::span<const float> input, std::vector<float>& ou
             renormalize_ = 0;
             oscillator_ /= std::abs(oscillator_);
         }
-        // Each stage on the in-phase and quadrature parts (direct form II transposed).
-        for (std::size_t s = 0; s < kStages; ++s) {
-            const Biquad& f = stages_[s];
-            auto& z = state_[s];
-            const double yi = f.b0 * i + z[0];
-            z[0] = f.b1 * i - f.a1 * yi + z[1];
-            z[1] = f.b2 * i - f.a2 * yi;
-            const double yq = f.b0 * q + z[2];
-            z[2] = f.b1 * q - f.a1 * yq + z[3];
-            z[3] = f.b2 * q - f.a2 * yq;
-            i = yi;
-            q = yq;
-        }
+        filterStep(i, q);
+        raw_[rawWritten_ = (rawWritten_ + 1) % raw_.size()] = x;
         if (++phaseCount_ < decimation_)
             continue;
         phaseCount_ = 0;
 
         written_ = (written_ + 1) % ringSize_;
         ring_[written_] = ring_[written_ + ringSize_] = std::complex<float>(float(i), float(q));
-        const std::complex<float>* latest = &ring_[written_ + ringSize_ + 1 - n];
-        float re = 0.0f, im = 0.0f;
-        for (std::size_t t = 0; t < n; ++t) {
-            re += taps_[t] * latest[t].real();
-            im += taps_[t] * latest[t].imag();
-        }
-        const std::complex<float> z{re, im};
+        const std::complex<float> z = filtered();
         power.push_back(std::norm(z));
         const std::complex<float> d = z * std::conj(previous_);
         previous_ = z;

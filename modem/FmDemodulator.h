@@ -61,6 +61,11 @@ private:
     double halfWidth_;
     std::complex<double> oscillator_{1.0, 0.0};
     std::complex<double> step_{1.0, 0.0};
+    // The filter before the decimation, one sample on.
+    void filterStep(double& i, double& q);
+    // The low-pass at the working rate over the latest samples.
+    std::complex<float> filtered() const;
+
     static constexpr std::size_t kStages = 2;
     std::array<Biquad, kStages> stages_;
     // Per stage the state of the in-phase and quadrature filters (direct form II transposed).
@@ -71,6 +76,9 @@ private:
     std::vector<std::complex<float>> ring_;
     std::size_t ringSize_ = 0;
     std::size_t written_ = 0;
+    // The latest audio, for a new mixer tone.
+    std::vector<float> raw_;
+    std::size_t rawWritten_ = 0;
     int phaseCount_ = 0;
     int renormalize_ = 0;
     std::complex<float> previous_{1.0f, 0.0f};

@@ -157,10 +157,12 @@ TEST(ModemConditions, TheCallsignAfterAPictureIsRead) {
         double snrDb;
         double rate;
     };
-    for (const Case& c : {Case{"DL1ABC/P", "DL1ABC/P", 99.0, kRate},
-                          Case{"w1aw", "W1AW", 10.0, 48000.0}, Case{"Ä1", nullptr, 99.0, kRate}}) {
+    for (const Case& c :
+         {Case{"DL1ABC/P", "DL1ABC/P", 99.0, kRate}, Case{"w1aw", "W1AW", 10.0, 48000.0},
+          Case{"Ä1", nullptr, 99.0, kRate}, Case{"JA1XYZ", "JA1XYZ", 99.0, 8000.0}}) {
         EncoderOptions options{c.rate};
         options.fskId = QString::fromUtf8(c.sent);
+        options.offsetHz = c.rate == 8000.0 ? 120.0 : 0.0; // a mistuned sender
         auto audio = SstvEncoder::encode(testPicture(ModeId::Martin2), ModeId::Martin2, options);
         EXPECT_NEAR(double(audio.size()),
                     SstvEncoder::durationMs(ModeId::Martin2, options) * c.rate / 1000.0, 1.0);
@@ -173,6 +175,26 @@ TEST(ModemConditions, TheCallsignAfterAPictureIsRead) {
         else
             EXPECT_TRUE(r.callsigns.empty()) << c.sent;
     }
+}
+
+// A receiver for the converter box's modes alone hears PD 120 as a mode it does not know: no
+// picture, neither from the header nor from the lines; a Martin 1 after it as ever.
+TEST(ModemConditions, AReceiverOfSomeModesStartsNoOther) {
+    auto audio = SstvEncoder::encode(testPicture(ModeId::Pd120), ModeId::Pd120, {kRate});
+    audio.resize(audio.size() / 4);
+    audio.resize(audio.size() + samplesOf(4000.0), 0.0f);
+    const auto martin = SstvEncoder::encode(testPicture(ModeId::Martin1), ModeId::Martin1, {kRate});
+    audio.insert(audio.end(), martin.begin(), martin.end());
+    Reception r;
+    Recorder recorder(r);
+    SstvDecoder decoder(kRate);
+    decoder.setModes(boxModes());
+    decoder.setListener(&recorder);
+    decoder.process(audio);
+    decoder.finish();
+    ASSERT_EQ(r.starts.size(), 1u);
+    EXPECT_EQ(r.starts[0].mode, ModeId::Martin1);
+    EXPECT_TRUE(r.starts[0].fromVis);
 }
 
 TEST(ModemConditions, BlockSizeDoesNotChangeThePicture) {
