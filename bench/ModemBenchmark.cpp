@@ -327,10 +327,13 @@ void everyMode(const std::vector<ModeId>& ids) {
 }
 
 void firstColumn(const std::vector<ModeId>& ids) {
-    std::printf("\nThe first column: mean squared error of column 0 against the mean of the "
-                "other columns\n(clean, the photo-like picture; the mode where it is worst)\n");
+    std::printf("\nThe first and last columns: mean squared error of columns 0 and %s against the "
+                "mean of the\nothers (clean, the photo-like picture): the mode where it is worst, "
+                "and the median over the modes\n",
+                "the last");
     for (const double rate : {11025.0, 48000.0}) {
-        double worstFirst = 0.0, worstRest = 0.0;
+        std::vector<double> firsts, lasts, rests;
+        double worst = -1.0;
         QString worstMode;
         for (const ModeId id : ids) {
             const QImage sent = asSent(photo(), id);
@@ -338,14 +341,25 @@ void firstColumn(const std::vector<ModeId>& ids) {
             if (!d.end)
                 continue;
             const auto [first, rest] = columnErrors(sent, d.end->picture, 0);
-            if (worstMode.isEmpty() || first - rest > worstFirst - worstRest) {
-                worstFirst = first;
-                worstRest = rest;
-                worstMode = mode(id).name;
+            const auto [last, others] = columnErrors(sent, d.end->picture, sent.width() - 1);
+            firsts.push_back(first);
+            lasts.push_back(last);
+            rests.push_back(rest);
+            if (std::max(first, last) > worst) {
+                worst = std::max(first, last);
+                worstMode = QStringLiteral("%1: first %2, last %3, others %4")
+                                .arg(mode(id).name)
+                                .arg(first, 0, 'f', 1)
+                                .arg(last, 0, 'f', 1)
+                                .arg(rest, 0, 'f', 1);
             }
         }
-        std::printf("  %5.0f Hz: column 0 %.1f against %.1f elsewhere (%s)\n", rate, worstFirst,
-                    worstRest, qPrintable(worstMode));
+        const auto median = [](std::vector<double> v) {
+            std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+            return v[v.size() / 2];
+        };
+        std::printf("  %5.0f Hz: worst %s; median first %.1f, last %.1f, others %.1f\n", rate,
+                    qPrintable(worstMode), median(firsts), median(lasts), median(rests));
     }
 }
 

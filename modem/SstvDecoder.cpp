@@ -52,7 +52,7 @@ struct Reception {
 };
 Reception receptionFor(double snrDb) {
     if (snrDb >= 25.0)
-        return {1000.0, 0.3, 0.0};
+        return {1400.0, 0.3, 0.0};
     if (snrDb >= 15.0)
         return {850.0, 1.0, 0.3};
     if (snrDb >= 8.0)
@@ -139,7 +139,12 @@ void SstvDecoder::cancel() {
 }
 
 double SstvDecoder::recentSnr() const {
-    return median(std::vector<double>(snr_.begin(), snr_.end()));
+    // The upper quartile of the last chunks: a header's many steps of the tone (MMSSTV's is long)
+    // dip the envelope the estimate takes for steady, and would make a clean signal look weak.
+    std::vector<double> v(snr_.begin(), snr_.end());
+    const auto q = v.begin() + std::ptrdiff_t(v.size() * 3 / 4);
+    std::nth_element(v.begin(), q, v.end());
+    return *q;
 }
 
 void SstvDecoder::step() {
