@@ -556,32 +556,81 @@ int qsstvMake(const QString& dir) {
     return 0;
 }
 
+// The PSNR of a picture against the sent one once it is shifted sideways (up to 12 pixels) and
+// each of its colours mapped by the gain and offset that fit best: what is left is noise, not
+// a receiver's placement of the lines or its colour conversion. The columns near the edges are
+// left out.
+double alignedPsnr(const QImage& sent, const QImage& got) {
+    const int w = sent.width(), h = sent.height(), margin = 16;
+    double best = 1e300;
+    for (int shift = -12; shift <= 12; ++shift) {
+        double error = 0.0;
+        int n = 0;
+        for (int c = 0; c < 3; ++c) {
+            double sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
+            int count = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = margin; x < w - margin; ++x) {
+                    const QRgb a = sent.pixel(x, y), b = got.pixel(x + shift, y);
+                    const double u = c == 0 ? qRed(b) : c == 1 ? qGreen(b) : qBlue(b);
+                    const double v = c == 0 ? qRed(a) : c == 1 ? qGreen(a) : qBlue(a);
+                    sx += u;
+                    sy += v;
+                    sxx += u * u;
+                    sxy += u * v;
+                    syy += v * v;
+                    ++count;
+                }
+            const double d = count * sxx - sx * sx;
+            const double gain = d > 0 ? (count * sxy - sx * sy) / d : 1.0;
+            const double offset = (sy - gain * sx) / count;
+            // The residual of the fit: sum (v - gain u - offset)^2.
+            error += syy - 2 * gain * sxy - 2 * offset * sy + gain * gain * sxx +
+                     2 * gain * offset * sx + offset * offset * count;
+            n += count;
+        }
+        best = std::min(best, error / n);
+    }
+    return best <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / best);
+}
+
 int qsstvScore(const QString& dir) {
-    std::printf("The same noisy recordings received by qsstv and by the modem, PSNR in dB against "
-                "the picture sent\n(qsstv: the picture it saved, scaled to the mode's size where "
-                "it differs)\n\n%-10s",
-                "mode");
+    std::printf("The same noisy recordings received by qsstv and by the modem: PSNR in dB against "
+                "the picture sent,\nas received, and aligned (once shifted sideways and levelled "
+                "per colour as fits best)\n\n%-8s %-9s",
+                "mode", "");
     for (const double snr : kPeerSnrs)
-        std::printf(" %5.0f dB modem/qsstv", snr);
+        std::printf(" %5.0f dB", snr);
     std::printf("\n");
     for (const ModeId id : kPeerModes) {
         const Mode& m = mode(id);
         const QImage sent = asSent(photo(), id);
-        std::printf("%-10s", qPrintable(m.shortName));
+        std::vector<double> ours, theirs, oursAligned, theirsAligned;
         for (const double snr : kPeerSnrs) {
             QString why;
             const auto audio =
                 readWav(QStringLiteral("%1/%2.wav").arg(dir, peerName(id, snr)), &why);
-            const double ours = audio ? psnrOf(sent, decode(audio->samples, kRate, id)) : NAN;
-            QImage theirs(QStringLiteral("%1/%2-qsstv.png").arg(dir, peerName(id, snr)));
-            double peer = NAN;
-            if (!theirs.isNull())
-                peer = psnr(sent, theirs.convertToFormat(QImage::Format_RGB32)
-                                      .scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation));
-            std::printf("       %5.1f / %5.1f", ours, peer);
+            const Decoded d = audio ? decode(audio->samples, kRate, id) : Decoded{};
+            ours.push_back(psnrOf(sent, d));
+            oursAligned.push_back(d.end ? alignedPsnr(sent, d.end->picture) : NAN);
+            QImage peer(QStringLiteral("%1/%2-qsstv.png").arg(dir, peerName(id, snr)));
+            if (!peer.isNull())
+                peer =
+                    peer.convertToFormat(QImage::Format_RGB32)
+                        .scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            theirs.push_back(peer.isNull() ? NAN : psnr(sent, peer));
+            theirsAligned.push_back(peer.isNull() ? NAN : alignedPsnr(sent, peer));
         }
-        std::printf("\n");
+        const auto row = [](const char* mode, const char* what, const std::vector<double>& v) {
+            std::printf("%-8s %-9s", mode, what);
+            for (const double x : v)
+                std::printf(" %8.1f", x);
+            std::printf("\n");
+        };
+        row(qPrintable(m.shortName), "modem", ours);
+        row("", "qsstv", theirs);
+        row("", "modem al.", oursAligned);
+        row("", "qsstv al.", theirsAligned);
     }
     return 0;
 }

@@ -8,10 +8,7 @@ namespace winorbis::sstv {
 
 namespace {
 
-constexpr double kBoxMs = 2.0;
 constexpr double kThreshold = 0.5;
-constexpr double kBridgeMs = 2.0;
-constexpr double kMinSyncMs = 3.5;
 // A sync between dark pixels (black is close to the sync tone) runs long: up to the longest
 // sync (PD's 20 ms) and the 3.5 ms the mode finder allows above it.
 constexpr double kMaxSyncMs = 23.5;
@@ -20,18 +17,25 @@ constexpr double kSyncLongerMs = 3.5;
 constexpr int kChainSyncs = 6;
 constexpr double kChainPpm = 2500.0;
 constexpr double kChainJitterMs = 1.5;
+constexpr double kChainJitterPerSync = 0.15;
 constexpr double kHistoryMs = 6 * 1400.0;
 // Two modes whose tones fit within this many ms per line are told apart by the table's order.
 constexpr double kLikenessMarginMs = 1.5;
+// Tones that alternate between even and odd lines count fully when they differ by this share of
+// the difference there should be (a weak signal narrows it).
+constexpr double kAlternationShare = 0.25;
 // A tone this far off counts against a mode as much as a tone in place counts for it.
 constexpr double kToneSpreadHz = 150.0;
 constexpr double kMaxClockError = 0.004;
 
 } // namespace
 
-SyncEventDetector::SyncEventDetector(double workingRate)
+SyncEventDetector::SyncEventDetector(double workingRate, double boxMs, double bridgeMs,
+                                     double leastMs)
     : perMs_(workingRate / 1000.0)
-    , box_(std::max<std::int64_t>(2, std::llround(kBoxMs * perMs_))) {}
+    , box_(std::max<std::int64_t>(2, std::llround(boxMs * perMs_)))
+    , bridgeMs_(bridgeMs)
+    , leastMs_(leastMs) {}
 
 void SyncEventDetector::reset() {
     inRun_ = false;
@@ -47,7 +51,7 @@ std::optional<SyncEvent> SyncEventDetector::step(const FrequencyHistory& h) {
         if (!inRun_) {
             inRun_ = true;
             // A short gap after the last stretch joins the two.
-            if (!(pending_ && double(boxStart - runEnd_) < kBridgeMs * perMs_))
+            if (!(pending_ && double(boxStart - runEnd_) < bridgeMs_ * perMs_))
                 runStart_ = boxStart;
             pending_ = false;
         }
@@ -59,10 +63,10 @@ std::optional<SyncEvent> SyncEventDetector::step(const FrequencyHistory& h) {
         pending_ = true;
         return std::nullopt;
     }
-    if (pending_ && double(boxStart - runEnd_) >= kBridgeMs * perMs_) {
+    if (pending_ && double(boxStart - runEnd_) >= bridgeMs_ * perMs_) {
         pending_ = false;
         const double length = double(runEnd_ - runStart_) + double(box_) * (2 * kThreshold);
-        if (length >= kMinSyncMs * perMs_ && length <= kMaxSyncMs * perMs_)
+        if (length >= leastMs_ * perMs_ && length <= kMaxSyncMs * perMs_)
             return SyncEvent{double(runStart_) + double(box_) * (1 - kThreshold), length};
     }
     return std::nullopt;
@@ -86,7 +90,9 @@ std::optional<ModeFinder::Found> ModeFinder::chain(const Mode& m) const {
         const int k = int(std::lround(d / period));
         if (k < 1)
             continue;
-        const double tolerance = kChainJitterMs * perMs_ + kChainPpm * 1e-6 * k * period;
+        // A long sync found in noise is placed less exactly.
+        const double tolerance = (kChainJitterMs + kChainJitterPerSync * m.syncMs()) * perMs_ +
+                                 kChainPpm * 1e-6 * k * period;
         if (std::fabs(d - k * period) > tolerance)
             continue;
         if (k > 1 && ++skipped > 1)
@@ -133,13 +139,21 @@ double ModeFinder::likeness(const Mode& m, const Found& found, const FrequencyHi
     double sum = 0.0;
     int lines = 0;
     std::vector<float> pool;
+    // Tones that differ between even and odd lines (Robot 36's separators): their mean on
+    // each, by the segment's place in the line.
+    std::vector<std::array<double, 2>> alternating(m.evenLine.size(), {0.0, 0.0});
+    std::array<int, 2> counted{0, 0};
     for (const auto& [line, syncStart] : found.syncs) {
         // The line's segments from its sync on, around to the sync again.
         double at = syncStart - m.syncOffsetMs() * perMs_;
         if (at < double(h.oldest()) || at + m.lineMs * perMs_ >= double(h.end()))
             continue;
         ++lines;
-        for (const Segment& s : m.layout(line + parity)) {
+        const int odd = (line + parity) % 2 != 0;
+        ++counted[std::size_t(odd)];
+        const auto& layout = m.layout(line + parity);
+        for (std::size_t i = 0; i < layout.size(); ++i) {
+            const Segment& s = layout[i];
             const double length = s.ms * perMs_;
             if (s.channel == Channel::Tone && length > 2 * trim) {
                 pool.clear();
@@ -148,11 +162,29 @@ double ModeFinder::likeness(const Mode& m, const Found& found, const FrequencyHi
                                                : FrequencyHistory::median(pool);
                 const double d = std::fabs(measured - s.hz);
                 sum += s.ms * std::clamp(1.0 - d / kToneSpreadHz, -1.0, 1.0);
+                alternating[i][std::size_t(odd)] += measured;
             }
             at += length;
         }
     }
-    return lines > 0 ? sum / lines : -1e9;
+    if (lines == 0)
+        return -1e9;
+    // In a weak signal every tone reads closer to the middle of the band, but tones that
+    // alternate still differ the right way between even and odd lines, where a picture's
+    // content would not.
+    double alternation = 0.0;
+    if (counted[0] > 0 && counted[1] > 0)
+        for (std::size_t i = 0; i < alternating.size() && i < m.oddLine.size(); ++i) {
+            const Segment &even = m.evenLine[i], &odd = m.oddLine[i];
+            if (even.channel != Channel::Tone || std::fabs(odd.hz - even.hz) < 100.0)
+                continue;
+            const double difference =
+                alternating[i][1] / counted[1] - alternating[i][0] / counted[0];
+            alternation +=
+                even.ms *
+                std::clamp(difference / (kAlternationShare * (odd.hz - even.hz)), -1.0, 1.0);
+        }
+    return sum / lines + alternation;
 }
 
 std::optional<ModeFinder::Found> ModeFinder::add(const SyncEvent& event,

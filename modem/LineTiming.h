@@ -22,13 +22,18 @@ struct SyncEvent {
 // under 2 ms (noise clicks) are bridged.
 class SyncEventDetector {
 public:
-    explicit SyncEventDetector(double workingRate);
+    // A coarser detector (a longer window, longer gaps bridged) finds long syncs (PD's) in a
+    // weak signal, whose clicks break them up for the fine one: it reports stretches of at
+    // least leastMs.
+    explicit SyncEventDetector(double workingRate, double boxMs = 2.0, double bridgeMs = 2.0,
+                               double leastMs = 3.5);
     std::optional<SyncEvent> step(const FrequencyHistory& history);
     void reset();
 
 private:
     double perMs_;
     std::int64_t box_;
+    double bridgeMs_, leastMs_;
     bool inRun_ = false;
     std::int64_t runStart_ = 0, runEnd_ = 0;
     bool pending_ = false;

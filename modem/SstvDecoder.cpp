@@ -22,6 +22,11 @@ constexpr double kQuietSnrDb = -4.0;
 constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 16;
 constexpr int kUnconfirmedLines = 3;
+// The coarser sync finder for long syncs in a weak signal: its window, the gaps it bridges and
+// the shortest stretch it reports.
+constexpr double kLongSyncBoxMs = 6.0;
+constexpr double kLongSyncBridgeMs = 5.0;
+constexpr double kLongSyncLeastMs = 14.0;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
@@ -29,6 +34,8 @@ constexpr double kLeastTimingSnrDb = -2.5;
 constexpr double kFirstSyncMarginMs = 4.0;
 // The syncs after a header of an unknown mode start no picture until they have stopped this long.
 constexpr double kForeignQuietMs = 3000.0;
+// A header of an unknown code counts as such in a signal at least this strong (in 3 kHz).
+constexpr double kForeignSnrDb = 10.0;
 // A pixel is read clear of a step where the demodulator's answer to it is within this of its end.
 constexpr double kStepClear = 0.015;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
@@ -75,6 +82,7 @@ SstvDecoder::SstvDecoder(double sampleRate)
     , vis_(demod_.workingRate())
     , fskId_(demod_.workingRate())
     , syncEvents_(demod_.workingRate())
+    , longSyncEvents_(demod_.workingRate(), kLongSyncBoxMs, kLongSyncBridgeMs, kLongSyncLeastMs)
     , finder_(demod_.workingRate())
     , chunk_(std::max<std::int64_t>(1, std::llround(kChunkMs * demod_.workingRate() / 1000.0))) {
     snr_.fill(-99.0);
@@ -186,11 +194,16 @@ void SstvDecoder::step() {
             return;
         }
         // A header of a mode not known here (or of another than the one received in free
-        // run): its lines are no picture of a known mode whatever their timing.
-        if (header->mode || header->extended || (std::popcount(unsigned(header->code)) & 1) == 0)
+        // run): its lines are no picture of a known mode whatever their timing. In a weak
+        // signal an unknown code is more likely a known one with bits lost: its lines decide.
+        const bool clear = recentSnr() >= kForeignSnrDb;
+        if (header->mode ||
+            (clear && (header->extended || (std::popcount(unsigned(header->code)) & 1) == 0)))
             foreignUntil_ = history_.end() + std::int64_t(kForeignQuietMs * perMs);
     }
-    const auto event = syncEvents_.step(history_);
+    auto event = syncEvents_.step(history_);
+    if (const auto longEvent = longSyncEvents_.step(history_); !event)
+        event = longEvent;
     if (!event || event->start < double(idleFrom_))
         return;
     if (double(history_.end()) < double(foreignUntil_)) {
@@ -666,6 +679,7 @@ void SstvDecoder::endPicture(bool complete) {
     tuning_ = {kIdleCentreHz, kIdleHalfWidthHz};
     vis_.reset();
     syncEvents_.reset();
+    longSyncEvents_.reset();
     finder_.reset();
     idleFrom_ = history_.end();
     if (listener_)

@@ -142,7 +142,7 @@ private:
     VisDetector vis_;
     FskIdDecoder fskId_;
     double lastOffset_ = 0.0; // the mistuning of the last picture, for the FSK ID after it
-    SyncEventDetector syncEvents_;
+    SyncEventDetector syncEvents_, longSyncEvents_;
     ModeFinder finder_;
     DecoderListener* listener_ = nullptr;
     std::vector<float> hz_, power_;
