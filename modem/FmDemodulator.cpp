@@ -17,7 +17,7 @@ constexpr double kGuardHz = 2400.0;
 // The low-pass at the working rate is this many cycles of its half width long; the narrowest
 // width there is bounds it.
 constexpr double kLowPassCycles = 2.4;
-constexpr double kNarrowestHz = 400.0;
+constexpr double kNarrowestHz = 600.0;
 // When the mixer is moved, this much of the latest audio is mixed and filtered once more.
 constexpr double kRetuneMs = 16.0;
 
@@ -48,7 +48,7 @@ FmDemodulator::FmDemodulator(double sampleRate, double centreHz, double halfWidt
     , halfWidth_(halfWidthHz) {
     setCentre(centreHz);
     // Room for the longest low-pass there is (the narrowest width).
-    ringSize_ = std::size_t(kLowPassCycles / kNarrowestHz * workingRate()) + 2;
+    ringSize_ = (std::size_t(kLowPassCycles / kNarrowestHz * workingRate()) | 1) + 2;
     ring_.assign(2 * ringSize_, std::complex<float>(1.0f, 0.0f));
     raw_.assign(std::size_t(kRetuneMs * sampleRate / 1000.0), 0.0f);
     design();
@@ -110,12 +110,14 @@ void FmDemodulator::design() {
         b.a1 = 2.0 * (k * k - 1.0) * norm;
         b.a2 = (1.0 - k / q[i] + k * k) * norm;
     }
-    // At the working rate: a Hamming-windowed sinc of the half width, some cycles of it long.
+    // At the working rate: a Hamming-windowed sinc of the half width, some cycles of it long,
+    // in the middle of as many taps as the narrowest width takes: the frequency read is delayed
+    // alike whatever the width, so that syncs timed before and after a change of width agree.
     const double wr = workingRate();
     const double fc = std::min(halfWidth_, wr * 0.45) / wr;
-    auto n = std::size_t(kLowPassCycles / halfWidth_ * wr) | 1;
-    n = std::min(n, ringSize_ - 1) | 1;
-    taps_.assign(n, 0.0f);
+    const std::size_t total = (ringSize_ - 2) | 1;
+    const std::size_t n = std::min(std::size_t(kLowPassCycles / halfWidth_ * wr) | 1, total);
+    taps_.assign(total, 0.0f);
     double sum = 0.0;
     std::vector<double> h(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -124,8 +126,9 @@ void FmDemodulator::design() {
         h[i] = sinc * (0.54 - 0.46 * std::cos(2 * kPi * double(i) / double(n - 1)));
         sum += h[i];
     }
+    const std::size_t pad = (total - n) / 2;
     for (std::size_t i = 0; i < n; ++i)
-        taps_[i] = float(h[i] / sum);
+        taps_[pad + i] = float(h[i] / sum);
 }
 
 void FmDemodulator::filterStep(double& i, double& q) {

@@ -31,13 +31,15 @@ constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
 // The search for the first sync after a header, beyond where it may lie.
-constexpr double kFirstSyncMarginMs = 4.0;
+constexpr double kFirstSyncMarginMs = 10.0;
 // The syncs after a header of an unknown mode start no picture until they have stopped this long.
 constexpr double kForeignQuietMs = 3000.0;
 // A header of an unknown code counts as such in a signal at least this strong (in 3 kHz).
 constexpr double kForeignSnrDb = 10.0;
 // A pixel is read clear of a step where the demodulator's answer to it is within this of its end.
 constexpr double kStepClear = 0.015;
+// How long after a picture's start the lines are read as demodulated with its own tuning.
+constexpr double kRetuneSettleMs = 10.0;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
@@ -288,20 +290,34 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     p.leastWindow = reception.leastMs * perMs;
     // From the far ends inwards: the first times at which the answer leaves its ends, of the
     // largest steps there are (from black or white to the sync tone and back).
-    p.settleBefore = p.settleAfter = 0.0;
-    for (const auto& [from, to] : {std::pair{kWhiteHz, kSyncHz}, std::pair{kBlackHz, kWhiteHz},
-                                   std::pair{kSyncHz, kWhiteHz}, std::pair{kWhiteHz, kBlackHz}}) {
-        const StepResponse response(rate_, reception.halfWidthHz, from, to);
-        double before = response.reach(), after = response.reach();
-        while (before > 0 && std::fabs(response.at(-before)) <= kStepClear)
-            before -= 0.25;
-        while (after > 0 && std::fabs(response.at(after) - 1.0) <= kStepClear)
-            after -= 0.25;
-        p.settleBefore = std::max(p.settleBefore, before);
-        p.settleAfter = std::max(p.settleAfter, after);
-    }
+    // The lines already heard came through the demodulator as tuned while idle: their steps
+    // settle as its do, or as the picture's, whichever is slower.
+    p.settleBefore = p.settleAfter = {0.0, 0.0};
+    for (const std::size_t tuning : {0, 1})
+        for (const auto& [from, to] :
+             {std::pair{kWhiteHz, kSyncHz}, std::pair{kBlackHz, kWhiteHz},
+              std::pair{kSyncHz, kWhiteHz}, std::pair{kWhiteHz, kBlackHz}}) {
+            const StepResponse response(rate_, tuning ? kIdleHalfWidthHz : reception.halfWidthHz,
+                                        from, to);
+            double before = response.reach(), after = response.reach();
+            while (before > 0 && std::fabs(response.at(-before)) <= kStepClear)
+                before -= 0.25;
+            while (after > 0 && std::fabs(response.at(after) - 1.0) <= kStepClear)
+                after -= 0.25;
+            for (const std::size_t i : {tuning, std::size_t(1)}) {
+                p.settleBefore[i] = std::max(p.settleBefore[i], before);
+                p.settleAfter[i] = std::max(p.settleAfter[i], after);
+            }
+        }
+    // The new tuning takes effect within a piece of samples; the low-pass then holds what
+    // came before for a few ms more.
+    p.retunedAt = double(history_.end()) + kRetuneSettleMs * perMs;
     offset_ = offsetHz;
     tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
+    // What has been heard of the picture judged again with its mistuning: its first sync and
+    // porch after a header, its first lines when it was found from its line timing.
+    if (offsetHz != 0.0)
+        history_.setOffset(history_.oldest(), offsetHz);
 
     if (fromVis) {
         p.fit.setAnchor(0, lineZeroSync);
@@ -496,7 +512,9 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     for (const Part& self : parts) {
         auto& v = *self.values;
         const double w = (self.to - self.from) / m.pixels;
-        const double earliest = self.from + p.settleAfter, latest = self.to - p.settleBefore;
+        const std::size_t tuning = self.to < p.retunedAt ? 1 : 0;
+        const double earliest = self.from + p.settleAfter[tuning],
+                     latest = self.to - p.settleBefore[tuning];
         for (int x = 0; x < m.pixels; ++x) {
             const Window win = windowOf(self, x);
             clear[std::size_t(x)] =

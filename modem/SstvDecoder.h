@@ -106,12 +106,14 @@ private:
         double leastWindow = 0.0; // but no fewer samples than this
         // How long before and after a step of the tone the demodulator's answer holds some of
         // it, in working samples (as tuned for the picture).
-        double settleBefore = 0.0, settleAfter = 0.0;
-        QImage raw;          // the lines as decoded
-        QImage image;        // the lines as shown: with the noise of weak signals smoothed
-        int rawRows = 0;     // rows final in raw
-        int shownRows = 0;   // rows final in image
-        double noise = -1.0; // estimated noise of a pixel value, -1 before the first estimate
+        // [0] with the picture's tuning, [1] with the idle one or either.
+        std::array<double, 2> settleBefore{}, settleAfter{};
+        double retunedAt = 0.0; // the first sample of the picture's tuning, as it settles
+        QImage raw;             // the lines as decoded
+        QImage image;           // the lines as shown: with the noise of weak signals smoothed
+        int rawRows = 0;        // rows final in raw
+        int shownRows = 0;      // rows final in image
+        double noise = -1.0;    // estimated noise of a pixel value, -1 before the first estimate
         std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
         std::vector<double> neutral;              // colour differences of no colour
         double firstWindow = 0.0; // after a header: the search for the first sync either side
