@@ -261,34 +261,28 @@ SyncMatch matchSync(const FrequencyHistory& h, double expected, double halfWindo
     const auto to = std::min<std::int64_t>(h.end() - len, std::llround(expected + halfWindow));
     if (to < from)
         return {};
-    // The measure over the window and a length beyond it either side: the peak is looked for
-    // within the window, its centre over all of it around the peak (a centre cut short by the
-    // window's end would lean towards the place expected).
-    const auto first = std::max<std::int64_t>(h.oldest(), from - len);
-    const auto last = std::min<std::int64_t>(h.end() - len, to + len);
-    std::vector<double> sums(std::size_t(last - first + 1));
-    const std::int64_t half = len / 2;
-    for (std::int64_t t = first; t <= last; ++t) {
+    std::vector<double> sums(std::size_t(to - from + 1));
+    double peak = -1.0;
+    std::int64_t at = from;
+    for (std::int64_t t = from; t <= to; ++t) {
         // The sync share inside, less the share in the half-lengths just before and after: a
         // sharp peak where the window covers the tone exactly.
+        const std::int64_t half = len / 2;
         double s = h.syncSum(t, t + len);
         if (t - half >= h.oldest())
             s -= h.syncSum(t - half, t);
         if (t + len + half <= h.end())
             s -= h.syncSum(t + len, t + len + half);
-        sums[std::size_t(t - first)] = s;
-    }
-    double peak = -1.0;
-    std::int64_t at = from;
-    for (std::int64_t t = from; t <= to; ++t)
-        if (sums[std::size_t(t - first)] > peak) {
-            peak = sums[std::size_t(t - first)];
+        sums[std::size_t(t - from)] = s;
+        if (s > peak) {
+            peak = s;
             at = t;
         }
+    }
     // The centre of the peak above its half.
     double weight = 0.0, moment = 0.0;
-    for (std::int64_t t = std::max(first, at - len); t <= std::min(last, at + len); ++t) {
-        const double w = sums[std::size_t(t - first)] - peak / 2;
+    for (std::int64_t t = std::max(from, at - len); t <= std::min(to, at + len); ++t) {
+        const double w = sums[std::size_t(t - from)] - peak / 2;
         if (w > 0) {
             weight += w;
             moment += w * double(t);
