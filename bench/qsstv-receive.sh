@@ -8,7 +8,8 @@
 #   build/bench/bench_modem qsstv-make DIR     (the noisy recordings)
 #   bench/qsstv-receive.sh DIR [FILE.wav ...]   (all of DIR's WAV files when none are given)
 #   build/bench/bench_modem qsstv-score DIR
-# Needs the Debian packages qsstv xvfb openbox pulseaudio pulseaudio-utils xdotool xclip.
+# Needs the Debian packages qsstv xvfb openbox pulseaudio pulseaudio-utils xdotool xclip (and
+# imagemagick for QSSTV_SHOT=1, which keeps a screenshot NAME-screen.png after each file).
 # Files are played at their own pace: the 20 of qsstv-make take about 35 minutes.
 set -euo pipefail
 dir=$(cd "${1:?usage: qsstv-receive.sh DIR [FILE.wav ...]}" && pwd)
