@@ -10,10 +10,12 @@
 namespace winorbis::sstv {
 
 // Frequency demodulation through complex baseband: the audio is mixed down around a centre
-// tone, low-passed (fourth-order Butterworth, the width settable), decimated to a working rate
-// near 8000 Hz, and the frequency read from the phase step between samples. Beside it the
-// signal-to-noise ratio is estimated from the second and fourth moments of the baseband (a
-// tone of constant envelope in Gaussian noise).
+// tone, low-passed and decimated to a working rate of 11025 Hz or a little more (a fourth-order
+// Butterworth well above the band before the decimation, then a linear-phase low-pass of the
+// width set, whose answer to a step of the tone neither rings nor overshoots to speak of), and
+// the frequency read from the phase step between samples. Beside it the signal-to-noise ratio is
+// estimated from the second and fourth moments of the baseband (a tone of constant envelope in
+// Gaussian noise).
 class FmDemodulator {
 public:
     explicit FmDemodulator(double sampleRate, double centreHz = 1700.0,
@@ -60,12 +62,48 @@ private:
     double halfWidth_;
     std::complex<double> oscillator_{1.0, 0.0};
     std::complex<double> step_{1.0, 0.0};
-    std::array<Biquad, 2> stages_;
+    // The filter before the decimation, one sample on.
+    void filterStep(double& i, double& q);
+    // The low-pass at the working rate over the latest samples.
+    std::complex<float> filtered() const;
+
+    static constexpr std::size_t kStages = 2;
+    std::array<Biquad, kStages> stages_;
     // Per stage the state of the in-phase and quadrature filters (direct form II transposed).
-    std::array<std::array<double, 4>, 2> state_{};
+    std::array<std::array<double, 4>, kStages> state_{};
+    // The low-pass at the working rate: its taps, and the latest samples twice over in a ring
+    // so that the newest ones always lie in one piece.
+    std::vector<float> taps_;
+    std::vector<std::complex<float>> ring_;
+    std::size_t ringSize_ = 0;
+    std::size_t written_ = 0;
+    // The latest audio, for a new mixer tone.
+    std::vector<float> raw_;
+    std::size_t rawWritten_ = 0;
     int phaseCount_ = 0;
     int renormalize_ = 0;
     std::complex<float> previous_{1.0f, 0.0f};
+};
+
+// How the demodulated frequency follows a step of the tone: 0 before, 1 after, at the working
+// rate, with time 0 where the area under the step puts it (as the receiver times its syncs).
+// From it the receiver tells how much of a pixel's reading comes of the tones around it.
+class StepResponse {
+public:
+    StepResponse() = default;
+    // The step from one tone to another (the larger the step, the sooner it shows: the
+    // demodulator follows the stronger of two tones).
+    StepResponse(double sampleRate, double halfWidthHz, double fromHz = 1500.0,
+                 double toHz = 1900.0);
+    // The response x working samples after the step.
+    double at(double x) const;
+    // Beyond this many samples either side the response is 0 or 1 within a thousandth.
+    double reach() const { return reach_; }
+
+private:
+    std::vector<double> values_; // at whole samples from first_ on
+    double first_ = 0.0;
+    double reach_ = 0.0;
 };
 
 } // namespace winorbis::sstv

@@ -36,15 +36,14 @@ public:
     // A sample; its likeness to the sync tone is judged with the mistuning taken out.
     void push(float hz, double offsetHz = 0.0) {
         const double f = std::clamp(double(hz), kLowHz, kHighHz);
-        const std::size_t i = std::size_t(end_ & mask_);
-        const std::size_t next = std::size_t((end_ + 1) & mask_);
-        hz_[i] = float(f);
-        hzSum_[next] = hzSum_[i] + f;
-        syncSum_[next] = syncSum_[i] + syncLikeness(f - offsetHz);
-        const double video = std::clamp(f - offsetHz, kVideoLowHz, kVideoHighHz);
-        video_[i] = float(video);
-        videoSum_[next] = videoSum_[i] + video;
+        hz_[std::size_t(end_ & mask_)] = float(f);
+        judge(end_, offsetHz);
         ++end_;
+    }
+    // The samples from one on judged again with a mistuning found later.
+    void setOffset(std::int64_t from, double offsetHz) {
+        for (std::int64_t n = std::max(from, oldest()); n < end_; ++n)
+            judge(n, offsetHz);
     }
 
     float at(std::int64_t n) const { return hz_[std::size_t(n & mask_)]; }
@@ -88,6 +87,17 @@ public:
     static double syncLikeness(double hz) { return std::clamp((1500.0 - hz) / 200.0, 0.0, 1.0); }
 
 private:
+    void judge(std::int64_t n, double offsetHz) {
+        const std::size_t i = std::size_t(n & mask_);
+        const std::size_t next = std::size_t((n + 1) & mask_);
+        const double f = hz_[i];
+        hzSum_[next] = hzSum_[i] + f;
+        syncSum_[next] = syncSum_[i] + syncLikeness(f - offsetHz);
+        const double video = std::clamp(f - offsetHz, kVideoLowHz, kVideoHighHz);
+        video_[i] = float(video);
+        videoSum_[next] = videoSum_[i] + video;
+    }
+
     // The sum of the frequencies up to time t, the sample under t counted by its part.
     static double integral(const std::vector<double>& sums, const std::vector<float>& values,
                            std::int64_t mask, double t) {

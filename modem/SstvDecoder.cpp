@@ -4,6 +4,7 @@
 #include "Colour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace winorbis::sstv {
@@ -20,15 +21,36 @@ constexpr double kSyncShare = 0.45;
 constexpr double kQuietSnrDb = -4.0;
 constexpr int kQuietLines = 2;
 constexpr int kMissedLines = 16;
+constexpr int kUnconfirmedLines = 3;
+// The coarser sync finder for long syncs in a weak signal: its window, the gaps it bridges and
+// the shortest stretch it reports.
+constexpr double kLongSyncBoxMs = 6.0;
+constexpr double kLongSyncBridgeMs = 5.0;
+constexpr double kLongSyncLeastMs = 14.0;
 constexpr int kBackLines = 10;
 constexpr double kOffsetFromSyncsSnrDb = 15.0;
 constexpr double kLeastTimingSnrDb = -2.5;
-// The time the demodulator's filter takes to follow a step of the tone, at its widest.
-constexpr double kPixelSettleMs = 0.375;
+// The search for the first sync after a header, beyond where it may lie.
+constexpr double kFirstSyncMarginMs = 10.0;
+// The syncs after a header of an unknown mode start no picture until they have stopped this long.
+constexpr double kForeignQuietMs = 3000.0;
+// A header of an unknown code counts as such in a signal at least this strong (in 3 kHz).
+constexpr double kForeignSnrDb = 10.0;
+// A pixel is read clear of a step where the demodulator's answer to it is within this of its end.
+constexpr double kStepClear = 0.015;
+// How long after a picture's start the lines are read as demodulated with its own tuning.
+constexpr double kRetuneSettleMs = 10.0;
 // Rows are smoothed when the noise of a pixel value is above this, with their neighbours that
 // differ by less than this many times the noise.
 constexpr double kSmoothNoise = 4.0;
 constexpr double kSmoothThreshold = 2.5;
+// The colour differences of a weak signal are smoothed over this many pixels either side for each
+// unit of a pixel value's noise (up to the most), with those within this many times the noise.
+constexpr double kChromaReachPerNoise = 0.5;
+constexpr int kChromaMaxReach = 8;
+constexpr double kChromaThreshold = 4.0;
+// Left off each end of a sync where its spread is measured.
+constexpr double kNoiseTrimMs = 1.0;
 
 // The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
 // the weaker the signal, the narrower the filter and the longer the average.
@@ -39,7 +61,7 @@ struct Reception {
 };
 Reception receptionFor(double snrDb) {
     if (snrDb >= 25.0)
-        return {1000.0, 0.6, 0.0};
+        return {1400.0, 0.3, 0.0};
     if (snrDb >= 15.0)
         return {850.0, 1.0, 0.3};
     if (snrDb >= 8.0)
@@ -60,7 +82,9 @@ SstvDecoder::SstvDecoder(double sampleRate)
     : rate_(sampleRate)
     , demod_(sampleRate, kIdleCentreHz, kIdleHalfWidthHz)
     , vis_(demod_.workingRate())
+    , fskId_(demod_.workingRate())
     , syncEvents_(demod_.workingRate())
+    , longSyncEvents_(demod_.workingRate(), kLongSyncBoxMs, kLongSyncBridgeMs, kLongSyncLeastMs)
     , finder_(demod_.workingRate())
     , chunk_(std::max<std::int64_t>(1, std::llround(kChunkMs * demod_.workingRate() / 1000.0))) {
     snr_.fill(-99.0);
@@ -99,7 +123,7 @@ void SstvDecoder::finish() {
     for (double ms = 0; ms < 3 * lineMs + 200 && picture_; ms += 100)
         process(silence);
     if (picture_)
-        endPicture(picture_->nextLine >= picture_->mode->lines);
+        endPicture(picture_->nextLine >= picture_->mode->scanLines());
 }
 
 void SstvDecoder::setOnlyMode(std::optional<ModeId> mode) {
@@ -108,18 +132,29 @@ void SstvDecoder::setOnlyMode(std::optional<ModeId> mode) {
     finder_.reset();
 }
 
+void SstvDecoder::setModes(std::vector<ModeId> modes) {
+    modes_ = modes;
+    finder_.setModes(std::move(modes));
+    finder_.reset();
+}
+
 void SstvDecoder::cancel() {
     if (!picture_)
         return;
     const Picture& p = *picture_;
-    const int left = std::max(0, p.mode->lines - p.nextLine);
+    const int left = std::max(0, p.mode->scanLines() - p.nextLine);
     const auto rest = std::int64_t(left * p.fit.period());
     endPicture(false);
     idleFrom_ = history_.end() + rest;
 }
 
 double SstvDecoder::recentSnr() const {
-    return median(std::vector<double>(snr_.begin(), snr_.end()));
+    // The upper quartile of the last chunks: a header's many steps of the tone (MMSSTV's is long)
+    // dip the envelope the estimate takes for steady, and would make a clean signal look weak.
+    std::vector<double> v(snr_.begin(), snr_.end());
+    const auto q = v.begin() + std::ptrdiff_t(v.size() * 3 / 4);
+    std::nth_element(v.begin(), q, v.end());
+    return *q;
 }
 
 void SstvDecoder::step() {
@@ -133,37 +168,95 @@ void SstvDecoder::step() {
         return;
     }
     const double perMs = workingRate() / 1000.0;
-    if (auto header = vis_.step(history_); header && (!only_ || header->mode == *only_)) {
-        const Mode& m = mode(header->mode);
-        startPicture(m, true, header->offsetHz, {},
-                     header->end + (m.leadSyncMs + m.syncOffsetMs()) * perMs);
+    if (auto callsign = fskId_.step(history_, lastOffset_); callsign && listener_)
+        listener_->fskId(*callsign);
+    if (pendingHeader_) {
+        settleHeader();
         return;
     }
-    const auto event = syncEvents_.step(history_);
+    if (auto header = vis_.step(history_)) {
+        // In free run the mode received is the one asked for, whichever code announced it.
+        std::optional<ModeId> id = header->mode;
+        const auto received = [this](std::optional<ModeId> m) {
+            return m &&
+                   (modes_.empty() || std::find(modes_.begin(), modes_.end(), *m) != modes_.end());
+        };
+        if (!received(header->other))
+            header->other.reset();
+        if (!received(id))
+            id = header->other;
+        if (only_)
+            id = header->mode == only_ || header->other == only_ ? only_ : std::nullopt;
+        if (id && header->other && !only_) {
+            pendingHeader_ = header;
+            return;
+        }
+        if (id) {
+            startFromHeader(mode(*id), *header);
+            return;
+        }
+        // A header of a mode not known here (or of another than the one received in free
+        // run): its lines are no picture of a known mode whatever their timing. In a weak
+        // signal an unknown code is more likely a known one with bits lost: its lines decide.
+        const bool clear = recentSnr() >= kForeignSnrDb;
+        if (header->mode ||
+            (clear && (header->extended || (std::popcount(unsigned(header->code)) & 1) == 0)))
+            foreignUntil_ = history_.end() + std::int64_t(kForeignQuietMs * perMs);
+    }
+    auto event = syncEvents_.step(history_);
+    if (const auto longEvent = longSyncEvents_.step(history_); !event)
+        event = longEvent;
     if (!event || event->start < double(idleFrom_))
         return;
+    if (double(history_.end()) < double(foreignUntil_)) {
+        // A foreign transmission lasts as long as its syncs come.
+        foreignUntil_ = history_.end() + std::int64_t(kForeignQuietMs * perMs);
+        return;
+    }
     // Noise lines up a few sync-like stretches now and then; a picture also brings a signal.
-    // In free run the mode is known: a Robot 72 sync every other line time is no Robot 36.
-    if (auto found = finder_.add(*event);
-        found && recentSnr() >= kLeastTimingSnrDb && (only_ || !syncsBetween(*found))) {
-        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0);
+    if (auto found = finder_.add(*event, history_); found && recentSnr() >= kLeastTimingSnrDb) {
+        startPicture(mode(found->mode), false, timingOffset(*found), found->syncs, 0.0, 0.0,
+                     found->parity);
     }
 }
 
-bool SstvDecoder::syncsBetween(const ModeFinder::Found& found) const {
-    // Syncs halfway between those of the chain: a mode of half the line time (Robot 36 with
-    // its syncs seen as those of Robot 72 every other line).
-    const Mode& m = mode(found.mode);
+std::pair<double, double> SstvDecoder::firstSync(const Mode& m, const VisHeader& header) const {
+    // The first sync runs on from the stop bit: after it as the header's description has it, or
+    // in place of its end as qsstv sends it. The search for it covers both.
     const double perMs = workingRate() / 1000.0;
-    int between = 0;
-    for (std::size_t i = 0; i + 1 < found.syncs.size(); ++i) {
-        const double half = (found.syncs[i].second + found.syncs[i + 1].second) / 2.0;
-        if (found.syncs[i + 1].first - found.syncs[i].first != 1)
-            continue;
-        if (matchSync(history_, half, 3.0 * perMs, m.syncMs() * perMs).share >= 0.5)
-            ++between;
-    }
-    return 2 * between >= int(found.syncs.size()) - 1;
+    const double overlap = m.leadSyncMs > 0 ? m.leadSyncMs : m.syncMs();
+    return {header.end + (m.leadSyncMs + m.syncOffsetMs() - overlap / 2) * perMs,
+            (overlap / 2 + kFirstSyncMarginMs) * perMs};
+}
+
+void SstvDecoder::startFromHeader(const Mode& m, const VisHeader& header) {
+    const auto [expected, window] = firstSync(m, header);
+    startPicture(m, true, header.offsetHz, {}, expected, window);
+}
+
+void SstvDecoder::settleHeader() {
+    // A code two modes are sent with: the one whose syncs follow the first one at its line time.
+    const VisHeader header = *pendingHeader_;
+    const double perMs = workingRate() / 1000.0;
+    const Mode& a = mode(*header.mode);
+    const Mode& b = mode(*header.other);
+    const double wait = 2 * std::max(a.lineMs + a.syncOffsetMs(), b.lineMs + b.syncOffsetMs()) +
+                        std::max(a.syncMs(), b.syncMs()) + 2 * kFirstSyncMarginMs;
+    if (double(history_.end()) < header.end + wait * perMs)
+        return;
+    pendingHeader_.reset();
+    auto score = [&](const Mode& m) {
+        const auto [expected, window] = firstSync(m, header);
+        const double length = m.syncMs() * perMs;
+        const double first = matchSync(history_, expected, window, length).start;
+        double sum = 0.0;
+        for (const int line : {1, 2})
+            sum += matchSync(history_, first + line * m.lineMs * perMs, kNarrowSearchMs * perMs,
+                             length)
+                       .share;
+        return sum;
+    };
+    startFromHeader(score(b) > score(a) ? b : a, header);
 }
 
 double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
@@ -182,7 +275,7 @@ double SstvDecoder::timingOffset(const ModeFinder::Found& found) const {
 
 void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
                                const std::vector<std::pair<int, double>>& syncs,
-                               double lineZeroSync) {
+                               double lineZeroSync, double firstWindow, int parity) {
     const double perMs = workingRate() / 1000.0;
     Picture p;
     p.mode = &m;
@@ -195,11 +288,40 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     const Reception reception = receptionFor(snr);
     p.pixelWidth = reception.pixelWidth;
     p.leastWindow = reception.leastMs * perMs;
+    // From the far ends inwards: the first times at which the answer leaves its ends, of the
+    // largest steps there are (from black or white to the sync tone and back).
+    // The lines already heard came through the demodulator as tuned while idle: their steps
+    // settle as its do, or as the picture's, whichever is slower.
+    p.settleBefore = p.settleAfter = {0.0, 0.0};
+    for (const std::size_t tuning : {0, 1})
+        for (const auto& [from, to] :
+             {std::pair{kWhiteHz, kSyncHz}, std::pair{kBlackHz, kWhiteHz},
+              std::pair{kSyncHz, kWhiteHz}, std::pair{kWhiteHz, kBlackHz}}) {
+            const StepResponse response(rate_, tuning ? kIdleHalfWidthHz : reception.halfWidthHz,
+                                        from, to);
+            double before = response.reach(), after = response.reach();
+            while (before > 0 && std::fabs(response.at(-before)) <= kStepClear)
+                before -= 0.25;
+            while (after > 0 && std::fabs(response.at(after) - 1.0) <= kStepClear)
+                after -= 0.25;
+            for (const std::size_t i : {tuning, std::size_t(1)}) {
+                p.settleBefore[i] = std::max(p.settleBefore[i], before);
+                p.settleAfter[i] = std::max(p.settleAfter[i], after);
+            }
+        }
+    // The new tuning takes effect within a piece of samples; the low-pass then holds what
+    // came before for a few ms more.
+    p.retunedAt = double(history_.end()) + kRetuneSettleMs * perMs;
     offset_ = offsetHz;
     tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
+    // What has been heard of the picture judged again with its mistuning: its first sync and
+    // porch after a header, its first lines when it was found from its line timing.
+    if (offsetHz != 0.0)
+        history_.setOffset(history_.oldest(), offsetHz);
 
     if (fromVis) {
         p.fit.setAnchor(0, lineZeroSync);
+        p.firstWindow = firstWindow;
     } else {
         // The chain found, and the lines before it that are still in the history.
         // The chain's times are rough: each sync is matched again where it was seen.
@@ -212,9 +334,12 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             p.fit.add(line, time);
         }
         const double window = kNarrowSearchMs * perMs;
-        for (int line = -1; line >= -kBackLines && points.back().first - line < m.lines; --line) {
+        for (int line = -1; line >= -kBackLines && points.back().first - line < m.scanLines();
+             --line) {
+            // A line whose start has left the history cannot be decoded; its sync is looked for
+            // in what is left of the window.
             const double expected = p.fit.predict(line);
-            if (expected - p.syncOffset - window < double(history_.oldest()))
+            if (expected - p.syncOffset < double(history_.oldest()))
                 break;
             const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
             if (match.share < 0.6 || std::fabs(match.start - expected) > kSyncResidualMs * perMs)
@@ -224,13 +349,17 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
             points.insert(points.begin(), {line, start});
             p.fit.add(line, start);
         }
-        const int first = points.front().first;
+        // The picture's first line: of the parity the chain's lines showed (Robot 36).
+        int first = points.front().first;
+        if ((first + parity) % 2 != 0)
+            --first;
         p.fit = LineFit(p.nominal);
         for (const auto& [line, time] : points)
             p.fit.add(line - first, time);
         p.nextSync = points.back().first - first + 1;
         // Lines whose start has left the history cannot be decoded.
-        while (p.nextLine < m.lines && lineStart(p, p.nextLine) < double(history_.oldest()) + 1.0)
+        while (p.nextLine < m.scanLines() &&
+               lineStart(p, p.nextLine) < double(history_.oldest()) + 1.0)
             ++p.nextLine;
     }
     p.image = QImage(m.pixels, m.lines, QImage::Format_RGB32);
@@ -239,6 +368,7 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     p.y.assign(std::size_t(m.pixels), 16.0);
     p.redDiff.assign(std::size_t(m.pixels), 128.0);
     p.blueDiff.assign(std::size_t(m.pixels), 128.0);
+    p.neutral.assign(std::size_t(m.pixels), 128.0);
     picture_ = std::move(p);
     if (listener_)
         listener_->started(PictureStart{m.id, fromVis, offsetHz, snr});
@@ -249,12 +379,11 @@ double SstvDecoder::lineStart(const Picture& p, int line) const {
 }
 
 void SstvDecoder::pictureStep() {
-    const double perMs = workingRate() / 1000.0;
     while (picture_) {
         Picture& p = *picture_;
-        const int lines = p.mode->lines;
+        const int lines = p.mode->scanLines();
         const double n = double(history_.end());
-        const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+        const double window = searchWindow(p);
         if (p.nextSync < lines &&
             n >= p.fit.predict(p.nextSync) + window + 1.5 * p.syncLength + 2) {
             searchSync(p);
@@ -271,10 +400,16 @@ void SstvDecoder::pictureStep() {
     }
 }
 
+double SstvDecoder::searchWindow(const Picture& p) const {
+    if (p.fit.count() == 0 && p.firstWindow > 0)
+        return p.firstWindow;
+    return (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * workingRate() / 1000.0;
+}
+
 void SstvDecoder::searchSync(Picture& p) {
     const double perMs = workingRate() / 1000.0;
     const int line = p.nextSync++;
-    const double window = (p.fit.count() >= 4 ? kNarrowSearchMs : kWideSearchMs) * perMs;
+    const double window = searchWindow(p);
     const double expected = p.fit.predict(line);
     const SyncMatch match = matchSync(history_, expected, window, p.syncLength);
     // A fit from few or rough syncs may drift off: after misses the limit widens, up to the
@@ -296,7 +431,11 @@ void SstvDecoder::searchSync(Picture& p) {
     for (int i = 1; i <= chunks; ++i)
         last.push_back(snr_[(snrIndex_ + snr_.size() * 4 - std::size_t(i)) % snr_.size()]);
     p.quietLines = median(last) < kQuietSnrDb ? p.quietLines + 1 : 0;
-    if ((p.missed >= kQuietLines && p.quietLines >= kQuietLines) || p.missed >= kMissedLines)
+    // A picture that has shown no sync but its first (which after a header runs on from the stop
+    // bit) is none: a header read wrong, or noise.
+    const bool none = p.fit.count() <= 1 && p.missed >= kUnconfirmedLines;
+    if ((p.missed >= kQuietLines && p.quietLines >= kQuietLines) || p.missed >= kMissedLines ||
+        none)
         endPicture(false);
 }
 
@@ -304,79 +443,183 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     const Mode& m = *p.mode;
     const double perMs = workingRate() / 1000.0;
     const double scale = p.fit.period() / p.nominal;
+    // The line's scans with their times.
+    struct Part {
+        const Segment* segment;
+        double from, to;
+        std::vector<double>* values;
+    };
+    std::array<std::vector<double>, kChannelCount> values;
+    std::vector<Part> parts;
     double t = lineStart(p, line);
-    const double stepTail = kPixelSettleMs * perMs * kIdleHalfWidthHz / demod_.halfWidthHz();
-    std::array<std::vector<double>, 7> values;
     for (const Segment& s : m.layout(line)) {
         const double length = s.ms * perMs * scale;
-        if (s.channel != Channel::Tone) {
-            auto& v = values[std::size_t(s.channel)];
-            v.resize(std::size_t(m.pixels));
-            const double w = length / m.pixels;
-            // The colour differences carry less detail than their pixels could: in weak
-            // signals they are averaged longer.
-            const bool difference = s.channel == Channel::RedDiff || s.channel == Channel::BlueDiff;
-            const double least = difference ? 2 * p.leastWindow : p.leastWindow;
-            const double half = std::max({0.5, p.pixelWidth * w / 2, least / 2});
-            // The last pixels are read where the segment's own tones still hold: the
-            // demodulator's filter follows a step late, and the tone after the segment (the next
-            // line's sync, a separator pulse) would otherwise pull them towards black or beyond.
-            const double last = t + length - stepTail - half;
-            for (int x = 0; x < m.pixels; ++x) {
-                const double c = std::min(t + (x + 0.5) * w, std::max(t + half, last));
-                v[std::size_t(x)] = hzValue(history_.meanVideoHz(c - half, c + half));
-            }
-        }
+        if (s.channel != Channel::Tone)
+            parts.push_back(Part{&s, t, t + length, &values[std::size_t(s.channel)]});
         t += length;
     }
-    auto* row = reinterpret_cast<QRgb*>(p.raw.scanLine(line));
+
+    // Each pixel from the mean tone over its share of the scan.
+    struct Window {
+        double centre, half;
+    };
+    auto windowOf = [&](const Part& part, int x) {
+        const double w = (part.to - part.from) / m.pixels;
+        // The colour differences carry less detail than their pixels could: in weak signals
+        // they are averaged longer.
+        const Channel c = part.segment->channel;
+        const bool difference = c == Channel::RedDiff || c == Channel::BlueDiff;
+        const double least = difference ? 2 * p.leastWindow : p.leastWindow;
+        return Window{part.from + (x + 0.5) * w, std::max({0.5, p.pixelWidth * w / 2, least / 2})};
+    };
+    for (const Part& part : parts) {
+        auto& v = *part.values;
+        v.resize(std::size_t(m.pixels));
+        for (int x = 0; x < m.pixels; ++x) {
+            const Window win = windowOf(part, x);
+            v[std::size_t(x)] =
+                hzValue(history_.meanVideoHz(win.centre - win.half, win.centre + win.half));
+        }
+    }
+
+    // The noise of a pixel value from the spread of the frequency over the line's sync, where
+    // it is steady: a picture's own detail does not count in it. The reading of a pixel averages
+    // about one independent sample per sample of the noise's bandwidth.
+    if (!parts.empty()) {
+        const double sync = p.fit.predict(line);
+        const double a = sync + kNoiseTrimMs * perMs,
+                     b = sync + p.syncLength - kNoiseTrimMs * perMs;
+        if (b - a >= 4.0 && a >= double(history_.oldest())) {
+            double sum = 0.0, squares = 0.0;
+            int n = 0;
+            for (auto k = std::int64_t(std::ceil(a)); double(k) < b; ++k, ++n) {
+                sum += history_.at(k);
+                squares += double(history_.at(k)) * history_.at(k);
+            }
+            const double spread = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+            const Window win = windowOf(parts.front(), m.pixels / 2);
+            const double independent =
+                std::max(1.0, 2.0 * win.half * 2.0 * demod_.halfWidthHz() / workingRate());
+            const double estimate = hzValue(kBlackHz + spread) / std::sqrt(independent);
+            p.noise = p.noise < 0 ? estimate : 0.8 * p.noise + 0.2 * estimate;
+        }
+    }
+
+    // Near the ends of a scan the demodulator's answer still holds some of the tone before or
+    // after it (a porch, a sync, the other scan), by its step response: a pixel read there takes
+    // the value of the nearest one read clear of the step.
+    std::vector<char> clear(std::size_t(m.pixels));
+    for (const Part& self : parts) {
+        auto& v = *self.values;
+        const double w = (self.to - self.from) / m.pixels;
+        const std::size_t tuning = self.to < p.retunedAt ? 1 : 0;
+        const double earliest = self.from + p.settleAfter[tuning],
+                     latest = self.to - p.settleBefore[tuning];
+        for (int x = 0; x < m.pixels; ++x) {
+            const Window win = windowOf(self, x);
+            clear[std::size_t(x)] =
+                win.centre - win.half >= earliest && win.centre + win.half <= latest;
+            if (clear[std::size_t(x)])
+                continue;
+            // A long pixel may still hold a stretch clear of the step: read there.
+            const double a = std::max(self.from + x * w, earliest);
+            const double b = std::min(self.from + (x + 1) * w, latest);
+            if (b - a >= std::max(2.0, 2.0 * win.half)) {
+                v[std::size_t(x)] = hzValue(history_.meanVideoHz(a, b));
+                clear[std::size_t(x)] = true;
+            }
+        }
+        for (int x = 0; x < m.pixels; ++x) {
+            if (clear[std::size_t(x)])
+                continue;
+            // The nearest pixel read well, looked for towards the middle.
+            const int step = x < m.pixels / 2 ? 1 : -1;
+            int y = x;
+            while (y + step >= 0 && y + step < m.pixels && !clear[std::size_t(y)])
+                y += step;
+            v[std::size_t(x)] = v[std::size_t(y)];
+        }
+    }
+
+    // In a weak signal the colour differences, which carry less detail than the luminance and
+    // make the most of a picture's colour noise, are smoothed along the line: each with its
+    // neighbours that differ from it by no more than their noise would make, the further the
+    // weaker the signal.
+    if (p.noise >= kSmoothNoise) {
+        const int reach =
+            std::clamp(int(std::lround(p.noise * kChromaReachPerNoise)), 1, kChromaMaxReach);
+        const double threshold = kChromaThreshold * p.noise;
+        for (const Channel c : {Channel::RedDiff, Channel::BlueDiff}) {
+            auto& v = values[std::size_t(c)];
+            if (v.empty())
+                continue;
+            std::vector<double> smoothed(v.size());
+            for (int x = 0; x < int(v.size()); ++x) {
+                const double centre = v[std::size_t(x)];
+                double sum = 0.0, weight = 0.0;
+                for (int k = -reach; k <= reach; ++k) {
+                    const double value = v[std::size_t(std::clamp(x + k, 0, int(v.size()) - 1))];
+                    if (std::fabs(value - centre) > threshold)
+                        continue;
+                    const double w = reach + 1 - std::abs(k);
+                    sum += w * value;
+                    weight += w;
+                }
+                smoothed[std::size_t(x)] = sum / weight;
+            }
+            v = std::move(smoothed);
+        }
+    }
+
+    const int first = line * m.rowsPerLine;
+    auto rowOf = [&](int r) { return reinterpret_cast<QRgb*>(p.raw.scanLine(r)); };
     auto channel = [&](Channel c) -> const std::vector<double>& { return values[std::size_t(c)]; };
-    switch (m.colour) {
-    case ColourModel::Rgb:
+    auto yuvRow = [&](int r, const std::vector<double>& y, const std::vector<double>& redDiff,
+                      const std::vector<double>& blueDiff) {
+        QRgb* row = rowOf(r);
         for (int x = 0; x < m.pixels; ++x) {
             const auto i = std::size_t(x);
-            row[x] =
-                qRgb(clampByte(channel(Channel::Red)[i]), clampByte(channel(Channel::Green)[i]),
-                     clampByte(channel(Channel::Blue)[i]));
+            int red, green, blue;
+            toRgb(Yuv{y[i], redDiff[i], blueDiff[i]}, red, green, blue);
+            row[x] = qRgb(red, green, blue);
+        }
+    };
+    switch (m.colour) {
+    case ColourModel::Rgb: {
+        QRgb* row = rowOf(first);
+        const auto &red = channel(Channel::Red), &green = channel(Channel::Green),
+                   &blue = channel(Channel::Blue);
+        for (int x = 0; x < m.pixels; ++x) {
+            const auto i = std::size_t(x);
+            row[x] = qRgb(clampByte(red[i]), clampByte(green[i]), clampByte(blue[i]));
         }
         break;
+    }
+    case ColourModel::Mono:
+        yuvRow(first, channel(Channel::Y), p.neutral, p.neutral);
+        break;
     case ColourModel::YuvLine:
-        for (int x = 0; x < m.pixels; ++x) {
-            const auto i = std::size_t(x);
-            int r, g, b;
-            toRgb(Yuv{channel(Channel::Y)[i], channel(Channel::RedDiff)[i],
-                      channel(Channel::BlueDiff)[i]},
-                  r, g, b);
-            row[x] = qRgb(r, g, b);
-        }
+        yuvRow(first, channel(Channel::Y), channel(Channel::RedDiff), channel(Channel::BlueDiff));
+        if (m.rowsPerLine == 2)
+            yuvRow(first + 1, channel(Channel::Y2), channel(Channel::RedDiff),
+                   channel(Channel::BlueDiff));
         break;
     case ColourModel::YuvPair:
         if (line % 2 == 0) {
             p.y = channel(Channel::Y);
             p.redDiff = channel(Channel::RedDiff);
             // Until the odd line brings its colour difference, the even line shows without.
-            for (int x = 0; x < m.pixels; ++x) {
-                int r, g, b;
-                toRgb(Yuv{p.y[std::size_t(x)], p.redDiff[std::size_t(x)], 128.0}, r, g, b);
-                row[x] = qRgb(r, g, b);
-            }
+            yuvRow(line, p.y, p.redDiff, p.neutral);
         } else {
             const auto& blue = channel(Channel::BlueDiff);
-            auto* above = reinterpret_cast<QRgb*>(p.raw.scanLine(line - 1));
-            for (int x = 0; x < m.pixels; ++x) {
-                const auto i = std::size_t(x);
-                int r, g, b;
-                toRgb(Yuv{p.y[i], p.redDiff[i], blue[i]}, r, g, b);
-                above[x] = qRgb(r, g, b);
-                toRgb(Yuv{channel(Channel::Y)[i], p.redDiff[i], blue[i]}, r, g, b);
-                row[x] = qRgb(r, g, b);
-            }
+            yuvRow(line - 1, p.y, p.redDiff, blue);
+            yuvRow(line, channel(Channel::Y), p.redDiff, blue);
         }
         break;
     }
     // The even line of a Robot 36 pair is final with the odd one.
     const bool waits = m.colour == ColourModel::YuvPair && line % 2 == 0;
-    settle(p, waits ? line : line + 1, false);
+    settle(p, waits ? first : first + m.rowsPerLine, false);
 }
 
 void SstvDecoder::settle(Picture& p, int rows, bool last) {
@@ -398,14 +641,6 @@ void SstvDecoder::smoothRow(Picture& p, int row, int below) {
         row > 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(row - 1)) : nullptr;
     const auto* down =
         below >= 0 ? reinterpret_cast<const QRgb*>(p.raw.constScanLine(below)) : nullptr;
-    // The noise from the differences to the row below: their median, robust to edges.
-    if (down) {
-        std::vector<double> d(static_cast<std::size_t>(w));
-        for (int x = 0; x < w; ++x)
-            d[std::size_t(x)] = std::abs(qGreen(centre[x]) - qGreen(down[x]));
-        const double estimate = median(std::move(d)) * 1.05;
-        p.noise = p.noise < 0 ? estimate : 0.8 * p.noise + 0.2 * estimate;
-    }
     if (p.noise < kSmoothNoise) {
         std::copy_n(centre, w, out);
         return;
@@ -440,22 +675,29 @@ void SstvDecoder::endPicture(bool complete) {
     PictureEnd end;
     end.mode = p.mode->id;
     end.complete = complete;
-    // A lost picture keeps the lines before the signal went.
-    end.lines = complete ? p.mode->lines
-                         : (p.missed > 0 ? std::min(p.nextLine, p.firstMissed) : p.nextLine);
-    settle(p, p.nextLine, true);
+    // A lost picture keeps the lines before the signal went: those that ended before the last
+    // sync found.
+    const int rows = p.mode->rowsPerLine;
+    end.lines = complete
+                    ? p.mode->lines
+                    : rows * (p.missed > 0 ? std::min(p.nextLine, std::max(0, p.firstMissed - 1))
+                                           : p.nextLine);
+    settle(p, rows * p.nextLine, true);
     if (!complete)
         for (int line = end.lines; line < p.mode->lines; ++line)
             std::fill_n(reinterpret_cast<QRgb*>(p.image.scanLine(line)), p.mode->pixels,
                         qRgb(0, 0, 0));
     end.clockPpm = (p.fit.period() / p.nominal - 1.0) * 1e6;
     end.offsetHz = offset_;
+    lastOffset_ = offset_;
+    fskId_.reset();
     end.picture = std::move(p.image);
     picture_.reset();
     offset_ = 0.0;
     tuning_ = {kIdleCentreHz, kIdleHalfWidthHz};
     vis_.reset();
     syncEvents_.reset();
+    longSyncEvents_.reset();
     finder_.reset();
     idleFrom_ = history_.end();
     if (listener_)

@@ -3,6 +3,7 @@
 
 #include "FmDemodulator.h"
 #include "FrequencyHistory.h"
+#include "FskId.h"
 #include "LineTiming.h"
 #include "SstvModes.h"
 #include "VisDetector.h"
@@ -44,6 +45,8 @@ public:
     virtual void line(int /*line*/, const QImage& /*picture*/) {}
     // The picture has ended, complete or not.
     virtual void ended(const PictureEnd& /*end*/) {}
+    // A callsign came in FSK (as MMSSTV and qsstv send it after a picture).
+    virtual void fskId(const QString& /*callsign*/) {}
 };
 
 // Keeps the first picture a decoder ends: the listener of a decode of one recording.
@@ -59,9 +62,9 @@ public:
 
 // The receiver: audio samples in, pictures out. Samples are pushed as they come, in blocks of
 // any size; it owns no thread and no device. While idle it looks for a VIS header and, beside
-// it, for the sync pattern of a picture whose header was missed. During a picture it follows
-// the syncs line by line, takes the slant out as it goes, and ends the picture when all lines
-// have come or the signal has been gone for two line times.
+// it, for the sync pattern of a picture whose header was missed, and for an FSK ID. During a
+// picture it follows the syncs line by line, takes the slant out as it goes, and ends the
+// picture when all lines have come or the signal has been gone for two line times.
 class SstvDecoder {
 public:
     explicit SstvDecoder(double sampleRate);
@@ -75,6 +78,9 @@ public:
     // alone, and the VIS headers of other modes are ignored. nullopt: every mode again.
     void setOnlyMode(std::optional<ModeId> mode);
     std::optional<ModeId> onlyMode() const { return only_; }
+    // Receives only these modes (a converter that knows no others); the headers of other modes
+    // are heard as those of unknown ones. Empty: every mode of the table.
+    void setModes(std::vector<ModeId> modes);
     // Ends a picture under way at once (ended reports it incomplete); the rest of its syncs are
     // not taken for a new picture.
     void cancel();
@@ -98,33 +104,47 @@ private:
         int quietLines = 0;       // lines in a row with no signal to speak of
         double pixelWidth = 1.0;  // share of a pixel's time averaged for it
         double leastWindow = 0.0; // but no fewer samples than this
-        QImage raw;               // the lines as decoded
-        QImage image;             // the lines as shown: with the noise of weak signals smoothed
-        int rawRows = 0;          // rows final in raw
-        int shownRows = 0;        // rows final in image
-        double noise = -1.0;      // estimated noise of a pixel value, -1 before the first estimate
+        // How long before and after a step of the tone the demodulator's answer holds some of
+        // it, in working samples (as tuned for the picture).
+        // [0] with the picture's tuning, [1] with the idle one or either.
+        std::array<double, 2> settleBefore{}, settleAfter{};
+        double retunedAt = 0.0; // the first sample of the picture's tuning, as it settles
+        QImage raw;             // the lines as decoded
+        QImage image;           // the lines as shown: with the noise of weak signals smoothed
+        int rawRows = 0;        // rows final in raw
+        int shownRows = 0;      // rows final in image
+        double noise = -1.0;    // estimated noise of a pixel value, -1 before the first estimate
         std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
+        std::vector<double> neutral;              // colour differences of no colour
+        double firstWindow = 0.0; // after a header: the search for the first sync either side
     };
 
     void step();
     void startPicture(const Mode& m, bool fromVis, double offsetHz,
-                      const std::vector<std::pair<int, double>>& syncs, double lineZeroSync);
+                      const std::vector<std::pair<int, double>>& syncs, double lineZeroSync,
+                      double firstWindow, int parity = 0);
     void pictureStep();
+    void startFromHeader(const Mode& m, const VisHeader& header);
+    void settleHeader();
+    // Where the first sync after a header is expected, and how far either side to look.
+    std::pair<double, double> firstSync(const Mode& m, const VisHeader& header) const;
     void searchSync(Picture& p);
+    double searchWindow(const Picture& p) const;
     void decodeLine(Picture& p, int line);
     void endPicture(bool complete);
     void settle(Picture& p, int rows, bool last);
     void smoothRow(Picture& p, int row, int below);
     double lineStart(const Picture& p, int line) const;
     double recentSnr() const;
-    bool syncsBetween(const ModeFinder::Found& found) const;
     double timingOffset(const ModeFinder::Found& found) const;
 
     double rate_;
     FmDemodulator demod_;
     FrequencyHistory history_;
     VisDetector vis_;
-    SyncEventDetector syncEvents_;
+    FskIdDecoder fskId_;
+    double lastOffset_ = 0.0; // the mistuning of the last picture, for the FSK ID after it
+    SyncEventDetector syncEvents_, longSyncEvents_;
     ModeFinder finder_;
     DecoderListener* listener_ = nullptr;
     std::vector<float> hz_, power_;
@@ -135,12 +155,17 @@ private:
     double offset_ = 0.0;
     std::optional<Picture> picture_;
     std::int64_t idleFrom_ = 0; // no picture is found from syncs before this sample
+    // No picture is found from syncs before this sample: those of a mode not known here.
+    std::int64_t foreignUntil_ = 0;
+    // A header of a code two modes are sent with, until the line timing tells which.
+    std::optional<VisHeader> pendingHeader_;
     std::int64_t chunk_ = 0;
     std::int64_t chunkCount_ = 0;
     std::array<double, 12> snr_{};
     std::size_t snrIndex_ = 0;
     std::vector<SyncEvent> recentEvents_;
     std::optional<ModeId> only_;
+    std::vector<ModeId> modes_;
 };
 
 } // namespace winorbis::sstv

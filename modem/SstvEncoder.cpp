@@ -2,6 +2,7 @@
 #include "SstvEncoder.h"
 
 #include "Colour.h"
+#include "FskId.h"
 
 #include <array>
 #include <cmath>
@@ -88,7 +89,9 @@ private:
     std::uint32_t phase_ = 0;
 };
 
-double channelValue(Channel c, QRgb rgb, const Yuv& yuv) {
+// The value of a colour component at a pixel: from the row's colour, or the luminance and colour
+// differences of the rows the line serves.
+double channelValue(Channel c, QRgb rgb, const Yuv& yuv, const Yuv& second) {
     switch (c) {
     case Channel::Green:
         return qGreen(rgb);
@@ -98,6 +101,8 @@ double channelValue(Channel c, QRgb rgb, const Yuv& yuv) {
         return qRed(rgb);
     case Channel::Y:
         return yuv.y;
+    case Channel::Y2:
+        return second.y;
     case Channel::RedDiff:
         return yuv.redDiff;
     case Channel::BlueDiff:
@@ -108,11 +113,21 @@ double channelValue(Channel c, QRgb rgb, const Yuv& yuv) {
     return 0.0;
 }
 
+Yuv yuvOf(QRgb c) {
+    return toYuv(qRed(c), qGreen(c), qBlue(c));
+}
+
 } // namespace
+
+double SstvEncoder::durationMs(ModeId id, const EncoderOptions& options) {
+    const QString callsign = fskid::sendable(options.fskId);
+    return durationMs(id, options.vox) + (callsign.isEmpty() ? 0.0 : fskid::durationMs(callsign));
+}
 
 double SstvEncoder::durationMs(ModeId id, bool vox) {
     const Mode& m = mode(id);
-    return (vox ? kVoxHz.size() * kVoxToneMs : 0.0) + kVisMs + m.leadSyncMs + m.lines * m.lineMs;
+    return (vox ? kVoxHz.size() * kVoxToneMs : 0.0) + visMs(m) + m.leadSyncMs +
+           m.scanLines() * m.lineMs;
 }
 
 std::vector<float> SstvEncoder::encode(const QImage& source, ModeId id,
@@ -124,7 +139,7 @@ std::vector<float> SstvEncoder::encode(const QImage& source, ModeId id,
             picture.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     std::vector<float> out;
-    out.reserve(std::size_t(durationMs(id, options.vox) * options.sampleRate / 1000.0) + 16);
+    out.reserve(std::size_t(durationMs(id, options) * options.sampleRate / 1000.0) + 16);
     ToneWriter writer(options, out);
     if (options.vox)
         for (const double hz : kVoxHz)
@@ -134,38 +149,50 @@ std::vector<float> SstvEncoder::encode(const QImage& source, ModeId id,
     writer.tone(kSyncHz, kVisBreakMs);
     writer.tone(kLeaderHz, kVisLeaderMs);
     writer.tone(kSyncHz, kVisBitMs);
-    const int bits = visByte(m.vis);
-    for (int i = 0; i < 8; ++i)
-        writer.tone(bits >> i & 1 ? kVisOneHz : kVisZeroHz, kVisBitMs);
+    for (const int byte : visBytes(m))
+        for (int i = 0; i < 8; ++i)
+            writer.tone(byte >> i & 1 ? kVisOneHz : kVisZeroHz, kVisBitMs);
     writer.tone(kSyncHz, kVisBitMs);
     if (m.leadSyncMs > 0)
         writer.tone(kSyncHz, m.leadSyncMs);
 
     std::vector<double> hz(std::size_t(m.pixels));
-    for (int line = 0; line < m.lines; ++line) {
-        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(line));
-        // Robot 36 sends each colour difference once for a line pair: the pair's mean.
-        const int pair = m.colour == ColourModel::YuvPair ? (line ^ 1) : line;
-        const auto* other =
-            reinterpret_cast<const QRgb*>(picture.constScanLine(std::min(pair, m.lines - 1)));
+    const auto rowOf = [&](int row) {
+        return reinterpret_cast<const QRgb*>(
+            picture.constScanLine(std::clamp(row, 0, m.lines - 1)));
+    };
+    for (int line = 0; line < m.scanLines(); ++line) {
+        // The rows the line carries, and the row its colour differences are shared with: the
+        // other row of the pair (Robot 36, PD, MP), else its own.
+        const int row = line * m.rowsPerLine;
+        const int partner = m.rowsPerLine == 2                 ? row + 1
+                            : m.colour == ColourModel::YuvPair ? (line ^ 1)
+                                                               : row;
+        const QRgb* first = rowOf(row);
+        const QRgb* second = rowOf(row + m.rowsPerLine - 1);
+        const QRgb* shared = rowOf(partner);
         for (const Segment& s : m.layout(line)) {
             if (s.channel == Channel::Tone) {
                 writer.tone(s.hz, s.ms);
                 continue;
             }
             for (int x = 0; x < m.pixels; ++x) {
-                const QRgb c = row[x];
-                Yuv yuv = toYuv(qRed(c), qGreen(c), qBlue(c));
-                if (m.colour == ColourModel::YuvPair) {
-                    const QRgb d = other[x];
-                    const Yuv second = toYuv(qRed(d), qGreen(d), qBlue(d));
-                    yuv.redDiff = (yuv.redDiff + second.redDiff) / 2;
-                    yuv.blueDiff = (yuv.blueDiff + second.blueDiff) / 2;
-                }
-                hz[std::size_t(x)] = valueHz(channelValue(s.channel, c, yuv));
+                Yuv yuv = yuvOf(first[x]);
+                const Yuv other = yuvOf(shared[x]);
+                yuv.redDiff = (yuv.redDiff + other.redDiff) / 2;
+                yuv.blueDiff = (yuv.blueDiff + other.blueDiff) / 2;
+                hz[std::size_t(x)] =
+                    valueHz(channelValue(s.channel, first[x], yuv, yuvOf(second[x])));
             }
             writer.scan(hz, s.ms);
         }
+    }
+    if (const QString callsign = fskid::sendable(options.fskId); !callsign.isEmpty()) {
+        writer.tone(kBlackHz, fskid::kPauseMs);
+        writer.tone(fskid::kZeroHz, fskid::kLeadMs);
+        for (const int bit : fskid::bits(callsign))
+            writer.tone(bit ? fskid::kOneHz : fskid::kZeroHz, fskid::kBitMs);
+        writer.tone(fskid::kOneHz, fskid::kTailMs);
     }
     return out;
 }

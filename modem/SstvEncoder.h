@@ -15,6 +15,7 @@ struct EncoderOptions {
     bool vox = false;            // the VOX tones before the VIS header
     double amplitude = 0.7;      // peak, of full scale 1
     double offsetHz = 0.0;       // every tone shifted by this much (a mistuned transmitter)
+    QString fskId = {};          // a callsign sent in FSK after the picture; empty: none
 };
 
 // The transmitter: a picture in a mode to audio samples, phase-continuous, the timing of every
@@ -29,6 +30,7 @@ public:
                                               const EncoderOptions& options = {});
     // Milliseconds of audio the transmission lasts, with the VOX tones when asked for.
     static double durationMs(ModeId mode, bool vox);
+    static double durationMs(ModeId mode, const EncoderOptions& options);
 };
 
 } // namespace winorbis::sstv

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -10,17 +11,62 @@
 
 namespace winorbis::sstv {
 
-enum class ModeId { Robot36, Robot72, Martin1, Martin2, Scottie1, Scottie2 };
-inline constexpr int kModeCount = 6;
+// The modes, in the order of the table. The first six are the converter box's own, in its order.
+enum class ModeId {
+    Robot36,
+    Robot72,
+    Martin1,
+    Martin2,
+    Scottie1,
+    Scottie2,
+    ScottieDx,
+    Robot24,
+    Bw8,
+    Bw12,
+    Bw24,
+    Bw36,
+    Wraase60,
+    Wraase120,
+    Wraase180,
+    Pasokon3,
+    Pasokon5,
+    Pasokon7,
+    Pd50,
+    Pd90,
+    Pd120,
+    Pd160,
+    Pd180,
+    Pd240,
+    Pd290,
+    Mp73,
+    Mp115,
+    Mp140,
+    Mp175,
+    Mr73,
+    Mr90,
+    Mr115,
+    Mr140,
+    Mr175,
+    Ml180,
+    Ml240,
+    Ml280,
+    Ml320,
+};
+inline constexpr int kModeCount = 38;
+// The converter box's modes: the first ones of the table.
+inline constexpr int kBoxModeCount = 6;
 
 // What a part of a line carries: a fixed tone, or one colour component of the line's pixels.
-enum class Channel { Tone, Y, RedDiff, BlueDiff, Green, Blue, Red };
+// Y2 is the luminance of the second picture row of a line that carries two (PD, MP).
+enum class Channel { Tone, Y, RedDiff, BlueDiff, Green, Blue, Red, Y2 };
+inline constexpr int kChannelCount = 8;
 
 // How the colour components of a line make the picture's colours.
 enum class ColourModel {
-    Rgb,     // each line sends green, blue and red (Martin, Scottie)
+    Rgb,     // each line sends green, blue and red, or red, green and blue
     YuvPair, // Y on every line, one colour difference per line serving the pair (Robot 36)
-    YuvLine, // Y and both colour differences on every line (Robot 72)
+    YuvLine, // Y and both colour differences on every line (Robot 72, PD, MP, MR, ML)
+    Mono,    // Y alone (the black-and-white Robot modes)
 };
 
 // One part of a line: its length, and its tone when it is not a pixel scan.
@@ -31,13 +77,17 @@ struct Segment {
     bool sync = false;
 };
 
-// One transmission mode: its names, VIS code, size and the layout of its lines.
+// One transmission mode, one row of the table: its names, VIS code, size and the layout of its
+// lines. A line is what lies between two syncs; in most modes it makes one picture row, in PD and
+// MP two (rowsPerLine).
 struct Mode {
     ModeId id;
     QString name;      // "Martin 1"
     QString shortName; // "M1"
+    // The VIS code: seven bits; or sixteen, for MMSSTV's extended header: 0x23 sent first (the
+    // high byte), then the mode's own eight bits (the low byte).
     int vis = 0;
-    int lines = 0;
+    int lines = 0; // picture rows
     int pixels = 0;
     double lineMs = 0.0;
     ColourModel colour = ColourModel::Rgb;
@@ -45,8 +95,17 @@ struct Mode {
     std::vector<Segment> evenLine, oddLine;
     // A sync tone sent once after the VIS before the first line (Scottie), 0 when none.
     double leadSyncMs = 0.0;
+    int rowsPerLine = 1;
+    // The code is also taken with odd parity, as qsstv sends it (B/W 12).
+    bool visOddParityToo = false;
+    // Another mode's code that a sender uses for this one too (qsstv sends MR175 with MR140's);
+    // the receiver tells the two apart by their line times.
+    int visToo = 0;
 
     const std::vector<Segment>& layout(int line) const { return line % 2 ? oddLine : evenLine; }
+    // The lines between syncs a picture has.
+    int scanLines() const { return lines / rowsPerLine; }
+    bool extendedVis() const { return vis > 0x7f; }
     // Where the line's sync tone starts, in ms from the start of the line.
     double syncOffsetMs() const;
     double syncMs() const;
@@ -65,6 +124,11 @@ inline constexpr double kVisLeaderMs = 300.0;
 inline constexpr double kVisBreakMs = 10.0;
 // The whole VIS header: leader, break, leader, start bit, 7 data bits, parity, stop bit.
 inline constexpr double kVisMs = 2 * kVisLeaderMs + kVisBreakMs + 10 * kVisBitMs;
+// MMSSTV's extended header: the first byte (0x23) that announces a second one.
+inline constexpr int kExtendedVisPrefix = 0x23;
+
+// The whole header of a mode, extended or not.
+double visMs(const Mode& m);
 
 // The tone of a pixel value 0 .. 255.
 inline double valueHz(double value) {
@@ -75,13 +139,28 @@ inline double hzValue(double hz) {
     return (hz - kBlackHz) * 255.0 / (kWhiteHz - kBlackHz);
 }
 
-// The table of the six modes, in the order of ModeId.
+// The table of the modes, in the order of ModeId.
 std::span<const Mode> modes();
 const Mode& mode(ModeId id);
+// By VIS code: seven bits, or the sixteen of an extended header.
 std::optional<ModeId> modeByVis(int vis);
-// By short name, any case ("m1", "R36").
+// By short name, any case ("m1", "R36", "pd120").
 std::optional<ModeId> modeByShortName(const QString& name);
-// The eight bits of the VIS code on the air, the even-parity bit as bit 7.
+// The short names of the table, in its order.
+QStringList modeShortNames();
+// The converter box's modes.
+std::vector<ModeId> boxModes();
+// The eight bits of a seven-bit VIS code on the air, the even-parity bit as bit 7.
 int visByte(int vis);
+// The bytes of a mode's header on the air, in the order sent: one, or two for an extended
+// header (0x23 as MMSSTV sends it, then the mode's own byte).
+std::vector<int> visBytes(const Mode& m);
+// The mode of a header byte as heard, its parity checked as the senders use it; nullopt for a
+// byte of no known mode, a wrong parity, or the first byte of an extended header.
+std::optional<ModeId> modeByVisByte(int byte);
+// The mode of the second byte of an extended header.
+std::optional<ModeId> modeByExtendedByte(int byte);
+// The mode a sender also sends with this code (seven or sixteen bits), beside the code's own.
+std::optional<ModeId> otherModeByVis(int vis);
 
 } // namespace winorbis::sstv

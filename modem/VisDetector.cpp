@@ -24,20 +24,21 @@ void VisDetector::reset() {
     best_.reset();
 }
 
-std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h,
-                                                      std::int64_t end) const {
+std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h, std::int64_t end,
+                                                      int bytes) const {
     const double e = double(end);
     const double bit = kVisBitMs * perMs_;
     const double trim = kTrimMs * perMs_;
-    const double start = e - 10 * bit; // start of the start bit
+    const int bits = 8 * bytes;
+    const double start = e - (bits + 2) * bit; // start of the start bit
     if (start - kVisLeaderMs * perMs_ < double(h.oldest()))
         return std::nullopt;
-    auto window = [&](int index) { // 0 start bit, 1..8 data and parity, 9 stop bit
+    auto window = [&](int index) { // 0 start bit, 1..bits data and parity, then the stop bit
         const double a = start + index * bit;
         return h.meanHz(a + trim, a + bit - trim);
     };
     // Cheap test first: start and stop bit near the sync tone.
-    const double startHz = window(0), stopHz = window(9);
+    const double startHz = window(0), stopHz = window(bits + 1);
     if (std::fabs(startHz - kSyncHz) > kMaxOffsetHz + kSyncToleranceHz ||
         std::fabs(stopHz - kSyncHz) > kMaxOffsetHz + kSyncToleranceHz)
         return std::nullopt;
@@ -72,7 +73,7 @@ std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h,
     const double reference = (startHz + stopHz) / 2.0;
     const double step = (kVisZeroHz - kVisOneHz) / 2.0;
     int code = 0;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < bits; ++i) {
         const double f = window(1 + i) - reference;
         const bool one = f < 0.0;
         const double d = std::fabs(f) - step;
@@ -82,9 +83,23 @@ std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h,
         code |= int(one) << i;
     }
     Fit fit;
-    fit.score = score;
-    fit.parityOk = (std::popcount(unsigned(code)) & 1) == 0;
-    fit.header.code = code & 0x7f;
+    fit.score = score / (bits + 5);
+    if (bytes == 2) {
+        // Read in the order sent: the first byte is the low eight bits on the air.
+        const int first = code & 0xff, second = code >> 8;
+        if (first != kExtendedVisPrefix)
+            return std::nullopt;
+        fit.header.code = first << 8 | second;
+        fit.header.extended = true;
+        fit.header.mode = modeByExtendedByte(second);
+        fit.header.other = otherModeByVis(fit.header.code);
+    } else {
+        // The first byte of an extended header is no header of its own.
+        if (code == kExtendedVisPrefix)
+            return std::nullopt;
+        fit.header.code = code;
+        fit.header.mode = modeByVisByte(code);
+    }
     fit.header.end = e;
     fit.header.offsetHz = offset;
     return fit;
@@ -92,29 +107,22 @@ std::optional<VisDetector::Fit> VisDetector::evaluate(const FrequencyHistory& h,
 
 std::optional<VisHeader> VisDetector::step(const FrequencyHistory& h) {
     const std::int64_t end = h.end();
-    if (auto fit = evaluate(h, end)) {
-        if (!best_ || fit->score < best_->score) {
+    for (const int bytes : {1, 2}) {
+        if (auto fit = evaluate(h, end, bytes); fit && (!best_ || fit->score < best_->score)) {
             best_ = fit;
             bestAt_ = end;
         }
     }
     if (!best_ || double(end - bestAt_) < kSettleMs * perMs_)
         return std::nullopt;
-    const Fit found = *best_;
+    VisHeader header = best_->header;
     best_.reset();
-    if (!found.parityOk) {
+    if (!header.extended && (std::popcount(unsigned(header.code)) & 1) != 0 && !header.mode)
         ++parityFailures_;
-        return std::nullopt;
-    }
-    const auto id = modeByVis(found.header.code);
-    if (!id)
-        return std::nullopt;
-    VisHeader header = found.header;
-    header.mode = *id;
     // The mistuning again from medians, which the clicks of a weak signal hardly move: the
     // leader, and the start and stop bits.
     const double bit = kVisBitMs * perMs_, trim = kTrimMs * perMs_;
-    const double start = header.end - 10 * bit;
+    const double start = header.end - ((header.extended ? 16 : 8) + 2) * bit;
     std::vector<float> leader, sync;
     h.collect(start - 250.0 * perMs_, start - 8.0 * perMs_, leader);
     h.collect(start + trim, start + bit - trim, sync);

@@ -11,16 +11,23 @@ namespace winorbis::sstv {
 
 // A VIS header found in the frequency history.
 struct VisHeader {
-    int code = 0; // the seven data bits
-    ModeId mode{};
+    // The code heard: the eight bits of a plain header (the parity bit as bit 7), or for an
+    // extended one 0x23 in the high byte and the second byte in the low byte.
+    int code = 0;
+    bool extended = false;
+    // The mode of the code; nullopt for a code of no known mode (or a wrong parity).
+    std::optional<ModeId> mode;
+    // A second mode a sender uses the same code for, told apart by the line timing.
+    std::optional<ModeId> other;
     double end = 0.0;      // working-rate sample at which the stop bit ended
     double offsetHz = 0.0; // measured mistuning: the leader and sync tones above their nominal
 };
 
-// Finds VIS headers: second leader, start bit, eight bits and stop bit, as window means of the
-// frequency, each tone taken relative to the mistuning measured on the leader (up to about
-// +-250 Hz). A code with the wrong parity or of no known mode is ignored. Of the alignments that
-// fit, the best (least squared deviation) is reported, a few ms after it.
+// Finds VIS headers: second leader, start bit, eight bits (sixteen for MMSSTV's extended header,
+// whose first byte is 0x23) and stop bit, as window means of the frequency, each tone taken
+// relative to the mistuning measured on the leader (up to about +-250 Hz). Of the alignments that
+// fit, the best (least squared deviation) is reported, a few ms after it, with its mode when the
+// code is one of a known mode with the parity its senders use.
 class VisDetector {
 public:
     explicit VisDetector(double workingRate);
@@ -35,9 +42,8 @@ private:
     struct Fit {
         double score = 0.0;
         VisHeader header;
-        bool parityOk = false;
     };
-    std::optional<Fit> evaluate(const FrequencyHistory& h, std::int64_t end) const;
+    std::optional<Fit> evaluate(const FrequencyHistory& h, std::int64_t end, int bytes) const;
 
     double perMs_;
     std::optional<Fit> best_;

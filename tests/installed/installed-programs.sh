@@ -287,6 +287,11 @@ group_files() {
     expect "orbisctl sstv decode" 0 '^M2 256 -?[0-9]+ -?[0-9.]+$' -- \
         orbisctl sstv decode "$work/m2.wav" "$work/m2.png"
     check "the decoded picture is 320 x 256" grep -q '320 x 256' <(file "$work/m2.png")
+    expect "orbisctl sstv encode in a mode of another program, with an FSK ID" 0 '' -- \
+        orbisctl sstv encode "$work/blue.bmp" "$work/pd.wav" --mode pd50 --rate 8000 \
+        --fsk-id dl1abc
+    expect "orbisctl sstv decode reads the FSK ID" 0 '^FSKID DL1ABC$' -- \
+        orbisctl sstv decode "$work/pd.wav" "$work/pd.png"
     expect "orbisctl sstv decode of no WAV" 2 'not a WAV' -- \
         orbisctl sstv decode "$work/blue.bmp" "$work/x.png"
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "modem/Colour.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 
@@ -30,8 +31,27 @@ inline QImage testPicture(int width, int height) {
     return picture;
 }
 
+// What a mode can carry of a picture at its size: the picture itself, or its luminance for the
+// black-and-white modes.
+inline QImage asSent(const QImage& picture, ModeId id) {
+    const Mode& m = mode(id);
+    QImage out = picture.convertToFormat(QImage::Format_RGB32);
+    if (out.size() != QSize(m.pixels, m.lines))
+        out = out.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (m.colour == ColourModel::Mono)
+        for (int y = 0; y < out.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x) {
+                int r, g, b;
+                toRgb(Yuv{toYuv(qRed(row[x]), qGreen(row[x]), qBlue(row[x])).y, 128, 128}, r, g, b);
+                row[x] = qRgb(r, g, b);
+            }
+        }
+    return out;
+}
+
 inline QImage testPicture(ModeId id) {
-    return testPicture(mode(id).pixels, mode(id).lines);
+    return asSent(testPicture(mode(id).pixels, mode(id).lines), id);
 }
 
 // Peak signal-to-noise ratio of b against a over the first lines (all when 0), RGB.
@@ -82,6 +102,7 @@ struct Reception {
     std::vector<PictureStart> starts;
     std::vector<PictureEnd> ends;
     int lines = 0;
+    std::vector<QString> callsigns;
 };
 
 // Writes every event of a decoder into a Reception.
@@ -92,6 +113,7 @@ public:
     void started(const PictureStart& start) override { r_.starts.push_back(start); }
     void line(int, const QImage&) override { ++r_.lines; }
     void ended(const PictureEnd& end) override { r_.ends.push_back(end); }
+    void fskId(const QString& callsign) override { r_.callsigns.push_back(callsign); }
 
 private:
     Reception& r_;

@@ -78,30 +78,49 @@ protected:
 };
 
 TEST_F(OrbisctlSstv, EncodesAndDecodesAPicture) {
+    struct Case {
+        QStringList options;
+        ModeId mode;
+        const char* printed; // the lines decode prints, with the clock and tuning as (...)
+    };
+    const Case cases[] = {
+        {{"--mode", "s1", "--vox"}, ModeId::Scottie1, R"(^S1 256 (-?\d+) (-?\d+)\n$)"},
+        {{"--mode", "Pd120", "--fsk-id", "dl1abc/p"},
+         ModeId::Pd120,
+         R"(^PD120 496 (-?\d+) (-?\d+)\nFSKID DL1ABC/P\n$)"},
+    };
     const QImage sent = testPicture(200, 150); // scaled to the mode's size on the way
     ASSERT_TRUE(sent.save(path("in.png")));
-    const ToolRun encode = orbisctl(
-        {"encode", path("in.png"), path("s1.wav"), "--mode", "s1", "--rate", "11025", "--vox"});
-    ASSERT_EQ(encode.status, 0) << encode.err.toStdString();
-    QString why;
-    const auto wav = readWav(path("s1.wav"), &why);
-    ASSERT_TRUE(wav) << why.toStdString();
-    EXPECT_EQ(wav->sampleRate, 11025);
-    EXPECT_EQ(wav->bits, 16);
-    EXPECT_NEAR(double(wav->samples.size()),
-                SstvEncoder::durationMs(ModeId::Scottie1, true) * 11.025, 1.0);
+    for (const Case& c : cases) {
+        const Mode& m = mode(c.mode);
+        SCOPED_TRACE(m.name.toStdString());
+        const ToolRun encode = orbisctl(
+            QStringList{"encode", path("in.png"), path("out.wav"), "--rate", "11025"} + c.options);
+        ASSERT_EQ(encode.status, 0) << encode.err.toStdString();
+        QString why;
+        const auto wav = readWav(path("out.wav"), &why);
+        ASSERT_TRUE(wav) << why.toStdString();
+        EXPECT_EQ(wav->sampleRate, 11025);
+        EXPECT_EQ(wav->bits, 16);
+        EncoderOptions options{11025.0};
+        options.vox = c.options.contains("--vox");
+        options.fskId = c.options.contains("--fsk-id") ? c.options.last() : QString();
+        EXPECT_NEAR(double(wav->samples.size()), SstvEncoder::durationMs(c.mode, options) * 11.025,
+                    1.0);
 
-    const ToolRun decode = orbisctl({"decode", path("s1.wav"), path("out.png")});
-    ASSERT_EQ(decode.status, 0) << decode.err.toStdString();
-    const auto match = QRegularExpression(R"(^S1 256 (-?\d+) (-?\d+)\n$)").match(decode.out);
-    ASSERT_TRUE(match.hasMatch()) << decode.out.toStdString();
-    EXPECT_LE(std::abs(match.captured(1).toInt()), 30);
-    EXPECT_LE(std::abs(match.captured(2).toInt()), 5);
-    const QImage received(path("out.png"));
-    EXPECT_EQ(received.size(), QSize(320, 256));
-    EXPECT_GT(
-        psnr(sent.scaled(320, 256, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), received),
-        25.0);
+        const ToolRun decode = orbisctl({"decode", path("out.wav"), path("out.png")});
+        ASSERT_EQ(decode.status, 0) << decode.err.toStdString();
+        const auto match = QRegularExpression(c.printed).match(decode.out);
+        ASSERT_TRUE(match.hasMatch()) << decode.out.toStdString();
+        EXPECT_LE(std::abs(match.captured(1).toInt()), 30);
+        EXPECT_LE(std::abs(match.captured(2).toInt()), 5);
+        const QImage received(path("out.png"));
+        EXPECT_EQ(received.size(), QSize(m.pixels, m.lines));
+        EXPECT_GT(
+            psnr(sent.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                 received),
+            25.0);
+    }
 }
 
 TEST_F(OrbisctlSstv, ReadsOtherSampleFormatsAndReportsClockAndTuning) {
@@ -136,6 +155,9 @@ TEST_F(OrbisctlSstv, BadInputIsRefusedWithAClearMessage) {
         {{"decode", path("text.wav"), path("out.gif")}, "PNG, BMP or JPEG"},
         {{"encode", path("text.wav"), path("x.wav"), "--mode", "m1"}, "cannot read the picture"},
         {{"encode", path("in.png"), path("x.wav"), "--mode", "m3"}, "unknown mode m3"},
+        {{"encode", path("in.png"), path("x.wav"), "--mode", "pd121"}, "PD120 PD160"},
+        {{"encode", path("in.png"), path("x.wav"), "--mode", "m1", "--fsk-id", "DL1ÄBC"},
+         "--fsk-id takes"},
         {{"encode", path("in.png"), path("x.wav"), "--mode", "m1", "--rate", "4000"},
          "8000 to 96000"},
         {{"encode", path("in.png"), path("x.wav")}, "needs --mode"},

@@ -74,7 +74,7 @@ int usageError(std::FILE* err, const QString& why) {
 }
 
 QString orbisctlHelp() {
-    return QStringLiteral(
+    const QString help = QStringLiteral(
         "Usage: orbisctl [--port DEVICE | --com N] [--speed 1|2] [--folder DIR] COMMAND\n"
         "Drives an Orbis 70p SSTV converter from the command line.\n"
         "\n"
@@ -124,16 +124,19 @@ QString orbisctlHelp() {
         "                  bits): one line per display update, \"PERIOD PEAK SYNC MEAN\" (the\n"
         "                  highest column, the sync length or 0, the centre of mass); --bins\n"
         "                  adds the 256 shown bins, --png writes the last display\n"
-        "  sstv encode PICTURE OUT.wav --mode r36|r72|m1|m2|s1|s2 [--rate HZ] [--vox]\n"
+        "  sstv encode PICTURE OUT.wav --mode MODE [--rate HZ] [--vox] [--fsk-id CALL]\n"
         "                  send a picture (BMP, JPEG or PNG, scaled to the mode's size) as SSTV\n"
         "                  in software: 16-bit mono WAV at HZ (default 48000), with --vox the\n"
-        "                  VOX tones before the VIS header\n"
+        "                  VOX tones before the VIS header, with --fsk-id the callsign in FSK\n"
+        "                  after the picture (as MMSSTV and qsstv send it); MODE, in any case:\n"
+        "%1"
         "  sstv decode IN.wav OUT.png|bmp|jpg\n"
         "                  receive the first SSTV picture of a recording (PCM WAV of 8 to 32\n"
         "                  bits, the first channel, any rate), write it at the mode's size and\n"
-        "                  print \"MODE LINES CLOCK_PPM OFFSET_HZ\" (MODE R36 R72 M1 M2 S1 S2;\n"
-        "                  the lines received; how much longer its lines were than the mode's,\n"
-        "                  in ppm; the mistuning in Hz); status 1 when there is no picture\n"
+        "                  print \"MODE LINES CLOCK_PPM OFFSET_HZ\" (MODE as above; the lines\n"
+        "                  received; how much longer its lines were than the mode's, in ppm;\n"
+        "                  the mistuning in Hz), and \"FSKID CALL\" when a callsign follows the\n"
+        "                  picture in FSK; status 1 when there is no picture\n"
         "  catalog [PAGE]  list the catalog of the program folder: RX and TX positions and\n"
         "                  the page (default: the current one), each with its file and name\n"
         "  catalog copy FROM TO\n"
@@ -195,6 +198,7 @@ QString orbisctlHelp() {
         "                  (WebPassword=)\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
+    return help.arg(sstvModeHelp(QStringLiteral("                  "), 90));
 }
 
 int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std::FILE* err) {

@@ -2,6 +2,7 @@
 #include "Sstv.h"
 #include "Orbisctl.h"
 
+#include "modem/FskId.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 #include "modem/WavFile.h"
@@ -17,6 +18,9 @@
 namespace winorbis {
 
 namespace {
+
+// How long after a picture an FSK ID is waited for.
+constexpr double kFskIdSeconds = 5.0;
 
 int fail(std::FILE* err, int status, const QString& why) {
     std::fprintf(err, "orbisctl: %s\n", qPrintable(why));
@@ -40,14 +44,15 @@ int encode(const QStringList& arguments, std::FILE* err) {
     std::optional<sstv::ModeId> id;
     int rate = 48000;
     bool vox = false;
+    QString fskId;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (a == "--mode" && hasValue) {
             id = sstv::modeByShortName(arguments[++i]);
             if (!id)
-                return usageError(
-                    err, QStringLiteral("unknown mode %1 (r36 r72 m1 m2 s1 s2)").arg(arguments[i]));
+                return usageError(err, QStringLiteral("unknown mode %1 (%2)")
+                                           .arg(arguments[i], sstv::modeShortNames().join(' ')));
         } else if (a == "--rate" && hasValue) {
             bool ok = false;
             rate = arguments[++i].toInt(&ok);
@@ -55,6 +60,12 @@ int encode(const QStringList& arguments, std::FILE* err) {
                 return usageError(err, QStringLiteral("--rate takes 8000 to 96000"));
         } else if (a == "--vox") {
             vox = true;
+        } else if (a == "--fsk-id" && hasValue) {
+            fskId = arguments[++i];
+            if (sstv::fskid::sendable(fskId).isEmpty())
+                return usageError(err, QStringLiteral("--fsk-id takes up to %1 letters, digits "
+                                                      "and signs such as /")
+                                           .arg(sstv::fskid::kMaxCharacters));
         } else if (a.startsWith("--")) {
             return usageError(err, QStringLiteral("unknown or incomplete sstv option %1").arg(a));
         } else {
@@ -78,6 +89,7 @@ int encode(const QStringList& arguments, std::FILE* err) {
     sstv::EncoderOptions options;
     options.sampleRate = rate;
     options.vox = vox;
+    options.fskId = fskId;
     const auto samples = sstv::SstvEncoder::encode16(picture, *id, options);
     if (const QString error = replaceFileContents(files[1], sstv::wavBytes(samples, rate));
         !error.isEmpty())
@@ -98,18 +110,38 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     if (!audio)
         return fail(err, 2, why);
 
-    sstv::FirstPicture listener;
+    // The first picture, and a callsign in FSK right after it.
+    struct Listener final : sstv::DecoderListener {
+        std::optional<sstv::PictureEnd> picture;
+        QString callsign;
+        bool another = false;
+        void started(const sstv::PictureStart&) override { another = picture.has_value(); }
+        void ended(const sstv::PictureEnd& end) override {
+            if (!picture)
+                picture = end;
+        }
+        void fskId(const QString& call) override {
+            if (picture && callsign.isEmpty())
+                callsign = call;
+        }
+    } listener;
     const std::optional<sstv::PictureEnd>& first = listener.picture;
     sstv::SstvDecoder decoder(audio->sampleRate);
     decoder.setListener(&listener);
     const std::span<const float> samples(audio->samples);
     constexpr std::size_t kBlock = 8192;
-    for (std::size_t at = 0; at < samples.size() && !first; at += kBlock)
+    std::size_t at = 0;
+    for (; at < samples.size() && !first; at += kBlock)
         decoder.process(samples.subspan(at, std::min(kBlock, samples.size() - at)));
     if (!first)
         decoder.finish();
     if (!first)
         return fail(err, 1, QStringLiteral("%1: no picture found").arg(arguments[0]));
+    // An FSK ID comes within a few seconds of the picture's end.
+    const auto idEnd =
+        std::min(samples.size(), at + std::size_t(kFskIdSeconds * audio->sampleRate));
+    for (; at < idEnd && listener.callsign.isEmpty() && !listener.another; at += kBlock)
+        decoder.process(samples.subspan(at, std::min(kBlock, idEnd - at)));
 
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -121,11 +153,25 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const sstv::Mode& m = sstv::mode(first->mode);
     std::fprintf(out, "%s %d %ld %ld\n", qPrintable(m.shortName), first->lines,
                  std::lround(first->clockPpm), std::lround(first->offsetHz));
+    if (!listener.callsign.isEmpty())
+        std::fprintf(out, "FSKID %s\n", qPrintable(listener.callsign));
     std::fflush(out);
     return 0;
 }
 
 } // namespace
+
+QString sstvModeHelp(const QString& indent, int width) {
+    QString help, line;
+    for (const QString& name : sstv::modeShortNames()) {
+        if (!line.isEmpty() && indent.size() + line.size() + 1 + name.size() > width) {
+            help += indent + line + '\n';
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + name;
+    }
+    return help + indent + line + '\n';
+}
 
 int runSstv(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const QString verb = arguments.value(0);
