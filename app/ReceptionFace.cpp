@@ -3,9 +3,9 @@
 
 #include "ui_TForm1.h"
 
+#include "converter/Modes.h"
 #include "link/BytePort.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "settings/Settings.h"
 
 #include <QButtonGroup>

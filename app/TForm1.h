@@ -76,12 +76,12 @@ public:
     ReceptionFace& receptionFace() { return face_; }
 
     // Transmit, capture and memory commands.
-    void R36TxClick() { transmitClick(ModeId::R36); }
-    void R72TxClick() { transmitClick(ModeId::R72); }
-    void M1TxClick() { transmitClick(ModeId::M1); }
-    void M2TxClick() { transmitClick(ModeId::M2); }
-    void S1TxClick() { transmitClick(ModeId::S1); }
-    void S2TxClick() { transmitClick(ModeId::S2); }
+    void R36TxClick() { transmitClick(ModeId::Robot36); }
+    void R72TxClick() { transmitClick(ModeId::Robot72); }
+    void M1TxClick() { transmitClick(ModeId::Martin1); }
+    void M2TxClick() { transmitClick(ModeId::Martin2); }
+    void S1TxClick() { transmitClick(ModeId::Scottie1); }
+    void S2TxClick() { transmitClick(ModeId::Scottie2); }
     void ACQClick() { station_.digitize(); }
     void SpeedButton8Click() { station_.selfTimer2s(); }
     void ACQ10Click() { station_.selfTimer10s(); }

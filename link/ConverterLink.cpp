@@ -2,8 +2,8 @@
 #include "ConverterLink.h"
 
 #include "LinkTexts.h"
-#include "ModeTable.h"
 #include "PortFactory.h"
+#include "converter/Modes.h"
 
 #include "platform/Clock.h"
 #include "platform/ConsoleNotes.h"

@@ -8,9 +8,9 @@
 #include "captions/StarterFiles.h"
 #include "captions/StationCallsign.h"
 
+#include "converter/Modes.h"
 #include "link/BoxConverter.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "link/PortFactory.h"
 #include "platform/Clock.h"
 #include "platform/Colour.h"
@@ -23,6 +23,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+
+#include <algorithm>
 
 namespace winorbis {
 
@@ -281,6 +283,20 @@ QString Station::switchConverter(const ConverterChoice& choice) {
 
 // ---- the guard and the jobs
 
+bool Station::offers(ModeId id) const {
+    const auto& modes = capabilities().modes;
+    return std::find(modes.begin(), modes.end(), id) != modes.end();
+}
+
+bool Station::admitMode(ModeId id) {
+    if (offers(id))
+        return true;
+    const QString text = linktext::modeNotOffered(mode(id).name, capabilities().kind);
+    ConsoleNotes::write(text);
+    emit statusText(text);
+    return false;
+}
+
 bool Station::admit(bool byOperator, bool notDuringReception) {
     if (gate_.busy())
         return false;
@@ -333,7 +349,7 @@ QImage Station::uploadPicture() {
 }
 
 bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
-    if (!admit(true))
+    if (!admitMode(id) || !admit(true))
         return false;
     emit framesRemoved();
     const QImage picture = uploadFirst ? uploadPicture() : QImage();
@@ -364,7 +380,7 @@ bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
                     return result;
             }
             ops.removeFrames();
-            ops.say(mode(id).transmitText);
+            ops.say(linktext::transmitText(mode(id)));
             ops.transmit(id);
             return result;
         },
@@ -534,10 +550,10 @@ bool Station::selectMemory(int number) {
 }
 
 bool Station::freeRun(ModeId id) {
-    if (!admit(true))
+    if (!admitMode(id) || !admit(true))
         return false;
     emit framesRemoved();
-    emit statusText(mode(id).freeRunText);
+    emit statusText(linktext::freeRunText(mode(id)));
     submit(single([id](ConverterOperations& ops) { ops.freeRun(id); }), true);
     return true;
 }
@@ -635,10 +651,9 @@ StoredPicture Station::store(const QImage& picture, const QString& mode, bool co
 void Station::selectTxModeItem(std::uint8_t status) {
     const auto id = modeByStatus(status);
     if (id)
-        announcedMode_ = mode(*id).displayName;
+        announcedMode_ = mode(*id).name;
     emit txModeItem(status);
-    emit announced(status, id, id ? mode(*id).displayName : QStringLiteral("-"),
-                   receiveWaitMs(status));
+    emit announced(status, id, id ? mode(*id).name : QStringLiteral("-"), receiveWaitMs(status));
 }
 
 void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, const QString& name,
@@ -655,8 +670,9 @@ void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, 
         emit txModeItem(status);
     emit announced(status, id, name, airMs);
     emit statusText(announceText(name));
-    if (id)
-        reception_.selectRepeaterItem(mode(*id).repeaterItem);
+    // The repeater list holds the box's modes in the table's order.
+    if (id && isBoxMode(*id))
+        reception_.selectRepeaterItem(int(*id));
     emit airTimeStarted(airMs);
 }
 
@@ -683,7 +699,7 @@ void Station::repeatReceived() {
         return;
     const ModeId id = *receivedMode_;
     emit framesRemoved();
-    emit statusText(mode(id).repeaterText);
+    emit statusText(linktext::repeaterText(mode(id)));
     const QImage picture = received_;
     submit(single([picture, id](ConverterOperations& ops) {
                if (ops.upload(picture))

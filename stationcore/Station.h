@@ -139,6 +139,8 @@ public:
     void stop();
     Converter& converter() { return *converter_; }
     const ConverterCapabilities& capabilities() const { return converter_->capabilities(); }
+    // Whether the converter in use sends and receives in the mode.
+    bool offers(ModeId id) const;
     // The box's link, for the exchanges that only the box has (the handheld) and the window's
     // converter field; null for another converter.
     ConverterLink* boxLink();
@@ -279,6 +281,8 @@ private:
 
     // The guard; false when the command may not start (and why is said when it must be).
     bool admit(bool byOperator, bool notDuringReception = false);
+    // A mode the converter in use does not offer is refused with a status text.
+    bool admitMode(ModeId id);
     // Runs an admitted job with the gate marked busy until it has ended.
     void submit(Converter::Job job, bool attended,
                 std::function<void(const Converter::Result&)> done = {});

@@ -96,7 +96,7 @@ TEST(SoundCardWindow, APictureGrowsRowByRowAtItsOwnSizeAndIsStoredSo) {
     form.rxWindow()->installEventFilter(&counter);
 
     const QImage sent = gradientPicture(320, 240);
-    std::vector<float> audio = sstv::SstvEncoder::encode(sent, sstv::ModeId::Robot36, {48000.0});
+    std::vector<float> audio = sstv::SstvEncoder::encode(sent, ModeId::Robot36, {48000.0});
     audio.insert(audio.end(), 48000, 0.0f); // the last line ends
     // The recording in eight pieces, each decoded before the next comes.
     constexpr int kPieces = 8;
@@ -196,7 +196,7 @@ TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     ASSERT_TRUE(pumpUntil([&] { return !station.busy(); }));
     // No settling wait: the sound card's digitize is there at once.
     EXPECT_EQ(station.capabilities().digitizeSettleMs, 0);
-    ASSERT_TRUE(station.transmit(ModeId::R36, false, false));
+    ASSERT_TRUE(station.transmit(ModeId::Robot36, false, false));
     ASSERT_TRUE(pumpUntil([&] { return !station.busy() && card->transmitting(); }));
     ASSERT_TRUE(pumpUntil([&] {
         clock.advance(500);
