@@ -20,6 +20,7 @@
 #include "settings/PortMap.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/ReceivedPictureStore.h"
+#include "workspace/StartupPictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,6 +75,21 @@ Station::~Station() {
 }
 
 // ---- settings
+
+void Station::prepareFolder() {
+    const QStringList missing = folder_.createMissingFolders();
+    folder_.removeStaleTemporaryFiles();
+    for (const QString& name : missing)
+        qWarning("cannot create the folder %s", qPrintable(folder_.path(name)));
+}
+
+void Station::writeStartupPictures() {
+    const StartupPictures startup(folder_, dialogs_);
+    const bool written = startup.writeDefaultPicture();
+    startup.loadDefaultPicture(pictures_, written);
+    startup.writeGrayPicture();
+    startup.writeMissingConfirmationSound();
+}
 
 bool Station::readSettings(const QString& defaultFace) {
     const bool newFolder = StarterFiles::isNewFolder(folder_);

@@ -108,6 +108,12 @@ public:
     const ProgramFolder& folder() const { return folder_; }
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
+    // Makes the folder's missing picture folders, so that no received or stored picture is lost
+    // for want of one, and removes what a program killed in the middle of a write left behind.
+    void prepareFolder();
+    // The start-up pictures: "\DEFALT.BMP" written and loaded into the TX and RX pictures, then
+    // "\Gray.BMP" and a missing confirmation sound.
+    void writeStartupPictures();
     // Reads COM.DAT into the settings (a missing file is written with the defaults, a damaged one
     // is said and kept aside). A folder without one is new: it gets its starter files (the start
     // picture, the standard-text library, the callsign picture). True for a new folder.
