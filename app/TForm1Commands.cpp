@@ -5,6 +5,7 @@
 
 #include "ui_TForm1.h"
 
+#include "AirModeList.h"
 #include "ConfirmationSound.h"
 #include "MainWindowLook.h"
 
@@ -43,6 +44,7 @@ void TForm1::connectCommands() {
     connect(ui_->CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
     connect(ui_->ACQandTX, &QCheckBox::toggled, this, &TForm1::ACQandTXClick);
     dressMainWindow(*ui_, this, [this](const QString& text) { setStatusText(text); });
+    new AirModeList(station_, ui_->centralwidget, [this](ModeId id) { transmitClick(id); });
 }
 
 void TForm1::transmitClick(ModeId mode) {

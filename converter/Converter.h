@@ -45,6 +45,9 @@ struct ConverterCapabilities {
     bool fetchesReceptions = false;
     // How long a digitize takes to settle before the picture may be sent (the box's camera).
     int digitizeSettleMs = 0;
+    // Takes a picture of any size and scales it to the mode itself (the sound card); the box
+    // takes its memory's 410 x 256.
+    bool anySize = false;
 };
 
 // The converter's operations for a job, on its worker thread. Each blocks until done; none may

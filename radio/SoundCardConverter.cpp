@@ -33,6 +33,7 @@ SoundCardConverter::SoundCardConverter(Devices devices, const Clock& clock, Even
     capabilities_.digitize = true;
     capabilities_.freeRun = true;
     capabilities_.fetchesReceptions = false;
+    capabilities_.anySize = true;
     capabilities_.digitizeSettleMs = 0;
     // The memories hold the grey of an empty frame until something is uploaded or digitized.
     for (QImage& memory : memories_) {

@@ -299,6 +299,11 @@ QString Station::switchConverter(const ConverterChoice& choice) {
 
 // ---- the guard and the jobs
 
+const ConverterCapabilities& Station::capabilities() const {
+    static const ConverterCapabilities none;
+    return converter_ ? converter_->capabilities() : none;
+}
+
 bool Station::offers(ModeId id) const {
     const auto& modes = capabilities().modes;
     return std::find(modes.begin(), modes.end(), id) != modes.end();
@@ -357,11 +362,20 @@ bool Station::runJob(Converter::Job job, bool byOperator,
 // ---- commands
 
 QImage Station::uploadPicture() {
+    // A converter that takes any size gets the loaded file at its own resolution while the TX
+    // picture is still the one it gave.
+    QImage file = capabilities().anySize ? pictures_.txAtFileResolution() : QImage();
     if (callsignInsert()) {
         if (const QString problem = insertCallsign(); !problem.isEmpty())
             emit statusText(problem);
+        else if (!file.isNull())
+            captions::pasteCallsign(file, pictures_.scratch);
+        // The callsign goes into the file's pixels each time: the TX picture with it is still
+        // the file's. A caption or any other change of the TX picture sends the TX picture.
+        if (!file.isNull())
+            pictures_.txFileKey = pictures_.tx.cacheKey();
     }
-    return pictures_.tx;
+    return file.isNull() ? pictures_.tx : file;
 }
 
 bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
@@ -631,6 +645,11 @@ bool Station::loadIntoTx(const QString& file, QString* why) {
 
 void Station::setTxPicture(const QImage& picture) {
     pictures_.tx = picture;
+    emit txPictureChanged();
+}
+
+void Station::loadTxPicture(const QImage& file) {
+    pictures_.loadTx(file, QSize(410, 256));
     emit txPictureChanged();
 }
 

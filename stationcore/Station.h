@@ -144,7 +144,8 @@ public:
     // Ends the converter's worker and the timers (the program ends); nothing runs afterwards.
     void stop();
     Converter& converter() { return *converter_; }
-    const ConverterCapabilities& capabilities() const { return converter_->capabilities(); }
+    // What the converter in use can do; nothing while one gives way to another.
+    const ConverterCapabilities& capabilities() const;
     // Whether the converter in use sends and receives in the mode.
     bool offers(ModeId id) const;
     // The box's link, for the exchanges that only the box has (the handheld) and the window's
@@ -204,6 +205,9 @@ public:
     QString insertCallsign();
     // The TX picture from a picture (the web page's upload, a catalog position).
     void setTxPicture(const QImage& picture);
+    // A picture file's pixels as the TX picture: scaled into 410 x 256, the file kept at its own
+    // resolution for a converter that takes any size.
+    void loadTxPicture(const QImage& file);
     // Loads a BMP or JPEG file into the TX picture as the program does; false, with the reason
     // in why when there is one, when nothing was loaded.
     bool loadIntoTx(const QString& file, QString* why);

@@ -92,7 +92,7 @@ WebOutcome StationWeb::refusal() const {
 WebOutcome StationWeb::setTxPicture(const QImage& picture) {
     if (station_.busy())
         return WebOutcome::refused(kBusy);
-    station_.setTxPicture(WorkingPictures::scaledInto(picture, QSize(410, 256)));
+    station_.loadTxPicture(picture);
     return WebOutcome::ok(QStringLiteral("The transmit picture is set"));
 }
 

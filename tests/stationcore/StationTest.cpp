@@ -268,9 +268,15 @@ TEST_F(MemoryStation, EachCommandWritesItsBytesAtItsTimesAndSaysSo) {
         const std::int64_t t0 = clock.elapsedMs();
         ASSERT_TRUE(c.run(*station)) << c.name;
         settle();
+        // The worker takes the command when the monitor's read of the moment has ended: at most
+        // one read's time-out (20 ms) after it was given.
+        ASSERT_FALSE(timed.empty()) << c.name;
+        const std::int64_t late = timed.front().second - t0 - c.bytes.front().second;
+        EXPECT_GE(late, 0) << c.name;
+        EXPECT_LE(late, 20) << c.name;
         std::vector<std::pair<int, std::int64_t>> relative;
         for (const auto& [byte, at] : timed)
-            relative.emplace_back(byte, at - t0);
+            relative.emplace_back(byte, at - t0 - late);
         EXPECT_EQ(relative, c.bytes) << c.name;
         qsizetype from = 0;
         for (const QString& event : c.said) {
