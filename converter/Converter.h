@@ -110,6 +110,10 @@ public:
     // "Connection to the converter lost: waiting for NAME".
     virtual QString lostText() const = 0;
 
+    // The callsign sent in FSK after each picture from now on, by a converter that can (the
+    // sound card); empty for none. Called on the face's thread.
+    virtual void setFskId(const QString& callsign) { (void)callsign; }
+
     // Starts the worker: the converter is identified, and watched for receptions from then on.
     // reconnect: a device that vanishes is opened again every second.
     virtual void start(bool reconnect) = 0;
