@@ -8,7 +8,12 @@
 #include "converter/PixelCodec.h"
 #include "link/BoxConverter.h"
 #include "link/LinkTexts.h"
+#include "modem/SstvDecoder.h"
+#include "modem/SstvEncoder.h"
+#include "modem/WavFile.h"
 #include "platform/Clock.h"
+#include "radio/SoundCardConverter.h"
+#include "radio/WavFileAudio.h"
 #include "support/EventPump.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
@@ -16,6 +21,7 @@
 #include "tools/simulator/ConverterSimulator.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <numeric>
@@ -452,4 +458,78 @@ TEST(PseudoTerminalStation, AReceptionIsSavedInAFolderAndEveryCommandReachesTheS
     EXPECT_EQ(events.count("digitize into memory 1"), 12);
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
     station.stop();
+}
+
+// The sound card inside the program on WAV files: a PD 120 picture heard from a recording goes to
+// the slot file and the JPEG at its own size and into the log with its mode, and the repeater
+// sends it back in PD 120 into the recording of what went out.
+TEST(SoundCardStation, AReceptionFromAWavFileIsStoredAtItsSizeAndRepeated) {
+    QTemporaryDir dir;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    QImage sent(640, 496, QImage::Format_RGB32);
+    for (int y = 0; y < sent.height(); ++y)
+        for (int x = 0; x < sent.width(); ++x)
+            sent.setPixel(x, y, qRgb(x * 255 / 639, y * 255 / 495, 128));
+    std::vector<std::int16_t> heard(11025, 0);
+    const auto picture = sstv::SstvEncoder::encode16(sent, ModeId::Pd120, {11025.0});
+    heard.insert(heard.end(), picture.begin(), picture.end());
+    heard.insert(heard.end(), 2 * 11025, 0);
+    const QString in = dir.filePath("heard.wav"), out = dir.filePath("sent.wav");
+    {
+        QFile file(in);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(sstv::wavBytes(heard, 11025));
+    }
+    Station::Setup setup;
+    setup.folder = dir.filePath("station");
+    setup.converterFactory = [&]() -> std::unique_ptr<Converter> {
+        radio::SoundCardConverter::Devices devices;
+        QString why;
+        devices.source = radio::WavFileSource::open(in, clock, &why);
+        devices.sink = radio::WavFileSink::create(out, 11025, &why);
+        return std::make_unique<radio::SoundCardConverter>(std::move(devices), clock);
+    };
+    Station station(setup, dialogs, clock);
+    station.prepareFolder();
+    station.readSettings(QString());
+    station.settings().saveAuto = true;
+    ASSERT_TRUE(station.openConverter(true));
+    Heard said(station);
+    station.start();
+    station.switchRepeater(true);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            clock.advance(200);
+            return !said.stored.isEmpty();
+        },
+        60000));
+    const StoredPicture& kept = said.stored.front();
+    EXPECT_EQ(kept.mode, "PD 120");
+    EXPECT_EQ(QImage(kept.slotFile).size(), QSize(640, 496));
+    EXPECT_LT(meanDifference(QImage(kept.slotFile), sent), 6.0);
+    EXPECT_EQ(QImage(kept.jpegFile).size(), QSize(640, 496));
+    QFile log(station.folder().path(u"\\AutoSpeichern\\received.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tPD 120\t"));
+    // The repeater's transmission: PD 120 again, the picture as it came.
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            clock.advance(1000);
+            return QFileInfo(out).size() > 126 * 11025 * 2;
+        },
+        60000));
+    clock.advance(5000);
+    ASSERT_TRUE(pumpUntil([&] { return !station.busy(); }));
+    station.stop();
+    const auto wav = sstv::readWav(out, nullptr);
+    ASSERT_TRUE(wav);
+    sstv::SstvDecoder decoder(wav->sampleRate);
+    sstv::FirstPicture first;
+    decoder.setListener(&first);
+    decoder.process(wav->samples);
+    decoder.finish();
+    ASSERT_TRUE(first.picture);
+    EXPECT_EQ(first.picture->mode, ModeId::Pd120);
+    EXPECT_LT(meanDifference(first.picture->picture, sent), 8.0);
 }
