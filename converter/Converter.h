@@ -17,9 +17,9 @@
 //   are dropped unrun, and no signal comes after stop() has returned.
 // The box's worker is its receive monitor; link/ConverterLink.h has the rules of its port.
 
+#include "ConverterPresence.h"
 #include "LinkFailure.h"
 #include "converter/Modes.h"
-#include "ConverterPresence.h"
 
 #include <QImage>
 #include <QObject>
