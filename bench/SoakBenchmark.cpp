@@ -16,9 +16,10 @@
 // that listens to audio in memory and plays into a WAV file, in a program folder of its own with
 // "Save Pic Auto" on. It takes 1000 uploads (the TX picture set, then uploaded), then receives 200
 // whole Robot 36 pictures, each given to the converter as soon as the station has stored the one
-// before (slot file, JPEG in AutoSpeichern, received.log), so decoded as fast as the converter
-// goes; with the repeater on for every fifth, which sends that picture back out before the next
-// one comes.
+// before (slot file, JPEG in AutoSpeichern, received.log), in pieces of two seconds of audio, each
+// as soon as the converter has taken the one before: decoded as fast as the converter goes, not
+// at real time. The repeater is on for every fifth, which it sends back out before the next one
+// comes.
 //   bench_soak [UPLOADS [RECEPTIONS]]    (default 1000 uploads, 200 receptions, in each part)
 // BENCH_ONLY=orbis-modem or BENCH_ONLY=station runs one part. ORBIS_MODEM names another
 // orbis-modem to measure (an older build, an installed one).
@@ -62,6 +63,7 @@ constexpr double kQuietMs = 600.0;
 
 struct Usage {
     long rssKb = -1;
+    long peakKb = -1; // VmHWM
     int descriptors = -1;
     int threads = -1;
 };
@@ -74,6 +76,8 @@ Usage usageOf(qint64 pid) {
         for (const QByteArray& line : status.readAll().split('\n'))
             if (line.startsWith("VmRSS:"))
                 usage.rssKb = line.mid(6).trimmed().split(' ').value(0).toLong();
+            else if (line.startsWith("VmHWM:"))
+                usage.peakKb = line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     usage.descriptors = int(QDir(proc + "/fd")
                                 .entryList(QDir::NoDotAndDotDot | QDir::System | QDir::AllEntries)
@@ -88,15 +92,16 @@ public:
     Figures(const char* what, qint64 pid)
         : what_(what)
         , pid_(pid) {
-        std::printf("%10s %12s %12s %8s %8s\n", what, "VmRSS kB", "growth kB", "fds", "threads");
+        std::printf("%10s %12s %12s %12s %8s %8s\n", what, "VmRSS kB", "growth kB", "VmHWM kB",
+                    "fds", "threads");
     }
     void sample(int count) {
         const Usage now = usageOf(pid_);
         if (base_.rssKb < 0)
             base_ = now;
         last_ = now;
-        std::printf("%10d %12ld %12ld %8d %8d\n", count, now.rssKb, now.rssKb - base_.rssKb,
-                    now.descriptors, now.threads);
+        std::printf("%10d %12ld %12ld %12ld %8d %8d\n", count, now.rssKb, now.rssKb - base_.rssKb,
+                    now.peakKb, now.descriptors, now.threads);
         std::fflush(stdout);
     }
     // The goal against the first sample; true when it is met.
@@ -242,6 +247,8 @@ bool soakReceptions(const QTemporaryDir& dir, int receptions) {
 // so that the repeater's transmission (36 s on the air) is played into its file in a third of a
 // second. Receptions do not wait on it: their samples come from memory as fast as they are taken.
 constexpr int kAirSpeedUp = 100;
+// The audio of a reception goes to the converter in pieces of this many samples (two seconds).
+constexpr std::size_t kPiece = 2 * kRate;
 
 class FastClock final : public Clock {
 public:
@@ -354,9 +361,19 @@ bool soakStation(const QTemporaryDir& dir, int uploads, int receptions) {
             const bool repeat = i % 5 == 0;
             station.switchRepeater(repeat);
             const int storedBefore = stored, sentBefore = sent;
-            source->push(audio);
+            // In pieces of two seconds, each as soon as the converter has taken the one before.
+            std::size_t given = 0;
             bool done = runUntil(
-                station, [&] { return stored > storedBefore; }, 60000);
+                station,
+                [&] {
+                    if (given < audio.size() && source->waiting() == 0) {
+                        const std::size_t piece = std::min(audio.size() - given, kPiece);
+                        source->push(std::span<const float>(audio).subspan(given, piece));
+                        given += piece;
+                    }
+                    return stored > storedBefore;
+                },
+                60000);
             // The repeater sends the picture back a second after its end; the next one comes
             // once it is out.
             if (done && repeat)
