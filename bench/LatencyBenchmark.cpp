@@ -16,7 +16,7 @@
 #include "app/AppServices.h"
 #include "app/AppWindows.h"
 #include "app/TForm1.h"
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ui/QtDialogs.h"
@@ -157,7 +157,7 @@ bool transmitLatency(int runs) {
         for (int i = 0; i < runs; ++i) {
             sink->reset();
             const Steady::time_point pressed = Steady::now();
-            if (!station.transmit(ModeId::R36, uploadFirst, false) ||
+            if (!station.transmit(ModeId::Robot36, uploadFirst, false) ||
                 !runUntil(
                     station, [&] { return sink->firstSound().has_value(); }, 5000)) {
                 ++failures;

@@ -23,11 +23,11 @@
 //   bench_soak [UPLOADS [RECEPTIONS]]    (default 1000 uploads, 200 receptions, in each part)
 // BENCH_ONLY=orbis-modem or BENCH_ONLY=station runs one part. ORBIS_MODEM names another
 // orbis-modem to measure (an older build, an installed one).
+#include "converter/Modes.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "modem/SstvEncoder.h"
-#include "modem/SstvModes.h"
 #include "modem/WavFile.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
@@ -190,9 +190,8 @@ bool writeRecording(const QString& path, int count) {
     sstv::EncoderOptions options;
     options.sampleRate = kRate;
     const std::vector<std::int16_t> whole =
-        sstv::SstvEncoder::encode16(picture, sstv::ModeId::Robot36, options);
-    const double headMs =
-        sstv::kVisMs + kLinesPerReception * sstv::mode(sstv::ModeId::Robot36).lineMs;
+        sstv::SstvEncoder::encode16(picture, ModeId::Robot36, options);
+    const double headMs = kVisMs + kLinesPerReception * mode(ModeId::Robot36).lineMs;
     const std::size_t head = std::size_t(headMs * kRate / 1000.0);
     const std::size_t quiet = std::size_t(kQuietMs * kRate / 1000.0);
     std::vector<std::int16_t> samples;
@@ -352,8 +351,7 @@ bool soakStation(const QTemporaryDir& dir, int uploads, int receptions) {
                 picture.setPixel(x, y, qRgb(x * 255 / 319, y * 255 / 239, 128));
         sstv::EncoderOptions options;
         options.sampleRate = kRate;
-        std::vector<float> audio =
-            sstv::SstvEncoder::encode(picture, sstv::ModeId::Robot36, options);
+        std::vector<float> audio = sstv::SstvEncoder::encode(picture, ModeId::Robot36, options);
         audio.insert(audio.end(), std::size_t(kQuietMs * kRate / 1000.0), 0.0f);
         std::printf("the station in this process (pid %lld) on the sound card, %d receptions of "
                     "a whole Robot 36 picture stored, the repeater on for every fifth\n",
