@@ -72,15 +72,14 @@ constexpr double kSinkRate = 48000.0;
 // A sample further from zero than this is sound (the encoder's peak is 0.7).
 constexpr float kSilence = 1e-3f;
 
-// A playback sink that notes when each block is given to it (on the converter's worker) and when
-// the first block with sound came.
+// A playback sink that notes when the first block with sound in it was given to it (on the
+// converter's worker).
 class TimedSink final : public radio::AudioSink {
 public:
     double sampleRate() const override { return kSinkRate; }
     bool play(std::span<const float> samples) override {
         const Steady::time_point now = Steady::now();
         std::lock_guard lock(mutex_);
-        blocks_.push_back(now);
         if (!firstSound_ && std::any_of(samples.begin(), samples.end(),
                                         [](float x) { return std::abs(x) > kSilence; }))
             firstSound_ = now;
@@ -96,18 +95,16 @@ public:
     }
     void reset() {
         std::lock_guard lock(mutex_);
-        blocks_.clear();
         firstSound_.reset();
     }
 
 private:
-    mutable std::mutex mutex_; // guards what follows
-    std::vector<Steady::time_point> blocks_;
+    mutable std::mutex mutex_; // guards firstSound_
     std::optional<Steady::time_point> firstSound_;
 };
 
 // Runs the station's events until done holds, at most ms; done's last answer.
-bool runUntil(Station& station, const std::function<bool()>& done, qint64 ms) {
+bool runUntil(Station& station, qint64 ms, const std::function<bool()>& done) {
     QElapsedTimer waited;
     waited.start();
     station.runUntil([&] { return done() || waited.elapsed() > ms; });
@@ -144,8 +141,7 @@ bool transmitLatency(int runs) {
             picture.setPixel(x, y, qRgb(x * 255 / 409, y, 90));
     station.setTxPicture(picture);
     // Settled: the worker has started and listens.
-    runUntil(
-        station, [] { return false; }, 300);
+    runUntil(station, 300, [] { return false; });
 
     std::printf("A mode button to the first sound: Station::transmit(Robot 36) on the sound-card "
                 "converter, sink at %.0f Hz, %d runs each\n",
@@ -158,18 +154,15 @@ bool transmitLatency(int runs) {
             sink->reset();
             const Steady::time_point pressed = Steady::now();
             if (!station.transmit(ModeId::Robot36, uploadFirst, false) ||
-                !runUntil(
-                    station, [&] { return sink->firstSound().has_value(); }, 5000)) {
+                !runUntil(station, 5000, [&] { return sink->firstSound().has_value(); })) {
                 ++failures;
             } else {
                 latencies.push_back(msBetween(pressed, *sink->firstSound()));
             }
             // The transmission is cut once it has sounded; the next one starts on a quiet air.
-            runUntil(
-                station, [&] { return !station.busy(); }, 5000);
+            runUntil(station, 5000, [&] { return !station.busy(); });
             station.receiveStop();
-            runUntil(
-                station, [&] { return !station.busy() && !card->transmitting(); }, 5000);
+            runUntil(station, 5000, [&] { return !station.busy() && !card->transmitting(); });
         }
         const double median = percentile(latencies, 0.5);
         const double worst = latencies.empty() ? 0.0 : percentile(latencies, 1.0);

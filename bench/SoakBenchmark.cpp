@@ -264,7 +264,7 @@ private:
 };
 
 // Runs the station's events until done holds, at most ms; done's last answer.
-bool runUntil(Station& station, const std::function<bool()>& done, qint64 ms) {
+bool runUntil(Station& station, qint64 ms, const std::function<bool()>& done) {
     QElapsedTimer waited;
     waited.start();
     station.runUntil([&] { return done() || waited.elapsed() > ms; });
@@ -333,8 +333,7 @@ bool soakStation(const QTemporaryDir& dir, int uploads, int receptions) {
         for (int i = 1; i <= uploads; ++i) {
             picture.fill(qRgb(i % 256, (i * 7) % 256, 200));
             station.setTxPicture(picture);
-            if (!station.upload() || !runUntil(
-                                         station, [&] { return !station.busy(); }, 10000))
+            if (!station.upload() || !runUntil(station, 10000, [&] { return !station.busy(); }))
                 ++failures;
             if (i % 100 == 0 || i == uploads)
                 figures.sample(i);
@@ -366,24 +365,20 @@ bool soakStation(const QTemporaryDir& dir, int uploads, int receptions) {
             const int storedBefore = stored, sentBefore = sent;
             // In pieces of two seconds, each as soon as the converter has taken the one before.
             std::size_t given = 0;
-            bool done = runUntil(
-                station,
-                [&] {
-                    if (given < audio.size() && source->waiting() == 0) {
-                        const std::size_t piece = std::min(audio.size() - given, kPiece);
-                        source->push(std::span<const float>(audio).subspan(given, piece));
-                        given += piece;
-                    }
-                    return stored > storedBefore;
-                },
-                60000);
+            bool done = runUntil(station, 60000, [&] {
+                if (given < audio.size() && source->waiting() == 0) {
+                    const std::size_t piece = std::min(audio.size() - given, kPiece);
+                    source->push(std::span<const float>(audio).subspan(given, piece));
+                    given += piece;
+                }
+                return stored > storedBefore;
+            });
             // The repeater sends the picture back a second after its end; the next one comes
             // once it is out.
             if (done && repeat)
-                done = runUntil(
-                    station,
-                    [&] { return sent > sentBefore && !card->transmitting() && !station.busy(); },
-                    60000);
+                done = runUntil(station, 60000, [&] {
+                    return sent > sentBefore && !card->transmitting() && !station.busy();
+                });
             if (!done) {
                 ++lost;
                 std::fprintf(stderr, "bench_soak: reception %d not %s\n", i,
