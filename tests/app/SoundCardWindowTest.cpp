@@ -7,6 +7,7 @@
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 #include "radio/MemoryAudio.h"
+#include "radio/SoundCardAir.h"
 #include "radio/SoundCardConverter.h"
 #include "settings/StationOptions.h"
 #include "support/EventPump.h"
@@ -97,7 +98,8 @@ TEST(SoundCardWindow, APictureGrowsRowByRowAtItsOwnSizeAndIsStoredSo) {
 
     const QImage sent = gradientPicture(320, 240);
     std::vector<float> audio = sstv::SstvEncoder::encode(sent, sstv::ModeId::Robot36, {48000.0});
-    audio.insert(audio.end(), 48000, 0.0f); // the last line ends
+    // The last line ends, and the wait for a callsign in FSK after the picture runs out.
+    audio.insert(audio.end(), std::size_t(48 * (1000 + radio::SoundCardAir::kFskIdWaitMs)), 0.0f);
     // The recording in eight pieces, each decoded before the next comes.
     constexpr int kPieces = 8;
     std::vector<int> grown;
