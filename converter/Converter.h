@@ -16,9 +16,9 @@
 // - stop() ends the worker (the program ends): a job that runs stops at its next step, later jobs
 //   are dropped unrun, and no signal comes after stop() has returned.
 
-#include "link/LinkFailure.h"
+#include "LinkFailure.h"
+#include "converter/Modes.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 
 #include <QImage>
 #include <QObject>
@@ -45,6 +45,9 @@ struct ConverterCapabilities {
     bool fetchesReceptions = false;
     // How long a digitize takes to settle before the picture may be sent (the box's camera).
     int digitizeSettleMs = 0;
+    // Takes a picture of any size and scales it to the mode itself (the sound card); the box
+    // takes its memory's 410 x 256.
+    bool anySize = false;
 };
 
 // The converter's operations for a job, on its worker thread. Each blocks until done; none may
@@ -138,7 +141,7 @@ signals:
     // A row of the capture's spectrum (modem::Waterfall), while the sound card listens.
     void waterfall(const QByteArray& magnitudes);
     // The converter's device has gone, or answers again.
-    void presenceChanged(linktext::ConverterPresence presence);
+    void presenceChanged(ConverterPresence presence);
     // A transfer's progress, as the segmented progress bar shows it.
     void progress(int position, int maximum);
     // A status text (a job's say(), the converter's own notes).

@@ -25,8 +25,8 @@
 // The other headers of the link refer to these rules.
 
 #include "BytePort.h"
-#include "LinkFailure.h"
 #include "LinkState.h"
+#include "converter/LinkFailure.h"
 
 #include <QByteArray>
 #include <QString>

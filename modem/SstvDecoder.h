@@ -5,8 +5,8 @@
 #include "FrequencyHistory.h"
 #include "FskId.h"
 #include "LineTiming.h"
-#include "SstvModes.h"
 #include "VisDetector.h"
+#include "converter/Modes.h"
 
 #include <QImage>
 #include <QString>

@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::size_t kReadBlock = 4096;
 
-QString modeName(sstv::ModeId id) {
-    return sstv::mode(id).name;
+QString modeName(ModeId id) {
+    return mode(id).name;
 }
 
 } // namespace
@@ -52,7 +52,7 @@ void SoundCardAir::makeDecoder() {
     decoder_->setListener(this);
 }
 
-bool SoundCardAir::transmit(const QImage& picture, sstv::ModeId mode) {
+bool SoundCardAir::transmit(const QImage& picture, ModeId mode) {
     if (tx_) {
         say(QStringLiteral("Busy transmitting: %1 not sent").arg(modeName(mode)));
         return false;
@@ -92,7 +92,7 @@ bool SoundCardAir::transmit(const QImage& picture, sstv::ModeId mode) {
     return true;
 }
 
-void SoundCardAir::freeRun(sstv::ModeId mode) {
+void SoundCardAir::freeRun(ModeId mode) {
     if (decoder_ && decoder_->receiving())
         decoder_->cancel();
     deliverHeldEnd();

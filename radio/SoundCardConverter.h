@@ -96,7 +96,7 @@ private:
     void receptionStarted(const sstv::PictureStart& start) override;
     void rowReceived(int row, const QImage& picture) override;
     void receptionEnded(const sstv::PictureEnd& end) override;
-    void transmissionStarted(sstv::ModeId mode, double durationMs) override;
+    void transmissionStarted(ModeId mode, double durationMs) override;
     void transmissionEnded(bool complete) override;
 
     const Clock& clock_;
@@ -109,7 +109,7 @@ private:
     int activeMemory_ = 0;
     QImage lastReceived_;
     QString lastFailure_;
-    sstv::ModeId receivingMode_{};
+    ModeId receivingMode_{};
 
     std::thread worker_;
     std::mutex mutex_; // guards jobs_ and stopping_'s wait

@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
         converter.radio().setPictureHandler([&setup](const sstv::PictureEnd& end) {
             const ReceivedFile file =
                 saveReceivedPicture(end.picture, setup.save, QDateTime::currentDateTimeUtc(),
-                                    sstv::mode(end.mode).name, end.fskId);
+                                    mode(end.mode).name, end.fskId);
             for (const QString& problem : file.errors)
                 std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(problem));
             if (!file.path.isEmpty())

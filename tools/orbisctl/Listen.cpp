@@ -2,7 +2,7 @@
 #include "Listen.h"
 #include "Orbisctl.h"
 
-#include "modem/SstvModes.h"
+#include "converter/Modes.h"
 #include "platform/TerminationWatcher.h"
 #include "radio/SoundCardAir.h"
 #include "radio/StreamAudioSource.h"
