@@ -283,9 +283,9 @@ TEST(SoundCardWindow, AnotherModeGoesOutFromTheFileAndComesBackAtItsAspect) {
     EXPECT_LT(fromFile, 0.7 * meanError(sent, copy));
     EXPECT_LT(fromFile, 10.0);
 
-    // The same audio heard back.
+    // The same audio heard back, and the wait for a callsign in FSK after it.
     std::vector<float> heard = sink->samples();
-    heard.insert(heard.end(), 48000, 0.0f);
+    heard.insert(heard.end(), std::size_t(48 * (1000 + radio::SoundCardAir::kFskIdWaitMs)), 0.0f);
     source->push(heard);
     ASSERT_TRUE(pumpUntil(
         [&] {
