@@ -15,10 +15,11 @@
 //   thread.
 // - stop() ends the worker (the program ends): a job that runs stops at its next step, later jobs
 //   are dropped unrun, and no signal comes after stop() has returned.
+// The box's worker is its receive monitor; link/ConverterLink.h has the rules of its port.
 
 #include "LinkFailure.h"
 #include "converter/Modes.h"
-#include "link/LinkTexts.h"
+#include "ConverterPresence.h"
 
 #include <QImage>
 #include <QObject>
@@ -110,6 +111,10 @@ public:
     // "Connection to the converter lost: waiting for NAME".
     virtual QString lostText() const = 0;
 
+    // The callsign sent in FSK after each picture from now on, by a converter that can (the
+    // sound card); empty for none. Called on the face's thread.
+    virtual void setFskId(const QString& callsign) { (void)callsign; }
+
     // Starts the worker: the converter is identified, and watched for receptions from then on.
     // reconnect: a device that vanishes is opened again every second.
     virtual void start(bool reconnect) = 0;
@@ -128,8 +133,8 @@ public:
 
 signals:
     // A reception has begun by itself (the sound card; the box announces through its monitor):
-    // the status byte of its mode when the box has one (else 0), the mode when the box has it,
-    // the mode's name and the time it takes.
+    // the status byte of its mode when the box has one (else 0), the mode, its name and the time
+    // it takes.
     void announced(std::uint8_t status, std::optional<ModeId> mode, const QString& modeName,
                    int airMs);
     // A row of a picture has arrived, at the picture's own size: while it is received (the sound

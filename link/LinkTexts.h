@@ -193,5 +193,8 @@ inline const QString kPictureLabel = QStringLiteral("Picture");
 inline const QString kPictureHint =
     QStringLiteral("The picture file a digitize takes when no camera gives a frame");
 inline const QString kChoosePicture = QStringLiteral("Choose the picture to digitize");
+inline const QString kFskIdLabel = QStringLiteral("Send the callsign in FSK after each picture");
+inline const QString kFskIdHint = QStringLiteral(
+    "The FSK ID that MMSSTV and QSSTV show: the station's callsign after the picture");
 
 } // namespace winorbis::linktext

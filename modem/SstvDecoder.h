@@ -57,7 +57,12 @@ public:
 class FirstPicture final : public DecoderListener {
 public:
     std::optional<PictureEnd> picture;
+    QString callsign; // the first FSK ID heard
 
+    void fskId(const QString& heard) override {
+        if (callsign.isEmpty())
+            callsign = heard;
+    }
     void ended(const PictureEnd& end) override {
         if (!picture)
             picture = end;

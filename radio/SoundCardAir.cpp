@@ -52,7 +52,7 @@ void SoundCardAir::makeDecoder() {
     decoder_->setListener(this);
 }
 
-bool SoundCardAir::transmit(const QImage& picture, ModeId mode) {
+bool SoundCardAir::transmit(const QImage& picture, ModeId mode, const QString& fskId) {
     if (tx_) {
         say(QStringLiteral("Busy transmitting: %1 not sent").arg(modeName(mode)));
         return false;
@@ -68,10 +68,11 @@ bool SoundCardAir::transmit(const QImage& picture, ModeId mode) {
     sstv::EncoderOptions options;
     options.sampleRate = sink_->sampleRate() * (1.0 + ppm_ / 1e6);
     options.vox = ptt_ && ptt_->wantsVoxTones();
+    options.fskId = fskId;
     Transmission tx;
     tx.mode = mode;
     tx.samples = sstv::SstvEncoder::encode(picture, mode, options);
-    tx.durationMs = sstv::SstvEncoder::durationMs(mode, options.vox);
+    tx.durationMs = sstv::SstvEncoder::durationMs(mode, options);
     if (ptt_) {
         QString why;
         // The guardian releases a key the program cannot end itself, as the watchdog here would.

@@ -76,7 +76,7 @@ public:
 
     // Sends the picture in the mode, scaled to the mode's size from the resolution it has. False
     // (said) when it cannot start: another transmission runs, no playback, the PTT refused.
-    bool transmit(const QImage& picture, ModeId mode);
+    bool transmit(const QImage& picture, ModeId mode, const QString& fskId = {});
     // Receives only this mode until the receive stop, with or without a VIS header.
     void freeRun(ModeId mode);
     // The receive stop: a transmission is cut and the transmitter released, a reception ended,

@@ -121,6 +121,11 @@ std::optional<double> SoundCardConverter::lastClockErrorPpm() const {
     return lastClockError_;
 }
 
+void SoundCardConverter::setFskId(const QString& callsign) {
+    std::lock_guard lock(clockMutex_);
+    fskId_ = callsign;
+}
+
 // ---- ConverterOperations, on the worker
 
 bool SoundCardConverter::upload(const QImage& picture) {
@@ -144,7 +149,12 @@ bool SoundCardConverter::fetch(QImage& picture, const std::function<void(int row
 }
 
 void SoundCardConverter::transmit(ModeId id) {
-    if (!air_->transmit(memories_[std::size_t(activeMemory_)], id))
+    QString fskId;
+    {
+        std::lock_guard lock(clockMutex_);
+        fskId = fskId_;
+    }
+    if (!air_->transmit(memories_[std::size_t(activeMemory_)], id, fskId))
         lastFailure_ = QStringLiteral("%1 was not sent").arg(mode(id).name);
 }
 

@@ -58,6 +58,7 @@ public:
     bool idle() const override { return !receiving_.load(); }
     bool converterLost() const override { return false; }
     QString lostText() const override { return {}; }
+    void setFskId(const QString& callsign) override;
     void start(bool reconnect) override;
     void stop() override;
     void run(Job job, bool attended, std::function<void(const Result&)> done) override;
@@ -119,6 +120,7 @@ private:
     std::atomic<bool> receiving_{false};
     std::atomic<bool> transmitting_{false};
     mutable std::mutex clockMutex_;
+    QString fskId_; // guarded by clockMutex_
     std::optional<double> lastClockError_;
     int pending_ = 0; // jobs given and not yet done, the face's own
 };

@@ -149,6 +149,7 @@ void Station::makeBox(std::unique_ptr<BytePort> port, const QString& kind) {
 
 void Station::makeSoundCard(const ConverterChoice& choice) {
     box_ = nullptr;
+    sendsFskId_ = choice.fskId;
     // The converter in use goes first: its devices are free for the new one.
     replaceConverter(nullptr);
     const auto note = setup_.converterLog;
@@ -204,6 +205,7 @@ std::optional<std::uint8_t> Station::openConverter(bool identify) {
     PortMap::createIfMissing(folder_);
     if (setup_.converterFactory) {
         box_ = nullptr;
+        sendsFskId_ = chosenConverter().fskId;
         replaceConverter(nullptr);
         replaceConverter(setup_.converterFactory());
         showConverterPresence(ConverterPresence::Connected);
@@ -337,6 +339,8 @@ bool Station::admit(bool byOperator, bool notDuringReception) {
 
 void Station::submit(Converter::Job job, bool attended,
                      std::function<void(const Converter::Result&)> done) {
+    // The callsign as it stands now goes after each picture, when the station sends its FSK ID.
+    converter_->setFskId(sendsFskId_ ? settings_.callsign.trimmed() : QString());
     auto operation = std::make_shared<CommandGate::Operation>(gate_);
     // Automatic work shows no box: its failures go to standard error and its result.
     std::shared_ptr<UnattendedScope> noBoxes;

@@ -322,6 +322,8 @@ private:
     PictureFiles pictureFiles_;
     QString storeFolder_;
     QString announcedMode_;
+    // The sound card sends the callsign in FSK after each picture (station.conf FskId).
+    bool sendsFskId_ = false;
     bool fetching_ = false;
     // The sound card's reception under way, and its last picture with whether it came whole.
     bool receiving_ = false;

@@ -7,6 +7,7 @@
 #include "app/TForm1.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
+#include "platform/ProgramFolder.h"
 #include "radio/MemoryAudio.h"
 #include "radio/SoundCardAir.h"
 #include "radio/SoundCardConverter.h"
@@ -169,9 +170,11 @@ TEST(SoundCardWindow, TheBuiltInConverterStartsWithoutWhatItCannotHave) {
     station.stop();
 }
 
-// A digitize without a camera takes the picture file, and the next transmission sends it.
+// A digitize without a camera takes the picture file, and the next transmission sends it with
+// the station's callsign in FSK after it (station.conf FskId).
 TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     QTemporaryDir dir;
+    ASSERT_TRUE(StationOptions::store(ProgramFolder(dir.path()), "FskId", "1").isEmpty());
     const QString picture = dir.filePath("shack.png");
     QImage shack(640, 480, QImage::Format_RGB32);
     shack.fill(qRgb(200, 40, 40));
@@ -194,6 +197,7 @@ TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     };
     Station station(setup, dialogs, clock);
     station.peekSettings();
+    station.settings().callsign = "DL1ABC";
     ASSERT_TRUE(station.openConverter(true));
     station.start();
     ASSERT_TRUE(station.digitize());
@@ -217,6 +221,7 @@ TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     EXPECT_NEAR(qRed(middle), 200, 12);
     EXPECT_NEAR(qGreen(middle), 40, 12);
     EXPECT_NEAR(qBlue(middle), 40, 12);
+    EXPECT_EQ(first.callsign, "DL1ABC");
 }
 
 // A mode beyond the six: chosen in the list beside the buttons, the TX picture goes out from the

@@ -14,6 +14,10 @@
 //       the peak signal-to-noise ratio in dB (RGB) of PICTURE against REFERENCE from column LEFT
 //       on (all of it without LEFT); REFERENCE is scaled to PICTURE's size when that differs (a
 //       picture received at its mode's own size)
+//   modem-test-pictures bars WINDOW
+//       how many columns of the X window WINDOW (an id as xdotool gives it, on $DISPLAY) hold a
+//       run of at least 200 pixels of the RX window's aqua background: the bars beside a picture
+//       shown with its aspect kept
 // Status 2 when something cannot be read or written.
 #include "converter/PixelCodec.h"
 #include "modem/SstvEncoder.h"
@@ -21,11 +25,16 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
+#include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 using namespace winorbis::sstv;
 
@@ -64,6 +73,29 @@ QImage fetched(const QImage& picture) {
     return picture
         .scaled(pc::kFrameWidth, pc::kFrameLines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .copy(pc::kFrameWidth - 410, 0, 410, pc::kFrameLines);
+}
+
+int bars(const QString& window) {
+    bool ok = false;
+    const WId id = window.toULongLong(&ok);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!ok || !screen)
+        return 2;
+    const QImage shot = screen->grabWindow(id).toImage().convertToFormat(QImage::Format_RGB32);
+    if (shot.isNull())
+        return 2;
+    int columns = 0;
+    for (int x = 0; x < shot.width(); ++x) {
+        int run = 0, longest = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            run = (shot.pixel(x, y) & 0xFFFFFF) == 0x00FFFF ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        if (longest >= 200)
+            ++columns;
+    }
+    std::printf("%d\n", columns);
+    return 0;
 }
 
 int record(const QString& modeName, const QString& picturePath, const QString& out) {
@@ -110,8 +142,11 @@ int psnr(const QString& referencePath, const QString& picturePath, int left) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    // Only the screenshot needs the display.
+    const bool grabs = argc > 1 && QByteArray(argv[1]) == "bars";
+    std::unique_ptr<QCoreApplication> app = grabs ? std::make_unique<QGuiApplication>(argc, argv)
+                                                  : std::make_unique<QCoreApplication>(argc, argv);
+    const QStringList args = app->arguments().mid(1);
     int status = 2;
     if (args.size() == 2 && args[0] == "frame")
         status = frame().save(args[1]) ? 0 : 2;
@@ -119,6 +154,8 @@ int main(int argc, char** argv) {
         status = !QImage(args[1]).isNull() && uploaded(QImage(args[1])).save(args[2]) ? 0 : 2;
     else if (args.size() == 3 && args[0] == "fetched")
         status = !QImage(args[1]).isNull() && fetched(QImage(args[1])).save(args[2]) ? 0 : 2;
+    else if (args.size() == 2 && args[0] == "bars")
+        status = bars(args[1]);
     else if (args.size() == 4 && args[0] == "record")
         status = record(args[1], args[2], args[3]);
     else if ((args.size() == 3 || args.size() == 4) && args[0] == "psnr")

@@ -657,7 +657,7 @@ group_soundcard() {
         return
     fi
     local modes=(R36 R72 M1 M2 S1 S2) m
-    pulse_start "${modes[@]}" || { bad "the private sound server starts" "$(cat "$work/pulse.log")"; return; }
+    pulse_start "${modes[@]}" PD120 || { bad "the private sound server starts" "$(cat "$work/pulse.log")"; return; }
     ok "the private sound server starts"
     expect "orbis-modem --list-devices names the sound server's devices" 0 'OrbisCaptureM1' -- \
         env "${pulse_env[@]}" orbis-modem --list-devices
@@ -683,8 +683,8 @@ group_soundcard() {
     # that hears Robot 36 has an X display of its own: it sends from its button later, while the
     # others still receive.
     local display=:$((90 + RANDOM % 100)) windows=()
-    local display36=:$((200 + RANDOM % 100))
-    for d in "$display" "$display36"; do
+    local display36=:$((200 + RANDOM % 100)) displaypd=:$((300 + RANDOM % 100))
+    for d in "$display" "$display36" "$displaypd"; do
         Xvfb "$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         pids+=($!)
         wait_for 10 test -e "/tmp/.X11-unix/X${d#:}" || bad "Xvfb starts on $d"
@@ -701,9 +701,24 @@ group_soundcard() {
         windows+=($!)
         pids+=($!)
     done
-    for m in "${modes[@]}"; do
+    # And one more, alone on its display, hears PD 120, a mode the box does not have, played into
+    # its sink from a recording.
+    mkdir -p "$work/win-PD120"
+    printf 'Converter=sound card\nSoundCapture=OrbisCapturePD120\nSoundPlayback=OrbisSinkPD120\n' \
+        >"$work/win-PD120/station.conf"
+    env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$displaypd" \
+        TMPDIR="$work/win-PD120" "${pulse_env[@]}" setsid "$bin/winorbis" --folder "$work/win-PD120" \
+        </dev/null >"$work/win-PD120.out" 2>"$work/win-PD120.err" &
+    local windowpd=$!
+    pids+=("$windowpd")
+    for m in "${modes[@]}" PD120; do
         wait_for 30 test -e "$work/win-$m/COM.DAT" || bad "winorbis on the sound card starts for $m"
     done
+    "$pictures" frame "$work/frame-pd.png" &&
+        plain orbisctl sstv encode --mode pd120 "$work/frame-pd.png" "$work/pd120.wav" ||
+        bad "the PD 120 recording is made"
+    spawn env "${pulse_env[@]}" paplay --device=sink_PD120 "$work/pd120.wav"
+    pids+=($!)
     for m in "${modes[@]}"; do
         wait_for 10 test -e "$work/tx-$m" -a -e "$work/rx-$m" || bad "the $m stations start"
         spawn orbisctl --port "$work/rx-$m" watch --count 1 >"$work/watch-$m.out" 2>&1
@@ -748,6 +763,29 @@ group_soundcard() {
         fi
         i=$((i + 1))
     done
+
+    # PD 120 at its own size in the slot and the log, and in the RX window with its aspect: the
+    # window's background beside the picture.
+    wait_for 60 sh -c "find '$work/win-PD120' -maxdepth 2 -iname bild1.bmp | grep -q ."
+    slot=$(find "$work/win-PD120" -maxdepth 2 -iname bild1.bmp | head -1)
+    check "the program on the sound card stored the PD 120 picture at 640 x 496" \
+        sh -c "file '$slot' | grep -q '640 x 496'"
+    check "and noted PD 120 in received.log" grep -q "	PD 120	" \
+        "$work/win-PD120/AutoSpeichern/received.log"
+    local winpd bars
+    winpd=$(DISPLAY="$displaypd" xdotool search --onlyvisible --pid "$windowpd" \
+        --name 'WinOrbis 70 p Version' 2>/dev/null | head -1)
+    if [ -n "$winpd" ] && bars=$(DISPLAY="$displaypd" "$pictures" bars "$winpd"); then
+        check "the RX window shows PD 120 with its aspect ($bars columns of background beside it)" \
+            test "${bars:-0}" -ge 4
+    else
+        bad "a screenshot of the window that heard PD 120"
+    fi
+    kill -TERM "$windowpd" 2>/dev/null
+    wait "$windowpd"
+    local pdstatus=$?
+    check "winorbis on the sound card ends in order after the PD 120 picture (status $pdstatus)" \
+        test "$pdstatus" -eq 0
 
     # The programs that heard the other modes end in order (Robot 36's ended after sending).
     i=0
