@@ -9,6 +9,7 @@
 #include "converter/Modes.h"
 
 #include <QImage>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -31,6 +32,9 @@ struct PictureEnd {
     double clockPpm = 0.0; // how much longer the received lines were than the mode's
     double offsetHz = 0.0;
     QImage picture; // at the mode's size; lines that did not come are black
+    // The callsign sent in FSK after the picture; empty when none came. Only the sound card's
+    // air (SoundCardAir), which waits for it, fills it in; the decoder reports it apart (fskId).
+    QString fskId = {};
 };
 
 // Hears what the receiver finds, from within its process(), finish() and cancel() calls.

@@ -44,6 +44,8 @@ void SoundCardAir::makeDecoder() {
     const double rate = source_->sampleRate() * (1.0 + ppm_ / 1e6);
     if (decoder_ && rate == decoderRate_)
         return;
+    // The old decoder would hear no ID any more.
+    deliverHeldEnd();
     decoderRate_ = rate;
     decoder_ = std::make_unique<sstv::SstvDecoder>(rate);
     decoder_->setOnlyMode(freeRun_);
@@ -59,9 +61,10 @@ bool SoundCardAir::transmit(const QImage& picture, ModeId mode, const QString& f
         say(QStringLiteral("No audio output: %1 not sent").arg(modeName(mode)));
         return false;
     }
-    // The radio cannot hear while it sends.
+    // The radio cannot hear while it sends, nor an ID after a picture.
     if (decoder_ && decoder_->receiving())
         decoder_->cancel();
+    deliverHeldEnd();
     sstv::EncoderOptions options;
     options.sampleRate = sink_->sampleRate() * (1.0 + ppm_ / 1e6);
     options.vox = ptt_ && ptt_->wantsVoxTones();
@@ -93,6 +96,7 @@ bool SoundCardAir::transmit(const QImage& picture, ModeId mode, const QString& f
 void SoundCardAir::freeRun(ModeId mode) {
     if (decoder_ && decoder_->receiving())
         decoder_->cancel();
+    deliverHeldEnd();
     freeRun_ = mode;
     if (decoder_)
         decoder_->setOnlyMode(freeRun_);
@@ -111,6 +115,7 @@ void SoundCardAir::stopReception() {
         decoder_->cancel();
         decoder_->setOnlyMode(std::nullopt);
     }
+    deliverHeldEnd();
     if (running)
         say(QStringLiteral("Reception stopped"));
 }
@@ -204,12 +209,20 @@ void SoundCardAir::listen() {
         if (listener_)
             listener_->heard(std::span<const float>(buffer_).first(n));
         // While sending, what the capture hears is dropped.
-        if (!tx_)
-            decoder_->process(std::span<const float>(buffer_).first(n));
+        if (tx_)
+            continue;
+        block_ = std::int64_t(n);
+        decoder_->process(std::span<const float>(buffer_).first(n));
+        block_ = 0;
+        heldSamples_ += std::int64_t(n);
+        if (heldEnd_ && heldSamples_ * 1000 >= std::int64_t(kFskIdWaitMs * decoderRate_))
+            deliverHeldEnd();
     }
     if (source_->atEnd() && !finished_ && !tx_) {
         finished_ = true;
         decoder_->finish();
+        // Nothing more can come after the end.
+        deliverHeldEnd();
         say(QStringLiteral("End of the recording"));
     }
     if (!receiving())
@@ -217,6 +230,8 @@ void SoundCardAir::listen() {
 }
 
 void SoundCardAir::started(const sstv::PictureStart& start) {
+    // The picture before has had its chance of an ID.
+    deliverHeldEnd();
     const QString how = start.fromVis ? QStringLiteral("VIS")
                         : freeRun_    ? QStringLiteral("free run")
                                       : QStringLiteral("line timing");
@@ -237,6 +252,25 @@ void SoundCardAir::ended(const sstv::PictureEnd& end) {
             .arg(end.lines)
             .arg(std::lround(end.clockPpm))
             .arg(end.complete ? QString() : QStringLiteral(" (cut short)")));
+    deliverHeldEnd();
+    heldEnd_ = end;
+    // Counted from the end of the block being decoded: the end may have come anywhere in it.
+    heldSamples_ = -block_;
+}
+
+void SoundCardAir::fskId(const QString& callsign) {
+    say(QStringLiteral("FSK ID %1").arg(callsign));
+    if (heldEnd_) {
+        heldEnd_->fskId = callsign;
+        deliverHeldEnd();
+    }
+}
+
+void SoundCardAir::deliverHeldEnd() {
+    if (!heldEnd_)
+        return;
+    const sstv::PictureEnd end = std::move(*heldEnd_);
+    heldEnd_.reset();
     if (listener_)
         listener_->receptionEnded(end);
 }

@@ -40,6 +40,9 @@ public:
         virtual void receptionStarted(const sstv::PictureStart& /*start*/) {}
         // Row of the picture (at its mode's size) is final; the rows come in order from 0.
         virtual void rowReceived(int /*row*/, const QImage& /*picture*/) {}
+        // The picture has ended, with the callsign sent in FSK after it (end.fskId) when one
+        // came: the end is held until the ID has come or can no longer come (kFskIdWaitMs of
+        // audio, a new picture, the input's end, a transmission or the receive stop).
         virtual void receptionEnded(const sstv::PictureEnd& /*end*/) {}
         // A transmission has begun; it lasts durationMs.
         virtual void transmissionStarted(ModeId /*mode*/, double /*durationMs*/) {}
@@ -52,6 +55,10 @@ public:
     // How far ahead of the clock the samples are given to the sink: a second, so that a busy
     // computer that leaves the converter unserved for most of one cuts no gap into the picture.
     static constexpr int kLeadMs = 1000;
+    // How much audio after a picture's end the end waits for an FSK ID: 2400 ms. An ID of 10
+    // characters is read 2138 ms after its picture (300 ms pause, 100 ms lead-in, 79 bits of
+    // 22 ms); the rest is room for the decoder's delay and the audio block the end came in.
+    static constexpr int kFskIdWaitMs = 2400;
 
     // Source, sink and PTT may be null (no capture, no playback, nothing to key); all must
     // outlive the air.
@@ -105,6 +112,9 @@ private:
     void started(const sstv::PictureStart& start) override;
     void line(int line, const QImage& picture) override;
     void ended(const sstv::PictureEnd& end) override;
+    void fskId(const QString& callsign) override;
+    // Gives the held picture end to the listener, if there is one.
+    void deliverHeldEnd();
 
     const Clock& clock_;
     AudioSource* source_;
@@ -121,6 +131,11 @@ private:
     bool finished_ = false; // the source's end has been given to the decoder
     std::vector<float> buffer_;
     std::optional<Transmission> tx_;
+    // A picture's end waiting for its FSK ID, and the samples given to the decoder since it
+    // (counted from the end of the block it came in).
+    std::optional<sstv::PictureEnd> heldEnd_;
+    std::int64_t heldSamples_ = 0;
+    std::int64_t block_ = 0; // samples of the block being decoded
 };
 
 } // namespace winorbis::radio

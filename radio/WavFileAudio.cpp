@@ -23,18 +23,29 @@ std::unique_ptr<WavFileSource> WavFileSource::open(const QString& path, const Cl
     if (!wav)
         return nullptr;
     return std::unique_ptr<WavFileSource>(
-        new WavFileSource(clock, double(wav->sampleRate), std::move(wav->samples)));
+        new WavFileSource(&clock, double(wav->sampleRate), std::move(wav->samples)));
 }
 
-WavFileSource::WavFileSource(const Clock& clock, double rate, std::vector<float> samples)
+std::unique_ptr<WavFileSource> WavFileSource::open(const QString& path, QString* why) {
+    auto wav = sstv::readWav(path, why);
+    if (!wav)
+        return nullptr;
+    return std::unique_ptr<WavFileSource>(
+        new WavFileSource(nullptr, double(wav->sampleRate), std::move(wav->samples)));
+}
+
+WavFileSource::WavFileSource(const Clock* clock, double rate, std::vector<float> samples)
     : clock_(clock)
     , rate_(rate)
     , samples_(std::move(samples))
-    , startMs_(clock.nowMs()) {}
+    , startMs_(clock ? clock->nowMs() : 0) {}
 
 std::size_t WavFileSource::read(std::span<float> out) {
-    const auto due = std::size_t(std::min<double>(
-        double(samples_.size()), double(clock_.nowMs() - startMs_) * rate_ / 1000.0));
+    const auto due =
+        !clock_
+            ? samples_.size()
+            : std::size_t(std::min<double>(double(samples_.size()),
+                                           double(clock_->nowMs() - startMs_) * rate_ / 1000.0));
     const std::size_t count = std::min(out.size(), due > next_ ? due - next_ : 0);
     std::copy_n(samples_.begin() + std::ptrdiff_t(next_), count, out.begin());
     next_ += count;

@@ -17,12 +17,15 @@ class Clock;
 namespace winorbis::radio {
 
 // A WAV recording played as if it came from the radio: its samples are released as the clock's
-// time passes, from the moment it was opened; once all have been read it is at its end.
+// time passes, from the moment it was opened, or all at once as fast as they are read; once all
+// have been read it is at its end.
 class WavFileSource : public AudioSource {
 public:
     // Null with the reason when the file cannot be read as a WAV recording.
     static std::unique_ptr<WavFileSource> open(const QString& path, const Clock& clock,
                                                QString* why);
+    // The same, not paced: every sample can be read at once.
+    static std::unique_ptr<WavFileSource> open(const QString& path, QString* why);
 
     double sampleRate() const override { return rate_; }
     std::size_t read(std::span<float> out) override;
@@ -31,9 +34,9 @@ public:
     double durationMs() const { return double(samples_.size()) * 1000.0 / rate_; }
 
 private:
-    WavFileSource(const Clock& clock, double rate, std::vector<float> samples);
+    WavFileSource(const Clock* clock, double rate, std::vector<float> samples);
 
-    const Clock& clock_;
+    const Clock* clock_; // null: not paced
     double rate_;
     std::vector<float> samples_;
     std::int64_t startMs_;

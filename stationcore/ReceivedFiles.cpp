@@ -11,7 +11,8 @@
 namespace winorbis {
 
 ReceivedFile saveReceivedPicture(const QImage& picture, const QString& folder,
-                                 const QDateTime& when, const QString& mode) {
+                                 const QDateTime& when, const QString& mode,
+                                 const QString& callsign) {
     ReceivedFile result;
     const QString name = ReceivedPictureStore::unusedFileName(
         folder, WorkingPictures::timeStamp(when), QStringLiteral(".jpg"));
@@ -22,7 +23,8 @@ ReceivedFile saveReceivedPicture(const QImage& picture, const QString& folder,
     else
         result.path = name;
     // The folder's log records the reception also when its picture could not be written.
-    if (const QString problem = ReceptionLog(folder).append({when, mode, {}, result.path});
+    if (const QString problem =
+            ReceptionLog(folder).append({when, mode, {}, result.path, callsign});
         !problem.isEmpty())
         result.errors << problem;
     return result;

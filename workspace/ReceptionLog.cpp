@@ -23,11 +23,13 @@ ReceptionLog::ReceptionLog(const QString& folder)
     : path_(QDir(folder).filePath(kFileName)) {}
 
 QByteArray ReceptionLog::line(const Entry& entry) {
-    const QString text = QStringList{entry.when.toUTC().toString(Qt::ISODate), field(entry.mode),
-                                     field(QDir::toNativeSeparators(entry.slotFile)),
-                                     field(QDir::toNativeSeparators(entry.jpegFile))}
-                             .join(QLatin1Char('\t'));
-    return text.toUtf8() + '\n';
+    QStringList fields{entry.when.toUTC().toString(Qt::ISODate), field(entry.mode),
+                       field(QDir::toNativeSeparators(entry.slotFile)),
+                       field(QDir::toNativeSeparators(entry.jpegFile))};
+    // Readers of the first four fields see a line with a callsign as one without.
+    if (!entry.callsign.trimmed().isEmpty())
+        fields << field(entry.callsign);
+    return fields.join(QLatin1Char('\t')).toUtf8() + '\n';
 }
 
 QString ReceptionLog::hint(const Entry& entry) {

@@ -9,6 +9,7 @@
 #include "modem/SstvEncoder.h"
 #include "platform/ProgramFolder.h"
 #include "radio/MemoryAudio.h"
+#include "radio/SoundCardAir.h"
 #include "radio/SoundCardConverter.h"
 #include "settings/StationOptions.h"
 #include "support/EventPump.h"
@@ -100,7 +101,8 @@ TEST(SoundCardWindow, APictureGrowsRowByRowAtItsOwnSizeAndIsStoredSo) {
 
     const QImage sent = gradientPicture(320, 240);
     std::vector<float> audio = sstv::SstvEncoder::encode(sent, ModeId::Robot36, {48000.0});
-    audio.insert(audio.end(), 48000, 0.0f); // the last line ends
+    // The last line ends, and the wait for a callsign in FSK after the picture runs out.
+    audio.insert(audio.end(), std::size_t(48 * (1000 + radio::SoundCardAir::kFskIdWaitMs)), 0.0f);
     // The recording in eight pieces, each decoded before the next comes.
     constexpr int kPieces = 8;
     std::vector<int> grown;
@@ -286,9 +288,9 @@ TEST(SoundCardWindow, AnotherModeGoesOutFromTheFileAndComesBackAtItsAspect) {
     EXPECT_LT(fromFile, 0.7 * meanError(sent, copy));
     EXPECT_LT(fromFile, 10.0);
 
-    // The same audio heard back.
+    // The same audio heard back, and the wait for a callsign in FSK after it.
     std::vector<float> heard = sink->samples();
-    heard.insert(heard.end(), 48000, 0.0f);
+    heard.insert(heard.end(), std::size_t(48 * (1000 + radio::SoundCardAir::kFskIdWaitMs)), 0.0f);
     source->push(heard);
     ASSERT_TRUE(pumpUntil(
         [&] {

@@ -10,7 +10,8 @@
 #
 # GROUP: converter, beacon, files, log (KILLS=N kills during log add, default 40), handheld,
 # winorbis, ptt (against rigctld), modem and soundcard (MODEM_TEST_PICTURES: the helper that makes and compares their
-# pictures; soundcard starts a private PulseAudio daemon).
+# pictures; soundcard starts a private PulseAudio daemon), listen (orbisctl listen, on a private
+# PulseAudio daemon too).
 # Prints one line per check and "N passed, N failed" at the end; the status is 1 when a check
 # failed.
 set -uo pipefail
@@ -904,6 +905,163 @@ group_soundcard() {
         test "$(wc -l <"$work/win-frozen/COM.DAT")" -eq 585
 }
 
+# A 16-bit mono WAV at RATE of the raw samples on standard input.
+wav_of_raw() { # wav_of_raw RATE <RAW >WAV
+    local raw
+    raw=$(mktemp "$work/raw-XXXXXX")
+    cat >"$raw"
+    local n rate=$1
+    n=$(stat -c %s "$raw")
+    le() { # le BYTES VALUE
+        local i
+        for ((i = 0; i < $1; i++)); do printf "\\x$(printf %02x $((($2 >> (8 * i)) & 255)))"; done
+    }
+    printf 'RIFF'; le 4 $((36 + n)); printf 'WAVEfmt '; le 4 16; le 2 1; le 2 1
+    le 4 "$rate"; le 4 $((rate * 2)); le 2 2; le 2 16; printf 'data'; le 4 "$n"
+    cat "$raw"
+    rm -f "$raw"
+}
+
+# A client of the private sound server records (the remapped sources' own streams are the
+# server's).
+recording() {
+    env "${pulse_env[@]}" pactl list short source-outputs 2>/dev/null | grep -q protocol-native
+}
+
+# A command as a user's shell starts it with a pipe on its standard input, which gives FILE (with
+# a pause of PAUSE seconds after its first half).
+piped() { # piped FILE [--pause PAUSE] COMMAND...
+    local file=$1 pause=0 half
+    shift
+    if [ "$1" = --pause ]; then
+        pause=$2
+        shift 2
+    fi
+    half=$(($(stat -c %s "$file") / 2))
+    { head -c "$half" "$file"; sleep "$pause"; tail -c +$((half + 1)) "$file"; } |
+        env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 USER="${USER:-user}" \
+            setsid -w "$@"
+}
+
+# The JPEG sizes and modes of a received.log, one "MODE SIZE CALLSIGN" line each.
+logged_pictures() { # logged_pictures LOG
+    local when mode slot jpeg call
+    while IFS=$'\t' read -r when mode slot jpeg call; do
+        echo "$mode $(file -b "$jpeg" | grep -Eo '[0-9]+x[0-9]+,' | tail -1 | tr -d ,) ${call:--}"
+    done <"$1"
+}
+
+# orbisctl listen, the station that only receives: from a sound server's capture device that goes
+# and comes back, from a recording and from a pipe. Once back, the capture hears B/W 8 (8 s, the
+# shortest mode) on the air while the other inputs are decoded.
+group_listen() {
+    expect "orbisctl listen without --save" 2 'needs --save' -- orbisctl listen --input x.wav
+    expect "orbisctl listen with two inputs" 2 'one of --capture and --input' -- \
+        orbisctl listen --save "$work/l" --input x.wav --capture default
+    expect "orbisctl listen --input - without a rate" 2 'needs --rate' -- \
+        orbisctl listen --save "$work/l" --input -
+    expect "orbisctl listen from a recording that is not there" 1 'missing.wav' -- \
+        orbisctl listen --save "$work/l" --input "$work/missing.wav"
+    : >"$work/plainfile"
+    expect "orbisctl listen into a folder that cannot be made" 1 'cannot make' -- \
+        orbisctl listen --save "$work/plainfile/rx" --input "$work/missing.wav"
+    make_bmp "$work/blue.bmp" 80 60 255 64 0
+    expect "orbisctl sstv encode B/W 8" 0 '' -- \
+        orbisctl sstv encode "$work/blue.bmp" "$work/bw8.wav" --mode bw8 --rate 48000
+
+    local capture=0 listener
+    if ! command -v pulseaudio >/dev/null; then
+        bad "pulseaudio is installed (scripts/install-deps.sh installs it)"
+    elif pulse_start L; then
+        capture=1
+        spawn env "${pulse_env[@]}" orbisctl listen --capture OrbisCaptureL --save "$work/cap" \
+            >"$work/cap.out" 2>"$work/cap.err"
+        listener=$!
+        pids+=("$listener")
+        wait_for 10 recording || bad "orbisctl listen --capture records" "$(cat "$work/cap.err")"
+        kill -KILL "$pulse_pid"
+        wait "$pulse_pid" 2>/dev/null
+        wait_for 10 grep -q 'has gone' "$work/cap.err"
+        check "the lost sound server is said" grep -q '^orbisctl: Capture: .*has gone' \
+            "$work/cap.err"
+        check "orbisctl listen outlives its sound server" kill -0 "$listener"
+        pulse_start L || bad "the sound server starts again"
+        wait_for 20 grep -q 'works again' "$work/cap.err"
+        check "the capture comes back with the sound server" \
+            grep -q '^orbisctl: Capture works again' "$work/cap.err"
+        wait_for 10 recording || bad "orbisctl listen --capture records again"
+        env "${pulse_env[@]}" paplay -d sink_L "$work/bw8.wav" &
+    else
+        bad "the private sound server starts" "$(cat "$work/pulse.log")"
+    fi
+
+    # Three pictures in three modes, PD 120's followed by its callsign in FSK, with silence
+    # between them, in one recording.
+    local m
+    for m in r36 pd120 m2; do
+        plain orbisctl sstv encode "$work/blue.bmp" "$work/$m.wav" --mode "$m" --rate 22050 \
+            $([ "$m" = pd120 ] && echo --fsk-id DL1ABC) || bad "the $m part is made"
+    done
+    {
+        tail -c +45 "$work/r36.wav"
+        head -c 44100 /dev/zero
+        tail -c +45 "$work/pd120.wav"
+        head -c 44100 /dev/zero
+        tail -c +45 "$work/m2.wav"
+    } | wav_of_raw 22050 >"$work/three.wav"
+    local start ms
+    start=$(date +%s%N)
+    expect "orbisctl listen --input FILE.wav" 0 '' -- \
+        orbisctl listen --input "$work/three.wav" --save "$work/three"
+    ms=$((($(date +%s%N) - start) / 1000000))
+    echo "    three pictures ($(($(stat -c %s "$work/three.wav") / 44100)) s of audio) in $ms ms"
+    local time='[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z'
+    check "it printed the three pictures, the callsign with PD 120" test \
+        "$(sed -E "s/^$time /TIME /; s|$work/three/[0-9_]+\.jpg|FILE|" "$work/out" | tr '\n' ';')" \
+        = "TIME Robot 36 240/240 FILE;TIME PD 120 496/496 FILE DL1ABC;TIME Martin 2 256/256 FILE;"
+    check "and kept them at their modes' sizes, logged with their modes and the callsign" \
+        test "$(logged_pictures "$work/three/received.log" | tr '\n' ';')" = \
+        "Robot 36 320x240 -;PD 120 640x496 DL1ABC;Martin 2 320x256 -;"
+    check "three JPEGs in the folder" test "$(find "$work/three" -name '*.jpg' | wc -l)" -eq 3
+    check "lines without a callsign keep their four fields" \
+        awk -F '\t' 'NF != (NR == 2 ? 5 : 4) { exit 1 }' "$work/three/received.log"
+
+    # Raw samples through a pipe that stops for a second on the way; a picture cut off by the
+    # input's end is kept as far as it came.
+    plain orbisctl sstv encode "$work/blue.bmp" "$work/r36-48k.wav" --mode r36 --rate 48000 ||
+        bad "the 48000 Hz Robot 36 is made"
+    tail -c +45 "$work/r36-48k.wav" >"$work/r36.raw"
+    piped "$work/r36.raw" --pause 1 orbisctl listen --input - --rate 48000 --save "$work/piped" \
+        >"$work/out" 2>"$work/err"
+    local status=$?
+    check "orbisctl listen --input - --rate 48000 from a pipe (status $status)" test "$status" \
+        -eq 0 -a -n "$(grep -E "^$time Robot 36 240/240 $work/piped/[0-9_]+\.jpg\$" "$work/out")"
+    head -c $(($(stat -c %s "$work/r36.raw") / 2)) "$work/r36.raw" >"$work/half.raw"
+    piped "$work/half.raw" orbisctl listen --input - --rate 48000 --save "$work/half" \
+        >"$work/out" 2>"$work/err"
+    check "half a Robot 36 is kept with the lines that came" \
+        grep -Eq "^$time Robot 36 1[0-9]{2}/240 .*\.jpg\$" "$work/out"
+    check "at its mode's size" sh -c "file '$work'/half/*.jpg | grep -q ', 320x240,'"
+    head -c 2000000 /dev/urandom >"$work/garbage.raw"
+    piped "$work/garbage.raw" orbisctl listen --input - --rate 48000 --save "$work/garbage" \
+        >"$work/out" 2>"$work/err"
+    status=$?
+    check "random bytes on standard input: status 0 (got $status)" test "$status" -eq 0
+    check "and no picture" test -z "$(find "$work/garbage" -name '*.jpg')" -a ! -s "$work/out"
+
+    [ "$capture" -eq 1 ] || return
+    wait_for 15 grep -q 'B/W 8' "$work/cap.out"
+    check "orbisctl listen --capture heard B/W 8 played into the sound server that came back" \
+        grep -Eq "^$time B/W 8 120/120 $work/cap/[0-9_]+\.jpg\$" "$work/cap.out"
+    check "said once each way" \
+        test "$(grep -c 'has gone' "$work/cap.err")" -eq 1 -a \
+        "$(grep -c 'Capture works again' "$work/cap.err")" -eq 1
+    kill -INT "$listener"
+    wait "$listener"
+    status=$?
+    check "orbisctl listen ends in order on SIGINT (status $status)" test "$status" -eq 0
+}
+
 # rigctld's dummy rig on a loopback port ($rig_port), and what it says of its transmitter.
 rig_start() {
     rig_port=$((40000 + RANDOM % 20000))
@@ -1021,6 +1179,7 @@ case "$group" in
 converter) group_converter ;;
 modem) group_modem ;;
 soundcard) group_soundcard ;;
+listen) group_listen ;;
 ptt) group_ptt ;;
 beacon) group_beacon ;;
 files) group_files ;;

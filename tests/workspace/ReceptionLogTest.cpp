@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/ReceptionLog.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,27 @@ TEST(ReceptionLog, LinesAreAppendedAndWhatIsThereStaysAsItIs) {
     EXPECT_EQ(contents(path), "2026-12-01T08:00:00Z\tRobot 36\t-\t-\n# my note"
                               "2026-12-08T15:00:00Z\tScottie 1\t/s/Bild1.bmp\t/s/a.jpg\n"
                               "2026-12-08T15:02:00Z\tMartin 1\t/s/Bild2.bmp\t-\n");
+}
+
+TEST(ReceptionLog, TheCallsignSentAfterThePictureIsAFifthFieldOnlyWhenThereIsOne) {
+    QTemporaryDir dir;
+    const ReceptionLog log(dir.path());
+    const QDateTime when(QDate(2026, 12, 9), QTime(10, 15, 2), Qt::UTC);
+    const struct {
+        QString callsign;
+        QStringList fields; // as a reader splits the line written
+    } cases[] = {
+        {{}, {"2026-12-09T10:15:02Z", "PD 120", "-", "/rx/a.jpg"}},
+        {"   ", {"2026-12-09T10:15:02Z", "PD 120", "-", "/rx/a.jpg"}},
+        {"DL1ABC", {"2026-12-09T10:15:02Z", "PD 120", "-", "/rx/a.jpg", "DL1ABC"}},
+        {"DL1ABC/P\tX", {"2026-12-09T10:15:02Z", "PD 120", "-", "/rx/a.jpg", "DL1ABC/P X"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(log.append({when, "PD 120", {}, "/rx/a.jpg", c.callsign}), QString());
+    const QStringList lines = QString::fromUtf8(contents(log.filePath())).split('\n');
+    ASSERT_EQ(lines.size(), std::size(cases) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(lines[qsizetype(i)].split('\t'), cases[i].fields) << i;
 }
 
 TEST(ReceptionLog, ALogThatCannotBeWrittenSaysWhy) {

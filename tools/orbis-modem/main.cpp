@@ -92,7 +92,7 @@ void describeOptions(CommandLine& line, Setup& setup) {
              });
     line.add("--save", "DIR",
              "keep every picture heard, at its mode's own size, as DIR/ddmmyy_hhnnss.jpg with a "
-             "line in DIR/received.log",
+             "line in DIR/received.log (and the callsign sent in FSK after it)",
              [&](const QString& v) {
                  setup.save = v;
                  return v.isEmpty() ? QStringLiteral("an empty folder name") : QString();
@@ -253,8 +253,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         converter.radio().setPictureHandler([&setup](const sstv::PictureEnd& end) {
-            const ReceivedFile file = saveReceivedPicture(
-                end.picture, setup.save, QDateTime::currentDateTimeUtc(), mode(end.mode).name);
+            const ReceivedFile file =
+                saveReceivedPicture(end.picture, setup.save, QDateTime::currentDateTimeUtc(),
+                                    mode(end.mode).name, end.fskId);
             for (const QString& problem : file.errors)
                 std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(problem));
             if (!file.path.isEmpty())

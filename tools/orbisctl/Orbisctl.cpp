@@ -17,6 +17,7 @@
 #include "tools/orbisctl/Caption.h"
 #include "tools/orbisctl/Catalog.h"
 #include "tools/orbisctl/Handheld.h"
+#include "tools/orbisctl/Listen.h"
 #include "tools/orbisctl/Log.h"
 #include "tools/orbisctl/PictureFile.h"
 #include "tools/orbisctl/Serve.h"
@@ -31,6 +32,8 @@
 #include <QFileInfo>
 
 #include <optional>
+
+#include <unistd.h>
 
 namespace winorbis {
 
@@ -140,6 +143,22 @@ QString orbisctlHelp() {
         "                  received; how much longer its lines were than the mode's, in ppm;\n"
         "                  the mistuning in Hz), and \"FSKID CALL\" when a callsign follows the\n"
         "                  picture in FSK; status 1 when there is no picture\n"
+        "  listen --save DIR (--capture DEVICE | --input FILE.wav | --input - --rate HZ)\n"
+        "                  a station that only receives, without a converter: every picture\n"
+        "                  heard in any of the modes above is written at its mode's size as\n"
+        "                  DIR/ddmmyy_hhnnss.jpg with a line in DIR/received.log (the callsign\n"
+        "                  sent in FSK after it as a fifth field) and printed as one line\n"
+        "                  \"TIME MODE LINES/ALL FILE [CALLSIGN]\". It hears a sound card's\n"
+        "                  capture device (named as orbis-modem --list-devices prints it,\n"
+        "                  default for the default), which may go and come back, until Ctrl+C\n"
+        "                  or SIGTERM; or a WAV recording, as fast as it is read; or raw signed\n"
+        "                  16-bit little-endian mono samples at HZ on standard input; the last\n"
+        "                  two to their end. A picture cut short (the signal lost, the input's\n"
+        "                  end, Ctrl+C) is kept with the lines it has when they are at least %2.\n"
+        "                  Status 1 when DIR cannot be made, the input cannot be opened or a\n"
+        "                  picture cannot be written. The ISS with an SDR dongle:\n"
+        "                    rtl_fm -M fm -f 145.8M -s 48k - |\n"
+        "                      orbisctl listen --input - --rate 48000 --save iss/\n"
         "  catalog [PAGE]  list the catalog of the program folder: RX and TX positions and\n"
         "                  the page (default: the current one), each with its file and name\n"
         "  catalog copy FROM TO\n"
@@ -201,7 +220,7 @@ QString orbisctlHelp() {
         "                  (WebPassword=)\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 usage error.\n");
-    return help.arg(sstvModeHelp(QStringLiteral("                  "), 90));
+    return help.arg(sstvModeHelp(QStringLiteral("                  "), 90)).arg(kLeastLines);
 }
 
 int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std::FILE* err) {
@@ -251,6 +270,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return runAnalyze(request.command.mid(1), out, err);
     if (verb == "sstv")
         return runSstv(request.command.mid(1), out, err);
+    if (verb == "listen")
+        return runListen(request.command.mid(1), clock, STDIN_FILENO, out, err);
     const ProgramFolder folder(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     if (verb == "caption")
         return runCaption(request.command.mid(1), folder, err);
