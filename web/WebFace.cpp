@@ -828,15 +828,21 @@ WebFace::~WebFace() = default;
 std::unique_ptr<WebFace> WebFace::start(WebStation& station, const WebOptions& options,
                                         QString* error) {
     initWebResources();
-    if (!options.listen.loopback() && options.passwordHash.isEmpty()) {
+    if (const QString why = refusal(options); !why.isEmpty()) {
         if (error)
-            *error = webtext::kNoPasswordForNetwork.arg(options.listen.text());
+            *error = why;
         return nullptr;
     }
     auto impl = std::make_unique<Impl>(station, options);
     if (!impl->listen(error))
         return nullptr;
     return std::unique_ptr<WebFace>(new WebFace(std::move(impl)));
+}
+
+QString WebFace::refusal(const WebOptions& options) {
+    if (!options.listen.loopback() && options.passwordHash.isEmpty())
+        return webtext::kNoPasswordForNetwork.arg(options.listen.text());
+    return {};
 }
 
 web::Listen WebFace::listening() const {

@@ -24,6 +24,7 @@
 #include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
 #include "tools/orbisctl/WebPassword.h"
+#include "web/WebFace.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QDir>
@@ -317,6 +318,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         if (const QString problem = parseServeOptions(request.command.mid(1), serve);
             !problem.isEmpty())
             return usageError(err, problem);
+        // A face that may not start opens no converter either.
+        if (const QString refused = WebFace::refusal(serveWebOptions(folder, serve));
+            !refused.isEmpty()) {
+            std::fprintf(err, "orbisctl: %s\n", qPrintable(refused));
+            return 1;
+        }
     } else if (verb == "watch") {
         for (int i = 1; i < request.command.size(); ++i) {
             const QString& option = request.command[i];

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Serve.h"
 
+#include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "stationcore/Beacons.h"
 #include "stationcore/Station.h"
@@ -28,10 +29,21 @@ QString parseServeOptions(const QStringList& arguments, ServeOptions& options) {
     return {};
 }
 
-int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err) {
-    WebOptions web = WebOptions::fromStationConf(station.folder().folder());
+WebOptions serveWebOptions(const ProgramFolder& folder, const ServeOptions& options) {
+    WebOptions web = WebOptions::fromStationConf(folder.folder());
     web.listen = *web::parseListen(options.web);
     web.publicView = options.publicView;
+    return web;
+}
+
+int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err) {
+    const WebOptions web = serveWebOptions(station.folder(), options);
+    // As the program does at its start: no received picture is lost for want of a folder, and
+    // what a killed program left half-written goes.
+    for (const QString& name : station.folder().createMissingFolders())
+        std::fprintf(err, "orbisctl: cannot create the folder %s\n",
+                     qPrintable(station.folder().path(name)));
+    station.folder().removeStaleTemporaryFiles();
     // Receptions go where the program puts them; the counter and the slot names are kept.
     station.setSaveAutomatically(station.settings().saveAuto);
     QObject context; // the connections end with the command

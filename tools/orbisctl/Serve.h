@@ -7,7 +7,9 @@
 
 namespace winorbis {
 
+class ProgramFolder;
 class Station;
+struct WebOptions;
 
 // orbisctl serve --web [ADDRESS:]PORT [--public-view]: a station without a window, shown in a
 // browser and run from there (WebFace). Receptions are fetched and stored as the program stores
@@ -20,7 +22,10 @@ struct ServeOptions {
 
 // The options from the arguments after "serve"; the problem as text on a usage error.
 QString parseServeOptions(const QStringList& arguments, ServeOptions& options);
-// Runs on the station, whose settings are read and converter open, not yet started.
+// The face's options: the folder's station.conf, with the address and view of the command line.
+WebOptions serveWebOptions(const ProgramFolder& folder, const ServeOptions& options);
+// Runs on the station, whose settings are read and converter open, not yet started; the options
+// are ones that WebFace::refusal has passed.
 int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err);
 
 } // namespace winorbis
