@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WebFace.h"
 
+#include "WebAccess.h"
 #include "WebGallery.h"
 #include "WebSecurity.h"
 #include "WebStation.h"
@@ -813,8 +814,8 @@ private:
 WebOptions WebOptions::fromStationConf(const QString& programFolder) {
     WebOptions options;
     const StationOptions conf = StationOptions::load(ProgramFolder(programFolder));
-    options.passwordHash = conf.value(QStringLiteral("WebPassword")).trimmed();
-    if (const auto listen = web::parseListen(conf.value(QStringLiteral("WebPort")).trimmed()))
+    options.passwordHash = conf.value(WebAccessChoice::kPasswordKey).trimmed();
+    if (const auto listen = web::parseListen(conf.value(WebAccessChoice::kPortKey).trimmed()))
         options.listen = *listen;
     options.secureCookies = conf.flag(QStringLiteral("WebSecureCookies"));
     return options;

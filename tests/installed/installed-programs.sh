@@ -453,10 +453,12 @@ group_winorbis() {
 
     # Started without a converter option, the program runs on the converter station.conf
     # chooses: here the sound card, whose devices (no sound server) are said and left out.
-    local sound=$work/sound-station
+    # Its web face as the setup window's "Web access" keeps it in station.conf.
+    local sound=$work/sound-station web_port=$((20000 + RANDOM % 20000))
     mkdir -p "$sound"
     printf 'Converter=sound card\nSoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n' \
         >"$sound/station.conf"
+    printf 'WebAccess=1\nWebPort=127.0.0.1:%s\n' "$web_port" >>"$sound/station.conf"
     env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
         TMPDIR="$sound" PULSE_SERVER=unix:/nonexistent/no-sound-server \
         setsid "$bin/winorbis" --folder "$sound" </dev/null \
@@ -466,6 +468,10 @@ group_winorbis() {
     sleep 2
     check "station.conf's sound-card converter runs inside the program, with no line of its own" \
         test -z "$(find "$sound" -maxdepth 2 -path '*/winorbis-sound-*')"
+    check "station.conf's web access starts the web face" \
+        grep -q "Web face on http://127.0.0.1:$web_port/" "$work/winorbis-sound.err"
+    check "the web face serves its page" \
+        sh -c "curl -s --max-time 5 http://127.0.0.1:$web_port/ | grep -q '<title>WinOrbis 70p'"
     kill -TERM "$program"
     wait "$program"
     status=$?
@@ -473,6 +479,9 @@ group_winorbis() {
         test "$status" -eq 0
     check "the sound devices it could not open are said" \
         grep -q 'sound card: no sound capture' "$work/winorbis-sound.err"
+    expect "winorbis --web refuses an address other machines reach without a password" 1 \
+        'listens on 0\.0\.0\.0:8070 only with a password' -- \
+        env DISPLAY="$display" winorbis --folder "$work/web-refused" --simulate --web 0.0.0.0:8070
 }
 
 # The WAV file's header matches its length: RIFF size and data size.
