@@ -911,6 +911,13 @@ group_web() {
             >"$work/out" 2>"$work/err" || bad "orbisctl web-password --stdin for $s" "$(cat "$work/err")"
     done
 
+    # The simulated station's transmit picture, green, is kept in start.bmp (a folder with its
+    # settings, which serve does not take for a new one).
+    plain orbisctl --folder "$work/web-sim" callsign DL0WEB >/dev/null 2>&1 ||
+        bad "orbisctl callsign makes the station's starter files"
+    make_bmp "$work/web-sim/start.bmp" 410 256 0 255 0
+    make_bmp "$work/red.bmp" 410 256 0 0 255
+
     start_sim
     spawn orbisctl --folder "$work/web-sim" --port "$work/orbis" serve --web 127.0.0.1:0 \
         >"$work/serve-sim.out" 2>"$work/serve-sim.err"
@@ -934,7 +941,7 @@ group_web() {
 
     # Both pages at once: the receptions overlap, so the group takes about one Robot 36.
     local pulse_vars="${pulse_env[*]}"
-    WEB_URL=${url[sim]} WEB_PASSWORD=$password WEB_RECEPTION_MS=90000 \
+    WEB_URL=${url[sim]} WEB_PASSWORD=$password WEB_RECEPTION_MS=90000 WEB_TX_START=0,255,0 \
         WEB_RECEIVE="echo 'receive R36 $work/frame.png' >'$work/sim.in'" \
         WEB_SENT="grep -c 'transmit Robot 36' '$work/sim.log'" \
         node "$test" >"$work/browser-sim.log" 2>&1 &
@@ -976,6 +983,10 @@ group_web() {
         else bad "orbisctl serve on the $s station ends on SIGTERM with status 0 (got $status)" \
             "$(tail -5 "$work/serve-$s.err")"; fi
     done
+    local db
+    db=$("$pictures" psnr "$work/red.bmp" "$work/web-sim/start.bmp")
+    check "serve kept the picture dragged into the page in start.bmp ($db dB)" \
+        awk -v db="$db" 'BEGIN { exit !(db >= 40) }'
     stop_sim
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Serve.h"
 
+#include "PictureFile.h"
+
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "stationcore/Beacons.h"
@@ -8,6 +10,9 @@
 #include "web/StationWeb.h"
 #include "web/WebFace.h"
 #include "web/WebTexts.h"
+#include "workspace/PictureFiles.h"
+
+#include <QFileInfo>
 
 namespace winorbis {
 
@@ -44,6 +49,10 @@ int runServe(Station& station, const ServeOptions& options, std::FILE* out, std:
         std::fprintf(err, "orbisctl: cannot create the folder %s\n",
                      qPrintable(station.folder().path(name)));
     station.folder().removeStaleTemporaryFiles();
+    // The transmit picture kept from run to run, as the program keeps it.
+    const QString startPicture = station.folder().path(PictureFiles::kStartPictureName);
+    if (QFileInfo::exists(startPicture))
+        station.loadIntoTx(startPicture, nullptr);
     // Receptions go where the program puts them; the counter and the slot names are kept.
     station.setSaveAutomatically(station.settings().saveAuto);
     QObject context; // the connections end with the command
@@ -73,7 +82,13 @@ int runServe(Station& station, const ServeOptions& options, std::FILE* out, std:
     beacon.startTimer();
     station.runUntil([&] { return stopRequested; });
     station.stop();
-    return station.writeSettings() ? 0 : 1;
+    bool written = true;
+    if (const QString error = savePictureFile(station.pictures().tx, startPicture);
+        !error.isEmpty()) {
+        std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
+        written = false;
+    }
+    return station.writeSettings() && written ? 0 : 1;
 }
 
 } // namespace winorbis

@@ -13,8 +13,10 @@ struct WebOptions;
 
 // orbisctl serve --web [ADDRESS:]PORT [--public-view]: a station without a window, shown in a
 // browser and run from there (WebFace). Receptions are fetched and stored as the program stores
-// them (the folder's Save Pic Auto), the repeater and the catalog beacon answer to the page. Ends
-// on SIGINT or SIGTERM with the settings written; status 1 when the face cannot start.
+// them (the folder's Save Pic Auto), the repeater and the catalog beacon answer to the page; the
+// transmit picture comes from start.bmp and goes back there at the end, as the program keeps it.
+// Ends on SIGINT or SIGTERM with the settings written; status 1 when the face cannot start or a
+// file of the end cannot be written.
 struct ServeOptions {
     QString web; // [ADDRESS:]PORT
     bool publicView = false;
