@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "stationcore/Station.h"
+
 #include <QString>
 
 #include <functional>
@@ -40,6 +42,9 @@ struct AppServices {
     // When set, the station's converter: the windows attach to it, and the setup window's
     // converter choice switches it.
     StationConverter* converter = nullptr;
+
+    // The station these services give the main window.
+    Station::Setup stationSetup() const;
 };
 
 } // namespace winorbis

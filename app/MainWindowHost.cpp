@@ -45,7 +45,7 @@ void MainWindowHost::setDragState(DragState state) {
 }
 
 void MainWindowHost::fetchReceivedPicture() {
-    window_.fetchPicture(false);
+    window_.station().fetch(false);
 }
 
 const BytePort* MainWindowHost::converterPort() const {

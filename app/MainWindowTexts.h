@@ -17,6 +17,11 @@ inline const QString kSelfTimer2Hint = QStringLiteral("Self - timer after 2s");
 inline const QString kSelfTimer10Hint = QStringLiteral("Self - timer after 10s");
 inline const QString kMemory1Hint = QStringLiteral("Orbis 70 - Memory 1");
 inline const QString kMemory2Hint = QStringLiteral("Orbis 70 - Memory 2");
+// The sound card's other modes, beside the six TX mode buttons.
+inline const QString kAirModesTitle = QStringLiteral("More");
+inline const QString kAirModeSend = QStringLiteral("TX");
+inline const QString kAirModesHint =
+    QStringLiteral("Send the TX picture in another mode of the sound card");
 inline const QString kPicTxHint = QStringLiteral(
     "Load picture from TX Window in the memory from Orbis 70 and send in the selected TX Mode");
 inline const QString kAcqTxHint = QStringLiteral("Digitize and send in the selected TX Mode");

@@ -3,10 +3,11 @@
 
 #include "ui_TForm1.h"
 
+#include "converter/Modes.h"
 #include "link/BytePort.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "settings/Settings.h"
+#include "stationcore/Station.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -34,6 +35,47 @@ void ReceptionFace::attach(QWidget* window, ReceptionController& reception, Sett
     converterField_ = new QLabel(window);
     converterField_->setObjectName(QStringLiteral("ConverterField"));
     ui_.StatusBar1->addPermanentWidget(converterField_);
+}
+
+void ReceptionFace::follow(Station& station, QWidget* window) {
+    Station* s = &station;
+    QObject::connect(s, &Station::txModeItem, window,
+                     [this](std::uint8_t status) { selectTxModeItem(status); });
+    QObject::connect(s, &Station::loadButtonEnabled, window,
+                     [this](bool on) { setLoadButtonEnabled(on); });
+    QObject::connect(s, &Station::rxStopFace, window,
+                     [this](const QString& text, std::optional<std::uint32_t> colour) {
+                         setRxStopFace(text, colour);
+                     });
+    QObject::connect(s, &Station::repeaterItemShown, window,
+                     [this](int item) { showRepeaterItem(item); });
+    QObject::connect(s, &Station::repeaterSwitchShown, window,
+                     [this](bool on) { showRepeaterSwitch(on); });
+    QObject::connect(s, &Station::airTimeStarted, window,
+                     [this](int ms) { receptionTimeStarted(ms); });
+    QObject::connect(s, &Station::airTimeEnded, window, [this] { receptionTimeEnded(); });
+    QObject::connect(s, &Station::transmissionStarted, window,
+                     [this](int ms) { transmissionStarted(ms); });
+    QObject::connect(s, &Station::presenceChanged, window,
+                     [this](ConverterPresence presence) { showConverterPresence(presence); });
+    QObject::connect(s, &Station::progress, window, [this](int position, int maximum) {
+        showTransferProgress(position, maximum);
+    });
+    // A fetch, or the sound card's rows while its picture is received: the RX window fills as
+    // the lines come.
+    QObject::connect(s, &Station::fetchStarted, window, [this](bool) {
+        ui_.SpeedButton15->setEnabled(true);
+        ui_.PaintBox2->setVisible(true);
+        ui_.FromOrbis->setEnabled(true);
+    });
+    QObject::connect(s, &Station::lineArrived, window, [this](int) {
+        ui_.PaintBox2->setVisible(true);
+        ui_.PaintBox2->update();
+    });
+    QObject::connect(s, &Station::fetchEnded, window, [this](bool, bool, const QString&) {
+        ui_.PaintBox2->update();
+        ui_.FromOrbis->setEnabled(true);
+    });
 }
 
 void ReceptionFace::showTransferProgress(int position, int maximum) {

@@ -18,6 +18,7 @@ namespace winorbis {
 
 class BytePort;
 class ReceptionController;
+class Station;
 struct Settings;
 
 // The main window around its reception face: the status line, the caption frames, the automatic
@@ -48,6 +49,9 @@ public:
 
     // Builds the repeater list and the converter field, once the window's controls exist.
     void attach(QWidget* window, ReceptionController& reception, Settings& settings);
+    // Follows the station's converter, reception and transfers on the face's controls and the
+    // RX window, for as long as window lives.
+    void follow(Station& station, QWidget* window);
     // A transfer's progress: its lines take the bar over from the time on the air.
     void showTransferProgress(int position, int maximum);
     void transmissionStarted(int totalMs) { airTime_.startTransmission(totalMs); }

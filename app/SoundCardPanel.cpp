@@ -3,6 +3,7 @@
 
 #include "link/LinkTexts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -54,9 +55,9 @@ QString chosenDevice(const QComboBox* box) {
 SoundCardPanel::SoundCardPanel(QWidget* page)
     : QWidget(page) {
     setObjectName(QStringLiteral("SoundCardPanel"));
-    setGeometry(0, 0, 424, 164);
+    setGeometry(0, 0, 424, 188);
     auto* box = new QGroupBox(linktext::kSoundCardChoice, this);
-    box->setGeometry(0, 0, 424, 164);
+    box->setGeometry(0, 0, 424, 188);
 
     capture_ = combo(box, QStringLiteral("SoundCapture"), linktext::kCaptureHint,
                      {kFieldLeft, 18, kFieldWidth, 24});
@@ -117,6 +118,11 @@ SoundCardPanel::SoundCardPanel(QWidget* page)
     choose->setGeometry(kFieldLeft + kFieldWidth - 24, 130, 24, 24);
     connect(choose, &QToolButton::clicked, this, &SoundCardPanel::choosePictureClicked);
 
+    fskId_ = new QCheckBox(linktext::kFskIdLabel, box);
+    fskId_->setObjectName(QStringLiteral("FskId"));
+    fskId_->setGeometry(kFieldLeft, 158, kFieldWidth, 24);
+    fskId_->setToolTip(linktext::kFskIdHint);
+
     pttMethodChanged();
     showMeasuredClock(std::nullopt);
 }
@@ -143,6 +149,7 @@ void SoundCardPanel::showChoice(const ConverterChoice& choice, const Devices& de
         camera_->addItem(choice.camera);
     camera_->setCurrentIndex(choice.camera.isEmpty() ? 0 : camera_->findText(choice.camera));
     picture_->setText(choice.digitizePicture);
+    fskId_->setChecked(choice.fskId);
     takeMeasured_->setEnabled(measuredPpm_.has_value());
 }
 
@@ -154,6 +161,7 @@ void SoundCardPanel::readInto(ConverterChoice& choice) const {
     choice.clockPpm = clockPpm_->value();
     choice.camera = camera_->currentIndex() <= 0 ? QString() : camera_->currentText();
     choice.digitizePicture = picture_->text().trimmed();
+    choice.fskId = fskId_->isChecked();
 }
 
 void SoundCardPanel::showMeasuredClock(std::optional<double> ppm) {

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -50,6 +51,7 @@ private:
     QComboBox* pttMethod_ = nullptr;
     QLineEdit* pttTarget_ = nullptr;
     QDoubleSpinBox* clockPpm_ = nullptr;
+    QCheckBox* fskId_ = nullptr;
     QLabel* measured_ = nullptr;
     QPushButton* takeMeasured_ = nullptr;
     QComboBox* camera_ = nullptr;

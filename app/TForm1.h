@@ -7,6 +7,7 @@
 #include "ReceptionFace.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
+#include "stationcore/ProgramEnd.h"
 #include "stationcore/Station.h"
 #include "workspace/PictureFiles.h"
 #include "workspace/WorkingPictures.h"
@@ -16,7 +17,6 @@
 #include <memory>
 
 class QMenu;
-class QSoundEffect;
 
 namespace Ui {
 class TForm1;
@@ -66,36 +66,27 @@ public:
 
     // The converter commands of the main window.
     void ToOrbisClick() { station_.upload(); }
-    void FromOrbisClick() { fetchPicture(true); }
+    // The fetch the operator starts shows the repeater note in a box; the automatic one at the
+    // end of a reception, in the status bar, so an unattended repeater never stops.
+    void FromOrbisClick() { station_.fetch(true); }
     void RXSTOPClick() { station_.receiveStop(); }
     void Timer2Timer() { station_.reception().Timer2Timer(); }
     void Ein2Click() { station_.switchRepeater(true); }
     void Aus2Click() { station_.switchRepeater(false); }
     void CheckBox2Click() { face_.saveAutoChanged(); }
     bool repeaterOn() const { return station_.repeaterOn(); }
-    ReceptionFace& receptionFace() { return face_; }
 
-    // Transmit, capture and memory commands.
-    void R36TxClick() { transmitClick(ModeId::R36); }
-    void R72TxClick() { transmitClick(ModeId::R72); }
-    void M1TxClick() { transmitClick(ModeId::M1); }
-    void M2TxClick() { transmitClick(ModeId::M2); }
-    void S1TxClick() { transmitClick(ModeId::S1); }
-    void S2TxClick() { transmitClick(ModeId::S2); }
-    void ACQClick() { station_.digitize(); }
-    void SpeedButton8Click() { station_.selfTimer2s(); }
-    void ACQ10Click() { station_.selfTimer10s(); }
-    void Page1Click() { station_.selectMemory(1); }
-    void SpeedButton12Click() { station_.selectMemory(2); }
+    // Sends the TX picture in a mode, after an upload or a digitize as the option boxes say.
+    void transmitClick(ModeId mode);
     void CheckBox3Click();
     void ACQandTXClick();
 
     // The TX and RX pictures and their files.
     void BildladenTxClick();
     void BildspeichernTxClick();
-    void BildspeichernunterTxClick();
+    void BildspeichernunterTxClick() { pictureFiles_.saveTxAs(); }
     void BildspeichernRxClick();
-    void BildspeichernunterRxClick();
+    void BildspeichernunterRxClick() { pictureFiles_.saveRxAs(); }
     void FlyingButton23Click();
     void LoadPicClick();
 
@@ -104,13 +95,10 @@ public:
     // Saves the TX picture as "\start.bmp".
     void SaveEndPicClick();
     void removeFrames();
-    // Ends the program in order without asking (SIGTERM, SIGINT): a running converter command
-    // stops at its next step without sending anything more (a fetch keeps what it has received),
-    // then the monitor ends, the TX picture and the settings are written and the event loops end.
-    // Works inside an open message box as well.
-    void Terminate();
+    // Ends the program in order without asking (SIGTERM, SIGINT); see ProgramEnd.
+    void Terminate() { end_.terminate(); }
     // True when a write of the program's end (the TX picture, the settings) failed.
-    bool endWritesFailed() const { return endWritesFailed_; }
+    bool endWritesFailed() const { return end_.writesFailed(); }
 
 signals:
     // A write of the program's end (the TX picture, the settings) failed; also emitted during the
@@ -124,17 +112,10 @@ protected:
 private:
     friend class MainWindowHost;
     void FormCreate();
-    void FormDestroy();
     // The exit command's steps; true when the operator answered "Yes" (or the program ends
     // without asking).
     bool exitSteps();
     void connectControls();
-    // The rest of Terminate(), once no converter command runs any more.
-    void finishTermination();
-    // Writes "\start.bmp" and "\COM.DAT", each whether the other failed or not.
-    void writeEndFiles();
-    void stopMonitor();
-    void transmitClick(ModeId mode);
     void connectCommands();
     // The station's signals to the window's controls.
     void connectStation();
@@ -142,12 +123,6 @@ private:
     // Shows the TX picture 1:1 in the TX window, painting only while there is a current file.
     void showTxPicture();
     void PaintBox1Click();
-
-    void playConfirmation();
-
-    // The fetch; the one the operator starts shows the repeater note in a box, the automatic one
-    // at the end of a reception in the status bar, so an unattended repeater never stops.
-    void fetchPicture(bool byOperator);
 
     std::unique_ptr<Ui::TForm1> ui_;
     Dialogs& dialogs_;
@@ -165,10 +140,7 @@ private:
     // The mini slots with their drags, and the clipboard, print and test picture commands.
     PictureWorkspace* workspace_ = nullptr;
     CaptionWorkspace* captions_ = nullptr; // the caption controls and placement
-    QSoundEffect* mediaPlayer1_ = nullptr;
-    bool terminating_ = false;
-    bool endFilesWritten_ = false;
-    bool endWritesFailed_ = false;
+    ProgramEnd end_;
     // The operator has answered the close question with "Yes".
     bool closeConfirmed_ = false;
 };

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's transmit, capture, memory and free-run commands, their option boxes, and the
-// status texts shown while the mouse moves over the controls.
+// The main window's converter commands (transfers, receive stop, repeater switch, transmit,
+// capture, memory and free run) with their option boxes, and the station's events on the window.
 #include "TForm1.h"
 
 #include "ui_TForm1.h"
 
-#include "MainWindowTexts.h"
+#include "AirModeList.h"
+#include "ConfirmationSound.h"
+#include "MainWindowLook.h"
 
-#include "controls/StatusHints.h"
-#include "platform/Dialogs.h"
+#include "captions/ui/CaptionWorkspace.h"
+#include "workspace/ui/SlotPanel.h"
 
-#include <QFileInfo>
-#include <QSoundEffect>
-#include <QStyle>
-#include <QUrl>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 
 namespace winorbis {
 
@@ -29,41 +29,22 @@ void TForm1::connectCommands() {
         connect(transmit[i], &TFlyingButton::OnClick, this, [this, id] { transmitClick(id); });
         connect(freeRun[i], &TFlyingButton::OnClick, this, [this, id] { station_.freeRun(id); });
     }
-    connect(ui_->SpeedButton16, &QToolButton::clicked, this, &TForm1::ACQClick);
-    connect(ui_->Digitalisieren1, &QAction::triggered, this, &TForm1::ACQClick);
-    connect(ui_->SpeedButton17, &QToolButton::clicked, this, &TForm1::SpeedButton8Click);
-    connect(ui_->Selbstauslser2s1, &QAction::triggered, this, &TForm1::SpeedButton8Click);
-    connect(ui_->SpeedButton18, &QToolButton::clicked, this, &TForm1::ACQ10Click);
-    connect(ui_->VerzgerterAuslser10s1, &QAction::triggered, this, &TForm1::ACQ10Click);
-    connect(ui_->SpeedButton7, &QToolButton::clicked, this, &TForm1::Page1Click);
-    connect(ui_->Bildspeicher11, &QAction::triggered, this, &TForm1::Page1Click);
-    connect(ui_->SpeedButton8, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
-    connect(ui_->Bildspeicher21, &QAction::triggered, this, &TForm1::SpeedButton12Click);
+    // A tool button and its menu item run the same station command.
+    Station* s = &station_;
+    const auto bind = [this](QToolButton* button, QAction* item, const std::function<void()>& fn) {
+        connect(button, &QToolButton::clicked, this, fn);
+        connect(item, &QAction::triggered, this, fn);
+    };
+    bind(ui_->SpeedButton16, ui_->Digitalisieren1, [s] { s->digitize(); });
+    bind(ui_->SpeedButton17, ui_->Selbstauslser2s1, [s] { s->selfTimer2s(); });
+    bind(ui_->SpeedButton18, ui_->VerzgerterAuslser10s1, [s] { s->selfTimer10s(); });
+    bind(ui_->SpeedButton7, ui_->Bildspeicher11, [s] { s->selectMemory(1); });
+    bind(ui_->SpeedButton8, ui_->Bildspeicher21, [s] { s->selectMemory(2); });
     // A change from code runs a box's handler as a click does, only when the value changes.
     connect(ui_->CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
     connect(ui_->ACQandTX, &QCheckBox::toggled, this, &TForm1::ACQandTXClick);
-
-    QStyle* style = this->style();
-    ui_->SpeedButton16->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
-    ui_->SpeedButton17->setText(QStringLiteral("2"));
-    ui_->SpeedButton18->setText(QStringLiteral("10"));
-    ui_->SpeedButton7->setText(QStringLiteral("1"));
-    ui_->SpeedButton8->setText(QStringLiteral("2"));
-
-    auto* hints = new StatusHints([this](const QString& text) { setStatusText(text); }, this);
-    using namespace mainwindowtext;
-    hints->add(ui_->SpeedButton16, kDigitizeHint);
-    hints->add(ui_->SpeedButton17, kSelfTimer2Hint);
-    hints->add(ui_->SpeedButton18, kSelfTimer10Hint);
-    hints->add(ui_->SpeedButton7, kMemory1Hint);
-    hints->add(ui_->SpeedButton8, kMemory2Hint);
-    hints->add(ui_->CheckBox3, kPicTxHint);
-    hints->add(ui_->ACQandTX, kAcqTxHint);
-    hints->add(ui_->CheckBox4, kCallsignInsertHint);
-    hints->add(ui_->CheckBox2, kSavePicAutoHint);
-
-    mediaPlayer1_ = new QSoundEffect(this);
-    mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
+    dressMainWindow(*ui_, this, [this](const QString& text) { setStatusText(text); });
+    new AirModeList(station_, ui_->centralwidget, [this](ModeId id) { transmitClick(id); });
 }
 
 void TForm1::transmitClick(ModeId mode) {
@@ -81,15 +62,80 @@ void TForm1::ACQandTXClick() {
         ui_->CheckBox3->setChecked(false);
 }
 
-void TForm1::playConfirmation() {
-    const QString path = folder_.path(u"\\ok.wav");
-    if (!QFileInfo::exists(path)) {
-        dialogs_.error(
-            QStringLiteral("The sound %1 cannot be played: the file does not exist.").arg(path));
-        return;
-    }
-    mediaPlayer1_->setSource(QUrl::fromLocalFile(path));
-    mediaPlayer1_->play();
+void TForm1::connectControls() {
+    ui_->PaintBox1->setPicture(&pictures_.tx);
+    ui_->PaintBox2->setPicture(&pictures_.rx);
+
+    face_.attach(this, station_.reception(), settings_);
+
+    connect(ui_->ToOrbis, &TFlyingButton::OnClick, this, &TForm1::ToOrbisClick);
+    connect(ui_->PCOrbis701, &QAction::triggered, this, &TForm1::ToOrbisClick);
+    connect(ui_->FromOrbis, &TFlyingButton::OnClick, this, &TForm1::FromOrbisClick);
+    connect(ui_->Orbis70PC1, &QAction::triggered, this, &TForm1::FromOrbisClick);
+    connect(ui_->RXSTOP, &TFlyingButton::OnClick, this, &TForm1::RXSTOPClick);
+    connect(ui_->RXStop1, &QAction::triggered, this, &TForm1::RXSTOPClick);
+    connect(ui_->Ein2, &QAction::triggered, this, &TForm1::Ein2Click);
+    connect(ui_->Aus2, &QAction::triggered, this, &TForm1::Aus2Click);
+    connect(ui_->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
+    connect(ui_->Beenden1, &QAction::triggered, this, &TForm1::ExitClick);
+}
+
+PaintBox* TForm1::txWindow() const {
+    return ui_->PaintBox1;
+}
+
+PaintBox* TForm1::rxWindow() const {
+    return ui_->PaintBox2;
+}
+
+TFlyingButton* TForm1::catalogButton() const {
+    return ui_->ThumbnailPanel->catalogButton();
+}
+
+QMenu* TForm1::specialMenu() const {
+    return ui_->Special1;
+}
+
+QString TForm1::statusText() const {
+    return ui_->StatusBar1->currentMessage();
+}
+
+void TForm1::setStatusText(const QString& text) {
+    ui_->StatusBar1->showMessage(text);
+}
+
+bool TForm1::event(QEvent* event) {
+    // Menu items carry no status tips: opening a menu leaves the status text as it is.
+    if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty())
+        return true;
+    return QMainWindow::event(event);
+}
+
+void TForm1::removeFrames() {
+    if (captions_)
+        captions_->removeFrames();
+}
+
+void TForm1::connectStation() {
+    Station* station = &station_;
+    face_.follow(station_, this);
+    connect(station, &Station::statusText, this, &TForm1::setStatusText);
+    connect(station, &Station::framesRemoved, this, &TForm1::removeFrames);
+    connect(station, &Station::txPictureChanged, this, &TForm1::showTxPicture);
+    auto* sound = new ConfirmationSound(folder_, dialogs_, this);
+    connect(station, &Station::confirmationWanted, sound, &ConfirmationSound::play);
+    // The picture goes into the next slot.
+    connect(station, &Station::stored, this, [this](const StoredPicture& picture) {
+        if (picture.slot > 0)
+            miniSlots().fill(picture.slot, picture.name, picture.hint,
+                             picture.slotFile.isEmpty() ? QImage() : picture.picture);
+    });
+    // The operator has seen the box; the automatic fetch leaves its failure in the status line.
+    connect(station, &Station::fetchEnded, this,
+            [this](bool byOperator, bool complete, const QString& failure) {
+                setStatusText(!byOperator && !complete && !failure.isEmpty() ? failure
+                                                                             : QStringLiteral(" "));
+            });
 }
 
 } // namespace winorbis

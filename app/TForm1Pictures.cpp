@@ -7,11 +7,8 @@
 #include "ui_TForm1.h"
 
 #include "captions/ui/CaptionWorkspace.h"
-#include "controls/ToolIcons.h"
 #include "workspace/ui/SlotPanel.h"
 #include "workspace/ui/TestPictureBox.h"
-
-#include <QStyle>
 
 namespace winorbis {
 
@@ -51,18 +48,6 @@ void TForm1::connectPictures() {
     bind(nullptr, ui_->Drucken1, [exchange] { exchange->Drucken1Click(); });
     bind(nullptr, ui_->Drucken2, [exchange] { exchange->Drucken2Click(); });
     bind(nullptr, ui_->PrinterSetup1, [exchange] { exchange->Druckereinrichten1Click(); });
-
-    QStyle* style = this->style();
-    ui_->SpeedButton4->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
-    ui_->SpeedButton5->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui_->SpeedButton1->setIcon(ToolIcons::copy());
-    ui_->SpeedButton3->setIcon(ToolIcons::paste());
-    ui_->SpeedButton6->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
-    ui_->SpeedButton13->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui_->SpeedButton2->setIcon(ToolIcons::copy());
-    ui_->SpeedButton15->setIcon(style->standardIcon(QStyle::SP_TitleBarNormalButton));
-    ui_->SpeedButton11->setIcon(style->standardIcon(QStyle::SP_DesktopIcon));
-    ui_->SpeedButton14->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
 }
 
 void TForm1::showTxPicture() {
@@ -89,18 +74,10 @@ void TForm1::BildspeichernTxClick() {
     pictureFiles_.storeInTxCatalog();
 }
 
-void TForm1::BildspeichernunterTxClick() {
-    pictureFiles_.saveTxAs();
-}
-
 void TForm1::BildspeichernRxClick() {
     removeFrames();
     if (pictureFiles_.storeInRxCatalog())
         miniSlots().showNames(); // the first twelve positions name their slot
-}
-
-void TForm1::BildspeichernunterRxClick() {
-    pictureFiles_.saveRxAs();
 }
 
 void TForm1::FlyingButton23Click() {

@@ -2,8 +2,8 @@
 // Encoding a 420 x 256 picture into the converter's 256 line blocks, and decoding them into the
 // 410 x 256 RX picture: on the codec's own choice of path, then on each path the processor has
 // (reported as skipped where it has not).
-#include "link/PixelCodec.h"
-#include "link/PixelCodecPaths.h"
+#include "converter/PixelCodec.h"
+#include "converter/PixelCodecPaths.h"
 
 #include <QImage>
 #include <QRandomGenerator>

@@ -13,11 +13,11 @@
 // 200; 200 whole pictures would take two hours.
 //   bench_soak [UPLOADS [RECEPTIONS]]    (default 1000 uploads, 200 receptions)
 // ORBIS_MODEM names another orbis-modem to measure (an older build, an installed one).
+#include "converter/Modes.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "modem/SstvEncoder.h"
-#include "modem/SstvModes.h"
 #include "modem/WavFile.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
@@ -170,9 +170,8 @@ bool writeRecording(const QString& path, int count) {
     sstv::EncoderOptions options;
     options.sampleRate = kRate;
     const std::vector<std::int16_t> whole =
-        sstv::SstvEncoder::encode16(picture, sstv::ModeId::Robot36, options);
-    const double headMs =
-        sstv::kVisMs + kLinesPerReception * sstv::mode(sstv::ModeId::Robot36).lineMs;
+        sstv::SstvEncoder::encode16(picture, ModeId::Robot36, options);
+    const double headMs = kVisMs + kLinesPerReception * mode(ModeId::Robot36).lineMs;
     const std::size_t head = std::size_t(headMs * kRate / 1000.0);
     const std::size_t quiet = std::size_t(kQuietMs * kRate / 1000.0);
     std::vector<std::int16_t> samples;

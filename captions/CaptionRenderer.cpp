@@ -104,7 +104,10 @@ void pastePictureInPicture(QImage& tx, const QImage& rx, QRect source, QRect tar
 void pasteCallsign(QImage& tx, const QImage& callsign) {
     if (tx.isNull() || callsign.isNull())
         return;
-    const QRect corner(kCallsignCorner, QPoint(tx.width() - 1, tx.height() - 1));
+    // The corner of the 410 x 256 TX picture, at the same place in a picture of another size.
+    const QPoint from(kCallsignCorner.x() * tx.width() / 410,
+                      kCallsignCorner.y() * tx.height() / 256);
+    const QRect corner(from, QPoint(tx.width() - 1, tx.height() - 1));
     if (corner.isEmpty())
         return;
     const PaintTarget paintable(tx);

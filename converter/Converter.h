@@ -15,10 +15,11 @@
 //   thread.
 // - stop() ends the worker (the program ends): a job that runs stops at its next step, later jobs
 //   are dropped unrun, and no signal comes after stop() has returned.
+// The box's worker is its receive monitor; link/ConverterLink.h has the rules of its port.
 
-#include "link/LinkFailure.h"
-#include "link/LinkTexts.h"
-#include "link/ModeTable.h"
+#include "LinkFailure.h"
+#include "converter/Modes.h"
+#include "ConverterPresence.h"
 
 #include <QImage>
 #include <QObject>
@@ -45,6 +46,9 @@ struct ConverterCapabilities {
     bool fetchesReceptions = false;
     // How long a digitize takes to settle before the picture may be sent (the box's camera).
     int digitizeSettleMs = 0;
+    // Takes a picture of any size and scales it to the mode itself (the sound card); the box
+    // takes its memory's 410 x 256.
+    bool anySize = false;
 };
 
 // The converter's operations for a job, on its worker thread. Each blocks until done; none may
@@ -107,6 +111,10 @@ public:
     // "Connection to the converter lost: waiting for NAME".
     virtual QString lostText() const = 0;
 
+    // The callsign sent in FSK after each picture from now on, by a converter that can (the
+    // sound card); empty for none. Called on the face's thread.
+    virtual void setFskId(const QString& callsign) { (void)callsign; }
+
     // Starts the worker: the converter is identified, and watched for receptions from then on.
     // reconnect: a device that vanishes is opened again every second.
     virtual void start(bool reconnect) = 0;
@@ -125,8 +133,8 @@ public:
 
 signals:
     // A reception has begun by itself (the sound card; the box announces through its monitor):
-    // the status byte of its mode when the box has one (else 0), the mode when the box has it,
-    // the mode's name and the time it takes.
+    // the status byte of its mode when the box has one (else 0), the mode, its name and the time
+    // it takes.
     void announced(std::uint8_t status, std::optional<ModeId> mode, const QString& modeName,
                    int airMs);
     // A row of a picture has arrived, at the picture's own size: while it is received (the sound
@@ -138,7 +146,7 @@ signals:
     // A row of the capture's spectrum (modem::Waterfall), while the sound card listens.
     void waterfall(const QByteArray& magnitudes);
     // The converter's device has gone, or answers again.
-    void presenceChanged(linktext::ConverterPresence presence);
+    void presenceChanged(ConverterPresence presence);
     // A transfer's progress, as the segmented progress bar shows it.
     void progress(int position, int maximum);
     // A status text (a job's say(), the converter's own notes).

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterFaults.h"
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterModel.h"
 
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
+#include "PixelCodec.h"
+#include "converter/Modes.h"
 
 namespace winorbis {
 
@@ -110,15 +110,15 @@ ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
     default:
         break;
     }
-    const auto& table = modeTable();
+    const auto& table = boxModeRows();
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Mode& m = table[i];
-        if (byte == m.txByte) {
-            event(out, QStringLiteral("transmit %1").arg(m.displayName));
+        if (byte == m.box->txByte) {
+            event(out, QStringLiteral("transmit %1").arg(m.name));
             radio().transmit(ModeId(i), memory_[std::size_t(active_)]);
             return out;
         }
-        if (byte == m.freeRunByte) {
+        if (byte == m.box->freeRunByte) {
             event(out, QStringLiteral("free run %1").arg(m.shortName));
             radio().freeRun(ModeId(i));
             return out;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterRadio.h"
 
-#include "link/PixelCodec.h"
+#include "PixelCodec.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BoxConverter.h"
 
-#include "ModeTable.h"
+#include "converter/Modes.h"
 
 #include "platform/Clock.h"
 #include "platform/ConsoleNotes.h"
@@ -19,7 +19,7 @@ BoxConverter::BoxConverter(std::unique_ptr<BytePort> port, const QString& kind, 
     , monitor_(link_, gate, host, clock) {
     link_.attachPort(std::move(port));
     capabilities_.kind = kind;
-    for (std::size_t i = 0; i < modeTable().size(); ++i)
+    for (std::size_t i = 0; i < boxModeRows().size(); ++i)
         capabilities_.modes.push_back(ModeId(i));
     capabilities_.memories = true;
     capabilities_.digitize = true;
@@ -102,8 +102,11 @@ bool BoxConverter::fetch(QImage& picture, const std::function<void(int row)>& ro
 }
 
 void BoxConverter::transmit(ModeId id) {
-    link_.SendCommandByte(mode(id).txByte);
-    emit transmissionStarted(mode(id).receiveWaitMs);
+    const auto& box = mode(id).box;
+    if (!box)
+        return; // the station offers the box's modes only
+    link_.SendCommandByte(box->txByte);
+    emit transmissionStarted(box->receiveWaitMs);
 }
 
 void BoxConverter::digitize() {
@@ -115,7 +118,8 @@ void BoxConverter::selectMemory(int number) {
 }
 
 void BoxConverter::freeRun(ModeId id) {
-    link_.SendCommandByte(mode(id).freeRunByte);
+    if (const auto& box = mode(id).box)
+        link_.SendCommandByte(box->freeRunByte);
 }
 
 void BoxConverter::stopReception() {

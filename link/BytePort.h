@@ -55,6 +55,14 @@ public:
     // short-lived tool closes the port.
     virtual void drain() {}
 
+    // Whether a byte arrives within the time two characters take on the line, and at least the
+    // 5 ms between two bytes that end a read: the check that a sender has stopped. A port without a
+    // line reads one byte with the usual time-out; true when one came, and that byte is dropped.
+    virtual bool inputWithinTwoCharacters() {
+        std::uint8_t byte = 0;
+        return read(&byte, 1) == 1;
+    }
+
     // What ended waitForInput().
     enum class Wait { Input, Woken, Quiet };
     // For an idle reader: waits without a time-out until a byte can be read (Input) or wakeFd

@@ -2,8 +2,8 @@
 #include "ConverterLink.h"
 
 #include "LinkTexts.h"
-#include "ModeTable.h"
 #include "PortFactory.h"
+#include "converter/Modes.h"
 
 #include "platform/Clock.h"
 #include "platform/ConsoleNotes.h"
@@ -100,13 +100,13 @@ std::uint8_t ConverterLink::IdentifyConverter() {
 
 void ConverterLink::discardStaleInput() {
     // Bytes of an exchange that ended early (a fetch cut by a signal or a closed tool) may still
-    // be on their way: at 1200 baud a picture line takes 7 s. They are read and dropped until a
-    // read brings nothing; on a quiet line this costs one single-byte read.
+    // be on their way: at 1200 baud a picture line takes 7 s. They are read and dropped until the
+    // line stays quiet for two characters' time; on a quiet serial line at 115200 baud that
+    // costs 5 ms.
     port_->discardInput();
     const std::int64_t until = clock_.nowMs() + kStaleInputLimitMs;
-    std::uint8_t byte = 0;
-    while (port_->readByte(byte) && clock_.nowMs() < until) {
-    }
+    while (port_->inputWithinTwoCharacters() && clock_.nowMs() < until)
+        port_->discardInput();
 }
 
 std::uint8_t ConverterLink::identifyQuietly() {

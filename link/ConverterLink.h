@@ -3,30 +3,34 @@
 
 // Threading rules of the converter link
 // -------------------------------------
-// Two threads use the link: the user-interface thread and the receive monitor (TRecThread).
-// - The user-interface thread makes every converter exchange (identify, commands, transfers) and
-//   every window change. Exchanges that await answers run only while it holds the monitor through
-//   a MonitorHold (or before the monitor starts, or where none runs, as in orbisctl). The one
-//   exception: when the device has vanished, the monitor reopens it and identifies the converter
-//   itself, while no hold exists; a hold waits for that attempt to end.
-// - The monitor thread reads single bytes from the port while the link is idle and no hold exists;
-//   it reaches the window only through the CommandGate (post and call), never directly.
+// The box's port has one user at a time: its worker, the receive monitor (TRecThread), which is
+// the box's converter worker (converter/Converter.h has the rules every converter keeps).
+// - The monitor reads single bytes from the port while the link is idle, and runs the station's
+//   jobs (every command, transfer and automatic exchange) between its reads, one after the
+//   other. It reaches the face only through the CommandGate (post and call) and the converter's
+//   signals, never directly.
+// - The face's thread touches the port itself only where no worker runs or the worker is held:
+//   opening the port and identifying the converter before the monitor starts (and in orbisctl's
+//   single commands, where none runs), the handheld window's exchanges and the setup window's
+//   change of port, which hold the monitor through a MonitorHold while no job can be given. The one exception: when the device has vanished, the monitor
+//   reopens it and identifies the converter itself, while no hold exists; a hold waits for that
+//   attempt to end.
 // - The port is shared without a lock: one thread may read while another writes. Writes of single
-//   command bytes (transmit, free run, memory, the receive stop) may run while the monitor reads.
+//   command bytes (the receive stop among them) may run while the monitor reads.
 // - A hold guarantees that, from the moment its constructor returns until its destructor runs,
-//   the monitor does not touch the port: a read in progress has ended (at most 20 ms), and an
-//   idle wait on the port has been woken and has returned. The holder may even put another port
-//   in its place. Holds nest; the monitor reads again after the last one.
+//   the monitor does not touch the port: a read or job in progress has ended, and an idle wait on
+//   the port has been woken and has returned. The holder may even put another port in its place.
+//   Holds nest; the monitor reads again after the last one.
 // - LinkState has one writer, the monitor (TRecThread's start, endReception, stopReception, stop
 //   and its own loop); LastStatus is written by identify and by the monitor before it announces.
 //   Both are atomic and may be read from any thread.
-// - CommandGate calls queued by the monitor run on the user-interface thread, in order, only
-//   while the gate is open; once it is shut (the program ends) they are dropped unrun.
+// - CommandGate calls queued by the monitor run on the face's thread, in order, only while the
+//   gate is open; once it is shut (the program ends) they are dropped unrun.
 // The other headers of the link refer to these rules.
 
 #include "BytePort.h"
-#include "LinkFailure.h"
 #include "LinkState.h"
+#include "converter/LinkFailure.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "converter/Modes.h"
+
+#include <optional>
+
 namespace winorbis {
 
 // The state of the converter link as the receive monitor keeps it. The monitor is its only
@@ -24,5 +28,9 @@ enum class LinkState : int {
 constexpr bool isAnnounced(LinkState state) {
     return state >= LinkState::AnnouncedR72 && state <= LinkState::AnnouncedM2;
 }
+
+// The announced state of a box mode, and the mode of an announced state.
+std::optional<LinkState> announcedState(ModeId id);
+std::optional<ModeId> modeByLinkState(LinkState state);
 
 } // namespace winorbis

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "converter/ConverterPresence.h"
+#include "converter/Modes.h"
+
 #include <QString>
 
 #include <array>
@@ -45,8 +48,31 @@ inline QString announceText(const QString& modeName) {
     return QStringLiteral(" Mode %1, stopped use the Button \" RX Stop \" ").arg(modeName);
 }
 
+// The texts of a mode in the status bar: when the repeater sends in it, when the operator sends in
+// it, and while a free-run reception in it waits.
+inline QString repeaterText(const Mode& m) {
+    return QStringLiteral(" Senden in %1, stopped the transfer with the \" RX \" Button on the "
+                          "remote maintenance")
+        .arg(m.name);
+}
+inline QString transmitText(const Mode& m) {
+    return QStringLiteral("Send in %1, stopped the transfer with the \" RX \" Button on the remote "
+                          "maintenance")
+        .arg(m.name);
+}
+inline QString freeRunText(const Mode& m) {
+    // The texts of Martin 1 and Scottie 1 end without the blank the others have.
+    const bool bare = m.id == ModeId::Martin1 || m.id == ModeId::Scottie1;
+    return QStringLiteral("Free Run Mode %1, stopped use the Button \" RX Stop \"%2")
+        .arg(m.shortName, bare ? QString() : QStringLiteral(" "));
+}
+
 // The converter switched in the setup window. %1 the converter: "Sound card", or a serial
 // device's name.
+// A mode the converter in use cannot send or receive in.
+inline QString modeNotOffered(const QString& modeName, const QString& converter) {
+    return QStringLiteral("The %1 has no mode %2").arg(converter, modeName);
+}
 inline QString converterNowInUse(const QString& converter) {
     return QStringLiteral("Converter: %1").arg(converter);
 }
@@ -70,7 +96,7 @@ inline QString receptionWithoutMode(int status, int waitMs) {
 
 // The status bar's converter field: its kind ("serial device", "network port", "simulated
 // converter"), its name (may be empty), and how it answers.
-enum class ConverterPresence { Connected, NotAnswering, Lost };
+using winorbis::ConverterPresence;
 inline QString converterField(const QString& kind, const QString& name,
                               ConverterPresence presence) {
     QString text = kind.isEmpty() ? QStringLiteral("Converter") : kind;
@@ -167,5 +193,8 @@ inline const QString kPictureLabel = QStringLiteral("Picture");
 inline const QString kPictureHint =
     QStringLiteral("The picture file a digitize takes when no camera gives a frame");
 inline const QString kChoosePicture = QStringLiteral("Choose the picture to digitize");
+inline const QString kFskIdLabel = QStringLiteral("Send the callsign in FSK after each picture");
+inline const QString kFskIdHint = QStringLiteral(
+    "The FSK ID that MMSSTV and QSSTV show: the station's callsign after the picture");
 
 } // namespace winorbis::linktext

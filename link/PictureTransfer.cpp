@@ -3,8 +3,8 @@
 
 #include "ConverterLink.h"
 #include "LinkTexts.h"
-#include "ModeTable.h"
-#include "PixelCodec.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 
 #include "platform/Clock.h"
 

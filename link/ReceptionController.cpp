@@ -3,7 +3,7 @@
 
 #include "CommandGate.h"
 #include "LinkTexts.h"
-#include "ModeTable.h"
+#include "converter/Modes.h"
 
 #include "converter/Converter.h"
 
@@ -50,7 +50,7 @@ void ReceptionController::switchRepeater(bool on) {
 }
 
 void ReceptionController::selectRepeaterItem(int item) {
-    if (item < 0 || item >= int(modeTable().size()))
+    if (item < 0 || item >= int(boxModeRows().size()))
         return;
     repeaterItem_ = item;
     view_.showRepeaterItem(item);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -276,6 +277,17 @@ void SerialPort::noteWritten(int count) {
 void SerialPort::discardInput() {
     if (fd_ >= 0)
         ::tcflush(fd_, TCIFLUSH);
+}
+
+bool SerialPort::inputWithinTwoCharacters() {
+    if (fd_ < 0 || gone_)
+        return false;
+    // 8N1: ten bits a character; no less than the 5 ms between two bytes that end a read.
+    const int baud = baud_ > 0 ? baud_ : 1200;
+    const int waitUs = std::max(5000, 2 * 10 * 1'000'000 / baud);
+    pollfd p{fd_, POLLIN, 0};
+    const timespec wait{0, long(waitUs) * 1000};
+    return ::ppoll(&p, 1, &wait, nullptr) > 0 && (p.revents & POLLIN);
 }
 
 void SerialPort::drain() {

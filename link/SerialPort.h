@@ -53,6 +53,7 @@ public:
     bool writeByte(std::uint8_t byte) override { return write(&byte, 1); }
     bool write(const std::uint8_t* bytes, int count) override;
     void discardInput() override;
+    bool inputWithinTwoCharacters() override;
     void drain() override;
     Wait waitForInput(int wakeFd) override;
     bool hasVanished() const override { return isGone(); }

@@ -4,7 +4,7 @@
 #include "CommandGate.h"
 #include "ConverterLink.h"
 #include "LinkTexts.h"
-#include "ModeTable.h"
+#include "converter/Modes.h"
 
 #include "platform/Clock.h"
 #include "platform/Colour.h"
@@ -30,7 +30,7 @@ LinkState stateFor(std::uint8_t byte) {
     if (byte == kStatusWaitLong || byte == kStatusWaitLonger)
         return LinkState::Waiting;
     if (const auto id = modeByStatus(byte))
-        return mode(*id).linkState;
+        return announcedState(*id).value_or(LinkState::Idle);
     return LinkState::Idle;
 }
 
@@ -341,10 +341,11 @@ void TRecThread::monitorPass() {
 
 void TRecThread::announcedPass(LinkState state) {
     if (const auto id = modeByLinkState(state)) {
-        const Mode& m = mode(*id);
         MonitorHost* host = &host_;
-        gate_.post([host, text = m.announceText] { host->setStatusText(text); });
-        gate_.post([host, item = m.repeaterItem] { host->selectRepeaterItem(item); });
+        gate_.post(
+            [host, text = linktext::announceText(mode(*id).name)] { host->setStatusText(text); });
+        // The repeater list holds the box's modes in the table's order.
+        gate_.post([host, item = int(*id)] { host->selectRepeaterItem(item); });
     }
     changeState(state, LinkState::Waiting);
 }
@@ -385,15 +386,15 @@ void TRecThread::waitPass() {
         if (link->linkState() == LinkState::Stop || link->linkState() == LinkState::Ended)
             return;
         const int chosen = host->repeaterItemToSend();
-        if (chosen < 0 || chosen >= int(modeTable().size()))
+        if (chosen < 0 || chosen >= int(boxModeRows().size()))
             return;
-        const Mode& m = modeTable()[std::size_t(chosen)];
+        const Mode& m = boxModeRows()[std::size_t(chosen)];
         host->removeFrames();
-        host->setStatusText(m.repeaterText);
+        host->setStatusText(linktext::repeaterText(m));
         *item = chosen;
     });
     if (*item >= 0 && link_.linkState() != LinkState::Stop)
-        link_.SendCommandByte(modeTable()[std::size_t(*item)].txByte);
+        link_.SendCommandByte(boxModeRows()[std::size_t(*item)].box->txByte);
 }
 
 void TRecThread::lostPass() {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "FrequencyHistory.h"
-#include "SstvModes.h"
+#include "converter/Modes.h"
 
 #include <cstdint>
 #include <deque>

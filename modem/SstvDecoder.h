@@ -5,8 +5,8 @@
 #include "FrequencyHistory.h"
 #include "FskId.h"
 #include "LineTiming.h"
-#include "SstvModes.h"
 #include "VisDetector.h"
+#include "converter/Modes.h"
 
 #include <QImage>
 
@@ -53,7 +53,12 @@ public:
 class FirstPicture final : public DecoderListener {
 public:
     std::optional<PictureEnd> picture;
+    QString callsign; // the first FSK ID heard
 
+    void fskId(const QString& heard) override {
+        if (callsign.isEmpty())
+            callsign = heard;
+    }
     void ended(const PictureEnd& end) override {
         if (!picture)
             picture = end;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameScaling.h"
 
-#include "link/PixelCodec.h"
+#include "converter/PixelCodec.h"
 
 #include <algorithm>
 
@@ -33,18 +33,18 @@ QImage toFrame(const QImage& picture) {
     return frame.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage toMode(const QImage& frame, sstv::ModeId mode) {
-    const sstv::Mode& m = sstv::mode(mode);
+QImage toMode(const QImage& frame, ModeId id) {
+    const Mode& m = mode(id);
     return frame.scaled(m.pixels, m.lines, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-int modeLineForRow(sstv::ModeId mode, int row) {
-    const int lines = sstv::mode(mode).lines;
+int modeLineForRow(ModeId id, int row) {
+    const int lines = mode(id).lines;
     return std::clamp(int((row + 0.5) * lines / pc::kFrameLines), 0, lines - 1);
 }
 
-void fillRow(const QImage& modePicture, sstv::ModeId mode, int row, QImage& frame) {
+void fillRow(const QImage& modePicture, ModeId mode, int row, QImage& frame) {
     if (row < 0 || row >= frame.height())
         return;
     const int line = modeLineForRow(mode, row);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "modem/SstvModes.h"
+#include "converter/Modes.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -21,11 +21,11 @@ QImage frameFromLines(const std::vector<QByteArray>& lines);
 // video input fills it: the whole picture, its sides stretched as they must.
 QImage toFrame(const QImage& picture);
 // The frame at a mode's size.
-QImage toMode(const QImage& frame, sstv::ModeId mode);
+QImage toMode(const QImage& frame, ModeId mode);
 // The mode line a frame row is taken from.
-int modeLineForRow(sstv::ModeId mode, int row);
+int modeLineForRow(ModeId mode, int row);
 // Frame row `row` (420 pixels) from its line of a picture at the mode's size, into frame.
-void fillRow(const QImage& modePicture, sstv::ModeId mode, int row, QImage& frame);
+void fillRow(const QImage& modePicture, ModeId mode, int row, QImage& frame);
 
 } // namespace framescaling
 

@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::size_t kReadBlock = 4096;
 
-QString modeName(sstv::ModeId id) {
-    return sstv::mode(id).name;
+QString modeName(ModeId id) {
+    return mode(id).name;
 }
 
 } // namespace
@@ -50,7 +50,7 @@ void SoundCardAir::makeDecoder() {
     decoder_->setListener(this);
 }
 
-bool SoundCardAir::transmit(const QImage& picture, sstv::ModeId mode) {
+bool SoundCardAir::transmit(const QImage& picture, ModeId mode, const QString& fskId) {
     if (tx_) {
         say(QStringLiteral("Busy transmitting: %1 not sent").arg(modeName(mode)));
         return false;
@@ -65,10 +65,11 @@ bool SoundCardAir::transmit(const QImage& picture, sstv::ModeId mode) {
     sstv::EncoderOptions options;
     options.sampleRate = sink_->sampleRate() * (1.0 + ppm_ / 1e6);
     options.vox = ptt_ && ptt_->wantsVoxTones();
+    options.fskId = fskId;
     Transmission tx;
     tx.mode = mode;
     tx.samples = sstv::SstvEncoder::encode(picture, mode, options);
-    tx.durationMs = sstv::SstvEncoder::durationMs(mode, options.vox);
+    tx.durationMs = sstv::SstvEncoder::durationMs(mode, options);
     if (ptt_) {
         QString why;
         // The guardian releases a key the program cannot end itself, as the watchdog here would.
@@ -89,7 +90,7 @@ bool SoundCardAir::transmit(const QImage& picture, sstv::ModeId mode) {
     return true;
 }
 
-void SoundCardAir::freeRun(sstv::ModeId mode) {
+void SoundCardAir::freeRun(ModeId mode) {
     if (decoder_ && decoder_->receiving())
         decoder_->cancel();
     freeRun_ = mode;

@@ -3,8 +3,8 @@
 
 #include "AudioPorts.h"
 #include "Ptt.h"
+#include "converter/Modes.h"
 #include "modem/SstvDecoder.h"
-#include "modem/SstvModes.h"
 
 #include <QImage>
 #include <QString>
@@ -42,7 +42,7 @@ public:
         virtual void rowReceived(int /*row*/, const QImage& /*picture*/) {}
         virtual void receptionEnded(const sstv::PictureEnd& /*end*/) {}
         // A transmission has begun; it lasts durationMs.
-        virtual void transmissionStarted(sstv::ModeId /*mode*/, double /*durationMs*/) {}
+        virtual void transmissionStarted(ModeId /*mode*/, double /*durationMs*/) {}
         // A transmission has ended: complete, or cut (the receive stop, the watchdog, a failure).
         virtual void transmissionEnded(bool /*complete*/) {}
     };
@@ -69,9 +69,9 @@ public:
 
     // Sends the picture in the mode, scaled to the mode's size from the resolution it has. False
     // (said) when it cannot start: another transmission runs, no playback, the PTT refused.
-    bool transmit(const QImage& picture, sstv::ModeId mode);
+    bool transmit(const QImage& picture, ModeId mode, const QString& fskId = {});
     // Receives only this mode until the receive stop, with or without a VIS header.
-    void freeRun(sstv::ModeId mode);
+    void freeRun(ModeId mode);
     // The receive stop: a transmission is cut and the transmitter released, a reception ended,
     // every mode received again.
     void stopReception();
@@ -82,11 +82,11 @@ public:
 
     bool transmitting() const { return tx_.has_value(); }
     bool receiving() const { return decoder_ && decoder_->receiving(); }
-    std::optional<sstv::ModeId> freeRunMode() const { return freeRun_; }
+    std::optional<ModeId> freeRunMode() const { return freeRun_; }
 
 private:
     struct Transmission {
-        sstv::ModeId mode{};
+        ModeId mode{};
         std::vector<float> samples;
         std::size_t played = 0;
         std::int64_t startMs = 0;
@@ -117,7 +117,7 @@ private:
 
     std::unique_ptr<sstv::SstvDecoder> decoder_;
     double decoderRate_ = 0.0;
-    std::optional<sstv::ModeId> freeRun_;
+    std::optional<ModeId> freeRun_;
     bool finished_ = false; // the source's end has been given to the decoder
     std::vector<float> buffer_;
     std::optional<Transmission> tx_;

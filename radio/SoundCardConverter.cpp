@@ -2,9 +2,8 @@
 #include "SoundCardConverter.h"
 
 #include "FrameScaling.h"
-#include "ModeBridge.h"
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "modem/SstvEncoder.h"
 #include "platform/Clock.h"
 
@@ -27,12 +26,14 @@ SoundCardConverter::SoundCardConverter(Devices devices, const Clock& clock, Even
     , log_(std::move(log))
     , waterfall_(devices_.source ? devices_.source->sampleRate() : 48000.0) {
     capabilities_.kind = QStringLiteral("sound card");
-    for (std::size_t i = 0; i < modeTable().size(); ++i)
-        capabilities_.modes.push_back(ModeId(i));
+    // Every mode of the table: the sound card sends and hears them all.
+    for (const Mode& m : modes())
+        capabilities_.modes.push_back(m.id);
     capabilities_.memories = true;
     capabilities_.digitize = true;
     capabilities_.freeRun = true;
     capabilities_.fetchesReceptions = false;
+    capabilities_.anySize = true;
     capabilities_.digitizeSettleMs = 0;
     // The memories hold the grey of an empty frame until something is uploaded or digitized.
     for (QImage& memory : memories_) {
@@ -120,6 +121,11 @@ std::optional<double> SoundCardConverter::lastClockErrorPpm() const {
     return lastClockError_;
 }
 
+void SoundCardConverter::setFskId(const QString& callsign) {
+    std::lock_guard lock(clockMutex_);
+    fskId_ = callsign;
+}
+
 // ---- ConverterOperations, on the worker
 
 bool SoundCardConverter::upload(const QImage& picture) {
@@ -143,8 +149,13 @@ bool SoundCardConverter::fetch(QImage& picture, const std::function<void(int row
 }
 
 void SoundCardConverter::transmit(ModeId id) {
-    if (!air_->transmit(memories_[std::size_t(activeMemory_)], modemMode(id)))
-        lastFailure_ = QStringLiteral("%1 was not sent").arg(mode(id).displayName);
+    QString fskId;
+    {
+        std::lock_guard lock(clockMutex_);
+        fskId = fskId_;
+    }
+    if (!air_->transmit(memories_[std::size_t(activeMemory_)], id, fskId))
+        lastFailure_ = QStringLiteral("%1 was not sent").arg(mode(id).name);
 }
 
 void SoundCardConverter::digitize() {
@@ -170,7 +181,7 @@ void SoundCardConverter::selectMemory(int number) {
 }
 
 void SoundCardConverter::freeRun(ModeId id) {
-    air_->freeRun(modemMode(id));
+    air_->freeRun(id);
 }
 
 void SoundCardConverter::stopReception() {
@@ -212,10 +223,11 @@ void SoundCardConverter::heard(std::span<const float> samples) {
 void SoundCardConverter::receptionStarted(const sstv::PictureStart& start) {
     receiving_ = true;
     receivingMode_ = start.mode;
-    const auto box = boxMode(start.mode);
-    const std::uint8_t status = box ? mode(*box).statusByte : 0;
+    // The box's status byte for its modes; the others have none.
+    const Mode& m = mode(start.mode);
+    const std::uint8_t status = m.box ? m.box->statusByte : 0;
     const int airMs = int(sstv::SstvEncoder::durationMs(start.mode, false));
-    emit announced(status, box, sstv::mode(start.mode).name, airMs);
+    emit announced(status, start.mode, m.name, airMs);
 }
 
 void SoundCardConverter::rowReceived(int row, const QImage& picture) {
@@ -230,10 +242,10 @@ void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
         lastClockError_ = end.clockPpm;
     }
     emit clockError(end.clockPpm);
-    emit pictureReceived(end.picture, sstv::mode(end.mode).name, end.complete);
+    emit pictureReceived(end.picture, mode(end.mode).name, end.complete);
 }
 
-void SoundCardConverter::transmissionStarted(sstv::ModeId, double durationMs) {
+void SoundCardConverter::transmissionStarted(ModeId, double durationMs) {
     transmitting_ = true;
     emit Converter::transmissionStarted(int(durationMs));
 }

@@ -58,6 +58,7 @@ public:
     bool idle() const override { return !receiving_.load(); }
     bool converterLost() const override { return false; }
     QString lostText() const override { return {}; }
+    void setFskId(const QString& callsign) override;
     void start(bool reconnect) override;
     void stop() override;
     void run(Job job, bool attended, std::function<void(const Result&)> done) override;
@@ -96,7 +97,7 @@ private:
     void receptionStarted(const sstv::PictureStart& start) override;
     void rowReceived(int row, const QImage& picture) override;
     void receptionEnded(const sstv::PictureEnd& end) override;
-    void transmissionStarted(sstv::ModeId mode, double durationMs) override;
+    void transmissionStarted(ModeId mode, double durationMs) override;
     void transmissionEnded(bool complete) override;
 
     const Clock& clock_;
@@ -109,7 +110,7 @@ private:
     int activeMemory_ = 0;
     QImage lastReceived_;
     QString lastFailure_;
-    sstv::ModeId receivingMode_{};
+    ModeId receivingMode_{};
 
     std::thread worker_;
     std::mutex mutex_; // guards jobs_ and stopping_'s wait
@@ -119,6 +120,7 @@ private:
     std::atomic<bool> receiving_{false};
     std::atomic<bool> transmitting_{false};
     mutable std::mutex clockMutex_;
+    QString fskId_; // guarded by clockMutex_
     std::optional<double> lastClockError_;
     int pending_ = 0; // jobs given and not yet done, the face's own
 };

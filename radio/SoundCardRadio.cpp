@@ -2,9 +2,8 @@
 #include "SoundCardRadio.h"
 
 #include "FrameScaling.h"
-#include "ModeBridge.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "modem/SstvEncoder.h"
 #include "platform/Clock.h"
 
@@ -43,12 +42,12 @@ void SoundCardRadio::setDigitizeCamera(std::function<QImage()> lastFrame) {
 
 void SoundCardRadio::transmit(ModeId mode, std::vector<QByteArray> memoryLines) {
     std::lock_guard lock(requestMutex_);
-    requests_.push_back({Request::Transmit, modemMode(mode), std::move(memoryLines), {}});
+    requests_.push_back({Request::Transmit, mode, std::move(memoryLines), {}});
 }
 
 void SoundCardRadio::freeRun(ModeId mode) {
     std::lock_guard lock(requestMutex_);
-    requests_.push_back({Request::FreeRun, modemMode(mode), {}, {}});
+    requests_.push_back({Request::FreeRun, mode, {}, {}});
 }
 
 void SoundCardRadio::stopReception() {
@@ -130,11 +129,10 @@ void SoundCardRadio::receptionStarted(const sstv::PictureStart& start) {
     nextRow_ = 0;
     // A mode the box does not have is announced to nobody and leaves its memory alone: the
     // program on the line could not fetch it as what it is. (--save keeps it all the same.)
-    const auto box = boxMode(start.mode);
-    boxReception_ = box.has_value();
-    if (!box)
+    boxReception_ = isBoxMode(start.mode);
+    if (!boxReception_)
         return;
-    const std::uint8_t status = mode(*box).statusByte;
+    const std::uint8_t status = mode(start.mode).box->statusByte;
     access_([status](ConverterModel& model) { return model.sendStatus(status); });
 }
 

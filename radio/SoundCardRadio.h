@@ -6,8 +6,8 @@
 #include "SoundCardAir.h"
 #include "converter/ConverterModel.h"
 #include "converter/ConverterRadio.h"
+#include "converter/Modes.h"
 #include "modem/SstvDecoder.h"
-#include "modem/SstvModes.h"
 
 #include <QImage>
 #include <QString>
@@ -94,7 +94,7 @@ public:
 private:
     struct Request {
         enum Kind { Transmit, FreeRun, Stop, Say } kind;
-        sstv::ModeId mode{};
+        ModeId mode{};
         std::vector<QByteArray> lines;
         QString text;
     };
@@ -121,7 +121,7 @@ private:
     std::function<QImage()> camera_;
 
     // The picture being received: its mode, the frame so far and the next frame row to fill.
-    sstv::ModeId rxMode_{};
+    ModeId rxMode_{};
     QImage frame_;
     int nextRow_ = 0;
     bool boxReception_ = false; // the picture is in one of the box's modes

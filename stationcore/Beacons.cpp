@@ -3,9 +3,9 @@
 
 #include "Station.h"
 
+#include "converter/Modes.h"
 #include "link/CommandGate.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleNotes.h"
 #include "platform/Dialogs.h"
@@ -33,9 +33,9 @@ bool waitUnlessStopped(ConverterOperations& ops, const std::atomic<bool>& stoppe
 std::uint8_t beaconModeByte(BeaconMode beaconMode) {
     switch (beaconMode) {
     case BeaconMode::Robot36:
-        return mode(ModeId::R36).txByte;
+        return mode(ModeId::Robot36).box->txByte;
     case BeaconMode::Martin1:
-        return mode(ModeId::M1).txByte;
+        return mode(ModeId::Martin1).box->txByte;
     case BeaconMode::None:
         break;
     }
@@ -118,7 +118,8 @@ void CatalogBeacon::sendNext() {
     const std::optional<ModeId> id =
         mode_ == BeaconMode::None
             ? std::nullopt
-            : std::optional<ModeId>(mode_ == BeaconMode::Robot36 ? ModeId::R36 : ModeId::M1);
+            : std::optional<ModeId>(mode_ == BeaconMode::Robot36 ? ModeId::Robot36
+                                                                 : ModeId::Martin1);
     Clock* clock = &station_.clock();
     ticking_ = false;
     const bool admitted = station_.runJob(
@@ -209,10 +210,10 @@ void AcqTxBeacon::transmit() {
                 return result; // the timer stays stopped
             ops.removeFrames();
             say(robot ? linktext::kAcqBeaconRobot36 : linktext::kAcqBeaconMartin1);
-            const ModeId id = robot ? ModeId::R36 : ModeId::M1;
+            const ModeId id = robot ? ModeId::Robot36 : ModeId::Martin1;
             ops.transmit(id);
             // The transmission's time on the air, as the mode table has it.
-            result.complete = waitUnlessStopped(ops, *stopped, mode(id).receiveWaitMs);
+            result.complete = waitUnlessStopped(ops, *stopped, mode(id).box->receiveWaitMs);
             return result;
         },
         false,

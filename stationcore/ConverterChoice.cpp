@@ -17,6 +17,7 @@ const QString ConverterChoice::kPttKey = QStringLiteral("Ptt");
 const QString ConverterChoice::kClockPpmKey = QStringLiteral("ClockPpm");
 const QString ConverterChoice::kCameraKey = QStringLiteral("Camera");
 const QString ConverterChoice::kDigitizePictureKey = QStringLiteral("DigitizePicture");
+const QString ConverterChoice::kFskIdKey = QStringLiteral("FskId");
 
 namespace {
 
@@ -59,6 +60,7 @@ ConverterChoice ConverterChoice::fromOptions(const StationOptions& options) {
     if (choice.camera.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
         choice.camera.clear();
     choice.digitizePicture = options.value(ConverterChoice::kDigitizePictureKey).trimmed();
+    choice.fskId = options.flag(kFskIdKey);
     return choice;
 }
 
@@ -70,6 +72,7 @@ void ConverterChoice::writeTo(StationOptions& options) const {
     options.setValue(ConverterChoice::kClockPpmKey, ppmText(clockPpm));
     options.setValue(ConverterChoice::kCameraKey, camera.trimmed());
     options.setValue(ConverterChoice::kDigitizePictureKey, digitizePicture.trimmed());
+    options.setFlag(kFskIdKey, fskId);
 }
 
 QString ConverterChoice::pttText() const {

@@ -29,6 +29,8 @@ struct ConverterChoice {
     static const QString kCameraKey;   // "Camera": the video input; empty or missing for none
     // "DigitizePicture": the picture file a digitize takes when no camera gives a frame.
     static const QString kDigitizePictureKey;
+    // "FskId": 1 sends the station's callsign in FSK after each picture; off when missing.
+    static const QString kFskIdKey;
     // The largest clock correction taken, either way.
     static constexpr double kMaxClockPpm = 20000.0;
 
@@ -42,6 +44,7 @@ struct ConverterChoice {
     double clockPpm = 0.0;
     QString camera;          // a camera's name; empty (or "none" in the file) for none
     QString digitizePicture; // the picture file a digitize takes without a camera's frame
+    bool fskId = false;      // the callsign in FSK after each picture
 
     bool operator==(const ConverterChoice&) const = default;
 

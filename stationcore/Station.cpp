@@ -8,9 +8,9 @@
 #include "captions/StarterFiles.h"
 #include "captions/StationCallsign.h"
 
+#include "converter/Modes.h"
 #include "link/BoxConverter.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "link/PortFactory.h"
 #include "platform/Clock.h"
 #include "platform/Colour.h"
@@ -20,9 +20,12 @@
 #include "settings/PortMap.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/ReceivedPictureStore.h"
+#include "workspace/StartupPictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
+
+#include <algorithm>
 
 namespace winorbis {
 
@@ -72,6 +75,21 @@ Station::~Station() {
 }
 
 // ---- settings
+
+void Station::prepareFolder() {
+    const QStringList missing = folder_.createMissingFolders();
+    folder_.removeStaleTemporaryFiles();
+    for (const QString& name : missing)
+        qWarning("cannot create the folder %s", qPrintable(folder_.path(name)));
+}
+
+void Station::writeStartupPictures() {
+    const StartupPictures startup(folder_, dialogs_);
+    const bool written = startup.writeDefaultPicture();
+    startup.loadDefaultPicture(pictures_, written);
+    startup.writeGrayPicture();
+    startup.writeMissingConfirmationSound();
+}
 
 bool Station::readSettings(const QString& defaultFace) {
     const bool newFolder = StarterFiles::isNewFolder(folder_);
@@ -131,6 +149,7 @@ void Station::makeBox(std::unique_ptr<BytePort> port, const QString& kind) {
 
 void Station::makeSoundCard(const ConverterChoice& choice) {
     box_ = nullptr;
+    sendsFskId_ = choice.fskId;
     // The converter in use goes first: its devices are free for the new one.
     replaceConverter(nullptr);
     const auto note = setup_.converterLog;
@@ -186,6 +205,7 @@ std::optional<std::uint8_t> Station::openConverter(bool identify) {
     PortMap::createIfMissing(folder_);
     if (setup_.converterFactory) {
         box_ = nullptr;
+        sendsFskId_ = chosenConverter().fskId;
         replaceConverter(nullptr);
         replaceConverter(setup_.converterFactory());
         showConverterPresence(ConverterPresence::Connected);
@@ -281,6 +301,25 @@ QString Station::switchConverter(const ConverterChoice& choice) {
 
 // ---- the guard and the jobs
 
+const ConverterCapabilities& Station::capabilities() const {
+    static const ConverterCapabilities none;
+    return converter_ ? converter_->capabilities() : none;
+}
+
+bool Station::offers(ModeId id) const {
+    const auto& modes = capabilities().modes;
+    return std::find(modes.begin(), modes.end(), id) != modes.end();
+}
+
+bool Station::admitMode(ModeId id) {
+    if (offers(id))
+        return true;
+    const QString text = linktext::modeNotOffered(mode(id).name, capabilities().kind);
+    ConsoleNotes::write(text);
+    emit statusText(text);
+    return false;
+}
+
 bool Station::admit(bool byOperator, bool notDuringReception) {
     if (gate_.busy())
         return false;
@@ -300,6 +339,8 @@ bool Station::admit(bool byOperator, bool notDuringReception) {
 
 void Station::submit(Converter::Job job, bool attended,
                      std::function<void(const Converter::Result&)> done) {
+    // The callsign as it stands now goes after each picture, when the station sends its FSK ID.
+    converter_->setFskId(sendsFskId_ ? settings_.callsign.trimmed() : QString());
     auto operation = std::make_shared<CommandGate::Operation>(gate_);
     // Automatic work shows no box: its failures go to standard error and its result.
     std::shared_ptr<UnattendedScope> noBoxes;
@@ -325,15 +366,24 @@ bool Station::runJob(Converter::Job job, bool byOperator,
 // ---- commands
 
 QImage Station::uploadPicture() {
+    // A converter that takes any size gets the loaded file at its own resolution while the TX
+    // picture is still the one it gave.
+    QImage file = capabilities().anySize ? pictures_.txAtFileResolution() : QImage();
     if (callsignInsert()) {
         if (const QString problem = insertCallsign(); !problem.isEmpty())
             emit statusText(problem);
+        else if (!file.isNull())
+            captions::pasteCallsign(file, pictures_.scratch);
+        // The callsign goes into the file's pixels each time: the TX picture with it is still
+        // the file's. A caption or any other change of the TX picture sends the TX picture.
+        if (!file.isNull())
+            pictures_.txFileKey = pictures_.tx.cacheKey();
     }
-    return pictures_.tx;
+    return file.isNull() ? pictures_.tx : file;
 }
 
 bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
-    if (!admit(true))
+    if (!admitMode(id) || !admit(true))
         return false;
     emit framesRemoved();
     const QImage picture = uploadFirst ? uploadPicture() : QImage();
@@ -364,7 +414,7 @@ bool Station::transmit(ModeId id, bool uploadFirst, bool digitizeFirst) {
                     return result;
             }
             ops.removeFrames();
-            ops.say(mode(id).transmitText);
+            ops.say(linktext::transmitText(mode(id)));
             ops.transmit(id);
             return result;
         },
@@ -534,10 +584,10 @@ bool Station::selectMemory(int number) {
 }
 
 bool Station::freeRun(ModeId id) {
-    if (!admit(true))
+    if (!admitMode(id) || !admit(true))
         return false;
     emit framesRemoved();
-    emit statusText(mode(id).freeRunText);
+    emit statusText(linktext::freeRunText(mode(id)));
     submit(single([id](ConverterOperations& ops) { ops.freeRun(id); }), true);
     return true;
 }
@@ -602,6 +652,11 @@ void Station::setTxPicture(const QImage& picture) {
     emit txPictureChanged();
 }
 
+void Station::loadTxPicture(const QImage& file) {
+    pictures_.loadTx(file, QSize(410, 256));
+    emit txPictureChanged();
+}
+
 // ---- the store
 
 StoredPicture Station::store(const QImage& picture, const QString& mode, bool complete) {
@@ -635,10 +690,9 @@ StoredPicture Station::store(const QImage& picture, const QString& mode, bool co
 void Station::selectTxModeItem(std::uint8_t status) {
     const auto id = modeByStatus(status);
     if (id)
-        announcedMode_ = mode(*id).displayName;
+        announcedMode_ = mode(*id).name;
     emit txModeItem(status);
-    emit announced(status, id, id ? mode(*id).displayName : QStringLiteral("-"),
-                   receiveWaitMs(status));
+    emit announced(status, id, id ? mode(*id).name : QStringLiteral("-"), receiveWaitMs(status));
 }
 
 void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, const QString& name,
@@ -655,8 +709,9 @@ void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, 
         emit txModeItem(status);
     emit announced(status, id, name, airMs);
     emit statusText(announceText(name));
-    if (id)
-        reception_.selectRepeaterItem(mode(*id).repeaterItem);
+    // The repeater list holds the box's modes in the table's order.
+    if (id && isBoxMode(*id))
+        reception_.selectRepeaterItem(int(*id));
     emit airTimeStarted(airMs);
 }
 
@@ -683,7 +738,7 @@ void Station::repeatReceived() {
         return;
     const ModeId id = *receivedMode_;
     emit framesRemoved();
-    emit statusText(mode(id).repeaterText);
+    emit statusText(linktext::repeaterText(mode(id)));
     const QImage picture = received_;
     submit(single([picture, id](ConverterOperations& ops) {
                if (ops.upload(picture))

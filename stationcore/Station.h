@@ -108,6 +108,12 @@ public:
     const ProgramFolder& folder() const { return folder_; }
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
+    // Makes the folder's missing picture folders, so that no received or stored picture is lost
+    // for want of one, and removes what a program killed in the middle of a write left behind.
+    void prepareFolder();
+    // The start-up pictures: "\DEFALT.BMP" written and loaded into the TX and RX pictures, then
+    // "\Gray.BMP" and a missing confirmation sound.
+    void writeStartupPictures();
     // Reads COM.DAT into the settings (a missing file is written with the defaults, a damaged one
     // is said and kept aside). A folder without one is new: it gets its starter files (the start
     // picture, the standard-text library, the callsign picture). True for a new folder.
@@ -138,7 +144,10 @@ public:
     // Ends the converter's worker and the timers (the program ends); nothing runs afterwards.
     void stop();
     Converter& converter() { return *converter_; }
-    const ConverterCapabilities& capabilities() const { return converter_->capabilities(); }
+    // What the converter in use can do; nothing while one gives way to another.
+    const ConverterCapabilities& capabilities() const;
+    // Whether the converter in use sends and receives in the mode.
+    bool offers(ModeId id) const;
     // The box's link, for the exchanges that only the box has (the handheld) and the window's
     // converter field; null for another converter.
     ConverterLink* boxLink();
@@ -196,6 +205,9 @@ public:
     QString insertCallsign();
     // The TX picture from a picture (the web page's upload, a catalog position).
     void setTxPicture(const QImage& picture);
+    // A picture file's pixels as the TX picture: scaled into 410 x 256, the file kept at its own
+    // resolution for a converter that takes any size.
+    void loadTxPicture(const QImage& file);
     // Loads a BMP or JPEG file into the TX picture as the program does; false, with the reason
     // in why when there is one, when nothing was loaded.
     bool loadIntoTx(const QString& file, QString* why);
@@ -279,6 +291,8 @@ private:
 
     // The guard; false when the command may not start (and why is said when it must be).
     bool admit(bool byOperator, bool notDuringReception = false);
+    // A mode the converter in use does not offer is refused with a status text.
+    bool admitMode(ModeId id);
     // Runs an admitted job with the gate marked busy until it has ended.
     void submit(Converter::Job job, bool attended,
                 std::function<void(const Converter::Result&)> done = {});
@@ -308,6 +322,8 @@ private:
     PictureFiles pictureFiles_;
     QString storeFolder_;
     QString announcedMode_;
+    // The sound card sends the callsign in FSK after each picture (station.conf FskId).
+    bool sendsFskId_ = false;
     bool fetching_ = false;
     // The sound card's reception under way, and its last picture with whether it came whole.
     bool receiving_ = false;

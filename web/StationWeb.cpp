@@ -75,7 +75,7 @@ WebSnapshot StationWeb::snapshot() const {
     state.rxPicture = station_.pictures().rx;
     state.rxRows = rxRows_ > 0 ? rxRows_ : state.rxPicture.height();
     for (const ModeId id : station_.capabilities().modes)
-        state.modes.append({mode(id).shortName, mode(id).displayName});
+        state.modes.append({mode(id).shortName, mode(id).name});
     state.beacon = beaconOn_;
     state.repeater = station_.repeaterOn();
     state.programFolder = station_.folder().folder();
@@ -93,7 +93,7 @@ WebOutcome StationWeb::refusal() const {
 WebOutcome StationWeb::setTxPicture(const QImage& picture) {
     if (station_.busy())
         return WebOutcome::refused(kBusy);
-    station_.setTxPicture(WorkingPictures::scaledInto(picture, QSize(410, 256)));
+    station_.loadTxPicture(picture);
     return WebOutcome::ok(QStringLiteral("The transmit picture is set"));
 }
 
@@ -123,7 +123,7 @@ WebOutcome StationWeb::send(const QString& modeShortName) {
     // The transmit picture goes into the converter first, then out in the mode.
     if (!station_.transmit(*id, true, false))
         return refusal();
-    return WebOutcome::ok(QStringLiteral("Sending %1").arg(mode(*id).displayName));
+    return WebOutcome::ok(QStringLiteral("Sending %1").arg(mode(*id).name));
 }
 
 WebOutcome StationWeb::rxStop() {

@@ -94,7 +94,7 @@ bool PictureFiles::loadIntoTx(const QString& path) {
     pictures_.txName = WorkingPictures::kNone;
     pictures_.currentFile = bmpPath;
     pictures_.scratch = picture;
-    pictures_.tx = WorkingPictures::scaledInto(picture, txSize());
+    pictures_.loadTx(picture, txSize());
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,16 @@
 namespace winorbis {
 
 namespace {
+
+// Writes the file's bytes unless it holds them already: a start in a folder that has them costs
+// a read instead of a safe replacement with its syncs. The reason when it cannot be written.
+QString writeUnlessSame(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes)
+        return {};
+    file.close();
+    return replaceFileContents(path, bytes);
+}
 
 constexpr int kHeaderSize = 14 + 40;
 
@@ -127,7 +138,7 @@ bool StartupPictures::writeMissingConfirmationSound() const {
 
 bool StartupPictures::writeDefaultPicture() const {
     const QString path = folder_.path(kDefaultName);
-    const QString reason = replaceFileContents(path, defaultPictureBytes());
+    const QString reason = writeUnlessSame(path, defaultPictureBytes());
     if (reason.isEmpty())
         return true;
     dialogs_.error(PictureTexts::cannotWrite(QDir::toNativeSeparators(path), reason));
@@ -150,7 +161,7 @@ void StartupPictures::loadDefaultPicture(WorkingPictures& pictures, bool written
 
 bool StartupPictures::writeGrayPicture() const {
     const QString path = folder_.path(kGrayName);
-    const QString reason = replaceFileContents(path, grayPictureBytes());
+    const QString reason = writeUnlessSame(path, grayPictureBytes());
     if (reason.isEmpty())
         return true;
     dialogs_.error(PictureTexts::cannotWrite(QDir::toNativeSeparators(path), reason));

@@ -17,9 +17,25 @@ struct WorkingPictures {
     QImage tx;
     QImage rx;
     QImage scratch;
+    // The picture file the TX picture was last loaded from, at its own resolution, and the key of
+    // the TX picture it gave: while the TX picture is unchanged since, a converter that takes any
+    // size sends the file's own pixels.
+    QImage txFile;
+    qint64 txFileKey = 0;
     QString currentFile = kNone;
     QString txName = kNone;
     QString draggedName = kNone;
+
+    // The TX picture from a loaded file, scaled into size; the file is kept at its resolution.
+    void loadTx(const QImage& file, QSize size) {
+        tx = scaledInto(file, size);
+        txFile = file;
+        txFileKey = tx.cacheKey();
+    }
+    // The loaded file while the TX picture is still the one it gave; null otherwise.
+    QImage txAtFileResolution() const {
+        return !txFile.isNull() && tx.cacheKey() == txFileKey ? txFile : QImage();
+    }
 
     // The start-up picture: 410 x 256, 24 bits, every pixel grey x * 255 / 419.
     static QImage defaultGradient();

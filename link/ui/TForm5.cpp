@@ -24,7 +24,7 @@ namespace {
 
 // The converter's choice and its page above the beacons.
 constexpr int kConverterPageTop = 38;
-constexpr int kConverterPageHeight = 164;
+constexpr int kConverterPageHeight = 188;
 // How far the rest of the window lies below where it lay before the converter choice.
 constexpr int kBelowConverter = kConverterPageTop + kConverterPageHeight - 88;
 // The web face's group below the beacons, above "OK".

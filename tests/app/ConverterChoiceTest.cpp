@@ -22,6 +22,7 @@ ConverterChoice soundCard() {
     choice.clockPpm = -212.5;
     choice.camera = QStringLiteral("Webcam C270");
     choice.digitizePicture = QStringLiteral("/home/op/shack.jpg");
+    choice.fskId = true;
     return choice;
 }
 
@@ -36,7 +37,8 @@ TEST(ConverterChoice, ReadsAndWritesItsKeysAndLeavesTheOtherLines) {
     for (const char* line :
          {"# my station\n", "CallsignInsert=1\n", "Converter=sound card\n",
           "SoundCapture=USB Audio CODEC Analog Mono\n", "Ptt=rigctld:127.0.0.1:4532\n",
-          "ClockPpm=-212.5\n", "Camera=Webcam C270\n", "DigitizePicture=/home/op/shack.jpg\n"})
+          "ClockPpm=-212.5\n", "Camera=Webcam C270\n", "DigitizePicture=/home/op/shack.jpg\n",
+          "FskId=1\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.toStdString();
     EXPECT_EQ(text.count("Ptt="), 1); // the line that was there is changed, not repeated
     EXPECT_EQ(ConverterChoice::fromOptions(StationOptions::fromText(text)), soundCard());

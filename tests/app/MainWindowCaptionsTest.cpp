@@ -88,7 +88,7 @@ TEST_F(CaptionsFixture, TheCallsignIsArmedPlacedWithAClickAndBurntIn) {
     EXPECT_EQ(form->pictures().txName, WorkingPictures::kNone);
     // The frame never reached the picture; a command removes a pending frame.
     control<QPushButton>("MyCall")->click();
-    form->R36TxClick();
+    form->transmitClick(ModeId::Robot36);
     EXPECT_FALSE(captions().framesShown());
 }
 

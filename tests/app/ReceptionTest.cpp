@@ -6,7 +6,7 @@
 #include "app/TForm1.h"
 #include "controls/TFlyingButton.h"
 #include "controls/TNewProgressBar.h"
-#include "link/PixelCodec.h"
+#include "converter/PixelCodec.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPictures.h"

@@ -2,10 +2,12 @@
 // The station on the converter inside the program on the sound card (audio in memory): the main
 // window's RX picture growing line by line at the mode's own size while a picture comes in, its
 // store at that size, and what station.conf names and cannot be had.
+#include "app/AirModeList.h"
 #include "app/AppWindows.h"
 #include "app/TForm1.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
+#include "platform/ProgramFolder.h"
 #include "radio/MemoryAudio.h"
 #include "radio/SoundCardConverter.h"
 #include "settings/StationOptions.h"
@@ -14,6 +16,7 @@
 #include "support/VirtualClock.h"
 #include "workspace/ui/PaintBox.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -96,7 +99,7 @@ TEST(SoundCardWindow, APictureGrowsRowByRowAtItsOwnSizeAndIsStoredSo) {
     form.rxWindow()->installEventFilter(&counter);
 
     const QImage sent = gradientPicture(320, 240);
-    std::vector<float> audio = sstv::SstvEncoder::encode(sent, sstv::ModeId::Robot36, {48000.0});
+    std::vector<float> audio = sstv::SstvEncoder::encode(sent, ModeId::Robot36, {48000.0});
     audio.insert(audio.end(), 48000, 0.0f); // the last line ends
     // The recording in eight pieces, each decoded before the next comes.
     constexpr int kPieces = 8;
@@ -165,9 +168,11 @@ TEST(SoundCardWindow, TheBuiltInConverterStartsWithoutWhatItCannotHave) {
     station.stop();
 }
 
-// A digitize without a camera takes the picture file, and the next transmission sends it.
+// A digitize without a camera takes the picture file, and the next transmission sends it with
+// the station's callsign in FSK after it (station.conf FskId).
 TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     QTemporaryDir dir;
+    ASSERT_TRUE(StationOptions::store(ProgramFolder(dir.path()), "FskId", "1").isEmpty());
     const QString picture = dir.filePath("shack.png");
     QImage shack(640, 480, QImage::Format_RGB32);
     shack.fill(qRgb(200, 40, 40));
@@ -190,13 +195,14 @@ TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     };
     Station station(setup, dialogs, clock);
     station.peekSettings();
+    station.settings().callsign = "DL1ABC";
     ASSERT_TRUE(station.openConverter(true));
     station.start();
     ASSERT_TRUE(station.digitize());
     ASSERT_TRUE(pumpUntil([&] { return !station.busy(); }));
     // No settling wait: the sound card's digitize is there at once.
     EXPECT_EQ(station.capabilities().digitizeSettleMs, 0);
-    ASSERT_TRUE(station.transmit(ModeId::R36, false, false));
+    ASSERT_TRUE(station.transmit(ModeId::Robot36, false, false));
     ASSERT_TRUE(pumpUntil([&] { return !station.busy() && card->transmitting(); }));
     ASSERT_TRUE(pumpUntil([&] {
         clock.advance(500);
@@ -213,4 +219,98 @@ TEST(SoundCardWindow, ADigitizeTakesThePictureFileAndTheTransmissionSendsIt) {
     EXPECT_NEAR(qRed(middle), 200, 12);
     EXPECT_NEAR(qGreen(middle), 40, 12);
     EXPECT_NEAR(qBlue(middle), 40, 12);
+    EXPECT_EQ(first.callsign, "DL1ABC");
+}
+
+// A mode beyond the six: chosen in the list beside the buttons, the TX picture goes out from the
+// loaded file at its own resolution; heard back, it is received at its own size, stored so and
+// shown in the RX window with its aspect kept.
+TEST(SoundCardWindow, AnotherModeGoesOutFromTheFileAndComesBackAtItsAspect) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("shack.bmp");
+    // Rows of white two lines high, two apart, over a gradient: the lines of a 410 x 256 copy
+    // cannot keep them.
+    QImage shack = gradientPicture(640, 496);
+    for (int y = 100; y < 400; ++y)
+        for (int x = 100; x < 540 && y % 4 < 2; ++x)
+            shack.setPixel(x, y, qRgb(255, 255, 255));
+    ASSERT_TRUE(shack.save(file));
+    ScriptedDialogs dialogs;
+    VirtualClock clock; // the two minutes on the air pass in virtual time
+    radio::MemoryAudioSource* source = nullptr;
+    radio::MemoryAudioSink* sink = nullptr;
+    radio::SoundCardConverter* card = nullptr;
+    AppServices services{dialogs, clock, dir.path()};
+    services.converterFactory = [&] {
+        radio::SoundCardConverter::Devices devices;
+        auto in = std::make_unique<radio::MemoryAudioSource>(48000);
+        auto out = std::make_unique<radio::MemoryAudioSink>(48000);
+        source = in.get();
+        sink = out.get();
+        devices.source = std::move(in);
+        devices.sink = std::move(out);
+        auto made = std::make_unique<radio::SoundCardConverter>(std::move(devices), clock);
+        card = made.get();
+        return made;
+    };
+    AppWindows windows(services);
+    TForm1& form = windows.main();
+    auto* list = form.findChild<AirModeList*>();
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->isHidden());
+    ASSERT_TRUE(list->offered().contains(ModeId::Pd120));
+    EXPECT_FALSE(list->offered().contains(ModeId::Martin1)); // the six have their buttons
+
+    ASSERT_TRUE(form.pictureFiles().loadIntoTx(file));
+    form.findChild<QCheckBox*>(QStringLiteral("CheckBox3"))->setChecked(true); // upload first
+    list->send(ModeId::Pd120);
+    ASSERT_TRUE(pumpUntil([&] { return card->transmitting(); }));
+    ASSERT_TRUE(pumpUntil([&] {
+        clock.advance(1000);
+        return !card->transmitting() && !form.station().busy();
+    }));
+    sstv::SstvDecoder decoder(48000);
+    sstv::FirstPicture first;
+    decoder.setListener(&first);
+    decoder.process(sink->samples());
+    decoder.finish();
+    ASSERT_TRUE(first.picture);
+    EXPECT_EQ(first.picture->mode, ModeId::Pd120);
+    const QImage& sent = first.picture->picture;
+    ASSERT_EQ(sent.size(), QSize(640, 496));
+    // The file's own pixels went out, not its 410 x 256 copy.
+    const QImage copy = WorkingPictures::scaledInto(shack, QSize(410, 256))
+                            .scaled(640, 496, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_RGB32);
+    const double fromFile = meanError(sent, shack.convertToFormat(QImage::Format_RGB32));
+    EXPECT_LT(fromFile, 0.7 * meanError(sent, copy));
+    EXPECT_LT(fromFile, 10.0);
+
+    // The same audio heard back.
+    std::vector<float> heard = sink->samples();
+    heard.insert(heard.end(), 48000, 0.0f);
+    source->push(heard);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            clock.advance(100);
+            return QFile::exists(dir.path() + "/Kleinbilder/Bild1.bmp");
+        },
+        30000));
+    EXPECT_EQ(QImage(dir.path() + "/Kleinbilder/Bild1.bmp").size(), QSize(640, 496));
+    EXPECT_EQ(form.pictures().rx.size(), QSize(640, 496));
+    QFile log(dir.path() + "/AutoSpeichern/received.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tPD 120\t"));
+    // In the RX window with its aspect: the background beside it, the picture in the middle.
+    const QSize window = form.rxWindow()->size();
+    const QRect place = PaintBox::scaledPlace(QSize(640, 496), window);
+    EXPECT_NEAR(double(place.width()) / place.height(), 640.0 / 496, 0.02);
+    EXPECT_EQ(PaintBox::scaledPlace(QSize(410, 256), window), QRect(QPoint(0, 0), window));
+    const QImage shown = form.rxWindow()->shownPicture();
+    const QRgb aqua = colours::clAqua.toQColor().rgb();
+    if (place.left() > 1) {
+        EXPECT_EQ(shown.pixel(0, window.height() / 2) | 0xFF000000, aqua | 0xFF000000);
+    }
+    EXPECT_NE(shown.pixel(window.width() / 2, window.height() / 2) | 0xFF000000, aqua | 0xFF000000);
+    form.station().stop();
 }

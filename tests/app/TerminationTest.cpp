@@ -134,7 +134,7 @@ TEST_F(TerminationFixture, DuringAnUploadTheTransferStopsAtItsNextLine) {
 
 TEST_F(TerminationFixture, DuringTheTenSecondSelfTimerNothingIsDigitized) {
     signalAfter(1500);
-    form->ACQ10Click();
+    form->station().selfTimer10s();
     runToTheEnd();
     expectEndedInOrder();
     EXPECT_FALSE(sim.received().contains('\x24'));
@@ -144,7 +144,7 @@ TEST_F(TerminationFixture, DuringTheTenSecondSelfTimerNothingIsDigitized) {
 TEST_F(TerminationFixture, DuringTheAcqTxWaitTheTransmissionNeverStarts) {
     form->findChild<QWidget*>("ACQandTX")->setProperty("checked", true);
     signalAfter(1500);
-    form->M1TxClick();
+    form->transmitClick(ModeId::Martin1);
     runToTheEnd();
     expectEndedInOrder();
     EXPECT_EQ(sim.received().count('\x24'), 2); // both digitize bytes, 200 ms apart
@@ -156,7 +156,7 @@ TEST_F(TerminationFixture, ClosingTheWindowDuringTheSelfTimerEndsItAtOnceWithout
     QTimer::singleShot(1500, [this] { form->close(); });
     QElapsedTimer waited;
     waited.start();
-    form->ACQ10Click();
+    form->station().selfTimer10s();
     ASSERT_TRUE(pumpUntil([&] { return !form->station().busy(); }, 10000));
     EXPECT_LT(waited.elapsed(), 3000);
     EXPECT_EQ(dialogs.texts(), QStringList({"WinOrbis 70p close?"}));

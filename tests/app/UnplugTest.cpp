@@ -138,7 +138,7 @@ TEST(Unplug, WhileLostATransmitAnswersAtOnceAndTheStatusBarKeepsTheLostText) {
     form->findChild<QCheckBox*>("CheckBox3")->setChecked(true);
     QElapsedTimer answered;
     answered.start();
-    form->R36TxClick();
+    form->transmitClick(ModeId::Robot36);
     form->ToOrbisClick();
     form->FromOrbisClick();
     EXPECT_LT(answered.elapsed(), 2000);

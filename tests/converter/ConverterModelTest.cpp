@@ -4,8 +4,8 @@
 #include "converter/ConverterModel.h"
 #include "converter/ConverterFaults.h"
 #include "converter/ConverterRecord.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "support/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -121,16 +121,16 @@ TEST(ConverterModel, MemoriesDigitiseAndModeCommandsWorkOnTheActiveMemory) {
     EXPECT_NE(c.model.memoryLine(1, 0), lineOf('\x01'));
     c.feed("\x20");
     const ConverterModel::Output out =
-        c.model.receive(mode(ModeId::S1).statusByte, randomPicture(100, 50, 42));
-    EXPECT_EQ(out.bytes, QByteArray(1, char(mode(ModeId::S1).statusByte)));
+        c.model.receive(mode(ModeId::Scottie1).box->statusByte, randomPicture(100, 50, 42));
+    EXPECT_EQ(out.bytes, QByteArray(1, char(mode(ModeId::Scottie1).box->statusByte)));
     EXPECT_EQ(c.model.memoryPicture(1).size(), QSize(420, 256));
     EXPECT_EQ(c.model.memoryLine(2, 0), lineOf('\x01'));
     EXPECT_EQ(c.model.sendStatus(kStatusWaitLonger).bytes, QByteArray(1, char(72)));
 
     QByteArray modes;
-    for (const Mode& m : modeTable())
-        modes += char(m.txByte);
-    modes += char(mode(ModeId::R36).freeRunByte);
+    for (const Mode& m : boxModeRows())
+        modes += char(m.box->txByte);
+    modes += char(mode(ModeId::Robot36).box->freeRunByte);
     modes += char(0xFE);
     EXPECT_TRUE(c.feed(modes).bytes.isEmpty());
     const QStringList events = c.events().mid(c.events().size() - 8);

@@ -9,8 +9,8 @@
 #include "converter/ConverterFaults.h"
 #include "converter/ConverterModel.h"
 #include "converter/ConverterRecord.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 
 #include <array>
 #include <optional>

@@ -6,9 +6,9 @@
 #include "FuzzSupport.h"
 #include "ScriptPort.h"
 
+#include "converter/Modes.h"
 #include "link/ConverterLink.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
 #include "link/TRecThread.h"
 #include "support/ScriptedDialogs.h"

@@ -6,8 +6,8 @@
 // pairs come back as their grey. Every code path the processor has gives the plain path's bytes.
 #include "FuzzSupport.h"
 
-#include "link/PixelCodec.h"
-#include "link/PixelCodecPaths.h"
+#include "converter/PixelCodec.h"
+#include "converter/PixelCodecPaths.h"
 
 #include <QImage>
 

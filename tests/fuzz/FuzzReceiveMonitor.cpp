@@ -9,9 +9,9 @@
 #include "FuzzSupport.h"
 #include "ScriptPort.h"
 
+#include "converter/Modes.h"
 #include "link/CommandGate.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
 #include "link/TRecThread.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -78,7 +78,7 @@ public:
     void setStatusText(const QString&) override { checkState(); }
     void selectRepeaterItem(int item) override {
         checkState();
-        check(item >= 0 && item < int(modeTable().size()), "a repeater item of the list");
+        check(item >= 0 && item < int(boxModeRows().size()), "a repeater item of the list");
     }
 
     void checkState() const { check(isNamed(link_.linkState()), "the link state is named"); }

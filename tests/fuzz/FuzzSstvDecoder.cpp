@@ -88,34 +88,34 @@ float special(std::uint8_t which) {
     return kValues[which % std::size(kValues)];
 }
 
-const sstv::Mode& modeOf(std::uint8_t byte) {
-    const auto all = sstv::modes();
+const Mode& modeOf(std::uint8_t byte) {
+    const auto all = modes();
     return all[byte % all.size()];
 }
 
 // The VIS header of a mode as a transmitter sends it; a bit may come out flipped.
-void visHeader(Audio& audio, const sstv::Mode& m, double offsetHz, int flippedBit) {
-    audio.tone(sstv::kLeaderHz + offsetHz, sstv::kVisLeaderMs);
-    audio.tone(sstv::kSyncHz + offsetHz, sstv::kVisBreakMs);
-    audio.tone(sstv::kLeaderHz + offsetHz, sstv::kVisLeaderMs);
-    audio.tone(sstv::kSyncHz + offsetHz, sstv::kVisBitMs);
-    const int code = sstv::visByte(m.vis) ^ (flippedBit < 8 ? 1 << flippedBit : 0);
+void visHeader(Audio& audio, const Mode& m, double offsetHz, int flippedBit) {
+    audio.tone(kLeaderHz + offsetHz, kVisLeaderMs);
+    audio.tone(kSyncHz + offsetHz, kVisBreakMs);
+    audio.tone(kLeaderHz + offsetHz, kVisLeaderMs);
+    audio.tone(kSyncHz + offsetHz, kVisBitMs);
+    const int code = visByte(m.vis) ^ (flippedBit < 8 ? 1 << flippedBit : 0);
     for (int bit = 0; bit < 8; ++bit) {
-        const double hz = (code >> bit) & 1 ? sstv::kVisOneHz : sstv::kVisZeroHz;
-        audio.tone(hz + offsetHz, sstv::kVisBitMs);
+        const double hz = (code >> bit) & 1 ? kVisOneHz : kVisZeroHz;
+        audio.tone(hz + offsetHz, kVisBitMs);
     }
-    audio.tone(sstv::kSyncHz + offsetHz, sstv::kVisBitMs);
+    audio.tone(kSyncHz + offsetHz, kVisBitMs);
 }
 
 // Lines of a mode from the given one on, their pixels a pattern of the seed, their length off by
 // the clock error.
-void pictureLines(Audio& audio, const sstv::Mode& m, int first, int count, std::uint8_t seed,
+void pictureLines(Audio& audio, const Mode& m, int first, int count, std::uint8_t seed,
                   double offsetHz, double clockPpm) {
     const double scale = 1.0 + clockPpm * 1e-6;
     std::uint32_t state = seed * 2654435761u + 1;
     for (int line = first; line < first + count && line < m.lines && !audio.full(); ++line) {
-        for (const sstv::Segment& s : m.layout(line)) {
-            if (s.channel == sstv::Channel::Tone) {
+        for (const Segment& s : m.layout(line)) {
+            if (s.channel == Channel::Tone) {
                 audio.tone(s.hz + offsetHz, s.ms * scale);
                 continue;
             }
@@ -136,7 +136,7 @@ void pictureLines(Audio& audio, const sstv::Mode& m, int first, int count, std::
                     state = state * 1103515245u + 12345u;
                     value = double(state >> 24);
                 }
-                audio.tone(sstv::valueHz(value) + offsetHz, pixelMs);
+                audio.tone(valueHz(value) + offsetHz, pixelMs);
             }
         }
     }
@@ -146,11 +146,11 @@ void pictureLines(Audio& audio, const sstv::Mode& m, int first, int count, std::
 // first lines of the first mode of the table.
 void cleanTail(std::vector<float>& samples, double rate) {
     double longestLineMs = 0.0;
-    for (const sstv::Mode& m : sstv::modes())
+    for (const Mode& m : modes())
         longestLineMs = std::max(longestLineMs, m.lineMs);
     samples.resize(samples.size() + std::size_t((4 * longestLineMs + 500.0) * rate / 1000.0));
     Audio audio(rate, std::numeric_limits<std::size_t>::max());
-    const sstv::Mode& m = sstv::modes()[0];
+    const Mode& m = modes()[0];
     visHeader(audio, m, 0.0, 8);
     pictureLines(audio, m, 0, kTailLines, 0, 0.0, 0.0);
     samples.insert(samples.end(), audio.samples.begin(), audio.samples.end());
@@ -204,14 +204,14 @@ std::vector<float> makeAudio(fuzz::InputReader& in, double rate) {
             break;
         }
         case 6: { // a VIS header, mistuned by up to 300 Hz, maybe with a wrong bit
-            const sstv::Mode& m = modeOf(in.byte());
+            const Mode& m = modeOf(in.byte());
             const double offset = std::int8_t(in.byte()) * 2.5;
             visHeader(audio, m, offset, in.byte() % 64);
             break;
         }
         case 7:
         case 8: { // picture lines, mistuned, with a clock error of up to 6000 ppm
-            const sstv::Mode& m = modeOf(in.byte());
+            const Mode& m = modeOf(in.byte());
             const int first = in.byte() % 8 == 0 ? 0 : in.word() % m.lines;
             const int count = 1 + in.word() % m.lines;
             const std::uint8_t seed = in.byte();
@@ -236,7 +236,7 @@ public:
         check(decoder_.receiving(), "the decoder receives from the start of a picture");
         check(std::isfinite(start.offsetHz) && std::isfinite(start.snrDb),
               "a start's measures are numbers");
-        mode_ = &sstv::modes()[std::size_t(start.mode)];
+        mode_ = &modes()[std::size_t(start.mode)];
         check(mode_->id == start.mode, "a mode of the table");
         rows_.clear();
         lastStart = start;
@@ -293,15 +293,15 @@ public:
 
 private:
     const sstv::SstvDecoder& decoder_;
-    const sstv::Mode* mode_ = nullptr;
+    const Mode* mode_ = nullptr;
     std::vector<QByteArray> rows_;
 };
 
 // How the decoder is used besides the samples.
 struct Use {
-    std::optional<sstv::ModeId> onlyMode; // free-run reception of this mode
-    std::optional<std::size_t> cancelAt;  // cancel() after this many samples
-    bool tail = false;                    // a clean picture after the input
+    std::optional<ModeId> onlyMode;      // free-run reception of this mode
+    std::optional<std::size_t> cancelAt; // cancel() after this many samples
+    bool tail = false;                   // a clean picture after the input
 };
 
 // Decodes the samples in blocks of the given sizes, in turn; returns the events.
@@ -332,10 +332,10 @@ QByteArray decode(double rate, const std::vector<float>& samples,
     decoder.finish();
     check(!decoder.receiving() && !events.underWay(), "after the end no picture is under way");
     // Where the decoder can hear it (a rate that holds the band, the mode received).
-    const bool heard = rate >= 8000.0 && (!use.onlyMode || *use.onlyMode == sstv::modes()[0].id);
+    const bool heard = rate >= 8000.0 && (!use.onlyMode || *use.onlyMode == modes()[0].id);
     if (use.tail && heard) {
         check(events.lastStart && events.lastStart->fromVis &&
-                  events.lastStart->mode == sstv::modes()[0].id,
+                  events.lastStart->mode == modes()[0].id,
               "the picture after the input starts from its header");
         check(events.lastEnd && events.lastEnd->lines >= kTailLines - 2,
               "the picture after the input has its lines");

@@ -15,7 +15,7 @@
 //       on (all of it without LEFT); REFERENCE is scaled to PICTURE's size when that differs (a
 //       picture received at its mode's own size)
 // Status 2 when something cannot be read or written.
-#include "link/PixelCodec.h"
+#include "converter/PixelCodec.h"
 #include "modem/SstvEncoder.h"
 #include "modem/WavFile.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A fetched line that stops halfway, through the real transfer code on virtual time.
 #include "TransferFixture.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
-#include "link/PixelCodec.h"
 #include "link/TRecThread.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/PictureTransfer.h"
 #include "TransferFixture.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
-#include "link/PixelCodec.h"
 #include "link/TRecThread.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"

@@ -3,9 +3,9 @@
 // the simulated converter's pseudo-terminal, once with an RFC 2217 accepter and once raw. The
 // program's link and the installed orbisctl, run as a user's shell runs it, reach it by
 // rfc2217:// and tcp:// names.
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
 #include "platform/Clock.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/simulator/ConverterSimulator.h"
@@ -200,12 +200,13 @@ TEST_P(Ser2netTest, OrbisctlWatchesAReceptionAndComesBackAfterTheServerRestarts)
     ASSERT_TRUE(err.contains("Converter connected again")) << err.toStdString();
     EXPECT_EQ(err.count("Connection to the converter lost"), 1) << err.toStdString();
 
-    sim.receive(mode(ModeId::R36).statusByte, ConverterSimulator::cameraPicture(3));
+    sim.receive(mode(ModeId::Robot36).box->statusByte, ConverterSimulator::cameraPicture(3));
     ASSERT_TRUE(watch.waitForFinished(10000));
     err += QString::fromLocal8Bit(watch.readAllStandardError());
     EXPECT_EQ(watch.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(QString::fromLocal8Bit(watch.readAllStandardOutput())
-                    .startsWith(QStringLiteral("%1 Robot 36 ").arg(mode(ModeId::R36).statusByte)));
+    EXPECT_TRUE(
+        QString::fromLocal8Bit(watch.readAllStandardOutput())
+            .startsWith(QStringLiteral("%1 Robot 36 ").arg(mode(ModeId::Robot36).box->statusByte)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Accepters, Ser2netTest, ::testing::Values(true, false),

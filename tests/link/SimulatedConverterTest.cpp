@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The link's exchanges end to end: the program's serial code against the simulated converter
 // over a pseudo-terminal.
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleDialogs.h"
 #include "support/ScriptedDialogs.h"
@@ -108,8 +108,8 @@ TEST_F(SimulatorFixture, FetchedLinesComeAs841Bytes) {
 }
 
 TEST_F(SimulatorFixture, PlainCommandsReachTheConverterAsSingleBytes) {
-    link.SendCommandByte(mode(ModeId::M2).txByte);
-    link.SendCommandByte(mode(ModeId::S1).freeRunByte);
+    link.SendCommandByte(mode(ModeId::Martin2).box->txByte);
+    link.SendCommandByte(mode(ModeId::Scottie1).box->freeRunByte);
     link.SendCommandByte(command::kMemory2);
     link.SendCommandByte(command::kDigitize);
     ASSERT_TRUE(sim.waitForEvents(4, 2000));
@@ -122,7 +122,7 @@ TEST_F(SimulatorFixture, PlainCommandsReachTheConverterAsSingleBytes) {
 TEST_F(SimulatorFixture, AReceptionSendsItsStatusByteAndFillsTheMemory) {
     QImage red(420, 256, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
-    sim.receive(mode(ModeId::M1).statusByte, red);
+    sim.receive(mode(ModeId::Martin1).box->statusByte, red);
     std::uint8_t byte = 0;
     ASSERT_TRUE(link.port().readByte(byte));
     EXPECT_EQ(byte, 172);

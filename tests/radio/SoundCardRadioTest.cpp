@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RadioTestSupport.h"
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "modem/SstvDecoder.h"
 #include "modem/SstvEncoder.h"
 
@@ -34,10 +34,10 @@ std::vector<float> silence(double ms) {
 TEST(SoundCardTransmit, SendsTheMemoryPictureWithThePttKeyedAroundIt) {
     RadioBench bench;
     bench.model.storePicture(1, framePicture());
-    bench.model.feed(mode(ModeId::R36).txByte);
+    bench.model.feed(mode(ModeId::Robot36).box->txByte);
     ASSERT_TRUE(bench.pumpUntil(
         [&] { return !bench.radio.transmitting() && !bench.sink.samples().empty(); }, 45000));
-    const double ms = sstv::SstvEncoder::durationMs(sstv::ModeId::Robot36, false);
+    const double ms = sstv::SstvEncoder::durationMs(ModeId::Robot36, false);
     EXPECT_NEAR(double(bench.sink.samples().size()), ms * 48.0, 2.0);
     ASSERT_EQ(bench.ptt.changes.size(), 2u);
     EXPECT_TRUE(bench.ptt.changes[0].on);
@@ -50,14 +50,13 @@ TEST(SoundCardTransmit, SendsTheMemoryPictureWithThePttKeyedAroundIt) {
 
     const auto picture = decode(bench.sink.samples(), 48000);
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->mode, sstv::ModeId::Robot36);
-    EXPECT_GE(psnr(framescaling::toMode(framePicture(), sstv::ModeId::Robot36), picture->picture),
-              30.0);
+    EXPECT_EQ(picture->mode, ModeId::Robot36);
+    EXPECT_GE(psnr(framescaling::toMode(framePicture(), ModeId::Robot36), picture->picture), 30.0);
 }
 
 TEST(SoundCardTransmit, PlaysAtTheClocksPaceAndBeginsWithVoxTonesForVox) {
     RadioBench bench(true);
-    bench.model.feed(mode(ModeId::S2).txByte);
+    bench.model.feed(mode(ModeId::Scottie2).box->txByte);
     bench.radio.pump();
     // Only the lead is given ahead of time.
     EXPECT_NEAR(double(bench.sink.samples().size()), SoundCardRadio::kLeadMs * 48.0, 48.0);
@@ -66,7 +65,7 @@ TEST(SoundCardTransmit, PlaysAtTheClocksPaceAndBeginsWithVoxTonesForVox) {
     EXPECT_NEAR(double(bench.sink.samples().size()), (1000 + SoundCardRadio::kLeadMs) * 48.0, 48.0);
     ASSERT_TRUE(bench.pumpUntil([&] { return !bench.radio.transmitting(); }, 80000, 500));
     EXPECT_NEAR(double(bench.sink.samples().size()),
-                sstv::SstvEncoder::durationMs(sstv::ModeId::Scottie2, true) * 48.0, 2.0);
+                sstv::SstvEncoder::durationMs(ModeId::Scottie2, true) * 48.0, 2.0);
     EXPECT_FALSE(bench.ptt.keyed());
 }
 
@@ -74,9 +73,9 @@ TEST(SoundCardTransmit, WatchdogAndFailedPlaysReleaseThePtt) {
     {
         RadioBench bench;
         bench.sink.setStalled(true); // the device takes samples and never plays them
-        bench.model.feed(mode(ModeId::R36).txByte);
-        const double limit = sstv::SstvEncoder::durationMs(sstv::ModeId::Robot36, false) +
-                             SoundCardRadio::kWatchdogMs;
+        bench.model.feed(mode(ModeId::Robot36).box->txByte);
+        const double limit =
+            sstv::SstvEncoder::durationMs(ModeId::Robot36, false) + SoundCardRadio::kWatchdogMs;
         ASSERT_TRUE(
             bench.pumpUntil([&] { return !bench.radio.transmitting(); }, int(limit) + 1000, 100));
         EXPECT_GE(bench.clock.elapsedMs(), std::int64_t(limit));
@@ -87,13 +86,13 @@ TEST(SoundCardTransmit, WatchdogAndFailedPlaysReleaseThePtt) {
     {
         RadioBench bench;
         bench.sink.failAfter(48000 * 3);
-        bench.model.feed(mode(ModeId::M2).txByte);
+        bench.model.feed(mode(ModeId::Martin2).box->txByte);
         ASSERT_TRUE(bench.pumpUntil([&] { return !bench.radio.transmitting(); }, 10000));
         EXPECT_FALSE(bench.ptt.keyed());
         EXPECT_TRUE(bench.events.last().startsWith("Transmission failed"));
         // The converter can send again afterwards.
         bench.sink.failAfter(0);
-        bench.model.feed(mode(ModeId::R36).txByte);
+        bench.model.feed(mode(ModeId::Robot36).box->txByte);
         bench.radio.pump();
         EXPECT_TRUE(bench.radio.transmitting());
         EXPECT_TRUE(bench.ptt.keyed());
@@ -104,7 +103,7 @@ TEST(SoundCardTransmit, WatchdogAndFailedPlaysReleaseThePtt) {
 
 TEST(SoundCardTransmit, TheReceiveStopCutsATransmissionAndReleasesThePtt) {
     RadioBench bench;
-    bench.model.feed(mode(ModeId::M1).txByte);
+    bench.model.feed(mode(ModeId::Martin1).box->txByte);
     bench.radio.pump();
     ASSERT_TRUE(bench.ptt.keyed());
     bench.clock.sleep(2000);
@@ -126,7 +125,7 @@ class SoundCardReception : public ::testing::TestWithParam<ModeId> {};
 
 TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
     const Mode& m = mode(GetParam());
-    const auto id = *sstv::modeByShortName(m.shortName);
+    const auto id = *modeByShortName(m.shortName);
     RadioBench bench;
     bench.model.feed(command::kMemory2);
     std::vector<int> rows;
@@ -139,8 +138,8 @@ TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
     bench.source.push(silence(500));
     bench.source.close();
     bench.radio.pump();
-    EXPECT_EQ(bench.sent, QByteArray(1, char(m.statusByte)));
-    EXPECT_TRUE(bench.events.contains(QStringLiteral("Receiving %1 (VIS)").arg(m.displayName)));
+    EXPECT_EQ(bench.sent, QByteArray(1, char(m.box->statusByte)));
+    EXPECT_TRUE(bench.events.contains(QStringLiteral("Receiving %1 (VIS)").arg(m.name)));
     ASSERT_EQ(rows.size(), 256u);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(rows[std::size_t(i)], i);
@@ -152,23 +151,22 @@ TEST_P(SoundCardReception, AnnouncesTheModeAndFillsTheActiveMemory) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryMode, SoundCardReception,
-                         ::testing::Values(ModeId::R36, ModeId::R72, ModeId::M1, ModeId::M2,
-                                           ModeId::S1, ModeId::S2),
+                         ::testing::Values(ModeId::Robot36, ModeId::Robot72, ModeId::Martin1,
+                                           ModeId::Martin2, ModeId::Scottie1, ModeId::Scottie2),
                          [](const auto& p) { return mode(p.param).shortName.toStdString(); });
 
 TEST(SoundCardReception, FreeRunScottie2WithoutVis) {
     RadioBench bench;
-    auto audio =
-        sstv::SstvEncoder::encode(framescaling::toMode(framePicture(), sstv::ModeId::Scottie2),
-                                  sstv::ModeId::Scottie2, {48000.0});
-    audio.erase(audio.begin(), audio.begin() + std::ptrdiff_t(sstv::kVisMs * 48.0));
-    bench.model.feed(mode(ModeId::S2).freeRunByte);
+    auto audio = sstv::SstvEncoder::encode(framescaling::toMode(framePicture(), ModeId::Scottie2),
+                                           ModeId::Scottie2, {48000.0});
+    audio.erase(audio.begin(), audio.begin() + std::ptrdiff_t(kVisMs * 48.0));
+    bench.model.feed(mode(ModeId::Scottie2).box->freeRunByte);
     bench.radio.pump();
     EXPECT_TRUE(bench.events.contains("Free run Scottie 2"));
     bench.source.push(audio);
     bench.source.close();
     bench.radio.pump();
-    EXPECT_EQ(bench.sent, QByteArray(1, char(mode(ModeId::S2).statusByte)));
+    EXPECT_EQ(bench.sent, QByteArray(1, char(mode(ModeId::Scottie2).box->statusByte)));
     EXPECT_TRUE(bench.events.contains("Receiving Scottie 2 (free run)"))
         << bench.events.join("|").toStdString();
     // The lines before the timing was found are taken from what was heard.
@@ -177,7 +175,7 @@ TEST(SoundCardReception, FreeRunScottie2WithoutVis) {
 
 TEST(SoundCardReception, TheReceiveStopCutsItAndTransmitsAreNotHeard) {
     RadioBench bench;
-    const auto audio = sstv::SstvEncoder::encode(framePicture(), sstv::ModeId::Martin2, {48000.0});
+    const auto audio = sstv::SstvEncoder::encode(framePicture(), ModeId::Martin2, {48000.0});
     const std::size_t third = audio.size() / 3;
     bench.source.push(std::span<const float>(audio).first(third));
     bench.radio.pump();
@@ -195,7 +193,7 @@ TEST(SoundCardReception, TheReceiveStopCutsItAndTransmitsAreNotHeard) {
     EXPECT_EQ(bench.sent.size(), 1);
 
     // What the capture hears while the radio sends is dropped.
-    bench.model.feed(mode(ModeId::R36).txByte);
+    bench.model.feed(mode(ModeId::Robot36).box->txByte);
     bench.radio.pump();
     ASSERT_TRUE(bench.radio.transmitting());
     bench.source.push(audio);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RadioTestSupport.h"
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "modem/SstvEncoder.h"
 #include "radio/SoundCardServer.h"
 #include "support/EventPump.h"
@@ -34,19 +34,18 @@ TEST(SoundCardServer, ServesTheLineAndTheAirTogether) {
     const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
 
-    const auto s2 =
-        sstv::SstvEncoder::encode(framescaling::toMode(framePicture(), sstv::ModeId::Scottie2),
-                                  sstv::ModeId::Scottie2, {48000.0});
+    const auto s2 = sstv::SstvEncoder::encode(
+        framescaling::toMode(framePicture(), ModeId::Scottie2), ModeId::Scottie2, {48000.0});
     source.push(s2);
     source.push(std::vector<float>(48000, 0.0f)); // the last line ends
     std::uint8_t byte = 0;
     ASSERT_TRUE(winorbis::test::pumpUntil([&] { return ::read(fd, &byte, 1) == 1; }, 10000));
-    EXPECT_EQ(byte, mode(ModeId::S2).statusByte);
+    EXPECT_EQ(byte, mode(ModeId::Scottie2).box->statusByte);
     ASSERT_TRUE(winorbis::test::pumpUntil(
         [&] { return !events.filter("Received Scottie 2: 256 lines").isEmpty(); }, 10000));
     EXPECT_GE(psnr(framePicture(), converter.line().memoryPicture(1)), 30.0);
 
-    const std::uint8_t send = mode(ModeId::M2).txByte;
+    const std::uint8_t send = mode(ModeId::Martin2).box->txByte;
     ASSERT_EQ(::write(fd, &send, 1), 1);
     ASSERT_TRUE(winorbis::test::pumpUntil([&] { return ptt.keyed() && !sink.samples().empty(); }));
     EXPECT_TRUE(events.contains("Transmitting Martin 2"));

@@ -4,10 +4,10 @@
 // simulator over a pseudo-terminal.
 #include "stationcore/Station.h"
 
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "link/BoxConverter.h"
 #include "link/LinkTexts.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
 #include "platform/Clock.h"
 #include "support/EventPump.h"
 #include "support/MemoryConverter.h"
@@ -120,9 +120,9 @@ struct MemoryStation : ::testing::Test {
     }
     // The converter announces a reception of the picture in the mode; its time runs out.
     void receive(ModeId id, const QImage& picture) {
-        port->arrive(converter->model().receive(mode(id).statusByte, picture).bytes);
+        port->arrive(converter->model().receive(mode(id).box->statusByte, picture).bytes);
         ASSERT_TRUE(pumpUntil([&] { return station->reception().receiveTimerRunning(); }));
-        clock.advance(receiveWaitMs(mode(id).statusByte));
+        clock.advance(receiveWaitMs(mode(id).box->statusByte));
         ASSERT_TRUE(pumpUntil([&] { return heard->fetches > 0; }));
         settle();
     }
@@ -133,7 +133,7 @@ struct MemoryStation : ::testing::Test {
 TEST_F(MemoryStation, AReceptionEndsInTheSlotFileTheJpegTheLogAndTheRepeatersSendBack) {
     station->switchRepeater(true);
     const QImage picture = ConverterModel::cameraPicture(7);
-    receive(ModeId::M2, picture);
+    receive(ModeId::Martin2, picture);
     EXPECT_TRUE(heard->fetchComplete) << heard->fetchFailure.toStdString();
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('|').toStdString();
     // The picture came over whole, and went to the slot file and the JPEG copy.
@@ -156,13 +156,13 @@ TEST_F(MemoryStation, AReceptionEndsInTheSlotFileTheJpegTheLogAndTheRepeatersSen
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("\tMartin 2\t")) << "the announced mode is recorded";
     // The repeater sends the picture back in the mode it came in.
-    const std::uint8_t martin2 = mode(ModeId::M2).txByte;
+    const std::uint8_t martin2 = mode(ModeId::Martin2).box->txByte;
     ASSERT_TRUE(pumpUntil([&] { return port->written().endsWith(char(martin2)); }));
 }
 
 TEST_F(MemoryStation, AFailedAutomaticFetchShowsNoBoxStoresWhatCameAndSaysWhy) {
     converter->silentFromFetchLine = 100;
-    receive(ModeId::R36, ConverterModel::cameraPicture(3));
+    receive(ModeId::Robot36, ConverterModel::cameraPicture(3));
     EXPECT_FALSE(heard->fetchComplete);
     EXPECT_FALSE(heard->fetchFailure.isEmpty());
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
@@ -209,10 +209,10 @@ TEST_F(MemoryStation, AFetchFailureIsABoxForTheOperatorAndAStatusTextForAutomati
 TEST_F(MemoryStation, NoCommandStartsWhileAnotherRuns) {
     CommandGate::Operation other(station->gate());
     EXPECT_FALSE(station->fetch(true));
-    EXPECT_FALSE(station->transmit(ModeId::M2, false, false));
+    EXPECT_FALSE(station->transmit(ModeId::Martin2, false, false));
     EXPECT_FALSE(station->digitize());
     EXPECT_FALSE(station->selectMemory(1));
-    EXPECT_FALSE(station->freeRun(ModeId::S1));
+    EXPECT_FALSE(station->freeRun(ModeId::Scottie1));
     EXPECT_FALSE(station->selfTimer10s());
     EXPECT_FALSE(station->upload());
     EXPECT_FALSE(station->receiveStop());
@@ -233,11 +233,11 @@ TEST_F(MemoryStation, EachCommandWritesItsBytesAtItsTimesAndSaysSo) {
                        "the remote maintenance";
     const std::vector<Case> cases = {
         {"transmit",
-         [](Station& s) { return s.transmit(ModeId::S2, false, false); },
+         [](Station& s) { return s.transmit(ModeId::Scottie2, false, false); },
          {{54, 0}},
-         {"frames", "frames", "status " + mode(ModeId::S2).transmitText}},
+         {"frames", "frames", "status " + linktext::transmitText(mode(ModeId::Scottie2))}},
         {"ACQ/Tx",
-         [](Station& s) { return s.transmit(ModeId::M1, false, true); },
+         [](Station& s) { return s.transmit(ModeId::Martin1, false, true); },
          {{36, 0}, {36, 200}, {56, 14200}},
          {"status Picture digitize", m1}},
         {"digitize",
@@ -257,7 +257,7 @@ TEST_F(MemoryStation, EachCommandWritesItsBytesAtItsTimesAndSaysSo) {
          {{33, 0}},
          {"status Orbis 70 - Memory 2"}},
         {"free run",
-         [](Station& s) { return s.freeRun(ModeId::R72); },
+         [](Station& s) { return s.freeRun(ModeId::Robot72); },
          {{57, 0}},
          {"status Free Run Mode R72, stopped use the Button \" RX Stop \" "}},
     };
@@ -268,9 +268,15 @@ TEST_F(MemoryStation, EachCommandWritesItsBytesAtItsTimesAndSaysSo) {
         const std::int64_t t0 = clock.elapsedMs();
         ASSERT_TRUE(c.run(*station)) << c.name;
         settle();
+        // The worker takes the command when the monitor's read of the moment has ended: at most
+        // one read's time-out (20 ms) after it was given.
+        ASSERT_FALSE(timed.empty()) << c.name;
+        const std::int64_t late = timed.front().second - t0 - c.bytes.front().second;
+        EXPECT_GE(late, 0) << c.name;
+        EXPECT_LE(late, 20) << c.name;
         std::vector<std::pair<int, std::int64_t>> relative;
         for (const auto& [byte, at] : timed)
-            relative.emplace_back(byte, at - t0);
+            relative.emplace_back(byte, at - t0 - late);
         EXPECT_EQ(relative, c.bytes) << c.name;
         qsizetype from = 0;
         for (const QString& event : c.said) {
@@ -282,7 +288,7 @@ TEST_F(MemoryStation, EachCommandWritesItsBytesAtItsTimesAndSaysSo) {
 }
 
 TEST_F(MemoryStation, UploadFirstSendsTheTxPictureThenTheModeAndAFailedUploadStillSends) {
-    ASSERT_TRUE(station->transmit(ModeId::S2, true, false));
+    ASSERT_TRUE(station->transmit(ModeId::Scottie2, true, false));
     settle();
     EXPECT_EQ(converter->uploadedLines(), 256);
     EXPECT_EQ(converter->memory[128], pixelcodec::encodeImageRow(station->pictures().tx, 128));
@@ -292,7 +298,7 @@ TEST_F(MemoryStation, UploadFirstSendsTheTxPictureThenTheModeAndAFailedUploadSti
 
     const qsizetype before = port->written().size();
     converter->ackBeginTransfer = false;
-    ASSERT_TRUE(station->transmit(ModeId::R36, true, false));
+    ASSERT_TRUE(station->transmit(ModeId::Robot36, true, false));
     settle();
     EXPECT_EQ(dialogs.texts(), QStringList{"Communication error[com]"});
     EXPECT_EQ(port->written().mid(before), QByteArray("\x01\x3E", 2));
@@ -310,11 +316,11 @@ TEST_F(MemoryStation, TheProgramsEndDuringAWaitSendsNothingMore) {
     const std::vector<Case> cases = {
         {"ACQ/Tx in its 14 s wait",
          5000,
-         [](Station& s) { return s.transmit(ModeId::M1, false, true); },
+         [](Station& s) { return s.transmit(ModeId::Martin1, false, true); },
          {{36, 0}, {36, 200}}},
         {"ACQ/Tx between the digitize bytes",
          100,
-         [](Station& s) { return s.transmit(ModeId::M1, false, true); },
+         [](Station& s) { return s.transmit(ModeId::Martin1, false, true); },
          {{36, 0}}},
         {"10 s self-timer", 3500, [](Station& s) { return s.selfTimer10s(); }, {}},
         {"2 s self-timer", 100, [](Station& s) { return s.selfTimer2s(); }, {{36, 0}}},
@@ -364,10 +370,10 @@ TEST_F(MemoryStation, WhileTheConverterIsLostEveryCommandAnswersAtOnceWithTheLos
         dialogs.clear();
         heard->events.clear();
     };
-    answeredAtOnce("transmit", station->transmit(ModeId::M1, true, false));
-    answeredAtOnce("acq/tx", station->transmit(ModeId::R36, false, true));
+    answeredAtOnce("transmit", station->transmit(ModeId::Martin1, true, false));
+    answeredAtOnce("acq/tx", station->transmit(ModeId::Robot36, false, true));
     answeredAtOnce("self-timer", station->selfTimer10s());
-    answeredAtOnce("free run", station->freeRun(ModeId::S1));
+    answeredAtOnce("free run", station->freeRun(ModeId::Scottie1));
     answeredAtOnce("memory", station->selectMemory(2));
     EXPECT_TRUE(port->written().isEmpty());
 
@@ -418,9 +424,9 @@ TEST(PseudoTerminalStation, AReceptionIsSavedInAFolderAndEveryCommandReachesTheS
     station.start();
 
     const QImage picture = ConverterModel::cameraPicture(11);
-    simulator.receive(mode(ModeId::R36).statusByte, picture);
+    simulator.receive(mode(ModeId::Robot36).box->statusByte, picture);
     ASSERT_TRUE(pumpUntil([&] { return station.reception().receiveTimerRunning(); }, 5000));
-    clock.advance(receiveWaitMs(mode(ModeId::R36).statusByte));
+    clock.advance(receiveWaitMs(mode(ModeId::Robot36).box->statusByte));
     ASSERT_TRUE(pumpUntil([&] { return heard.fetches > 0; }, 10000));
     EXPECT_TRUE(heard.fetchComplete) << heard.fetchFailure.toStdString();
     ASSERT_EQ(heard.stored.size(), 1);
@@ -433,7 +439,7 @@ TEST(PseudoTerminalStation, AReceptionIsSavedInAFolderAndEveryCommandReachesTheS
     ASSERT_TRUE(pumpUntil([&] { return !station.busy() && station.converter().idle(); }));
 
     const int before = simulator.events().size();
-    for (const Mode& m : modeTable()) {
+    for (const Mode& m : boxModeRows()) {
         const ModeId id = *modeByName(m.shortName);
         ASSERT_TRUE(station.transmit(id, false, false));
         ASSERT_TRUE(pumpUntil([&] { return !station.busy(); }));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/MemoryConverter.h"
 
-#include "link/PixelCodec.h"
+#include "converter/PixelCodec.h"
 
 namespace winorbis::test {
 

@@ -4,9 +4,9 @@
 #include "tools/orbisctl/Orbisctl.h"
 #include "captions/CaptionRenderer.h"
 #include "captions/CaptionSources.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
 #include "logbook/ParadoxTable.h"
 #include "platform/Clock.h"
 #include "settings/SettingsCodec.h"
@@ -92,9 +92,9 @@ TEST_F(OrbisctlFixture, EveryCommandWritesExactlyItsByte) {
     };
     QList<Case> cases = {
         {{"digitize"}, 36}, {{"memory", "1"}, 32}, {{"memory", "2"}, 33}, {{"stop"}, 1}};
-    for (const Mode& m : modeTable()) {
-        cases.append({{"send", m.shortName}, m.txByte});
-        cases.append({{"freerun", m.shortName.toLower()}, m.freeRunByte});
+    for (const Mode& m : boxModeRows()) {
+        cases.append({{"send", m.shortName}, m.box->txByte});
+        cases.append({{"freerun", m.shortName.toLower()}, m.box->freeRunByte});
     }
     QByteArray expected;
     for (const Case& c : cases) {
@@ -254,7 +254,7 @@ TEST_F(OrbisctlFixture, AFetchToABadNameOrFolderIsRefusedBeforeAnyByteIsSent) {
 }
 
 TEST_F(OrbisctlFixture, WatchReportsEachReceptionWithItsWait) {
-    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::M1).statusByte, QImage()); });
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::Martin1).box->statusByte, QImage()); });
     const ToolRun run = orbisctl({"--port", pty, "watch", "--count", "1"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "172 Martin 1 115000\n");
@@ -268,7 +268,7 @@ TEST_F(OrbisctlFixture, WatchReportsTheModelessStatusBytesWithADash) {
 TEST_F(OrbisctlFixture, WatchSavesEachPictureWhenItsReceptionTimeHasRunOut) {
     QTemporaryDir dir;
     const QImage frame = randomPicture(420, 256, 13);
-    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::S1).statusByte, frame); });
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::Scottie1).box->statusByte, frame); });
     test::VirtualClock clock; // the 111 s of the reception pass in virtual time
     const ToolRun run =
         orbisctl({"--port", pty, "watch", "--save", dir.path() + "/rx", "--count", "1"}, &clock);
@@ -303,7 +303,7 @@ TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
         file.write("an earlier picture");
         before << name;
     }
-    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::S1).statusByte, QImage()); });
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::Scottie1).box->statusByte, QImage()); });
     test::VirtualClock clock;
     const ToolRun run =
         orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
@@ -323,7 +323,7 @@ TEST_F(OrbisctlFixture, WatchNeverReplacesAPictureOfTheSameSecond) {
 TEST_F(OrbisctlFixture, WatchEndsWithStatusOneWhenItStoredAnIncompletePicture) {
     QTemporaryDir dir;
     sim.closeAfterLines(20);
-    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::M2).statusByte, QImage()); });
+    QTimer::singleShot(200, [&] { sim.receive(mode(ModeId::Martin2).box->statusByte, QImage()); });
     test::VirtualClock clock;
     const ToolRun run =
         orbisctl({"--port", pty, "watch", "--save", dir.path(), "--count", "1"}, &clock);
@@ -364,7 +364,7 @@ TEST_F(UnplugFixture, WatchFindsTheConverterAgainAndGoesOnWatching) {
             since.restart();
             ++step;
         } else if (step == 3 && since.elapsed() > 300) {
-            sim.receive(mode(ModeId::M1).statusByte, QImage());
+            sim.receive(mode(ModeId::Martin1).box->statusByte, QImage());
             ++step;
         }
     });

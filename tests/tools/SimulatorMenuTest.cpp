@@ -2,9 +2,9 @@
 // The Simulator menu drives the simulated converter on a pseudo-terminal; the link reads what the
 // converter sends.
 #include "tools/simulator/ui/SimulatorMenu.h"
+#include "converter/Modes.h"
+#include "converter/PixelCodec.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
-#include "link/PixelCodec.h"
 #include "platform/Clock.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPictures.h"
@@ -62,11 +62,11 @@ TEST_F(SimulatorMenuFixture, ATestPictureReceptionSendsTheModesStatusAndANewPict
     EXPECT_EQ(menu.objectName(), "SimulatorMenu");
     EXPECT_EQ(menu.title(), "&Simulator");
     int frame = 0;
-    for (const Mode& m : modeTable()) {
+    for (const Mode& m : boxModeRows()) {
         QAction* receive = action("SimulatorReceiveTest" + m.shortName);
         ASSERT_NE(receive, nullptr);
         receive->trigger();
-        EXPECT_EQ(nextByte(), m.statusByte) << m.shortName.toStdString();
+        EXPECT_EQ(nextByte(), m.box->statusByte) << m.shortName.toStdString();
         EXPECT_TRUE(memoryHolds(ConverterSimulator::cameraPicture(++frame)))
             << m.shortName.toStdString();
     }
@@ -79,7 +79,7 @@ TEST_F(SimulatorMenuFixture, APictureFileReceptionServesThatPictureOnTheNextFetc
     ASSERT_TRUE(picture.save(path));
     dialogs.answerFile(path);
     action("SimulatorReceiveFileS2")->trigger();
-    EXPECT_EQ(nextByte(), mode(ModeId::S2).statusByte);
+    EXPECT_EQ(nextByte(), mode(ModeId::Scottie2).box->statusByte);
     ASSERT_EQ(dialogs.fileRequests().size(), 1);
     EXPECT_TRUE(dialogs.fileRequests()[0].filter.contains("*.jpg"));
 

@@ -253,9 +253,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         converter.radio().setPictureHandler([&setup](const sstv::PictureEnd& end) {
-            const ReceivedFile file =
-                saveReceivedPicture(end.picture, setup.save, QDateTime::currentDateTimeUtc(),
-                                    sstv::mode(end.mode).name);
+            const ReceivedFile file = saveReceivedPicture(
+                end.picture, setup.save, QDateTime::currentDateTimeUtc(), mode(end.mode).name);
             for (const QString& problem : file.errors)
                 std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(problem));
             if (!file.path.isEmpty())

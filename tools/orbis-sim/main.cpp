@@ -3,7 +3,7 @@
 // does and takes commands on standard input to script receptions and faults.
 #include "CommandLines.h"
 #include "HandheldSim.h"
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "platform/Version.h"
 #include "tools/simulator/ConverterSimulator.h"
 
@@ -55,7 +55,7 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
     bool ok = true;
     if (verb == "receive") {
         const auto id = modeByName(arg);
-        if (!id) {
+        if (!id || !mode(*id).box) {
             std::fprintf(stderr, "unknown mode %s\n", qPrintable(arg));
             return;
         }
@@ -64,7 +64,7 @@ void runCommand(ConverterSimulator& sim, const QString& line) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(words[2]));
             return;
         }
-        sim.receive(mode(*id).statusByte, picture);
+        sim.receive(mode(*id).box->statusByte, picture);
     } else if (verb == "status") {
         sim.sendStatus(std::uint8_t(arg.toInt(&ok)));
     } else if (verb == "identify") {

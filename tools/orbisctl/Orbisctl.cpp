@@ -2,8 +2,8 @@
 #include "Orbisctl.h"
 
 #include "analyzer/QtAudioInput.h"
+#include "converter/Modes.h"
 #include "link/ConverterLink.h"
-#include "link/ModeTable.h"
 #include "link/PictureTransfer.h"
 #include "link/PortFactory.h"
 #include "link/TRecThread.h"
@@ -50,10 +50,13 @@ std::optional<std::uint8_t> commandByte(const QStringList& command, QString& why
     if ((verb == "send" || verb == "freerun") && command.size() == 2) {
         const auto id = modeByName(command[1]);
         if (!id) {
-            why = QStringLiteral("unknown mode %1 (R36 R72 M1 M2 S1 S2)").arg(command[1]);
+            why = QStringLiteral("unknown mode %1 (%2)")
+                      .arg(command[1], modeShortNames().join(QLatin1Char(' ')));
             return std::nullopt;
         }
-        return verb == "send" ? mode(*id).txByte : mode(*id).freeRunByte;
+        // The box's byte for its modes; the sound card takes the others, the box refuses them.
+        const auto& box = mode(*id).box;
+        return !box ? std::uint8_t(0) : verb == "send" ? box->txByte : box->freeRunByte;
     }
     if (verb == "digitize" && command.size() == 1)
         return command::kDigitize;
@@ -366,6 +369,11 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return 1;
     if (handheld) {
         // No monitor runs for a single command: the port is the handheld's.
+        if (!station.boxLink()) {
+            std::fprintf(err, "orbisctl: the handheld is on the converter box's port; this "
+                              "station uses the sound card\n");
+            return 1;
+        }
         BytePort& port = station.boxLink()->port();
         const int status = runHandheld(*handheld, port, dialogs, out, err);
         port.drain();
@@ -419,7 +427,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
     if (admitted)
         station.runUntil([&] { return ended; });
     station.stop();
-    station.boxLink()->port().drain();
+    if (ConverterLink* box = station.boxLink())
+        box->port().drain();
     if (verb == "fetch" && admitted) {
         // A fetch that failed keeps what has arrived, as the program keeps it in its slot.
         const QString error = savePictureFile(station.pictures().rx, request.command[1]);

@@ -41,7 +41,7 @@ const char* pictureFormat(const QString& path) {
 
 int encode(const QStringList& arguments, std::FILE* err) {
     QStringList files;
-    std::optional<sstv::ModeId> id;
+    std::optional<ModeId> id;
     int rate = 48000;
     bool vox = false;
     QString fskId;
@@ -49,10 +49,10 @@ int encode(const QStringList& arguments, std::FILE* err) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (a == "--mode" && hasValue) {
-            id = sstv::modeByShortName(arguments[++i]);
+            id = modeByShortName(arguments[++i]);
             if (!id)
                 return usageError(err, QStringLiteral("unknown mode %1 (%2)")
-                                           .arg(arguments[i], sstv::modeShortNames().join(' ')));
+                                           .arg(arguments[i], modeShortNames().join(' ')));
         } else if (a == "--rate" && hasValue) {
             bool ok = false;
             rate = arguments[++i].toInt(&ok);
@@ -150,7 +150,7 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return fail(err, 1, QStringLiteral("cannot make the %1 picture").arg(format));
     if (const QString error = replaceFileContents(arguments[1], bytes); !error.isEmpty())
         return fail(err, 1, error);
-    const sstv::Mode& m = sstv::mode(first->mode);
+    const Mode& m = mode(first->mode);
     std::fprintf(out, "%s %d %ld %ld\n", qPrintable(m.shortName), first->lines,
                  std::lround(first->clockPpm), std::lround(first->offsetHz));
     if (!listener.callsign.isEmpty())
@@ -163,7 +163,7 @@ int decode(const QStringList& arguments, std::FILE* out, std::FILE* err) {
 
 QString sstvModeHelp(const QString& indent, int width) {
     QString help, line;
-    for (const QString& name : sstv::modeShortNames()) {
+    for (const QString& name : modeShortNames()) {
         if (!line.isEmpty() && indent.size() + line.size() + 1 + name.size() > width) {
             help += indent + line + '\n';
             line.clear();

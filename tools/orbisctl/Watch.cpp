@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Watch.h"
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 #include "platform/TerminationWatcher.h"
 #include "stationcore/Station.h"
 

@@ -15,13 +15,22 @@ void PaintBox::setBackground(const QColor& colour) {
     update();
 }
 
+QRect PaintBox::scaledPlace(QSize picture, QSize window) {
+    if (picture == QSize(410, 256) || picture.isEmpty())
+        return QRect(QPoint(0, 0), window);
+    const QSize kept = picture.scaled(window, Qt::KeepAspectRatio);
+    return QRect(QPoint((window.width() - kept.width()) / 2, (window.height() - kept.height()) / 2),
+                 kept);
+}
+
 void PaintBox::paintOn(QPainter& painter) const {
     painter.fillRect(QRect(QPoint(0, 0), size()), background_);
     if (!picture_ || picture_->isNull() || !paints_)
         return;
     if (fit_ == Fit::Scaled) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.drawImage(QRect(QPoint(0, 0), size()), *picture_);
+        // The memory picture as it always was; a received picture at its own size smoothly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, picture_->size() != QSize(410, 256));
+        painter.drawImage(scaledPlace(picture_->size(), size()), *picture_);
     } else {
         painter.drawImage(QPoint(0, 0), *picture_);
     }

@@ -10,11 +10,16 @@ namespace winorbis {
 
 // A picture window of the main window: paints one of the working pictures on its background,
 // either 1:1 from the top-left corner (the TX window, and only while it is enabled to paint) or
-// scaled into the whole window (the RX window).
+// scaled into the window (the RX window).
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
+    // Scaled: the converter's memory picture (410 x 256) fills the whole window as it always has;
+    // a picture of any other size (one received at its mode's own size) keeps its aspect,
+    // centred on the background.
     enum class Fit { OneToOne, Scaled };
+    // Where a picture of the given size is painted in a window of the given size.
+    static QRect scaledPlace(QSize picture, QSize window);
 
     explicit PaintBox(QWidget* parent = nullptr);
 

@@ -26,14 +26,14 @@ SimulatorMenu::SimulatorMenu(ConverterSimulator& simulator, Dialogs& dialogs, QW
     test->setObjectName(QStringLiteral("SimulatorReceiveTestMenu"));
     QMenu* file = addMenu(tr("Reception of a picture &file"));
     file->setObjectName(QStringLiteral("SimulatorReceiveFileMenu"));
-    for (std::size_t i = 0; i < modeTable().size(); ++i) {
+    for (std::size_t i = 0; i < boxModeRows().size(); ++i) {
         const ModeId id = ModeId(i);
         const Mode& m = mode(id);
-        QAction* a = test->addAction(m.displayName);
+        QAction* a = test->addAction(m.name);
         a->setObjectName(QStringLiteral("SimulatorReceiveTest") + m.shortName);
         connect(a, &QAction::triggered, this, [this, id] { receiveTestPicture(id); });
         lineActions_ << a;
-        a = file->addAction(m.displayName + QStringLiteral("..."));
+        a = file->addAction(m.name + QStringLiteral("..."));
         a->setObjectName(QStringLiteral("SimulatorReceiveFile") + m.shortName);
         connect(a, &QAction::triggered, this, [this, id] { receivePictureFile(id); });
         lineActions_ << a;
@@ -85,12 +85,12 @@ QImage SimulatorMenu::nextTestPicture() {
 }
 
 void SimulatorMenu::receiveTestPicture(ModeId id) {
-    simulator_.receive(mode(id).statusByte, nextTestPicture());
+    simulator_.receive(mode(id).box->statusByte, nextTestPicture());
 }
 
 void SimulatorMenu::receivePictureFile(ModeId id) {
     Dialogs::FileRequest request;
-    request.title = tr("Picture received in %1").arg(mode(id).displayName);
+    request.title = tr("Picture received in %1").arg(mode(id).name);
     request.filter = kPictureFilter;
     const std::optional<QString> path = dialogs_.openFile(request);
     if (!path)
@@ -102,7 +102,7 @@ void SimulatorMenu::receivePictureFile(ModeId id) {
                          Dialogs::Kind::Error);
         return;
     }
-    simulator_.receive(mode(id).statusByte, picture);
+    simulator_.receive(mode(id).box->statusByte, picture);
 }
 
 void SimulatorMenu::refresh() {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/ModeTable.h"
+#include "converter/Modes.h"
 
 #include <QMenu>
 

@@ -5,13 +5,20 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
 
-namespace winorbis::sstv {
+namespace winorbis {
 
-// The modes, in the order of the table. The first six are the converter box's own, in its order.
+// The SSTV modes: one table, one row per mode, for the converter box, the link, the modem and the
+// model alike. A row holds the mode's names, its header (VIS) code, size and the layout of its
+// lines on the air, and, for the box's six, the bytes the box speaks for it. No user-visible texts
+// but the names: the texts made from a mode live with their subsystem.
+
+// The modes, in the order of the table. The first six are the converter box's own, in the order
+// of its buttons and of the repeater list.
 enum class ModeId {
     Robot36,
     Robot72,
@@ -77,6 +84,14 @@ struct Segment {
     bool sync = false;
 };
 
+// What the converter box says and is told for one of its modes.
+struct BoxCodes {
+    std::uint8_t txByte;      // starts a transmission of the memory picture
+    std::uint8_t freeRunByte; // starts a reception in this mode without a header
+    std::uint8_t statusByte;  // the box began to receive in this mode
+    int receiveWaitMs;        // the end-of-reception timer after the status byte
+};
+
 // One transmission mode, one row of the table: its names, VIS code, size and the layout of its
 // lines. A line is what lies between two syncs; in most modes it makes one picture row, in PD and
 // MP two (rowsPerLine).
@@ -101,6 +116,8 @@ struct Mode {
     // Another mode's code that a sender uses for this one too (qsstv sends MR175 with MR140's);
     // the receiver tells the two apart by their line times.
     int visToo = 0;
+    // The box's bytes for its six modes; none for the others.
+    std::optional<BoxCodes> box;
 
     const std::vector<Segment>& layout(int line) const { return line % 2 ? oddLine : evenLine; }
     // The lines between syncs a picture has.
@@ -146,10 +163,19 @@ const Mode& mode(ModeId id);
 std::optional<ModeId> modeByVis(int vis);
 // By short name, any case ("m1", "R36", "pd120").
 std::optional<ModeId> modeByShortName(const QString& name);
+// By short name ("M2") or name ("Martin 2"), any case.
+std::optional<ModeId> modeByName(const QString& name);
 // The short names of the table, in its order.
 QStringList modeShortNames();
-// The converter box's modes.
+// The converter box's modes, in the order of its buttons.
 std::vector<ModeId> boxModes();
+// The box's rows: the first of the table.
+inline std::span<const Mode> boxModeRows() {
+    return modes().first(kBoxModeCount);
+}
+inline bool isBoxMode(ModeId id) {
+    return int(id) < kBoxModeCount;
+}
 // The eight bits of a seven-bit VIS code on the air, the even-parity bit as bit 7.
 int visByte(int vis);
 // The bytes of a mode's header on the air, in the order sent: one, or two for an extended
@@ -163,4 +189,40 @@ std::optional<ModeId> modeByExtendedByte(int byte);
 // The mode a sender also sends with this code (seven or sixteen bits), beside the code's own.
 std::optional<ModeId> otherModeByVis(int vis);
 
-} // namespace winorbis::sstv
+// ---- The converter box's protocol
+
+// The box's mode whose status byte is given.
+std::optional<ModeId> modeByStatus(std::uint8_t statusByte);
+
+// The two status bytes without a mode; both lead the monitor straight to its wait.
+inline constexpr std::uint8_t kStatusWaitLong = 68;   // 1000000 ms
+inline constexpr std::uint8_t kStatusWaitLonger = 72; // 1040000 ms
+
+// The item of the main window's hidden TX-mode selector ("M1", "M2", "S1", "R36", "R72", "S2")
+// that shows the converter's kind for a status or identify byte: 76 "M2", 194 "S1", 196 "R36",
+// any other "M1".
+int txModeItemForStatus(std::uint8_t status);
+
+// The interval of the end-of-reception timer for a status byte; 1000 ms for any byte that is no
+// status.
+int receiveWaitMs(std::uint8_t lastStatus);
+
+// The bytes the PC sends beside the mode bytes.
+namespace command {
+inline constexpr std::uint8_t kBeginTransfer = 1; // also stops a running reception
+inline constexpr std::uint8_t kNextLine = 4;
+inline constexpr std::uint8_t kLineFollows = 8;
+inline constexpr std::uint8_t kIdentify = 16;
+inline constexpr std::uint8_t kMemory1 = 32;
+inline constexpr std::uint8_t kMemory2 = 33;
+inline constexpr std::uint8_t kDigitize = 36;
+} // namespace command
+
+inline constexpr std::uint8_t kAcknowledge = 128;
+
+// The modem's blocks name the table from their own namespace.
+namespace sstv {
+using namespace winorbis;
+} // namespace sstv
+
+} // namespace winorbis

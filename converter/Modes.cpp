@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SstvModes.h"
+#include "Modes.h"
 
 #include <bit>
 
-namespace winorbis::sstv {
+namespace winorbis {
 
 namespace {
 
@@ -178,6 +178,13 @@ std::vector<Mode> makeModes() {
         mr(row(I::Ml280, "ML280", "ML280", ext(0x89), 640, 496, C::YuvLine), 277.5),
         mr(row(I::Ml320, "ML320", "ML320", ext(0x8a), 640, 496, C::YuvLine), 317.5),
     };
+    // The box's bytes: transmit, free run, status, and the wait after the status.
+    all[std::size_t(I::Robot36)].box = BoxCodes{62, 49, 136, 37000};
+    all[std::size_t(I::Robot72)].box = BoxCodes{61, 57, 12, 73000};
+    all[std::size_t(I::Martin1)].box = BoxCodes{56, 58, 172, 115000};
+    all[std::size_t(I::Martin2)].box = BoxCodes{48, 51, 40, 59000};
+    all[std::size_t(I::Scottie1)].box = BoxCodes{53, 60, 60, 111000};
+    all[std::size_t(I::Scottie2)].box = BoxCodes{54, 52, 184, 73000};
     // qsstv sends B/W 12's code with odd parity, and MR175 with MR140's code.
     all[std::size_t(I::Bw12)].visOddParityToo = true;
     all[std::size_t(I::Mr175)].visToo = ext(0x4a);
@@ -241,6 +248,14 @@ std::optional<ModeId> modeByShortName(const QString& name) {
     return std::nullopt;
 }
 
+std::optional<ModeId> modeByName(const QString& name) {
+    for (const Mode& m : table())
+        if (m.shortName.compare(name, Qt::CaseInsensitive) == 0 ||
+            m.name.compare(name, Qt::CaseInsensitive) == 0)
+            return m.id;
+    return std::nullopt;
+}
+
 QStringList modeShortNames() {
     QStringList names;
     for (const Mode& m : table())
@@ -286,4 +301,34 @@ std::optional<ModeId> otherModeByVis(int vis) {
     return std::nullopt;
 }
 
-} // namespace winorbis::sstv
+std::optional<ModeId> modeByStatus(std::uint8_t statusByte) {
+    for (const Mode& m : table())
+        if (m.box && m.box->statusByte == statusByte)
+            return m.id;
+    return std::nullopt;
+}
+
+int receiveWaitMs(std::uint8_t lastStatus) {
+    if (lastStatus == kStatusWaitLong)
+        return 1000000;
+    if (lastStatus == kStatusWaitLonger)
+        return 1040000;
+    if (const auto id = modeByStatus(lastStatus))
+        return mode(*id).box->receiveWaitMs;
+    return 1000;
+}
+
+int txModeItemForStatus(std::uint8_t status) {
+    switch (status) {
+    case 76:
+        return 1;
+    case 194:
+        return 2;
+    case 196:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace winorbis

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/PixelCodec.h"
-#include "link/PixelCodecPaths.h"
+#include "converter/PixelCodec.h"
+#include "converter/PixelCodecPaths.h"
 
 #include <QFile>
 #include <QImage>
