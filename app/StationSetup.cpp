@@ -17,6 +17,8 @@
 #include "platform/Dialogs.h"
 #include "settings/SettingsStore.h"
 #include "settings/StationOptions.h"
+#include "web/WebFaceSwitch.h"
+#include "web/WebTexts.h"
 #include "workspace/ui/PaintBox.h"
 
 namespace winorbis {
@@ -116,8 +118,13 @@ void StationSetup::connectSetup() {
 
 void StationSetup::connectConverterChoice() {
     soundCard_ = new SoundCardPanel(setup_.soundCardPage());
-    // "OK" keeps the window open while the push-to-talk or the correction cannot be taken.
-    setup_.setAcceptCheck([this] { return chosenConverter().problem(); });
+    webAccess_ = new WebAccessPanel(setup_.webPage());
+    // "OK" keeps the window open while the push-to-talk, the correction or the web access cannot
+    // be taken.
+    setup_.setAcceptCheck([this] {
+        const QString problem = chosenConverter().problem();
+        return problem.isEmpty() ? webAccessProblem() : problem;
+    });
     connect(soundCard_, &SoundCardPanel::choosePictureClicked, this, [this] {
         Dialogs::FileRequest request;
         request.title = linktext::kChoosePicture;
@@ -164,6 +171,50 @@ void StationSetup::applyConverterChoice() {
         main_.setStatusText(said);
 }
 
+WebAccessChoice StationSetup::chosenWebAccess() const {
+    WebAccessChoice choice = shownWebAccess_;
+    webAccess_->readInto(choice);
+    return choice;
+}
+
+QString StationSetup::webAccessProblem() const {
+    QByteArray password = webAccess_->newPassword();
+    const QString problem = chosenWebAccess().problem(password);
+    password.fill('\0');
+    return problem;
+}
+
+void StationSetup::applyWebAccess() {
+    WebAccessChoice choice = chosenWebAccess();
+    QByteArray password = webAccess_->newPassword();
+    webAccess_->clearPassword();
+    QString problem = choice.problem(password);
+    if (problem.isEmpty())
+        problem = choice.setPassword(password);
+    password.fill('\0');
+    if (!problem.isEmpty()) {
+        main_.setStatusText(problem); // not kept; the window said it already at "OK"
+        return;
+    }
+    if (choice == shownWebAccess_)
+        return;
+    StationOptions options = StationOptions::load(main_.programFolder());
+    choice.writeTo(options);
+    if (const QString why = options.save(main_.programFolder()); !why.isEmpty()) {
+        dialogs_.error(mainwindowtext::stationOptionsNotWritten(why));
+        return;
+    }
+    if (!webFace_)
+        return;
+    QString said = webFace_->apply().text;
+    // The face of --web stays as the command line started it; only a new password reaches it.
+    if (webFace_->fromCommandLine() &&
+        (choice.on != shownWebAccess_.on || choice.port != shownWebAccess_.port))
+        said = webtext::kCommandLineFace;
+    if (!said.isEmpty())
+        main_.setStatusText(said);
+}
+
 void StationSetup::applyCallsign(const QString& callsign) {
     Settings& settings = main_.settings();
     if (callsign == settings.callsign)
@@ -200,6 +251,8 @@ bool StationSetup::prepareSetup() {
     setup_.showConverterKind(shownChoice_.kind == ConverterChoice::Kind::SoundCard);
     soundCard_->showMeasuredClock(converter_ ? converter_->lastClockErrorPpm() : std::nullopt);
     soundCard_->showChoice(shownChoice_, deviceLists_ ? deviceLists_() : SoundCardPanel::Devices{});
+    shownWebAccess_ = WebAccessChoice::fromOptions(StationOptions::load(main_.programFolder()));
+    webAccess_->showChoice(shownWebAccess_);
     return true;
 }
 
@@ -212,8 +265,11 @@ void StationSetup::finishSetup(bool accepted) {
             dialogs_.error(QStringLiteral("The port map cannot be written: %1").arg(problem));
     }
     pendingMap_.reset();
-    if (accepted)
+    if (accepted) {
         applyConverterChoice();
+        applyWebAccess();
+    }
+    webAccess_->clearPassword();
 }
 
 void StationSetup::InfoClick() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "SoundCardPanel.h"
+#include "WebAccessPanel.h"
 #include "settings/PortMap.h"
 #include "stationcore/Beacons.h"
 #include "stationcore/ConverterChoice.h"
@@ -21,6 +22,7 @@ class TForm1;
 class TForm5;
 class TForm6;
 class StationConverter;
+class WebFaceSwitch;
 
 // The main window's unattended operation and its setup: the catalog beacon on the main window's
 // one-second timer, the ACQ/TX beacon, the repeater items of the setup window, the converter
@@ -41,13 +43,16 @@ public:
     // The converter that a changed choice switches at once; without one a changed choice is kept
     // for the next start.
     void setConverter(StationConverter* converter);
+    // The web face that a changed "Web access" switches at once; without one the choice is kept
+    // for the next start.
+    void setWebFace(WebFaceSwitch* face) { webFace_ = face; }
     // Where the sound card page's device lists come from (the sound server's, the cameras').
     void setDeviceLists(std::function<SoundCardPanel::Devices()> lists) {
         deviceLists_ = std::move(lists);
     }
     // SetupClick's steps around the modal window: false when a reception is under way; "OK"
-    // writes a device chosen in the window to the port map, and a changed converter choice to
-    // station.conf, switching the converter.
+    // writes a device chosen in the window to the port map, and a changed converter choice or web
+    // access to station.conf, switching the converter or the web face.
     bool prepareSetup();
     void finishSetup(bool accepted);
     void InfoClick();
@@ -61,6 +66,10 @@ private:
     // The converter choice the window shows.
     ConverterChoice chosenConverter() const;
     void applyConverterChoice();
+    // The web access the window shows, and why it cannot be kept (empty when it can).
+    WebAccessChoice chosenWebAccess() const;
+    QString webAccessProblem() const;
+    void applyWebAccess();
 
     TForm1& main_;
     TForm5& setup_;
@@ -75,6 +84,10 @@ private:
     // The choice as station.conf held it when the window opened.
     ConverterChoice shownChoice_;
     std::function<SoundCardPanel::Devices()> deviceLists_;
+    WebAccessPanel* webAccess_ = nullptr;
+    WebFaceSwitch* webFace_ = nullptr;
+    // The web access as station.conf held it when the window opened.
+    WebAccessChoice shownWebAccess_;
 };
 
 } // namespace winorbis

@@ -15,8 +15,7 @@
 #include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"
 #include "tools/simulator/ui/SimulatorMenu.h"
-#include "web/StationWeb.h"
-#include "web/WebFace.h"
+#include "web/WebFaceSwitch.h"
 #include "web/WebTexts.h"
 
 #include <QApplication>
@@ -37,8 +36,6 @@ namespace {
 
 // How long the end after SIGTERM or SIGINT may take.
 constexpr int kEndWithinMs = 1800;
-// station.conf's switch of the web face ("Web access" in the setup window).
-const QString kWebAccessKey = QStringLiteral("WebAccess");
 
 // The arguments after the program name; once QApplication has run, without Qt's own options.
 QStringList programArguments(int argc, char** argv) {
@@ -187,46 +184,31 @@ int main(int argc, char** argv) {
     services.verbose = line.verbose;
     windows = std::make_unique<AppWindows>(services);
     QObject::connect(&windows->main(), &TForm1::endWriteFailed, [&] { writeFailed = true; });
-    // The station in a browser: --web, or the setup window's "Web access" of station.conf.
-    std::unique_ptr<StationWeb> webStation;
-    std::unique_ptr<WebFace> webFace;
-    {
-        WebOptions options = WebOptions::fromStationConf(QDir::currentPath());
-        const bool wanted =
-            !line.web.isEmpty() ||
-            StationOptions::load(ProgramFolder(QDir::currentPath())).flag(kWebAccessKey);
-        if (!line.web.isEmpty()) {
-            const auto listen = web::parseListen(line.web);
-            if (!listen) {
-                std::fprintf(stderr, "winorbis: %s\n",
-                             qPrintable(webtext::kBadListen.arg(line.web)));
-                return 2;
-            }
-            options.listen = *listen;
+    // The station in a browser: --web, or the setup window's "Web access" of station.conf, which
+    // the window switches while the program runs.
+    auto webFace = std::make_unique<WebFaceSwitch>(
+        windows->main().station(), &windows->setup().catalogBeacon(), QDir::currentPath());
+    if (!line.web.isEmpty()) {
+        const auto listen = web::parseListen(line.web);
+        if (!listen) {
+            std::fprintf(stderr, "winorbis: %s\n", qPrintable(webtext::kBadListen.arg(line.web)));
+            return 2;
         }
-        options.publicView = line.publicView;
-        if (wanted) {
-            webStation = std::make_unique<StationWeb>(windows->main().station(),
-                                                      &windows->setup().catalogBeacon());
-            QString why;
-            webFace = WebFace::start(*webStation, options, &why);
-            if (!webFace) {
-                std::fprintf(stderr, "winorbis: %s\n", qPrintable(why));
-                // Asked for on the command line, it is missed; chosen in the setup window, the
-                // program runs without it and says so.
-                if (!line.web.isEmpty())
-                    return 1;
-                windows->main().setStatusText(why);
-            } else {
-                std::fprintf(stderr, "winorbis: %s\n",
-                             qPrintable(webtext::kListening.arg(webFace->listening().text())));
-            }
-        }
+        webFace->setCommandLine(*listen, line.publicView);
     }
+    if (const WebFaceSwitch::Outcome started = webFace->apply(); !started.text.isEmpty()) {
+        std::fprintf(stderr, "winorbis: %s\n", qPrintable(started.text));
+        // Asked for on the command line, it is missed; chosen in the setup window, the program
+        // runs without it and says so.
+        if (started.failed && webFace->fromCommandLine())
+            return 1;
+        if (started.failed)
+            windows->main().setStatusText(started.text);
+    }
+    windows->setup().setWebFace(webFace.get());
     if (terminationPending) {
         windows->main().Terminate();
         webFace.reset();
-        webStation.reset();
         windows.reset();
         return radio::endAfterSound(writeFailed ? 1 : 0);
     }
@@ -237,7 +219,6 @@ int main(int argc, char** argv) {
     windows->main().show();
     const int status = QApplication::exec();
     webFace.reset();
-    webStation.reset();
     // The destruction writes what the end on a signal has not written yet, and closes the
     // station's converter.
     windows.reset();

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The browser side of bench_web: Debian's chromium, headless, with pages of the web face at URL.
+// The browser side of bench_web: Debian's chromium, headless, with pages of the web face.
 // Commands on standard input, answers on standard output, one line each:
-//   (start)   "load MS" the first page's load until its live view is open, then "ready 1"
-//   open N    N more pages, each with its view open, then "ready TOTAL"
+//   (start)   with URL given: "load MS" the first page's load until its live view is open,
+//             "load-again MS" a second page's, then "ready 1"; without one "ready 0"
+//   open N [URL]  N more pages (of URL, else the first one), each with its view open, then
+//             "ready TOTAL"
 //   collect   "arrivals ROW:MS ..." of every page (epoch milliseconds when each line arrived)
+//   close     closes every page, then "ready 0"
 //   quit
 'use strict';
 
 const readline = require('readline');
 const { launchBrowser } = require('../tests/web/station.js');
 
-const url = process.argv[2];
+let url = process.argv[2];
 
 async function open(browser) {
   const page = await browser.newPage();
@@ -25,36 +28,42 @@ async function open(browser) {
 
 async function main() {
   const browser = await launchBrowser();
-  const pages = [];
-  // A first load warms nothing up that a user's first visit would not have.
-  const first = await open(browser);
-  pages.push(first.page);
-  console.log(`load ${first.ms}`);
-  // A second page: the load once the browser runs.
-  const second = await open(browser);
-  await second.page.close();
-  console.log(`load-again ${second.ms}`);
+  let pages = [];
+  if (url) {
+    // A first load warms nothing up that a user's first visit would not have.
+    const first = await open(browser);
+    pages.push(first.page);
+    console.log(`load ${first.ms}`);
+    // A second page: the load once the browser runs.
+    const second = await open(browser);
+    await second.page.close();
+    console.log(`load-again ${second.ms}`);
+  }
   console.log(`ready ${pages.length}`);
   for await (const line of readline.createInterface({ input: process.stdin })) {
-    const [verb, arg] = line.trim().split(' ');
+    const [verb, arg, where] = line.trim().split(' ');
     if (verb === 'open') {
+      if (where) url = where;
       for (let i = 0; i < Number(arg); i++) pages.push((await open(browser)).page);
       console.log(`ready ${pages.length}`);
     } else if (verb === 'collect') {
       const all = [];
       for (const page of pages) {
-        const arrivals = await page.evaluate(() => {
-          const a = window.woView.arrivals.splice(0);
-          return a;
-        });
+        const arrivals = await page.evaluate(() => window.woView.arrivals.splice(0));
         all.push(...arrivals.map(([row, ms]) => `${row}:${ms}`));
       }
       console.log(`arrivals ${all.join(' ')}`);
+    } else if (verb === 'close') {
+      await Promise.all(pages.map((p) => p.close()));
+      pages = [];
+      console.log('ready 0');
     } else if (verb === 'quit') {
       break;
     }
   }
   await browser.closeAll();
+  // Standard input, still open, would keep Node waiting.
+  process.exit(0);
 }
 
 main().catch((e) => {

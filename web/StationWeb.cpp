@@ -56,6 +56,7 @@ StationWeb::StationWeb(Station& station, CatalogBeacon* beacon, QObject* parent)
             [this] { emit txPicture(station_.pictures().tx); });
     connect(&station, &Station::repeaterSwitchShown, this,
             [this](bool on) { emit repeaterChanged(on); });
+    connect(&station, &Station::waterfall, this, &WebStation::waterfall);
 }
 
 WebSnapshot StationWeb::snapshot() const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WebFace.h"
 
+#include "WebAccess.h"
 #include "WebGallery.h"
 #include "WebSecurity.h"
 #include "WebStation.h"
@@ -813,8 +814,8 @@ private:
 WebOptions WebOptions::fromStationConf(const QString& programFolder) {
     WebOptions options;
     const StationOptions conf = StationOptions::load(ProgramFolder(programFolder));
-    options.passwordHash = conf.value(QStringLiteral("WebPassword")).trimmed();
-    if (const auto listen = web::parseListen(conf.value(QStringLiteral("WebPort")).trimmed()))
+    options.passwordHash = conf.value(WebAccessChoice::kPasswordKey).trimmed();
+    if (const auto listen = web::parseListen(conf.value(WebAccessChoice::kPortKey).trimmed()))
         options.listen = *listen;
     options.secureCookies = conf.flag(QStringLiteral("WebSecureCookies"));
     return options;
@@ -828,15 +829,21 @@ WebFace::~WebFace() = default;
 std::unique_ptr<WebFace> WebFace::start(WebStation& station, const WebOptions& options,
                                         QString* error) {
     initWebResources();
-    if (!options.listen.loopback() && options.passwordHash.isEmpty()) {
+    if (const QString why = refusal(options); !why.isEmpty()) {
         if (error)
-            *error = webtext::kNoPasswordForNetwork.arg(options.listen.text());
+            *error = why;
         return nullptr;
     }
     auto impl = std::make_unique<Impl>(station, options);
     if (!impl->listen(error))
         return nullptr;
     return std::unique_ptr<WebFace>(new WebFace(std::move(impl)));
+}
+
+QString WebFace::refusal(const WebOptions& options) {
+    if (!options.listen.loopback() && options.passwordHash.isEmpty())
+        return webtext::kNoPasswordForNetwork.arg(options.listen.text());
+    return {};
 }
 
 web::Listen WebFace::listening() const {

@@ -45,6 +45,9 @@ public:
     // taken).
     static std::unique_ptr<WebFace> start(WebStation& station, const WebOptions& options,
                                           QString* error);
+    // Why a face with these options may not start (an address that other machines reach, and no
+    // password); empty when it may. Asked before anything else is opened for the face.
+    static QString refusal(const WebOptions& options);
     ~WebFace() override;
 
     // Where the face listens (with the port taken when 0 was asked for).

@@ -16,6 +16,9 @@ inline const QString kNoPasswordForNetwork =
                    "\"orbisctl web-password\", or listen on 127.0.0.1");
 inline const QString kCannotListen = QStringLiteral("The web face cannot listen on %1: %2");
 inline const QString kListening = QStringLiteral("Web face on http://%1/");
+inline const QString kFaceOff = QStringLiteral("Web face off");
+inline const QString kCommandLineFace = QStringLiteral(
+    "Web access is kept in station.conf; the web face of --web runs on for this run");
 
 // Answers to requests (the page shows them).
 inline const QString kNotFound = QStringLiteral("Not found");

@@ -27,8 +27,12 @@ constexpr int kConverterPageTop = 38;
 constexpr int kConverterPageHeight = 188;
 // How far the rest of the window lies below where it lay before the converter choice.
 constexpr int kBelowConverter = kConverterPageTop + kConverterPageHeight - 88;
+// The web face's group below the beacons, above "OK".
+constexpr int kWebPageTop = 314 + kBelowConverter;
+constexpr int kWebPageHeight = 80;
+constexpr int kBelowWeb = kWebPageHeight + 8;
 constexpr int kWidth = 440;
-constexpr int kHeight = 370 + kBelowConverter;
+constexpr int kHeight = 370 + kBelowConverter + kBelowWeb;
 
 TFlyingButton* button(QWidget* parent, const QString& name, const QString& text, QRect at) {
     return TFlyingButton::make(parent, name, text, at, colours::clSilver,
@@ -209,8 +213,12 @@ TForm5::TForm5(QWidget* parent)
         emit callsignChosen(callsign_->text().trimmed());
     });
 
+    webPage_ = new QWidget(this);
+    webPage_->setObjectName(QStringLiteral("WebPage"));
+    webPage_->setGeometry(8, kWebPageTop, 424, kWebPageHeight);
+
     connect(button(this, QStringLiteral("FlyingButton1"), QStringLiteral("OK"),
-                   {8, 314 + kBelowConverter, 65, 23}),
+                   {8, 314 + kBelowConverter + kBelowWeb, 65, 23}),
             &TFlyingButton::OnClick, this, &TForm5::OkClick);
     status_ = new QStatusBar(this);
     status_->setObjectName(QStringLiteral("StatusBar1"));

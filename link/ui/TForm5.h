@@ -28,10 +28,11 @@ namespace winorbis {
 class TFlyingButton;
 
 // The setup window: the converter (the box on a COM port and its device, or the sound card, whose
-// page the program fills), the station's callsign, converter model, catalog beacon, ACQ/TX beacon
-// and repeater switch. It keeps its own rules (the interval field, "Beacon
-// function switched off." and "Start"; the mode boxes that clear their partner) and says what the
-// operator asked for through its signals; the beacons themselves run elsewhere.
+// page the program fills), the station's callsign, converter model, catalog beacon, ACQ/TX beacon,
+// repeater switch, and the web face (whose place the program fills as well). It keeps its own
+// rules (the interval field, "Beacon function switched off." and "Start"; the mode boxes that
+// clear their partner) and says what the operator asked for through its signals; the beacons
+// themselves run elsewhere.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +50,8 @@ public:
     bool soundCardChosen() const;
     // The sound card's page, empty until the program puts its controls there.
     QWidget* soundCardPage() const { return soundCardPage_; }
+    // The web face's place, below the beacons, empty until the program puts its controls there.
+    QWidget* webPage() const { return webPage_; }
     // Asked at "OK": a text says what keeps the window's choices from being taken, and the window
     // stays open with the text in its status line.
     void setAcceptCheck(std::function<QString()> check) { acceptCheck_ = std::move(check); }
@@ -98,6 +101,7 @@ private:
     QComboBox* converterKind_ = nullptr;
     QStackedWidget* converterPages_ = nullptr;
     QWidget* soundCardPage_ = nullptr;
+    QWidget* webPage_ = nullptr;
     std::function<QString()> acceptCheck_;
     std::array<QRadioButton*, 2> models_{};
     QSpinBox* catalogTimer_ = nullptr;

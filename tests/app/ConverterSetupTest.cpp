@@ -2,7 +2,8 @@
 // The setup window's converter choice on the main window: shown from station.conf, kept there at
 // "OK", and switching the running converter at once between the box on a serial port (here the
 // simulated converter on a pseudo-terminal) and the built-in converter on the sound card (here
-// without a sound server: its devices are said and left out).
+// without a sound server: its devices are said and left out). Its web access likewise, switching
+// the web face of the program on, anew and off.
 #include "MainWindowFixture.h"
 
 #include "app/StationConverter.h"
@@ -13,7 +14,9 @@
 #include "settings/PortMap.h"
 #include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"
+#include "web/WebFaceSwitch.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -21,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace winorbis;
 using namespace winorbis::test;
@@ -70,7 +75,31 @@ struct ConverterSetupFixture : MainWindowFixture {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QString converterField() { return control<QLabel>("ConverterField")->text(); }
+    void clickOk() { emit setup->findChild<TFlyingButton*>("FlyingButton1")->OnClick(); }
 };
+
+quint16 freePort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+// Whether the web face's page is served on 127.0.0.1:port.
+bool servesPage(quint16 port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QByteArray answer;
+    bool asked = false;
+    pumpUntil([&] {
+        if (!asked && socket.state() == QAbstractSocket::ConnectedState) {
+            socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+            asked = true;
+        }
+        answer += socket.readAll();
+        return answer.contains("</html>") || socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    return answer.startsWith("HTTP/1.1 200");
+}
 
 } // namespace
 
@@ -216,4 +245,60 @@ TEST_F(ConverterSetupFixture, ThePictureToDigitizeIsChosenWithAFileDialog) {
     station->finishSetup(true);
     EXPECT_TRUE(stationConf().contains("Camera=Webcam C270\n")) << stationConf().toStdString();
     EXPECT_TRUE(stationConf().contains(("DigitizePicture=" + dir.filePath("shack.png")).toUtf8()));
+}
+
+TEST_F(ConverterSetupFixture, WebAccessSwitchesTheWebFaceOnAnewAndOffAtOk) {
+    WebFaceSwitch web(form->station(), &station->catalogBeacon(), dir.path());
+    station->setWebFace(&web);
+    const QString port = QString::number(freePort()), other = QString::number(freePort());
+    ASSERT_TRUE(station->prepareSetup());
+    EXPECT_FALSE(field<QCheckBox>("WebAccess")->isChecked());
+    EXPECT_EQ(field<QLabel>("WebPasswordState")->text(), "No password is set");
+
+    // Other machines, without a password: "OK" keeps the window open and says why.
+    field<QCheckBox>("WebAccess")->setChecked(true);
+    field<QLineEdit>("WebPort")->setText("0.0.0.0:" + port);
+    clickOk();
+    EXPECT_NE(setup->result(), QDialog::Accepted);
+    EXPECT_TRUE(setup->status().contains("only with a password")) << setup->status().toStdString();
+    field<QLineEdit>("WebPort")->setText("0.0.0.0:x");
+    clickOk();
+    EXPECT_TRUE(setup->status().contains("no listening address")) << setup->status().toStdString();
+
+    // With a password it is taken: its hash only goes into station.conf, and the face listens.
+    field<QLineEdit>("WebPort")->setText("0.0.0.0:" + port);
+    field<QLineEdit>("WebPassword")->setText("correct horse battery");
+    clickOk();
+    ASSERT_EQ(setup->result(), QDialog::Accepted) << setup->status().toStdString();
+    station->finishSetup(true);
+    const QByteArray conf = stationConf();
+    EXPECT_TRUE(
+        conf.contains("WebAccess=1\nWebPort=0.0.0.0:" + port.toUtf8() + "\nWebPassword=$argon2id$"))
+        << conf.toStdString();
+    EXPECT_FALSE(conf.contains("horse"));
+    EXPECT_EQ(form->statusText(), "Web face on http://0.0.0.0:" + port + "/");
+    EXPECT_TRUE(servesPage(port.toUShort()));
+
+    // Opened again: a password is set and the field is empty; another port starts the face anew.
+    ASSERT_TRUE(station->prepareSetup());
+    EXPECT_EQ(field<QLabel>("WebPasswordState")->text(), "A password is set");
+    EXPECT_EQ(field<QLineEdit>("WebPassword")->text(), "");
+    field<QLineEdit>("WebPort")->setText(other);
+    station->finishSetup(true);
+    EXPECT_TRUE(servesPage(other.toUShort()));
+    EXPECT_FALSE(servesPage(port.toUShort()));
+    // "OK" without a change leaves the face with its pages as it runs.
+    const WebFace* running = web.face();
+    ASSERT_TRUE(station->prepareSetup());
+    station->finishSetup(true);
+    EXPECT_EQ(web.face(), running);
+
+    // Off: the face goes.
+    ASSERT_TRUE(station->prepareSetup());
+    field<QCheckBox>("WebAccess")->setChecked(false);
+    station->finishSetup(true);
+    EXPECT_EQ(web.face(), nullptr);
+    EXPECT_FALSE(servesPage(other.toUShort()));
+    EXPECT_EQ(form->statusText(), "Web face off");
+    EXPECT_EQ(dialogs.texts(), QStringList());
 }

@@ -115,7 +115,7 @@ int psnr(const QString& referencePath, const QString& picturePath, int left) {
     const QImage picture = QImage(picturePath).convertToFormat(QImage::Format_RGB32);
     if (reference.isNull() || picture.isNull())
         return 2;
-    if (left >= reference.width())
+    if (left < 0 || left >= reference.width())
         return 2;
     // A picture at its mode's own size holds the whole frame scaled: the reference is scaled the
     // same way and the columns left of LEFT, scaled too, are skipped in both.
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     else if (args.size() == 4 && args[0] == "record")
         status = record(args[1], args[2], args[3]);
     else if ((args.size() == 3 || args.size() == 4) && args[0] == "psnr")
-        status = psnr(args[1], args[2], args.size() == 4 ? args[3].toInt() : -1);
+        status = psnr(args[1], args[2], args.size() == 4 ? args[3].toInt() : 0);
     if (status != 0)
         std::fprintf(stderr, "modem-test-pictures: cannot do %s\n", qPrintable(args.join(' ')));
     return status;

@@ -9,9 +9,9 @@
 #   installed-programs.sh PREFIX GROUP
 #
 # GROUP: converter, beacon, files, log (KILLS=N kills during log add, default 40), handheld,
-# winorbis, ptt (against rigctld), modem and soundcard (MODEM_TEST_PICTURES: the helper that makes and compares their
-# pictures; soundcard starts a private PulseAudio daemon), listen (orbisctl listen, on a private
-# PulseAudio daemon too).
+# winorbis, ptt (against rigctld), modem, soundcard, listen and web (MODEM_TEST_PICTURES: the
+# helper that makes and compares their pictures; soundcard, listen and web start a private
+# PulseAudio daemon; web drives Debian's chromium from Node, NODE_PATH holding playwright-core).
 # Prints one line per check and "N passed, N failed" at the end; the status is 1 when a check
 # failed.
 set -uo pipefail
@@ -453,10 +453,12 @@ group_winorbis() {
 
     # Started without a converter option, the program runs on the converter station.conf
     # chooses: here the sound card, whose devices (no sound server) are said and left out.
-    local sound=$work/sound-station
+    # Its web face as the setup window's "Web access" keeps it in station.conf.
+    local sound=$work/sound-station web_port=$((20000 + RANDOM % 20000))
     mkdir -p "$sound"
     printf 'Converter=sound card\nSoundCapture=NoSuchCard\nSoundPlayback=NoSuchCard\n' \
         >"$sound/station.conf"
+    printf 'WebAccess=1\nWebPort=127.0.0.1:%s\n' "$web_port" >>"$sound/station.conf"
     env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 DISPLAY="$display" \
         TMPDIR="$sound" PULSE_SERVER=unix:/nonexistent/no-sound-server \
         setsid "$bin/winorbis" --folder "$sound" </dev/null \
@@ -466,6 +468,10 @@ group_winorbis() {
     sleep 2
     check "station.conf's sound-card converter runs inside the program, with no line of its own" \
         test -z "$(find "$sound" -maxdepth 2 -path '*/winorbis-sound-*')"
+    check "station.conf's web access starts the web face" \
+        grep -q "Web face on http://127.0.0.1:$web_port/" "$work/winorbis-sound.err"
+    check "the web face serves its page" \
+        sh -c "curl -s --max-time 5 http://127.0.0.1:$web_port/ | grep -q '<title>WinOrbis 70p'"
     kill -TERM "$program"
     wait "$program"
     status=$?
@@ -473,6 +479,9 @@ group_winorbis() {
         test "$status" -eq 0
     check "the sound devices it could not open are said" \
         grep -q 'sound card: no sound capture' "$work/winorbis-sound.err"
+    expect "winorbis --web refuses an address other machines reach without a password" 1 \
+        'listens on 0\.0\.0\.0:8070 only with a password' -- \
+        env DISPLAY="$display" winorbis --folder "$work/web-refused" --simulate --web 0.0.0.0:8070
 }
 
 # The WAV file's header matches its length: RIFF size and data size.
@@ -1062,6 +1071,120 @@ group_listen() {
     check "orbisctl listen ends in order on SIGINT (status $status)" test "$status" -eq 0
 }
 
+# The web face of orbisctl serve in Debian's chromium, headless (tests/web/browser-test.js, its
+# playwright-core from NODE_PATH), on two stations at once, each a program as a user's shell starts
+# it: one on the simulated converter on a pseudo-terminal, which receives a picture through
+# orbis-sim; one on the sound card inside the program on the private sound server, which hears a
+# Robot 36 recording played into its capture's sink while an orbis-modem listens to its playback.
+# WEB_SCREENSHOT=FILE keeps the sound card's page during its reception.
+group_web() {
+    local pictures=${MODEM_TEST_PICTURES:?the web group needs MODEM_TEST_PICTURES}
+    local test=$here/../web/browser-test.js password="correct horse battery" s
+    if ! command -v chromium >/dev/null || ! command -v pulseaudio >/dev/null; then
+        bad "chromium and pulseaudio are installed (scripts/install-deps.sh installs them)"
+        return
+    fi
+
+    # Without a password the face listens on this machine's loopback only.
+    mkdir -p "$work/web-open"
+    expect "orbisctl serve refuses an address other machines reach without a password" 1 \
+        'listens on 0\.0\.0\.0:8070 only with a password' -- \
+        orbisctl --folder "$work/web-open" --port "$work/none" serve --web 0.0.0.0:8070
+    expect "orbisctl serve --web with no address" 2 'no listening address' -- \
+        orbisctl --folder "$work/web-open" serve --web 70000
+
+    pulse_start WEBRX WEBTX || { bad "the private sound server starts" "$(cat "$work/pulse.log")"; return; }
+    "$pictures" frame "$work/frame.png" || bad "the test picture is made"
+    expect "orbisctl sstv encode makes the Robot 36 recording" 0 '' -- \
+        orbisctl sstv encode "$work/frame.png" "$work/r36.wav" --mode R36 --rate 48000
+    mkdir -p "$work/web-sim" "$work/web-card"
+    printf 'Converter=sound card\nSoundCapture=OrbisCaptureWEBRX\nSoundPlayback=OrbisSinkWEBTX\n' \
+        >"$work/web-card/station.conf"
+    for s in sim card; do
+        env -i HOME="$work/home" PATH="$bin:/usr/bin:/bin" LANG=C.UTF-8 setsid -w \
+            orbisctl --folder "$work/web-$s" web-password --stdin <<<"$password" \
+            >"$work/out" 2>"$work/err" || bad "orbisctl web-password --stdin for $s" "$(cat "$work/err")"
+    done
+
+    # The simulated station's transmit picture, green, is kept in start.bmp (a folder with its
+    # settings, which serve does not take for a new one).
+    plain orbisctl --folder "$work/web-sim" callsign DL0WEB >/dev/null 2>&1 ||
+        bad "orbisctl callsign makes the station's starter files"
+    make_bmp "$work/web-sim/start.bmp" 410 256 0 255 0
+    make_bmp "$work/red.bmp" 410 256 0 0 255
+
+    start_sim
+    spawn orbisctl --folder "$work/web-sim" --port "$work/orbis" serve --web 127.0.0.1:0 \
+        >"$work/serve-sim.out" 2>"$work/serve-sim.err"
+    local serve_sim=$!
+    spawn env "${pulse_env[@]}" orbisctl --folder "$work/web-card" serve --web 127.0.0.1:0 \
+        >"$work/serve-card.out" 2>"$work/serve-card.err"
+    local serve_card=$!
+    spawn env "${pulse_env[@]}" orbis-modem --link "$work/listener" --capture OrbisCaptureWEBTX \
+        >"$work/listener.log" 2>&1
+    local listener=$!
+    pids+=("$serve_sim" "$serve_card" "$listener")
+    declare -A url
+    for s in sim card; do
+        wait_for 20 grep -q '^Web face on http://' "$work/serve-$s.out"
+        url[$s]=$(sed -n 's|^Web face on ||p' "$work/serve-$s.out")
+        if [ -n "${url[$s]}" ]; then ok "orbisctl serve on the $s station says where it listens"; else
+            bad "orbisctl serve on the $s station says where it listens" "$(cat "$work/serve-$s.err")"
+        fi
+    done
+    [ -n "${url[sim]}" ] && [ -n "${url[card]}" ] || return
+
+    # Both pages at once: the receptions overlap, so the group takes about one Robot 36.
+    local pulse_vars="${pulse_env[*]}"
+    WEB_URL=${url[sim]} WEB_PASSWORD=$password WEB_RECEPTION_MS=90000 WEB_TX_START=0,255,0 \
+        WEB_RECEIVE="echo 'receive R36 $work/frame.png' >'$work/sim.in'" \
+        WEB_SENT="grep -c 'transmit Robot 36' '$work/sim.log'" \
+        node "$test" >"$work/browser-sim.log" 2>&1 &
+    local browser_sim=$!
+    WEB_URL=${url[card]} WEB_PASSWORD=$password WEB_RECEPTION_MS=90000 \
+        SCREENSHOT=${WEB_SCREENSHOT:-} \
+        WEB_RECEIVE="env $pulse_vars paplay --device=sink_WEBRX '$work/r36.wav' >/dev/null 2>&1 &" \
+        WEB_SENT="grep -c '^Receiving Robot 36' '$work/listener.log'" \
+        node "$test" >"$work/browser-card.log" 2>&1 &
+    local browser_card=$!
+    wait "$browser_sim" "$browser_card"
+    for s in sim card; do
+        local name="the $s station"
+        [ "$s" = card ] && name="the sound card station"
+        # Each check of the page once, named by its station.
+        while IFS= read -r line; do
+            case "$line" in
+            "ok: "*) ok "$name: ${line#ok: }" ;;
+            "FAILED: "*) bad "$name: ${line#FAILED: }" ;;
+            *" passed, "*" failed") ;;
+            *) echo "    $line" ;;
+            esac
+        done <"$work/browser-$s.log"
+        grep -Eq '^[0-9]+ passed, [0-9]+ failed$' "$work/browser-$s.log" ||
+            bad "the browser test of $s ran to its end"
+    done
+    check "the sound card station's reception is stored in AutoSpeichern" \
+        grep -q 'Robot 36' "$work/web-card/AutoSpeichern/received.log"
+    check "the simulated station's reception is stored in AutoSpeichern" \
+        grep -q 'Robot 36' "$work/web-sim/AutoSpeichern/received.log"
+
+    kill -TERM "$serve_sim" "$serve_card" "$listener"
+    for s in sim card; do
+        local pid=$serve_sim
+        [ "$s" = card ] && pid=$serve_card
+        wait "$pid"
+        local status=$?
+        if [ "$status" -eq 0 ]; then ok "orbisctl serve on the $s station ends on SIGTERM with status 0"
+        else bad "orbisctl serve on the $s station ends on SIGTERM with status 0 (got $status)" \
+            "$(tail -5 "$work/serve-$s.err")"; fi
+    done
+    local db
+    db=$("$pictures" psnr "$work/red.bmp" "$work/web-sim/start.bmp")
+    check "serve kept the picture dragged into the page in start.bmp ($db dB)" \
+        awk -v db="$db" 'BEGIN { exit !(db >= 40) }'
+    stop_sim
+}
+
 # rigctld's dummy rig on a loopback port ($rig_port), and what it says of its transmitter.
 rig_start() {
     rig_port=$((40000 + RANDOM % 20000))
@@ -1186,6 +1309,7 @@ files) group_files ;;
 log) group_log ;;
 handheld) group_handheld ;;
 winorbis) group_winorbis ;;
+web) group_web ;;
 *)
     echo "unknown group $group" >&2
     exit 2

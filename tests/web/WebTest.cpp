@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The web face's parts: what it reads from requests, its sessions, tokens and login limit, the
-// gallery's path safety, and the face on the in-memory station (start-up refusals, a page that
-// stops reading). The page itself is tested in a real browser (browser-test.js).
+// gallery's path safety, the setup window's web access, and the face on the in-memory station
+// (start-up refusals, a page that stops reading). The page itself is tested in a real browser
+// (browser-test.js).
 #include "FakeWebStation.h"
 
+#include "settings/StationOptions.h"
+#include "web/WebAccess.h"
 #include "web/WebFace.h"
 #include "web/WebGallery.h"
 #include "web/WebRequest.h"
@@ -349,6 +352,59 @@ TEST(WebFaceStart, OptionsOfStationConf) {
     const WebOptions none = WebOptions::fromStationConf(dir.path() + "/none");
     EXPECT_EQ(none.listen.text(), "127.0.0.1:8070");
     EXPECT_TRUE(none.passwordHash.isEmpty());
+}
+
+// The setup window's "Web access": what may be kept, and what goes into station.conf.
+TEST(WebAccess, ChoicesAreCheckedAndKeptWithThePasswordsHashOnly) {
+    struct Case {
+        bool on;
+        const char* port;
+        bool passwordSet;
+        const char* newPassword;
+        const char* problem; // a part of the reason; empty: kept
+    };
+    const Case cases[] = {
+        {true, "", false, "", ""},
+        {true, "8071", false, "", ""},
+        {true, "localhost:8071", false, "", ""},
+        {true, "[::1]:8071", false, "", ""},
+        {true, "0.0.0.0:8070", true, "", ""},
+        {true, "0.0.0.0:8070", false, "correct horse", ""},
+        {false, "0.0.0.0:8070", false, "", ""}, // off: kept for later
+        {true, "0.0.0.0:8070", false, "", "only with a password"},
+        {true, "[::]:8070", false, "", "only with a password"},
+        {true, "0", false, "", "no listening address"},
+        {false, "http://x", false, "", "no listening address"},
+        {true, "8070", false, "short", "at least 8"},
+    };
+    for (const Case& c : cases) {
+        WebAccessChoice choice;
+        choice.on = c.on;
+        choice.port = QString::fromLatin1(c.port);
+        choice.passwordHash = c.passwordSet ? QStringLiteral("$argon2id$v=19$m=1,t=1,p=1$x$y") : "";
+        const QString problem = choice.problem(c.newPassword);
+        EXPECT_EQ(problem.isEmpty(), !*c.problem) << c.port << " " << problem.toStdString();
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(c.problem))) << problem.toStdString();
+    }
+
+    // Kept: the keys, the password as its hash, which verifies; read back the same.
+    StationOptions options = StationOptions::fromText("CallsignInsert=1\n");
+    WebAccessChoice choice;
+    choice.on = true;
+    choice.port = "0.0.0.0:9000";
+    ASSERT_EQ(choice.setPassword("correct horse battery"), "");
+    choice.writeTo(options);
+    const QByteArray text = options.toText();
+    EXPECT_TRUE(text.contains("\nCallsignInsert=1\nWebAccess=1\nWebPort=0.0.0.0:9000\n"
+                              "WebPassword=$argon2id$"))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("horse"));
+    EXPECT_TRUE(PasswordHash::verify(choice.passwordHash, "correct horse battery"));
+    EXPECT_EQ(WebAccessChoice::fromOptions(StationOptions::fromText(text)), choice);
+    // No password: no empty line for one.
+    StationOptions bare;
+    WebAccessChoice{}.writeTo(bare);
+    EXPECT_TRUE(bare.toText().endsWith("\nWebAccess=0\nWebPort=\n")) << bare.toText().toStdString();
 }
 
 // A page of the live view on a plain socket, so that a test decides when it reads.

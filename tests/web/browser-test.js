@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The web face in a real browser: Debian's chromium, headless, against the station under test
 // (station.js: web-test-server, or a running program given by WEB_URL, WEB_PASSWORD and
-// WEB_RECEIVE). One line per check and "N passed, N failed" at the end; the status is 1 when a
-// check failed. SCREENSHOT=FILE keeps a screenshot of the page during a reception. The public view
+// WEB_RECEIVE; WEB_TX_START=R,G,B the colour of its transmit picture at the start, when it has
+// one). One line per check and "N passed, N failed" at the end; the status is 1 when a check
+// failed. SCREENSHOT=FILE keeps a screenshot of the page during a reception. The public view
 // (web-test-server --public-view) is checked on a station of its own.
 'use strict';
 
@@ -56,6 +57,21 @@ async function main() {
     check('the right password opens the station', await page.isVisible('#send'));
     await until(() => page.evaluate(() => window.woView.frames >= 0 &&
                                    document.getElementById('mode').options.length > 0));
+    if (process.env.WEB_TX_START) {
+      // The station's transmit picture as it started, in one colour.
+      const want = process.env.WEB_TX_START.split(',').map(Number);
+      const shown = await until(() => page.evaluate(() => {
+        const img = document.getElementById('tx');
+        if (!img.complete || !img.naturalWidth) return null;
+        const c = document.createElement('canvas');
+        c.width = img.naturalWidth;
+        c.height = img.naturalHeight;
+        c.getContext('2d').drawImage(img, 0, 0);
+        return Array.from(c.getContext('2d').getImageData(c.width >> 1, c.height >> 1, 1, 1).data);
+      }));
+      check('the page shows the station\'s transmit picture',
+            shown && want.every((v, i) => Math.abs(v - shown[i]) < 8), { want, shown });
+    }
 
     // Three more wrong tries by a script make five; the sixth is refused even with the password.
     const login = (pass) => curl(api('/api/login'), '-X', 'POST', '-H',
@@ -66,28 +82,62 @@ async function main() {
     const sixth = login(station.password);
     check('the sixth try in a minute gets 429, right password or not', sixth.status === 429, sixth);
 
-    // A reception: its lines appear while it comes in, its picture and gallery entry after it.
-    const before = await page.evaluate(() => document.querySelectorAll('#gallery img').length);
+    // A reception: its mode and time left once it is announced, its lines while it comes in
+    // (each row as it arrives, at many moments before the picture is stored), a page opened
+    // mid-picture with the picture so far, and the stored picture in the gallery after it.
+    const before = await page.evaluate(() => {
+      window.woView.arrivals = [];
+      window.woView.storedAt = 0;
+      return document.querySelectorAll('#gallery img').length;
+    });
     station.receive();
-    const during = await until(() => page.evaluate(() => {
-      const v = window.woView;
-      return v.rows > 2 && v.stored === 0 ? v.rows : 0;
-    }), 30000);
-    check('lines appear while the picture arrives', during > 0, during);
+    await until(() => page.evaluate(() => document.getElementById('rx-mode').textContent),
+                receptionMs);
     const mode = await page.textContent('#rx-mode');
     check('the mode of the reception is shown', mode.length > 2, mode);
     check('the time left is shown', /s left/.test(await page.textContent('#rx-left')));
+    const during = await until(() => page.evaluate(() => {
+      const v = window.woView;
+      return v.rows > 4 && v.stored === 0 ? v.rows : 0;
+    }), receptionMs);
+    const late = await browser.newPage();
+    await late.goto(station.url);
+    const lateRows = await until(() => late.evaluate(() => window.woView.rows), 10000);
+    check('a page that connects mid-picture gets the picture so far', lateRows >= during,
+          { during, lateRows });
+    await late.close();
+    if (process.env.SCREENSHOT && station.real) {
+      // The real program's page during its reception, two thirds in.
+      await until(() => page.evaluate(() => window.woView.rows >
+                                      document.getElementById('rx').height * 0.66), receptionMs);
+      await page.screenshot({ path: process.env.SCREENSHOT, fullPage: true });
+      check('the screenshot is written', true);
+    }
     await until(() => page.evaluate(() => window.woView.stored > 0), receptionMs);
+    const growth = await page.evaluate(() => {
+      const v = window.woView;
+      const times = v.arrivals.filter(([, at]) => at <= v.storedAt).map(([, at]) => at);
+      return { frames: times.length, moments: new Set(times).size,
+               spanMs: times.length ? times[times.length - 1] - times[0] : 0 };
+    });
+    console.log(`    rows arrived in ${growth.frames} frames at ${growth.moments} moments ` +
+                `over ${growth.spanMs} ms`);
+    // Not all at once at the end: many frames, at several moments (a fast line takes the
+    // whole picture in a quarter of a second).
+    check('lines appear while the picture arrives', growth.frames >= 16 && growth.moments >= 4,
+          growth);
     const rows = await page.evaluate(() => window.woView.rows);
     check('the whole picture has arrived', rows >= 16, rows);
     const lit = await page.evaluate(() => {
       const c = document.getElementById('rx');
-      const d = c.getContext('2d').getImageData(0, 0, c.width, Math.min(c.height, 16)).data;
+      const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
       let sum = 0;
       for (let i = 0; i < d.length; i += 4) sum += d[i] + d[i + 1] + d[i + 2];
       return sum;
     });
     check('the received picture is drawn', lit > 0, lit);
+    if (/sound card/.test(await page.textContent('#converter')))
+      check('the sound card\'s waterfall is shown', await page.isVisible('#waterfall'));
     const thumbs = await until(() => page.evaluate((n) => {
       const imgs = [...document.querySelectorAll('#gallery img')];
       return imgs.length > n && imgs[0].complete && imgs[0].naturalWidth > 0 ? imgs.length : 0;
@@ -101,58 +151,56 @@ async function main() {
     check('a click shows the full picture', full > 0, full);
     await page.click('#full button');
 
-    // A page that connects mid-picture gets the picture so far.
-    station.receive();
-    await until(() => page.evaluate(() => window.woView.rows > 4));
-    const late = await browser.newPage();
-    await late.goto(station.url);
-    const lateRows = await until(() => late.evaluate(() => window.woView.rows), 10000);
-    check('a page that connects mid-picture gets the picture so far', lateRows > 4, lateRows);
-    await late.close();
-    await until(() => page.evaluate(() => window.woView.stored > 1), receptionMs);
-
-    // The screenshot: a picture two thirds in, with the sound card's waterfall.
-    if (process.env.SCREENSHOT && station.send) {
+    // The screenshot of the in-memory station: a picture two thirds in, with the sound card's
+    // waterfall.
+    if (process.env.SCREENSHOT && !station.real) {
       station.send('waterfall 96');
       station.send('receive Martin_1 256 15');
       await until(() => page.evaluate(() => window.woView.rows > 170));
       await page.screenshot({ path: process.env.SCREENSHOT, fullPage: true });
       check('the screenshot is written', true);
-      await until(() => page.evaluate(() => window.woView.stored > 2), receptionMs);
+      await until(() => page.evaluate(() => window.woView.stored > 1), receptionMs);
     }
 
-    // Commands: with the session and its token they act ...
+    // Commands: without the session or its token they are refused and change nothing ...
     const cookies = await browser.cookies(station.url);
     const session = cookies.find((c) => c.name === 'wo_session');
     check('the session cookie is HttpOnly and SameSite=Strict',
           session && session.httpOnly && session.sameSite === 'Strict', session);
-    await page.check('#beacon');
-    const beaconOn = await until(() => curl(api('/api/state'), '-H',
-                                            `Cookie: wo_session=${session.value}`)
-                                     .body.includes('"beacon":true'));
-    check('a command with session and token acts', beaconOn);
-    check('the page shows the command\'s outcome',
-          /Beacon|beacon/.test(await page.textContent('#message')));
-    // ... and without either they change nothing.
-    const repeater = (...headers) =>
-      curl(api('/api/command/repeater'), '-X', 'POST', '-H', 'Content-Type: application/json',
-           ...headers.flatMap((h) => ['-H', h]), '--data', '{"on":true}').status;
+    const cookie = `Cookie: wo_session=${session.value}`;
     const token = await page.evaluate(() => fetch('/api/session').then((r) => r.json())
                                               .then((s) => s.token));
-    const noSession = repeater(`X-CSRF-Token: ${token}`);
-    const noToken = repeater(`Cookie: wo_session=${session.value}`);
-    const wrongToken = repeater(`Cookie: wo_session=${session.value}`, `X-CSRF-Token: ${'0'.repeat(64)}`);
-    const state = curl(api('/api/state'), '-H', `Cookie: wo_session=${session.value}`).body;
-    check('a command without a session is refused (401)', noSession === 401, noSession);
-    check('a command without the token is refused (403)', noToken === 403, noToken);
-    check('a command with another token is refused (403)', wrongToken === 403, wrongToken);
-    check('the refused commands changed nothing', state.includes('"repeater":false'), state);
+    const command = (name, body, ...headers) =>
+      curl(api('/api/command/' + name), '-X', 'POST', '-H', 'Content-Type: application/json',
+           ...headers.flatMap((h) => ['-H', h]), '--data', body).status;
+    const sendBody = JSON.stringify({ mode: station.sendMode });
+    const sendsBefore = await station.sends();
+    const refused = {
+      sendWithoutSession: command('send', sendBody, `X-CSRF-Token: ${token}`),
+      sendWithoutToken: command('send', sendBody, cookie),
+      sendWithAnotherToken: command('send', sendBody, cookie, `X-CSRF-Token: ${'0'.repeat(64)}`),
+      repeaterWithoutSession: command('repeater', '{"on":true}', `X-CSRF-Token: ${token}`),
+      repeaterWithoutToken: command('repeater', '{"on":true}', cookie),
+    };
+    check('a command without a session is refused (401)',
+          refused.sendWithoutSession === 401 && refused.repeaterWithoutSession === 401, refused);
+    check('a command without its session\'s token is refused (403)',
+          refused.sendWithoutToken === 403 && refused.sendWithAnotherToken === 403 &&
+          refused.repeaterWithoutToken === 403, refused);
     const inPage = await page.evaluate(() => fetch('/api/command/repeater', {
       method: 'POST', headers: { 'Content-Type': 'application/json' }, body: '{"on":true}',
     }).then((r) => r.status));
     check('the page itself without the token is refused too', inPage === 403, inPage);
+    await new Promise((r) => setTimeout(r, 1500));
+    const state = curl(api('/api/state'), '-H', cookie).body;
+    check('the refused commands changed nothing', state.includes('"repeater":false'), state);
+    const sendsRefused = await station.sends();
+    if (sendsBefore !== null)
+      check('the refused sends sent nothing', sendsRefused === sendsBefore,
+            { sendsBefore, sendsRefused });
 
     // A file dragged into the page becomes the transmit picture.
+    const txBefore = await page.getAttribute('#tx', 'src');
     const drop = await page.evaluateHandle(async () => {
       const canvas = document.createElement('canvas');
       canvas.width = 200;
@@ -166,24 +214,52 @@ async function main() {
       return transfer;
     });
     await page.dispatchEvent('#drop', 'drop', { dataTransfer: drop });
-    const tx = await until(() => page.evaluate(() => {
+    const tx = await until(() => page.evaluate((old) => {
       const img = document.getElementById('tx');
-      if (!img.complete || img.naturalWidth !== 200) return null;
+      if (img.getAttribute('src') === old || !img.complete || !img.naturalWidth) return null;
       const c = document.createElement('canvas');
-      c.width = 200;
-      c.height = 150;
+      c.width = img.naturalWidth;
+      c.height = img.naturalHeight;
       c.getContext('2d').drawImage(img, 0, 0);
-      return Array.from(c.getContext('2d').getImageData(100, 75, 1, 1).data);
-    }));
+      return Array.from(c.getContext('2d').getImageData(c.width >> 1, c.height >> 1, 1, 1).data);
+    }, txBefore));
     check('a dragged file becomes the transmit picture', tx && tx[0] > 240 && tx[1] < 16, tx);
-    const notPicture = curl(api('/api/tx-picture'), '-X', 'POST', '-H',
-                            `Cookie: wo_session=${session.value}`, '-H', `X-CSRF-Token: ${token}`,
-                            '-H', 'Content-Type: image/png', '--data-binary', 'GIF89a not a png');
+    const notPicture = curl(api('/api/tx-picture'), '-X', 'POST', '-H', cookie, '-H',
+                            `X-CSRF-Token: ${token}`, '-H', 'Content-Type: image/png',
+                            '--data-binary', 'GIF89a not a png');
     check('an upload that is no picture is refused with 4xx',
           notPicture.status >= 400 && notPicture.status < 500, notPicture);
 
+    // ... and with the session and its token they act: the page sends the transmit picture, and
+    // the converter transmits it; RX Stop ends the transmission.
+    await page.selectOption('#mode', station.sendMode);
+    await page.click('#send');
+    const sent = await until(async () => {
+      const n = await station.sends();
+      return n === null || n > sendsRefused ? n : 0;
+    }, 30000);
+    await until(() => page.evaluate(() => /Sending|Refused/.test(
+      document.getElementById('message').textContent)));
+    check('the page\'s Send is taken', /Sending/.test(await page.textContent('#message')),
+          await page.textContent('#message'));
+    if (sent !== null)
+      check('a command with session and token sends the picture: the converter transmits',
+            sent === sendsRefused + 1, { sendsRefused, sent });
+    await page.click('#rx-stop');
+    await until(() => page.evaluate(() => /stopped/i.test(
+      document.getElementById('message').textContent)));
+    check('RX Stop is taken', /stopped/i.test(await page.textContent('#message')),
+          await page.textContent('#message'));
+    await page.check('#beacon');
+    const beaconOn = await until(() => curl(api('/api/state'), '-H', cookie)
+                                     .body.includes('"beacon":true'));
+    check('the beacon switch acts', beaconOn);
+    await until(() => page.evaluate(() => /beacon/i.test(
+      document.getElementById('message').textContent)));
+    check('the page shows the command\'s outcome',
+          /beacon/i.test(await page.textContent('#message')), await page.textContent('#message'));
+
     // The gallery serves what received.log names, and nothing outside the folder.
-    const cookie = `Cookie: wo_session=${session.value}`;
     const entries = JSON.parse(curl(api('/api/gallery'), '-H', cookie).body);
     const named = curl(station.url + 'gallery/' + entries[0].name.split('/')
                          .map(encodeURIComponent).join('/'), '-H', cookie, '-o', '/dev/null');

@@ -3,10 +3,12 @@
 //
 // The station under test is a parameter. With WEB_URL set, it is a running program: WEB_URL its
 // page, WEB_PASSWORD its web password, WEB_RECEIVE a shell command that makes one reception happen
-// (e.g. "echo 'receive M1 picture.png' >&7" for an orbis-sim, or playing a WAV file to the sound
-// card). Without it, web-test-server (WEB_TEST_SERVER) runs on the in-memory station in a fresh
-// program folder whose password orbisctl (ORBISCTL) sets, and a reception is a command on its
-// standard input.
+// and returns at once (e.g. "echo 'receive R36 picture.png' >sim.in" for an orbis-sim, or a WAV
+// file played to the sound card in the background), WEB_SENT a shell command that prints how many
+// transmissions the converter has made so far (what orbis-sim logged, what a listener heard), and
+// WEB_SEND_MODE the mode the page sends in (R36 unless given). Without it, web-test-server
+// (WEB_TEST_SERVER) runs on the in-memory station in a fresh program folder whose password
+// orbisctl (ORBISCTL) sets, and a reception is a command on its standard input.
 'use strict';
 
 const { spawn, execFileSync, execSync } = require('child_process');
@@ -16,12 +18,28 @@ const path = require('path');
 
 const password = 'correct horse battery';
 
+// The number a shell command prints; a command that prints a number and fails (grep -c of
+// nothing) counts as well.
+function shellCount(command) {
+  let out;
+  try {
+    out = execSync(command, { shell: '/bin/sh', stdio: ['ignore', 'pipe', 'inherit'] });
+  } catch (e) {
+    out = e.stdout || '';
+  }
+  const n = parseInt(out.toString().trim(), 10);
+  return Number.isNaN(n) ? 0 : n;
+}
+
 async function startStation({ args = [], rows = 64, lineMs = 40 } = {}) {
   if (process.env.WEB_URL) {
     return {
       url: process.env.WEB_URL.replace(/\/?$/, '/'),
       password: process.env.WEB_PASSWORD,
+      real: true,
+      sendMode: process.env.WEB_SEND_MODE || 'R36',
       receive: () => execSync(process.env.WEB_RECEIVE, { stdio: 'inherit', shell: '/bin/sh' }),
+      sends: async () => (process.env.WEB_SENT ? shellCount(process.env.WEB_SENT) : null),
       stop: async () => {},
     };
   }
@@ -58,11 +76,20 @@ async function startStation({ args = [], rows = 64, lineMs = 40 } = {}) {
     look();
   });
   const url = (await expectLine(/^listening /)).split(' ')[1];
+  // The commands the station was given, as the server lists them up to its line ".".
+  const calls = async () => {
+    server.stdin.write('calls\n');
+    const given = [];
+    for (let line; (line = await expectLine(/./)) !== '.';) given.push(line);
+    return given;
+  };
   return {
     url,
     password,
     folder,
+    sendMode: 'R36',
     receive: () => server.stdin.write(`receive Martin_1 ${rows} ${lineMs}\n`),
+    sends: async () => (await calls()).filter((c) => c.startsWith('send ')).length,
     send: (line) => server.stdin.write(line + '\n'),
     expectLine,
     stop: async () => {

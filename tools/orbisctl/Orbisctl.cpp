@@ -25,6 +25,7 @@
 #include "tools/orbisctl/Tune.h"
 #include "tools/orbisctl/Watch.h"
 #include "tools/orbisctl/WebPassword.h"
+#include "web/WebFace.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QDir>
@@ -210,7 +211,9 @@ QString orbisctlHelp() {
         "                  run the station without a window, shown in a browser at\n"
         "                  http://ADDRESS:PORT/ (127.0.0.1 unless an address is given; another\n"
         "                  address needs the password that web-password sets) and run from there\n"
-        "                  after a login; receptions are stored as the program stores them;\n"
+        "                  after a login; on the converter station.conf chooses (also the\n"
+        "                  sound card) unless --port or --com names one; receptions are stored\n"
+        "                  as the program stores them, the TX picture kept in start.bmp;\n"
         "                  --public-view shows the live view and the gallery without a login;\n"
         "                  ends on Ctrl+C\n"
         "  web-password [--stdin]\n"
@@ -341,6 +344,12 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         if (const QString problem = parseServeOptions(request.command.mid(1), serve);
             !problem.isEmpty())
             return usageError(err, problem);
+        // A face that may not start opens no converter either.
+        if (const QString refused = WebFace::refusal(serveWebOptions(folder, serve));
+            !refused.isEmpty()) {
+            std::fprintf(err, "orbisctl: %s\n", qPrintable(refused));
+            return 1;
+        }
     } else if (verb == "watch") {
         for (int i = 1; i < request.command.size(); ++i) {
             const QString& option = request.command[i];

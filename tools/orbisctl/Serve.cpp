@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Serve.h"
 
+#include "PictureFile.h"
+
+#include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "stationcore/Beacons.h"
 #include "stationcore/Station.h"
 #include "web/StationWeb.h"
 #include "web/WebFace.h"
 #include "web/WebTexts.h"
+#include "workspace/PictureFiles.h"
+
+#include <QFileInfo>
 
 namespace winorbis {
 
@@ -28,10 +34,25 @@ QString parseServeOptions(const QStringList& arguments, ServeOptions& options) {
     return {};
 }
 
-int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err) {
-    WebOptions web = WebOptions::fromStationConf(station.folder().folder());
+WebOptions serveWebOptions(const ProgramFolder& folder, const ServeOptions& options) {
+    WebOptions web = WebOptions::fromStationConf(folder.folder());
     web.listen = *web::parseListen(options.web);
     web.publicView = options.publicView;
+    return web;
+}
+
+int runServe(Station& station, const ServeOptions& options, std::FILE* out, std::FILE* err) {
+    const WebOptions web = serveWebOptions(station.folder(), options);
+    // As the program does at its start: no received picture is lost for want of a folder, and
+    // what a killed program left half-written goes.
+    for (const QString& name : station.folder().createMissingFolders())
+        std::fprintf(err, "orbisctl: cannot create the folder %s\n",
+                     qPrintable(station.folder().path(name)));
+    station.folder().removeStaleTemporaryFiles();
+    // The transmit picture kept from run to run, as the program keeps it.
+    const QString startPicture = station.folder().path(PictureFiles::kStartPictureName);
+    if (QFileInfo::exists(startPicture))
+        station.loadIntoTx(startPicture, nullptr);
     // Receptions go where the program puts them; the counter and the slot names are kept.
     station.setSaveAutomatically(station.settings().saveAuto);
     QObject context; // the connections end with the command
@@ -61,7 +82,13 @@ int runServe(Station& station, const ServeOptions& options, std::FILE* out, std:
     beacon.startTimer();
     station.runUntil([&] { return stopRequested; });
     station.stop();
-    return station.writeSettings() ? 0 : 1;
+    bool written = true;
+    if (const QString error = savePictureFile(station.pictures().tx, startPicture);
+        !error.isEmpty()) {
+        std::fprintf(err, "orbisctl: %s\n", qPrintable(error));
+        written = false;
+    }
+    return station.writeSettings() && written ? 0 : 1;
 }
 
 } // namespace winorbis

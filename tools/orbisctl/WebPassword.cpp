@@ -4,6 +4,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "settings/StationOptions.h"
+#include "web/WebAccess.h"
 #include "web/WebSecurity.h"
 #include "web/WebTexts.h"
 
@@ -74,7 +75,7 @@ int runWebPassword(const ProgramFolder& folder, const QStringList& arguments, st
         if (password && again && *password != *again)
             return usageError(err, webtext::kPasswordsDiffer);
     }
-    if (!password || QString::fromUtf8(*password).size() < 8)
+    if (!password || !webPasswordProblem(*password).isEmpty())
         return usageError(err, webtext::kPasswordTooShort);
     QString why;
     const auto hash = web::PasswordHash::make(*password, &why);
@@ -83,7 +84,7 @@ int runWebPassword(const ProgramFolder& folder, const QStringList& arguments, st
         std::fprintf(err, "orbisctl: %s\n", qPrintable(webtext::kHashFailed.arg(why)));
         return 1;
     }
-    if (const QString problem = StationOptions::store(folder, QStringLiteral("WebPassword"), *hash);
+    if (const QString problem = StationOptions::store(folder, WebAccessChoice::kPasswordKey, *hash);
         !problem.isEmpty()) {
         std::fprintf(err, "orbisctl: %s\n", qPrintable(problem));
         return 1;

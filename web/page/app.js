@@ -7,7 +7,9 @@ const $ = (id) => document.getElementById(id);
 
 // What the page knows; woView is also read by the browser tests and the benchmark.
 const page = { token: '', loggedIn: false, publicView: false, socket: null, reception: null };
-const woView = window.woView = { rows: 0, lastRow: -1, arrivals: [], stored: 0, frames: 0 };
+const woView = window.woView = {
+  rows: 0, lastRow: -1, arrivals: [], stored: 0, storedAt: 0, frames: 0,
+};
 
 function say(text, bad) {
   const m = $('message');
@@ -185,6 +187,7 @@ function event(e) {
   case 'stored':
     reception(null);
     woView.stored++;
+    woView.storedAt = Date.now();
     if (e.entry.name) $('gallery').prepend(galleryItem(e.entry));
     break;
   case 'presence': presence(e.kind, e.presence); break;
