@@ -141,8 +141,9 @@ signals:
     // card) or fetched (the box).
     void lineArrived(int row, const QImage& picture);
     // A reception has ended by itself with its picture at its mode's size (the sound card),
-    // complete or cut short.
-    void pictureReceived(const QImage& picture, const QString& modeName, bool complete);
+    // complete or cut short, with the callsign sent in FSK after it (empty when none came).
+    void pictureReceived(const QImage& picture, const QString& modeName, bool complete,
+                         const QString& callsign);
     // A row of the capture's spectrum (modem::Waterfall), while the sound card listens.
     void waterfall(const QByteArray& magnitudes);
     // The converter's device has gone, or answers again.

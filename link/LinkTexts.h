@@ -31,6 +31,10 @@ inline const QString kMemory1Status = QStringLiteral("Orbis 70 - Memory 1");
 inline const QString kMemory2Status = QStringLiteral("Orbis 70 - Memory 2");
 inline const QString kReceiveStopped = QStringLiteral("Receive stopped, ready for receive");
 inline const QString kReadyForReceive = QStringLiteral(" Ready for Receive ");
+// After a picture that ended with its sender's callsign in FSK (%1 the mode, %2 the callsign).
+inline QString heardFrom(const QString& mode, const QString& callsign) {
+    return QStringLiteral(" Ready for Receive - %1 from %2 ").arg(mode, callsign);
+}
 inline const QString kRepeaterNote = QStringLiteral("Repeater Function is switched on.");
 inline const QString kRxStopText = QStringLiteral("RX Stop");
 inline const QString kLoadingText = QStringLiteral("Lade");

@@ -242,7 +242,7 @@ void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
         lastClockError_ = end.clockPpm;
     }
     emit clockError(end.clockPpm);
-    emit pictureReceived(end.picture, mode(end.mode).name, end.complete);
+    emit pictureReceived(end.picture, mode(end.mode).name, end.complete, end.fskId);
 }
 
 void SoundCardConverter::transmissionStarted(ModeId, double durationMs) {

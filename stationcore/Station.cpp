@@ -478,8 +478,8 @@ bool Station::fetch(bool byOperator, bool keep) {
         if (!byOperator)
             noBoxes.emplace(dialogs_);
         const bool whole = receivedWhole_;
-        const StoredPicture kept =
-            store(pictures_.rx, std::exchange(announcedMode_, QString()), whole);
+        const StoredPicture kept = store(pictures_.rx, std::exchange(announcedMode_, QString()),
+                                         whole, std::exchange(heardCallsign_, QString()));
         for (const QString& error : kept.errors)
             dialogs_.error(error);
         emit lineArrived(pictures_.rx.height() - 1);
@@ -659,20 +659,24 @@ void Station::loadTxPicture(const QImage& file) {
 
 // ---- the store
 
-StoredPicture Station::store(const QImage& picture, const QString& mode, bool complete) {
+StoredPicture Station::store(const QImage& picture, const QString& mode, bool complete,
+                             const QString& callsign) {
     StoredPicture kept;
     kept.when = QDateTime::currentDateTime();
     kept.mode = mode;
+    kept.callsign = callsign;
     kept.complete = complete;
     kept.picture = picture;
     if (!storeFolder_.isEmpty()) {
-        const ReceivedFile file = saveReceivedPicture(picture, storeFolder_, kept.when, mode);
+        const ReceivedFile file =
+            saveReceivedPicture(picture, storeFolder_, kept.when, mode, callsign);
         kept.jpegFile = file.path;
         kept.errors = file.errors;
         kept.name = WorkingPictures::timeStamp(kept.when);
     } else {
         const ReceivedPictureStore store(folder_);
-        const auto result = store.store(picture, settings_, settings_.saveAuto, kept.when, mode);
+        const auto result =
+            store.store(picture, settings_, settings_.saveAuto, kept.when, mode, callsign);
         kept.name = result.name;
         kept.slot = result.slot;
         kept.slotFile = result.slotWritten ? result.slotFile : QString();
@@ -715,20 +719,22 @@ void Station::converterAnnounced(std::uint8_t status, std::optional<ModeId> id, 
     emit airTimeStarted(airMs);
 }
 
-void Station::converterReceived(const QImage& picture, const QString& name, bool complete) {
+void Station::converterReceived(const QImage& picture, const QString& name, bool complete,
+                                const QString& callsign) {
     if (!receiving_)
         return;
     receiving_ = false;
     received_ = picture;
     receivedWhole_ = complete;
     announcedMode_ = name;
+    heardCallsign_ = callsign;
     emit airTimeEnded();
     emit rxStopFace(kLoadingText, std::nullopt);
     if (!std::exchange(stopped_, false) && savesAutomatically())
         fetch(false);
     emit loadButtonEnabled(true);
     emit rxStopFace(kRxStopText, colours::clRed.value());
-    emit statusText(kReadyForReceive);
+    emit statusText(callsign.isEmpty() ? kReadyForReceive : linktext::heardFrom(name, callsign));
     if (reception_.repeaterOn() && receivedMode_)
         repeaterTimer_->start(1000);
 }

@@ -41,7 +41,8 @@ struct StoredPicture {
     int slot = 0;     // the mini slot it went into, 0 when it went to a folder of its own
     QString slotFile; // native paths, empty when not written
     QString jpegFile;
-    QString hint; // the slot's hint: when and in which mode it was received
+    QString hint;     // the slot's hint: when and in which mode it was received
+    QString callsign; // sent in FSK after the picture, empty when none came
     bool complete = false;
     QStringList errors;
     QImage picture;
@@ -219,7 +220,8 @@ public:
     // the mini slots and AutoSpeichern (orbisctl watch --save).
     void storeInFolder(const QString& folder) { storeFolder_ = folder; }
     // Stores a received picture by the station's policy.
-    StoredPicture store(const QImage& picture, const QString& mode, bool complete);
+    StoredPicture store(const QImage& picture, const QString& mode, bool complete,
+                        const QString& callsign = {});
     // The display name of the mode announced last, until a fetch stores it.
     QString announcedMode() const { return announcedMode_; }
 
@@ -304,7 +306,8 @@ private:
     // A converter that receives by itself (the sound card): its reception begins and ends.
     void converterAnnounced(std::uint8_t status, std::optional<ModeId> mode, const QString& name,
                             int airMs);
-    void converterReceived(const QImage& picture, const QString& name, bool complete);
+    void converterReceived(const QImage& picture, const QString& name, bool complete,
+                           const QString& callsign);
     // The sound card's repeater: the picture received goes back out in its mode.
     void repeatReceived();
 
@@ -322,6 +325,7 @@ private:
     PictureFiles pictureFiles_;
     QString storeFolder_;
     QString announcedMode_;
+    QString heardCallsign_; // sent in FSK after the picture received last
     // The sound card sends the callsign in FSK after each picture (station.conf FskId).
     bool sendsFskId_ = false;
     bool fetching_ = false;

@@ -41,6 +41,7 @@ StationWeb::StationWeb(Station& station, CatalogBeacon* beacon, QObject* parent)
         WebStoredPicture entry;
         entry.when = picture.when.toUTC();
         entry.mode = picture.mode;
+        entry.callsign = picture.callsign;
         for (const QString& file : {picture.slotFile, picture.jpegFile})
             if (!file.isEmpty())
                 entry.files << file;

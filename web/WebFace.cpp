@@ -111,6 +111,7 @@ QString presenceName(WebPresence presence) {
 QJsonObject galleryJson(const web::GalleryEntry& entry) {
     return {{"when", entry.when.toUTC().toString(Qt::ISODate)},
             {"mode", entry.mode},
+            {"callsign", entry.callsign},
             {"name", entry.name}};
 }
 
@@ -625,7 +626,8 @@ private:
         });
         connect(&station_, &WebStation::line, this, &Impl::line);
         connect(&station_, &WebStation::stored, this, [this](const WebStoredPicture& p) {
-            const web::GalleryEntry entry = gallery_.entryOf(p.when, p.mode, p.files);
+            web::GalleryEntry entry = gallery_.entryOf(p.when, p.mode, p.files);
+            entry.callsign = p.callsign;
             broadcast(json({{"type", "stored"}, {"entry", galleryJson(entry)}}));
         });
         connect(&station_, &WebStation::presence, this,

@@ -69,9 +69,11 @@ QList<GalleryEntry> Gallery::parse(const QByteArray& text, int limit) const {
         if (!when.isValid())
             continue;
         const QString mode = QString::fromUtf8(fields[1]).trimmed();
-        const GalleryEntry entry = entryOf(
+        GalleryEntry entry = entryOf(
             when, mode == QLatin1String("-") ? QString() : mode,
             {QString::fromUtf8(fields[2]).trimmed(), QString::fromUtf8(fields[3]).trimmed()});
+        if (fields.size() > 4)
+            entry.callsign = QString::fromUtf8(fields[4]).trimmed();
         if (!entry.name.isEmpty())
             entries.append(entry);
     }

@@ -10,11 +10,13 @@
 namespace winorbis::web {
 
 // One received picture of the gallery: when, in which mode, and the picture's name, a path
-// relative to the program folder in '/' form ("AutoSpeichern/081226_155030.jpg").
+// relative to the program folder in '/' form ("AutoSpeichern/081226_155030.jpg"), and the callsign
+// its sender gave in FSK (empty when none came).
 struct GalleryEntry {
     QDateTime when;
     QString mode;
     QString name;
+    QString callsign = {};
 };
 
 // The gallery of the received pictures that "AutoSpeichern/received.log" of a program folder

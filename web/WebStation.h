@@ -40,11 +40,13 @@ struct WebReception {
 };
 
 // A received picture as "received.log" records it: UTC time, mode, and the files written (native
-// paths, the slot file and the JPEG copy; those that were not written are left out).
+// paths, the slot file and the JPEG copy; those that were not written are left out), and the
+// callsign sent in FSK after it.
 struct WebStoredPicture {
     QDateTime when;
     QString mode;
     QStringList files;
+    QString callsign = {};
 };
 
 // The station as it stands, for a page that has just connected.

@@ -29,9 +29,10 @@ QString ReceivedPictureStore::unusedFileName(const QString& folder, const QStrin
 
 ReceivedPictureStore::Result ReceivedPictureStore::store(const QImage& picture, Settings& settings,
                                                          bool saveAuto, const QDateTime& when,
-                                                         const QString& mode) const {
+                                                         const QString& mode,
+                                                         const QString& callsign) const {
     Result result = storeFiles(picture, settings, saveAuto, when);
-    const ReceptionLog::Entry entry{when, mode, result.slotFile, result.jpegFile};
+    const ReceptionLog::Entry entry{when, mode, result.slotFile, result.jpegFile, callsign};
     result.hint = ReceptionLog::hint(entry);
     if (const QString problem = ReceptionLog(folder_.path(u"\\AutoSpeichern")).append(entry);
         !problem.isEmpty())

@@ -37,7 +37,7 @@ public:
     // unusedFileName gives, so that a picture never replaces another). Each picture's time, mode
     // and files go into "\AutoSpeichern\received.log" (ReceptionLog).
     Result store(const QImage& picture, Settings& settings, bool saveAuto, const QDateTime& when,
-                 const QString& mode = {}) const;
+                 const QString& mode = {}, const QString& callsign = {}) const;
 
     // The path in the folder of stamp + suffix, or, when an entry of that name exists (in any
     // letter case), of stamp "_2" suffix, stamp "_3" suffix ... whichever is the first free one.

@@ -33,8 +33,11 @@ QByteArray ReceptionLog::line(const Entry& entry) {
 }
 
 QString ReceptionLog::hint(const Entry& entry) {
-    return QStringLiteral("Received %1 UTC, %2")
-        .arg(entry.when.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), field(entry.mode));
+    const QString hint =
+        QStringLiteral("Received %1 UTC, %2")
+            .arg(entry.when.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                 field(entry.mode));
+    return entry.callsign.isEmpty() ? hint : hint + QStringLiteral(" from ") + entry.callsign;
 }
 
 QString ReceptionLog::append(const Entry& entry) const {

@@ -29,7 +29,8 @@ public:
     // "2026-12-08T15:50:30Z\tMartin 1\t/station/Kleinbilder/Bild3.bmp\t-\n", with a callsign
     // "2026-12-08T15:50:30Z\tPD 120\t-\t/rx/081226_155030.jpg\tDL1ABC\n"
     static QByteArray line(const Entry& entry);
-    // The slot's hint: "Received 2026-12-08 15:50:30 UTC, Martin 1".
+    // The slot's hint: "Received 2026-12-08 15:50:30 UTC, Martin 1", with " from DL1ABC" after
+    // it when a callsign came.
     static QString hint(const Entry& entry);
 
     // Appends the entry's line; the reason when it cannot be written, empty otherwise.

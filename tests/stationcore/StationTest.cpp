@@ -460,9 +460,10 @@ TEST(PseudoTerminalStation, AReceptionIsSavedInAFolderAndEveryCommandReachesTheS
     station.stop();
 }
 
-// The sound card inside the program on WAV files: a PD 120 picture heard from a recording goes to
-// the slot file and the JPEG at its own size and into the log with its mode, and the repeater
-// sends it back in PD 120 into the recording of what went out.
+// The sound card inside the program on WAV files: a PD 120 picture heard from a recording, its
+// sender's callsign in FSK after it, goes to the slot file and the JPEG at its own size and into
+// the log with its mode and callsign, and the repeater sends it back in PD 120 into the recording
+// of what went out.
 TEST(SoundCardStation, AReceptionFromAWavFileIsStoredAtItsSizeAndRepeated) {
     QTemporaryDir dir;
     VirtualClock clock;
@@ -472,7 +473,9 @@ TEST(SoundCardStation, AReceptionFromAWavFileIsStoredAtItsSizeAndRepeated) {
         for (int x = 0; x < sent.width(); ++x)
             sent.setPixel(x, y, qRgb(x * 255 / 639, y * 255 / 495, 128));
     std::vector<std::int16_t> heard(11025, 0);
-    const auto picture = sstv::SstvEncoder::encode16(sent, ModeId::Pd120, {11025.0});
+    sstv::EncoderOptions options{11025.0};
+    options.fskId = QStringLiteral("DL1ABC");
+    const auto picture = sstv::SstvEncoder::encode16(sent, ModeId::Pd120, options);
     heard.insert(heard.end(), picture.begin(), picture.end());
     heard.insert(heard.end(), 2 * 11025, 0);
     const QString in = dir.filePath("heard.wav"), out = dir.filePath("sent.wav");
@@ -506,12 +509,18 @@ TEST(SoundCardStation, AReceptionFromAWavFileIsStoredAtItsSizeAndRepeated) {
         60000));
     const StoredPicture& kept = said.stored.front();
     EXPECT_EQ(kept.mode, "PD 120");
+    EXPECT_EQ(kept.callsign, "DL1ABC");
+    EXPECT_TRUE(kept.hint.endsWith(", PD 120 from DL1ABC")) << kept.hint.toStdString();
+    EXPECT_TRUE(said.events.contains("status  Ready for Receive - PD 120 from DL1ABC "))
+        << said.events.join('|').toStdString();
     EXPECT_EQ(QImage(kept.slotFile).size(), QSize(640, 496));
     EXPECT_LT(meanDifference(QImage(kept.slotFile), sent), 6.0);
     EXPECT_EQ(QImage(kept.jpegFile).size(), QSize(640, 496));
     QFile log(station.folder().path(u"\\AutoSpeichern\\received.log"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("\tPD 120\t"));
+    const QByteArray logged = log.readAll();
+    EXPECT_TRUE(logged.contains("\tPD 120\t")) << logged.toStdString();
+    EXPECT_TRUE(logged.endsWith("\tDL1ABC\n")) << logged.toStdString();
     // The repeater's transmission: PD 120 again, the picture as it came.
     ASSERT_TRUE(pumpUntil(
         [&] {

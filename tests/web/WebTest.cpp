@@ -261,8 +261,9 @@ protected:
         QFile::link(outside_, folder_ + "/AutoSpeichern/link.jpg");
         const QByteArray log =
             "2026-12-08T10:00:00Z\tMartin 1\t" + folder_.toUtf8() + "/Kleinbilder/Bild1.bmp\t" +
-            folder_.toUtf8() + "/AutoSpeichern/a.jpg\n" + "2026-12-08T11:00:00Z\tRobot 36\t-\t" +
-            outside_.toUtf8() + "\n" + "2026-12-08T12:00:00Z\tScottie 1\t-\t" + folder_.toUtf8() +
+            folder_.toUtf8() + "/AutoSpeichern/a.jpg\tDL1ABC\n" +
+            "2026-12-08T11:00:00Z\tRobot 36\t-\t" + outside_.toUtf8() + "\n" +
+            "2026-12-08T12:00:00Z\tScottie 1\t-\t" + folder_.toUtf8() +
             "/AutoSpeichern/link.jpg\n" + "2026-12-08T13:00:00Z\t-\t" + folder_.toUtf8() +
             "/Kleinbilder/Bild1.bmp\t-\n" + "not a line\n" + "2026-12-08T14:00:00Z\tMartin 2\t-\t" +
             folder_.toUtf8() + "/AutoSpeichern/../../secret.jpg\n";
@@ -284,10 +285,11 @@ TEST_F(GalleryTest, NamesOnlyWhatTheLogNamesInsideTheFolder) {
     const QList<GalleryEntry> entries = gallery.entries();
     QStringList names;
     for (const GalleryEntry& e : entries)
-        names << e.mode + ":" + e.name;
-    // Newest first; the JPEG copy before the slot file; nothing outside the folder.
+        names << e.mode + ":" + e.name + (e.callsign.isEmpty() ? "" : " " + e.callsign);
+    // Newest first; the JPEG copy before the slot file; nothing outside the folder; the callsign
+    // sent in FSK after a picture.
     EXPECT_EQ(names, QStringList({":Kleinbilder/Bild1.bmp", "Scottie 1:AutoSpeichern/link.jpg",
-                                  "Martin 1:AutoSpeichern/a.jpg"}));
+                                  "Martin 1:AutoSpeichern/a.jpg DL1ABC"}));
 
     const QString canonical = QFileInfo(folder_).canonicalFilePath();
     const std::pair<const char*, QString> files[] = {

@@ -212,7 +212,7 @@ function galleryItem(entry) {
   const caption = document.createElement('span');
   const when = new Date(entry.when);
   caption.textContent = when.toISOString().replace('T', ' ').slice(0, 19) + ' UTC · ' +
-                        (entry.mode || '?');
+                        (entry.mode || '?') + (entry.callsign ? ' · ' + entry.callsign : '');
   item.append(img, caption);
   item.addEventListener('click', () => {
     $('full-picture').src = galleryUrl(entry.name);
