@@ -31,6 +31,8 @@ constexpr int kPlaybackMs = 5;
 constexpr double kCaptureBufferSeconds = 4.0;
 
 std::atomic<int> stuckThreads{0};
+// A device has been opened, or tried: the sound system's own state lives until the process ends.
+std::atomic<bool> soundUsed{false};
 
 // The thread of one device, running an event loop for it. What runs there holds the state it
 // works on by shared pointer: a thread stuck in the sound server may run it long after its owner
@@ -304,6 +306,7 @@ private:
 } // namespace
 
 std::unique_ptr<AudioSource> openThreadedAudioSource(const QString& name, QString* error) {
+    soundUsed = true;
     auto source = std::make_unique<ThreadedSource>();
     if (!source->open(name, error))
         return nullptr;
@@ -311,6 +314,7 @@ std::unique_ptr<AudioSource> openThreadedAudioSource(const QString& name, QStrin
 }
 
 std::unique_ptr<AudioSink> openThreadedAudioSink(const QString& name, QString* error) {
+    soundUsed = true;
     auto sink = std::make_unique<ThreadedSink>();
     if (!sink->open(name, error))
         return nullptr;
@@ -322,7 +326,7 @@ bool soundThreadsStuck() {
 }
 
 int endAfterSound(int status) {
-    if (!soundThreadsStuck())
+    if (!soundThreadsStuck() && !soundUsed.load())
         return status;
     std::fflush(nullptr);
     ::_exit(status);

@@ -24,9 +24,12 @@ std::unique_ptr<AudioSink> openThreadedAudioSink(const QString& name, QString* e
 // True when a device's thread has not ended in time, at its opening or its closing.
 bool soundThreadsStuck();
 
-// The end of a program that may have used the sound card: returns status, or, when a device's
-// thread is stuck in a sound server that hangs, ends the process at once with it (the output is
-// flushed, the files have been written by then).
+// The end of a program that may have used the sound card, once its devices are closed, its
+// push-to-talk released and its files written: returns status when no device was opened, and
+// otherwise ends the process at once with it (the output flushed), without the sound system's
+// clean-up at exit. That clean-up waits on a device's thread stuck in a sound server that hangs,
+// and Qt's PulseAudio engine aborts or crashes in it when its server has gone and come back while
+// the program ran (its connection freed twice).
 int endAfterSound(int status);
 
 } // namespace winorbis::radio

@@ -863,11 +863,18 @@ group_soundcard() {
     wait_for 20 grep -q '^Capture works again' "$work/rx-gone.log"
     check "the capture comes back with the sound server" grep -q '^Capture works again' \
         "$work/rx-gone.log"
+    # Both end in order: the sound system's clean-up at exit, which can abort once its server has
+    # gone and come back, is left out.
     kill -TERM "$sender" "$receiver" 2>/dev/null
-    wait "$receiver"
-    local status=$?
-    [ "$status" -eq 0 ] && ok "orbis-modem ends in order after all that" ||
-        bad "orbis-modem ends in order after all that (status $status)" "$(cat "$work/rx-gone.log")"
+    local status end
+    for end in "$sender tx sending" "$receiver rx receiving"; do
+        set -- $end
+        wait "$1"
+        status=$?
+        [ "$status" -eq 0 ] && ok "the $3 orbis-modem ends in order after all that" ||
+            bad "the $3 orbis-modem ends in order after all that (status $status)" \
+                "$(cat "$work/$2-gone.log")"
+    done
 
     # The sound server hangs (stopped, not gone): SIGTERM still ends orbis-modem and winorbis on
     # the sound card within 2 s, with their files whole.

@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
         sink = radio::openThreadedAudioSink(*setup.playback, &why);
     if (!why.isEmpty())
         return fail();
-    const std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
+    std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
     if (!ptt)
         return fail();
     std::unique_ptr<radio::CameraInput> camera;
@@ -301,5 +301,8 @@ int main(int argc, char** argv) {
     owned.reset();
     source.reset();
     sink.reset();
+    camera.reset();
+    // Released already; the push-to-talk closes its rig or line here.
+    ptt.reset();
     return radio::endAfterSound(status);
 }

@@ -192,7 +192,7 @@ int runListen(const QStringList& arguments, const Clock& clock, int in, std::FIL
         status = receiver.failed ? 1 : 0;
     }
     source.reset();
-    return capture ? radio::endAfterSound(status) : status;
+    return status;
 }
 
 } // namespace winorbis

@@ -2,6 +2,7 @@
 // orbisctl: the converter's commands from the command line.
 #include "platform/Clock.h"
 #include "platform/Version.h"
+#include "radio/devices/AudioThread.h"
 #include "tools/orbisctl/Orbisctl.h"
 
 #include <QGuiApplication>
@@ -39,5 +40,7 @@ int main(int argc, char** argv) {
     previousHandler = qInstallMessageHandler(withoutRuntimeFolderNote);
     QGuiApplication app(argc, argv);
     winorbis::SystemClock clock;
-    return winorbis::runOrbisctl(app.arguments().mid(1), clock, stdout, stderr);
+    const int status = winorbis::runOrbisctl(app.arguments().mid(1), clock, stdout, stderr);
+    // A command on the sound card (serve, listen) has closed its devices by now.
+    return winorbis::radio::endAfterSound(status);
 }
