@@ -421,11 +421,16 @@ bool receptions(double pace) {
         const Figures lines = figures(each);
         const auto late =
             std::count_if(each.begin(), each.end(), [](double ms) { return ms > 250; });
+        QStringList lateNames;
+        for (const int row : lateRows)
+            if (lateNames.size() < 8)
+                lateNames << QString::number(row);
         std::printf("%d page%s open, decoded line to browser: median %.0f ms, 95 %% %.0f ms, "
-                    "max %.0f ms over %zu arrivals of %zu; %td later than 250 ms, at %zu rows "
+                    "max %.0f ms over %zu arrivals of %zu; %td later than 250 ms, at %zu rows%s%s "
                     "(goal: under 250 ms)\n",
                     pages, pages == 1 ? "" : "s", lines.median, lines.p95, lines.max, lines.count,
-                    r.decoded.size() * std::size_t(pages), late, lateRows.size());
+                    r.decoded.size() * std::size_t(pages), late, lateRows.size(),
+                    lateNames.isEmpty() ? "" : " ", qPrintable(lateNames.join(QLatin1Char(','))));
         const Figures calls = figures(r.faceUs);
         std::printf("%d page%s open, the face's part of each line on the station's thread: "
                     "median %.0f us, 95 %% %.0f us, max %.0f us over %zu lines (goal: never "

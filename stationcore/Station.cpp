@@ -103,10 +103,14 @@ bool Station::readSettings(const QString& defaultFace) {
 }
 
 void Station::peekSettings() {
-    settings_ = Settings::defaults(QString());
-    QFile file(folder_.path(u"\\COM.DAT"));
-    if (file.open(QIODevice::ReadOnly))
-        settings_ = SettingsCodec::parse(file.readAll(), settings_).settings;
+    settings_ = folderSettings(folder_, Settings::defaults(QString()));
+}
+
+Settings Station::folderSettings(const ProgramFolder& folder, const Settings& defaults) {
+    QFile file(folder.path(u"\\COM.DAT"));
+    if (!file.open(QIODevice::ReadOnly))
+        return defaults;
+    return SettingsCodec::parse(file.readAll(), defaults).settings;
 }
 
 bool Station::writeSettings() {

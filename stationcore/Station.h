@@ -121,6 +121,9 @@ public:
     bool readSettings(const QString& defaultFace);
     // Reads COM.DAT without writing anything (the headless commands that only look at it).
     void peekSettings();
+    // A program folder's COM.DAT as it reads, over defaults, without a station (the commands that
+    // only draw or list from it); defaults when there is none.
+    static Settings folderSettings(const ProgramFolder& folder, const Settings& defaults);
     // Writes COM.DAT whole or not at all; false when it failed (the reason went to the dialogs).
     bool writeSettings();
     // station.conf as it stands now.

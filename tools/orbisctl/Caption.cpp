@@ -9,13 +9,12 @@
 #include "captions/StationCallsign.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
-#include "settings/SettingsCodec.h"
 #include "settings/SettingsStore.h"
+#include "stationcore/Station.h"
 #include "workspace/BmpFiles.h"
 #include "workspace/PictureTexts.h"
 
 #include <QColor>
-#include <QFile>
 
 namespace winorbis {
 
@@ -29,11 +28,7 @@ std::optional<TColor> colourOf(const QString& text) {
 }
 
 Settings folderSettings(const ProgramFolder& folder) {
-    const Settings defaults = Settings::defaults(QStringLiteral("DejaVu Sans"));
-    QFile file(folder.path(u"\\COM.DAT"));
-    if (!file.open(QIODevice::ReadOnly))
-        return defaults;
-    return SettingsCodec::parse(file.readAll(), defaults).settings;
+    return Station::folderSettings(folder, Settings::defaults(QStringLiteral("DejaVu Sans")));
 }
 
 } // namespace

@@ -6,12 +6,11 @@
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
-#include "settings/SettingsCodec.h"
 #include "settings/SettingsStore.h"
+#include "stationcore/Station.h"
 #include "workspace/WorkingPictures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 #include <optional>
@@ -65,10 +64,7 @@ QString label(const CatalogPosition& p) {
 
 int list(const ProgramFolder& folder, const QStringList& arguments, std::FILE* out,
          std::FILE* err) {
-    Settings settings = Settings::defaults(QString());
-    QFile file(folder.path(u"\\COM.DAT"));
-    if (file.open(QIODevice::ReadOnly))
-        settings = SettingsCodec::parse(file.readAll(), settings).settings;
+    Settings settings = Station::folderSettings(folder, Settings::defaults(QString()));
     int page = std::clamp(settings.catalogPage, 0, kPageCount - 1);
     if (!arguments.isEmpty()) {
         bool ok = false;
