@@ -363,13 +363,20 @@ bool soakStation(const QTemporaryDir& dir, int uploads, int receptions) {
             const bool repeat = i % 5 == 0;
             station.switchRepeater(repeat);
             const int storedBefore = stored, sentBefore = sent;
-            // In pieces of two seconds, each as soon as the converter has taken the one before.
+            // In pieces of two seconds, each as soon as the converter has taken the one before;
+            // then silence, as a capture goes on after a picture (its end waits on the audio
+            // after it for an FSK ID).
             std::size_t given = 0;
+            const std::vector<float> quiet(kPiece, 0.0f);
             bool done = runUntil(station, 60000, [&] {
-                if (given < audio.size() && source->waiting() == 0) {
-                    const std::size_t piece = std::min(audio.size() - given, kPiece);
-                    source->push(std::span<const float>(audio).subspan(given, piece));
-                    given += piece;
+                if (source->waiting() == 0) {
+                    if (given < audio.size()) {
+                        const std::size_t piece = std::min(audio.size() - given, kPiece);
+                        source->push(std::span<const float>(audio).subspan(given, piece));
+                        given += piece;
+                    } else {
+                        source->push(quiet);
+                    }
                 }
                 return stored > storedBefore;
             });
