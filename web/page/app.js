@@ -9,6 +9,7 @@ const $ = (id) => document.getElementById(id);
 const page = { token: '', loggedIn: false, publicView: false, socket: null, reception: null };
 const woView = window.woView = {
   rows: 0, lastRow: -1, arrivals: [], stored: 0, storedAt: 0, frames: 0,
+  viewOpenMs: 0, // since the navigation began: the live view's first state shown
 };
 
 function say(text, bad) {
@@ -174,6 +175,7 @@ function event(e) {
     $('tx').src = '/api/tx.png?v=' + e.txVersion;
     if (e.reception) reception(e.reception.mode, e.reception.airMs, e.reception.leftMs);
     else reception(null);
+    if (!woView.viewOpenMs) woView.viewOpenMs = performance.now();
     break;
   }
   case 'announced': {
