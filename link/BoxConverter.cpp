@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BoxConverter.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include "converter/Modes.h"
 
 #include "platform/Clock.h"
@@ -26,7 +28,10 @@ BoxConverter::BoxConverter(std::unique_ptr<BytePort> port, const QString& kind, 
     capabilities_.freeRun = true;
     capabilities_.fetchesReceptions = true;
     capabilities_.digitizeSettleMs = 14000;
-    transfer_.setProgress([this](int position, int maximum) { emit progress(position, maximum); });
+    transfer_.setProgress([this](int position, int maximum) {
+        threading::handOff();
+        emit progress(position, maximum);
+    });
 }
 
 BoxConverter::~BoxConverter() {
@@ -48,6 +53,7 @@ std::uint8_t BoxConverter::identify(const LinkFailureSink& failures) {
 }
 
 void BoxConverter::start(bool reconnect) {
+    threading::takeOverEveryEvent();
     monitor_.setReconnecting(reconnect);
     monitor_.start();
 }
@@ -67,14 +73,11 @@ void BoxConverter::run(Job job, bool attended, std::function<void(const Result&)
         const Result result = job(*this);
         // The result and its handler go to the face's thread; so does every capture of the
         // handler, which is destroyed there.
-        QMetaObject::invokeMethod(
-            this,
-            [this, done = std::move(done), result] {
-                --pending_;
-                if (done)
-                    done(result);
-            },
-            Qt::QueuedConnection);
+        threading::post(this, [this, done = std::move(done), result] {
+            --pending_;
+            if (done)
+                done(result);
+        });
     });
 }
 
@@ -85,6 +88,7 @@ void BoxConverter::reportFailure(const LinkFailure& failure) {
     }
     // On the worker: to the face's thread, where the operator's job shows it in a box and
     // automatic work (its dialogs unattended) on standard error.
+    threading::handOff();
     emit failed(failure);
 }
 
@@ -97,7 +101,9 @@ bool BoxConverter::fetch(QImage& picture, const std::function<void(int row)>& ro
     return transfer_.FetchPicture(picture, MonitorHold(nullptr), [&](int row) {
         if (rowDone)
             rowDone(row);
-        emit lineArrived(row, picture.copy());
+        const QImage copy = picture.copy();
+        threading::handOff();
+        emit lineArrived(row, copy);
     });
 }
 
@@ -106,6 +112,7 @@ void BoxConverter::transmit(ModeId id) {
     if (!box)
         return; // the station offers the box's modes only
     link_.SendCommandByte(box->txByte);
+    threading::handOff();
     emit transmissionStarted(box->receiveWaitMs);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandGate.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -55,6 +57,7 @@ void CommandGate::post(std::function<void()> fn) {
             return;
         calls_->posted.push_back(std::move(fn));
     }
+    threading::handOff();
     emit workPosted(QPrivateSignal{});
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundCardConverter.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include "FrameScaling.h"
 
 #include "converter/Modes.h"
@@ -55,6 +57,7 @@ SoundCardConverter::~SoundCardConverter() {
 void SoundCardConverter::start(bool) {
     if (worker_.joinable())
         return;
+    threading::takeOverEveryEvent();
     worker_ = std::thread([this] { work(); });
 }
 
@@ -80,14 +83,11 @@ void SoundCardConverter::run(Job job, bool, std::function<void(const Result&)> d
     jobs_.push_back([this, job = std::move(job), done = std::move(done)]() mutable {
         lastFailure_.clear();
         const Result result = job(*this);
-        QMetaObject::invokeMethod(
-            this,
-            [this, done = std::move(done), result] {
-                --pending_;
-                if (done)
-                    done(result);
-            },
-            Qt::QueuedConnection);
+        threading::post(this, [this, done = std::move(done), result] {
+            --pending_;
+            if (done)
+                done(result);
+        });
     });
     wake_.notify_all();
 }
@@ -210,14 +210,17 @@ void SoundCardConverter::said(const QString& text) {
 }
 
 void SoundCardConverter::problem(const QString& text) {
+    threading::handOff();
     emit statusText(text);
 }
 
 void SoundCardConverter::heard(std::span<const float> samples) {
     if (waterfall_.sampleRate() != devices_.source->sampleRate())
         waterfall_ = modem::Waterfall(devices_.source->sampleRate());
-    for (const QByteArray& row : waterfall_.process(samples))
+    for (const QByteArray& row : waterfall_.process(samples)) {
+        threading::handOff();
         emit waterfall(row);
+    }
 }
 
 void SoundCardConverter::receptionStarted(const sstv::PictureStart& start) {
@@ -227,11 +230,14 @@ void SoundCardConverter::receptionStarted(const sstv::PictureStart& start) {
     const Mode& m = mode(start.mode);
     const std::uint8_t status = m.box ? m.box->statusByte : 0;
     const int airMs = int(sstv::SstvEncoder::durationMs(start.mode, false));
+    threading::handOff();
     emit announced(status, start.mode, m.name, airMs);
 }
 
 void SoundCardConverter::rowReceived(int row, const QImage& picture) {
-    emit lineArrived(row, picture.copy());
+    const QImage copy = picture.copy();
+    threading::handOff();
+    emit lineArrived(row, copy);
 }
 
 void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
@@ -241,12 +247,14 @@ void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
         std::lock_guard lock(clockMutex_);
         lastClockError_ = end.clockPpm;
     }
+    threading::handOff();
     emit clockError(end.clockPpm);
     emit pictureReceived(end.picture, mode(end.mode).name, end.complete, end.fskId);
 }
 
 void SoundCardConverter::transmissionStarted(ModeId, double durationMs) {
     transmitting_ = true;
+    threading::handOff();
     emit Converter::transmissionStarted(int(durationMs));
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Beacons.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include "Station.h"
 
 #include "converter/Modes.h"
@@ -193,7 +195,8 @@ void AcqTxBeacon::transmit() {
     const auto stopped = stopped_;
     // The beacon's own texts go to the setup window's status line, in order with the job.
     const auto say = [this](const QString& text) {
-        QMetaObject::invokeMethod(&station_, [this, text] { host_.status(text); });
+        threading::post(
+            &station_, [this, text] { host_.status(text); }, Qt::AutoConnection);
     };
     station_.runJob(
         [beaconMode, robot, stopped, say](ConverterOperations& ops) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtDialogs.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -24,12 +26,26 @@ template <typename F> auto onUiThread(F&& f) -> decltype(f()) {
     if (!app || QThread::currentThread() == app->thread())
         return f();
     using R = decltype(f());
+    // Both ways across Qt's queue: the call there, its result back.
     if constexpr (std::is_void_v<R>) {
-        QMetaObject::invokeMethod(app, std::forward<F>(f), Qt::BlockingQueuedConnection);
+        threading::post(
+            app,
+            [&] {
+                f();
+                threading::handOff();
+            },
+            Qt::BlockingQueuedConnection);
+        threading::tookOver();
     } else {
         R result{};
-        QMetaObject::invokeMethod(
-            app, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+        threading::post(
+            app,
+            [&] {
+                result = f();
+                threading::handOff();
+            },
+            Qt::BlockingQueuedConnection);
+        threading::tookOver();
         return result;
     }
 }

@@ -3,6 +3,8 @@
 
 #include "SoundCard.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include <QThread>
 #include <QTimer>
 
@@ -48,7 +50,7 @@ public:
     ~DeviceThread() {
         QObject* context = context_;
         QThread* thread = thread_;
-        QMetaObject::invokeMethod(context, [context, thread] {
+        threading::post(context, [context, thread] {
             delete context;
             thread->quit();
         });
@@ -65,7 +67,7 @@ public:
     // Runs work on the thread and waits up to timeoutMs for it; false when it did not finish.
     bool run(std::function<void()> work, int timeoutMs) {
         auto done = std::make_shared<Done>();
-        QMetaObject::invokeMethod(context_, [work = std::move(work), done] {
+        threading::post(context_, [work = std::move(work), done] {
             work();
             std::lock_guard lock(done->mutex);
             done->finished = true;
@@ -79,7 +81,7 @@ public:
     }
 
     // Posts work to the thread without waiting.
-    void post(std::function<void()> work) { QMetaObject::invokeMethod(context_, std::move(work)); }
+    void post(std::function<void()> work) { threading::post(context_, std::move(work)); }
 
     QObject* context() const { return context_; }
 

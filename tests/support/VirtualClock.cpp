@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/VirtualClock.h"
 
+#include "platform/ThreadHandoff.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -74,7 +76,7 @@ bool VirtualClock::workerWait(int ms, const std::atomic<bool>* cancel) {
         bool result = false;
     };
     auto wait = std::make_shared<Wait>();
-    QMetaObject::invokeMethod(app, [this, ms, wait] {
+    threading::post(app, [this, ms, wait] {
         const bool result = waitPainting(ms);
         std::lock_guard lock(wait->mutex);
         wait->result = result;

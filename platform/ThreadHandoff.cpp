@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ThreadHandoff.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+#if defined(__SANITIZE_THREAD__)
+#define WINORBIS_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define WINORBIS_THREAD_SANITIZER 1
+#endif
+#endif
+
+#ifdef WINORBIS_THREAD_SANITIZER
+extern "C" void __tsan_acquire(void* address);
+extern "C" void __tsan_release(void* address);
+#endif
+
+namespace winorbis::threading {
+
+#ifdef WINORBIS_THREAD_SANITIZER
+
+namespace {
+
+// One mark for every handover: a later take-over sees all that was handed off before it. That
+// orders more than the queue itself does, never less.
+char handover;
+
+class TakeOver final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent*) override {
+        tookOver();
+        return false;
+    }
+};
+
+} // namespace
+
+void handOff() {
+    __tsan_release(&handover);
+}
+
+void tookOver() {
+    __tsan_acquire(&handover);
+}
+
+void takeOverEveryEvent() {
+    // The filter is the application's child: a new application gets a new one.
+    static QPointer<TakeOver> installed;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread() || installed)
+        return;
+    installed = new TakeOver;
+    installed->setParent(app);
+    app->installEventFilter(installed);
+}
+
+#else
+
+void handOff() {}
+void tookOver() {}
+void takeOverEveryEvent() {}
+
+#endif
+
+} // namespace winorbis::threading
