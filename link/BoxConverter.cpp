@@ -73,7 +73,7 @@ void BoxConverter::run(Job job, bool attended, std::function<void(const Result&)
         const Result result = job(*this);
         // The result and its handler go to the face's thread; so does every capture of the
         // handler, which is destroyed there.
-        threading::post(this, [this, done = std::move(done), result] {
+        toFace_.post([this, done = std::move(done), result] {
             --pending_;
             if (done)
                 done(result);

@@ -6,6 +6,7 @@
 #include "TRecThread.h"
 
 #include "converter/Converter.h"
+#include "platform/ThreadHandoff.h"
 
 #include <atomic>
 #include <memory>
@@ -70,6 +71,8 @@ private:
     void reportFailure(const LinkFailure& failure);
 
     Clock& clock_;
+    // The jobs' results to the face's thread; made before the worker, which posts to it.
+    threading::HandoverQueue toFace_;
     ConverterCapabilities capabilities_;
     ConverterLink link_;
     PictureTransfer transfer_;

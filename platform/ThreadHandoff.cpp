@@ -65,4 +65,44 @@ void takeOverEveryEvent() {}
 
 #endif
 
+HandoverQueue::HandoverQueue(QObject* parent)
+    : QObject(parent) {
+    connect(this, &HandoverQueue::posted, this, &HandoverQueue::run, Qt::QueuedConnection);
+}
+
+void HandoverQueue::post(std::function<void()> work, bool direct) {
+    if (direct && QThread::currentThread() == thread()) {
+        work();
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        work_.push_back(std::move(work));
+    }
+    emit posted(QPrivateSignal{});
+}
+
+HandoverQueue& applicationQueue() {
+    static HandoverQueue* const queue = [] {
+        auto* made = new HandoverQueue;
+        made->moveToThread(QCoreApplication::instance()->thread());
+        return made;
+    }();
+    return *queue;
+}
+
+void HandoverQueue::run() {
+    for (;;) {
+        std::function<void()> work;
+        {
+            std::lock_guard lock(mutex_);
+            if (work_.empty())
+                return;
+            work = std::move(work_.front());
+            work_.pop_front();
+        }
+        work();
+    }
+}
+
 } // namespace winorbis::threading

@@ -3,36 +3,53 @@
 
 #include <QObject>
 
-#include <utility>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 namespace winorbis::threading {
 
-// What one thread hands another through Qt's event queue: a queued signal, or work posted with
-// QMetaObject::invokeMethod. The queue orders the two threads with Qt's own locks, which the
-// thread sanitizer does not see (Qt is not built with it), so it would take every such handover
-// for a data race. The handover is marked for it here: handOff() on the posting thread just
-// before the post or the queued emit, tookOver() on the receiving thread before the posted work
-// reads anything. In a build without the thread sanitizer every mark does nothing.
+// What one thread hands another through Qt's event queue. The queue orders the two threads with
+// Qt's own locks, which the thread sanitizer does not see (Qt is not built with it), so it would
+// take every such handover for a data race.
+//
+// Work posted to another thread goes through a HandoverQueue: a queue under a lock of our own,
+// which the sanitizer sees, and a queued signal without arguments that only says there is work.
+//
+// The arguments of a queued signal are marked instead: handOff() on the emitting thread just
+// before the emit, and on the receiving thread every event is marked as taken over once
+// takeOverEveryEvent() has run there. In a build without the thread sanitizer the marks do
+// nothing.
 
 void handOff();
 void tookOver();
 
-// Marks every event that the application's thread takes from its queue as taken over, so that
-// the slots of queued signals and the work posted to that thread need no mark of their own. Call
-// on the application's thread, once an application exists; more calls do nothing.
+// Marks every event that the application's thread takes from its queue as taken over. Call on
+// the application's thread once an application exists; more calls do nothing.
 void takeOverEveryEvent();
 
-// QMetaObject::invokeMethod(context, work, type) with the handover marked on both sides.
-template <typename Work>
-void post(QObject* context, Work&& work, Qt::ConnectionType type = Qt::QueuedConnection) {
-    handOff();
-    QMetaObject::invokeMethod(
-        context,
-        [work = std::forward<Work>(work)]() mutable {
-            tookOver();
-            work();
-        },
-        type);
-}
+// Work for the thread the queue lives in, posted from any thread and run there in order.
+class HandoverQueue final : public QObject {
+    Q_OBJECT
+public:
+    explicit HandoverQueue(QObject* parent = nullptr);
+
+    // From any thread; runs on the queue's thread from its event loop, or at once when called
+    // there with direct set.
+    void post(std::function<void()> work, bool direct = false);
+
+signals:
+    void posted(QPrivateSignal);
+
+private:
+    void run();
+
+    std::mutex mutex_; // guards work_
+    std::deque<std::function<void()>> work_;
+};
+
+// A queue in the application's thread, for work that waits on its result (the dialogs asked for
+// from a worker); made on first use from any thread, once an application exists.
+HandoverQueue& applicationQueue();
 
 } // namespace winorbis::threading

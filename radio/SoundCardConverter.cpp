@@ -83,7 +83,7 @@ void SoundCardConverter::run(Job job, bool, std::function<void(const Result&)> d
     jobs_.push_back([this, job = std::move(job), done = std::move(done)]() mutable {
         lastFailure_.clear();
         const Result result = job(*this);
-        threading::post(this, [this, done = std::move(done), result] {
+        toFace_.post([this, done = std::move(done), result] {
             --pending_;
             if (done)
                 done(result);

@@ -7,6 +7,7 @@
 
 #include "converter/Converter.h"
 #include "modem/Waterfall.h"
+#include "platform/ThreadHandoff.h"
 
 #include <span>
 
@@ -101,6 +102,8 @@ private:
     void transmissionEnded(bool complete) override;
 
     const Clock& clock_;
+    // The jobs' results to the face's thread; made before the worker, which posts to it.
+    threading::HandoverQueue toFace_;
     Devices devices_;
     EventLog log_;
     ConverterCapabilities capabilities_;

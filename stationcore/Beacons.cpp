@@ -195,8 +195,7 @@ void AcqTxBeacon::transmit() {
     const auto stopped = stopped_;
     // The beacon's own texts go to the setup window's status line, in order with the job.
     const auto say = [this](const QString& text) {
-        threading::post(
-            &station_, [this, text] { host_.status(text); }, Qt::AutoConnection);
+        toStation_.post([this, text] { host_.status(text); }, true);
     };
     station_.runJob(
         [beaconMode, robot, stopped, say](ConverterOperations& ops) {

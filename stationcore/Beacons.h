@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ThreadHandoff.h"
+
 #include <QImage>
 #include <QString>
 
@@ -111,6 +113,8 @@ public:
 private:
     Station& station_;
     Host host_;
+    // The beacon's texts from its job on the worker to the station's thread.
+    threading::HandoverQueue toStation_;
     std::unique_ptr<ClockTimer> timer_;
     BeaconMode mode_ = BeaconMode::Robot36;
     bool tenMinutes_ = false;

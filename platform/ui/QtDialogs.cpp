@@ -14,7 +14,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 
 namespace winorbis {
 
@@ -26,28 +28,25 @@ template <typename F> auto onUiThread(F&& f) -> decltype(f()) {
     if (!app || QThread::currentThread() == app->thread())
         return f();
     using R = decltype(f());
-    // Both ways across Qt's queue: the call there, its result back.
-    if constexpr (std::is_void_v<R>) {
-        threading::post(
-            app,
-            [&] {
-                f();
-                threading::handOff();
-            },
-            Qt::BlockingQueuedConnection);
-        threading::tookOver();
-    } else {
-        R result{};
-        threading::post(
-            app,
-            [&] {
-                result = f();
-                threading::handOff();
-            },
-            Qt::BlockingQueuedConnection);
-        threading::tookOver();
+    // The call goes over to the user-interface thread and its result comes back under locks of
+    // our own.
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool finished = false;
+    std::conditional_t<std::is_void_v<R>, bool, R> result{};
+    threading::applicationQueue().post([&] {
+        if constexpr (std::is_void_v<R>)
+            f();
+        else
+            result = f();
+        std::lock_guard lock(mutex);
+        finished = true;
+        answered.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    answered.wait(lock, [&] { return finished; });
+    if constexpr (!std::is_void_v<R>)
         return result;
-    }
 }
 
 QMessageBox::Icon iconOf(Dialogs::Kind kind) {

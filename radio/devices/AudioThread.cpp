@@ -43,15 +43,16 @@ class DeviceThread {
 public:
     DeviceThread()
         : thread_(new QThread)
-        , context_(new QObject) {
+        , context_(new threading::HandoverQueue) {
         thread_->start();
         context_->moveToThread(thread_);
     }
     ~DeviceThread() {
-        QObject* context = context_;
+        threading::HandoverQueue* context = context_;
         QThread* thread = thread_;
-        threading::post(context, [context, thread] {
-            delete context;
+        context->post([context, thread] {
+            // Deleted once the thread has ended.
+            context->deleteLater();
             thread->quit();
         });
         // A thread that does not end in time is left behind with its objects, never destroyed
@@ -67,7 +68,7 @@ public:
     // Runs work on the thread and waits up to timeoutMs for it; false when it did not finish.
     bool run(std::function<void()> work, int timeoutMs) {
         auto done = std::make_shared<Done>();
-        threading::post(context_, [work = std::move(work), done] {
+        context_->post([work = std::move(work), done] {
             work();
             std::lock_guard lock(done->mutex);
             done->finished = true;
@@ -81,7 +82,7 @@ public:
     }
 
     // Posts work to the thread without waiting.
-    void post(std::function<void()> work) { threading::post(context_, std::move(work)); }
+    void post(std::function<void()> work) { context_->post(std::move(work)); }
 
     QObject* context() const { return context_; }
 
@@ -93,7 +94,7 @@ private:
     };
 
     QThread* thread_;
-    QObject* context_;
+    threading::HandoverQueue* context_; // lives in the thread; its work runs there
 };
 
 // What a device's thread and its users share; the device and its timer are the thread's own.

@@ -76,7 +76,7 @@ bool VirtualClock::workerWait(int ms, const std::atomic<bool>* cancel) {
         bool result = false;
     };
     auto wait = std::make_shared<Wait>();
-    threading::post(app, [this, ms, wait] {
+    threading::applicationQueue().post([this, ms, wait] {
         const bool result = waitPainting(ms);
         std::lock_guard lock(wait->mutex);
         wait->result = result;
