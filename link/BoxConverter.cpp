@@ -29,8 +29,7 @@ BoxConverter::BoxConverter(std::unique_ptr<BytePort> port, const QString& kind, 
     capabilities_.fetchesReceptions = true;
     capabilities_.digitizeSettleMs = 14000;
     transfer_.setProgress([this](int position, int maximum) {
-        threading::handOff();
-        emit progress(position, maximum);
+        toFace([this, position, maximum] { emit progress(position, maximum); });
     });
 }
 
@@ -53,7 +52,7 @@ std::uint8_t BoxConverter::identify(const LinkFailureSink& failures) {
 }
 
 void BoxConverter::start(bool reconnect) {
-    threading::takeOverEveryEvent();
+    threading::prepareHandovers();
     monitor_.setReconnecting(reconnect);
     monitor_.start();
 }
@@ -88,8 +87,7 @@ void BoxConverter::reportFailure(const LinkFailure& failure) {
     }
     // On the worker: to the face's thread, where the operator's job shows it in a box and
     // automatic work (its dialogs unattended) on standard error.
-    threading::handOff();
-    emit failed(failure);
+    toFace([this, failure] { emit failed(failure); });
 }
 
 bool BoxConverter::upload(const QImage& picture) {
@@ -101,9 +99,7 @@ bool BoxConverter::fetch(QImage& picture, const std::function<void(int row)>& ro
     return transfer_.FetchPicture(picture, MonitorHold(nullptr), [&](int row) {
         if (rowDone)
             rowDone(row);
-        const QImage copy = picture.copy();
-        threading::handOff();
-        emit lineArrived(row, copy);
+        toFace([this, row, copy = picture.copy()] { emit lineArrived(row, copy); });
     });
 }
 
@@ -112,8 +108,7 @@ void BoxConverter::transmit(ModeId id) {
     if (!box)
         return; // the station offers the box's modes only
     link_.SendCommandByte(box->txByte);
-    threading::handOff();
-    emit transmissionStarted(box->receiveWaitMs);
+    toFace([this, ms = box->receiveWaitMs] { emit transmissionStarted(ms); });
 }
 
 void BoxConverter::digitize() {

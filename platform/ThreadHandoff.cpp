@@ -46,11 +46,11 @@ void tookOver() {
     __tsan_acquire(&handover);
 }
 
-void takeOverEveryEvent() {
+static void takeOverEveryEvent() {
     // The filter is the application's child: a new application gets a new one.
     static QPointer<TakeOver> installed;
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread() || installed)
+    if (installed)
         return;
     installed = new TakeOver;
     installed->setParent(app);
@@ -61,7 +61,7 @@ void takeOverEveryEvent() {
 
 void handOff() {}
 void tookOver() {}
-void takeOverEveryEvent() {}
+static void takeOverEveryEvent() {}
 
 #endif
 
@@ -80,6 +80,14 @@ void HandoverQueue::post(std::function<void()> work, bool direct) {
         work_.push_back(std::move(work));
     }
     emit posted(QPrivateSignal{});
+}
+
+void prepareHandovers() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    takeOverEveryEvent();
+    applicationQueue();
 }
 
 HandoverQueue& applicationQueue() {

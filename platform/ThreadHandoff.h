@@ -16,17 +16,20 @@ namespace winorbis::threading {
 // Work posted to another thread goes through a HandoverQueue: a queue under a lock of our own,
 // which the sanitizer sees, and a queued signal without arguments that only says there is work.
 //
-// The arguments of a queued signal are marked instead: handOff() on the emitting thread just
-// before the emit, and on the receiving thread every event is marked as taken over once
-// takeOverEveryEvent() has run there. In a build without the thread sanitizer the marks do
+// A signal with arguments is emitted on the receiving thread, from work posted there: Qt copies
+// the arguments of a queued emit inside the emit, after any mark the emitting side could set.
+// Other handovers are marked: handOff() on the handing thread before the post, tookOver() on the
+// taking thread before it reads; once prepareHandovers() has run, every event the application's
+// thread takes from its queue counts as taken over. Without the thread sanitizer the marks do
 // nothing.
 
 void handOff();
 void tookOver();
 
-// Marks every event that the application's thread takes from its queue as taken over. Call on
-// the application's thread once an application exists; more calls do nothing.
-void takeOverEveryEvent();
+// Call on the application's thread before a worker starts, once an application exists (more
+// calls do nothing): makes applicationQueue() there, and in a thread-sanitizer build marks every
+// event that thread takes from its queue as taken over.
+void prepareHandovers();
 
 // Work for the thread the queue lives in, posted from any thread and run there in order.
 class HandoverQueue final : public QObject {
@@ -49,7 +52,7 @@ private:
 };
 
 // A queue in the application's thread, for work that waits on its result (the dialogs asked for
-// from a worker); made on first use from any thread, once an application exists.
+// from a worker); made by prepareHandovers(), or on first use from any thread.
 HandoverQueue& applicationQueue();
 
 } // namespace winorbis::threading

@@ -57,7 +57,7 @@ SoundCardConverter::~SoundCardConverter() {
 void SoundCardConverter::start(bool) {
     if (worker_.joinable())
         return;
-    threading::takeOverEveryEvent();
+    threading::prepareHandovers();
     worker_ = std::thread([this] { work(); });
 }
 
@@ -210,17 +210,14 @@ void SoundCardConverter::said(const QString& text) {
 }
 
 void SoundCardConverter::problem(const QString& text) {
-    threading::handOff();
-    emit statusText(text);
+    toFace([this, text] { emit statusText(text); });
 }
 
 void SoundCardConverter::heard(std::span<const float> samples) {
     if (waterfall_.sampleRate() != devices_.source->sampleRate())
         waterfall_ = modem::Waterfall(devices_.source->sampleRate());
-    for (const QByteArray& row : waterfall_.process(samples)) {
-        threading::handOff();
-        emit waterfall(row);
-    }
+    for (const QByteArray& row : waterfall_.process(samples))
+        toFace([this, row] { emit waterfall(row); });
 }
 
 void SoundCardConverter::receptionStarted(const sstv::PictureStart& start) {
@@ -230,14 +227,13 @@ void SoundCardConverter::receptionStarted(const sstv::PictureStart& start) {
     const Mode& m = mode(start.mode);
     const std::uint8_t status = m.box ? m.box->statusByte : 0;
     const int airMs = int(sstv::SstvEncoder::durationMs(start.mode, false));
-    threading::handOff();
-    emit announced(status, start.mode, m.name, airMs);
+    toFace([this, status, id = start.mode, name = m.name, airMs] {
+        emit announced(status, id, name, airMs);
+    });
 }
 
 void SoundCardConverter::rowReceived(int row, const QImage& picture) {
-    const QImage copy = picture.copy();
-    threading::handOff();
-    emit lineArrived(row, copy);
+    toFace([this, row, copy = picture.copy()] { emit lineArrived(row, copy); });
 }
 
 void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
@@ -247,15 +243,15 @@ void SoundCardConverter::receptionEnded(const sstv::PictureEnd& end) {
         std::lock_guard lock(clockMutex_);
         lastClockError_ = end.clockPpm;
     }
-    threading::handOff();
-    emit clockError(end.clockPpm);
-    emit pictureReceived(end.picture, mode(end.mode).name, end.complete, end.fskId);
+    toFace([this, end] {
+        emit clockError(end.clockPpm);
+        emit pictureReceived(end.picture, mode(end.mode).name, end.complete, end.fskId);
+    });
 }
 
 void SoundCardConverter::transmissionStarted(ModeId, double durationMs) {
     transmitting_ = true;
-    threading::handOff();
-    emit Converter::transmissionStarted(int(durationMs));
+    toFace([this, ms = int(durationMs)] { emit Converter::transmissionStarted(ms); });
 }
 
 void SoundCardConverter::transmissionEnded(bool) {

@@ -88,8 +88,14 @@ private:
     bool pause(int ms) override;
     bool lost() const override { return false; }
     QString lastFailure() const override { return lastFailure_; }
-    void say(const QString& text) override { emit statusText(text); }
-    void removeFrames() override { emit framesRemoved(); }
+    void say(const QString& text) override {
+        toFace([this, text] { emit statusText(text); });
+    }
+    void removeFrames() override {
+        toFace([this] { emit framesRemoved(); });
+    }
+    // Emits on the face's thread: from the worker through toFace_, at once on the face's thread.
+    void toFace(std::function<void()> emission) { toFace_.post(std::move(emission), true); }
 
     // SoundCardAir::Listener, on the worker.
     void said(const QString& text) override;
