@@ -182,7 +182,7 @@ public:
             devices.source = std::move(source);
             auto converter =
                 std::make_unique<radio::SoundCardConverter>(std::move(devices), clock_);
-            // On the converter's worker, as the decoder gives each row.
+            // As the station's thread gets each row from the converter's worker.
             QObject::connect(
                 converter.get(), &Converter::lineArrived, converter.get(),
                 [this](int row, const QImage&) {

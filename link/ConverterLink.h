@@ -26,6 +26,10 @@
 //   Both are atomic and may be read from any thread.
 // - CommandGate calls queued by the monitor run on the face's thread, in order, only while the
 //   gate is open; once it is shut (the program ends) they are dropped unrun.
+// - A converter's worker hands the face its jobs' results and its signals through the
+//   converter's HandoverQueue (platform/ThreadHandoff.h): the signals are emitted on the face's
+//   thread, in the order the worker gave them, results and signals alike. Work another thread
+//   posts (the sound devices' threads, the dialogs asked for from a worker) goes the same way.
 // The other headers of the link refer to these rules.
 
 #include "BytePort.h"
