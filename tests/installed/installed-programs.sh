@@ -678,14 +678,21 @@ group_soundcard() {
     # One station sends in each mode through a null sink; a second hears its monitor. All six
     # pairs at once, each on its own sink.
     declare -A senders receivers watchers
+    start_sender() {
+        spawn env "${pulse_env[@]}" orbis-modem --link "$work/tx-$1" --playback "OrbisSink$1" \
+            >>"$work/tx-$1.log" 2>&1
+        senders[$1]=$!
+        pids+=("${senders[$1]}")
+    }
+    start_receiver() {
+        spawn env "${pulse_env[@]}" orbis-modem --link "$work/rx-$1" --capture "OrbisCapture$1" \
+            --save "$work/saved-$1" >>"$work/rx-$1.log" 2>&1
+        receivers[$1]=$!
+        pids+=("${receivers[$1]}")
+    }
     for m in "${modes[@]}"; do
-        spawn env "${pulse_env[@]}" orbis-modem --link "$work/tx-$m" --playback "OrbisSink$m" \
-            >"$work/tx-$m.log" 2>&1
-        senders[$m]=$!
-        spawn env "${pulse_env[@]}" orbis-modem --link "$work/rx-$m" --capture "OrbisCapture$m" \
-            --save "$work/saved-$m" >"$work/rx-$m.log" 2>&1
-        receivers[$m]=$!
-        pids+=("${senders[$m]}" "${receivers[$m]}")
+        start_sender "$m"
+        start_receiver "$m"
     done
     # Beside each orbis-modem receiver, the program itself on the sound card hears the same sink:
     # its automatic fetch takes the picture into the RX window and the first slot's file. The one
@@ -729,7 +736,15 @@ group_soundcard() {
     spawn env "${pulse_env[@]}" paplay --device=sink_PD120 "$work/pd120.wav"
     pids+=($!)
     for m in "${modes[@]}"; do
-        wait_for 10 test -e "$work/tx-$m" -a -e "$work/rx-$m" || bad "the $m stations start"
+        if ! wait_for 10 test -e "$work/tx-$m" -a -e "$work/rx-$m"; then
+            # The private sound server, with some forty clients connecting at once on a loaded
+            # machine, may refuse one its first connection ("pa_context_connect() failed"): a
+            # station that ended so is started once more.
+            kill -0 "${senders[$m]}" 2>/dev/null || start_sender "$m"
+            kill -0 "${receivers[$m]}" 2>/dev/null || start_receiver "$m"
+            wait_for 10 test -e "$work/tx-$m" -a -e "$work/rx-$m" || bad "the $m stations start" \
+                "$(cat "$work/tx-$m.log" "$work/rx-$m.log")"
+        fi
         spawn orbisctl --port "$work/rx-$m" watch --count 1 >"$work/watch-$m.out" 2>&1
         watchers[$m]=$!
         pids+=("${watchers[$m]}")
@@ -739,6 +754,8 @@ group_soundcard() {
     for m in "${modes[@]}"; do
         wait_for 170 grep -q '^Received ' "$work/rx-$m.log"
         check "the $m picture was received" grep -Eq '^Received .*: (240|256) lines' "$work/rx-$m.log"
+        # The watch ends with its picture; without one it is ended, so that the group goes on.
+        wait_for 20 sh -c "! kill -0 ${watchers[$m]} 2>/dev/null" || kill "${watchers[$m]}"
         wait "${watchers[$m]}"
         check "the converter announced $m to the program" grep -q "$m\|$(mode_name "$m")" \
             "$work/watch-$m.out"
