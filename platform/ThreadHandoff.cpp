@@ -100,17 +100,17 @@ HandoverQueue& applicationQueue() {
 }
 
 void HandoverQueue::run() {
-    for (;;) {
-        std::function<void()> work;
-        {
-            std::lock_guard lock(mutex_);
-            if (work_.empty())
-                return;
-            work = std::move(work_.front());
-            work_.pop_front();
-        }
-        work();
+    // One piece of work for each signal: each runs where its post stands in the thread's event
+    // queue, so work of several queues (and other events) keeps the order it was posted in.
+    std::function<void()> work;
+    {
+        std::lock_guard lock(mutex_);
+        if (work_.empty())
+            return;
+        work = std::move(work_.front());
+        work_.pop_front();
     }
+    work();
 }
 
 } // namespace winorbis::threading
