@@ -453,17 +453,9 @@ void Station::runUntil(const std::function<bool()>& done) {
 }
 
 bool Station::fetch(bool byOperator, bool keep) {
-    if (gate_.busy())
+    // A fetch may run while the reception's timer runs: it ends the reception.
+    if (!admit(byOperator, false))
         return false;
-    if (converterLost()) {
-        const QString text = lostText();
-        if (byOperator)
-            failureBoxes(dialogs_)({text, true, LinkFailure::Box::Warning});
-        else
-            ConsoleNotes::write(text);
-        emit statusText(text);
-        return false;
-    }
     if (reception_.repeaterOn()) {
         if (byOperator) {
             dialogs_.beep(2);
