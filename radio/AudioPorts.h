@@ -40,6 +40,13 @@ public:
     virtual bool play(std::span<const float> samples) = 0;
     // Milliseconds of queued audio that have not yet left the device (0 for a file once written).
     virtual double pendingMs() const = 0;
+    // How far ahead of the air time a transmission's samples are given. A file or memory takes
+    // them as the air would, a second ahead. A device on a thread of its
+    // own plays at its own pace and takes them well ahead, so that a stall of the thread that
+    // gives them (a busy computer, a disk that holds a write) leaves no gap on the air: the far
+    // station loses a picture at a gap of a second.
+    static constexpr int kLeadMs = 1000;
+    virtual double leadMs() const { return kLeadMs; }
     // Drops what has not been played yet (a cut transmission).
     virtual void stop() = 0;
     // The end of one transmission: a file sink makes its file whole (header matching the samples

@@ -148,7 +148,7 @@ void SoundCardAir::feedTransmission() {
     if (tx.played < tx.samples.size()) {
         const auto due = std::min(
             tx.samples.size(),
-            std::size_t(std::max(0.0, (elapsed + kLeadMs) * sink_->sampleRate() / 1000.0)));
+            std::size_t(std::max(0.0, (elapsed + sink_->leadMs()) * sink_->sampleRate() / 1000.0)));
         if (due > tx.played) {
             if (!sink_->play(
                     std::span<const float>(tx.samples).subspan(tx.played, due - tx.played))) {

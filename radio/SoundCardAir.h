@@ -52,9 +52,9 @@ public:
 
     // Seconds a transmission may run past its mode's time before the watchdog cuts it.
     static constexpr int kWatchdogMs = 5000;
-    // How far ahead of the clock the samples are given to the sink: a second, so that a busy
-    // computer that leaves the converter unserved for most of one cuts no gap into the picture.
-    static constexpr int kLeadMs = 1000;
+    // How far ahead of the clock the samples are given to a sink that plays them as they come (a
+    // file, memory): a second. A sound device takes more (AudioSink::leadMs).
+    static constexpr int kLeadMs = AudioSink::kLeadMs;
     // How much audio after a picture's end the end waits for an FSK ID: 2400 ms. An ID of 10
     // characters is read 2138 ms after its picture (300 ms pause, 100 ms lead-in, 79 bits of
     // 22 ms); the rest is room for the decoder's delay and the audio block the end came in.

@@ -29,6 +29,9 @@ constexpr int kCloseWaitMs = 250;
 // How often the device's thread moves samples between the device and the buffer.
 constexpr int kCaptureMs = 10;
 constexpr int kPlaybackMs = 5;
+// How far ahead a transmission is given to the device's thread (AudioSink::leadMs): the sound
+// server holds the first second of it, the thread the rest.
+constexpr double kDeviceLeadMs = 10000.0;
 // The most the capture buffer holds for a reader that has stopped reading: older samples go.
 constexpr double kCaptureBufferSeconds = 4.0;
 
@@ -272,6 +275,8 @@ public:
         c.queue.insert(c.queue.end(), samples.begin(), samples.end());
         return true;
     }
+
+    double leadMs() const override { return kDeviceLeadMs; }
 
     double pendingMs() const override {
         const Core& c = *core_;
