@@ -19,10 +19,21 @@ void Button5Click(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) 
         main.setStatusText(handheldtext::kConverterBusy);
         return;
     }
+    // The monitor's own reads stay off the port while the window is open: a byte of the handheld's
+    // is no status byte. The beacons wait meanwhile.
     const MonitorHold hold = main.station().hold();
-    // The beacons wait while the handheld has the port.
     const CommandGate::Operation operation(main.gate());
-    window.execOn(main.link().port(), dialogs, hold, &clock);
+    // Each exchange with the handheld is a job on the converter's worker.
+    Station& station = main.station();
+    window.execOn(main.link().port(), dialogs, hold, &clock,
+                  [&station](std::function<void()> work, std::function<void()> done) {
+                      station.runInSession(
+                          [work = std::move(work)](ConverterOperations&) {
+                              work();
+                              return Converter::Result{};
+                          },
+                          [done = std::move(done)](const Converter::Result&) { done(); });
+                  });
 }
 
 void connectHandheldWindow(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) {

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QValidator>
 
 #include <vector>
@@ -47,8 +48,9 @@ public:
 TForm4::TForm4(QWidget* parent)
     : QDialog(parent)
     , ui_(std::make_unique<Ui::TForm4>())
-    , controller_([this] { showPanel(); }) {
+    , controller_([this] { panelChanged(); }) {
     ui_->setupUi(this);
+    toWindow_ = new threading::HandoverQueue(this);
     setFixedSize(size());
     setWindowTitle(handheldtext::kWindowCaption);
     setWindowModality(Qt::ApplicationModal);
@@ -97,17 +99,46 @@ QAbstractButton* TForm4::setButton(Text which) const {
 }
 
 template <typename Operation> void TForm4::run(Operation operation) {
-    if (exchange_ && !busy_) {
-        busy_ = true;
-        operation(*exchange_);
-        busy_ = false;
+    if (!exchange_ || busy_) {
+        if (!busy_)
+            showPanel();
+        return;
     }
+    busy_ = true;
+    if (!runner_) {
+        operation(*exchange_);
+        runEnded();
+        return;
+    }
+    // The controller is the worker's until the exchange has ended: nothing here changes it.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->setEnabled(false);
+    HandheldExchange* exchange = exchange_.get();
+    runner_([exchange, operation] { operation(*exchange); },
+            [this] {
+                for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                    child->setEnabled(true);
+                runEnded();
+            });
+}
+
+void TForm4::runEnded() {
+    busy_ = false;
     showPanel();
     // A close asked for while the exchange ran is carried out now.
     if (closeAfterRun_) {
         closeAfterRun_ = false;
         done(closeResult_);
     }
+}
+
+void TForm4::panelChanged() {
+    if (QThread::currentThread() == thread()) {
+        showPanel();
+        return;
+    }
+    // On the converter's worker, which has the controller meanwhile: the window shows a copy.
+    toWindow_->post([this, panel = controller_.panel()] { showPanel(panel); });
 }
 
 void TForm4::connectControls() {
@@ -119,13 +150,13 @@ void TForm4::connectControls() {
             return;
         const int index = id % handheldpage::kCount;
         if (id < handheldpage::kCount)
-            run([&](HandheldExchange& e) { controller_.store(e, index); });
+            run([this, index](HandheldExchange& e) { controller_.store(e, index); });
         else
-            run([&](HandheldExchange& e) { controller_.recall(e, index); });
+            run([this, index](HandheldExchange& e) { controller_.recall(e, index); });
     });
     for (int i = 0; i < handheldpage::kCount; ++i) {
         connect(protect_[std::size_t(i)], &QAbstractButton::toggled, this, [this, i](bool on) {
-            run([&](HandheldExchange& e) { controller_.holdChanged(e, i, on); });
+            run([this, i, on](HandheldExchange& e) { controller_.holdChanged(e, i, on); });
         });
     }
     for (const Text which : kTexts) {
@@ -138,7 +169,7 @@ void TForm4::connectControls() {
             showPanel();
         });
         connect(setButton(which), &QAbstractButton::clicked, this, [this, which] {
-            run([&](HandheldExchange& e) { controller_.sendText(e, which); });
+            run([this, which](HandheldExchange& e) { controller_.sendText(e, which); });
         });
     }
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
@@ -147,7 +178,7 @@ void TForm4::connectControls() {
         connect(box, &QAbstractButton::toggled, this, &TForm4::functionControlChanged);
     connect(ui_->TxTimerVal, &QSpinBox::valueChanged, this, &TForm4::functionControlChanged);
     connect(ui_->FuncSet, &QAbstractButton::clicked, this,
-            [this] { run([&](HandheldExchange& e) { controller_.FunctionSet(e); }); });
+            [this] { run([this](HandheldExchange& e) { controller_.FunctionSet(e); }); });
 }
 
 HandheldFunctions TForm4::shownFunctions() const {
@@ -169,7 +200,10 @@ void TForm4::functionControlChanged() {
 }
 
 void TForm4::showPanel() {
-    const HandheldPanel& panel = controller_.panel();
+    showPanel(controller_.panel());
+}
+
+void TForm4::showPanel(const HandheldPanel& panel) {
     ui_->StatusReport->setText(panel.status);
     // Nothing can be done with a handheld that has not answered, and nothing it never said shows.
     const bool on = panel.answered;
@@ -230,23 +264,26 @@ void TForm4::showPanel() {
     ui_->FuncSet->setEnabled(on && panel.funcSetEnabled);
 }
 
-void TForm4::openOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock) {
+void TForm4::openOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock,
+                    Runner runner) {
     exchange_ = std::make_unique<HandheldExchange>(port, dialogs, data_, hold);
-    if (clock)
+    runner_ = std::move(runner);
+    if (clock && !runner_)
         exchange_->setBetweenReads([clock] { return clock->keepPainting(); });
     show();
     activateWindow();
     FormShow();
 }
 
-int TForm4::execOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock) {
-    openOn(port, dialogs, hold, clock);
+int TForm4::execOn(BytePort& port, Dialogs& dialogs, const MonitorHold& hold, Clock* clock,
+                   Runner runner) {
+    openOn(port, dialogs, hold, clock, std::move(runner));
     // The window may have been closed while its reads ran.
     return isVisible() ? exec() : result();
 }
 
 void TForm4::FormShow() {
-    run([&](HandheldExchange& e) { controller_.FormShow(e); });
+    run([this](HandheldExchange& e) { controller_.FormShow(e); });
 }
 
 void TForm4::done(int result) {
@@ -258,6 +295,7 @@ void TForm4::done(int result) {
     }
     QDialog::done(result);
     exchange_.reset();
+    runner_ = {};
 }
 
 } // namespace winorbis

@@ -11,10 +11,13 @@
 //   signals, never directly.
 // - The face's thread touches the port itself only where no worker runs or the worker is held:
 //   opening the port and identifying the converter before the monitor starts (and in orbisctl's
-//   single commands, where none runs), the handheld window's exchanges and the setup window's
-//   change of port, which hold the monitor through a MonitorHold while no job can be given. The one
-//   exception: when the device has vanished, the monitor reopens it and identifies the converter
-//   itself, while no hold exists; a hold waits for that attempt to end.
+//   single commands, where none runs), and the setup window's change of port, which holds the
+//   monitor through a MonitorHold while no job can be given. The one exception: when the device
+//   has vanished, the monitor reopens it and identifies the converter itself, while no hold
+//   exists; a hold waits for that attempt to end.
+// - The handheld window holds the monitor's own reads off the port while it is open (a byte of
+//   the handheld's is no status byte); its exchanges are jobs on the monitor, which runs jobs
+//   also while held.
 // - The port is shared without a lock: one thread may read while another writes. Writes of single
 //   command bytes (the receive stop among them) may run while the monitor reads.
 // - A hold guarantees that, from the moment its constructor returns until its destructor runs,

@@ -2,8 +2,10 @@
 // The main window's transmit and capture controls and option boxes, against a converter in memory.
 #include "MainWindowFixture.h"
 
+#include "app/HandheldWindowWiring.h"
 #include "app/TForm1.h"
 #include "controls/TFlyingButton.h"
+#include "handheld/TForm4.h"
 #include "support/MemoryConverter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -15,9 +17,14 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 using namespace winorbis;
 using namespace winorbis::test;
@@ -155,4 +162,55 @@ TEST_F(CommandsWindowFixture, TheMenuKeysAreThoseOfTheCommands) {
     for (const auto& [name, key] : keys)
         EXPECT_EQ(control<QAction>(name)->shortcut(), QKeySequence(QString::fromLatin1(key)))
             << name;
+}
+
+// The handheld's window, opened from the main window: every exchange with the handheld runs on
+// the converter's worker, none on the window's thread, and the window shows what it answered and
+// closes in order.
+TEST_F(CommandsWindowFixture, TheHandheldWindowTalksToTheHandheldOnTheConvertersWorker) {
+    const auto windowThread = std::this_thread::get_id();
+    std::atomic<int> writtenOnWindowThread{0};
+    std::mutex mutex;
+    QByteArray heard, params;
+    // A VC-H1: its switches, its 64-byte block, and an acknowledge for everything else.
+    port->setResponder([&](std::uint8_t byte, MemoryPort& line) {
+        if (std::this_thread::get_id() == windowThread)
+            ++writtenOnWindowThread;
+        std::lock_guard lock(mutex);
+        heard.append(char(byte));
+        params.append(char(byte));
+        const auto command = std::uint8_t(params[0]);
+        const int got = int(params.size()) - 1;
+        if (got == 0 && (command == 16 || command == 101)) {
+            line.arrive(command == 16 ? QByteArray("\x00\x96\x00", 3)
+                                      : QByteArray(64, 'A') + QByteArray(1, '\0'));
+            params.clear();
+            return;
+        }
+        const int needed = command == 96 ? 5 : 1;
+        if (got == 0)
+            line.arrive(QByteArray(1, '\x06'));
+        else if (got >= needed) {
+            line.arrive(command == 96 ? QByteArray("\xff\x00\x00\x00\x01\x02", 6)
+                                      : QByteArray("\x06\x00", 2));
+            params.clear();
+        }
+    });
+    TForm4 window;
+    QTimer close;
+    QObject::connect(&close, &QTimer::timeout, &window, [&] {
+        if (window.isVisible() && !window.busy())
+            window.reject();
+    });
+    close.start(10);
+    Button5Click(*form, window, dialogs, clock);
+
+    EXPECT_EQ(writtenOnWindowThread, 0);
+    EXPECT_TRUE(window.controller().panel().answered);
+    EXPECT_EQ(window.data().HandheldFlags, 0x96);
+    std::lock_guard lock(mutex);
+    EXPECT_TRUE(heard.startsWith(QByteArray(1, char(handheldcommand::kReadFlags))))
+        << heard.toHex().toStdString();
+    EXPECT_TRUE(heard.contains(char(handheldcommand::kReadBlock)));
+    EXPECT_FALSE(form->station().busy());
 }

@@ -70,17 +70,21 @@ TEST(HandheldMenu, OpensTheWindowOnTheConvertersPortWithTheMonitorHeld) {
     dialogs.clear();
     const int eventsBefore = int(sim.events().size());
 
-    // The window is modal: it is worked from a timer while the menu command waits.
+    // The window is modal: it is worked from a timer while the menu command waits. Its exchanges
+    // run on the converter's worker: each step waits until the one before has ended.
     bool worked = false;
     QString storeStatus;
     QTimer work;
     QObject::connect(&work, &QTimer::timeout, [&] {
-        if (worked || !form4->isVisible() || form4->busy())
+        if (!form4->isVisible() || form4->busy())
             return;
-        worked = true;
-        EXPECT_EQ(form4->findChild<QLineEdit*>("CallSign")->text(), QStringLiteral("DL1ABC"));
-        EXPECT_TRUE(form4->findChild<QRadioButton*>("P4Recall")->isEnabled());
-        form4->findChild<QRadioButton*>("P4Store")->click();
+        if (!worked) {
+            worked = true;
+            EXPECT_EQ(form4->findChild<QLineEdit*>("CallSign")->text(), QStringLiteral("DL1ABC"));
+            EXPECT_TRUE(form4->findChild<QRadioButton*>("P4Recall")->isEnabled());
+            form4->findChild<QRadioButton*>("P4Store")->click();
+            return;
+        }
         storeStatus = form4->findChild<QLabel*>("StatusReport")->text();
         form4->findChild<QPushButton*>("BitBtn1")->click();
     });
