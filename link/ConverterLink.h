@@ -9,21 +9,20 @@
 //   jobs (every command, transfer and automatic exchange) between its reads, one after the
 //   other. It reaches the face only through the CommandGate (post and call) and the converter's
 //   signals, never directly.
-// - The face's thread touches the port itself only where no worker runs or the worker is held:
-//   opening the port and identifying the converter before the monitor starts (and in orbisctl's
-//   single commands, where none runs), and the setup window's change of port, which holds the
-//   monitor through a MonitorHold while no job can be given. The one exception: when the device
-//   has vanished, the monitor reopens it and identifies the converter itself, while no hold
-//   exists; a hold waits for that attempt to end.
-// - The handheld window holds the monitor's own reads off the port while it is open (a byte of
-//   the handheld's is no status byte); its exchanges are jobs on the monitor, which runs jobs
-//   also while held.
+// - The face's thread touches the port itself only where no worker runs: opening the port and
+//   identifying the converter before the monitor starts (also when the setup window switches
+//   converters), and in orbisctl's single commands, where none runs. The one exception: when the
+//   device has vanished, the monitor reopens it and identifies the converter itself.
+// - A MonitorHold keeps the monitor's own reads off the port; jobs still run while it is held.
+//   The handheld window holds it while it is open (a byte of the handheld's is no status byte)
+//   and its exchanges are jobs; the setup window holds it while it is shown. A hold waits for a
+//   reconnection attempt to end.
 // - The port is shared without a lock: one thread may read while another writes. Writes of single
 //   command bytes (the receive stop among them) may run while the monitor reads.
 // - A hold guarantees that, from the moment its constructor returns until its destructor runs,
-//   the monitor does not touch the port: a read or job in progress has ended, and an idle wait on
-//   the port has been woken and has returned. The holder may even put another port in its place.
-//   Holds nest; the monitor reads again after the last one.
+//   the monitor's own reads do not touch the port, nor does any job but those given meanwhile: a
+//   read or job in progress has ended, and an idle wait on the port has been woken and has
+//   returned. Holds nest; the monitor reads again after the last one.
 // - LinkState has one writer, the monitor (TRecThread's start, endReception, stopReception, stop
 //   and its own loop); LastStatus is written by identify and by the monitor before it announces.
 //   Both are atomic and may be read from any thread.
