@@ -116,6 +116,13 @@ stop_sim() {
     unset 'pids[-1]'
 }
 sim_logged() { grep -q -- "$1" "$work/sim.log"; }
+# Runs a command (sim's words, say) once the watch that follows says it is watching: it hears only
+# what happens after it has opened the port, and on a loaded machine it may take longer than any
+# fixed pause to get there.
+when_watching() {
+    : >"$work/err"
+    (wait_for 60 grep -q 'watching the converter' "$work/err" && "$@") &
+}
 
 # A BMP picture of W x H pixels in one colour (24-bit, bottom-up), made without the programs.
 make_bmp() { # make_bmp FILE W H B G R
@@ -165,22 +172,23 @@ group_converter() {
         grep -q '410 x 256' <(file "$work/fetched.bmp")
 
     # watch: a reception announced and saved.
-    ( sleep 1; sim receive M2 ) &
+    when_watching sim receive M2
     expect "orbisctl watch --save --count 1" 0 'saved .*\.jpg' -- \
-        orbisctl "${port[@]}" watch --save "$work/saved" --count 1
+        timeout 120 orbisctl "${port[@]}" watch --save "$work/saved" --count 1
     check "watch announced Martin 2" grep -q '^40 Martin 2' "$work/out"
     check "watch saved a JPEG" test -n "$(find "$work/saved" -name '*.jpg')"
     # A picture that cannot be written (the disk full: a file-size limit of 1 kB, room for the
     # command's words but not for a picture) is no success.
     mkdir -p "$work/full"
-    ( sleep 1; sim receive M2 ) &
+    when_watching sim receive M2
     expect "orbisctl watch --save ends with status 1 when the disk is full" 1 'cannot write' -- \
-        sh -c 'ulimit -f 2; exec "$@"' sh orbisctl "${port[@]}" watch --save "$work/full" --count 1
+        sh -c 'ulimit -f 2; exec timeout 120 "$@"' sh orbisctl "${port[@]}" watch --save \
+        "$work/full" --count 1
     check "and left no picture file behind" test -z "$(find "$work/full" -name '*.jpg' -size +0)"
     # watch ends with status 1 when the converter goes and it may not reconnect.
-    ( sleep 1; sim unplug ) &
+    when_watching sim unplug
     expect "orbisctl watch --no-reconnect on an unplug" 1 'lost' -- \
-        orbisctl "${port[@]}" watch --no-reconnect
+        timeout 120 orbisctl "${port[@]}" watch --no-reconnect
     sim plug
     wait_for 5 test -e "$work/orbis"
     stop_sim

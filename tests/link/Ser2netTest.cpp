@@ -186,10 +186,11 @@ TEST_P(Ser2netTest, OrbisctlWatchesAReceptionAndComesBackAfterTheServerRestarts)
     QProcess watch;
     orbisctl({"--port", server->portName(), "watch", "--count", "1"}, &watch);
     ASSERT_TRUE(watch.waitForStarted());
-    QThread::msleep(700); // connected and watching
+    QString err;
+    waitForText(watch, err, "watching the converter", 10000);
+    ASSERT_TRUE(err.contains("watching the converter")) << err.toStdString();
 
     server->kill();
-    QString err;
     waitForText(watch, err, "waiting for", 5000);
     EXPECT_TRUE(err.contains("Connection to the converter lost: waiting for " + server->hostPort()))
         << err.toStdString();

@@ -9,6 +9,17 @@
 
 namespace winorbis {
 
+namespace {
+
+// Once the converter is watched: what it announces from now on is heard (a script may wait for
+// this before it starts a reception).
+void sayWatching(std::FILE* err) {
+    std::fprintf(err, "orbisctl: watching the converter\n");
+    std::fflush(err);
+}
+
+} // namespace
+
 int runWatch(Station& station, const WatchOptions& options, std::FILE* out, std::FILE* err) {
     if (!options.saveFolder.isEmpty() && !QDir(options.saveFolder).exists() &&
         !QDir().mkpath(options.saveFolder)) {
@@ -57,11 +68,13 @@ int runWatch(Station& station, const WatchOptions& options, std::FILE* out, std:
                                  status = 1;
                          });
         station.start();
+        sayWatching(err);
         const auto finished = [&] { return options.count > 0 && fetched >= options.count; };
         station.runUntil(
             [&] { return stopRequested || finished() || (lost && !options.reconnect); });
     } else {
         station.start();
+        sayWatching(err);
         const auto finished = [&] { return options.count > 0 && announcements >= options.count; };
         station.runUntil(
             [&] { return stopRequested || finished() || (lost && !options.reconnect); });
