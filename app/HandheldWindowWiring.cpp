@@ -27,7 +27,7 @@ void Button5Click(TForm1& main, TForm4& window, Dialogs& dialogs, Clock& clock) 
     Station& station = main.station();
     window.execOn(main.link().port(), dialogs, hold, &clock,
                   [&station](std::function<void()> work, std::function<void()> done) {
-                      station.runInSession(
+                      station.runAdmitted(
                           [work = std::move(work)](ConverterOperations&) {
                               work();
                               return Converter::Result{};

@@ -367,7 +367,7 @@ bool Station::runJob(Converter::Job job, bool byOperator,
     return true;
 }
 
-void Station::runInSession(Converter::Job job, std::function<void(const Converter::Result&)> done) {
+void Station::runAdmitted(Converter::Job job, std::function<void(const Converter::Result&)> done) {
     submit(std::move(job), true, std::move(done));
 }
 

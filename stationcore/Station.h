@@ -236,10 +236,10 @@ public:
     // (the catalog beacon, the handheld). False when it was refused; done comes otherwise.
     bool runJob(Converter::Job job, bool byOperator,
                 std::function<void(const Converter::Result&)> done = {});
-    // A job of a session the caller has admitted and keeps the gate busy for (the handheld's
-    // window, which holds the monitor's own reads off the port meanwhile): run on the worker
-    // after the jobs before it, without the guard; done on the face's thread.
-    void runInSession(Converter::Job job, std::function<void(const Converter::Result&)> done);
+    // A job of work the caller has admitted as a whole and keeps the gate busy for (the handheld
+    // window while it is open, which holds the monitor's own reads off the port meanwhile): run on
+    // the worker after the jobs before it, without the guard; done on the face's thread.
+    void runAdmitted(Converter::Job job, std::function<void(const Converter::Result&)> done);
 
 signals:
     void statusText(const QString& text);
