@@ -11,9 +11,12 @@ struct s_rig;
 
 namespace winorbis::radio {
 
+struct HamlibCalls;
+
 // Push-to-talk through a rig's CAT control with Hamlib: a rig model on a serial device, or a
 // running rigctld reached by Hamlib's network rig. Keys with rig_set_ptt; Hamlib's own debug
-// output is silenced. Released and closed when destroyed.
+// output is silenced. Hamlib is loaded with the first rig opened. Released and closed when
+// destroyed.
 class HamlibPtt final : public TrackedPtt {
 public:
     // rigctld at host:port. Null with the reason when it cannot be reached.
@@ -31,10 +34,11 @@ public:
     bool readKeyed(bool* on, QString* error);
 
 private:
-    HamlibPtt(s_rig* rig, const QString& description);
+    HamlibPtt(const HamlibCalls& calls, s_rig* rig, const QString& description);
     static std::unique_ptr<HamlibPtt> open(int model, const QString& pathname, int baud,
                                            const QString& description, QString* error);
 
+    const HamlibCalls& calls_;
     s_rig* rig_;
     QString description_;
     bool keyed_ = false;
