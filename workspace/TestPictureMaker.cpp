@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the five test pictures as BMP files into the given folder; the build embeds them in
-// the program. 24-bit pictures become 24-bit files; paletted pictures become 8-bit files with
-// their 16-entry palette.
+// Writes the five test pictures as BMP files into the given folder, each with its thumbnail; the
+// build embeds them in the program. 24-bit pictures become 24-bit files; paletted pictures become
+// 8-bit files with their 16-entry palette; thumbnails are 24-bit files.
 #include "TestPictures.h"
 
 #include <QDir>
@@ -9,6 +9,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -93,11 +94,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int i = 0; i < winorbis::TestPictures::kCount; ++i) {
-        const QString path = QDir(folder).filePath(winorbis::TestPictures::fileName(i));
-        QString error;
-        if (!writePicture(winorbis::TestPictures::draw(i), path, &error)) {
-            std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
-            return 1;
+        namespace tp = winorbis::TestPictures;
+        const QImage picture = tp::draw(i);
+        const std::pair<QImage, QString> files[] = {
+            {picture, tp::fileName(i)}, {tp::thumbnail(picture), tp::thumbnailFileName(i)}};
+        for (const auto& [image, name] : files) {
+            const QString path = QDir(folder).filePath(name);
+            QString error;
+            if (!writePicture(image, path, &error)) {
+                std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
+                return 1;
+            }
         }
     }
     return 0;

@@ -169,6 +169,12 @@ QImage starAndColours() {
 
 } // namespace
 
+QImage thumbnail(const QImage& picture) {
+    return picture.convertToFormat(QImage::Format_RGB32)
+        .scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB888);
+}
+
 QImage draw(int index) {
     switch (index) {
     case 0:

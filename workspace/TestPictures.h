@@ -20,6 +20,8 @@ namespace TestPictures {
 
 inline constexpr int kCount = 5;
 inline constexpr QSize kSize{420, 256};
+// The size of the thumbnails the main window shows of them.
+inline constexpr QSize kThumbnailSize{59, 46};
 
 // The picture of the given number (0 .. 4): QImage::Format_RGB888, or QImage::Format_Indexed8
 // with a colour table of 16 entries for numbers 1 and 4. A null image for other numbers.
@@ -33,6 +35,16 @@ inline constexpr bool isPaletted(int index) {
 // The file name under which the build stores the picture ("TestPicture1.bmp" for number 0).
 inline QString fileName(int index) {
     return QStringLiteral("TestPicture%1.bmp").arg(index + 1);
+}
+
+// The thumbnail of a picture: scaled smoothly to kThumbnailSize, QImage::Format_RGB888. The build
+// stores it beside the picture, so that the main window need not read and scale the pictures at
+// every start.
+QImage thumbnail(const QImage& picture);
+
+// The file name of the stored thumbnail ("TestPicture1-small.bmp" for number 0).
+inline QString thumbnailFileName(int index) {
+    return QStringLiteral("TestPicture%1-small.bmp").arg(index + 1);
 }
 
 } // namespace TestPictures

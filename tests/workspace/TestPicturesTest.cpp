@@ -72,8 +72,13 @@ TEST(StoredTestPictures, AreTheDrawnPicturesInTheirDepths) {
         const QImage drawn = TestPictures::draw(i);
         EXPECT_EQ(stored.colorTable(), drawn.colorTable());
         EXPECT_TRUE(stored == drawn);
+        // The thumbnails the main window shows are the pictures scaled.
+        const QImage thumbnail = StoredTestPictures::thumbnail(i);
+        EXPECT_EQ(thumbnail.size(), QSize(59, 46));
+        EXPECT_TRUE(thumbnail == TestPictures::thumbnail(drawn));
     }
     EXPECT_TRUE(StoredTestPictures::picture(5).isNull());
+    EXPECT_TRUE(StoredTestPictures::thumbnail(5).isNull());
 }
 
 TEST(StoredTestPictures, PalettedFilesKeepEightBitsPerPixel) {

@@ -23,4 +23,14 @@ QImage picture(int index) {
     return stored.convertToFormat(QImage::Format_Indexed8);
 }
 
+QImage thumbnail(int index) {
+    if (index < 0 || index >= TestPictures::kCount)
+        return {};
+    const QImage stored =
+        QImageReader(QStringLiteral(":/testpictures/") + TestPictures::thumbnailFileName(index),
+                     "bmp")
+            .read();
+    return stored.isNull() ? QImage() : stored.convertToFormat(QImage::Format_RGB888);
+}
+
 } // namespace winorbis::StoredTestPictures

@@ -17,6 +17,9 @@ QString resourcePath(int index);
 // its 16 colours for the paletted ones. A null image for other numbers.
 QImage picture(int index);
 
+// The thumbnail of picture 0 .. 4 as stored (TestPictures::thumbnail of it); null for others.
+QImage thumbnail(int index);
+
 } // namespace StoredTestPictures
 
 } // namespace winorbis

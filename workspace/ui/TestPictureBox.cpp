@@ -30,15 +30,15 @@ TestPictureBox::TestPictureBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* content = new QWidget;
-    const int step = kThumbnailSize.height() + kGap;
-    content->setFixedSize(kLeft + kThumbnailSize.width() + kLeft,
+    const int step = TestPictures::kThumbnailSize.height() + kGap;
+    content->setFixedSize(kLeft + TestPictures::kThumbnailSize.width() + kLeft,
                           kTop + TestPictures::kCount * step - kGap + kTop);
     for (int i = 0; i < TestPictures::kCount; ++i) {
         auto* thumbnail = new QLabel(content);
         thumbnail->setObjectName(QString::fromLatin1(kThumbnailNames[i]));
-        thumbnail->setGeometry(QRect(QPoint(kLeft, kTop + i * step), kThumbnailSize));
+        thumbnail->setGeometry(QRect(QPoint(kLeft, kTop + i * step), TestPictures::kThumbnailSize));
         thumbnail->setScaledContents(true);
-        thumbnail->setPixmap(QPixmap::fromImage(StoredTestPictures::picture(i)));
+        thumbnail->setPixmap(QPixmap::fromImage(StoredTestPictures::thumbnail(i)));
         thumbnail->setToolTip(ExchangeTexts::kTestPictureHint);
         thumbnail->setCursor(Qt::PointingHandCursor);
         thumbnail->installEventFilter(this);

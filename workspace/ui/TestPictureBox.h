@@ -8,14 +8,13 @@ class QLabel;
 
 namespace winorbis {
 
-// The scroll box of the test pictures on the main window: five stretched thumbnails, top to
+// The scroll box of the test pictures on the main window: five thumbnails, top to
 // bottom Image20, Image14, Image21, Image22 and Image24, each standing for test picture 0 .. 4.
 // A click with the left mouse button on a thumbnail reports its number.
 class TestPictureBox : public QScrollArea {
     Q_OBJECT
 public:
     static constexpr QSize kBoxSize{91, 163};
-    static constexpr QSize kThumbnailSize{59, 46};
 
     explicit TestPictureBox(QWidget* parent = nullptr);
 
