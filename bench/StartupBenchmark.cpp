@@ -7,7 +7,9 @@
 // the program's start-up as winorbis --simulate does: the application object, the simulated
 // converter on a pseudo-terminal, the ten windows with the identify exchange, the main window
 // shown and painted once. The first run starts in a new program folder and is reported apart;
-// the others start in the folder it left, as a station starts every day.
+// the others start in the folder it left, as a station starts every day. Between them the same
+// process image starts an empty main window, the floor that the libraries, the platform and the
+// machine set: what lies above it is the program's own start.
 #include "app/AppServices.h"
 #include "app/AppWindows.h"
 #include "app/TForm1.h"
@@ -21,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -104,6 +107,22 @@ int runChild(int argc, char** argv, const QString& folder) {
     return 0;
 }
 
+// The floor: the same process image with an empty main window, shown and painted once.
+int runEmptyChild(int argc, char** argv) {
+    QElapsedTimer inMain;
+    inMain.start();
+    QApplication app(argc, argv);
+    QMainWindow window;
+    FirstPaint firstPaint;
+    window.installEventFilter(&firstPaint);
+    window.show();
+    QApplication::exec();
+    std::printf("%s %.3f %ld %ld\n", kMarker.constData(), inMain.nsecsElapsed() / 1e6,
+                statusKilobytes("VmRSS"), statusKilobytes("VmHWM"));
+    std::fflush(stdout);
+    return 0;
+}
+
 struct Run {
     double toShownMs = 0; // process start to the main window shown, measured outside
     double inMainMs = 0;  // of that, the part inside main()
@@ -111,6 +130,7 @@ struct Run {
     long hwmKb = 0;
 };
 
+// One start of the program in folder, or of the empty window when folder is empty.
 bool runOnce(const QString& program, const QString& folder, Run& run) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -118,7 +138,8 @@ bool runOnce(const QString& program, const QString& folder, Run& run) {
     child.setProcessEnvironment(environment);
     QElapsedTimer clock;
     clock.start();
-    child.start(program, {QStringLiteral("--child"), folder});
+    child.start(program, folder.isEmpty() ? QStringList{QStringLiteral("--empty-child")}
+                                          : QStringList{QStringLiteral("--child"), folder});
     QByteArray out;
     while (!out.contains('\n') || !out.contains(kMarker)) {
         if (!child.waitForReadyRead(30000))
@@ -162,6 +183,8 @@ double mb(long kb) {
 int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--child")
         return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 2 && QByteArray(argv[1]) == "--empty-child")
+        return runEmptyChild(argc, argv);
 
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
@@ -180,8 +203,12 @@ int main(int argc, char** argv) {
                 "VmHWM %.1f MB\n",
                 first.toShownMs, mb(first.rssKb), mb(first.hwmKb));
 
-    std::vector<double> shown, inMain, rss, hwm;
+    std::vector<double> shown, inMain, rss, hwm, floor;
     for (int i = 0; i < runs; ++i) {
+        Run empty;
+        if (!runOnce(program, QString(), empty))
+            return 1;
+        floor.push_back(empty.toShownMs);
         Run run;
         if (!runOnce(program, folder.path(), run))
             return 1;
@@ -195,6 +222,9 @@ int main(int argc, char** argv) {
                 *std::min_element(shown.begin(), shown.end()), median(shown),
                 *std::max_element(shown.begin(), shown.end()));
     std::printf("  of which inside main(): median %.1f ms\n", median(inMain));
+    std::printf("an empty main window from the same program file: median %.1f ms; the program's "
+                "own start above it: %.1f ms\n",
+                median(floor), median(shown) - median(floor));
     std::printf("memory after start: VmRSS median %.1f MB, VmHWM median %.1f MB, max %.1f MB "
                 "(goal: under 120 MB)\n",
                 median(rss), median(hwm), *std::max_element(hwm.begin(), hwm.end()));
