@@ -58,6 +58,9 @@ void TFlyingButton::setText(const QString& value) {
 }
 
 void TFlyingButton::setButtonState(TButtonState value) {
+    // A state without a picture leaves the last one: the one asked for before is drawn first.
+    if (value != stUp && value != stDown)
+        drawPending();
     buttonState_ = value;
     Paint();
 }
@@ -68,6 +71,7 @@ void TFlyingButton::setFaceColor(TColor value) {
 }
 
 void TFlyingButton::renderCanvas() {
+    pending_ = false;
     if (buttonState_ != stUp && buttonState_ != stDown)
         return; // no picture for an unknown state: the surface stays as it was
     const qreal ratio = devicePixelRatioF();
@@ -100,7 +104,16 @@ void TFlyingButton::renderCanvas() {
     textTop_ = centred.y();
 }
 
+void TFlyingButton::drawPending() const {
+    if (pending_)
+        const_cast<TFlyingButton*>(this)->renderCanvas();
+}
+
 void TFlyingButton::Paint() {
+    if (!isVisible()) {
+        pending_ = true;
+        return;
+    }
     renderCanvas();
     // repaint() paints at once when the button is shown; the canvas is fresh, so the paint event
     // only copies it.

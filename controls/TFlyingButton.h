@@ -17,7 +17,9 @@ namespace winorbis {
 // property setter paints at once; every paint centres the caption anew and writes the position to
 // TextLeft and TextTop. The pictures are drawn into the control's canvas image, which stands in
 // for the parent's surface of the windowless original, and reach the screen synchronously. A
-// disabled button shows its picture under a grey veil, so that it is told apart at a glance.
+// hidden button draws its picture when it is next asked for (the canvas, the text position, its
+// first showing), so that a window full of buttons is not drawn over and over while it is built.
+// A disabled button shows its picture under a grey veil, so that it is told apart at a glance.
 class TFlyingButton : public QWidget {
     Q_OBJECT
     // Published properties in the order the layouts stream them.
@@ -47,8 +49,14 @@ public:
     static QFont systemFont(int pixels, bool bold);
 
     TButtonType Buttontype() const { return buttonType_; }
-    int TextLeft() const { return textLeft_; }
-    int TextTop() const { return textTop_; }
+    int TextLeft() const {
+        drawPending();
+        return textLeft_;
+    }
+    int TextTop() const {
+        drawPending();
+        return textTop_;
+    }
     QString Text() const { return text_; }
     TButtonState ButtonState() const { return buttonState_; }
     TColor FaceColor() const { return faceColor_; }
@@ -66,7 +74,10 @@ public:
     void Paint();
 
     // The picture as last painted (the control's surface).
-    const QImage& canvas() const { return canvas_; }
+    const QImage& canvas() const {
+        drawPending();
+        return canvas_;
+    }
 
 signals:
     // Raised with the mouse button, the modifier keys and the position in the control.
@@ -87,6 +98,8 @@ protected:
 private:
     // Draws the picture of the current state into the canvas and centres the caption.
     void renderCanvas();
+    // Draws the picture a paint of the hidden button asked for, if any.
+    void drawPending() const;
     // The mouse-down handling: OnMouseDown, then stDown (which paints), then one more paint.
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at);
 
@@ -99,6 +112,7 @@ private:
 
     QImage canvas_;
     bool canvasFresh_ = false; // the canvas was just drawn for a synchronous repaint
+    bool pending_ = false;     // a paint while hidden: the picture is drawn when needed
     ClickTracker clicks_;
 };
 
