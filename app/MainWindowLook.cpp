@@ -8,6 +8,8 @@
 #include "controls/StatusHints.h"
 #include "controls/ToolIcons.h"
 
+#include <QLabel>
+#include <QPalette>
 #include <QStyle>
 
 namespace winorbis {
@@ -19,6 +21,15 @@ void dressMainWindow(Ui::TForm1& ui, QWidget* window,
     ui.PaintBox1->setBackground(QColor(128, 128, 128));
     ui.PaintBox2->setFit(PaintBox::Fit::Scaled);
     ui.PaintBox2->setBackground(colours::clAqua.toQColor());
+
+    // The window titles: white on blue, through the palette (a style sheet would put every
+    // control inside them under the slower style-sheet style).
+    for (QLabel* title : {ui.TxTitle, ui.RxTitle}) {
+        QPalette palette = title->palette();
+        palette.setColor(QPalette::Window, QColor(0, 0, 255));
+        palette.setColor(QPalette::WindowText, QColor(255, 255, 255));
+        title->setPalette(palette);
+    }
 
     QStyle* style = window->style();
     ui.SpeedButton16->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
