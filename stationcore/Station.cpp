@@ -85,8 +85,8 @@ void Station::prepareFolder() {
 
 void Station::writeStartupPictures() {
     const StartupPictures startup(folder_, dialogs_);
-    const bool written = startup.writeDefaultPicture();
-    startup.loadDefaultPicture(pictures_, written);
+    startup.writeDefaultPicture();
+    StartupPictures::loadDefaultPicture(pictures_);
     startup.writeGrayPicture();
     startup.writeMissingConfirmationSound();
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StartupPictures.h"
 
-#include "BmpFiles.h"
 #include "PictureTexts.h"
 #include "WorkingPictures.h"
 
@@ -145,16 +144,8 @@ bool StartupPictures::writeDefaultPicture() const {
     return false;
 }
 
-void StartupPictures::loadDefaultPicture(WorkingPictures& pictures, bool written) const {
-    QImage picture;
-    if (written) {
-        QString error;
-        picture = BmpFiles::read(folder_.path(kDefaultName), &error);
-        if (picture.isNull())
-            dialogs_.error(error);
-    }
-    if (picture.isNull())
-        picture = WorkingPictures::defaultGradient();
+void StartupPictures::loadDefaultPicture(WorkingPictures& pictures) {
+    const QImage picture = WorkingPictures::defaultGradient();
     pictures.tx = picture;
     pictures.rx = picture;
 }
@@ -169,8 +160,8 @@ bool StartupPictures::writeGrayPicture() const {
 }
 
 void StartupPictures::run(WorkingPictures& pictures) const {
-    const bool written = writeDefaultPicture();
-    loadDefaultPicture(pictures, written);
+    writeDefaultPicture();
+    loadDefaultPicture(pictures);
     writeGrayPicture();
 }
 

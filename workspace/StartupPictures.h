@@ -39,10 +39,10 @@ public:
 
     // Writes "\DEFALT.BMP"; a failure is shown in the standard error box and the old file stays.
     bool writeDefaultPicture() const;
-    // Loads "\DEFALT.BMP" into the TX and the RX picture. When the file cannot be read (or was not
-    // written this time, so it may be an old one) the error is shown and both pictures get the
-    // ramp from memory, so they are always 410 x 256 afterwards.
-    void loadDefaultPicture(WorkingPictures& pictures, bool written = true) const;
+    // The TX and the RX picture start as the ramp "\DEFALT.BMP" holds once written; it is made in
+    // memory rather than read back, and an old file that could not be replaced is never taken.
+    // Both pictures are always 410 x 256 afterwards.
+    static void loadDefaultPicture(WorkingPictures& pictures);
     // Writes "\Gray.BMP"; a failure is shown in the standard error box and the old file stays.
     bool writeGrayPicture() const;
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/StartupPictures.h"
+#include "workspace/BmpFiles.h"
 #include "workspace/WorkingPictures.h"
 
 #include "PictureTestSupport.h"
@@ -91,6 +92,11 @@ TEST_F(StartupFixture, StartUpWritesBothFilesAndLoadsTheRampIntoTxAndRx) {
     names.sort();
     EXPECT_EQ(names, (QStringList{"GRAY.bmp", "defalt.bmp"})); // no temporary files left
     EXPECT_EQ(readAll(dir.path() + "/defalt.bmp"), StartupPictures::defaultPictureBytes());
+    // The pictures are made in memory, not read back: the file holds the same ramp.
+    QString error;
+    EXPECT_EQ(BmpFiles::read(dir.path() + "/defalt.bmp", &error),
+              WorkingPictures::defaultGradient())
+        << error.toStdString();
     EXPECT_EQ(readAll(dir.path() + "/GRAY.bmp"), StartupPictures::grayPictureBytes());
     EXPECT_EQ(pictures.tx, WorkingPictures::defaultGradient());
     EXPECT_EQ(pictures.rx, WorkingPictures::defaultGradient());
