@@ -23,15 +23,9 @@ QString ConverterModel::describe(std::uint8_t byte) {
     return QStringLiteral("%1 (0x%2)").arg(byte).arg(byte, 2, 16, QLatin1Char('0'));
 }
 
-ConverterModel::ConverterModel() {
-    const QImage camera = cameraPicture(0);
-    storePicture(1, camera);
-    storePicture(2, camera);
-}
+ConverterModel::ConverterModel() = default;
 
-void ConverterModel::storePicture(int memory, const QImage& picture) {
-    if (memory < 1 || memory > 2)
-        return;
+std::vector<QByteArray> ConverterModel::encodedFrame(const QImage& picture) {
     const QImage frame = picture.width() == pc::kFrameWidth && picture.height() == pc::kFrameLines
                              ? picture
                              : picture.scaled(pc::kFrameWidth, pc::kFrameLines,
@@ -40,20 +34,34 @@ void ConverterModel::storePicture(int memory, const QImage& picture) {
     lines.reserve(pc::kFrameLines);
     for (int row = 0; row < pc::kFrameLines; ++row)
         lines.push_back(pc::encodeImageRow(frame, row));
-    memory_[std::size_t(memory - 1)] = std::move(lines);
+    return lines;
+}
+
+std::vector<QByteArray>& ConverterModel::lines(std::size_t index) const {
+    // Both memories start with the camera's first picture, made when a memory is first used: a
+    // start of the program need not draw and encode it.
+    if (memory_[index].empty())
+        memory_[index] = encodedFrame(cameraPicture(0));
+    return memory_[index];
+}
+
+void ConverterModel::storePicture(int memory, const QImage& picture) {
+    if (memory < 1 || memory > 2)
+        return;
+    memory_[std::size_t(memory - 1)] = encodedFrame(picture);
 }
 
 const QByteArray& ConverterModel::memoryLine(int memory, int line) const {
     static const QByteArray none;
     if (memory < 1 || memory > 2 || line < 0 || line >= pc::kFrameLines)
         return none;
-    return memory_[std::size_t(memory - 1)][std::size_t(line)];
+    return lines(std::size_t(memory - 1))[std::size_t(line)];
 }
 
 void ConverterModel::setMemoryLine(int memory, int line, const QByteArray& bytes) {
     if (memory < 1 || memory > 2 || line < 0 || line >= pc::kFrameLines)
         return;
-    memory_[std::size_t(memory - 1)][std::size_t(line)] = bytes;
+    lines(std::size_t(memory - 1))[std::size_t(line)] = bytes;
 }
 
 QImage ConverterModel::memoryPicture(int memory) const {
@@ -115,7 +123,7 @@ ConverterModel::Output ConverterModel::feed(std::uint8_t byte) {
         const Mode& m = table[i];
         if (byte == m.box->txByte) {
             event(out, QStringLiteral("transmit %1").arg(m.name));
-            radio().transmit(ModeId(i), memory_[std::size_t(active_)]);
+            radio().transmit(ModeId(i), lines(std::size_t(active_)));
             return out;
         }
         if (byte == m.box->freeRunByte) {
@@ -134,7 +142,7 @@ void ConverterModel::lineData(Output& out, std::uint8_t byte) {
         return;
     const int line = transferLine_++;
     if (line < pc::kFrameLines)
-        memory_[std::size_t(active_)][std::size_t(line)] = lineBuffer_;
+        lines(std::size_t(active_))[std::size_t(line)] = lineBuffer_;
     lineBuffer_.clear();
     ++uploaded_;
     event(out, QStringLiteral("line %1 received").arg(line));
@@ -143,7 +151,7 @@ void ConverterModel::lineData(Output& out, std::uint8_t byte) {
 
 void ConverterModel::fetchLine(Output& out) {
     const int line = transferLine_++;
-    out.bytes = line < pc::kFrameLines ? memory_[std::size_t(active_)][std::size_t(line)]
+    out.bytes = line < pc::kFrameLines ? lines(std::size_t(active_))[std::size_t(line)]
                                        : QByteArray(pc::kLineBytes, '\0');
     out.bytes.append(kFetchTrailer);
     event(out, QStringLiteral("line %1 sent").arg(line + 1)); // the PC counts fetch lines from 1

@@ -82,7 +82,12 @@ private:
     void lineData(Output& out, std::uint8_t byte);
     void fetchLine(Output& out);
 
-    std::array<std::vector<QByteArray>, 2> memory_;
+    // A picture as the 256 lines of bytes a memory holds.
+    static std::vector<QByteArray> encodedFrame(const QImage& picture);
+    // The lines of memory 0 or 1.
+    std::vector<QByteArray>& lines(std::size_t index) const;
+
+    mutable std::array<std::vector<QByteArray>, 2> memory_;
     int active_ = 0;
     int transferLine_ = 0;
     int uploaded_ = 0;
