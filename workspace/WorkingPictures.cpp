@@ -6,15 +6,19 @@
 namespace winorbis {
 
 QImage WorkingPictures::defaultGradient() {
-    QImage picture(410, 256, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height(); ++y) {
-        uchar* line = picture.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            const auto grey = uchar(x * 255 / 419);
-            line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = grey;
+    // Made once; the copies share it until one of them is changed.
+    static const QImage ramp = [] {
+        QImage picture(410, 256, QImage::Format_RGB888);
+        for (int y = 0; y < picture.height(); ++y) {
+            uchar* line = picture.scanLine(y);
+            for (int x = 0; x < picture.width(); ++x) {
+                const auto grey = uchar(x * 255 / 419);
+                line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = grey;
+            }
         }
-    }
-    return picture;
+        return picture;
+    }();
+    return ramp;
 }
 
 QImage WorkingPictures::scaledInto(const QImage& source, QSize size) {
