@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The receiver's blocks on their own: the demodulator's frequency and signal-to-noise ratio,
-// the line fit, and WAV files in their many sample formats.
+// the tone read from the audio itself, the line fit, and WAV files in their many sample formats.
 #include "ModemTestSupport.h"
+#include "modem/AudioHistory.h"
 #include "modem/FmDemodulator.h"
 #include "modem/LineTiming.h"
 #include "modem/WavFile.h"
@@ -80,6 +81,80 @@ TEST(ModemBlocks, SignalToNoiseRatioIsEstimatedInThreeKilohertz) {
     for (int i = 0; i < 100; ++i)
         silence.add(0.0);
     EXPECT_EQ(FmDemodulator::snrDb(silence, 1000.0), -99.0);
+}
+
+// Tones of any amplitude and phase that change between samples, written sample by sample from
+// their phase (each step between samples of the tone under its middle), read back from the
+// samples within each after the history has wrapped around; where a tone ends; and in noise, a
+// spread that is the scatter the readings show.
+TEST(ModemBlocks, AudioHistoryReadsTonesFromTheirOwnSamples) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    // Samples of tones {hz, until} in a history, pushed in blocks of odd sizes.
+    const auto write = [&](AudioHistory& audio, const std::vector<std::pair<double, double>>& tones,
+                           double amplitude) {
+        std::vector<float> samples;
+        double phase = 6.28 * u(random);
+        for (std::size_t n = 0, k = 0; k < tones.size(); ++n) {
+            samples.push_back(float(amplitude * std::sin(phase)));
+            while (k < tones.size() && tones[k].second <= double(n) + 0.5)
+                ++k;
+            if (k < tones.size())
+                phase += 2.0 * std::numbers::pi * tones[k].first / audio.sampleRate();
+        }
+        for (std::size_t at = 0; at < samples.size(); at += 997)
+            audio.push(std::span<const float>(samples).subspan(
+                at, std::min<std::size_t>(997, samples.size() - at)));
+    };
+    for (const double rate : {11025.0, 48000.0}) {
+        SCOPED_TRACE(rate);
+        AudioHistory audio(rate, 12);
+        // Tones 1.3 to 4.3 samples long at 11025 Hz, 5.7 to 19 at 48000 Hz.
+        std::vector<std::pair<double, double>> tones;
+        for (double t = 0.0; t < 3.0 * double(1 << 12);)
+            tones.emplace_back(1200.0 + 1100.0 * u(random),
+                               t += (1.3 + 3.0 * u(random)) * rate / 11025.0);
+        write(audio, tones, 0.05 + 0.9 * u(random));
+        int read = 0;
+        for (std::size_t k = 1; k < tones.size(); ++k) {
+            const double from = tones[k - 1].second, to = tones[k].second;
+            const auto got = audio.tone(from, to);
+            if (from < double(audio.oldest()) + 1.0 || to > double(audio.end()) - 2.0) {
+                EXPECT_FALSE(got && from < double(audio.oldest()) - 1.0);
+                continue;
+            }
+            if (to - from < 3.0)
+                continue;
+            ASSERT_TRUE(got) << from;
+            EXPECT_NEAR(got->hz, tones[k].first, 1.0) << from;
+            EXPECT_LT(got->spreadHz, 1.0) << from;
+            ++read;
+        }
+        EXPECT_GT(read, 300);
+
+        // The sync tone for 100 samples and a bit, then black.
+        AudioHistory step(rate, 12);
+        const double end = 100.0 + u(random);
+        write(step, {{1200.0, end}, {1500.0, 200.0}}, 0.5);
+        const auto found = step.toneEnd(end - 12.0, end + 12.0, 1200.0);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(*found, std::floor(end + 0.5));
+    }
+
+    // In noise the spread given is the scatter of the readings, within a third.
+    AudioHistory noisy(48000.0, 16);
+    std::vector<float> samples = tone(1900.0, 48000.0, 1.0);
+    addHiss(samples, 0.003, 3);
+    noisy.push(samples);
+    double squares = 0.0, spreads = 0.0;
+    int count = 0;
+    for (double at = 100.0; at + 20.0 < double(noisy.end()); at += 20.0, ++count) {
+        const auto got = noisy.tone(at, at + 16.0);
+        ASSERT_TRUE(got);
+        squares += (got->hz - 1900.0) * (got->hz - 1900.0);
+        spreads += got->spreadHz * got->spreadHz;
+    }
+    EXPECT_NEAR(std::sqrt(spreads / count) / std::sqrt(squares / count), 1.0, 0.33);
 }
 
 TEST(ModemBlocks, LineFitFollowsTheSyncsWithinTheClockErrorsThereAre) {

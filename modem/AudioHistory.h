@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace winorbis::sstv {
+
+// The last seconds of the audio at its own rate, by absolute sample number, and the tone of any
+// stretch of it read from the samples themselves. A pure tone of any amplitude and phase keeps
+// x[n-1] + x[n+1] = 2 cos(w) x[n]: a least-squares fit of that over the samples of a stretch
+// gives its frequency with no filter to spread the tones around the stretch into it. Without a
+// filter it also takes in all the noise up to half the sample rate: it serves clean signals.
+class AudioHistory {
+public:
+    AudioHistory(double sampleRate, int capacityBits)
+        : rate_(sampleRate)
+        , mask_((std::int64_t(1) << capacityBits) - 1)
+        , samples_(std::size_t(mask_ + 1), 0.0f) {}
+
+    double sampleRate() const { return rate_; }
+    // The number of the next sample to come; samples oldest() .. end() - 1 are kept.
+    std::int64_t end() const { return end_; }
+    std::int64_t oldest() const { return std::max<std::int64_t>(0, end_ - (mask_ + 1)); }
+
+    // Samples that are no number are taken as silence, those beyond +-1e6 as that much.
+    void push(std::span<const float> samples) {
+        for (const float s : samples)
+            samples_[std::size_t(end_++ & mask_)] =
+                std::isfinite(s) ? std::clamp(s, -kMostSample, kMostSample) : 0.0f;
+    }
+    float at(std::int64_t n) const { return samples_[std::size_t(n & mask_)]; }
+
+    struct Tone {
+        double hz = 0.0;
+        double spreadHz = 0.0; // the standard error of hz in white noise, from what is left over
+        int count = 0;         // samples fitted
+    };
+    // The tone over the times [a, b], sample n at time n and the tone changing only at a and b:
+    // fitted at the samples whose steps to both neighbours lie within. None when fewer than two
+    // are there or kept, or they are silent.
+    std::optional<Tone> tone(double a, double b) const {
+        const auto first = std::int64_t(std::ceil(a + 0.5));
+        const auto last = std::int64_t(std::floor(b - 0.5));
+        if (last - first < 1 || first - 1 < oldest() || last + 1 >= end_)
+            return std::nullopt;
+        double xx = 0.0, xy = 0.0, yy = 0.0, next = 0.0, second = 0.0;
+        for (std::int64_t n = first; n <= last; ++n) {
+            const double x = at(n), y = double(at(n - 1)) + at(n + 1);
+            xx += x * x;
+            xy += x * y;
+            yy += y * y;
+            next += n < last ? x * at(n + 1) : 0.0;
+            second += n + 1 < last ? x * at(n + 2) : 0.0;
+        }
+        const int count = int(last - first + 1);
+        if (xx <= 1e-12 * count)
+            return std::nullopt;
+        // y = c x with c = 2 cos(w). With white noise of variance v on the samples, the misfit
+        // e[n] = y - c x has variance (2 + c^2) v and e[n] e[n+1] on average -2 c v, e[n] e[n+2]
+        // v: from what is left over v, and from it the variance of c.
+        const double c = xy / xx;
+        const double residual = std::max(0.0, yy - c * xy);
+        const double v = residual / (double(count - 1) * (2.0 + c * c));
+        const double varianceC =
+            std::max(0.0, v * ((2.0 + c * c) * xx - 4.0 * c * next + 2.0 * second)) / (xx * xx);
+        const double w = std::acos(std::clamp(c / 2.0, -1.0, 1.0));
+        const double perHz = 2.0 * std::numbers::pi / rate_;
+        return Tone{w / perHz, std::sqrt(varianceC) / 2.0 / std::max(std::sin(w), 1e-6) / perHz,
+                    count};
+    }
+
+    // Where within the times [a, b] a tone of the given frequency that begins the stretch gives
+    // way to another: the sample time s at which the steps from one sample to the next change
+    // (that from s - 1 to s still of the tone, that from s to s + 1 of the next), as the split
+    // that leaves the least of the two fits over. None when the stretch is not kept or silent.
+    std::optional<double> toneEnd(double a, double b, double hz) const {
+        const auto first = std::int64_t(std::ceil(a + 0.5));
+        const auto last = std::int64_t(std::floor(b - 0.5));
+        if (last - first < 4 || first - 1 < oldest() || last + 1 >= end_)
+            return std::nullopt;
+        const double c = 2.0 * std::cos(2.0 * std::numbers::pi * hz / rate_);
+        const auto count = std::size_t(last - first + 1);
+        // Per sample n: x = x[n], y = x[n - 1] + x[n + 1]; the misfit of the tone before, and
+        // from the right the sums for the fit of the one after.
+        std::vector<double> before(count + 1, 0.0), xx(count + 1, 0.0), xy(count + 1, 0.0),
+            yy(count + 1, 0.0);
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto n = first + std::int64_t(i);
+            const double x = at(n), y = double(at(n - 1)) + at(n + 1);
+            before[i + 1] = before[i] + (y - c * x) * (y - c * x);
+        }
+        for (std::size_t i = count; i-- > 0;) {
+            const auto n = first + std::int64_t(i);
+            const double x = at(n), y = double(at(n - 1)) + at(n + 1);
+            xx[i] = xx[i + 1] + x * x;
+            xy[i] = xy[i + 1] + x * y;
+            yy[i] = yy[i + 1] + y * y;
+        }
+        if (xx[0] <= 1e-12 * double(count))
+            return std::nullopt;
+        // With the change at s = first + i, samples first .. s - 1 are of the tone, s spans
+        // both and s + 1 .. last are of the next (fitted over at least two).
+        double best = 0.0, bestCost = 0.0;
+        for (std::size_t i = 0; i + 3 <= count; ++i) {
+            const double after =
+                xx[i + 1] > 0 ? yy[i + 1] - xy[i + 1] * xy[i + 1] / xx[i + 1] : yy[i + 1];
+            const double cost = before[i] + after;
+            if (i == 0 || cost < bestCost) {
+                bestCost = cost;
+                best = double(first) + double(i);
+            }
+        }
+        return best;
+    }
+
+private:
+    static constexpr float kMostSample = 1e6f;
+    double rate_;
+    std::int64_t mask_;
+    std::vector<float> samples_;
+    std::int64_t end_ = 0;
+};
+
+} // namespace winorbis::sstv
