@@ -229,6 +229,7 @@ StepResponse::StepResponse(double sampleRate, double halfWidthHz, double fromHz,
         area += 1.0 - r[k];
     const double zero = double(from) + area;
     first_ = double(from) - zero;
+    delay_ = zero - double(stepAt) / demod.decimation();
     values_.assign(r.begin() + std::ptrdiff_t(from), r.begin() + std::ptrdiff_t(to));
     reach_ = 0.0;
     for (std::size_t k = 0; k < values_.size(); ++k) {

@@ -99,10 +99,15 @@ public:
     double at(double x) const;
     // Beyond this many samples either side the response is 0 or 1 within a thousandth.
     double reach() const { return reach_; }
+    // How far the frequency read lags the audio: a step of the tone at audio sample s (the
+    // steps from sample s - 1 to s of the one tone, from s to s + 1 of the other) lies at working
+    // time s / decimation + delay(), as the receiver times the step.
+    double delay() const { return delay_; }
 
 private:
     std::vector<double> values_; // at whole samples from first_ on
     double first_ = 0.0;
+    double delay_ = 0.0;
     double reach_ = 0.0;
 };
 

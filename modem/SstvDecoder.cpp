@@ -51,6 +51,16 @@ constexpr int kChromaMaxReach = 8;
 constexpr double kChromaThreshold = 4.0;
 // Left off each end of a sync where its spread is measured.
 constexpr double kNoiseTrimMs = 1.0;
+// The pixels near the ends of a scan are read from the audio when the noise of a pixel value is
+// below this; each from its samples this far clear of its ends where it has room, when the fit
+// leaves its tone this sure (in Hz).
+constexpr double kAudioNoise = 1.0;
+constexpr double kAudioMarginMs = 0.02;
+constexpr double kAudioSpreadHz = 2.0;
+// The end of each line's sync is looked for in the audio this far either side of its timing, and
+// the timing of the audio taken from the latest so many.
+constexpr double kSyncEndSearchMs = 0.4;
+constexpr std::size_t kSyncEndsKept = 32;
 
 // The filter width and the share of a pixel averaged, by the signal-to-noise ratio in 3 kHz:
 // the weaker the signal, the narrower the filter and the longer the average.
@@ -81,6 +91,8 @@ double median(std::vector<double> v) {
 SstvDecoder::SstvDecoder(double sampleRate)
     : rate_(sampleRate)
     , demod_(sampleRate, kIdleCentreHz, kIdleHalfWidthHz)
+    , audio_(sampleRate, std::bit_width(std::uint64_t(history_.capacity() - 1)) +
+                             std::bit_width(unsigned(demod_.decimation() - 1)))
     , vis_(demod_.workingRate())
     , fskId_(demod_.workingRate())
     , syncEvents_(demod_.workingRate())
@@ -103,6 +115,7 @@ void SstvDecoder::process(std::span<const float> samples) {
         const auto count = std::min(samples.size() - at, std::size_t(piece - consumed_ % piece));
         hz_.clear();
         power_.clear();
+        audio_.push(samples.subspan(at, count));
         demod_.process(samples.subspan(at, count), hz_, power_);
         at += count;
         consumed_ += std::int64_t(count);
@@ -312,6 +325,8 @@ void SstvDecoder::startPicture(const Mode& m, bool fromVis, double offsetHz,
     // The new tuning takes effect within a piece of samples; the low-pass then holds what
     // came before for a few ms more.
     p.retunedAt = double(history_.end()) + kRetuneSettleMs * perMs;
+    // The lines are timed by the ends of their syncs.
+    p.audioDelay = StepResponse(rate_, reception.halfWidthHz, kSyncHz, kBlackHz).delay();
     offset_ = offsetHz;
     tuning_ = {kIdleCentreHz + offsetHz, reception.halfWidthHz};
     // What has been heard of the picture judged again with its mistuning: its first sync and
@@ -509,6 +524,14 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     // after it (a porch, a sync, the other scan), by its step response: a pixel read there takes
     // the value of the nearest one read clear of the step.
     std::vector<char> clear(std::size_t(m.pixels));
+    // In a clean signal such a pixel's tone is read from the audio within its own time instead,
+    // timed by where the syncs end in it.
+    const bool readsAudio = p.noise >= 0 && p.noise < kAudioNoise;
+    const double shift = readsAudio ? audioShift(p, line) : 0.0;
+    const auto toAudio = [&](double at) {
+        return (at - p.audioDelay) * demod_.decimation() + shift;
+    };
+    const double margin = kAudioMarginMs * rate_ / 1000.0;
     for (const Part& self : parts) {
         auto& v = *self.values;
         const double w = (self.to - self.from) / m.pixels;
@@ -521,6 +544,21 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 win.centre - win.half >= earliest && win.centre + win.half <= latest;
             if (clear[std::size_t(x)])
                 continue;
+            if (readsAudio) {
+                // Clear of its ends by a margin against an error of timing where it has room.
+                const double from = toAudio(self.from + x * w),
+                             to = toAudio(self.from + (x + 1) * w);
+                auto tone = audio_.tone(from + margin, to - margin);
+                if (!tone)
+                    tone = audio_.tone(from, to);
+                if (tone && tone->spreadHz <= kAudioSpreadHz) {
+                    v[std::size_t(x)] =
+                        hzValue(std::clamp(tone->hz - offset_, FrequencyHistory::kVideoLowHz,
+                                           FrequencyHistory::kVideoHighHz));
+                    clear[std::size_t(x)] = true;
+                    continue;
+                }
+            }
             // A long pixel may still hold a stretch clear of the step: read there.
             const double a = std::max(self.from + x * w, earliest);
             const double b = std::min(self.from + (x + 1) * w, latest);
@@ -620,6 +658,26 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     // The even line of a Robot 36 pair is final with the odd one.
     const bool waits = m.colour == ColourModel::YuvPair && line % 2 == 0;
     settle(p, waits ? first : first + m.rowsPerLine, false);
+}
+
+double SstvDecoder::audioShift(Picture& p, int line) const {
+    // Where the line's sync ends in the audio against where its timing puts it, in audio samples;
+    // the mean of the middle half of the latest lines' (the steps lie on whole samples).
+    const double end =
+        (p.fit.predict(line) + p.syncLength * p.fit.period() / p.nominal - p.audioDelay) *
+        demod_.decimation();
+    const double reach = kSyncEndSearchMs * rate_ / 1000.0;
+    if (const auto found = audio_.toneEnd(end - reach, end + reach, kSyncHz + offset_))
+        p.syncEnds.push_back(*found - end);
+    if (p.syncEnds.empty())
+        return 0.0;
+    const std::size_t k = std::min<std::size_t>(p.syncEnds.size(), kSyncEndsKept);
+    std::vector<double> latest(p.syncEnds.end() - std::ptrdiff_t(k), p.syncEnds.end());
+    std::sort(latest.begin(), latest.end());
+    double sum = 0.0;
+    for (std::size_t i = k / 4; i < k - k / 4; ++i)
+        sum += latest[i];
+    return sum / double(k - k / 4 - k / 4);
 }
 
 void SstvDecoder::settle(Picture& p, int rows, bool last) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AudioHistory.h"
 #include "FmDemodulator.h"
 #include "FrequencyHistory.h"
 #include "FskId.h"
@@ -126,6 +127,10 @@ private:
         std::vector<double> y, redDiff, blueDiff; // Robot 36: the even line of the pair
         std::vector<double> neutral;              // colour differences of no colour
         double firstWindow = 0.0; // after a header: the search for the first sync either side
+        // How many working samples the frequency read lags the audio; where the syncs have ended
+        // in the audio against their timing, in audio samples.
+        double audioDelay = 0.0;
+        std::vector<double> syncEnds;
     };
 
     void step();
@@ -141,6 +146,8 @@ private:
     double searchWindow(const Picture& p) const;
     void decodeLine(Picture& p, int line);
     void endPicture(bool complete);
+    // How many audio samples the lines lie later in the audio than their timing puts them.
+    double audioShift(Picture& p, int line) const;
     void settle(Picture& p, int rows, bool last);
     void smoothRow(Picture& p, int row, int below);
     double lineStart(const Picture& p, int line) const;
@@ -150,6 +157,7 @@ private:
     double rate_;
     FmDemodulator demod_;
     FrequencyHistory history_;
+    AudioHistory audio_; // the audio the history was read from, as long
     VisDetector vis_;
     FskIdDecoder fskId_;
     double lastOffset_ = 0.0; // the mistuning of the last picture, for the FSK ID after it
