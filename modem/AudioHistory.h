@@ -44,35 +44,52 @@ public:
     // The tone over the times [a, b], sample n at time n and the tone changing only at a and b:
     // fitted at the samples whose steps to both neighbours lie within. None when fewer than two
     // are there or kept, or they are silent.
+    //
+    // At a high sample rate a tone turns little from one sample to the next, and the fit of
+    // neighbours reads it poorly (its cosine is flat there): the samples k apart are fitted
+    // instead, x[n-k] + x[n+k] = 2 cos(k w) x[n], with the k that reads it best in the stretch.
     std::optional<Tone> tone(double a, double b) const {
         const auto first = std::int64_t(std::ceil(a + 0.5));
         const auto last = std::int64_t(std::floor(b - 0.5));
         if (last - first < 1 || first - 1 < oldest() || last + 1 >= end_)
             return std::nullopt;
+        // Samples first - 1 .. last + 1 lie within; with lag k, n from first - 1 + k to
+        // last + 1 - k. The error of a reading goes as 1 / (k sin(k w) sqrt(count)).
+        const double perHz = 2.0 * std::numbers::pi / rate_;
+        const auto span = int(last - first + 3);
+        int lag = 1;
+        double best = 0.0;
+        for (int k = 1; span - 2 * k >= 2 && k * kHighestHz * perHz < 0.9 * std::numbers::pi; ++k) {
+            const double gain = k * std::sin(k * kMiddleHz * perHz) * std::sqrt(span - 2 * k);
+            if (gain > best) {
+                best = gain;
+                lag = k;
+            }
+        }
         double xx = 0.0, xy = 0.0, yy = 0.0, next = 0.0, second = 0.0;
-        for (std::int64_t n = first; n <= last; ++n) {
-            const double x = at(n), y = double(at(n - 1)) + at(n + 1);
+        const std::int64_t from = first - 1 + lag, to = last + 1 - lag;
+        for (std::int64_t n = from; n <= to; ++n) {
+            const double x = at(n), y = double(at(n - lag)) + at(n + lag);
             xx += x * x;
             xy += x * y;
             yy += y * y;
-            next += n < last ? x * at(n + 1) : 0.0;
-            second += n + 1 < last ? x * at(n + 2) : 0.0;
+            next += n + lag <= to ? x * at(n + lag) : 0.0;
+            second += n + 2 * lag <= to ? x * at(n + 2 * lag) : 0.0;
         }
-        const int count = int(last - first + 1);
+        const int count = int(to - from + 1);
         if (xx <= 1e-12 * count)
             return std::nullopt;
-        // y = c x with c = 2 cos(w). With white noise of variance v on the samples, the misfit
-        // e[n] = y - c x has variance (2 + c^2) v and e[n] e[n+1] on average -2 c v, e[n] e[n+2]
+        // y = c x with c = 2 cos(k w). With white noise of variance v on the samples, the misfit
+        // e[n] = y - c x has variance (2 + c^2) v, e[n] e[n+k] on average -2 c v and e[n] e[n+2k]
         // v: from what is left over v, and from it the variance of c.
         const double c = xy / xx;
         const double residual = std::max(0.0, yy - c * xy);
-        const double v = residual / (double(count - 1) * (2.0 + c * c));
+        const double v = residual / (double(std::max(1, count - 1)) * (2.0 + c * c));
         const double varianceC =
             std::max(0.0, v * ((2.0 + c * c) * xx - 4.0 * c * next + 2.0 * second)) / (xx * xx);
-        const double w = std::acos(std::clamp(c / 2.0, -1.0, 1.0));
-        const double perHz = 2.0 * std::numbers::pi / rate_;
-        return Tone{w / perHz, std::sqrt(varianceC) / 2.0 / std::max(std::sin(w), 1e-6) / perHz,
-                    count};
+        const double kw = std::acos(std::clamp(c / 2.0, -1.0, 1.0));
+        return Tone{kw / lag / perHz,
+                    std::sqrt(varianceC) / 2.0 / std::max(std::sin(kw), 1e-6) / lag / perHz, count};
     }
 
     // Where within the times [a, b] a tone of the given frequency that begins the stretch gives
@@ -121,6 +138,10 @@ public:
 
 private:
     static constexpr float kMostSample = 1e6f;
+    // The tones a reading is made for: the lag is chosen for the middle one and kept short
+    // enough that the highest does not turn by half a circle.
+    static constexpr double kMiddleHz = 1900.0;
+    static constexpr double kHighestHz = 2600.0;
     double rate_;
     std::int64_t mask_;
     std::vector<float> samples_;

@@ -56,7 +56,7 @@ constexpr double kNoiseTrimMs = 1.0;
 // leaves its tone this sure (in Hz).
 constexpr double kAudioNoise = 1.0;
 constexpr double kAudioMarginMs = 0.02;
-constexpr double kAudioSpreadHz = 2.0;
+constexpr double kAudioSpreadHz = 3.0;
 // The end of each line's sync is looked for in the audio this far either side of its timing, and
 // the timing of the audio taken from the latest so many.
 constexpr double kSyncEndSearchMs = 0.4;
@@ -548,9 +548,18 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 // Clear of its ends by a margin against an error of timing where it has room.
                 const double from = toAudio(self.from + x * w),
                              to = toAudio(self.from + (x + 1) * w);
-                auto tone = audio_.tone(from + margin, to - margin);
-                if (!tone)
-                    tone = audio_.tone(from, to);
+                // The stretch whose samples fit one tone best: where the timing is a sample out,
+                // a stretch that leaves out the sample of the neighbour's tone.
+                std::optional<AudioHistory::Tone> tone;
+                for (const auto& [early, late] : {std::pair{margin, margin},
+                                                  {margin + 1.0, margin},
+                                                  {margin, margin + 1.0},
+                                                  {margin + 1.0, margin + 1.0},
+                                                  {0.0, 0.0}}) {
+                    const auto candidate = audio_.tone(from + early, to - late);
+                    if (candidate && (!tone || candidate->spreadHz < tone->spreadHz))
+                        tone = candidate;
+                }
                 if (tone && tone->spreadHz <= kAudioSpreadHz) {
                     v[std::size_t(x)] =
                         hzValue(std::clamp(tone->hz - offset_, FrequencyHistory::kVideoLowHz,
