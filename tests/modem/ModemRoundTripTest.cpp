@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transmitter's audio through the receiver, in every mode of the table: the picture at the
-// usual rates, a plain picture right up to its edges, and the mode found from the line timing
-// when the header was missed.
+// usual rates, a picture's first and last columns as sent, and the mode found from the line
+// timing when the header was missed.
 #include "ModemTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -35,15 +35,17 @@ TEST_P(EveryMode, RoundTripsAndIsFoundWithoutItsHeader) {
         EXPECT_GT(psnr(sent, end.picture), m.colour == ColourModel::YuvPair ? 24.0 : 28.0);
     }
 
-    // A plain picture comes back as plain in its first and last columns as in its middle: the
-    // tones around a scan (a porch, the next sync) reach none of its pixels.
-    const QRgb colour = qRgb(200, 170, 120);
-    QImage plain(m.pixels, m.lines, QImage::Format_RGB32);
-    plain.fill(colour);
-    const Reception p = receive(SstvEncoder::encode(asSent(plain, m.id), m.id, {48000.0}), 48000.0);
+    // The first and last columns come back as sent, though they differ from their neighbours
+    // and from the tones around a scan (a porch, the next sync), as plain as the middle.
+    QImage edged(m.pixels, m.lines, QImage::Format_RGB32);
+    edged.fill(qRgb(40, 90, 200));
+    for (int y = 0; y < m.lines; ++y)
+        for (const int x : {0, m.pixels - 1})
+            edged.setPixel(x, y, qRgb(230, 200, 40));
+    const QImage expected = asSent(edged, m.id);
+    const Reception p = receive(SstvEncoder::encode(expected, m.id, {48000.0}), 48000.0);
     ASSERT_EQ(p.ends.size(), 1u);
     const QImage& got = p.ends[0].picture;
-    const QImage expected = asSent(plain, m.id);
     const auto columnError = [&](int x) {
         double error = 0;
         for (int y = 2; y < got.height() - 2; ++y) {
@@ -54,7 +56,7 @@ TEST_P(EveryMode, RoundTripsAndIsFoundWithoutItsHeader) {
         return error / (3.0 * (got.height() - 4));
     };
     const double middle = columnError(m.pixels / 2);
-    for (const int x : {0, 1, m.pixels - 2, m.pixels - 1})
+    for (const int x : {0, m.pixels - 1})
         EXPECT_LT(columnError(x), middle + 3.0) << "column " << x;
 
     // Without its header, found from its line timing within a few lines, and the lines before
