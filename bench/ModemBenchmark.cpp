@@ -328,6 +328,9 @@ void everyMode(const std::vector<ModeId>& ids) {
                 worstClean, worstGain);
 }
 
+// A column this much above the mean squared error of the others counts as off.
+constexpr double kEdgeTolerance = 5.0;
+
 void firstColumn(const std::vector<ModeId>& ids) {
     std::printf("\nThe first and last columns: mean squared error of columns 0 and %s against the "
                 "mean of the\nothers (clean, the photo-like picture): the mode where it is worst, "
@@ -337,6 +340,7 @@ void firstColumn(const std::vector<ModeId>& ids) {
         std::vector<double> firsts, lasts, rests;
         double worst = -1.0;
         QString worstMode;
+        QStringList off; // the modes whose edge columns are off by more than the rest
         for (const ModeId id : ids) {
             const QImage sent = asSent(photo(), id);
             const Decoded d = decode(SstvEncoder::encode(sent, id, {rate}), rate, id);
@@ -347,6 +351,11 @@ void firstColumn(const std::vector<ModeId>& ids) {
             firsts.push_back(first);
             lasts.push_back(last);
             rests.push_back(rest);
+            if (std::max(first, last) > rest + kEdgeTolerance)
+                off << QStringLiteral("%1 (%2, %3)")
+                           .arg(mode(id).name)
+                           .arg(first, 0, 'f', 1)
+                           .arg(last, 0, 'f', 1);
             if (std::max(first, last) > worst) {
                 worst = std::max(first, last);
                 worstMode = QStringLiteral("%1: first %2, last %3, others %4")
@@ -362,6 +371,9 @@ void firstColumn(const std::vector<ModeId>& ids) {
         };
         std::printf("  %5.0f Hz: worst %s; median first %.1f, last %.1f, others %.1f\n", rate,
                     qPrintable(worstMode), median(firsts), median(lasts), median(rests));
+        std::printf("    first or last more than %.0f above the others in %lld of %zu modes%s%s\n",
+                    kEdgeTolerance, static_cast<long long>(off.size()), firsts.size(),
+                    off.isEmpty() ? "" : ": ", qPrintable(off.join(QStringLiteral(", "))));
     }
 }
 
