@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <numbers>
 #include <optional>
@@ -92,6 +93,108 @@ public:
                     std::sqrt(varianceC) / 2.0 / std::max(std::sin(kw), 1e-6) / lag / perHz, count};
     }
 
+    // A stretch of the audio whose tone is known, in the times of tone().
+    struct Stretch {
+        double from = 0.0, to = 0.0, hz = 0.0;
+    };
+    // The tone over the times [a, b], too short to be read on its own, beside stretches whose
+    // tones are known and which join it (before it, after it or both): the phase runs on through
+    // them into [a, b], so that a sample or two there reads its tone. The step from sample n to
+    // n + 1 is taken at time n + 0.5. Searched between lowHz and highHz for the tone whose run of
+    // phase, with the amplitude and phase that fit best, leaves the least of the samples over.
+    // None when the stretches leave a gap, are not kept, or two tones fit alike.
+    std::optional<Tone> toneBeside(double a, double b, std::span<const Stretch> known, double lowHz,
+                                   double highHz) const {
+        double lo = a, hi = b;
+        for (const Stretch& k : known) {
+            lo = std::min(lo, k.from);
+            hi = std::max(hi, k.to);
+        }
+        const auto n0 = std::int64_t(std::ceil(lo - 0.5));
+        const auto n1 = std::int64_t(std::floor(hi + 0.5));
+        if (n1 - n0 < 3 || n0 < oldest() || n1 >= end_ || !(highHz > lowHz))
+            return std::nullopt;
+        const double perHz = 2.0 * std::numbers::pi / rate_;
+        // Per step: the turn of a known tone, or none where the tone sought turns.
+        const auto steps = std::size_t(n1 - n0);
+        std::vector<std::complex<double>> turn(steps);
+        std::vector<char> sought(steps, 0);
+        bool any = false;
+        for (std::size_t k = 0; k < steps; ++k) {
+            const double t = double(n0) + double(k) + 0.5;
+            if (t >= a && t < b) {
+                sought[k] = 1;
+                any = true;
+                continue;
+            }
+            const auto in = std::find_if(known.begin(), known.end(),
+                                         [t](const Stretch& s) { return t >= s.from && t < s.to; });
+            if (in == known.end())
+                return std::nullopt;
+            turn[k] = std::polar(1.0, in->hz * perHz);
+        }
+        if (!any)
+            return std::nullopt;
+        const auto count = int(n1 - n0 + 1);
+        double energy = 0.0;
+        for (std::int64_t n = n0; n <= n1; ++n)
+            energy += double(at(n)) * at(n);
+        if (energy <= 1e-12 * count)
+            return std::nullopt;
+        // What the best amplitude and phase leave over for a tone sought of hz.
+        const auto leftOver = [&](double hz) {
+            const std::complex<double> own = std::polar(1.0, hz * perHz);
+            std::complex<double> phasor(1.0, 0.0);
+            double cc = 0.0, ss = 0.0, cs = 0.0, xc = 0.0, xs = 0.0;
+            for (std::int64_t n = n0;; ++n) {
+                const double x = at(n), c = phasor.real(), s = phasor.imag();
+                cc += c * c;
+                ss += s * s;
+                cs += c * s;
+                xc += x * c;
+                xs += x * s;
+                if (n == n1)
+                    break;
+                const auto k = std::size_t(n - n0);
+                phasor *= sought[k] ? own : turn[k];
+            }
+            const double det = cc * ss - cs * cs;
+            if (det <= 1e-12 * count * count)
+                return energy;
+            const double p = (xc * ss - xs * cs) / det, q = (xs * cc - xc * cs) / det;
+            return std::max(0.0, energy - p * xc - q * xs);
+        };
+        constexpr double kStepHz = 4.0;
+        const auto points = std::size_t((highHz - lowHz) / kStepHz) + 1;
+        std::vector<double> r(points);
+        std::size_t best = 0;
+        for (std::size_t i = 0; i < points; ++i) {
+            r[i] = leftOver(lowHz + kStepHz * double(i));
+            if (r[i] < r[best])
+                best = i;
+        }
+        if (best == 0 || best + 1 == points)
+            return std::nullopt;
+        // The noise from what is left over, three numbers fitted; a second tone far off that
+        // fits about as well makes the reading ambiguous.
+        const double noise = std::max(r[best] / std::max(1, count - 3), 1e-7 * energy / count);
+        for (std::size_t i = 0; i < points; ++i) {
+            const bool far = std::fabs(double(i) - double(best)) * kStepHz > kRivalHz;
+            if (far && r[i] < r[best] + kRivalNoises * noise && i > 0 && i + 1 < points &&
+                r[i] <= r[i - 1] && r[i] <= r[i + 1])
+                return std::nullopt;
+        }
+        // The least of a parabola through the best point and its neighbours; its curvature
+        // gives the standard error.
+        const double curve = r[best - 1] - 2.0 * r[best] + r[best + 1];
+        if (curve <= 0.0)
+            return std::nullopt;
+        const double shift = 0.5 * (r[best - 1] - r[best + 1]) / curve;
+        const double hz = lowHz + kStepHz * (double(best) + shift);
+        const double secondPerHz2 = curve / (kStepHz * kStepHz);
+        return Tone{hz, std::sqrt(2.0 * noise / secondPerHz2), count};
+    }
+
     // Where within the times [a, b] a tone of the given frequency that begins the stretch gives
     // way to another: the sample time s at which the steps from one sample to the next change
     // (that from s - 1 to s still of the tone, that from s to s + 1 of the next), as the split
@@ -142,6 +245,10 @@ private:
     // enough that the highest does not turn by half a circle.
     static constexpr double kMiddleHz = 1900.0;
     static constexpr double kHighestHz = 2600.0;
+    // Another tone at least this far off that fits within so many times the noise makes a
+    // reading beside known tones ambiguous.
+    static constexpr double kRivalHz = 40.0;
+    static constexpr double kRivalNoises = 25.0;
     double rate_;
     std::int64_t mask_;
     std::vector<float> samples_;

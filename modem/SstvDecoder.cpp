@@ -57,6 +57,9 @@ constexpr double kNoiseTrimMs = 1.0;
 constexpr double kAudioNoise = 1.0;
 constexpr double kAudioMarginMs = 0.02;
 constexpr double kAudioSpreadHz = 3.0;
+// Over how long a stretch of known tones the phase is run on into a pixel too short to be read
+// on its own.
+constexpr double kAudioKnownMs = 1.0;
 // The end of each line's sync is looked for in the audio this far either side of its timing, and
 // the timing of the audio taken from the latest so many.
 constexpr double kSyncEndSearchMs = 0.4;
@@ -463,14 +466,32 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
         const Segment* segment;
         double from, to;
         std::vector<double>* values;
+        // The tones right before and after the scan, where it has them: their frequencies and
+        // the times they begin (before) and end (after).
+        double beforeHz = 0.0, beforeFrom = 0.0, afterHz = 0.0, afterTo = 0.0;
     };
     std::array<std::vector<double>, kChannelCount> values;
     std::vector<Part> parts;
     double t = lineStart(p, line);
-    for (const Segment& s : m.layout(line)) {
+    const std::vector<Segment>& layout = m.layout(line);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const Segment& s = layout[i];
         const double length = s.ms * perMs * scale;
-        if (s.channel != Channel::Tone)
-            parts.push_back(Part{&s, t, t + length, &values[std::size_t(s.channel)]});
+        if (s.channel != Channel::Tone) {
+            Part part{&s, t, t + length, &values[std::size_t(s.channel)]};
+            if (i > 0 && layout[i - 1].channel == Channel::Tone) {
+                part.beforeHz = layout[i - 1].hz;
+                part.beforeFrom = t - layout[i - 1].ms * perMs * scale;
+            }
+            // After the last scan the next line begins.
+            const Segment* next =
+                i + 1 < layout.size() ? &layout[i + 1] : &m.layout(line + 1).front();
+            if (next->channel == Channel::Tone) {
+                part.afterHz = next->hz;
+                part.afterTo = t + length + next->ms * perMs * scale;
+            }
+            parts.push_back(part);
+        }
         t += length;
     }
 
@@ -535,6 +556,8 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
     for (const Part& self : parts) {
         auto& v = *self.values;
         const double w = (self.to - self.from) / m.pixels;
+        // The tones of the pixels read from the audio, in Hz as heard (0: not read there).
+        std::vector<double> heard(std::size_t(m.pixels), 0.0);
         const std::size_t tuning = self.to < p.retunedAt ? 1 : 0;
         const double earliest = self.from + p.settleAfter[tuning],
                      latest = self.to - p.settleBefore[tuning];
@@ -564,6 +587,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                     v[std::size_t(x)] =
                         hzValue(std::clamp(tone->hz - offset_, FrequencyHistory::kVideoLowHz,
                                            FrequencyHistory::kVideoHighHz));
+                    heard[std::size_t(x)] = tone->hz;
                     clear[std::size_t(x)] = true;
                     continue;
                 }
@@ -575,6 +599,49 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 v[std::size_t(x)] = hzValue(history_.meanVideoHz(a, b));
                 clear[std::size_t(x)] = true;
             }
+        }
+        // Pixels too short to be read on their own: the phase runs on into them from the tone
+        // before the scan (a porch, a separator) or after it (the next sync), through the pixels
+        // already read from the audio next to them, inwards from either end.
+        if (readsAudio) {
+            const double reach = kAudioKnownMs * perMs;
+            const auto chain = [&](int first, int step, AudioHistory::Stretch edge) {
+                std::vector<AudioHistory::Stretch> known{edge};
+                for (int x = first; x >= 0 && x < m.pixels; x += step) {
+                    const auto i = std::size_t(x);
+                    const double a = toAudio(self.from + x * w),
+                                 b = toAudio(self.from + (x + 1) * w);
+                    if (heard[i] == 0.0) {
+                        if (clear[i])
+                            return; // read from the filtered tones: the chain ends
+                        const auto tone =
+                            audio_.toneBeside(a, b, known, FrequencyHistory::kVideoLowHz + offset_,
+                                              FrequencyHistory::kVideoHighHz + offset_);
+                        if (!tone || tone->spreadHz > kAudioSpreadHz)
+                            return;
+                        v[i] = hzValue(std::clamp(tone->hz - offset_, FrequencyHistory::kVideoLowHz,
+                                                  FrequencyHistory::kVideoHighHz));
+                        heard[i] = tone->hz;
+                        clear[i] = true;
+                    }
+                    known.push_back({a, b, heard[i]});
+                    // The phase is run on over the latest stretch only.
+                    const auto span = [&] {
+                        return step > 0 ? known.back().to - known.front().from
+                                        : known.front().to - known.back().from;
+                    };
+                    while (known.size() > 1 && span() > reach * demod_.decimation())
+                        known.erase(known.begin());
+                }
+            };
+            if (self.beforeHz > 0.0)
+                chain(0, 1,
+                      {toAudio(std::max(self.beforeFrom, self.from - reach)), toAudio(self.from),
+                       self.beforeHz + offset_});
+            if (self.afterHz > 0.0)
+                chain(m.pixels - 1, -1,
+                      {toAudio(self.to), toAudio(std::min(self.afterTo, self.to + reach)),
+                       self.afterHz + offset_});
         }
         for (int x = 0; x < m.pixels; ++x) {
             if (clear[std::size_t(x)])
