@@ -444,6 +444,8 @@ group_winorbis() {
     if kill -0 "$program" 2>/dev/null; then ok "winorbis starts under Xvfb"; else
         bad "winorbis starts under Xvfb" "$(cat "$work/winorbis.err")"
     fi
+    # Hamlib and the libraries it brings are loaded when a rig keys, not at every start.
+    check "winorbis has not loaded Hamlib at start" sh -c "! grep -q libhamlib /proc/$program/maps"
     # A first start in a new folder shows the main window and no box: the folder got its
     # starter files.
     local shown
