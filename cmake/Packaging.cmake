@@ -22,15 +22,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # display records through the PulseAudio client library that Qt Multimedia loads.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/vexcore)
-# Hamlib is loaded only when a rig keys, so dpkg-shlibdeps does not see it: the package that holds
-# its library file is named here.
+# Hamlib (loaded only when a rig keys) and pxlib (only when a log book is opened) are loaded by
+# name, so dpkg-shlibdeps does not see them: the packages that hold their library files are named
+# here.
 set(_depends "fonts-dejavu-core")
-get_filename_component(_hamlib_dir "${HAMLIB_LIBRARY_FILE}" DIRECTORY)
-execute_process(COMMAND dpkg-query -S "${_hamlib_dir}/${HAMLIB_SONAME}"
-                OUTPUT_VARIABLE _hamlib_owner RESULT_VARIABLE _hamlib_queried ERROR_QUIET)
-if(_hamlib_queried EQUAL 0 AND _hamlib_owner MATCHES "^([^:]+):")
-    string(APPEND _depends ", ${CMAKE_MATCH_1}")
-endif()
+foreach(_loaded HAMLIB PXLIB)
+    get_filename_component(_dir "${${_loaded}_LIBRARY_FILE}" DIRECTORY)
+    execute_process(COMMAND dpkg-query -S "${_dir}/${${_loaded}_SONAME}"
+                    OUTPUT_VARIABLE _owner RESULT_VARIABLE _queried ERROR_QUIET)
+    if(_queried EQUAL 0 AND _owner MATCHES "^([^:]+):")
+        string(APPEND _depends ", ${CMAKE_MATCH_1}")
+    endif()
+endforeach()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${_depends}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

@@ -16,11 +16,14 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <dlfcn.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +161,91 @@ std::optional<QByteArray> encodeText(const QString& text, int codePage) {
     return bytes;
 }
 
+// pxlib, loaded when a table is first opened or made: a start that opens no log book does not map
+// it and what it brings (libgsf, GLib's GIO, libxml2). Its calls go through this table.
+struct PxCalls {
+    decltype(&::PX_close) PX_close = nullptr;
+    decltype(&::PX_create_file) PX_create_file = nullptr;
+    decltype(&::PX_delete) PX_delete = nullptr;
+    decltype(&::PX_delete_record) PX_delete_record = nullptr;
+    decltype(&::PX_get_data_alpha) PX_get_data_alpha = nullptr;
+    decltype(&::PX_get_data_byte) PX_get_data_byte = nullptr;
+    decltype(&::PX_get_data_double) PX_get_data_double = nullptr;
+    decltype(&::PX_get_data_long) PX_get_data_long = nullptr;
+    decltype(&::PX_get_data_short) PX_get_data_short = nullptr;
+    decltype(&::PX_get_fields) PX_get_fields = nullptr;
+    decltype(&::PX_get_num_fields) PX_get_num_fields = nullptr;
+    decltype(&::PX_get_num_records) PX_get_num_records = nullptr;
+    decltype(&::PX_get_record) PX_get_record = nullptr;
+    decltype(&::PX_get_recordsize) PX_get_recordsize = nullptr;
+    decltype(&::PX_get_value) PX_get_value = nullptr;
+    decltype(&::PX_insert_record) PX_insert_record = nullptr;
+    decltype(&::PX_new3) PX_new3 = nullptr;
+    decltype(&::PX_open_fp) PX_open_fp = nullptr;
+    decltype(&::PX_set_value) PX_set_value = nullptr;
+    decltype(&::PX_strdup) PX_strdup = nullptr;
+    decltype(&::PX_update_record) PX_update_record = nullptr;
+};
+
+template <typename F> bool resolve(void* library, const char* name, F& call) {
+    call = reinterpret_cast<F>(dlsym(library, name));
+    return call != nullptr;
+}
+
+// The table, loaded once; null with the reason when pxlib cannot be loaded. The library stays
+// loaded until the program ends.
+const PxCalls* loadPx(QString* error) {
+    static PxCalls calls;
+    static QString problem;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* library = dlopen(WINORBIS_PXLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            problem = QString::fromLocal8Bit(dlerror());
+            return;
+        }
+        PxCalls c;
+        if (!(resolve(library, "PX_close", c.PX_close) &&
+              resolve(library, "PX_create_file", c.PX_create_file) &&
+              resolve(library, "PX_delete", c.PX_delete) &&
+              resolve(library, "PX_delete_record", c.PX_delete_record) &&
+              resolve(library, "PX_get_data_alpha", c.PX_get_data_alpha) &&
+              resolve(library, "PX_get_data_byte", c.PX_get_data_byte) &&
+              resolve(library, "PX_get_data_double", c.PX_get_data_double) &&
+              resolve(library, "PX_get_data_long", c.PX_get_data_long) &&
+              resolve(library, "PX_get_data_short", c.PX_get_data_short) &&
+              resolve(library, "PX_get_fields", c.PX_get_fields) &&
+              resolve(library, "PX_get_num_fields", c.PX_get_num_fields) &&
+              resolve(library, "PX_get_num_records", c.PX_get_num_records) &&
+              resolve(library, "PX_get_record", c.PX_get_record) &&
+              resolve(library, "PX_get_recordsize", c.PX_get_recordsize) &&
+              resolve(library, "PX_get_value", c.PX_get_value) &&
+              resolve(library, "PX_insert_record", c.PX_insert_record) &&
+              resolve(library, "PX_new3", c.PX_new3) &&
+              resolve(library, "PX_open_fp", c.PX_open_fp) &&
+              resolve(library, "PX_set_value", c.PX_set_value) &&
+              resolve(library, "PX_strdup", c.PX_strdup) &&
+              resolve(library, "PX_update_record", c.PX_update_record))) {
+            problem = QStringLiteral("%1 lacks calls this program uses")
+                          .arg(QLatin1String(WINORBIS_PXLIB_LIBRARY));
+            return;
+        }
+        calls = c;
+    });
+    if (!calls.PX_new3) {
+        if (error)
+            *error = problem;
+        return nullptr;
+    }
+    return &calls;
+}
+
+// The loaded table: only called on a table engine that has started (Handle::start()), so pxlib is
+// there.
+const PxCalls& px() {
+    return *loadPx(nullptr);
+}
+
 } // namespace
 
 struct ParadoxTable::Handle {
@@ -168,8 +256,8 @@ struct ParadoxTable::Handle {
     ~Handle() { close(); }
     void close() {
         if (doc) {
-            PX_close(doc);
-            PX_delete(doc);
+            px().PX_close(doc);
+            px().PX_delete(doc);
             doc = nullptr;
         }
         if (fp) {
@@ -182,8 +270,15 @@ struct ParadoxTable::Handle {
     }
     bool start() {
         lastError.clear();
-        doc = PX_new3(&Handle::onError, nullptr, nullptr, nullptr, this);
+        if (!loadPx(&lastError))
+            return false;
+        doc = px().PX_new3(&Handle::onError, nullptr, nullptr, nullptr, this);
         return doc != nullptr;
+    }
+    QString startError() const {
+        return lastError.isEmpty()
+                   ? QStringLiteral("The table engine cannot start.")
+                   : QStringLiteral("The table engine cannot start: %1.").arg(lastError);
     }
     QString error(const QString& fallback) const {
         return lastError.isEmpty() ? fallback : lastError;
@@ -202,7 +297,7 @@ std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString& path, QString* e
 bool ParadoxTable::reopen(QString* error) {
     handle_ = std::make_unique<Handle>();
     if (!handle_->start()) {
-        *error = QStringLiteral("The table engine cannot start.");
+        *error = handle_->startError();
         return false;
     }
     const QByteArray name = QFile::encodeName(path_);
@@ -234,18 +329,18 @@ bool ParadoxTable::reopen(QString* error) {
         return false;
     }
     std::rewind(handle_->fp);
-    if (PX_open_fp(handle_->doc, handle_->fp) < 0) {
+    if (px().PX_open_fp(handle_->doc, handle_->fp) < 0) {
         *error = QStringLiteral("%1 is no Paradox table: %2")
                      .arg(path_, handle_->error(QStringLiteral("its header cannot be read")));
         handle_.reset();
         return false;
     }
     float page = 0;
-    if (PX_get_value(handle_->doc, "codepage", &page) == 0 && page > 0)
+    if (px().PX_get_value(handle_->doc, "codepage", &page) == 0 && page > 0)
         codePage_ = int(page);
     columns_.clear();
-    const int count = PX_get_num_fields(handle_->doc);
-    pxfield_t* fields = PX_get_fields(handle_->doc);
+    const int count = px().PX_get_num_fields(handle_->doc);
+    pxfield_t* fields = px().PX_get_fields(handle_->doc);
     for (int i = 0; i < count && fields; ++i) {
         Column column;
         column.name = decodeText(QByteArray(fields[i].px_fname), codePage_);
@@ -273,11 +368,11 @@ Record ParadoxTable::record(int n) const {
 bool ParadoxTable::readAll(QString* error) {
     records_.clear();
     pxdoc_t* doc = handle_->doc;
-    const int size = PX_get_recordsize(doc);
-    const int count = PX_get_num_records(doc);
+    const int size = px().PX_get_recordsize(doc);
+    const int count = px().PX_get_num_records(doc);
     QByteArray buffer(std::max(size, 1), '\0');
     for (int n = 0; n < count; ++n) {
-        if (!PX_get_record(doc, n, buffer.data())) {
+        if (!px().PX_get_record(doc, n, buffer.data())) {
             *error = QStringLiteral("Record %1 of %2 cannot be read: %3")
                          .arg(n + 1)
                          .arg(path_, handle_->error(QStringLiteral("the file is damaged")));
@@ -302,37 +397,37 @@ bool ParadoxTable::readAll(QString* error) {
             char* text = nullptr;
             switch (column.type) {
             case FieldType::Alpha:
-                if (PX_get_data_alpha(doc, data, column.size, &text) > 0 && text) {
+                if (px().PX_get_data_alpha(doc, data, column.size, &text) > 0 && text) {
                     value = decodeText(QByteArray(text), codePage_);
                 }
                 if (text)
                     doc->free(doc, text);
                 break;
             case FieldType::Date:
-                if (PX_get_data_long(doc, data, column.size, &l) > 0)
+                if (px().PX_get_data_long(doc, data, column.size, &l) > 0)
                     value = QDate::fromJulianDay(l + kJulianOffset);
                 break;
             case FieldType::Time:
-                if (PX_get_data_long(doc, data, column.size, &l) > 0)
+                if (px().PX_get_data_long(doc, data, column.size, &l) > 0)
                     value = QTime::fromMSecsSinceStartOfDay(int(l));
                 break;
             case FieldType::Long:
             case FieldType::AutoInc:
-                if (PX_get_data_long(doc, data, column.size, &l) > 0)
+                if (px().PX_get_data_long(doc, data, column.size, &l) > 0)
                     value = qlonglong(l);
                 break;
             case FieldType::Short:
-                if (PX_get_data_short(doc, data, column.size, &s) > 0)
+                if (px().PX_get_data_short(doc, data, column.size, &s) > 0)
                     value = qlonglong(s);
                 break;
             case FieldType::Currency:
             case FieldType::Number:
-                if (PX_get_data_double(doc, data, column.size, &d) > 0)
+                if (px().PX_get_data_double(doc, data, column.size, &d) > 0)
                     value = d;
                 break;
             case FieldType::Timestamp:
                 // A damaged field may hold no number at all, or one far beyond any calendar.
-                if (PX_get_data_double(doc, data, column.size, &d) > 0 && std::isfinite(d) &&
+                if (px().PX_get_data_double(doc, data, column.size, &d) > 0 && std::isfinite(d) &&
                     std::abs(d) < kLatestTimestampMs) {
                     const qint64 days = qint64(std::floor(d / kMsPerDay));
                     value = QDateTime(QDate::fromJulianDay(days + kJulianOffset),
@@ -340,7 +435,7 @@ bool ParadoxTable::readAll(QString* error) {
                 }
                 break;
             case FieldType::Logical:
-                if (PX_get_data_byte(doc, data, column.size, &b) > 0)
+                if (px().PX_get_data_byte(doc, data, column.size, &b) > 0)
                     value = b != 0;
                 break;
             case FieldType::Other:
@@ -428,8 +523,8 @@ bool ParadoxTable::write(int n, const Record& record, QString* error) {
     }
     return change(
         [&](pxdoc_t* doc) {
-            return n < 0 ? PX_insert_record(doc, pointers.data())
-                         : PX_update_record(doc, pointers.data(), n);
+            return n < 0 ? px().PX_insert_record(doc, pointers.data())
+                         : px().PX_update_record(doc, pointers.data(), n);
         },
         QStringLiteral("The record cannot be written to %1: %2"), error);
 }
@@ -465,13 +560,13 @@ bool ParadoxTable::change(const std::function<int(pxdoc_t*)>& edit, const QStrin
     Handle edited;
     if (problem.isEmpty()) {
         edited.fp = ::fdopen(fd, "r+b");
-        if (!edited.fp || !edited.start() || PX_open_fp(edited.doc, edited.fp) < 0)
+        if (!edited.fp || !edited.start() || px().PX_open_fp(edited.doc, edited.fp) < 0)
             problem = edited.error(QStringLiteral("the copy cannot be opened"));
         else if (edit(edited.doc) < 0)
             problem = edited.error(QStringLiteral("the table refused it"));
         if (edited.doc) {
-            PX_close(edited.doc);
-            PX_delete(edited.doc);
+            px().PX_close(edited.doc);
+            px().PX_delete(edited.doc);
             edited.doc = nullptr;
         }
     }
@@ -541,14 +636,14 @@ bool ParadoxTable::remove(int n, QString* error) {
         *error = QStringLiteral("There is no record %1.").arg(n + 1);
         return false;
     }
-    return change([n](pxdoc_t* doc) { return PX_delete_record(doc, n); },
+    return change([n](pxdoc_t* doc) { return px().PX_delete_record(doc, n); },
                   QStringLiteral("The record cannot be deleted from %1: %2"), error);
 }
 
 bool ParadoxTable::create(const QString& path, const QList<Column>& columns, QString* error) {
     Handle handle;
     if (!handle.start()) {
-        *error = QStringLiteral("The table engine cannot start.");
+        *error = handle.startError();
         return false;
     }
     pxdoc_t* doc = handle.doc;
@@ -561,19 +656,19 @@ bool ParadoxTable::create(const QString& path, const QList<Column>& columns, QSt
             doc->free(doc, fields);
             return false;
         }
-        fields[i].px_fname = PX_strdup(doc, name->constData());
+        fields[i].px_fname = px().PX_strdup(doc, name->constData());
         fields[i].px_ftype = pxTypeOf(columns[i].type);
         fields[i].px_flen = sizeOf(columns[i].type, std::clamp(columns[i].size, 1, 255));
         fields[i].px_fdc = 0;
     }
     const QByteArray name = QFile::encodeName(path);
-    if (PX_create_file(doc, fields, int(columns.size()), name.constData(), pxfFileTypNonIndexDB) <
-        0) {
+    if (px().PX_create_file(doc, fields, int(columns.size()), name.constData(),
+                            pxfFileTypNonIndexDB) < 0) {
         *error = QStringLiteral("The log book %1 cannot be made: %2")
                      .arg(path, handle.error(QStringLiteral("the file cannot be written")));
         return false;
     }
-    PX_set_value(doc, "codepage", 1252);
+    px().PX_set_value(doc, "codepage", 1252);
     return true;
 }
 

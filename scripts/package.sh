@@ -38,7 +38,9 @@ grep -q 'libvexcore\.so\.1$' <<<"$contents" || { echo "package.sh: libvexcore.so
 grep -q 'pkgconfig/vexcore\.pc$' <<<"$contents" || { echo "package.sh: vexcore.pc is missing" >&2; exit 1; }
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || { echo "package.sh: no Qt dependency declared: $depends" >&2; exit 1; }
-grep -q 'libhamlib' <<<"$depends" || { echo "package.sh: no Hamlib dependency declared: $depends" >&2; exit 1; }
+for library in libhamlib pxlib; do
+    grep -q "$library" <<<"$depends" || { echo "package.sh: no $library dependency declared: $depends" >&2; exit 1; }
+done
 
 # The programs as the package installs them, unpacked into a scratch root.
 root=$(mktemp -d)
