@@ -4,11 +4,11 @@
 #include "AnalyzerTexts.h"
 #include "DisplayBox.h"
 #include "FilterCoefficients.h"
-#include "QtAudioInput.h"
 #include "TuningDisplay.h"
 #include "ui_Tunit8.h"
 
 #include "platform/Dialogs.h"
+#include "radio/devices/SoundSystem.h"
 #include "settings/StationOptions.h"
 
 #include <QActionGroup>
@@ -35,7 +35,7 @@ Tunit8::Tunit8(Dialogs& dialogs, std::unique_ptr<AudioInput> input, QWidget* par
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , ui_(std::make_unique<Ui::Tunit8>())
     , dialogs_(dialogs)
-    , input_(input ? std::move(input) : std::make_unique<QtAudioInput>())
+    , input_(input ? std::move(input) : radio::makeRecordingInput())
     , device_(*input_, dialogs) {
     ui_->setupUi(this);
     setFixedSize(size());

@@ -20,8 +20,7 @@
 #include "logbook/LogBookTexts.h"
 #include "logbook/QsoLog.h"
 #include "logbook/ui/TMainForm.h"
-#include "radio/devices/CameraInput.h"
-#include "radio/devices/SoundCard.h"
+#include "radio/devices/SoundSystem.h"
 #include "workspace/ui/TForm7.h"
 
 #include <QMenu>

@@ -4,19 +4,16 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 
+#include "radio/devices/SoundSystem.h"
+
 #include <QFileInfo>
-#include <QSoundEffect>
-#include <QUrl>
 
 namespace winorbis {
 
 ConfirmationSound::ConfirmationSound(const ProgramFolder& folder, Dialogs& dialogs, QObject* parent)
     : QObject(parent)
     , folder_(folder)
-    , dialogs_(dialogs)
-    , player_(new QSoundEffect(this)) {
-    player_->setObjectName(QStringLiteral("MediaPlayer1"));
-}
+    , dialogs_(dialogs) {}
 
 void ConfirmationSound::play() {
     const QString path = folder_.path(u"\\ok.wav");
@@ -25,8 +22,9 @@ void ConfirmationSound::play() {
             QStringLiteral("The sound %1 cannot be played: the file does not exist.").arg(path));
         return;
     }
-    player_->setSource(QUrl::fromLocalFile(path));
-    player_->play();
+    QString why;
+    if (!radio::playSoundFile(path, &why))
+        dialogs_.error(QStringLiteral("The sound %1 cannot be played: %2.").arg(path, why));
 }
 
 } // namespace winorbis

@@ -3,15 +3,13 @@
 
 #include <QObject>
 
-class QSoundEffect;
-
 namespace winorbis {
 
 class Dialogs;
 class ProgramFolder;
 
 // The sound the self-timer plays when its picture is taken: the program folder's "\ok.wav"; an
-// error box when the file is missing.
+// error box when the file is missing. The sound system is loaded at the first play.
 class ConfirmationSound : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +19,6 @@ public:
 private:
     const ProgramFolder& folder_;
     Dialogs& dialogs_;
-    QSoundEffect* player_; // "MediaPlayer1"
 };
 
 } // namespace winorbis

@@ -10,7 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/ui/QtDialogs.h"
-#include "radio/devices/AudioThread.h"
+#include "radio/devices/SoundSystem.h"
 #include "radio/ptt/PttSignalRelease.h"
 #include "settings/StationOptions.h"
 #include "tools/simulator/ConverterSimulator.h"

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BuiltInConverter.h"
 
-#include "radio/devices/AudioThread.h"
-#include "radio/devices/CameraInput.h"
+#include "radio/devices/SoundSystem.h"
 #include "radio/ptt/PttDevices.h"
 
 #include <memory>
@@ -34,7 +33,7 @@ openBuiltInConverter(const ConverterChoice& choice, const Clock& clock,
     devices.digitizePicture = choice.digitizePicture;
     if (!choice.camera.isEmpty()) {
         why.clear();
-        std::shared_ptr<radio::CameraInput> camera = radio::CameraInput::open(choice.camera, &why);
+        std::shared_ptr<radio::VideoInput> camera = radio::openCamera(choice.camera, &why);
         if (!camera) {
             warn(QStringLiteral("no camera, a digitize takes the picture file: %1").arg(why));
         } else {

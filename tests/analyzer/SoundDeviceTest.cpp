@@ -4,8 +4,8 @@
 // failures shown to the operator. The sound system's own input is checked on this machine too.
 #include "FakeAudioInput.h"
 #include "analyzer/AnalyzerTexts.h"
-#include "analyzer/QtAudioInput.h"
 #include "analyzer/TSoundDevice.h"
+#include "radio/devices/qt/QtAudioInput.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAudioDevice>

@@ -4,10 +4,10 @@
 // analyzer window and by orbisctl tune. Skipped where no pulseaudio program is installed (the build
 // machines have none, so that every other test finds no recording device there).
 #include "analyzer/AnalyzerTexts.h"
-#include "analyzer/QtAudioInput.h"
 #include "analyzer/TuningDisplay.h"
 #include "analyzer/Tunit8.h"
 #include "platform/ProgramFolder.h"
+#include "radio/devices/qt/QtAudioInput.h"
 #include "support/EventPump.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/orbisctl/Tune.h"

@@ -77,6 +77,7 @@ TEST_F(InstallTree, HoldsEveryFileInItsUsualPlace) {
         bin("orbis-sim"),
         bin("orbis-modem"),
         path(QStringLiteral(WINORBIS_TEST_LIBEXECDIR "/winorbis/orbis-ptt-guardian")),
+        path(lib + "winorbis/winorbis-sound.so"),
         path(lib + "libvexcore.so"),
         path(lib + "libvexcore.so.1"),
         path(lib + "pkgconfig/vexcore.pc"),

@@ -444,8 +444,10 @@ group_winorbis() {
     if kill -0 "$program" 2>/dev/null; then ok "winorbis starts under Xvfb"; else
         bad "winorbis starts under Xvfb" "$(cat "$work/winorbis.err")"
     fi
-    # Hamlib and the libraries it brings are loaded when a rig keys, not at every start.
-    check "winorbis has not loaded Hamlib at start" sh -c "! grep -q libhamlib /proc/$program/maps"
+    # Hamlib and the sound system, and the libraries they bring, are loaded when a rig keys or a
+    # sound device is used, not at every start.
+    check "winorbis has not loaded Hamlib or the sound system at start" \
+        sh -c "! grep -q -e libhamlib -e winorbis-sound -e libQt6Multimedia -e libpulse /proc/$program/maps"
     # A first start in a new folder shows the main window and no box: the folder got its
     # starter files.
     local shown

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound card's bytes and the converter's samples: both sample formats a device may take,
 // pieces of a sample split between two reads, clipping.
-#include "radio/devices/SoundCard.h"
+#include "radio/devices/qt/SoundCard.h"
 
 #include <QtEndian>
 
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-using namespace winorbis::radio;
+using namespace winorbis::radio::qtsound;
 
 namespace {
 

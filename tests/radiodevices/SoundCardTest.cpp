@@ -7,8 +7,7 @@
 
 #include "platform/Clock.h"
 #include "radio/SoundCardAir.h"
-#include "radio/devices/AudioThread.h"
-#include "radio/devices/SoundCard.h"
+#include "radio/devices/SoundSystem.h"
 #include "support/EventPump.h"
 
 #include <QElapsedTimer>

@@ -9,9 +9,7 @@
 #include "platform/Version.h"
 #include "radio/SoundCardServer.h"
 #include "radio/WavFileAudio.h"
-#include "radio/devices/AudioThread.h"
-#include "radio/devices/CameraInput.h"
-#include "radio/devices/SoundCard.h"
+#include "radio/devices/SoundSystem.h"
 #include "radio/ptt/PttDevices.h"
 #include "radio/ptt/PttSignalRelease.h"
 #include "stationcore/ReceivedFiles.h"
@@ -216,9 +214,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<radio::Ptt> ptt = radio::openPtt(setup.ptt, &why);
     if (!ptt)
         return fail();
-    std::unique_ptr<radio::CameraInput> camera;
+    std::unique_ptr<radio::VideoInput> camera;
     if (!setup.camera.isEmpty()) {
-        camera = radio::CameraInput::open(setup.camera, &why);
+        camera = radio::openCamera(setup.camera, &why);
         if (!camera)
             return fail();
     }

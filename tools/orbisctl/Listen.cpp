@@ -7,7 +7,7 @@
 #include "radio/SoundCardAir.h"
 #include "radio/StreamAudioSource.h"
 #include "radio/WavFileAudio.h"
-#include "radio/devices/AudioThread.h"
+#include "radio/devices/SoundSystem.h"
 #include "stationcore/ReceivedFiles.h"
 
 #include <QDateTime>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Orbisctl.h"
 
-#include "analyzer/QtAudioInput.h"
 #include "converter/Modes.h"
 #include "link/ConverterLink.h"
 #include "link/PictureTransfer.h"
@@ -9,6 +8,7 @@
 #include "link/TRecThread.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/ProgramFolder.h"
+#include "radio/devices/SoundSystem.h"
 #include "settings/PortMap.h"
 #include "settings/SettingsCodec.h"
 #include "stationcore/Station.h"
@@ -286,8 +286,8 @@ int runOrbisctl(const QStringList& arguments, Clock& clock, std::FILE* out, std:
         return runWebPassword(folder, request.command.mid(1), stdin, out, err);
     // Nor does the tuning display on the sound card.
     if (verb == "tune") {
-        QtAudioInput input;
-        return runTune(request.command.mid(1), folder, input, out, err);
+        const std::unique_ptr<AudioInput> input = radio::makeRecordingInput();
+        return runTune(request.command.mid(1), folder, *input, out, err);
     }
     if (verb == "catalog") {
         // Commands that write the folder clear the temporary files a killed program left there.

@@ -2,7 +2,7 @@
 // orbisctl: the converter's commands from the command line.
 #include "platform/Clock.h"
 #include "platform/Version.h"
-#include "radio/devices/AudioThread.h"
+#include "radio/devices/SoundSystem.h"
 #include "tools/orbisctl/Orbisctl.h"
 
 #include <QGuiApplication>

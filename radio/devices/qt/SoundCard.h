@@ -20,7 +20,7 @@ class QAudioSink;
 class QAudioSource;
 class QIODevice;
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 // The names an operator may give for a sound card's capture or playback device: each device's
 // description as the sound server lists it (QMediaDevices), the default first.
@@ -128,4 +128,4 @@ private:
     QTimer feeder_;
 };
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "radio/devices/SoundSystem.h"
+
 #include <QCamera>
 #include <QImage>
 #include <QMediaCaptureSession>
@@ -16,7 +18,7 @@
 
 class QVideoFrame;
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 // The names an operator may give for a camera: each camera's description as the system lists it
 // (QMediaDevices), the default first.
@@ -25,7 +27,7 @@ QStringList cameraNames();
 // The converter's video input on a camera, through Qt Multimedia (V4L2 underneath on Linux): the
 // camera runs while the object lives, and the last frame it gave is kept for a digitize. Made and
 // used on a thread with an event loop; lastFrame() may be called from any thread.
-class CameraInput final : public QObject {
+class CameraInput final : public QObject, public VideoInput {
     Q_OBJECT
 public:
     // The camera of that description or id; null with the reason (no such camera, with the
@@ -34,11 +36,11 @@ public:
     ~CameraInput() override;
 
     // The last frame, at the camera's size; null when none has come yet.
-    QImage lastFrame() const;
+    QImage lastFrame() const override;
     // Empty while the camera works; else what went wrong.
-    QString problem() const;
+    QString problem() const override;
     // Told once when the camera fails.
-    void setProblemHandler(std::function<void(const QString&)> handler) {
+    void setProblemHandler(std::function<void(const QString&)> handler) override {
         onProblem_ = std::move(handler);
     }
 
@@ -57,4 +59,4 @@ private:
     QString problem_;
 };
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

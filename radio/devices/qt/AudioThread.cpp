@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 namespace {
 
@@ -340,4 +340,4 @@ int endAfterSound(int status) {
     ::_exit(status);
 }
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

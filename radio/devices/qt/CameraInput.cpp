@@ -5,7 +5,7 @@
 #include <QMediaDevices>
 #include <QVideoFrame>
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 namespace {
 
@@ -87,4 +87,4 @@ QString CameraInput::problem() const {
     return problem_;
 }
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 namespace {
 
@@ -501,4 +501,4 @@ void SoundCardSink::tryAgain() {
     retry_.stop();
 }
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace winorbis::radio {
+namespace winorbis::radio::qtsound {
 
 // A sound card's capture and playback device, each on a thread of its own. The sound server may
 // hang (a frozen daemon, a stuck socket), and then the calls into it do not return: they hold only
@@ -32,4 +32,4 @@ bool soundThreadsStuck();
 // the program ran (its connection freed twice).
 int endAfterSound(int status);
 
-} // namespace winorbis::radio
+} // namespace winorbis::radio::qtsound

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AudioInput.h"
+#include "analyzer/AudioInput.h"
 
 #include <QAudio>
 #include <QAudioDevice>
@@ -29,6 +29,8 @@ class QtAudioInput : public QObject, public AudioInput {
 public:
     explicit QtAudioInput(QObject* parent = nullptr);
     ~QtAudioInput() override;
+    // Where a device's failure is told; the program's notes unless set.
+    static void setNoteWriter(void (*write)(const QString&));
 
     QList<RecordingDevice> devices() const override;
     void choose(const QString& id) override { chosen_ = id; }

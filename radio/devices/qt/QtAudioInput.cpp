@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtAudioInput.h"
 
-#include "AnalyzerTexts.h"
+#include "analyzer/AnalyzerTexts.h"
 
 #include "platform/ConsoleDialogs.h"
 
@@ -11,6 +11,16 @@
 #include <QtEndian>
 
 namespace winorbis {
+
+namespace {
+
+void (*noteWriter)(const QString&) = &ConsoleNotes::write;
+
+} // namespace
+
+void QtAudioInput::setNoteWriter(void (*write)(const QString&)) {
+    noteWriter = write;
+}
 
 QByteArray unsigned8FromSigned16(QByteArray& carry, const QByteArray& bytes) {
     const QByteArray all = carry + bytes;
@@ -134,7 +144,7 @@ void QtAudioInput::stateChanged(QAudio::State state) {
     if (!source_ || source_->error() == QAudio::NoError ||
         source_->error() == QAudio::UnderrunError)
         return;
-    ConsoleNotes::write(analyzertexts::deviceFailed(device_.description()));
+    noteWriter(analyzertexts::deviceFailed(device_.description()));
     if (state == QAudio::StoppedState)
         stream_ = nullptr;
 }
