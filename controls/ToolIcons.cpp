@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolIcons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 
@@ -9,6 +11,44 @@
 namespace winorbis::ToolIcons {
 
 namespace {
+
+// Stands for the style's icon until it is needed.
+class DeferredStandardIcon final : public QIconEngine {
+public:
+    explicit DeferredStandardIcon(QStyle::StandardPixmap which)
+        : which_(which) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("winorbis-deferred-standard"); }
+    QIconEngine* clone() const override { return new DeferredStandardIcon(which_); }
+
+private:
+    const QIcon& icon() {
+        if (icon_.isNull())
+            icon_ = QApplication::style()->standardIcon(which_);
+        return icon_;
+    }
+
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+};
 
 const QColor kOutline(60, 60, 60);
 const QColor kSheet(255, 255, 255);
@@ -56,6 +96,10 @@ QIcon paste() {
         painter.drawRect(QRectF(4.5, 1.5, 4, 2.5));
         sheet(painter, QRectF(6.5, 6.5, 8, 8.5));
     });
+}
+
+QIcon standard(QStyle::StandardPixmap which) {
+    return QIcon(new DeferredStandardIcon(which));
 }
 
 } // namespace winorbis::ToolIcons

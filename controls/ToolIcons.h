@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QStyle>
 
 namespace winorbis {
 
@@ -10,6 +11,9 @@ namespace winorbis {
 namespace ToolIcons {
 QIcon copy();
 QIcon paste();
+// The application style's standard icon, made when it is first drawn or measured: the style reads
+// every size of it from its images at once, which a window hidden at start need not pay for.
+QIcon standard(QStyle::StandardPixmap which);
 } // namespace ToolIcons
 
 } // namespace winorbis

@@ -6,6 +6,7 @@
 #include "TDynaDBForm.h"
 
 #include "controls/StatusHints.h"
+#include "controls/ToolIcons.h"
 #include "logbook/LogBookTexts.h"
 #include "logbook/OpenLog.h"
 #include "logbook/QsoLog.h"
@@ -38,7 +39,7 @@ QToolButton* barButton(QWidget* bar, const QString& name, int left, const QStrin
     button->setObjectName(name);
     button->setGeometry(left, 5, 25, 25);
     button->setToolTip(hint);
-    button->setIcon(bar->style()->standardIcon(icon));
+    button->setIcon(ToolIcons::standard(icon));
     return button;
 }
 

@@ -2,9 +2,11 @@
 // The flying button's up and down pictures, drawn into images with fixed colours.
 #include "controls/ButtonPicture.h"
 #include "controls/GdiShapes.h"
+#include "controls/ToolIcons.h"
 
 #include "ControlsTestSupport.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -201,4 +203,19 @@ TEST(GdiShapes, EdgeOwnsTheCornersForTheBottomRightColour) {
 }
 
 } // namespace
+// A standard icon made when first drawn draws as the style's own, in every mode and size a
+// button asks for.
+TEST(ToolIcons, AStandardIconMadeLaterDrawsAsTheStylesOwn) {
+    for (const auto which : {QStyle::SP_DialogOpenButton, QStyle::SP_DialogCloseButton}) {
+        const QIcon deferred = ToolIcons::standard(which);
+        const QIcon own = QApplication::style()->standardIcon(which);
+        EXPECT_FALSE(deferred.isNull());
+        EXPECT_EQ(deferred.availableSizes(), own.availableSizes());
+        for (const auto mode : {QIcon::Normal, QIcon::Disabled})
+            for (const int size : {16, 22, 32})
+                EXPECT_EQ(deferred.pixmap(size, mode).toImage(), own.pixmap(size, mode).toImage())
+                    << which << ' ' << mode << ' ' << size;
+    }
+}
+
 } // namespace winorbis::test
