@@ -200,6 +200,12 @@ bool playSoundFile(const QString& path, QString* error) {
     return calls != nullptr;
 }
 
+QString soundSystemProblem() {
+    QString why;
+    module(&why);
+    return why;
+}
+
 bool soundSystemLoaded() {
     return loaded().calls != nullptr;
 }

@@ -71,6 +71,9 @@ std::unique_ptr<AudioInput> makeRecordingInput();
 // with the reason when the sound system cannot be loaded. Called on the program's thread.
 bool playSoundFile(const QString& path, QString* error);
 
+// Loads the module when it is not yet loaded: empty when it is, else why it cannot be.
+QString soundSystemProblem();
+
 // Whether the module has been loaded in this process (for the checks that a start does not).
 bool soundSystemLoaded();
 

@@ -167,6 +167,32 @@ TEST_F(InstallTree, TheProgramsRunFromTheInstalledTree) {
     EXPECT_TRUE(sim.out.startsWith("Usage: orbis-sim"));
 }
 
+TEST_F(InstallTree, TheSoundSystemIsLoadedFromTheInstalledTreeOrItsAbsenceSaid) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LD_LIBRARY_PATH");
+    // No sound server here: the lists are empty, but the installed module was found and loaded.
+    environment.insert("PULSE_SERVER", "unix:/nonexistent");
+    const Result listed = run(bin("orbis-modem"), {"--list-devices"}, environment);
+    EXPECT_EQ(listed.status, 0) << listed.err.constData();
+    EXPECT_TRUE(listed.out.startsWith("Capture devices:")) << listed.out.constData();
+
+    // The same program in an installation that lost the module says so, and lists nothing.
+    QTemporaryDir lost;
+    ASSERT_TRUE(QDir().mkpath(lost.filePath(WINORBIS_TEST_BINDIR)));
+    ASSERT_TRUE(QDir().mkpath(lost.filePath(WINORBIS_TEST_LIBDIR)));
+    ASSERT_TRUE(QFile::copy(bin("orbis-modem"),
+                            lost.filePath(QStringLiteral(WINORBIS_TEST_BINDIR "/orbis-modem"))));
+    ASSERT_TRUE(
+        QFile::copy(path(QStringLiteral(WINORBIS_TEST_LIBDIR "/libvexcore.so.1")),
+                    lost.filePath(QStringLiteral(WINORBIS_TEST_LIBDIR "/libvexcore.so.1"))));
+    const Result without = run(lost.filePath(QStringLiteral(WINORBIS_TEST_BINDIR "/orbis-modem")),
+                               {"--list-devices"}, environment);
+    EXPECT_EQ(without.status, 1) << without.err.constData();
+    EXPECT_TRUE(without.err.contains("winorbis-sound.so is not installed"))
+        << without.err.constData();
+    EXPECT_FALSE(without.out.contains("Capture devices:"));
+}
+
 TEST_F(InstallTree, AClientBuildsAgainstLibvexcoreThroughPkgConfig) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString libdir = path(QStringLiteral(WINORBIS_TEST_LIBDIR));

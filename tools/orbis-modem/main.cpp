@@ -173,6 +173,10 @@ int main(int argc, char** argv) {
     if (const QString why = commandLine.parse(args); !why.isEmpty())
         return usageError(why);
     if (setup.listDevices) {
+        if (const QString problem = radio::soundSystemProblem(); !problem.isEmpty()) {
+            std::fprintf(stderr, "orbis-modem: %s\n", qPrintable(problem));
+            return 1;
+        }
         print(QStringLiteral("Capture devices:"));
         for (const QString& name : radio::captureDeviceNames())
             print(QStringLiteral("  %1").arg(name));
