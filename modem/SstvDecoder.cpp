@@ -609,16 +609,41 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 std::vector<AudioHistory::Stretch> known{edge};
                 for (int x = first; x >= 0 && x < m.pixels; x += step) {
                     const auto i = std::size_t(x);
-                    const double a = toAudio(self.from + x * w),
-                                 b = toAudio(self.from + (x + 1) * w);
+                    double a = toAudio(self.from + x * w), b = toAudio(self.from + (x + 1) * w);
                     if (heard[i] == 0.0) {
                         if (clear[i])
                             return; // read from the filtered tones: the chain ends
-                        const auto tone =
-                            audio_.toneBeside(a, b, known, FrequencyHistory::kVideoLowHz + offset_,
-                                              FrequencyHistory::kVideoHighHz + offset_);
+                        // The change from the known tones to the pixel's where its timing puts
+                        // it; when the tone does not fit there, half a sample either side (a
+                        // sender changes its tone on one of its own samples).
+                        std::optional<AudioHistory::Tone> tone;
+                        std::vector<AudioHistory::Stretch> chosen;
+                        for (const double nudge : {0.0, 0.5, -0.5}) {
+                            if (tone && tone->spreadHz <= kAudioSpreadHz)
+                                break;
+                            std::vector<AudioHistory::Stretch> moved = known;
+                            double from = a, to = b;
+                            if (step > 0)
+                                moved.back().to = from = a + nudge;
+                            else
+                                moved.back().from = to = b + nudge;
+                            const auto candidate = audio_.toneBeside(
+                                from, to, moved, FrequencyHistory::kVideoLowHz + offset_,
+                                FrequencyHistory::kVideoHighHz + offset_);
+                            // Moved, it must fit clearly better than the gate asks.
+                            if (!candidate ||
+                                (nudge != 0.0 && candidate->spreadHz > kAudioSpreadHz / 3))
+                                continue;
+                            if (!tone || candidate->spreadHz < tone->spreadHz) {
+                                tone = candidate;
+                                chosen = std::move(moved);
+                                a = from;
+                                b = to;
+                            }
+                        }
                         if (!tone || tone->spreadHz > kAudioSpreadHz)
                             return;
+                        known = std::move(chosen);
                         v[i] = hzValue(std::clamp(tone->hz - offset_, FrequencyHistory::kVideoLowHz,
                                                   FrequencyHistory::kVideoHighHz));
                         heard[i] = tone->hz;
