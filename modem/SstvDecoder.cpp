@@ -553,6 +553,10 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
         return (at - p.audioDelay) * demod_.decimation() + shift;
     };
     const double margin = kAudioMarginMs * rate_ / 1000.0;
+    // The last pixel of the scan before, for a scan that follows it with no tone between (the
+    // colour differences and second luminance of PD): its time and tone as finally read.
+    std::optional<AudioHistory::Stretch> lastPixel;
+    double lastEnd = -1.0;
     for (const Part& self : parts) {
         auto& v = *self.values;
         const double w = (self.to - self.from) / m.pixels;
@@ -663,6 +667,8 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 chain(0, 1,
                       {toAudio(std::max(self.beforeFrom, self.from - reach)), toAudio(self.from),
                        self.beforeHz + offset_});
+            else if (lastPixel && std::abs(lastEnd - self.from) < 1e-6)
+                chain(0, 1, *lastPixel);
             if (self.afterHz > 0.0)
                 chain(m.pixels - 1, -1,
                       {toAudio(self.to), toAudio(std::min(self.afterTo, self.to + reach)),
@@ -678,6 +684,9 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 y += step;
             v[std::size_t(x)] = v[std::size_t(y)];
         }
+        lastPixel = AudioHistory::Stretch{toAudio(self.to - w), toAudio(self.to),
+                                          valueHz(v.back()) + offset_};
+        lastEnd = self.to;
     }
 
     // In a weak signal the colour differences, which carry less detail than the luminance and
