@@ -57,6 +57,10 @@ constexpr double kNoiseTrimMs = 1.0;
 constexpr double kAudioNoise = 1.0;
 constexpr double kAudioMarginMs = 0.02;
 constexpr double kAudioSpreadHz = 3.0;
+// The fewest samples the pixel next to a known tone is read from on its own: with fewer, what is
+// left over says too little of how sure the reading is, and the phase run on from the known tone
+// reads it better.
+constexpr int kAudioLeastSamples = 3;
 // Over how long a stretch of known tones the phase is run on into a pixel too short to be read
 // on its own.
 constexpr double kAudioKnownMs = 1.0;
@@ -578,13 +582,16 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 // The stretch whose samples fit one tone best: where the timing is a sample out,
                 // a stretch that leaves out the sample of the neighbour's tone.
                 std::optional<AudioHistory::Tone> tone;
+                const bool besideKnown =
+                    (x == 0 && self.beforeHz > 0.0) || (x == m.pixels - 1 && self.afterHz > 0.0);
                 for (const auto& [early, late] : {std::pair{margin, margin},
                                                   {margin + 1.0, margin},
                                                   {margin, margin + 1.0},
                                                   {margin + 1.0, margin + 1.0},
                                                   {0.0, 0.0}}) {
                     const auto candidate = audio_.tone(from + early, to - late);
-                    if (candidate && (!tone || candidate->spreadHz < tone->spreadHz))
+                    if (candidate && (candidate->count >= kAudioLeastSamples || !besideKnown) &&
+                        (!tone || candidate->spreadHz < tone->spreadHz))
                         tone = candidate;
                 }
                 if (tone && tone->spreadHz <= kAudioSpreadHz) {
