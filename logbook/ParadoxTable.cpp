@@ -3,6 +3,7 @@
 
 #include "ParadoxHeader.h"
 #include "platform/CodePage.h"
+#include "platform/LoadedLibrary.h"
 #include "platform/SafeFile.h"
 
 #include <QDate>
@@ -187,11 +188,6 @@ struct PxCalls {
     decltype(&::PX_update_record) PX_update_record = nullptr;
 };
 
-template <typename F> bool resolve(void* library, const char* name, F& call) {
-    call = reinterpret_cast<F>(dlsym(library, name));
-    return call != nullptr;
-}
-
 // The table, loaded once; null with the reason when pxlib cannot be loaded. The library stays
 // loaded until the program ends.
 const PxCalls* loadPx(QString* error) {
@@ -205,27 +201,27 @@ const PxCalls* loadPx(QString* error) {
             return;
         }
         PxCalls c;
-        if (!(resolve(library, "PX_close", c.PX_close) &&
-              resolve(library, "PX_create_file", c.PX_create_file) &&
-              resolve(library, "PX_delete", c.PX_delete) &&
-              resolve(library, "PX_delete_record", c.PX_delete_record) &&
-              resolve(library, "PX_get_data_alpha", c.PX_get_data_alpha) &&
-              resolve(library, "PX_get_data_byte", c.PX_get_data_byte) &&
-              resolve(library, "PX_get_data_double", c.PX_get_data_double) &&
-              resolve(library, "PX_get_data_long", c.PX_get_data_long) &&
-              resolve(library, "PX_get_data_short", c.PX_get_data_short) &&
-              resolve(library, "PX_get_fields", c.PX_get_fields) &&
-              resolve(library, "PX_get_num_fields", c.PX_get_num_fields) &&
-              resolve(library, "PX_get_num_records", c.PX_get_num_records) &&
-              resolve(library, "PX_get_record", c.PX_get_record) &&
-              resolve(library, "PX_get_recordsize", c.PX_get_recordsize) &&
-              resolve(library, "PX_get_value", c.PX_get_value) &&
-              resolve(library, "PX_insert_record", c.PX_insert_record) &&
-              resolve(library, "PX_new3", c.PX_new3) &&
-              resolve(library, "PX_open_fp", c.PX_open_fp) &&
-              resolve(library, "PX_set_value", c.PX_set_value) &&
-              resolve(library, "PX_strdup", c.PX_strdup) &&
-              resolve(library, "PX_update_record", c.PX_update_record))) {
+        if (!(resolveCall(library, "PX_close", c.PX_close) &&
+              resolveCall(library, "PX_create_file", c.PX_create_file) &&
+              resolveCall(library, "PX_delete", c.PX_delete) &&
+              resolveCall(library, "PX_delete_record", c.PX_delete_record) &&
+              resolveCall(library, "PX_get_data_alpha", c.PX_get_data_alpha) &&
+              resolveCall(library, "PX_get_data_byte", c.PX_get_data_byte) &&
+              resolveCall(library, "PX_get_data_double", c.PX_get_data_double) &&
+              resolveCall(library, "PX_get_data_long", c.PX_get_data_long) &&
+              resolveCall(library, "PX_get_data_short", c.PX_get_data_short) &&
+              resolveCall(library, "PX_get_fields", c.PX_get_fields) &&
+              resolveCall(library, "PX_get_num_fields", c.PX_get_num_fields) &&
+              resolveCall(library, "PX_get_num_records", c.PX_get_num_records) &&
+              resolveCall(library, "PX_get_record", c.PX_get_record) &&
+              resolveCall(library, "PX_get_recordsize", c.PX_get_recordsize) &&
+              resolveCall(library, "PX_get_value", c.PX_get_value) &&
+              resolveCall(library, "PX_insert_record", c.PX_insert_record) &&
+              resolveCall(library, "PX_new3", c.PX_new3) &&
+              resolveCall(library, "PX_open_fp", c.PX_open_fp) &&
+              resolveCall(library, "PX_set_value", c.PX_set_value) &&
+              resolveCall(library, "PX_strdup", c.PX_strdup) &&
+              resolveCall(library, "PX_update_record", c.PX_update_record))) {
             problem = QStringLiteral("%1 lacks calls this program uses")
                           .arg(QLatin1String(WINORBIS_PXLIB_LIBRARY));
             return;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HamlibPtt.h"
 
+#include "platform/LoadedLibrary.h"
+
 #include <hamlib/rig.h>
 
 #include <QByteArray>
@@ -39,11 +41,6 @@ int swallowDebug(enum rig_debug_level_e, rig_ptr_t, const char*, va_list) {
     return 0;
 }
 
-template <typename F> bool resolve(void* library, const char* name, F& call) {
-    call = reinterpret_cast<F>(dlsym(library, name));
-    return call != nullptr;
-}
-
 // The table, loaded and quietened once; null with the reason when Hamlib cannot be loaded. The
 // library stays loaded until the program ends.
 const HamlibCalls* hamlib(QString* error) {
@@ -58,15 +55,17 @@ const HamlibCalls* hamlib(QString* error) {
             return;
         }
         HamlibCalls c;
-        const bool complete =
-            resolve(library, "rig_set_debug", c.setDebug) &&
-            resolve(library, "rig_set_debug_callback", c.setDebugCallback) &&
-            resolve(library, "rigerror2", c.errorText) &&
-            resolve(library, "rig_token_lookup", c.tokenLookup) &&
-            resolve(library, "rig_set_conf", c.setConf) && resolve(library, "rig_init", c.init) &&
-            resolve(library, "rig_open", c.open) && resolve(library, "rig_set_ptt", c.setPtt) &&
-            resolve(library, "rig_get_ptt", c.getPtt) && resolve(library, "rig_close", c.close) &&
-            resolve(library, "rig_cleanup", c.cleanup);
+        const bool complete = resolveCall(library, "rig_set_debug", c.setDebug) &&
+                              resolveCall(library, "rig_set_debug_callback", c.setDebugCallback) &&
+                              resolveCall(library, "rigerror2", c.errorText) &&
+                              resolveCall(library, "rig_token_lookup", c.tokenLookup) &&
+                              resolveCall(library, "rig_set_conf", c.setConf) &&
+                              resolveCall(library, "rig_init", c.init) &&
+                              resolveCall(library, "rig_open", c.open) &&
+                              resolveCall(library, "rig_set_ptt", c.setPtt) &&
+                              resolveCall(library, "rig_get_ptt", c.getPtt) &&
+                              resolveCall(library, "rig_close", c.close) &&
+                              resolveCall(library, "rig_cleanup", c.cleanup);
         if (!complete) {
             problem = QStringLiteral("%1 lacks calls this program uses")
                           .arg(QLatin1String(WINORBIS_HAMLIB_LIBRARY));
