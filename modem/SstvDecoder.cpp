@@ -61,6 +61,8 @@ constexpr double kAudioSpreadHz = 3.0;
 // left over says too little of how sure the reading is, and the phase run on from the known tone
 // reads it better.
 constexpr int kAudioLeastSamples = 3;
+// The phase is run on from known tones only into pixels shorter than this, in audio samples.
+constexpr double kAudioChainMostSamples = 8.0;
 // Over how long a stretch of known tones the phase is run on into a pixel too short to be read
 // on its own.
 constexpr double kAudioKnownMs = 1.0;
@@ -613,8 +615,11 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
         }
         // Pixels too short to be read on their own: the phase runs on into them from the tone
         // before the scan (a porch, a separator) or after it (the next sync), through the pixels
-        // already read from the audio next to them, inwards from either end.
-        if (readsAudio) {
+        // already read from the audio next to them, inwards from either end. A pixel long enough
+        // to be read alone that was not holds no clean tone: a sender at another sample rate
+        // changes its tones between ours, and the phase run on over a change put on a sample of
+        // ours reads it wrongly, yet as sure.
+        if (readsAudio && w * demod_.decimation() < kAudioChainMostSamples) {
             const double reach = kAudioKnownMs * perMs;
             const auto chain = [&](int first, int step, AudioHistory::Stretch edge) {
                 std::vector<AudioHistory::Stretch> known{edge};
