@@ -25,7 +25,6 @@
 #include <cstring>
 #include <map>
 #include <numbers>
-#include <numeric>
 #include <optional>
 #include <random>
 #include <span>
@@ -82,6 +81,7 @@ QImage photoLike(int width, int height) {
 // The tests' measures: white noise for a signal-to-noise ratio within 3 kHz, and the PSNR.
 using test::asSent;
 using test::psnr;
+using test::resampled;
 std::vector<float> noisy(std::vector<float> samples, double rate, double snrDb, unsigned seed) {
     test::addNoise(samples, rate, snrDb, seed);
     return samples;
@@ -331,49 +331,6 @@ void everyMode(const std::vector<ModeId>& ids) {
 
 // A column this much above the mean squared error of the others counts as off.
 constexpr double kEdgeTolerance = 5.0;
-
-// Audio at one rate heard at another, as a receiver's sound card hears a sender whose samples are
-// not its own: band-limited interpolation by a Kaiser-windowed sinc cut off at 0.45 of the lower
-// rate, one filter for each of the up phases between the rates (whole numbers of hertz).
-std::vector<float> resampled(std::span<const float> audio, int from, int to) {
-    const int g = std::gcd(from, to), up = to / g, down = from / g;
-    const double ratio = double(from) / to, scale = std::max(1.0, ratio);
-    const double cutoff = 0.9 * std::min(1.0, double(to) / from); // of the input's half rate
-    constexpr int kHalf = 24; // the filter's reach either side, in the lower rate's samples
-    const int reach = int(std::ceil(kHalf * scale));
-    const auto bessel0 = [](double x) {
-        double sum = 1.0, term = 1.0;
-        for (int k = 1; k < 30; ++k) {
-            term *= (x / (2 * k)) * (x / (2 * k));
-            sum += term;
-        }
-        return sum;
-    };
-    constexpr double kBeta = 8.0;
-    std::vector<std::vector<double>> filters(static_cast<std::size_t>(up));
-    for (int phase = 0; phase < up; ++phase)
-        for (int k = -reach; k <= reach; ++k) {
-            const double d = k - double(phase) / up; // input samples from the output's time
-            const double r = d / (kHalf * scale);
-            const double sinc = d == 0 ? 1.0 : std::sin(kPi * cutoff * d) / (kPi * cutoff * d);
-            filters[std::size_t(phase)].push_back(
-                std::abs(r) < 1.0
-                    ? cutoff * sinc * bessel0(kBeta * std::sqrt(1 - r * r)) / bessel0(kBeta)
-                    : 0.0);
-        }
-    std::vector<float> out(std::size_t(double(audio.size()) / ratio));
-    for (std::size_t m = 0; m < out.size(); ++m) {
-        const auto whole = std::int64_t(m) * down;
-        const std::int64_t base = whole / up;
-        const auto& h = filters[std::size_t(whole % up)];
-        double acc = 0.0;
-        for (int k = -reach; k <= reach; ++k)
-            if (const std::int64_t n = base + k; n >= 0 && n < std::int64_t(audio.size()))
-                acc += audio[std::size_t(n)] * h[std::size_t(k + reach)];
-        out[m] = float(acc);
-    }
-    return out;
-}
 
 void firstColumn(const std::vector<ModeId>& ids) {
     std::printf("\nThe first and last columns: mean squared error of columns 0 and %s against the "

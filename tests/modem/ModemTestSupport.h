@@ -7,7 +7,11 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <numeric>
 #include <random>
 #include <span>
 #include <vector>
@@ -87,6 +91,51 @@ inline void addNoise(std::vector<float>& samples, double rate, double snrDb, uns
     std::normal_distribution<float> gauss(0.0f, float(std::sqrt(noisePower)));
     for (float& s : samples)
         s += gauss(random);
+}
+
+// Audio at one rate heard at another, as a receiver's sound card hears a sender whose samples are
+// not its own: band-limited interpolation by a Kaiser-windowed sinc cut off at 0.45 of the lower
+// rate, one filter for each of the up phases between the rates (whole numbers of hertz).
+inline std::vector<float> resampled(std::span<const float> audio, int from, int to) {
+    const int g = std::gcd(from, to), up = to / g, down = from / g;
+    const double ratio = double(from) / to, scale = std::max(1.0, ratio);
+    const double cutoff = 0.9 * std::min(1.0, double(to) / from); // of the input's half rate
+    constexpr int kHalf = 24; // the filter's reach either side, in the lower rate's samples
+    const int reach = int(std::ceil(kHalf * scale));
+    const auto bessel0 = [](double x) {
+        double sum = 1.0, term = 1.0;
+        for (int k = 1; k < 30; ++k) {
+            term *= (x / (2 * k)) * (x / (2 * k));
+            sum += term;
+        }
+        return sum;
+    };
+    constexpr double kBeta = 8.0;
+    std::vector<std::vector<double>> filters(static_cast<std::size_t>(up));
+    for (int phase = 0; phase < up; ++phase)
+        for (int k = -reach; k <= reach; ++k) {
+            const double d = k - double(phase) / up; // input samples from the output's time
+            const double r = d / (kHalf * scale);
+            const double sinc =
+                d == 0 ? 1.0
+                       : std::sin(std::numbers::pi * cutoff * d) / (std::numbers::pi * cutoff * d);
+            filters[std::size_t(phase)].push_back(
+                std::abs(r) < 1.0
+                    ? cutoff * sinc * bessel0(kBeta * std::sqrt(1 - r * r)) / bessel0(kBeta)
+                    : 0.0);
+        }
+    std::vector<float> out(std::size_t(double(audio.size()) / ratio));
+    for (std::size_t m = 0; m < out.size(); ++m) {
+        const auto whole = std::int64_t(m) * down;
+        const std::int64_t base = whole / up;
+        const auto& h = filters[std::size_t(whole % up)];
+        double acc = 0.0;
+        for (int k = -reach; k <= reach; ++k)
+            if (const std::int64_t n = base + k; n >= 0 && n < std::int64_t(audio.size()))
+                acc += audio[std::size_t(n)] * h[std::size_t(k + reach)];
+        out[m] = float(acc);
+    }
+    return out;
 }
 
 // Gaussian noise of the given standard deviation (full scale 1), alone or over a signal.
