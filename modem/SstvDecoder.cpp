@@ -59,7 +59,8 @@ constexpr double kAudioMarginMs = 0.02;
 constexpr double kAudioSpreadHz = 3.0;
 // The fewest samples the pixel next to a known tone is read from on its own: with fewer, what is
 // left over says too little of how sure the reading is, and the phase run on from the known tone
-// reads it better.
+// reads it better. So too any pixel long enough to give that many: a stretch that holds no clean
+// tone (a sender's change between our samples) can still fit two as sure.
 constexpr int kAudioLeastSamples = 3;
 // The phase is run on from known tones only into pixels shorter than this, in audio samples.
 constexpr double kAudioChainMostSamples = 8.0;
@@ -586,13 +587,14 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                 std::optional<AudioHistory::Tone> tone;
                 const bool besideKnown =
                     (x == 0 && self.beforeHz > 0.0) || (x == m.pixels - 1 && self.afterHz > 0.0);
+                const bool fewAllowed = !besideKnown && to - from < kAudioLeastSamples + 2.0;
                 for (const auto& [early, late] : {std::pair{margin, margin},
                                                   {margin + 1.0, margin},
                                                   {margin, margin + 1.0},
                                                   {margin + 1.0, margin + 1.0},
                                                   {0.0, 0.0}}) {
                     const auto candidate = audio_.tone(from + early, to - late);
-                    if (candidate && (candidate->count >= kAudioLeastSamples || !besideKnown) &&
+                    if (candidate && (candidate->count >= kAudioLeastSamples || fewAllowed) &&
                         (!tone || candidate->spreadHz < tone->spreadHz))
                         tone = candidate;
                 }
