@@ -44,9 +44,10 @@ public:
 signals:
     void posted(QPrivateSignal);
 
-private:
+private slots:
     void run();
 
+private:
     std::mutex mutex_; // guards work_
     std::deque<std::function<void()>> work_;
 };
