@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -200,11 +201,15 @@ TEST(PacedConverter, At1200BaudUploadedLinesAreAcknowledgedAndFetchedLinesArrive
     ASSERT_TRUE(link.SendCommandAwaitAck(command::kBeginTransfer));
     link.SendCommandByte(command::kNextLine);
     std::uint8_t fetched[pixelcodec::kFetchLineBytes];
+    // A read that times out is tried again for a while: on a loaded machine the simulator's pace
+    // may fall behind the port's timeout, which is no fault of the line.
     int got = 0;
+    QElapsedTimer fetching;
+    fetching.start();
     while (got < pixelcodec::kFetchLineBytes) {
         const int n = link.port().read(fetched + got, pixelcodec::kFetchLineBytes - got);
-        ASSERT_GT(n, 0) << "after " << got << " bytes";
-        got += n;
+        ASSERT_TRUE(n > 0 || fetching.elapsed() < 20000) << "after " << got << " bytes";
+        got += std::max(n, 0);
     }
     EXPECT_EQ(QByteArray(reinterpret_cast<char*>(fetched), pixelcodec::kLineBytes), lines[0]);
     std::uint8_t byte;
