@@ -103,6 +103,7 @@ SstvDecoder::SstvDecoder(double sampleRate)
     , demod_(sampleRate, kIdleCentreHz, kIdleHalfWidthHz)
     , audio_(sampleRate, std::bit_width(std::uint64_t(history_.capacity() - 1)) +
                              std::bit_width(unsigned(demod_.decimation() - 1)))
+    , band_(sampleRate)
     , vis_(demod_.workingRate())
     , fskId_(demod_.workingRate())
     , syncEvents_(demod_.workingRate())
@@ -126,6 +127,7 @@ void SstvDecoder::process(std::span<const float> samples) {
         hz_.clear();
         power_.clear();
         audio_.push(samples.subspan(at, count));
+        band_.process(samples.subspan(at, count));
         demod_.process(samples.subspan(at, count), hz_, power_);
         at += count;
         consumed_ += std::int64_t(count);
@@ -560,6 +562,14 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
         return (at - p.audioDelay) * demod_.decimation() + shift;
     };
     const double margin = kAudioMarginMs * rate_ / 1000.0;
+    // Audio from a sender at a low sample rate, heard at a higher one, is smooth between the
+    // sender's samples: a short stretch of it fits a tone well where none is. A reading there
+    // takes as many times more samples as our rate is over twice the sender's.
+    const int least =
+        band_.narrow()
+            ? std::max(kAudioLeastSamples,
+                       int(std::lround(kAudioLeastSamples * rate_ / (2.0 * HighBand::kSenderHz))))
+            : kAudioLeastSamples;
     // The last pixel of the scan before, for a scan that follows it with no tone between (the
     // colour differences and second luminance of PD): its time and tone as finally read.
     std::optional<AudioHistory::Stretch> lastPixel;
@@ -594,7 +604,7 @@ void SstvDecoder::decodeLine(Picture& p, int line) {
                                                   {margin + 1.0, margin + 1.0},
                                                   {0.0, 0.0}}) {
                     const auto candidate = audio_.tone(from + early, to - late);
-                    if (candidate && (candidate->count >= kAudioLeastSamples || fewAllowed) &&
+                    if (candidate && (candidate->count >= least || fewAllowed) &&
                         (!tone || candidate->spreadHz < tone->spreadHz))
                         tone = candidate;
                 }

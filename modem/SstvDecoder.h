@@ -5,6 +5,7 @@
 #include "FmDemodulator.h"
 #include "FrequencyHistory.h"
 #include "FskId.h"
+#include "HighBand.h"
 #include "LineTiming.h"
 #include "VisDetector.h"
 #include "converter/Modes.h"
@@ -158,6 +159,7 @@ private:
     FmDemodulator demod_;
     FrequencyHistory history_;
     AudioHistory audio_; // the audio the history was read from, as long
+    HighBand band_;      // whether that audio came from a sender at a low sample rate
     VisDetector vis_;
     FskIdDecoder fskId_;
     double lastOffset_ = 0.0; // the mistuning of the last picture, for the FSK ID after it

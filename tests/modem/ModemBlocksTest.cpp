@@ -4,7 +4,9 @@
 #include "ModemTestSupport.h"
 #include "modem/AudioHistory.h"
 #include "modem/FmDemodulator.h"
+#include "modem/HighBand.h"
 #include "modem/LineTiming.h"
+#include "modem/SstvEncoder.h"
 #include "modem/WavFile.h"
 
 #include <QtEndian>
@@ -175,6 +177,56 @@ TEST(ModemBlocks, AudioHistoryReadsTonesFromTheirOwnSamples) {
         spreads += got->spreadHz * got->spreadHz;
     }
     EXPECT_NEAR(std::sqrt(spreads / count) / std::sqrt(squares / count), 1.0, 0.33);
+}
+
+TEST(ModemBlocks, HighBandTellsASenderAtALowRateFromItsAudio) {
+    // Three seconds of a Martin 2 picture's lines as a sender at one rate makes them, heard at
+    // another.
+    const auto lines = [](int sender, int rate) {
+        const auto all =
+            SstvEncoder::encode(testPicture(ModeId::Martin2), ModeId::Martin2, {double(sender)});
+        const auto from = std::size_t(1.0 * sender), count = std::size_t(3.0 * sender);
+        const std::span<const float> part(all.data() + from, count);
+        return sender == rate ? std::vector<float>(part.begin(), part.end())
+                              : resampled(part, sender, rate);
+    };
+    std::vector<float> noise(48000, 0.0f);
+    addHiss(noise, 0.1, 5);
+    noise[1000] = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* what;
+        std::vector<float> audio;
+        double rate;
+        bool narrow;
+        double leastShare, mostShare;
+    } cases[] = {
+        {"48000 Hz sender", lines(48000, 48000), 48000, false, 1e-8, 1e-4},
+        {"44100 Hz sender", lines(44100, 48000), 48000, false, 1e-8, 1e-4},
+        {"22050 Hz sender", lines(22050, 48000), 48000, false, 1e-8, 1e-2},
+        {"11025 Hz sender", lines(11025, 48000), 48000, true, 0.0, 1e-8},
+        {"11025 Hz sender at 44100", lines(11025, 44100), 44100, true, 0.0, 1e-8},
+        {"heard at 11025 Hz", lines(11025, 11025), 11025, false, 1.0, 1.0},
+        {"too short to tell", resampled(tone(1900.0, 11025, 0.3), 11025, 48000), 48000, false, 1.0,
+         1.0},
+        // White noise: the share of a flat spectrum above the edge, 1 - 6250 / 24000.
+        {"white noise", noise, 48000, false, 0.72, 0.9},
+        {"a tone above the edge", tone(8000.0, 48000, 1.0), 48000, false, 0.98, 1.02},
+        {"a tone below the sender's half rate", tone(5000.0, 48000, 1.0), 48000, true, 0.0, 1e-8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HighBand whole(c.rate);
+        whole.process(c.audio);
+        EXPECT_EQ(whole.narrow(), c.narrow) << whole.share();
+        EXPECT_GE(whole.share(), c.leastShare);
+        EXPECT_LE(whole.share(), c.mostShare);
+        // Blocks of any size give the same.
+        HighBand pieces(c.rate);
+        for (std::size_t at = 0, size = 1; at < c.audio.size(); at += size, size = size * 3 % 1021)
+            pieces.process(
+                std::span<const float>(c.audio).subspan(at, std::min(size, c.audio.size() - at)));
+        EXPECT_EQ(pieces.share(), whole.share());
+    }
 }
 
 TEST(ModemBlocks, LineFitFollowsTheSyncsWithinTheClockErrorsThereAre) {
