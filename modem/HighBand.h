@@ -60,7 +60,8 @@ public:
         if (taps_.empty())
             return;
         for (const float s : samples) {
-            const float x = std::isfinite(s) ? s : 0.0f;
+            // As the audio history takes them: no number as silence, the loudest as 1e6.
+            const float x = std::isfinite(s) ? std::clamp(s, -1e6f, 1e6f) : 0.0f;
             const std::size_t length = taps_.size();
             ring_[next_] = ring_[next_ + length] = x;
             next_ = next_ + 1 == length ? 0 : next_ + 1;

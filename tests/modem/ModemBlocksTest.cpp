@@ -193,6 +193,7 @@ TEST(ModemBlocks, HighBandTellsASenderAtALowRateFromItsAudio) {
     std::vector<float> noise(48000, 0.0f);
     addHiss(noise, 0.1, 5);
     noise[1000] = std::numeric_limits<float>::quiet_NaN();
+    noise[2000] = std::numeric_limits<float>::infinity();
     const struct {
         const char* what;
         std::vector<float> audio;
